@@ -1,0 +1,192 @@
+#include "cli/CliContext.h"
+#include "model/ErrorText.h"
+#include "model/QtSettingsStore.h"
+#include "sim/PortFactory.h"
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <unistd.h>
+
+namespace {
+std::atomic<bool> g_interrupted{false};
+
+extern "C" void OnInterrupt(int)
+{
+    g_interrupted = true;
+}
+
+void Write(FILE* stream, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
+}
+}  // namespace
+
+CCliContext::CCliContext(const Options& options) : m_options(options)
+{
+    std::signal(SIGINT, OnInterrupt);
+    m_model = std::make_unique<CModel>(m_host, std::make_unique<CQtSettingsStore>());
+    m_model->SetPortFactory([this](const QString& name) { return CreatePort(name, m_host); });
+    m_model->SetStatusSink(this);
+    m_model->SetUserPrompt(this);
+    m_model->LoadSettings();
+    // The command line changes no stored setting: these apply to this run only.
+    m_model->m_trace.m_value = options.trace ? 1 : 0;
+    m_model->m_verboseLogging.m_value = options.verbose ? 1 : 0;
+    if (!options.port.isEmpty())
+        m_model->m_port.m_value = options.port;
+}
+
+CCliContext::~CCliContext()
+{
+    m_model->ClosePort();
+}
+
+QString CCliContext::PortName() const
+{
+    return m_model->m_port.m_value;
+}
+
+bool CCliContext::Interrupted() const
+{
+    return g_interrupted;
+}
+
+void CCliContext::RunFor(DWORD ms, const std::function<bool()>& until)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QEventLoop loop;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&]() {
+        if ((until && until()) || g_interrupted || clock.elapsed() >= ms)
+            loop.quit();
+    });
+    tick.start(5);
+    if (until && until())
+        return;
+    loop.exec();
+}
+
+DWORD CCliContext::RunUntilIdle(IStateMachine& machine)
+{
+    bool cancelled = false;
+    QEventLoop loop;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&]() {
+        if (g_interrupted && !cancelled) {
+            cancelled = true;
+            Err(QStringLiteral("Interrupted: cancelling..."));
+            machine.Cancel();
+        }
+        if (machine.IsIdle())
+            loop.quit();
+    });
+    tick.start(5);
+    if (!machine.IsIdle())
+        loop.exec();
+    return machine.ResultCode();
+}
+
+DWORD CCliContext::Connect()
+{
+    IContactStateMachine* contact = m_model->ContactMachine();
+    contact->StartContact();
+    const DWORD result = RunUntilIdle(*contact);
+    if (result != 0)
+        return result;
+    const int status = m_model->m_firmwareStatus.m_value;
+    if (status != FirmwareApplication && status != FirmwareBootLoader)
+        return Result::NoIdentifyResponse;
+    return 0;
+}
+
+int CCliContext::ReportFailure(DWORD code)
+{
+    EndProgress();
+    Err(ErrorCodeLine(code));
+    if (code == Result::Cancelled || g_interrupted)
+        return ExitInterrupted;
+    return ExitFailure;
+}
+
+void CCliContext::ShowProgress(const QString& label, DWORD position, DWORD range)
+{
+    if (!isatty(STDERR_FILENO) || range == 0)
+        return;
+    const int width = 30;
+    const DWORD done = std::min(position, range);
+    const int filled = static_cast<int>(static_cast<unsigned long long>(done) * width / range);
+    const int percent = static_cast<int>(static_cast<unsigned long long>(done) * 100 / range);
+    const QString bar = QString(filled, '#') + QString(width - filled, '.');
+    const QByteArray line = QStringLiteral("\r%1 [%2] %3%").arg(label, bar).arg(percent, 3).toUtf8();
+    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
+    std::fflush(stderr);
+    m_progressShown = true;
+}
+
+void CCliContext::EndProgress()
+{
+    if (!m_progressShown)
+        return;
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+    m_progressShown = false;
+}
+
+void CCliContext::Out(const QString& text)
+{
+    Write(stdout, text);
+}
+
+void CCliContext::Err(const QString& text)
+{
+    if (m_progressShown)
+        EndProgress();
+    Write(stderr, text);
+}
+
+void CCliContext::OnStatusLine(Kind kind, const QString& text)
+{
+    // The program's texts use CR LF inside a message; a terminal wants LF.
+    QString line = text;
+    line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    Err(line);
+    (void)kind;
+}
+
+void CCliContext::ShowMessage(Icon icon, const QString& caption, const QString& text)
+{
+    QString line = text;
+    line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const char* level = icon == Icon::Error ? "Error" : icon == Icon::Warning ? "Warning" : "Note";
+    Err(QStringLiteral("%1: %2: %3").arg(QLatin1String(level), caption, line));
+}
+
+bool CCliContext::AskYesNo(Icon icon, const QString& caption, const QString& text)
+{
+    (void)icon;
+    if (m_options.yes)
+        return true;
+    QString question = text;
+    question.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (!isatty(STDIN_FILENO)) {
+        Err(QStringLiteral("%1: %2\nNo terminal to answer on: add --yes to proceed.").arg(caption, question));
+        return false;
+    }
+    const QByteArray prompt = QStringLiteral("%1: %2 [y/N] ").arg(caption, question).toUtf8();
+    std::fwrite(prompt.constData(), 1, static_cast<size_t>(prompt.size()), stderr);
+    std::fflush(stderr);
+    std::string answer;
+    if (!std::getline(std::cin, answer))
+        return false;
+    return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+}

@@ -1,0 +1,64 @@
+#pragma once
+#include "link/ContactStateMachineInterface.h"
+#include "link/QtEventHost.h"
+#include "model/Model.h"
+#include "model/StatusSink.h"
+#include "model/UserPrompt.h"
+#include <QString>
+#include <functional>
+#include <memory>
+
+// Everything a command of the command-line program works with: the model on the chosen port,
+// status lines on standard error, questions answered on the terminal (or by --yes), and the
+// event loop that runs the machines. Ctrl+C cancels the running machine cleanly.
+class CCliContext : public IStatusSink, public IUserPrompt {
+public:
+    struct Options {
+        QString port;        // empty: the saved "Port" setting
+        bool trace = false;
+        bool verbose = false;
+        bool json = false;
+        bool yes = false;
+    };
+    explicit CCliContext(const Options& options);
+    ~CCliContext();
+
+    CModel& Model() { return *m_model; }
+    CQtEventHost& Host() { return m_host; }
+    const Options& GetOptions() const { return m_options; }
+    QString PortName() const;
+
+    // Opens the port and runs the contact sequence to its end. Answers the contact's result
+    // code (0 when the amplifier answered in its application or its boot loader).
+    DWORD Connect();
+    // Runs the event loop until the machine is idle. Ctrl+C cancels it (the machine then ends
+    // at its next send with 1223). Answers the machine's result code.
+    DWORD RunUntilIdle(IStateMachine& machine);
+    // Runs the event loop for a while (or until the condition holds).
+    void RunFor(DWORD ms, const std::function<bool()>& until = {});
+    bool Interrupted() const;
+
+    // "Error code 0x%08X: %s" on standard error; answers the exit status for it.
+    int ReportFailure(DWORD code);
+    // A progress bar on standard error when it is a terminal; nothing otherwise.
+    void ShowProgress(const QString& label, DWORD position, DWORD range);
+    void EndProgress();
+
+    // Standard output and standard error, line by line.
+    void Out(const QString& text);
+    void Err(const QString& text);
+
+    // IStatusSink, IUserPrompt
+    void OnStatusLine(Kind kind, const QString& text) override;
+    void ShowMessage(Icon icon, const QString& caption, const QString& text) override;
+    bool AskYesNo(Icon icon, const QString& caption, const QString& text) override;
+
+private:
+    Options m_options;
+    CQtEventHost m_host;
+    std::unique_ptr<CModel> m_model;
+    bool m_progressShown = false;
+};
+
+// Exit statuses of the command-line program.
+enum CliExit { ExitSuccess = 0, ExitFailure = 1, ExitUsage = 2, ExitInterrupted = 130 };

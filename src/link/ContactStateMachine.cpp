@@ -1,0 +1,20 @@
+#include "link/ContactStateMachine.h"
+
+CContactStateMachine::CContactStateMachine(CModel* model)
+    : CStateHost(model, kTimerId),
+      m_closePortState(this, "ClosePortState", &m_finalState),
+      m_openPortState(this, "OpenPortState", &m_establishContactState),
+      m_establishContactState(this, "EstablishContactState", &m_queryIState),
+      m_queryIState(this, "QueryIState", &m_finalState, &m_getFirmwareVersionState),
+      m_getFirmwareVersionState(this, "GetFirmwareVersionState", &m_getSerialNumberState),
+      m_getSerialNumberState(this, "GetSerialNumberState", &m_finalState)
+{
+}
+
+void CContactStateMachine::OnFinalState()
+{
+    // An unexpected device keeps the status it was identified with.
+    if (Result::Failed(m_result) && m_result != Result::UnexpectedDevice)
+        m_status = 0;
+    m_model->PublishFirmwareStatus(m_status);
+}

@@ -1,0 +1,16 @@
+#pragma once
+#include "model/Types.h"
+#include <functional>
+
+// What the machines need of the platform's event loop: one-shot timers, a millisecond tick
+// count and a way to run work later on the user-interface thread (port notifications are
+// delivered that way, never as a direct call from I/O code).
+class IEventHost {
+public:
+    using TimerHandle = std::uint64_t;
+    virtual ~IEventHost() = default;
+    virtual DWORD TickCount() const = 0;
+    virtual TimerHandle StartTimer(DWORD ms, std::function<void()> callback) = 0;
+    virtual void StopTimer(TimerHandle handle) = 0;
+    virtual void Post(std::function<void()> callback) = 0;
+};

@@ -1,0 +1,79 @@
+#pragma once
+#include "model/ModelBase.h"
+#include "model/ObservableArrayPending.h"
+#include "model/ObservableValuePending.h"
+
+// The model of the QRO4000: the shared model plus the amplifier's own values, which the
+// operate, edit-configuration and date-and-time conversations fill.
+class CModel : public CModelBase {
+public:
+    CModel(IEventHost& host, std::unique_ptr<ISettingsStore> store);
+    ~CModel() override;
+
+    CObservableValue<BYTE> m_antenna{0x812C, 1};
+    CObservableArrayPending<BYTE, 11> m_antennaEnable{0x812D};
+    CObservableArrayPending<BYTE, 11> m_antennaPreferred{0x812E};
+    CObservableArrayPending<int, 11> m_atuHighSwrRetune{0x812F};
+    CObservableValue<int> m_atuInline{0x8130, 0};
+    CObservableValue<wchar_t> m_atuMode{0x8131, L'B'};
+    CObservableValuePending<int> m_atuModeSwitch{0x8132, 0};
+    CObservableArrayPending<BYTE, 11> m_atuSettingsPerBin{0x8136};
+    CObservableValuePending<int> m_atuTransceiverKey{0x8137, 0};
+    CObservableValuePending<CString> m_bannerText{0x8138};
+    CObservableValue<BYTE> m_capacitors{0x8139, 0};
+    CObservableValue<SYSTEMTIME> m_amplifierTime{0x813A};
+    CPersistentValue<int> m_dateTimeUtc{0x813B, "DateTimeUtc", 1};
+    CObservableValue<BYTE> m_faultCode{0x813C, 0};
+    CObservableValue<WORD> m_frequency{0x8140, 0};
+    CObservableValue<BYTE> m_inductors{0x8141, 0};
+    CObservableValue<CString> m_displayText{0x8142};
+    CObservableValuePending<int> m_networkDhcp{0x8143, 0};
+    CObservableValuePending<CString> m_networkGateway{0x8144};
+    CObservableValuePending<CString> m_networkIpAddress{0x8145};
+    CObservableValue<CString> m_networkMacAddress{0x8146};
+    CObservableValuePending<CString> m_networkMask{0x8147};
+    CObservableValuePending<CString> m_networkPort{0x8148};
+    CObservableValuePending<int> m_networkWakeOnLan{0x8149, 0};
+    CPersistentBoundedValue<DWORD> m_operatePollInterval{0x814A, "OperatePollInterval", 300, 100, 30000};
+    CObservableValue<int> m_operateStandby{0x814B, 0};
+    CObservableValue<BYTE> m_overdriveCode{0x814C, 0};
+    CObservableValue<WORD> m_paCurrent{0x814D, 0};
+    CObservableValue<DWORD> m_paVoltage{0x814E, 0};
+    CObservableValue<WORD> m_value814F{0x814F, 0};
+    CPersistentValue<DWORD> m_peakHoldVarn{0x8156, "PeakHoldVarn", 0};
+    CObservableValue<WORD> m_value8154{0x8154, 0};
+    CObservableValue<WORD> m_value8155{0x8155, 0};
+    CObservableValue<WORD> m_powerDissipated{0x8157, 0};
+    CObservableValue<WORD> m_powerForward{0x8158, 0};
+    CObservableValue<WORD> m_powerInput{0x8159, 0};
+    CObservableValue<WORD> m_powerReflected{0x815A, 0};
+    CObservableValue<int> m_powerStatus{0x815B, 0};
+    CObservableValuePending<CString> m_pfKey1{0x815C};
+    CObservableValuePending<CString> m_pfKey2{0x815D};
+    CObservableValue<wchar_t> m_capacitorSide{0x815E, 0};
+    CObservableValue<WORD> m_swr{0x8168, 0};
+    CObservableValue<WORD> m_swrBypass{0x815F, 0};
+    CObservableArrayPending<WORD, 11> m_swrThresholdBypass{0x8169};
+    CObservableArrayPending<WORD, 11> m_swrThresholdNoMatch{0x816A};
+    CObservableArrayPending<WORD, 11> m_swrThresholdRetune{0x816B};
+    CObservableArrayPending<WORD, 11> m_swrThresholdStop{0x816C};
+    CObservableValue<WORD> m_temperature{0x816D, 0};
+
+    bool IsExpectedDevice() const override;
+    void LoadSettings() override;
+    bool HasUnsavedChanges() const;
+    // The SWR threshold group: 1 no match, 2 retune, 3 stop, anything else bypass.
+    CObservableArrayPending<WORD, 11>& SwrThresholds(int selector);
+
+    // Makes a task machine the running one (see ReleaseRunningMachineIfIdle); nullptr while
+    // another conversation is still going on.
+    template <class M, class... A>
+    M* CreateMachine(A&&... args)
+    {
+        if (!ReleaseRunningMachineIfIdle())
+            return nullptr;
+        auto* machine = new M(this, std::forward<A>(args)...);
+        SetRunningMachine(machine);
+        return machine;
+    }
+};

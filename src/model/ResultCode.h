@@ -1,0 +1,73 @@
+#pragma once
+// Result codes: 0 is success, 1223 means cancelled by the user, a positive value is a platform
+// error number (Win32 numbering on every platform) and the program's own codes are 0xE2000nnn
+// (errors) and 0xA2000nnn (warnings).
+#include <cstdint>
+
+namespace Result {
+constexpr std::uint32_t Success = 0;
+constexpr std::uint32_t Cancelled = 1223;
+
+// Platform error numbers the program produces (Win32 numbering).
+constexpr std::uint32_t FileNotFound = 2;
+constexpr std::uint32_t PathNotFound = 3;
+constexpr std::uint32_t AccessDenied = 5;
+constexpr std::uint32_t InvalidHandle = 6;
+constexpr std::uint32_t NotEnoughMemory = 8;
+constexpr std::uint32_t InvalidData = 13;
+constexpr std::uint32_t NoMoreFiles = 18;
+constexpr std::uint32_t WriteFault = 29;
+constexpr std::uint32_t ReadFault = 30;
+constexpr std::uint32_t GenFailure = 31;
+constexpr std::uint32_t SharingViolation = 32;
+constexpr std::uint32_t FileExists = 80;
+constexpr std::uint32_t InvalidParameter = 87;
+constexpr std::uint32_t DiskFull = 112;
+constexpr std::uint32_t InvalidName = 123;
+constexpr std::uint32_t AlreadyExists = 183;
+constexpr std::uint32_t IoPending = 997;
+constexpr std::uint32_t DeviceNotConnected = 1167;
+constexpr std::uint32_t Timeout = 1460;
+constexpr std::uint32_t InvalidArgumentHResult = 0x80070057;
+
+// The program's own codes.
+constexpr std::uint32_t UnexpectedHexCharacter = 0xE200000B;
+constexpr std::uint32_t InvalidEepromAddress = 0xE200000C;
+constexpr std::uint32_t NoRevisionResponse = 0xE200000D;
+constexpr std::uint32_t PortNameMissing = 0xE200000F;
+constexpr std::uint32_t HexNoColon = 0xE2000020;
+constexpr std::uint32_t HexBadRecordType = 0xE2000021;
+constexpr std::uint32_t HexChecksum = 0xE2000022;
+constexpr std::uint32_t HexNoEndRecord = 0xE2000023;
+constexpr std::uint32_t ConfigIncomplete = 0xE2000030;
+constexpr std::uint32_t ConfigCorrupt = 0xE2000031;
+constexpr std::uint32_t SerialMismatch = 0xE2000032;
+constexpr std::uint32_t NoDEcho = 0xE2000043;
+constexpr std::uint32_t RetryLimit = 0xE2000044;
+constexpr std::uint32_t NoResponseAfterReset = 0xE2000045;
+constexpr std::uint32_t RevisionVerifyFailed = 0xE2000046;
+constexpr std::uint32_t NoResyncResponse = 0xE2000048;
+constexpr std::uint32_t NoSemicolonResponse = 0xE2000049;
+constexpr std::uint32_t NoPacketResponse = 0xE200004B;
+constexpr std::uint32_t UnexpectedDevice = 0xE200004E;
+constexpr std::uint32_t NoReadBlockResponse = 0xE2000050;
+constexpr std::uint32_t NoWriteBlockResponse = 0xE2000051;
+constexpr std::uint32_t NoUnlockResponse = 0xE2000204;
+constexpr std::uint32_t UnlockRefused = 0xE2000205;
+constexpr std::uint32_t NoEraseResponse = 0xE2000206;
+constexpr std::uint32_t EraseRefused = 0xE2000207;
+constexpr std::uint32_t NoBootVersionResponse = 0xE2000208;
+constexpr std::uint32_t NoSerialNumberResponse = 0xE20004C2;
+constexpr std::uint32_t NoIdentifyResponse = 0xE2000524;
+
+// Every non-zero code is a failure; cancelled counts as one too.
+constexpr bool Failed(std::uint32_t code) { return code != 0; }
+
+// The failure code a result counts as: platform numbers become 0x8007xxxx.
+constexpr std::uint32_t AsFailureCode(std::uint32_t code)
+{
+    if (code != 0 && (code & 0x80000000u) == 0)
+        return (code & 0xFFFFu) | 0x80070000u;
+    return code;
+}
+}  // namespace Result

@@ -1,0 +1,15 @@
+#pragma once
+#include <QString>
+
+// Message boxes and questions asked from core code: message boxes in the desktop program,
+// standard error (and --yes) on the command line.
+class IUserPrompt {
+public:
+    enum class Icon { Information, Warning, Error, Question };
+    virtual void ShowMessage(Icon icon, const QString& caption, const QString& text) = 0;
+    // True for Yes.
+    virtual bool AskYesNo(Icon icon, const QString& caption, const QString& text) = 0;
+
+protected:
+    ~IUserPrompt() = default;
+};

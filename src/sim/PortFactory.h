@@ -1,0 +1,13 @@
+#pragma once
+#include "link/EventHost.h"
+#include "link/SerialPortInterface.h"
+#include <memory>
+
+class IStatusSink;
+class IUserPrompt;
+
+// The port for a name: "SIM" is the built-in simulated amplifier (its options from the
+// environment variable QRO4000_SIM, for example "baud=38400,serial=1234,pace=1"); any other
+// name is a real serial port.
+std::unique_ptr<ISerialPort> CreatePort(const QString& name, IEventHost& host, IStatusSink* status = nullptr,
+                                        IUserPrompt* prompt = nullptr);

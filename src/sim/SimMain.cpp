@@ -1,0 +1,2 @@
+#include <cstdio>
+int main() { std::puts("qro4000-sim"); return 0; }
