@@ -1,0 +1,73 @@
+#include "SimHarness.h"
+
+void CRecordingSink::OnStatusLine(Kind kind, const QString& text)
+{
+    (kind == Kind::Status ? status : kind == Kind::Verbose ? verbose : trace).append(text);
+}
+
+void CRecordingSink::ShowMessage(Icon, const QString& caption, const QString& text)
+{
+    messages.append(caption + QStringLiteral(": ") + text);
+}
+
+bool CRecordingSink::AskYesNo(Icon, const QString& caption, const QString& text)
+{
+    questions.append(caption + QStringLiteral(": ") + text);
+    return answerYes;
+}
+
+bool CRecordingSink::Contains(const QString& fragment) const
+{
+    for (const QStringList* list : {&status, &verbose, &trace, &messages, &questions})
+        for (const QString& line : *list)
+            if (line.contains(fragment))
+                return true;
+    return false;
+}
+
+CSimDevice::Options CSimHarness::DefaultOptions()
+{
+    CSimDevice::Options options;
+    options.speed = 38400;
+    options.pace = false;
+    return options;
+}
+
+CSimHarness::CSimHarness(const CSimDevice::Options& options)
+{
+    device = std::make_shared<CSimDevice>(host, options);
+    model = std::make_unique<CModel>(host, std::make_unique<CQtSettingsStore>(dir.filePath("settings.ini")));
+    model->SetApplicationDataFolder(dir.filePath("appdata"));
+    model->SetPortFactory([this](const QString& name) -> std::unique_ptr<ISerialPort> {
+        if (name != QLatin1String("SIM"))
+            return nullptr;
+        return std::make_unique<CSimPort>(host, device);
+    });
+    model->SetStatusSink(&sink);
+    model->SetUserPrompt(&sink);
+}
+
+CSimHarness::~CSimHarness()
+{
+    model.reset();
+}
+
+bool CSimHarness::Connect()
+{
+    model->m_port.Set(QStringLiteral("SIM"));
+    IContactStateMachine* contact = model->ContactMachine();
+    contact->StartContact();
+    if (!RunUntilIdle(*contact))
+        return false;
+    return contact->ResultCode() == 0 && model->m_firmwareStatus.m_value != FirmwareNone;
+}
+
+bool CSimHarness::RunUntilIdle(IStateMachine& machine, std::uint64_t limitMs)
+{
+    return host.RunUntil([&]() { return machine.IsIdle(); }, limitMs);
+}
+
+CSimPort* CSimHarness::SimPort()
+{
+    return dynamic_cast<CSimPort*>(model->Port());
+}

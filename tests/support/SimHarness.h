@@ -1,0 +1,47 @@
+#pragma once
+// A model on the simulated amplifier in virtual time, with its settings and folders in a
+// temporary directory: the bench every machine test runs on.
+#include "link/ContactStateMachineInterface.h"
+#include "link/VirtualEventHost.h"
+#include "model/Model.h"
+#include "model/QtSettingsStore.h"
+#include "model/StatusSink.h"
+#include "model/UserPrompt.h"
+#include "sim/SimDevice.h"
+#include "sim/SimPort.h"
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+
+// Collects status lines and answers questions from a script.
+class CRecordingSink : public IStatusSink, public IUserPrompt {
+public:
+    void OnStatusLine(Kind kind, const QString& text) override;
+    void ShowMessage(Icon icon, const QString& caption, const QString& text) override;
+    bool AskYesNo(Icon icon, const QString& caption, const QString& text) override;
+
+    QStringList status, verbose, trace, messages, questions;
+    bool answerYes = true;
+    bool Contains(const QString& fragment) const;  // in any list
+};
+
+class CSimHarness {
+public:
+    explicit CSimHarness(const CSimDevice::Options& options = DefaultOptions());
+    ~CSimHarness();
+
+    static CSimDevice::Options DefaultOptions();
+
+    // Sets the port "SIM" and runs the contact sequence to its end (virtual time).
+    bool Connect();
+    // Runs virtual time until the machine is idle; false if it is still busy after limitMs.
+    bool RunUntilIdle(IStateMachine& machine, std::uint64_t limitMs = 10ull * 60 * 1000);
+    CSimPort* SimPort();
+    QString TempPath(const QString& name) const { return dir.filePath(name); }
+
+    QTemporaryDir dir;
+    CVirtualEventHost host;
+    std::shared_ptr<CSimDevice> device;
+    CRecordingSink sink;
+    std::unique_ptr<CModel> model;
+};
