@@ -8,8 +8,12 @@ std::unique_ptr<ISerialPort> CreatePort(const QString& name, IEventHost& host, I
     if (name == QLatin1String("SIM")) {
         CSimDevice::Options options;
         options.pace = true;
-        ParseSimOptions(qEnvironmentVariable("QRO4000_SIM"), &options);
-        return std::make_unique<CSimPort>(host, std::make_shared<CSimDevice>(host, options));
+        CSimDevice::Faults faults;
+        // A text that cannot be read leaves the defaults in force.
+        ParseSimOptions(qEnvironmentVariable("QRO4000_SIM"), &options, &faults);
+        auto device = std::make_shared<CSimDevice>(host, options);
+        device->GetFaults() = faults;
+        return std::make_unique<CSimPort>(host, device);
     }
     return std::make_unique<CSerialPort>(host, status, prompt);
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include "link/EventHost.h"
 #include "link/SerialPortInterface.h"
+#include "model/ResultCode.h"  // the codes a port leaves as LastError()
 #include <memory>
 
 class IStatusSink;

@@ -18,9 +18,12 @@ public:
         bool pace = false;           // deliver output at the line's bit rate
         DWORD answerDelayMs = 1;     // time the amplifier takes to start an answer
         std::uint32_t seed = 1;      // for random faults
+        DWORD eraseMs = 1500;        // the boot loader's program flash erase
+        WORD revisionAfterLoad = 0;  // revision the application reports after a load; 0 keeps it
     };
 
-    // Named faults. Counts are of answers (or packets) from the time the fault is set.
+    // Named faults. Counts are of answers (or packets) from the time the fault is set: a count
+    // goes down as answers pass and is 0 again once the fault has struck.
     struct Faults {
         double dropAnswerProbability = 0;    // drop whole answers at random
         double corruptByteProbability = 0;   // flip one bit of an output byte at random
@@ -29,7 +32,24 @@ public:
         bool silent = false;                 // answer nothing at all
         DWORD answerAtSpeed = 0;             // answer only when the line runs at this speed instead
         bool unplugged = false;              // the port has vanished (reads and writes fail)
+        // Boot loader faults.
+        int refusePacketNumber = 0;          // refuse the n-th good data packet ("N") ...
+        int refusePacketTimes = 1;           // ... this many times before taking it
+        int dropAckNumber = 0;               // store the n-th acknowledged packet but send no "A"
+        double dropAckProbability = 0;       // the same at random
+        int answerCNumber = 0;               // answer "C" to the n-th packet (and discard it)
+        bool neverEchoD = false;             // ignore "D": the download never begins
+        int powerLossPacketNumber = 0;       // power fails when the n-th packet is complete
+        DWORD powerLossMs = 1000;            // how long the power stays off
     };
+
+    // The boot loader's fixed speed, the flash window it programs and its packet layout.
+    static constexpr DWORD kBootLoaderSpeed = 38400;
+    static constexpr DWORD kFlashBase = 0x1D000000;
+    static constexpr DWORD kFlashSize = 0x80000;
+    static constexpr DWORD kPacketSize = 517;
+    static constexpr DWORD kPacketData = 512;
+    static constexpr DWORD kEndPacketAddress = 0x8FFFFFFF;
 
     CSimDevice(IEventHost& host, const Options& options);
     ~CSimDevice();
@@ -46,6 +66,28 @@ public:
     QByteArray& Flash();              // the application flash written by the boot loader
     bool InBootLoader() const;
     QByteArray ReceivedLog() const;   // every byte received, for tests that check the wire
+    QByteArray SentLog() const;       // every byte the amplifier put on the line
+    void ClearLogs();
+
+    // The speed the amplifier listens and answers at now (the boot loader's, a fault's or the
+    // configured one).
+    DWORD ActiveSpeed() const;
+    bool PowerOn() const;             // "^on1;" / "^on0;"
+    bool PoweredDown() const;         // the power-loss fault has struck and power is not back
+
+    // Later commands plug in here: a handler gets the whole command text (from "^" to ";") and
+    // answers the bytes to send back, or nothing. Names compare without regard to case; a
+    // handler replaces a built-in command of the same name.
+    using CommandHandler = std::function<QByteArray(const QByteArray& command)>;
+    void SetCommandHandler(const QByteArray& name, CommandHandler handler);
+
+    // The port that holds the device open (one at a time, like a real serial port).
+    bool Claim(const void* port);
+    void Release(const void* port);
+    // Sets the unplugged fault and tells the port at once, as a vanished USB adapter does.
+    void Unplug();
+    // Called (through the event loop) when the port should look at its line again.
+    void SetAttention(std::function<void()> attention);
 
 private:
     struct Impl;
