@@ -1,0 +1,222 @@
+#include "firmware/IntelHexReader.h"
+#include "model/ResultCode.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace {
+constexpr BYTE kNotHex = 0xFF;
+
+constexpr std::array<BYTE, 256> MakeHexTable()
+{
+    std::array<BYTE, 256> table{};
+    for (auto& v : table)
+        v = kNotHex;
+    for (int c = '0'; c <= '9'; ++c)
+        table[c] = static_cast<BYTE>(c - '0');
+    for (int c = 'a'; c <= 'f'; ++c)
+        table[c] = static_cast<BYTE>(c - 'a' + 10);
+    for (int c = 'A'; c <= 'F'; ++c)
+        table[c] = static_cast<BYTE>(c - 'A' + 10);
+    return table;
+}
+constexpr std::array<BYTE, 256> kHexValue = MakeHexTable();
+
+enum RecordType : BYTE {
+    Data = 0,
+    EndOfFile = 1,
+    ExtendedSegmentAddress = 2,
+    StartSegmentAddress = 3,
+    ExtendedLinearAddress = 4,
+    StartLinearAddress = 5,
+};
+}  // namespace
+
+CIntelHexReader::CIntelHexReader(DWORD low, DWORD high, BYTE* destination, BYTE* destinationEnd)
+    : m_low(low), m_high(high), m_destination(destination), m_destinationEnd(destination ? destinationEnd : nullptr)
+{
+}
+
+// Line ends count lines and are otherwise invisible, even inside a record, so a record may be
+// wrapped over several lines and CR LF and LF files read alike.
+inline unsigned CIntelHexReader::ReadChar()
+{
+    while (m_current < m_end) {
+        const unsigned char c = *m_current++;
+        if (c == '\n') {
+            ++m_line;
+            m_column = 0;
+        } else if (c == '\r') {
+            m_column = 0;
+        } else {
+            ++m_column;
+            return c;
+        }
+    }
+    return kEndOfText;
+}
+
+inline bool CIntelHexReader::ReadByte(BYTE* value)
+{
+    const unsigned hi = ReadChar();
+    if (hi == kEndOfText || kHexValue[hi] == kNotHex)
+        return FailAt(Result::UnexpectedHexCharacter);
+    const unsigned lo = ReadChar();
+    if (lo == kEndOfText || kHexValue[lo] == kNotHex)
+        return FailAt(Result::UnexpectedHexCharacter);
+    *value = static_cast<BYTE>((kHexValue[hi] << 4) | kHexValue[lo]);
+    m_sum = static_cast<BYTE>(m_sum + *value);
+    return true;
+}
+
+bool CIntelHexReader::FailAt(DWORD code)
+{
+    m_errorCode = code;
+    m_errorLine = m_line + 1;
+    return false;
+}
+
+bool CIntelHexReader::ReadRecord()
+{
+    m_sum = 0;
+    BYTE addressHigh = 0, addressLow = 0, type = 0, checksum = 0;
+    if (!ReadByte(&m_count) || !ReadByte(&addressHigh) || !ReadByte(&addressLow) || !ReadByte(&type))
+        return false;
+    for (unsigned i = 0; i < m_count; ++i)
+        if (!ReadByte(&m_data[i]))
+            return false;
+    if (!ReadByte(&checksum))
+        return false;
+    if (m_sum != 0)
+        return FailAt(Result::HexChecksum);
+    ++m_stats.records;
+
+    // The byte count is not checked against the type; an address record too short to hold
+    // its two bytes reads the missing ones as 0 rather than as what the last record left.
+    const DWORD first = m_count > 0 ? m_data[0] : 0;
+    const DWORD second = m_count > 1 ? m_data[1] : 0;
+    switch (type) {
+    case Data:
+        StoreData(m_base + ((static_cast<DWORD>(addressHigh) << 8) | addressLow));
+        return true;
+    case EndOfFile:
+        m_endSeen = true;
+        return true;
+    case ExtendedSegmentAddress:
+        m_base = ((first << 8) | second) << 4;
+        return true;
+    case ExtendedLinearAddress:
+        m_base = ((first << 8) | second) << 16;
+        return true;
+    case StartSegmentAddress:
+    case StartLinearAddress:
+        return true;
+    default:
+        return FailAt(Result::HexBadRecordType);
+    }
+}
+
+void CIntelHexReader::StoreData(DWORD address)
+{
+    ++m_stats.dataRecords;
+    if (m_count == 0)
+        return;
+    const DWORD last = address + m_count - 1;
+    if (m_stats.dataBytes == 0 || address < m_stats.lowestAddress)
+        m_stats.lowestAddress = address;
+    if (m_stats.dataBytes == 0 || last > m_stats.highestAddress)
+        m_stats.highestAddress = last;
+    m_stats.dataBytes += m_count;
+
+    if (address < m_low || address >= m_high)
+        return;
+    DWORD length = std::min<DWORD>(m_count, m_high - address);
+    m_stats.bytesInWindow += length;
+    if (!m_destination)
+        return;
+    BYTE* target = m_destination + (address - m_low);
+    if (target >= m_destinationEnd)
+        return;
+    length = std::min<DWORD>(length, static_cast<DWORD>(m_destinationEnd - target));
+    std::memcpy(target, m_data, length);
+}
+
+bool CIntelHexReader::Parse(const char* begin, const char* end)
+{
+    m_begin = m_current = reinterpret_cast<const unsigned char*>(begin);
+    m_end = reinterpret_cast<const unsigned char*>(end);
+    m_line = 0;
+    m_column = 0;
+    m_base = 0;
+    m_endSeen = false;
+    m_errorCode = 0;
+    m_errorLine = 0;
+    m_stats = Statistics();
+    for (;;) {
+        // Anything outside a record is commentary, including a ":" that does not open its line.
+        unsigned c;
+        do {
+            c = ReadChar();
+            if (c == kEndOfText)
+                return FailAt(Result::HexNoEndRecord);
+        } while (c != ':' || m_column != 1);
+        if (!ReadRecord())
+            return false;
+        if (m_endSeen)
+            return true;
+    }
+}
+
+bool CIntelHexReader::ParseFile(const QString& fileName)
+{
+    m_errorLine = 0;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_errorCode = FileOpenErrorCode(fileName);
+        return false;
+    }
+    const qint64 size = file.size();
+    if (size <= 0) {
+        // An empty file cannot be mapped; it still has to fail as a text without an end record.
+        const char* none = "";
+        return Parse(none, none);
+    }
+    if (uchar* mapped = file.map(0, size)) {
+        const char* text = reinterpret_cast<const char*>(mapped);
+        const bool ok = Parse(text, text + size);
+        file.unmap(mapped);
+        return ok;
+    }
+    // Some files (pipes, some network shares) cannot be mapped: read them once instead.
+    const QByteArray whole = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        m_errorCode = Result::AsFailureCode(Result::ReadFault);
+        return false;
+    }
+    return Parse(whole.constData(), whole.constData() + whole.size());
+}
+
+DWORD FileOpenErrorCode(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    DWORD code = Result::AccessDenied;
+    if (fileName.isEmpty())
+        code = Result::FileNotFound;
+    else if (!info.exists())
+        code = info.absoluteDir().exists() ? Result::FileNotFound : Result::PathNotFound;
+    return Result::AsFailureCode(code);
+}
+
+bool ValidateHexFile(const QString& fileName, DWORD* errorLine, DWORD* errorCode)
+{
+    CIntelHexReader reader(0, 0);
+    const bool ok = reader.ParseFile(fileName);
+    if (errorLine)
+        *errorLine = ok ? 0 : reader.ErrorLine();
+    if (errorCode)
+        *errorCode = ok ? 0 : reader.ErrorCode();
+    return ok;
+}

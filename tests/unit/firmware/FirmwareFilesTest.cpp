@@ -1,0 +1,201 @@
+#include "firmware/FileNameParts.h"
+#include "firmware/FirmwareFiles.h"
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+struct NameCase {
+    const char* path;
+    const char* extension;
+    const char* title;
+    WORD revision;
+    const char* base;
+    bool firmware;
+};
+
+const NameCase kNames[] = {
+    {"qro4000fw0135.hex", ".hex", "qro4000fw0135", 135, "qro4000fw", true},
+    {"QRO4000FW0140.HEX", ".HEX", "QRO4000FW0140", 140, "QRO4000FW", true},
+    {"qro4000fw0135B.hex", ".hex", "qro4000fw0135B", 0, "qro4000fw0135B", false},
+    {"qro4000fw0135b.hex", ".hex", "qro4000fw0135b", 0, "qro4000fw0135b", false},
+    {"qro4000fw.hex", ".hex", "qro4000fw", 0, "qro4000fw", true},
+    {"/fw/dir.v2/qro4000fw0150.hex", ".hex", "qro4000fw0150", 150, "qro4000fw", true},
+    {"C:\\Firmware\\qro4000fw0151.hex", ".hex", "qro4000fw0151", 151, "qro4000fw", true},
+    {"qro4000fw0135.hex.bak", ".bak", "qro4000fw0135.hex", 0, "qro4000fw0135.hex", false},
+    {"qro4000fw0135", "", "qro4000fw0135", 135, "qro4000fw", false},
+    {"qro4000fwnotes.rtf", ".rtf", "qro4000fwnotes", 0, "qro4000fwnotes", false},
+    {"notes", "", "notes", 0, "notes", false},
+    {"qro4000fw99999999.hex", ".hex", "qro4000fw99999999", 0, "qro4000fw", true},
+    {"q.hex", ".hex", "q", 0, "q", false},
+};
+
+class FileNamePartsTest : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(FileNamePartsTest, Parts)
+{
+    const NameCase& c = GetParam();
+    const QString path = QString::fromUtf8(c.path);
+    EXPECT_EQ(FileNameParts::Extension(path), QString::fromUtf8(c.extension));
+    EXPECT_EQ(FileNameParts::Title(path), QString::fromUtf8(c.title));
+    EXPECT_EQ(FileNameParts::Revision(path), c.revision);
+    EXPECT_EQ(FileNameParts::Base(path), QString::fromUtf8(c.base));
+    EXPECT_EQ(CFirmwareFiles::IsFirmwareFile(path), c.firmware);
+}
+
+void PrintTo(const NameCase& c, std::ostream* out)
+{
+    *out << c.path;
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, FileNamePartsTest, ::testing::ValuesIn(kNames));
+
+TEST(FileNameParts, TitleWithoutRevisionDigitsHasRevisionZero)
+{
+    EXPECT_EQ(FileNameParts::Revisioned("firmware.hex").m_revision, 0);
+    EXPECT_EQ(FileNameParts::Revisioned("qro4000fw.hex").m_revision, 0);
+    EXPECT_EQ(FileNameParts::Revisioned("qro4000fw0099.hex").m_revision, 99);
+    EXPECT_EQ(FileNameParts::Revisioned("/a/b/firmware.hex").m_fileName, QStringLiteral("/a/b/firmware.hex"));
+}
+
+class FirmwareFolder : public ::testing::Test {
+protected:
+    void Touch(const QString& name)
+    {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    QTemporaryDir dir;
+    CFirmwareFiles files;
+};
+
+TEST_F(FirmwareFolder, NewerUpperCaseFileWins)
+{
+    Touch("qro4000fw0135.hex");
+    Touch("QRO4000FW0140.HEX");
+    Touch("readme.txt");
+    ASSERT_TRUE(files.ScanFolder(dir.path()));
+    EXPECT_EQ(files.FirmwareFile().m_fileName, dir.filePath("QRO4000FW0140.HEX"));
+    EXPECT_EQ(files.FirmwareFile().m_revision, 140);
+    EXPECT_TRUE(files.HasRequiredFile());
+    EXPECT_FALSE(files.HasReleaseNotesFile());
+}
+
+TEST_F(FirmwareFolder, FileWithoutRevisionLosesToAnyNumberedFile)
+{
+    Touch("qro4000fw.hex");
+    ASSERT_TRUE(files.ScanFolder(dir.path()));
+    EXPECT_EQ(files.FirmwareFile().m_revision, 0);
+    EXPECT_TRUE(files.HasFirmwareFile());
+    Touch("qro4000fw0001.hex");
+    ASSERT_TRUE(files.ScanFolder(dir.path()));
+    EXPECT_EQ(files.FirmwareFile().m_revision, 1);
+}
+
+TEST_F(FirmwareFolder, TitleEndingInBIsNotFirmware)
+{
+    Touch("qro4000fw0135B.hex");
+    ASSERT_TRUE(files.ScanFolder(dir.path()));
+    EXPECT_FALSE(files.HasFirmwareFile());
+    EXPECT_TRUE(files.IsEmpty());
+}
+
+TEST_F(FirmwareFolder, NewerBFileDoesNotHideOlderFirmware)
+{
+    Touch("qro4000fw0135.hex");
+    Touch("qro4000fw0160B.hex");
+    ASSERT_TRUE(files.ScanFolder(dir.path()));
+    EXPECT_EQ(files.FirmwareFile().m_revision, 135);
+}
+
+TEST_F(FirmwareFolder, ReleaseNotesAloneIsNoFirmware)
+{
+    Touch("QRO4000FWNOTES.RTF");
+    ASSERT_TRUE(files.ScanFolder(dir.path()));
+    EXPECT_FALSE(files.HasFirmwareFile());
+    EXPECT_FALSE(files.HasRequiredFile());
+    EXPECT_TRUE(files.HasReleaseNotesFile());
+    EXPECT_FALSE(files.IsEmpty());
+    EXPECT_EQ(files.ReleaseNotesFile().m_fileName, dir.filePath("QRO4000FWNOTES.RTF"));
+}
+
+TEST_F(FirmwareFolder, EqualRevisionsKeepTheFirstInNameOrder)
+{
+    Touch("qro4000fw0140.hex");
+    Touch("QRO4000fw0140.hex");
+    ASSERT_TRUE(files.ScanFolder(dir.path()));
+    EXPECT_EQ(files.FirmwareFile().m_fileName, dir.filePath("QRO4000fw0140.hex"));
+}
+
+TEST_F(FirmwareFolder, SubfoldersAreNotFiles)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir("qro4000fw0200.hex"));
+    Touch("qro4000fw0100.hex");
+    ASSERT_TRUE(files.ScanFolder(dir.path()));
+    EXPECT_EQ(files.FirmwareFile().m_revision, 100);
+}
+
+TEST_F(FirmwareFolder, FolderThatCannotBeReadLeavesNamesEmpty)
+{
+    Touch("qro4000fw0100.hex");
+    ASSERT_TRUE(files.ScanFolder(dir.path()));
+    EXPECT_FALSE(files.ScanFolder(dir.filePath("missing")));
+    EXPECT_TRUE(files.IsEmpty());
+    EXPECT_FALSE(files.ScanFolder(QString()));
+}
+
+TEST_F(FirmwareFolder, ScanLeavesTheCurrentDirectoryAlone)
+{
+    const QString before = QDir::currentPath();
+    Touch("qro4000fw0100.hex");
+    ASSERT_TRUE(files.ScanFolder(dir.path()));
+    EXPECT_EQ(QDir::currentPath(), before);
+}
+
+TEST_F(FirmwareFolder, FolderWithTrailingSeparatorGetsNoSecondOne)
+{
+    Touch("qro4000fw0100.hex");
+    ASSERT_TRUE(files.ScanFolder(dir.path() + "/"));
+    EXPECT_EQ(files.FirmwareFile().m_fileName, dir.path() + "/qro4000fw0100.hex");
+    EXPECT_EQ(CFirmwareFiles::JoinPath("C:\\fw\\", "a.hex"), QStringLiteral("C:\\fw\\a.hex"));
+}
+
+TEST(FirmwareFilesWanted, Rules)
+{
+    CFirmwareFiles files;
+    EXPECT_TRUE(files.IsWanted({"qro4000fwnotes.rtf", 0}));
+    EXPECT_TRUE(files.IsWanted({"qro4000fw0100.hex", 100}));
+    EXPECT_FALSE(files.IsWanted({"other0100.hex", 100}));
+    files.Consider("/f/qro4000fw0120.hex");
+    EXPECT_FALSE(files.IsWanted({"qro4000fw0100.hex", 100}));
+    EXPECT_FALSE(files.IsWanted({"qro4000fw0120.hex", 120}));
+    EXPECT_TRUE(files.IsWanted({"qro4000fw0121.hex", 121}));
+    EXPECT_TRUE(files.IsWanted({"qro4000fwnotes.rtf", 0}));
+}
+
+TEST(FirmwareFilesCopyList, KeepsOneNewestFirmwareFileAndTheNotes)
+{
+    CFirmwareFiles held;
+    held.Consider("/f/qro4000fw0120.hex");
+    QStringList list;
+    held.AddToCopyList("qro4000fw0110.hex", &list);  // older than held
+    EXPECT_TRUE(list.isEmpty());
+    held.AddToCopyList("qro4000fw0130.hex", &list);
+    held.AddToCopyList("qro4000fwnotes.rtf", &list);
+    held.AddToCopyList("qro4000fw0125.hex", &list);  // older than listed: no change
+    held.AddToCopyList("qro4000fw0140.hex", &list);  // replaces 0130
+    held.AddToCopyList("qro4000fw0150B.hex", &list); // not loadable
+    held.AddToCopyList("readme.txt", &list);
+    EXPECT_EQ(list, (QStringList{"qro4000fw0140.hex", "qro4000fwnotes.rtf"}));
+}
+
+TEST(FirmwareFilesCopyList, EmptyFolderTakesFirstFirmwareFile)
+{
+    CFirmwareFiles none;
+    QStringList list;
+    none.AddToCopyList("QRO4000FW0100.HEX", &list);
+    none.AddToCopyList("qro4000fw0100.hex", &list);  // equal revision: no change
+    EXPECT_EQ(list, (QStringList{"QRO4000FW0100.HEX"}));
+}
+}  // namespace

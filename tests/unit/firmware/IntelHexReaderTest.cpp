@@ -1,0 +1,236 @@
+#include "HexTestFiles.h"
+#include "firmware/FirmwareImage.h"
+#include "firmware/IntelHexReader.h"
+#include "model/ResultCode.h"
+#include <gtest/gtest.h>
+
+namespace {
+constexpr DWORD kLow = CFirmwareImage::kLoaderLow;
+
+// Checksums below were worked out by hand: the two's complement of the sum of all other bytes.
+const QByteArray kEnd = ":00000001FF\r\n";
+const QByteArray kLinear1D00 = ":020000041D00DD\r\n";        // 02+00+00+04+1D+00 = 23 -> DD
+const QByteArray kData0100 = ":0401000001020304F1\r\n";      // 04+01+00+00+01+02+03+04 = 0F -> F1
+
+class IntelHexImage : public ::testing::Test {
+protected:
+    bool Load(const QByteArray& text) { return image.LoadForLoader(files.Write("image.hex", text)); }
+    int CountNotFill() const
+    {
+        int n = 0;
+        for (DWORD i = 0; i < image.Capacity(); ++i)
+            n += image.Buffer()[i] != 0xFF;
+        return n;
+    }
+    CHexTestFiles files;
+    CFirmwareImage image;
+};
+
+TEST_F(IntelHexImage, OnlyEndRecordGivesErasedImageAndOneBlock)
+{
+    ASSERT_TRUE(Load(kEnd));
+    EXPECT_EQ(image.Size(), 0x7FFFFu);
+    EXPECT_EQ(image.Capacity(), 0x80000u);
+    EXPECT_EQ(CountNotFill(), 0);
+    // The first word is never compared, so even an empty image sends one block.
+    EXPECT_EQ(image.UsedEnd() - image.Buffer(), 512);
+}
+
+TEST_F(IntelHexImage, ExtendedLinearAddressPlacesDataInWindow)
+{
+    ASSERT_TRUE(Load(kLinear1D00 + kData0100 + kEnd));
+    const BYTE* at = image.BlockAt(0x1D000100);
+    ASSERT_NE(at, nullptr);
+    EXPECT_EQ(at - image.Buffer(), 0x100);
+    EXPECT_EQ(at[0], 0x01);
+    EXPECT_EQ(at[3], 0x04);
+    EXPECT_EQ(at[4], 0xFF);
+    EXPECT_EQ(at[-1], 0xFF);
+    EXPECT_EQ(CountNotFill(), 4);
+    EXPECT_EQ(image.UsedEnd() - image.Buffer(), 512);
+}
+
+TEST_F(IntelHexImage, RecordsOutsideTheWindowAreIgnored)
+{
+    QByteArray text;
+    text += CHexTestFiles::Record(4, 0, {0x1C, 0xFF});
+    text += CHexTestFiles::Record(0, 0xFFF0, std::vector<BYTE>(16, 0x11));  // 0x1CFFFFF0..0x1CFFFFFF
+    text += CHexTestFiles::Record(4, 0, {0x1D, 0x07});
+    text += CHexTestFiles::Record(0, 0xFFFF, {0x22});                         // 0x1D07FFFF: high is exclusive
+    text += CHexTestFiles::Record(4, 0, {0x1D, 0x08});
+    text += CHexTestFiles::Record(0, 0x0000, {0x33, 0x33});                   // 0x1D080000
+    text += kEnd;
+    ASSERT_TRUE(Load(text));
+    EXPECT_EQ(CountNotFill(), 0);
+    EXPECT_EQ(image.Stats().dataBytes, 19u);
+    EXPECT_EQ(image.Stats().bytesInWindow, 0u);
+}
+
+TEST_F(IntelHexImage, RecordRunningPastTheWindowIsCutAfterSevenBytes)
+{
+    std::vector<BYTE> bytes;
+    for (BYTE i = 0; i < 16; ++i)
+        bytes.push_back(static_cast<BYTE>(0xA0 + i));
+    ASSERT_TRUE(Load(CHexTestFiles::Record(4, 0, {0x1D, 0x07}) + CHexTestFiles::Record(0, 0xFFF8, bytes) + kEnd));
+    const BYTE* at = image.BlockAt(0x1D07FFF8);
+    ASSERT_NE(at, nullptr);
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(at[i], 0xA0 + i) << i;
+    EXPECT_EQ(at[7], 0xFF);  // the buffer's last byte lies outside the window
+    EXPECT_EQ(CountNotFill(), 7);
+    EXPECT_EQ(image.UsedEnd() - image.Buffer(), 0x80000);
+}
+
+TEST_F(IntelHexImage, LowerCaseDigitsAreAccepted)
+{
+    ASSERT_TRUE(Load(":020000041d00dd\n:04010000a1b2c3d411\n:00000001ff\n"));  // 04+01+A1+B2+C3+D4 = 2EF -> 11
+    const BYTE* at = image.BlockAt(0x1D000100);
+    EXPECT_EQ(at[0], 0xA1);
+    EXPECT_EQ(at[3], 0xD4);
+}
+
+TEST_F(IntelHexImage, TextOutsideRecordsIsSkipped)
+{
+    ASSERT_TRUE(Load("Firmware for the QRO4000\r\nbuilt today\r\n" + kLinear1D00 + "; a comment line\r\n" + kData0100 +
+                     "\r\n\r\n" + kEnd + "anything after the end record: ZZZ\r\n"));
+    EXPECT_EQ(image.BlockAt(0x1D000100)[0], 0x01);
+}
+
+TEST_F(IntelHexImage, ColonNotFirstOnItsLineStartsNoRecord)
+{
+    ASSERT_TRUE(Load(kLinear1D00 + " " + kData0100 + "x:0401000001020304F1\r\n" + kEnd));
+    EXPECT_EQ(CountNotFill(), 0);
+}
+
+TEST_F(IntelHexImage, RecordMayBeWrappedOverLines)
+{
+    ASSERT_TRUE(Load(kLinear1D00 + ":04010000\r\n01020304\r\nF1\r\n" + kEnd));
+    EXPECT_EQ(image.BlockAt(0x1D000100)[2], 0x03);
+}
+
+TEST_F(IntelHexImage, ExtendedSegmentAddressIsTimesSixteen)
+{
+    // Segment 0x1000 gives the base 0x1000 * 16 = 0x10000, so the byte at 0010 lands at 0x10010;
+    // start address records (03, 05) are read and ignored.
+    const QByteArray text = CHexTestFiles::Record(2, 0, {0x10, 0x00}) + CHexTestFiles::Record(0, 0x0010, {0x99}) +
+                            CHexTestFiles::Record(3, 0, {0, 0, 0, 0}) + CHexTestFiles::Record(5, 0, {0, 0, 0, 0}) +
+                            kEnd;
+    CIntelHexReader reader(0x10000, 0x20000);
+    ASSERT_TRUE(reader.Parse(text.constData(), text.constData() + text.size()));
+    EXPECT_EQ(reader.Stats().lowestAddress, 0x10010u);
+    EXPECT_EQ(reader.Stats().bytesInWindow, 1u);
+}
+
+TEST_F(IntelHexImage, UsedEndRoundsUpToWholeBlocks)
+{
+    // One byte at 0x1D000200 makes the second block worth sending.
+    ASSERT_TRUE(Load(kLinear1D00 + CHexTestFiles::Record(0, 0x0200, {0x00}) + kEnd));
+    EXPECT_EQ(image.UsedEnd() - image.Buffer(), 0x400);
+    EXPECT_EQ(image.UsedLength(), 0x400u);
+}
+
+TEST_F(IntelHexImage, BlockAtOutsideTheWindowIsNull)
+{
+    EXPECT_EQ(image.BlockAt(kLow), nullptr);  // nothing loaded
+    ASSERT_TRUE(Load(kEnd));
+    EXPECT_EQ(image.BlockAt(kLow), image.Buffer());
+    EXPECT_EQ(image.BlockAt(kLow - 1), nullptr);
+    EXPECT_EQ(image.BlockAt(0x1D07FFFF), nullptr);
+    EXPECT_NE(image.BlockAt(0x1D07FFFE), nullptr);
+}
+
+TEST_F(IntelHexImage, LoadResetsThePreviousImage)
+{
+    ASSERT_TRUE(Load(kLinear1D00 + kData0100 + kEnd));
+    EXPECT_EQ(image.FileName(), files.Path("image.hex"));
+    EXPECT_FALSE(image.LoadForLoader(files.Path("absent.hex")));
+    EXPECT_EQ(image.Buffer(), nullptr);
+    EXPECT_EQ(image.UsedEnd(), nullptr);
+}
+
+// Failures: the code and the text line of the offending character.
+struct FailureCase {
+    const char* name;
+    const char* text;
+    DWORD code;
+    DWORD line;
+};
+
+const FailureCase kFailures[] = {
+    {"NoEndRecord", ":020000041D00DD\r\n:0401000001020304F1\r\n", Result::HexNoEndRecord, 3},
+    {"NoEndRecordWithoutFinalLineEnd", ":0401000001020304F1", Result::HexNoEndRecord, 1},
+    {"EmptyText", "", Result::HexNoEndRecord, 1},
+    {"OnlyCommentary", "hello\nworld\n", Result::HexNoEndRecord, 3},
+    {"WrongChecksum", ":020000041D00DD\r\n:0401000001020304F2\r\n:00000001FF\r\n", Result::HexChecksum, 2},
+    {"WrongChecksumOnItsOwnLine", ":04010000\n01020304\nF2\n:00000001FF\n", Result::HexChecksum, 3},
+    {"NonHexInData", ":020000041D00DD\n:04010000010G0304F1\n:00000001FF\n", Result::UnexpectedHexCharacter, 2},
+    {"SpaceInRecord", ":04010000 01020304F1\n:00000001FF\n", Result::UnexpectedHexCharacter, 1},
+    {"TextEndsInsideRecord", ":020000041D00DD\n:040100000102", Result::UnexpectedHexCharacter, 2},
+    {"EndRecordAlone", ":00000001FF\n", 0, 0},
+    {"RecordTypeSix", ":00000006FA\n:00000001FF\n", Result::HexBadRecordType, 1},  // 00+00+00+06 -> FA
+    {"RecordTypeAfterComment", "x\ny\n:00000007F9\n", Result::HexBadRecordType, 3},
+    {"ColonAloneAtEnd", "\n:", Result::UnexpectedHexCharacter, 2},
+};
+
+class IntelHexFailure : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(IntelHexFailure, ReportsCodeAndLine)
+{
+    const FailureCase& c = GetParam();
+    CHexTestFiles files;
+    const QString path = files.Write("bad.hex", QByteArray(c.text));
+    CFirmwareImage image;
+    EXPECT_EQ(image.LoadForLoader(path), c.code == 0);
+    EXPECT_EQ(image.LastError(), c.code);
+    EXPECT_EQ(image.ErrorLine(), c.line);
+
+    DWORD line = 99, code = 99;
+    EXPECT_EQ(ValidateHexFile(path, &line, &code), c.code == 0);
+    EXPECT_EQ(code, c.code);
+    EXPECT_EQ(line, c.line);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, IntelHexFailure, ::testing::ValuesIn(kFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(IntelHexFile, MissingFileGivesPlatformError)
+{
+    CHexTestFiles files;
+    DWORD line = 99, code = 0;
+    EXPECT_FALSE(ValidateHexFile(files.Path("nothing.hex"), &line, &code));
+    EXPECT_EQ(code, 0x80070002u);
+    EXPECT_EQ(line, 0u);
+    EXPECT_FALSE(ValidateHexFile(files.Path("no-folder/nothing.hex"), &line, &code));
+    EXPECT_EQ(code, 0x80070003u);
+}
+
+TEST(IntelHexFile, FolderCannotBeLoaded)
+{
+    CHexTestFiles files;
+    CFirmwareImage image;
+    EXPECT_FALSE(image.LoadForLoader(files.Path("")));
+    EXPECT_TRUE(Result::Failed(image.LastError()));
+}
+
+TEST(IntelHexReader, ValidatingStoresNothingAndCountsData)
+{
+    const QByteArray text = kLinear1D00 + kData0100 + kEnd;
+    CIntelHexReader reader(kLow, CFirmwareImage::kLoaderHigh);
+    ASSERT_TRUE(reader.Parse(text.constData(), text.constData() + text.size()));
+    EXPECT_EQ(reader.Stats().records, 3u);
+    EXPECT_EQ(reader.Stats().dataRecords, 1u);
+    EXPECT_EQ(reader.Stats().lowestAddress, 0x1D000100u);
+    EXPECT_EQ(reader.Stats().highestAddress, 0x1D000103u);
+    EXPECT_EQ(reader.Stats().bytesInWindow, 4u);
+}
+
+TEST(IntelHexReader, DestinationShorterThanWindowIsNeverOverrun)
+{
+    const QByteArray text = kLinear1D00 + kData0100 + kEnd;
+    BYTE small[0x102] = {};
+    CIntelHexReader reader(kLow, CFirmwareImage::kLoaderHigh, small, small + sizeof small);
+    ASSERT_TRUE(reader.Parse(text.constData(), text.constData() + text.size()));
+    EXPECT_EQ(small[0x100], 0x01);
+    EXPECT_EQ(small[0x101], 0x02);
+}
+}  // namespace
