@@ -81,7 +81,12 @@ bool CSerialPort::Open(const QString& name, bool quiet)
         return false;
     }
     m_port = std::make_unique<QSerialPort>();
-    m_port->setPortName(name);
+    // Open a link (a /dev/serial/by-id name, a pseudo-terminal's link) by the device it names:
+    // the lock that keeps a second program off the port is named after the path opened, so
+    // two names for one device must meet at one lock.
+    const QFileInfo linkInfo(name);
+    m_port->setPortName(linkInfo.isSymLink() && !linkInfo.canonicalFilePath().isEmpty() ? linkInfo.canonicalFilePath()
+                                                                                          : name);
     m_port->setReadBufferSize(0);
     if (!m_port->open(QIODevice::ReadWrite)) {
         const DWORD code = MapError(m_port->error());

@@ -281,6 +281,8 @@ struct CSimDevice::Impl {
     // other speed they would arrive as framing errors, which a real port drops.
     void Deliver(const QByteArray& bytes, DWORD speed)
     {
+        if (lineSpeedProbe)
+            lineSpeed = lineSpeedProbe();
         if (speed != lineSpeed || !output)
             return;
         output(bytes);
@@ -645,6 +647,7 @@ struct CSimDevice::Impl {
     DWORD lineSpeed = 0;
     std::function<void(const QByteArray&)> output;
     std::function<void()> attention;
+    std::function<DWORD()> lineSpeedProbe;
     const void* owner = nullptr;
     QByteArray receivedLog, sentLog;
     Line toHost, toDevice;
@@ -686,6 +689,11 @@ void CSimDevice::Receive(const QByteArray& bytes)
 void CSimDevice::SetOutput(std::function<void(const QByteArray&)> output)
 {
     m_impl->output = std::move(output);
+}
+
+void CSimDevice::SetLineSpeedProbe(std::function<DWORD()> probe)
+{
+    m_impl->lineSpeedProbe = std::move(probe);
 }
 
 CSimDevice::Options& CSimDevice::GetOptions()

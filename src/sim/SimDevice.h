@@ -59,6 +59,9 @@ public:
     void Receive(const QByteArray& bytes);
     // Bytes the amplifier sends, delivered through the event host (paced when asked).
     void SetOutput(std::function<void(const QByteArray&)> output);
+    // Where the line's speed can change behind the device's back (a pseudo-terminal whose
+    // client sets it), the device asks this before it puts bytes on the line.
+    void SetLineSpeedProbe(std::function<DWORD()> probe);
 
     Options& GetOptions();
     Faults& GetFaults();

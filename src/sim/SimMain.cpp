@@ -1,2 +1,111 @@
+// qro4000-sim: a simulated QRO4000 on a pseudo-terminal. Prints the terminal's path (one line)
+// and serves until SIGINT or SIGTERM; any program that opens that path as its serial port talks
+// to the simulated amplifier.
+#include "link/QtEventHost.h"
+#include "sim/PtyServer.h"
+#include "sim/SimOptions.h"
+#include "sim/TerminationSignals.h"
+#include <QCoreApplication>
 #include <cstdio>
-int main() { std::puts("qro4000-sim"); return 0; }
+
+namespace {
+enum { ExitSuccess = 0, ExitFailure = 1, ExitUsage = 2 };
+
+void PrintUsage(FILE* stream)
+{
+    std::fprintf(stream,
+                 "Usage: qro4000-sim [options]\n"
+                 "Serves a simulated Brimwell QRO4000 on a pseudo-terminal and prints its path.\n\n"
+                 "  --link PATH                make PATH a symbolic link to the terminal (removed at exit)\n"
+                 "  --no-pace                  deliver bytes at once instead of at the line's bit rate\n");
+    for (const SimSetting& s : SimSettings()) {
+        const QByteArray left = QByteArray("--") + s.name + (s.value ? QByteArray(" ") + s.value : QByteArray());
+        std::fprintf(stream, "  %-26s %s%s\n", left.constData(), s.fault ? "fault: " : "", s.help);
+    }
+    std::fprintf(stream, "  %-26s %s\n", "-h, --help", "this text");
+}
+
+int Usage(const QString& message)
+{
+    std::fprintf(stderr, "qro4000-sim: %s\n", qPrintable(message));
+    PrintUsage(stderr);
+    return ExitUsage;
+}
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    CSimDevice::Options options;
+    options.pace = true;
+    CSimDevice::Faults faults;
+    QString link;
+
+    const QStringList args = app.arguments().mid(1);
+    for (int i = 0; i < args.size(); ++i) {
+        QString a = args[i];
+        if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
+            PrintUsage(stdout);
+            return ExitSuccess;
+        }
+        if (!a.startsWith(QLatin1String("--")))
+            return Usage(QStringLiteral("unexpected argument \"%1\"").arg(a));
+        a = a.mid(2);
+        QString value;
+        bool hasValue = false;
+        if (const qsizetype eq = a.indexOf(QLatin1Char('=')); eq >= 0) {
+            value = a.mid(eq + 1);
+            a = a.left(eq);
+            hasValue = true;
+        }
+        if (a == QLatin1String("no-pace")) {
+            options.pace = false;
+            continue;
+        }
+        const bool isLink = a == QLatin1String("link");
+        const SimSetting* setting = FindSimSetting(a);
+        if (!isLink && !setting)
+            return Usage(QStringLiteral("unknown option --%1").arg(a));
+        const bool needsValue = isLink || setting->value;
+        if (needsValue && !hasValue) {
+            if (i + 1 >= args.size())
+                return Usage(QStringLiteral("--%1 needs a value").arg(a));
+            value = args[++i];
+        }
+        if (isLink) {
+            link = value;
+            continue;
+        }
+        QString error;
+        if (!ApplySimSetting(a, value, &options, &faults, &error))
+            return Usage(error);
+    }
+
+    CQtEventHost host;
+    auto device = std::make_shared<CSimDevice>(host, options);
+    device->GetFaults() = faults;
+    CPtyServer server(device);
+    QString error;
+    if (!server.Start(&error)) {
+        std::fprintf(stderr, "qro4000-sim: cannot create a pseudo-terminal: %s\n", qPrintable(error));
+        return ExitFailure;
+    }
+    if (!link.isEmpty() && !server.MakeLink(link, &error)) {
+        std::fprintf(stderr, "qro4000-sim: cannot make the link %s: %s\n", qPrintable(link), qPrintable(error));
+        return ExitFailure;
+    }
+    CTerminationSignals termination([&app](int) { app.quit(); });
+
+    // The path is the one thing on standard output, so that scripts can read it with one line.
+    std::printf("%s\n", qPrintable(server.SlavePath()));
+    std::fflush(stdout);
+    std::fprintf(stderr, "qro4000-sim: QRO4000 %s at %u bit/s, revision %02u.%02u, serial number %05u%s%s\n",
+                 options.bootLoader ? "boot loader" : "application", static_cast<unsigned>(options.speed),
+                 options.revision / 100u, options.revision % 100u, static_cast<unsigned>(options.serialNumber),
+                 options.pace ? "" : ", not paced", link.isEmpty() ? "" : qPrintable(QStringLiteral(", link ") + link));
+    std::fflush(stderr);
+
+    const int code = app.exec();
+    server.Stop();
+    return code == 0 ? ExitSuccess : ExitFailure;
+}
