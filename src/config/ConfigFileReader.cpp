@@ -1,0 +1,205 @@
+#include "config/ConfigFileReader.h"
+#include "config/ConfigFileFormat.h"
+#include "config/ConfigLine.h"
+#include "config/FileError.h"
+#include "model/ErrorText.h"
+#include "model/ResultCode.h"
+#include "model/StringTable.h"
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+
+namespace {
+std::string_view View(const QByteArray& bytes)
+{
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+bool StartsWith(std::string_view line, const QByteArray& key)
+{
+    return line.substr(0, static_cast<std::size_t>(key.size())) == View(key);
+}
+
+// The value after "key = " of a header line, or nothing.
+bool HeaderValue(std::string_view line, const QByteArray& key, QString* value)
+{
+    if (!StartsWith(line, key))
+        return false;
+    const std::string_view rest = line.substr(static_cast<std::size_t>(key.size()));
+    if (rest.substr(0, 3) != " = ")
+        return false;
+    *value = QString::fromLatin1(rest.data() + 3, static_cast<qsizetype>(rest.size() - 3));
+    return true;
+}
+}  // namespace
+
+CConfigFileReader::CConfigFileReader(WORD amplifierSerial, IConfigReceiver* receiver)
+    : m_amplifierSerial(amplifierSerial),
+      m_receiver(receiver),
+      m_serialKey(ConfigFile::SerialNumberKey()),
+      m_utilityKey(ConfigFile::UtilityRevisionKey()),
+      m_firmwareKey(ConfigFile::FirmwareRevisionKey())
+{
+    m_line.reserve(ConfigFile::kMaxLineLength + 1);
+}
+
+DWORD CConfigFileReader::Reject(DWORD code, const QString& message)
+{
+    m_result = code;
+    m_message = message;
+    return code;
+}
+
+DWORD CConfigFileReader::Feed(const char* data, std::size_t size)
+{
+    if (m_result != 0)
+        return m_result;
+    const char* p = data;
+    const char* end = data + size;
+    while (p < end) {
+        const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        const char* stop = lf ? lf : end;
+        // Copy the piece without its carriage returns; a line never grows past the limit.
+        while (p < stop) {
+            const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(stop - p)));
+            const char* run = cr ? cr : stop;
+            if (m_line.size() + (run - p) > ConfigFile::kMaxLineLength) {
+                m_line.append(p, std::min<qsizetype>(run - p, 64));
+                return Reject(Result::ConfigCorrupt,
+                              FormatResource(IDS_UNABLE_TO_PARSE_LINE,
+                                             QString::fromLatin1(m_line.left(64)) + QStringLiteral("...")));
+            }
+            m_line.append(p, run - p);
+            p = cr ? cr + 1 : stop;
+        }
+        if (!lf)
+            break;
+        p = lf + 1;
+        ++m_info.lineCount;
+        if (ProcessLine() != 0)
+            return m_result;
+        m_line.clear();
+    }
+    return 0;
+}
+
+DWORD CConfigFileReader::ProcessLine()
+{
+    const std::string_view line = View(m_line);
+    const bool crcLine = ConfigLine::IsCrcLine(line);
+    if (!crcLine)
+        m_crc.Update(line.data(), line.size());
+
+    if (ConfigLine::IsBlockKey(line)) {
+        ConfigLine::CBlock block;
+        if (!ConfigLine::ParseBlockLine(line, block))
+            return Reject(Result::ConfigCorrupt, FormatResource(IDS_UNABLE_TO_PARSE_LINE, QString::fromLatin1(m_line)));
+        if (m_receiver)
+            m_receiver->StoreBlock(block.address, block.count, block.data);
+        ++m_info.dataLines;
+        m_info.dataBytes += block.count;
+        m_crcPending = true;
+        m_dataSeen = true;
+    } else if (StartsWith(line, QByteArrayLiteral("MEM"))) {
+        WORD address = 0;
+        BYTE value = 0;
+        if (!m_receiver || !ConfigLine::ParseByteLine(line, address, value))
+            return Reject(Result::ConfigCorrupt, FormatResource(IDS_UNABLE_TO_PARSE_LINE, QString::fromLatin1(m_line)));
+        m_receiver->StoreByte(address, value);
+        ++m_info.dataLines;
+        ++m_info.dataBytes;
+        m_crcPending = true;
+        m_dataSeen = true;
+    } else if (StartsWith(line, m_serialKey)) {
+        const std::string_view rest = line.substr(static_cast<std::size_t>(m_serialKey.size()));
+        const bool wellFormed = rest.substr(0, 3) == " = ";
+        if (wellFormed)
+            m_info.serialNumber = static_cast<WORD>(ConfigLine::ParseDecimal(rest.substr(3)));
+        if (m_amplifierSerial < kNoSerialNumber) {
+            if (!wellFormed)
+                return Reject(Result::ConfigCorrupt,
+                              FormatResource(IDS_SERIAL_LINE_UNPARSED, QString::fromLatin1(m_serialKey),
+                                             QString::fromLatin1(m_line)));
+            const WORD fileSerial = static_cast<WORD>(ConfigLine::ParseDecimal(rest.substr(3)));
+            if (m_receiver)
+                m_receiver->SetSerialMismatch(fileSerial != m_amplifierSerial);
+        } else if (m_receiver) {
+            m_receiver->SetSerialMismatch(false);
+        }
+    } else if (crcLine) {
+        DWORD value = 0;
+        m_info.crcComputed = m_crc.Register();
+        const bool parsed = ConfigLine::ParseCrcLine(line, value);
+        if (parsed)
+            m_info.crcRead = value;
+        if (!parsed || value != m_crc.Register())
+            return Reject(Result::ConfigCorrupt, ResourceString(IDS_CONFIG_ALTERED));
+        m_crcPending = false;
+        m_info.crcSeen = true;
+    } else if (line.substr(0, 1) == "*") {
+        if (m_info.savedOn.isEmpty())
+            m_info.savedOn = QString::fromLatin1(line.data() + 1, static_cast<qsizetype>(line.size() - 1));
+    } else if (!HeaderValue(line, m_utilityKey, &m_info.utilityRevision)) {
+        HeaderValue(line, m_firmwareKey, &m_info.firmwareRevision);
+    }
+    return 0;
+}
+
+DWORD CConfigFileReader::Finish()
+{
+    if (m_result != 0)
+        return m_result;
+    if (!m_dataSeen || m_crcPending)
+        return Reject(Result::ConfigIncomplete, ResourceString(IDS_CONFIG_INCOMPLETE));
+    return 0;
+}
+
+DWORD ReadConfigFile(const QString& fileName, WORD amplifierSerial, IConfigReceiver* receiver, QString* message,
+                     CConfigFileInfo* info)
+{
+    QFile file(fileName);
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly)) {
+        const int savedErrno = errno;
+        DWORD code = FileError::FromDevice(file, savedErrno, Result::AccessDenied);
+        if (!QFileInfo::exists(fileName))
+            code = Result::FileNotFound;
+        if (message)
+            *message = CallFailedOn(QStringLiteral("CreateFile"), fileName, code);
+        return code;
+    }
+    CConfigFileReader reader(amplifierSerial, receiver);
+    // Read in large pieces: the file is about 600 KB, read in a handful of calls.
+    constexpr qint64 kChunk = 1 << 16;
+    QByteArray buffer(kChunk, Qt::Uninitialized);
+    DWORD result = 0;
+    QString text;
+    for (;;) {
+        errno = 0;
+        const qint64 n = file.read(buffer.data(), kChunk);
+        if (n < 0) {
+            const int savedErrno = errno;
+            result = FileError::FromDevice(file, savedErrno, Result::ReadFault);
+            text = CallFailedOn(QStringLiteral("ReadFile"), fileName, result);
+            break;
+        }
+        if (n == 0) {
+            result = reader.Finish();
+            text = reader.Message();
+            break;
+        }
+        if (reader.Feed(buffer.constData(), static_cast<std::size_t>(n)) != 0) {
+            result = reader.Result();
+            text = reader.Message();
+            break;
+        }
+    }
+    if (message)
+        *message = result != 0 ? text : QString();
+    if (info)
+        *info = reader.Info();
+    return result;
+}

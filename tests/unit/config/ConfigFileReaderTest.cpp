@@ -1,0 +1,376 @@
+#include "ConfigTestSupport.h"
+#include "config/ConfigLine.h"
+#include "model/ResultCode.h"
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+const QString kAltered =
+    "The configuration file has been altered after it was saved.\r\nCannot restore from a modified configuration file.";
+const QString kIncomplete =
+    "The configuration file is incomplete.\r\nCannot restore from an incomplete configuration file.";
+
+QByteArray PatternFile(WORD serial = 1234)
+{
+    return FormatConfigFile(TestHeader(serial), CPatternSource());
+}
+
+// A valid file (fresh CRC) with these lines in place of the memory lines.
+QByteArray FileWithMemoryLines(const QList<QByteArray>& memory, WORD serial = 1234)
+{
+    QList<QByteArray> lines = SplitLines(PatternFile(serial)).mid(0, serial == kNoSerialNumber ? 5 : 6);
+    lines += memory;
+    lines.append(QByteArray());
+    return WithFreshCrc(lines);
+}
+
+class CRecordingReceiver : public IConfigReceiver {
+public:
+    void StoreBlock(DWORD address, DWORD count, const BYTE* data) override
+    {
+        blocks.append({address, QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(count))});
+    }
+    void StoreByte(WORD address, BYTE value) override { bytes.append({address, value}); }
+    void SetSerialMismatch(bool mismatch) override { verdicts.append(mismatch); }
+
+    QList<std::pair<DWORD, QByteArray>> blocks;
+    QList<std::pair<WORD, BYTE>> bytes;
+    QList<bool> verdicts;
+};
+
+DWORD ReadInto(const QByteArray& text, IConfigReceiver* receiver, WORD serial = 1234, QString* message = nullptr)
+{
+    CConfigFileReader reader(serial, receiver);
+    DWORD result = reader.Feed(text.constData(), static_cast<std::size_t>(text.size()));
+    if (result == 0)
+        result = reader.Finish();
+    if (message)
+        *message = reader.Message();
+    return result;
+}
+}  // namespace
+
+TEST(ConfigFileReader, RoundTripGivesTheSameBytesAndTheSameFile)
+{
+    const CPatternSource source(3);
+    const QByteArray text = FormatConfigFile(TestHeader(), source);
+    const CReadOutcome read = ReadText(text);
+    ASSERT_EQ(read.result, 0u) << read.message.toStdString();
+    EXPECT_EQ(read.image.PresentCount(), 0x40000u);
+    EXPECT_EQ(read.image.Bytes(), QByteArray(reinterpret_cast<const char*>(source.bytes.data()), 0x40000));
+    // Written again from what was read: byte for byte the same file.
+    class CImageSource : public IConfigMemorySource {
+    public:
+        explicit CImageSource(const CConfigImage& image) : m_image(image) {}
+        const BYTE* GetData(DWORD address, DWORD) const override
+        {
+            return reinterpret_cast<const BYTE*>(m_image.Bytes().constData()) + address;
+        }
+        const CConfigImage& m_image;
+    } again(read.image);
+    EXPECT_EQ(FormatConfigFile(TestHeader(), again), text);
+}
+
+TEST(ConfigFileReader, FileRoundTripThroughTheDisk)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("r.QRO4000Config");
+    ASSERT_EQ(WriteConfigFile(TestHeader(), path, CPatternSource(9)), 0u);
+    CConfigImage image;
+    QString message;
+    CConfigFileInfo info;
+    ASSERT_EQ(ReadConfigFile(path, 1234, &image, &message, &info), 0u) << message.toStdString();
+    EXPECT_TRUE(message.isEmpty());
+    EXPECT_EQ(image.Bytes(), QByteArray(reinterpret_cast<const char*>(CPatternSource(9).bytes.data()), 0x40000));
+    EXPECT_EQ(info.serialNumber, 1234);
+    EXPECT_EQ(info.firmwareRevision, "01.53");
+    EXPECT_EQ(info.utilityRevision, "QRO4000 Utility Revision 1.0.0.0");
+    EXPECT_EQ(info.savedOn, "QRO4000 Configuration saved on 2024-01-05 at 13:45:01");
+    EXPECT_EQ(info.dataLines, 4096u);
+    EXPECT_EQ(info.dataBytes, 0x40000u);
+    EXPECT_TRUE(info.crcSeen);
+}
+
+TEST(ConfigFileReader, PiecesOfAnySizeReadTheSame)
+{
+    const QByteArray text = PatternFile();
+    CConfigImage image;
+    CConfigFileReader reader(1234, &image);
+    for (qsizetype at = 0, step = 1; at < text.size(); at += step, step = step % 301 + 1)
+        ASSERT_EQ(reader.Feed(text.constData() + at, static_cast<std::size_t>(std::min(step, text.size() - at))), 0u);
+    ASSERT_EQ(reader.Finish(), 0u);
+    EXPECT_EQ(image.Bytes(), ReadText(text).image.Bytes());
+}
+
+TEST(ConfigFileReader, OneHexDigitChangedIsRejectedAsAltered)
+{
+    QByteArray text = PatternFile();
+    const qsizetype at = text.indexOf("MEM4 00010000 40 ") + 17 + 10;
+    text[at] = text[at] == 'A' ? 'B' : 'A';
+    const CReadOutcome read = ReadText(text);
+    EXPECT_EQ(read.result, Result::ConfigCorrupt);
+    EXPECT_EQ(read.message, kAltered);
+}
+
+TEST(ConfigFileReader, ChangedHeaderLineIsRejectedAsAltered)
+{
+    QByteArray text = PatternFile();
+    text.replace("Firmware Revision = 01.53", "Firmware Revision = 01.54");
+    EXPECT_EQ(ReadText(text).message, kAltered);
+}
+
+TEST(ConfigFileReader, WrongCrcNumberIsRejectedAsAltered)
+{
+    QList<QByteArray> lines = SplitLines(PatternFile());
+    QByteArray& crc = lines.back();
+    crc[crc.size() - 1] = crc.back() == '0' ? '1' : '0';
+    EXPECT_EQ(ReadText(JoinLines(lines)).message, kAltered);
+}
+
+TEST(ConfigFileReader, MalformedCrcLinesAreRejectedAsAltered)
+{
+    const QList<QByteArray> lines = SplitLines(PatternFile());
+    const QByteArray digits = lines.back().mid(10);
+    for (const QByteArray& bad : {QByteArray("CRC32 = ") + digits, QByteArray("CRC32 = 0x") + digits.left(7),
+                                  QByteArray("CRC32 =0x") + digits, QByteArray("CRC32 = 0y") + digits,
+                                  QByteArray("CRC32")}) {
+        QList<QByteArray> changed = lines;
+        changed.back() = bad;
+        const CReadOutcome read = ReadText(JoinLines(changed));
+        EXPECT_EQ(read.result, Result::ConfigCorrupt) << bad.constData();
+        EXPECT_EQ(read.message, kAltered) << bad.constData();
+    }
+}
+
+TEST(ConfigFileReader, CrcLineInLowerCaseWithCapitalXIsAccepted)
+{
+    QList<QByteArray> lines = SplitLines(PatternFile());
+    const QByteArray digits = lines.back().mid(10);
+    for (const QByteArray& form : {QByteArray("CRC32 = 0X") + digits.toLower(), QByteArray("crc32 = 0X") + digits.toLower(),
+                                   QByteArray("CRC32 = 0x") + digits + "FF"}) {
+        lines.back() = form;
+        EXPECT_EQ(ReadText(JoinLines(lines)).result, 0u) << form.constData();
+    }
+}
+
+TEST(ConfigFileReader, FileEndingBeforeItsCrcLineIsIncomplete)
+{
+    QList<QByteArray> lines = SplitLines(PatternFile());
+    for (int keep : {static_cast<int>(lines.size()) - 1, 100, 7}) {
+        const CReadOutcome read = ReadText(JoinLines(lines.mid(0, keep)));
+        EXPECT_EQ(read.result, Result::ConfigIncomplete) << keep;
+        EXPECT_EQ(read.message, kIncomplete);
+    }
+}
+
+TEST(ConfigFileReader, DataAfterTheCrcLineIsIncomplete)
+{
+    QList<QByteArray> lines = SplitLines(PatternFile());
+    lines.append(lines[6]);
+    const CReadOutcome read = ReadText(JoinLines(lines));
+    EXPECT_EQ(read.result, Result::ConfigIncomplete);
+    EXPECT_EQ(read.message, kIncomplete);
+}
+
+TEST(ConfigFileReader, NoMemoryLinesIsIncomplete)
+{
+    const CReadOutcome read = ReadText(FileWithMemoryLines({}));
+    EXPECT_EQ(read.result, Result::ConfigIncomplete);
+    EXPECT_EQ(read.message, kIncomplete);
+    EXPECT_EQ(ReadText(QByteArray()).result, Result::ConfigIncomplete);
+}
+
+TEST(ConfigFileReader, LastLineWithoutLineFeedIsNotTaken)
+{
+    QByteArray text = PatternFile();
+    text.chop(2);
+    EXPECT_EQ(ReadText(text).result, Result::ConfigIncomplete);
+    text.append('\r');
+    EXPECT_EQ(ReadText(text).result, Result::ConfigIncomplete);
+}
+
+TEST(ConfigFileReader, LineFeedOnlyFileReadsTheSame)
+{
+    const QByteArray crlf = PatternFile();
+    QByteArray lf = crlf;
+    lf.replace("\r\n", "\n");
+    const CReadOutcome a = ReadText(crlf);
+    const CReadOutcome b = ReadText(lf);
+    ASSERT_EQ(b.result, 0u) << b.message.toStdString();
+    EXPECT_EQ(a.image.Bytes(), b.image.Bytes());
+    EXPECT_EQ(b.image.PresentCount(), 0x40000u);
+}
+
+TEST(ConfigFileReader, CarriageReturnsInsideALineAreDropped)
+{
+    QByteArray text = PatternFile();
+    text.replace("MEM4 00000040 40 ", "MEM4 0000\r0040 40\r ");
+    EXPECT_EQ(ReadText(text).result, 0u);
+}
+
+TEST(ConfigFileReader, LowerCaseHexDigitsAreAccepted)
+{
+    QList<QByteArray> lines = SplitLines(PatternFile());
+    for (int i = 6; i < 6 + 4096; ++i)
+        lines[i] = lines[i].left(5) + lines[i].mid(5).toLower();
+    const CReadOutcome read = ReadText(WithFreshCrc(lines));
+    ASSERT_EQ(read.result, 0u);
+    EXPECT_EQ(read.image.Bytes(), ReadText(PatternFile()).image.Bytes());
+}
+
+struct CBadLine {
+    const char* name;
+    QByteArray line;
+};
+
+class ConfigFileReaderBadLine : public testing::TestWithParam<CBadLine> {};
+
+TEST_P(ConfigFileReaderBadLine, IsRejectedWithUnableToParse)
+{
+    const QByteArray& line = GetParam().line;
+    const CReadOutcome read = ReadText(FileWithMemoryLines({line}));
+    EXPECT_EQ(read.result, Result::ConfigCorrupt);
+    EXPECT_EQ(read.message, "Unable to parse line \"" + QString::fromLatin1(line) + "\"");
+}
+
+const QByteArray k16 = "00112233445566778899AABBCCDDEEFF";
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ConfigFileReaderBadLine,
+    testing::Values(CBadLine{"ThreeDigitCount", "MEM4 00000100 010 " + k16},
+                    CBadLine{"DataTooShort", "MEM4 00000100 10 " + k16.left(30)},
+                    CBadLine{"DataTooLong", "MEM4 00000100 10 " + k16 + "00"},
+                    CBadLine{"CountAbove64", "MEM4 00000100 41 " + QByteArray(130, 'A')},
+                    CBadLine{"SevenDigitAddress", "MEM4 0000100 10 " + k16},
+                    CBadLine{"FifthField", "MEM4 00000100 10 " + k16 + " 00"},
+                    CBadLine{"TrailingSpace", "MEM4 00000100 10 " + k16 + " "},
+                    CBadLine{"DoubleSpace", "MEM4  00000100 10 " + k16},
+                    CBadLine{"NotHex", "MEM4 00000100 10 " + k16.left(30) + "G0"},
+                    CBadLine{"Mem3FiveDigitAddress", "MEM3 00100 10 " + k16},
+                    CBadLine{"Mem2FourFields", "MEM2 01 00 10"},
+                    CBadLine{"Mem2ShortData", "MEM2 01 00 10 " + k16.left(30)},
+                    CBadLine{"MemTooShort", "MEM 01 .00  = 4"},
+                    CBadLine{"MemNoDot", "MEM 01 000  = 45"},
+                    CBadLine{"MemNoEquals", "MEM 01 .00  : 45"}),
+    [](const testing::TestParamInfo<CBadLine>& info) { return std::string(info.param.name); });
+
+TEST(ConfigFileReader, LineLongerThanAnyValidLineIsRejectedWithoutBufferingIt)
+{
+    QByteArray text = SplitLines(PatternFile())[0] + "\r\n";
+    text += QByteArray(5 * 1024 * 1024, 'A');
+    const CReadOutcome read = ReadText(text);
+    EXPECT_EQ(read.result, Result::ConfigCorrupt);
+    EXPECT_TRUE(read.message.startsWith("Unable to parse line \"AAAA"));
+    EXPECT_LT(read.message.size(), 200);
+}
+
+TEST(ConfigFileReader, OlderMemoryLineFormsAreStored)
+{
+    // The one-byte form: high byte at 4-5, "." at 7, low byte at 8-9, " = " at 11-13, value at 14-15.
+    CRecordingReceiver receiver;
+    const QByteArray file = FileWithMemoryLines({"MEM3 1234 02 ABcd", "MEM2 01 80 03 010203 ignored fields",
+                                                 "MEM 02 .34  = 5F", "MEM4 00000000 00 "});
+    ASSERT_EQ(ReadInto(file, &receiver), 0u);
+    ASSERT_EQ(receiver.blocks.size(), 3);
+    EXPECT_EQ(receiver.blocks[0], std::make_pair(DWORD(0x1234), QByteArray("\xAB\xCD", 2)));
+    EXPECT_EQ(receiver.blocks[1], std::make_pair(DWORD(0x0180), QByteArray("\x01\x02\x03", 3)));
+    EXPECT_EQ(receiver.blocks[2], std::make_pair(DWORD(0), QByteArray()));
+    ASSERT_EQ(receiver.bytes.size(), 1);
+    EXPECT_EQ(receiver.bytes[0], std::make_pair(WORD(0x0234), BYTE(0x5F)));
+}
+
+TEST(ConfigFileReader, OneByteLineWithoutReceiverIsRejected)
+{
+    const QByteArray file = FileWithMemoryLines({"MEM 02 .34  = 5F"});
+    QString message;
+    EXPECT_EQ(ReadInto(file, nullptr, 1234, &message), Result::ConfigCorrupt);
+    EXPECT_EQ(message, "Unable to parse line \"MEM 02 .34  = 5F\"");
+}
+
+TEST(ConfigFileReader, SerialNumberVerdict)
+{
+    struct Case {
+        WORD amplifier;
+        QByteArray line;
+        bool mismatch;
+    };
+    const Case cases[] = {
+        {1234, "QRO4000 Serial Number = 01234", false}, {1234, "QRO4000 Serial Number = 4321", true},
+        {1234, "QRO4000 Serial Number =   1234xyz", false}, {1234, "QRO4000 Serial Number = 66770", false},
+        {0, "QRO4000 Serial Number = abc", false},       {1234, "QRO4000 Serial Number = -1", true},
+        {65535 - 1, "QRO4000 Serial Number = -2", false},
+    };
+    for (const Case& c : cases) {
+        QList<QByteArray> lines = SplitLines(FormatConfigFile(TestHeader(), CPatternSource()));
+        lines[5] = c.line;
+        CRecordingReceiver receiver;
+        ASSERT_EQ(ReadInto(WithFreshCrc(lines), &receiver, c.amplifier), 0u) << c.line.constData();
+        EXPECT_EQ(receiver.verdicts, QList<bool>{c.mismatch}) << c.line.constData();
+        // The verdict comes before the first memory line.
+        EXPECT_EQ(receiver.blocks.size(), 4096);
+    }
+}
+
+TEST(ConfigFileReader, SerialNumberLineWithoutEqualsIsRejectedWhenTheAmplifierHasOne)
+{
+    QList<QByteArray> lines = SplitLines(PatternFile());
+    lines[5] = "QRO4000 Serial Number: 01234";
+    QString message;
+    CRecordingReceiver receiver;
+    EXPECT_EQ(ReadInto(WithFreshCrc(lines), &receiver, 1234, &message), Result::ConfigCorrupt);
+    EXPECT_EQ(message, "Unable to parse QRO4000 Serial Number line \"QRO4000 Serial Number: 01234\", Serial Number "
+                       "verification skipped");
+}
+
+TEST(ConfigFileReader, WithoutAnAmplifierSerialNumberTheLineIsNotParsed)
+{
+    QList<QByteArray> lines = SplitLines(PatternFile());
+    lines[5] = "QRO4000 Serial Number: garbage";
+    CRecordingReceiver receiver;
+    EXPECT_EQ(ReadInto(WithFreshCrc(lines), &receiver, kNoSerialNumber), 0u);
+    EXPECT_EQ(receiver.verdicts, QList<bool>{false});
+}
+
+TEST(ConfigFileReader, FileWithoutSerialNumberLineGivesNoVerdict)
+{
+    CRecordingReceiver receiver;
+    EXPECT_EQ(ReadInto(PatternFile(kNoSerialNumber), &receiver, 1234), 0u);
+    EXPECT_TRUE(receiver.verdicts.isEmpty());
+}
+
+TEST(ConfigFileReader, MissingFileIsReportedWithTheCallAndTheFileName)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("none.QRO4000Config");
+    QString message;
+    CConfigImage image;
+    EXPECT_EQ(ReadConfigFile(path, 1234, &image, &message), Result::FileNotFound);
+    EXPECT_EQ(message, "CreateFile failed on \"" + path + "\"\r\nError 0x00000002: The system cannot find the file "
+                                                           "specified.");
+}
+
+TEST(ConfigFileReader, FolderInsteadOfAFileIsAnError)
+{
+    QTemporaryDir dir;
+    QString message;
+    CConfigImage image;
+    EXPECT_NE(ReadConfigFile(dir.path(), 1234, &image, &message), 0u);
+    EXPECT_FALSE(message.isEmpty());
+}
+
+TEST(ConfigLine, ParseDecimalAsTheCLibraryDoes)
+{
+    EXPECT_EQ(ConfigLine::ParseDecimal("  42abc"), 42u);
+    EXPECT_EQ(ConfigLine::ParseDecimal("+7"), 7u);
+    EXPECT_EQ(ConfigLine::ParseDecimal("-1"), 0xFFFFFFFFu);
+    EXPECT_EQ(ConfigLine::ParseDecimal("x1"), 0u);
+    EXPECT_EQ(ConfigLine::ParseDecimal(""), 0u);
+}
+
+TEST(ConfigLine, FormatMemoryLine)
+{
+    const BYTE data[3] = {0x00, 0xAB, 0xFF};
+    char out[ConfigLine::kMaxMemoryLineLength];
+    const std::size_t n = ConfigLine::FormatMemoryLine(out, 0x3FFC0, 3, data);
+    EXPECT_EQ(std::string(out, n), "MEM4 0003FFC0 03 00ABFF");
+}
