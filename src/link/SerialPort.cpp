@@ -49,9 +49,10 @@ DWORD CSerialPort::MapError(int serialPortError)
     case QSerialPort::UnsupportedOperationError:
         return 50;
     case QSerialPort::WriteError:
-        return Result::WriteFault;
     case QSerialPort::ReadError:
-        return Result::ReadFault;
+        // On a tty an I/O error on an open port means the device has gone (hang-up, unplugged
+        // adapter): reported as access denied, which closes the port.
+        return Result::AccessDenied;
     default:
         return Result::GenFailure;
     }
@@ -128,7 +129,7 @@ bool CSerialPort::Open(const QString& name, bool quiet)
     QThread::msleep(50);
     connect(m_port.get(), &QSerialPort::readyRead, this, &CSerialPort::OnReadyRead);
     connect(m_port.get(), &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
-        if (e == QSerialPort::ResourceError) {
+        if (e == QSerialPort::ResourceError || e == QSerialPort::ReadError) {
             // The device vanished. Tell the receiver once, so that its next read finds out.
             OnReadyRead();
         }
