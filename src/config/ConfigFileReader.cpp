@@ -1,4 +1,5 @@
 #include "config/ConfigFileReader.h"
+#include "config/BufferedConfigReceiver.h"
 #include "config/ConfigFileFormat.h"
 #include "config/ConfigLine.h"
 #include "config/FileError.h"
@@ -201,5 +202,15 @@ DWORD ReadConfigFile(const QString& fileName, WORD amplifierSerial, IConfigRecei
         *message = result != 0 ? text : QString();
     if (info)
         *info = reader.Info();
+    return result;
+}
+
+DWORD LoadConfigFile(const QString& fileName, WORD amplifierSerial, IConfigReceiver& receiver, QString* message,
+                     CConfigFileInfo* info)
+{
+    CBufferedConfigReceiver buffer;
+    const DWORD result = ReadConfigFile(fileName, amplifierSerial, &buffer, message, info);
+    if (result == 0)
+        buffer.Replay(receiver);
     return result;
 }

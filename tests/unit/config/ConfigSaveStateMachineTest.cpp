@@ -1,0 +1,268 @@
+#include "ConfigMachineTestSupport.h"
+#include "ConfigTestSupport.h"
+#include "config/ConfigSaveCompletion.h"
+#include "config/ConfigSaveStateMachine.h"
+#include "model/ResultCode.h"
+#include <gtest/gtest.h>
+
+namespace {
+constexpr std::uint64_t kLong = 24ull * 3600 * 1000;
+
+class ConfigSave : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(harness.Connect());
+        harness.device->ClearLogs();
+        machine = harness.model->CreateMachine<CConfigSaveStateMachine>();
+        ASSERT_NE(machine, nullptr);
+    }
+    QByteArray Image() const { return QByteArray(reinterpret_cast<const char*>(machine->GetData(0)), 0x40000); }
+    QByteArray Wire() const { return harness.device->ReceivedLog(); }
+    DWORD Run(std::uint64_t limit = kLong)
+    {
+        EXPECT_TRUE(machine->Start());
+        EXPECT_TRUE(harness.RunUntilIdle(*machine, limit));
+        return machine->ResultCode();
+    }
+
+    CSimHarness harness;
+    CConfigSaveStateMachine* machine = nullptr;
+};
+}  // namespace
+
+TEST_F(ConfigSave, ReadsTheWholeMemoryInto64ByteBlocks)
+{
+    CCompletionRecorder completion(harness);
+    ASSERT_EQ(Run(), 0u);
+    EXPECT_EQ(Image(), harness.device->Eeprom());
+    EXPECT_EQ(machine->GetTotalSize(), 0x40000u);
+    const QList<QByteArray> commands = Commands(Wire());
+    ASSERT_EQ(commands.size(), 3 + 4096);
+    EXPECT_EQ(commands[0], ";");
+    EXPECT_EQ(commands[1], "^I;");
+    EXPECT_EQ(commands[2], "^cf;");
+    EXPECT_EQ(commands[3], "^er0000000040C0;");
+    EXPECT_EQ(commands[4], "^er000000404080;");
+    EXPECT_EQ(commands.back(), "^er0003FFC040FE;");
+    EXPECT_EQ(completion.results, QList<DWORD>{0});
+    EXPECT_EQ(harness.model->m_progressRange.m_value, 0x40000u);
+    EXPECT_EQ(harness.model->m_progressPosition.m_value, 0x40000u);
+    EXPECT_EQ(harness.model->m_firmwareStatus.m_value, FirmwareApplication);
+}
+
+TEST_F(ConfigSave, StatesInTheirOrderAndTheFinishDelay)
+{
+    harness.model->m_trace.m_value = 1;
+    ASSERT_EQ(Run(), 0u);
+    QStringList sends;
+    for (const QString& line : harness.sink.trace)
+        if (line.contains(" Send ") || line.contains("Timer Elapsed"))
+            sends << line;
+    ASSERT_GE(sends.size(), 7);
+    EXPECT_EQ(sends[0], "DetermineSpeedState Send \";\"");
+    EXPECT_EQ(sends[1], "QueryIState Send \"^I;\"");
+    EXPECT_EQ(sends[2], "CacheFlushState Send \"^cf;\"");
+    EXPECT_EQ(sends[3], "CacheFlushState Timer Elapsed  10 ms");
+    EXPECT_EQ(sends[4], "ConfigSaveLoopBodyState Send \"^er0000000040C0;\"");
+    EXPECT_EQ(sends.back(), "DelayFinishProgressState Timer Elapsed 700 ms");
+}
+
+TEST_F(ConfigSave, ProgressMovesByTheBytesOfEachBlock)
+{
+    class CProgress : public IEventSink {
+    public:
+        explicit CProgress(CModel& m) : model(m) { model.m_progressPosition.AddObserver(this); }
+        ~CProgress() { model.m_progressPosition.RemoveObserver(this); }
+        void OnEvent(std::uint32_t, std::uintptr_t, std::intptr_t) override
+        {
+            positions.append(model.m_progressPosition.m_value);
+        }
+        CModel& model;
+        QList<DWORD> positions;
+    } progress(*harness.model);
+    ASSERT_EQ(Run(), 0u);
+    ASSERT_EQ(progress.positions.size(), 1 + 4096);
+    for (int i = 0; i <= 4096; ++i)
+        ASSERT_EQ(progress.positions[i], static_cast<DWORD>(i) * 64) << i;
+}
+
+TEST_F(ConfigSave, AnswerForAnotherAddressIsAskedAgain)
+{
+    int calls = 0;
+    harness.device->SetCommandHandler("er", [&](const QByteArray& command) {
+        return SimReadAnswer(*harness.device, command, ++calls == 5 ? 0x40 : 0);
+    });
+    ASSERT_EQ(Run(), 0u);
+    EXPECT_EQ(Image(), harness.device->Eeprom());
+    const QList<QByteArray> reads = CommandsStartingWith(Wire(), "^er");
+    ASSERT_EQ(reads.size(), 4097);
+    EXPECT_EQ(reads[4], reads[5]);
+}
+
+TEST_F(ConfigSave, AnswerWithAWrongCheckByteIsAskedAgain)
+{
+    int calls = 0;
+    harness.device->SetCommandHandler("er", [&](const QByteArray& command) {
+        return SimReadAnswer(*harness.device, command, 0, ++calls == 7 ? 1 : 0);
+    });
+    ASSERT_EQ(Run(), 0u);
+    EXPECT_EQ(Image(), harness.device->Eeprom());
+    EXPECT_EQ(CommandsStartingWith(Wire(), "^er").size(), 4097);
+}
+
+TEST_F(ConfigSave, AnswerInLowerCaseIsAccepted)
+{
+    harness.device->SetCommandHandler(
+        "er", [&](const QByteArray& command) { return SimReadAnswer(*harness.device, command).toLower(); });
+    ASSERT_EQ(Run(), 0u);
+    EXPECT_EQ(Image(), harness.device->Eeprom());
+    EXPECT_EQ(CommandsStartingWith(Wire(), "^er").size(), 4096);
+}
+
+TEST_F(ConfigSave, EachBlockHasItsOwnTenSends)
+{
+    // Nine lost answers for each of two blocks: both are read on their tenth send.
+    QMap<QByteArray, int> calls;
+    harness.device->SetCommandHandler("er", [&](const QByteArray& command) {
+        const bool lose = (command.startsWith("^er00001000") || command.startsWith("^er00020000")) &&
+                          ++calls[command] < 10;
+        return lose ? QByteArray() : SimReadAnswer(*harness.device, command);
+    });
+    ASSERT_EQ(Run(), 0u);
+    EXPECT_EQ(Image(), harness.device->Eeprom());
+    EXPECT_EQ(CommandsStartingWith(Wire(), "^er").size(), 4096 + 18);
+}
+
+TEST_F(ConfigSave, BlockUnansweredTenTimesEndsTheSave)
+{
+    harness.device->SetCommandHandler("er", [&](const QByteArray& command) {
+        return command.startsWith("^er00001000") ? QByteArray() : SimReadAnswer(*harness.device, command);
+    });
+    CCompletionRecorder completion(harness);
+    EXPECT_EQ(Run(), Result::NoReadBlockResponse);
+    EXPECT_EQ(CommandsStartingWith(Wire(), "^er00001000").size(), 10);
+    EXPECT_EQ(CommandsStartingWith(Wire(), "^er").size(), 0x1000 / 64 + 10);
+    EXPECT_EQ(completion.results, QList<DWORD>{Result::NoReadBlockResponse});
+    EXPECT_EQ(harness.model->m_firmwareStatus.m_value, FirmwareNone);
+}
+
+TEST_F(ConfigSave, SilentAmplifierFailsTheSpeedSearch)
+{
+    harness.device->GetFaults().silent = true;
+    EXPECT_EQ(Run(), Result::NoResponseAfterReset);
+    EXPECT_EQ(CommandsStartingWith(Wire(), ";").size(), 4 * 20);
+}
+
+TEST_F(ConfigSave, UnansweredIdentifyEndsTheSave)
+{
+    harness.device->SetCommandHandler("i", [](const QByteArray&) { return QByteArray(); });
+    EXPECT_EQ(Run(), Result::NoIdentifyResponse);
+    EXPECT_EQ(CommandsStartingWith(Wire(), "^I;").size(), 10);
+    EXPECT_TRUE(CommandsStartingWith(Wire(), "^er").isEmpty());
+}
+
+TEST_F(ConfigSave, AnotherDeviceIsNotRead)
+{
+    harness.device->SetCommandHandler("i", [](const QByteArray&) { return QByteArray("^IQRO800;"); });
+    EXPECT_EQ(Run(), Result::UnexpectedDevice);
+    EXPECT_TRUE(CommandsStartingWith(Wire(), "^cf").isEmpty());
+    EXPECT_TRUE(CommandsStartingWith(Wire(), "^er").isEmpty());
+}
+
+TEST_F(ConfigSave, AmplifierInItsBootLoaderIsNotReadAndNotReportedAsSaved)
+{
+    harness.device->SetCommandHandler("i", [](const QByteArray&) { return QByteArray("^Iqro4000;"); });
+    EXPECT_EQ(Run(), Result::UnexpectedDevice);
+    EXPECT_TRUE(CommandsStartingWith(Wire(), "^er").isEmpty());
+    EXPECT_EQ(harness.model->m_firmwareStatus.m_value, FirmwareBootLoader);
+}
+
+TEST_F(ConfigSave, CancelDuringTheReadsStopsAtTheNextSend)
+{
+    ASSERT_TRUE(machine->Start());
+    ASSERT_TRUE(harness.host.RunUntil([&]() { return CommandsStartingWith(Wire(), "^er").size() == 100; }, kLong));
+    EXPECT_TRUE(machine->Cancel());
+    ASSERT_TRUE(harness.RunUntilIdle(*machine));
+    EXPECT_EQ(machine->ResultCode(), Result::Cancelled);
+    EXPECT_EQ(CommandsStartingWith(Wire(), "^er").size(), 100);
+    // The amplifier was answering: cancelling does not lose it.
+    EXPECT_EQ(harness.model->m_firmwareStatus.m_value, FirmwareApplication);
+}
+
+TEST_F(ConfigSave, CancelledSaveWritesNoFileAndKeepsAnEarlierOne)
+{
+    const QString fresh = harness.TempPath("fresh.QRO4000Config");
+    const QString earlier = harness.TempPath("earlier.QRO4000Config");
+    ASSERT_TRUE(WriteWholeFile(earlier, "earlier\r\n"));
+    ASSERT_TRUE(machine->Start());
+    ASSERT_TRUE(harness.host.RunUntil([&]() { return CommandsStartingWith(Wire(), "^er").size() == 10; }, kLong));
+    machine->Cancel();
+    ASSERT_TRUE(harness.RunUntilIdle(*machine));
+    const QDateTime stamp = QDateTime::currentDateTime();
+    for (const QString& path : {fresh, earlier}) {
+        QString message;
+        EXPECT_EQ(CompleteConfigSave(*harness.model, *machine, machine->ResultCode(), path, stamp, &message),
+                  Result::Cancelled);
+        EXPECT_TRUE(message.isEmpty());
+    }
+    EXPECT_FALSE(QFile::exists(fresh));
+    EXPECT_EQ(ReadWholeFile(earlier), "earlier\r\n");
+}
+
+TEST_F(ConfigSave, CompletedSaveWritesTheAmplifiersMemory)
+{
+    ASSERT_EQ(Run(), 0u);
+    const QString path = harness.TempPath("done.QRO4000Config");
+    const QDateTime stamp(QDate(2024, 1, 5), QTime(13, 45, 1));
+    ASSERT_EQ(CompleteConfigSave(*harness.model, *machine, 0, path, stamp, nullptr), 0u);
+    const CReadOutcome read = ReadText(ReadWholeFile(path));
+    ASSERT_EQ(read.result, 0u);
+    EXPECT_EQ(read.image.Bytes(), harness.device->Eeprom());
+    EXPECT_EQ(read.info.serialNumber, 1234);
+    EXPECT_EQ(read.info.firmwareRevision, "01.53");
+}
+
+TEST_F(ConfigSave, CancelWhileIdleAnswersFalseAndStartWhileBusyIsRefused)
+{
+    EXPECT_FALSE(machine->Cancel());
+    ASSERT_TRUE(machine->Start());
+    EXPECT_FALSE(machine->Start());
+    ASSERT_TRUE(harness.RunUntilIdle(*machine));
+    EXPECT_EQ(machine->ResultCode(), 0u);
+    EXPECT_EQ(CommandsStartingWith(Wire(), "^er").size(), 4096);
+}
+
+TEST_F(ConfigSave, DroppedAnswersAndCorruptedAnswersStillGiveTheSameFile)
+{
+    harness.device->GetFaults().dropAnswerProbability = 0.05;
+    CAnswerCorrupter corrupter(*harness.device, 100, 7);
+    ASSERT_TRUE(machine->Start());
+    ASSERT_TRUE(RunWithCorrupter(harness, *machine, corrupter, kLong));
+    ASSERT_EQ(machine->ResultCode(), 0u);
+    EXPECT_EQ(Image(), harness.device->Eeprom());
+    EXPECT_GT(CommandsStartingWith(Wire(), "^er").size(), 4096 + 150);
+    const QString path = harness.TempPath("noisy.QRO4000Config");
+    const QDateTime stamp(QDate(2024, 1, 5), QTime(13, 45, 1));
+    ASSERT_EQ(CompleteConfigSave(*harness.model, *machine, 0, path, stamp, nullptr), 0u);
+    CConfigFileHeader header = TestHeader();
+    class CDeviceSource : public IConfigMemorySource {
+    public:
+        explicit CDeviceSource(CSimDevice& d) : device(d) {}
+        const BYTE* GetData(DWORD address, DWORD) const override
+        {
+            return reinterpret_cast<const BYTE*>(device.Eeprom().constData()) + address;
+        }
+        CSimDevice& device;
+    } clean(*harness.device);
+    EXPECT_EQ(ReadWholeFile(path), FormatConfigFile(header, clean));
+}
+
+TEST_F(ConfigSave, DroppedAnswersAndCorruptedBytesOnTheLine)
+{
+    // One byte in a thousand damaged: about one read answer in seven fails its check.
+    harness.device->GetFaults().dropAnswerProbability = 0.05;
+    harness.device->GetFaults().corruptByteProbability = 0.001;
+    ASSERT_EQ(Run(), 0u);
+    EXPECT_EQ(Image(), harness.device->Eeprom());
+}
