@@ -9,8 +9,8 @@ CC=clang CXX=clang++ cmake -S "$here" -B "$here/build-fuzz" -G Ninja -DCMAKE_BUI
 cmake --build "$here/build-fuzz" -j"$(nproc)"
 seconds=${FUZZ_SECONDS:-30}
 for target in "$here"/build-fuzz/fuzz/fuzz_*; do
-  [ -x "$target" ] || continue
-  case "$target" in *_replay) continue ;; esac
+  [ -f "$target" ] && [ -x "$target" ] || continue
+  case "$target" in *_replay|*_autogen) continue ;; esac
   name=$(basename "$target")
   work=$(mktemp -d)
   cp -r "$here/fuzz/corpus/$name/." "$work/" 2>/dev/null || true
