@@ -1,0 +1,292 @@
+#include "ConfigMachineTestSupport.h"
+#include "ConfigTestSupport.h"
+#include "config/ConfigRegions.h"
+#include "config/ConfigRestoreStateMachine.h"
+#include "link/EepromBlock.h"
+#include "model/ResultCode.h"
+#include <gtest/gtest.h>
+
+namespace {
+constexpr std::uint64_t kLong = 24ull * 3600 * 1000;
+using CRecord = CConfigRestoreStateMachine::CRecord;
+
+std::vector<BYTE> Bytes(DWORD count, BYTE value)
+{
+    return std::vector<BYTE>(count, value);
+}
+
+class ConfigRestore : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(harness.Connect());
+        harness.device->ClearLogs();
+        machine = harness.model->CreateMachine<CConfigRestoreStateMachine>();
+        ASSERT_NE(machine, nullptr);
+    }
+    QByteArray Wire() const { return harness.device->ReceivedLog(); }
+    // A file saved from the pattern image with this serial number, loaded into the machine.
+    DWORD Load(WORD fileSerial, unsigned seed = 11)
+    {
+        const QString path = harness.TempPath(QString("load%1.QRO4000Config").arg(seed));
+        if (WriteConfigFile(TestHeader(fileSerial), path, CPatternSource(seed)) != 0)
+            return ~0u;
+        QString message;
+        return LoadConfigFile(path, harness.model->m_serialNumber.m_value, *machine, &message);
+    }
+    DWORD Run(std::uint64_t limit = kLong)
+    {
+        EXPECT_TRUE(machine->Start());
+        EXPECT_TRUE(harness.RunUntilIdle(*machine, limit));
+        return machine->ResultCode();
+    }
+    // The simulated amplifier's memory as it should be after restoring the pattern `seed`
+    // within `regions`.
+    QByteArray Expected(const QByteArray& before, unsigned seed, bool mismatch) const
+    {
+        QByteArray out = before;
+        const CPatternSource pattern(seed);
+        for (const CMemoryRegion& r : ConfigRegions::RestoreRegions(mismatch))
+            for (DWORD a = r.start; a < r.End(); ++a)
+                out[a] = static_cast<char>(pattern.bytes[a]);
+        return out;
+    }
+
+    CSimHarness harness;
+    CConfigRestoreStateMachine* machine = nullptr;
+};
+}  // namespace
+
+TEST_F(ConfigRestore, LineAtZeroKeepsOnlyItsBytesFrom0x10)
+{
+    const auto data = Bytes(64, 0xAB);
+    machine->StoreBlock(0, 64, data.data());
+    ASSERT_EQ(machine->RecordCount(), 1u);
+    EXPECT_EQ(machine->Record(0).address, 0x10u);
+    EXPECT_EQ(machine->Record(0).length, 48u);
+}
+
+TEST_F(ConfigRestore, LineAt0x37FC0IsOneWholeRecord)
+{
+    std::vector<BYTE> data(64);
+    for (int i = 0; i < 64; ++i)
+        data[i] = static_cast<BYTE>(i);
+    machine->StoreBlock(0x37FC0, 64, data.data());
+    ASSERT_EQ(machine->RecordCount(), 1u);
+    EXPECT_EQ(machine->Record(0).address, 0x37FC0u);
+    EXPECT_EQ(machine->Record(0).length, 64u);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(machine->Record(0).data), 64),
+              QByteArray(reinterpret_cast<const char*>(data.data()), 64));
+}
+
+TEST_F(ConfigRestore, LinesFrom0x38000UpGiveNoRecord)
+{
+    const auto data = Bytes(64, 1);
+    for (DWORD a = 0x38000; a < 0x40000; a += 0x1000)
+        machine->StoreBlock(a, 64, data.data());
+    machine->StoreBlock(0xFFFFFFF0, 64, data.data());
+    EXPECT_EQ(machine->RecordCount(), 0u);
+}
+
+TEST_F(ConfigRestore, LineAcrossTwoRegionsGivesTwoRecords)
+{
+    std::vector<BYTE> data(64);
+    for (int i = 0; i < 64; ++i)
+        data[i] = static_cast<BYTE>(i);
+    machine->StoreBlock(0x60, 64, data.data());
+    ASSERT_EQ(machine->RecordCount(), 2u);
+    EXPECT_EQ(machine->Record(0).address, 0x60u);
+    EXPECT_EQ(machine->Record(0).length, 0x20u);
+    EXPECT_EQ(machine->Record(1).address, 0x80u);
+    EXPECT_EQ(machine->Record(1).length, 0x20u);
+    EXPECT_EQ(machine->Record(1).data[0], 0x20);
+}
+
+TEST_F(ConfigRestore, DifferingSerialNumbersSkipThePerUnitBytes)
+{
+    const auto data = Bytes(64, 2);
+    machine->SetSerialMismatch(true);
+    machine->StoreBlock(0x00, 64, data.data());
+    machine->StoreBlock(0xC0, 64, data.data());
+    machine->StoreBlock(0x100, 64, data.data());
+    ASSERT_EQ(machine->RecordCount(), 1u);
+    EXPECT_EQ(machine->Record(0).address, 0x100u);
+    // The verdict applies to the blocks that follow it.
+    machine->SetSerialMismatch(false);
+    machine->StoreBlock(0x40, 64, data.data());
+    EXPECT_EQ(machine->RecordCount(), 2u);
+}
+
+TEST_F(ConfigRestore, TotalsForMatchingAndDifferingSerialNumbers)
+{
+    struct Case {
+        WORD fileSerial;
+        DWORD total;
+        bool mismatch;
+    };
+    for (const Case c : {Case{1234, 0x37FF0, false}, Case{4321, 0x37F00, true}, Case{kNoSerialNumber, 0x37FF0, false}}) {
+        CSimHarness local;
+        ASSERT_TRUE(local.Connect());
+        auto* m = local.model->CreateMachine<CConfigRestoreStateMachine>();
+        const QString path = local.TempPath("t.QRO4000Config");
+        ASSERT_EQ(WriteConfigFile(TestHeader(c.fileSerial), path, CPatternSource()), 0u);
+        ASSERT_EQ(LoadConfigFile(path, local.model->m_serialNumber.m_value, *m, nullptr), 0u);
+        EXPECT_EQ(m->TotalBytes(), c.total) << c.fileSerial;
+        EXPECT_EQ(m->SerialMismatch(), c.mismatch) << c.fileSerial;
+        for (const CRecord& r : m->Records())
+            ASSERT_TRUE(r.length <= 64 && Eeprom::IsWritableBlock(r.address, r.length)) << r.address;
+        m->Start();
+        EXPECT_EQ(local.model->m_progressRange.m_value, c.total);
+        EXPECT_EQ(local.model->m_progressPosition.m_value, 0u);
+        m->Cancel();
+        local.RunUntilIdle(*m);
+    }
+}
+
+TEST_F(ConfigRestore, WriteCommandFor16BytesOf0xFFAt0x100)
+{
+    const auto data = Bytes(16, 0xFF);
+    machine->StoreBlock(0x100, 16, data.data());
+    ASSERT_EQ(Run(), 0u);
+    const QList<QByteArray> writes = CommandsStartingWith(Wire(), "^ew");
+    ASSERT_EQ(writes.size(), 1);
+    // Check byte: the two's complement of 0x01 + 0x10 + 16 * 0xFF, modulo 256, is 0xFF.
+    EXPECT_EQ(writes[0], "^ew0000010010FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF;");
+    EXPECT_EQ(harness.device->Eeprom().mid(0x100, 16), QByteArray(16, '\xFF'));
+}
+
+TEST_F(ConfigRestore, FullRestoreWritesTheRegionsThenRestartsTheAmplifier)
+{
+    const QByteArray before = harness.device->Eeprom();
+    ASSERT_EQ(Load(1234), 0u);
+    EXPECT_EQ(machine->TotalBytes(), 0x37FF0u);
+    harness.model->m_trace.m_value = 1;
+    CCompletionRecorder completion(harness);
+    ASSERT_EQ(Run(), 0u);
+    EXPECT_EQ(harness.device->Eeprom(), Expected(before, 11, false));
+    EXPECT_EQ(harness.device->Eeprom().left(0x10), before.left(0x10));
+    EXPECT_EQ(harness.device->Eeprom().mid(0x38000), before.mid(0x38000));
+
+    const QList<QByteArray> commands = Commands(Wire());
+    const qsizetype writes = CommandsStartingWith(Wire(), "^ew").size();
+    EXPECT_EQ(writes, 0x37FF0 / 64 + 1);  // 48 bytes at 0x10, then 64-byte blocks
+    ASSERT_EQ(commands.size(), 3 + writes + 4);
+    EXPECT_EQ(commands.mid(0, 3), (QList<QByteArray>{";", "^I;", "^cf;"}));
+    EXPECT_TRUE(commands[3].startsWith("^ew0000001030"));
+    EXPECT_EQ(commands.mid(3 + writes), (QList<QByteArray>{"^on0;", ";", "^I;", "^on1;"}));
+    EXPECT_TRUE(harness.device->PowerOn());
+    EXPECT_TRUE(harness.sink.Contains("DelayPostRestore Timer Elapsed 2000 ms"));
+    EXPECT_EQ(completion.results, QList<DWORD>{0});
+    EXPECT_EQ(harness.model->m_progressPosition.m_value, 0x37FF0u);
+}
+
+TEST_F(ConfigRestore, FileFromAnotherAmplifierKeepsThePerUnitBytes)
+{
+    const QByteArray before = harness.device->Eeprom();
+    ASSERT_EQ(Load(4321), 0u);
+    EXPECT_TRUE(machine->SerialMismatch());
+    ASSERT_EQ(Run(), 0u);
+    EXPECT_EQ(harness.device->Eeprom(), Expected(before, 11, true));
+    EXPECT_EQ(harness.device->Eeprom().left(0x100), before.left(0x100));
+}
+
+TEST_F(ConfigRestore, AcknowledgementsOf15Or17CharactersAreRefused)
+{
+    for (int variant : {15, 17}) {
+        CSimHarness local;
+        ASSERT_TRUE(local.Connect());
+        local.device->ClearLogs();
+        auto* m = local.model->CreateMachine<CConfigRestoreStateMachine>();
+        const auto data = Bytes(16, 0x5A);
+        m->StoreBlock(0x100, 16, data.data());
+        local.device->SetCommandHandler("ew", [variant](const QByteArray& command) {
+            QByteArray ack = "^EW" + command.mid(3, 10) + Eeprom::BuildReadCommand(0x100, 16).mid(13, 2) + ";";
+            return variant == 15 ? ack.left(14) + ";" : ack.left(15) + "0;";
+        });
+        m->Start();
+        ASSERT_TRUE(local.RunUntilIdle(*m, kLong));
+        EXPECT_EQ(m->ResultCode(), Result::NoWriteBlockResponse) << variant;
+        EXPECT_EQ(CommandsStartingWith(local.device->ReceivedLog(), "^ew").size(), 10) << variant;
+        EXPECT_TRUE(CommandsStartingWith(local.device->ReceivedLog(), "^on").isEmpty());
+    }
+}
+
+TEST_F(ConfigRestore, AcknowledgementInLowerCaseIsAccepted)
+{
+    const auto data = Bytes(64, 0x33);
+    machine->StoreBlock(0x1000, 64, data.data());
+    harness.device->SetCommandHandler("ew", [](const QByteArray& command) {
+        return ("^ew" + Eeprom::BuildReadCommand(0x1000, 64).mid(3)).toLower();
+    });
+    ASSERT_EQ(Run(), 0u);
+    EXPECT_EQ(CommandsStartingWith(Wire(), "^ew").size(), 1);
+}
+
+TEST_F(ConfigRestore, AcknowledgementWithAWrongCheckIsRefused)
+{
+    const auto data = Bytes(64, 0x33);
+    machine->StoreBlock(0x1000, 64, data.data());
+    int calls = 0;
+    harness.device->SetCommandHandler("ew", [&](const QByteArray& command) {
+        QByteArray ack = "^EW" + Eeprom::BuildReadCommand(0x1000, 64).mid(3);
+        if (++calls == 1)
+            ack[13] = ack[13] == '0' ? '1' : '0';
+        return ack;
+    });
+    ASSERT_EQ(Run(), 0u);
+    EXPECT_EQ(CommandsStartingWith(Wire(), "^ew").size(), 2);
+}
+
+TEST_F(ConfigRestore, CancelDuringTheWritesSkipsThePowerCommands)
+{
+    ASSERT_EQ(Load(1234), 0u);
+    ASSERT_TRUE(machine->Start());
+    ASSERT_TRUE(harness.host.RunUntil([&]() { return CommandsStartingWith(Wire(), "^ew").size() == 50; }, kLong));
+    EXPECT_TRUE(machine->Cancel());
+    ASSERT_TRUE(harness.RunUntilIdle(*machine));
+    EXPECT_EQ(machine->ResultCode(), Result::Cancelled);
+    EXPECT_EQ(CommandsStartingWith(Wire(), "^ew").size(), 50);
+    EXPECT_TRUE(CommandsStartingWith(Wire(), "^on").isEmpty());
+}
+
+TEST_F(ConfigRestore, NoAnswerAfterThePowerCommandFailsTheRestore)
+{
+    const auto data = Bytes(16, 1);
+    machine->StoreBlock(0x100, 16, data.data());
+    harness.device->SetCommandHandler("on", [&](const QByteArray&) {
+        harness.device->GetFaults().silent = true;
+        return QByteArray();
+    });
+    EXPECT_EQ(Run(), Result::NoResponseAfterReset);
+    EXPECT_TRUE(CommandsStartingWith(Wire(), "^on1").isEmpty());
+}
+
+TEST_F(ConfigRestore, RejectedFileReachesNothingAndSendsNothing)
+{
+    const QString path = harness.TempPath("bad.QRO4000Config");
+    // Cut off after 3000 memory lines.
+    const QByteArray text = FormatConfigFile(TestHeader(), CPatternSource());
+    ASSERT_TRUE(WriteWholeFile(path, JoinLines(SplitLines(text).mid(0, 3006))));
+    QString message;
+    EXPECT_EQ(LoadConfigFile(path, 1234, *machine, &message), Result::ConfigIncomplete);
+    EXPECT_EQ(machine->RecordCount(), 0u);
+
+    QByteArray altered = FormatConfigFile(TestHeader(), CPatternSource());
+    altered[altered.indexOf("MEM4 00020000 40 ") + 20] ^= 1;
+    ASSERT_TRUE(WriteWholeFile(path, altered));
+    EXPECT_EQ(LoadConfigFile(path, 1234, *machine, &message), Result::ConfigCorrupt);
+    EXPECT_TRUE(message.startsWith("The configuration file has been altered"));
+    EXPECT_EQ(machine->RecordCount(), 0u);
+    EXPECT_TRUE(Wire().isEmpty());
+}
+
+TEST_F(ConfigRestore, DroppedAnswersAndCorruptedBytesStillGiveTheSameMemory)
+{
+    const QByteArray before = harness.device->Eeprom();
+    ASSERT_EQ(Load(1234, 21), 0u);
+    harness.device->GetFaults().dropAnswerProbability = 0.05;
+    harness.device->GetFaults().corruptByteProbability = 0.01;
+    ASSERT_EQ(Run(), 0u);
+    EXPECT_EQ(harness.device->Eeprom(), Expected(before, 21, false));
+    EXPECT_GT(CommandsStartingWith(Wire(), "^ew").size(), 0x37FF0 / 64 + 200);
+}
