@@ -1,0 +1,282 @@
+// What the simulated amplifier answers, byte for byte, in its application firmware.
+#include "SimWire.h"
+#include "link/EepromBlock.h"
+#include <gtest/gtest.h>
+
+namespace {
+struct AnswerCase {
+    const char* name;
+    const char* command;
+    const char* answer;  // "" for no answer
+};
+
+std::ostream& operator<<(std::ostream& out, const AnswerCase& c)
+{
+    return out << c.name;
+}
+
+// EEPROM bytes 0x100..0x10F hold 00 01 .. 0F in these cases, so the block answers can be written
+// out by hand: address bytes 00 00 01 00 and count 10 sum to 0x11, data 0 .. 15 to 0x78, so the
+// read answer's check byte is 0x100 - 0x89 = 0x77; the write acknowledgement's is 0x100 - 0x11.
+const AnswerCase kAnswers[] = {
+    {"Poll", ";", ";"},
+    {"Identify", "^I;", "^IQRO4000;"},
+    {"IdentifyLowerCase", "^i;", "^IQRO4000;"},
+    {"Revision", "^rv;", "^RV01.53;"},
+    {"RevisionUpperCase", "^RV;", "^RV01.53;"},
+    {"SerialNumber", "^sn;", "^SN01234;"},
+    {"PowerQuery", "^on;", "^ON1;"},
+    {"CacheFlushIsSilent", "^cf;", ""},
+    {"PowerOffIsSilent", "^on0;", ""},
+    {"PowerOnIsSilent", "^on1;", ""},
+    {"UnknownCommandIsIgnored", "^zz;", ""},
+    {"TextWithoutCaretIsIgnored", "rv;", ""},
+    {"ReadBlock", "^er0000010010EF;", "^ER0000010010000102030405060708090A0B0C0D0E0F77;"},
+    {"ReadBlockLowerCaseHex", "^er0000010010ef;", "^ER0000010010000102030405060708090A0B0C0D0E0F77;"},
+    {"ReadOneByte", "^er0000010301FB;", "^ER000001030103F8;"},
+    {"ReadBadCheckByte", "^er0000010010EE;", ""},
+    {"ReadPastTheEnd", "^er0003FFD040EE;", ""},
+    {"ReadCountAbove64", "^er0000010041BE;", ""},
+    {"ReadCountZero", "^er0000010000FF;", ""},
+    {"ReadShortCommand", "^er000001001EF;", ""},
+    {"WriteBlock", "^ew0000010010FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF;", "^EW0000010010EF;"},
+    {"WriteOneByte", "^ew00000010015A95;", "^EW0000001001EF;"},
+    {"WriteBadCheckByte", "^ew00000010015A96;", ""},
+    {"WriteIdentityBlock", "^ew00000000015AA5;", ""},
+    {"WriteFaultLog", "^ew0003800001007C;", ""},
+    {"WriteAcrossTwoRegions", "^ew0000007F0200007F;", ""},
+    {"WriteWrongLength", "^ew0000010002FF;", ""},
+};
+}  // namespace
+
+// The rows above were written by hand; the line's own builders must agree with them.
+TEST(SimAnswerRows, BlockCommandsAreWellFormed)
+{
+    EXPECT_EQ(Eeprom::BuildReadCommand(0x100, 16), QByteArray("^er0000010010EF;"));
+    EXPECT_EQ(Eeprom::BuildReadCommand(0x103, 1), QByteArray("^er0000010301FB;"));
+    EXPECT_EQ(Eeprom::BuildReadCommand(0x3FFD0, 64), QByteArray("^er0003FFD040EE;"));
+    const BYTE ff[16] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    EXPECT_EQ(Eeprom::BuildWriteCommand(0x100, 16, ff), QByteArray("^ew0000010010FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF;"));
+    const BYTE five = 0x5A;
+    EXPECT_EQ(Eeprom::BuildWriteCommand(0x10, 1, &five), QByteArray("^ew00000010015A95;"));
+    EXPECT_EQ(Eeprom::BuildWriteCommand(0x0, 1, &five), QByteArray("^ew00000000015AA5;"));
+    const BYTE zero = 0;
+    EXPECT_EQ(Eeprom::BuildWriteCommand(0x38000, 1, &zero), QByteArray("^ew0003800001007C;"));
+    const BYTE two[2] = {0, 0};
+    EXPECT_EQ(Eeprom::BuildWriteCommand(0x7F, 2, two), QByteArray("^ew0000007F0200007F;"));
+}
+
+class SimAnswers : public ::testing::TestWithParam<AnswerCase> {};
+
+TEST_P(SimAnswers, ExactBytes)
+{
+    CSimWire wire;
+    for (int i = 0; i < 16; ++i)
+        wire.device->Eeprom()[0x100 + i] = static_cast<char>(i);
+    EXPECT_EQ(wire.Exchange(GetParam().command), QByteArray(GetParam().answer));
+}
+
+INSTANTIATE_TEST_SUITE_P(Application, SimAnswers, ::testing::ValuesIn(kAnswers),
+                         [](const ::testing::TestParamInfo<AnswerCase>& info) { return std::string(info.param.name); });
+
+TEST(SimDevice, RevisionAndSerialNumberComeFromTheOptions)
+{
+    CSimDevice::Options options = CSimWire::Defaults();
+    options.revision = 7;
+    options.serialNumber = 65535;
+    CSimWire wire(options);
+    EXPECT_EQ(wire.Exchange("^rv;"), QByteArray("^RV00.07;"));
+    EXPECT_EQ(wire.Exchange("^sn;"), QByteArray("^SN65535;"));
+}
+
+TEST(SimDevice, AnswersOnlyAtItsConfiguredSpeed)
+{
+    CSimWire wire;
+    for (DWORD speed : {230400u, 115200u, 57600u, 19200u, 9600u, 4800u}) {
+        EXPECT_EQ(wire.Exchange(";", speed), QByteArray()) << speed;
+        EXPECT_EQ(wire.Exchange("^I;", speed), QByteArray()) << speed;
+    }
+    EXPECT_EQ(wire.Exchange(";", 38400), QByteArray(";"));
+}
+
+TEST(SimDevice, AnswerIsLostWhenTheProgramChangesSpeedBeforeItArrives)
+{
+    CSimDevice::Options options = CSimWire::Defaults();
+    options.answerDelayMs = 20;
+    CSimWire wire(options);
+    wire.Exchange("^sn;", 38400, 5);
+    wire.port->SetSpeed(19200);
+    wire.host.Advance(50);
+    EXPECT_EQ(wire.received, QByteArray());
+}
+
+TEST(SimDevice, PartialCommandIsCompletedByTheNextWrite)
+{
+    CSimWire wire;
+    EXPECT_EQ(wire.Exchange("^s"), QByteArray());
+    wire.port->WriteBytes(reinterpret_cast<const BYTE*>("n;"), 2);
+    wire.host.Advance(10);
+    EXPECT_EQ(wire.received, QByteArray("^SN01234;"));
+}
+
+TEST(SimDevice, CaretStartsANewCommand)
+{
+    CSimWire wire;
+    EXPECT_EQ(wire.Exchange("garbage^rv;"), QByteArray("^RV01.53;"));
+}
+
+TEST(SimDevice, TwoCommandsInOneWriteGetTwoAnswersInOrder)
+{
+    CSimWire wire;
+    EXPECT_EQ(wire.Exchange("^rv;^sn;"), QByteArray("^RV01.53;^SN01234;"));
+}
+
+class SimSpeedCommand : public ::testing::TestWithParam<std::pair<int, DWORD>> {};
+
+TEST_P(SimSpeedCommand, SwitchesTheConfiguredSpeed)
+{
+    const auto [digit, speed] = GetParam();
+    CSimDevice::Options options = CSimWire::Defaults();
+    options.speed = digit == 3 ? 9600 : 38400;
+    CSimWire wire(options);
+    const DWORD from = options.speed;
+    EXPECT_EQ(wire.Exchange(QByteArray("^BR") + QByteArray::number(digit) + ";", from), QByteArray());
+    EXPECT_EQ(wire.device->GetOptions().speed, speed);
+    EXPECT_EQ(wire.Exchange(";", speed), QByteArray(";"));
+    if (speed != from) {
+        EXPECT_EQ(wire.Exchange(";", from), QByteArray());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllSpeeds, SimSpeedCommand,
+                         ::testing::Values(std::make_pair(0, 4800u), std::make_pair(1, 9600u),
+                                           std::make_pair(2, 19200u), std::make_pair(3, 38400u),
+                                           std::make_pair(4, 57600u), std::make_pair(5, 115200u),
+                                           std::make_pair(6, 230400u)));
+
+TEST(SimDevice, SpeedCommandOutOfRangeChangesNothing)
+{
+    CSimWire wire;
+    wire.Exchange("^BR7;");
+    wire.Exchange("^BR;");
+    EXPECT_EQ(wire.device->GetOptions().speed, 38400u);
+}
+
+TEST(SimDevice, PowerOffAndOnKeepTheEeprom)
+{
+    CSimWire wire;
+    EXPECT_EQ(wire.Exchange("^ew00000010015A95;"), QByteArray("^EW0000001001EF;"));
+    const QByteArray before = wire.device->Eeprom();
+    wire.Exchange("^on0;");
+    EXPECT_EQ(wire.Exchange("^on;"), QByteArray("^ON0;"));
+    EXPECT_FALSE(wire.device->PowerOn());
+    // Switched off, the controller still listens: the restore finds the speed and identity.
+    EXPECT_EQ(wire.Exchange(";"), QByteArray(";"));
+    EXPECT_EQ(wire.Exchange("^I;"), QByteArray("^IQRO4000;"));
+    wire.Exchange("^on1;");
+    EXPECT_EQ(wire.Exchange("^on;"), QByteArray("^ON1;"));
+    EXPECT_EQ(wire.device->Eeprom(), before);
+    EXPECT_EQ(static_cast<BYTE>(wire.device->Eeprom()[0x10]), 0x5A);
+}
+
+TEST(SimDevice, WriteStoresExactlyTheBlock)
+{
+    CSimWire wire;
+    const QByteArray before = wire.device->Eeprom();
+    BYTE data[64];
+    for (int i = 0; i < 64; ++i)
+        data[i] = static_cast<BYTE>(0xA0 ^ i);
+    const QByteArray command = Eeprom::BuildWriteCommand(0x1040, 64, data);
+    const QByteArray ack = wire.Exchange(command);
+    EXPECT_TRUE(Eeprom::IsWritableBlock(0x1040, 64));
+    EXPECT_TRUE(Eeprom::IsWriteAcknowledged(command, ack)) << ack.constData();
+    QByteArray expected = before;
+    expected.replace(0x1040, 64, QByteArray(reinterpret_cast<const char*>(data), 64));
+    EXPECT_EQ(wire.device->Eeprom(), expected);
+}
+
+TEST(SimDevice, ReadAnswersPassTheProgramsOwnCheck)
+{
+    CSimWire wire;
+    for (DWORD address : {0x0u, 0x40u, 0x38000u, 0x3FFC0u}) {
+        const QByteArray command = Eeprom::BuildReadCommand(address, 64);
+        const QByteArray answer = wire.Exchange(command);
+        BYTE data[64];
+        ASSERT_EQ(Eeprom::ParseReadAnswer(command, answer, 64, data), 64) << answer.constData();
+        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(data), 64), wire.device->Eeprom().mid(address, 64));
+    }
+}
+
+TEST(SimDevice, WritableRegionsAreExactlyTheSix)
+{
+    CSimWire wire;
+    const BYTE byte = 0x42;
+    // One byte on each side of every region boundary: inside answered, outside not.
+    const struct {
+        DWORD address;
+        bool writable;
+    } probes[] = {{0x0F, false},   {0x10, true},     {0x7F, true},     {0x80, true},    {0xFF, true},
+                  {0x100, true},   {0x2FF, true},    {0x300, true},    {0xEFF, true},   {0xF00, true},
+                  {0xFFF, true},   {0x1000, true},   {0x37FFF, true},  {0x38000, false}, {0x3FFFF, false},
+                  {0x0, false}};
+    for (const auto& p : probes) {
+        const QByteArray answer = wire.Exchange(Eeprom::BuildWriteCommand(p.address, 1, &byte));
+        EXPECT_EQ(!answer.isEmpty(), p.writable) << std::hex << p.address;
+        EXPECT_EQ(static_cast<BYTE>(wire.device->Eeprom()[p.address]) == byte, p.writable) << std::hex << p.address;
+    }
+}
+
+TEST(SimDevice, ReceivedAndSentLogsHoldTheWire)
+{
+    CSimWire wire;
+    wire.Exchange("^sn;");
+    wire.Exchange(";", 19200);
+    EXPECT_EQ(wire.device->ReceivedLog(), QByteArray("^sn;;"));
+    EXPECT_EQ(wire.device->SentLog(), QByteArray("^SN01234;"));
+    wire.device->ClearLogs();
+    EXPECT_TRUE(wire.device->ReceivedLog().isEmpty());
+}
+
+TEST(SimDevice, CommandHandlerExtendsTheCommandSet)
+{
+    CSimWire wire;
+    wire.device->SetCommandHandler("pwf", [](const QByteArray& command) {
+        return command == "^pwf;" ? QByteArray("^PWF1234;") : QByteArray();
+    });
+    EXPECT_EQ(wire.Exchange("^pwf;"), QByteArray("^PWF1234;"));
+    EXPECT_EQ(wire.Exchange("^PWF;"), QByteArray());
+    wire.device->SetCommandHandler("rv", [](const QByteArray&) { return QByteArray("^RV02.00;"); });
+    EXPECT_EQ(wire.Exchange("^rv;"), QByteArray("^RV02.00;"));
+    wire.device->SetCommandHandler("rv", nullptr);
+    EXPECT_EQ(wire.Exchange("^rv;"), QByteArray("^RV01.53;"));
+}
+
+TEST(SimEeprom, StartsWithPlausibleContent)
+{
+    CSimWire wire;
+    const QByteArray& e = wire.device->Eeprom();
+    ASSERT_EQ(e.size(), 0x40000);
+    EXPECT_NE(e, QByteArray(0x40000, static_cast<char>(0xFF)));
+    const unsigned index = static_cast<BYTE>(e[0x0A]) | static_cast<BYTE>(e[0x0B]) << 8;
+    ASSERT_LT(index, 1024u);
+    // The newest entry is in use, the slot after it is empty, and every entry up to it is too.
+    for (unsigned slot = 0; slot <= index; ++slot)
+        EXPECT_NE(static_cast<BYTE>(e[0x38000 + 32 * slot]), 0xFF) << slot;
+    EXPECT_EQ(static_cast<BYTE>(e[0x38000 + 32 * (index + 1)]), 0xFF);
+    // The first entry is a power-on with the firmware's revision at offset 20.
+    EXPECT_EQ(static_cast<BYTE>(e[0x38000]), 0x00);
+    EXPECT_EQ(static_cast<BYTE>(e[0x38000 + 20]) | static_cast<BYTE>(e[0x38000 + 21]) << 8, 153);
+    // Settings regions hold data; the end of the ATU memory is erased.
+    EXPECT_NE(e.mid(0x100, 0x200), QByteArray(0x200, static_cast<char>(0xFF)));
+    EXPECT_EQ(e.mid(0x37000, 0x1000), QByteArray(0x1000, static_cast<char>(0xFF)));
+}
+
+TEST(SimEeprom, SameSeedSameContentOtherSeedOther)
+{
+    CSimDevice::Options a = CSimWire::Defaults(), b = a, c = a;
+    a.seed = b.seed = 7;
+    c.seed = 8;
+    CSimWire one(a), two(b), three(c);
+    EXPECT_EQ(one.device->Eeprom(), two.device->Eeprom());
+    EXPECT_NE(one.device->Eeprom(), three.device->Eeprom());
+}

@@ -1,0 +1,315 @@
+// The simulated amplifier's boot loader: entering it, unlock, erase, packets, end, version and
+// restart, and its named faults.
+#include "SimWire.h"
+#include <gtest/gtest.h>
+
+namespace {
+constexpr DWORD kBase = CSimDevice::kFlashBase;
+
+CSimDevice::Options BootOptions()
+{
+    CSimDevice::Options options = CSimWire::Defaults();
+    options.speed = 115200;  // the boot loader talks at 38400 whatever this is
+    options.eraseMs = 1500;
+    return options;
+}
+
+// A boot loader already unlocked, erased and waiting for packets after "D".
+class BootLoaderDownload : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        EXPECT_EQ(wire.Exchange("^ld;", 115200), QByteArray());
+        ASSERT_TRUE(wire.device->InBootLoader());
+        EXPECT_EQ(wire.Exchange("U"), QByteArray("A"));
+        EXPECT_EQ(wire.Exchange("P", 38400, 1600), QByteArray("A"));
+        EXPECT_EQ(wire.Exchange("D"), QByteArray("D"));
+    }
+
+    QByteArray Send(DWORD address, int seed, int checkOffset = 0)
+    {
+        return wire.Exchange(MakePacket(address, PacketData(seed), checkOffset));
+    }
+
+    QByteArray FlashAt(DWORD address, qsizetype n = 512) { return wire.device->Flash().mid(address - kBase, n); }
+
+    CSimWire wire{BootOptions()};
+};
+}  // namespace
+
+TEST(SimBootLoader, LoadCommandEntersItAt38400)
+{
+    CSimWire wire(BootOptions());
+    EXPECT_FALSE(wire.device->InBootLoader());
+    EXPECT_EQ(wire.Exchange("^ld;", 115200), QByteArray());
+    EXPECT_TRUE(wire.device->InBootLoader());
+    EXPECT_EQ(wire.device->ActiveSpeed(), 38400u);
+    EXPECT_EQ(wire.Exchange(";", 115200), QByteArray());
+    EXPECT_EQ(wire.Exchange(";", 38400), QByteArray(";"));
+    EXPECT_EQ(wire.Exchange("^I;", 38400), QByteArray("^Iqro4000;"));
+    // The application's queries mean nothing to it.
+    EXPECT_EQ(wire.Exchange("^rv;", 38400), QByteArray());
+}
+
+TEST(SimBootLoader, StartsInTheBootLoaderWhenAsked)
+{
+    CSimDevice::Options options = BootOptions();
+    options.bootLoader = true;
+    CSimWire wire(options);
+    EXPECT_TRUE(wire.device->InBootLoader());
+    EXPECT_EQ(wire.Exchange("^I;", 38400), QByteArray("^Iqro4000;"));
+    // No application to go back to.
+    wire.Exchange("R");
+    EXPECT_TRUE(wire.device->InBootLoader());
+}
+
+TEST(SimBootLoader, UnlockAnswersA)
+{
+    CSimWire wire(BootOptions());
+    wire.Exchange("^ld;", 115200);
+    EXPECT_EQ(wire.Exchange("U"), QByteArray("A"));
+}
+
+TEST(SimBootLoader, EraseWithoutUnlockIsRefused)
+{
+    CSimWire wire(BootOptions());
+    wire.Exchange("^ld;", 115200);
+    EXPECT_EQ(wire.Exchange("P", 38400, 2000), QByteArray("N"));
+}
+
+TEST(SimBootLoader, EraseTakesItsTime)
+{
+    CSimWire wire(BootOptions());
+    wire.Exchange("^ld;", 115200);
+    wire.device->Flash().fill(0);
+    wire.Exchange("U");
+    // Nothing until the erase time and the answer delay have passed.
+    EXPECT_EQ(wire.Exchange("P", 38400, 1500), QByteArray());
+    wire.host.Advance(1);
+    EXPECT_EQ(wire.received, QByteArray("A"));
+    EXPECT_EQ(wire.device->Flash(), QByteArray(CSimDevice::kFlashSize, static_cast<char>(0xFF)));
+}
+
+TEST(SimBootLoader, EraseTimeIsAnOption)
+{
+    CSimDevice::Options options = BootOptions();
+    options.eraseMs = 200;
+    CSimWire wire(options);
+    wire.Exchange("^ld;", 115200);
+    wire.Exchange("U");
+    EXPECT_EQ(wire.Exchange("P", 38400, 201), QByteArray("A"));
+}
+
+TEST(SimBootLoader, VersionQuery)
+{
+    CSimWire wire(BootOptions());
+    wire.Exchange("^ld;", 115200);
+    EXPECT_EQ(wire.Exchange("V;"), QByteArray("BL01.02;"));
+}
+
+TEST_F(BootLoaderDownload, GoodPacketIsStoredAndAcknowledged)
+{
+    EXPECT_EQ(Send(kBase, 1), QByteArray("A"));
+    EXPECT_EQ(FlashAt(kBase), PacketData(1));
+    EXPECT_EQ(Send(kBase + 0x7FE00, 2), QByteArray("A"));
+    EXPECT_EQ(FlashAt(kBase + 0x7FE00), PacketData(2));
+}
+
+TEST_F(BootLoaderDownload, BadChecksumIsRefusedAndNotStored)
+{
+    EXPECT_EQ(Send(kBase + 0x200, 1, 1), QByteArray("N"));
+    EXPECT_EQ(FlashAt(kBase + 0x200), QByteArray(512, static_cast<char>(0xFF)));
+    EXPECT_EQ(Send(kBase + 0x200, 1), QByteArray("A"));
+}
+
+TEST_F(BootLoaderDownload, AddressOutsideTheFlashIsRefused)
+{
+    EXPECT_EQ(Send(kBase - 0x200, 1), QByteArray("N"));
+    EXPECT_EQ(Send(kBase + 0x80000, 1), QByteArray("N"));
+    EXPECT_EQ(wire.device->Flash(), QByteArray(CSimDevice::kFlashSize, static_cast<char>(0xFF)));
+}
+
+TEST_F(BootLoaderDownload, PacketArrivingInPiecesIsAnsweredOnceComplete)
+{
+    const QByteArray packet = MakePacket(kBase, PacketData(3));
+    EXPECT_EQ(wire.Exchange(packet.left(100)), QByteArray());
+    EXPECT_EQ(wire.Exchange(packet.mid(100, 416)), QByteArray());
+    EXPECT_EQ(wire.Exchange(packet.mid(516)), QByteArray("A"));
+}
+
+TEST_F(BootLoaderDownload, FillBytesCompleteAPartialPacketWhichIsRefused)
+{
+    const QByteArray packet = MakePacket(kBase, PacketData(4));
+    EXPECT_EQ(wire.Exchange(packet.left(300)), QByteArray());
+    // 216 fill bytes leave the buffer one short of a packet: nothing yet.
+    EXPECT_EQ(wire.Exchange(QByteArray(216, ';')), QByteArray());
+    // The 217th completes it; a packet made up with fill bytes never sums to 0.
+    EXPECT_EQ(wire.Exchange(";"), QByteArray("N"));
+    // The buffer is at a packet boundary again: the resent packet is taken.
+    EXPECT_EQ(wire.Exchange(packet), QByteArray("A"));
+    EXPECT_EQ(FlashAt(kBase), PacketData(4));
+}
+
+TEST_F(BootLoaderDownload, EndPacketAnswersB)
+{
+    EXPECT_EQ(Send(kBase, 1), QByteArray("A"));
+    EXPECT_EQ(wire.Exchange(MakePacket(CSimDevice::kEndPacketAddress, QByteArray())), QByteArray("B"));
+    // Back to commands: the version query works again.
+    EXPECT_EQ(wire.Exchange("V;"), QByteArray("BL01.02;"));
+}
+
+TEST_F(BootLoaderDownload, EndPacketWithBadChecksumIsRefused)
+{
+    EXPECT_EQ(wire.Exchange(MakePacket(CSimDevice::kEndPacketAddress, QByteArray(), 1)), QByteArray("N"));
+}
+
+TEST_F(BootLoaderDownload, RestartRunsTheNewApplicationAtItsConfiguredSpeed)
+{
+    wire.device->GetOptions().revisionAfterLoad = 160;
+    Send(kBase, 1);
+    Send(kBase + 0x200, 2);
+    EXPECT_EQ(wire.Exchange(MakePacket(CSimDevice::kEndPacketAddress, QByteArray())), QByteArray("B"));
+    EXPECT_EQ(wire.Exchange("R"), QByteArray());
+    EXPECT_FALSE(wire.device->InBootLoader());
+    EXPECT_EQ(wire.Exchange(";", 38400), QByteArray());
+    EXPECT_EQ(wire.Exchange("^rv;", 115200), QByteArray("^RV01.60;"));
+    // The flash keeps what was loaded.
+    EXPECT_EQ(FlashAt(kBase), PacketData(1));
+    EXPECT_EQ(FlashAt(kBase + 0x200), PacketData(2));
+    EXPECT_EQ(FlashAt(kBase + 0x400), QByteArray(512, static_cast<char>(0xFF)));
+}
+
+TEST_F(BootLoaderDownload, RestartKeepsTheRevisionWhenNotToldANewOne)
+{
+    Send(kBase, 1);
+    wire.Exchange(MakePacket(CSimDevice::kEndPacketAddress, QByteArray()));
+    wire.Exchange("R");
+    EXPECT_EQ(wire.Exchange("^rv;", 115200), QByteArray("^RV01.53;"));
+}
+
+TEST_F(BootLoaderDownload, RestartDuringTheDownloadIsJustAPacketByte)
+{
+    EXPECT_EQ(wire.Exchange("R"), QByteArray());
+    EXPECT_TRUE(wire.device->InBootLoader());
+    // The "R" was the first byte of a packet: 516 more complete it (and it is refused).
+    EXPECT_EQ(wire.Exchange(QByteArray(515, ';')), QByteArray());
+    EXPECT_EQ(wire.Exchange(";"), QByteArray("N"));
+}
+
+TEST(SimBootLoader, RestartAfterEraseWithoutALoadStaysInTheBootLoader)
+{
+    CSimWire wire(BootOptions());
+    wire.Exchange("^ld;", 115200);
+    wire.Exchange("U");
+    EXPECT_EQ(wire.Exchange("P", 38400, 1600), QByteArray("A"));
+    wire.Exchange("R");
+    EXPECT_TRUE(wire.device->InBootLoader());
+    EXPECT_EQ(wire.Exchange("^I;"), QByteArray("^Iqro4000;"));
+    EXPECT_EQ(wire.Exchange("^I;", 115200), QByteArray());
+}
+
+TEST(SimBootLoader, ProgrammingWithoutEraseOnlyClearsBits)
+{
+    CSimWire wire(BootOptions());
+    wire.Exchange("^ld;", 115200);
+    wire.device->Flash().fill(0x0F, 512);
+    EXPECT_EQ(wire.Exchange("D"), QByteArray("D"));
+    EXPECT_EQ(wire.Exchange(MakePacket(kBase, QByteArray(512, static_cast<char>(0xF5)))), QByteArray("A"));
+    EXPECT_EQ(wire.device->Flash().left(512), QByteArray(512, static_cast<char>(0x05)));
+}
+
+TEST(SimBootLoader, ExitWithoutLoadingKeepsTheApplication)
+{
+    CSimWire wire(BootOptions());
+    wire.Exchange("^ld;", 115200);
+    wire.Exchange("R");
+    EXPECT_FALSE(wire.device->InBootLoader());
+    EXPECT_EQ(wire.Exchange("^rv;", 115200), QByteArray("^RV01.53;"));
+}
+
+// --- faults ------------------------------------------------------------------------------
+
+TEST_F(BootLoaderDownload, FaultRefusePacketNTimes)
+{
+    wire.device->GetFaults().refusePacketNumber = 2;
+    wire.device->GetFaults().refusePacketTimes = 3;
+    EXPECT_EQ(Send(kBase, 1), QByteArray("A"));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(Send(kBase + 0x200, 2), QByteArray("N")) << i;
+        EXPECT_EQ(FlashAt(kBase + 0x200), QByteArray(512, static_cast<char>(0xFF)));
+    }
+    EXPECT_EQ(Send(kBase + 0x200, 2), QByteArray("A"));
+    EXPECT_EQ(Send(kBase + 0x400, 3), QByteArray("A"));
+    EXPECT_EQ(FlashAt(kBase + 0x200), PacketData(2));
+}
+
+TEST_F(BootLoaderDownload, FaultDropAcknowledgement)
+{
+    wire.device->GetFaults().dropAckNumber = 1;
+    EXPECT_EQ(Send(kBase, 1), QByteArray());
+    // Stored all the same; the loader's resend is acknowledged.
+    EXPECT_EQ(FlashAt(kBase), PacketData(1));
+    EXPECT_EQ(Send(kBase, 1), QByteArray("A"));
+}
+
+TEST_F(BootLoaderDownload, FaultDropAcknowledgementsAtRandom)
+{
+    wire.device->GetFaults().dropAckProbability = 1;
+    EXPECT_EQ(Send(kBase, 1), QByteArray());
+    EXPECT_EQ(Send(kBase + 0x200, 2), QByteArray());
+    EXPECT_EQ(FlashAt(kBase + 0x200), PacketData(2));
+}
+
+TEST_F(BootLoaderDownload, FaultAnswerC)
+{
+    wire.device->GetFaults().answerCNumber = 2;
+    EXPECT_EQ(Send(kBase, 1), QByteArray("A"));
+    EXPECT_EQ(Send(kBase + 0x200, 2), QByteArray("C"));
+    EXPECT_EQ(FlashAt(kBase + 0x200), QByteArray(512, static_cast<char>(0xFF)));
+    EXPECT_EQ(Send(kBase + 0x200, 2), QByteArray("A"));
+}
+
+TEST_F(BootLoaderDownload, FaultAnswerCToTheEndPacket)
+{
+    wire.device->GetFaults().answerCNumber = 1;
+    EXPECT_EQ(wire.Exchange(MakePacket(CSimDevice::kEndPacketAddress, QByteArray())), QByteArray("C"));
+}
+
+TEST(SimBootLoader, FaultNeverEchoD)
+{
+    CSimWire wire(BootOptions());
+    wire.device->GetFaults().neverEchoD = true;
+    wire.Exchange("^ld;", 115200);
+    EXPECT_EQ(wire.Exchange("D", 38400, 5000), QByteArray());
+    // No download began: a packet's bytes are not taken as one (these bytes are no command
+    // letters either: 1D 00 .. 00 E3).
+    EXPECT_EQ(wire.Exchange(MakePacket(kBase, QByteArray(512, 0))), QByteArray());
+    EXPECT_EQ(wire.device->Flash(), QByteArray(CSimDevice::kFlashSize, static_cast<char>(0xFF)));
+}
+
+TEST_F(BootLoaderDownload, FaultPowerLossMidLoad)
+{
+    wire.device->GetFaults().powerLossPacketNumber = 2;
+    wire.device->GetFaults().powerLossMs = 1000;
+    EXPECT_EQ(Send(kBase, 1), QByteArray("A"));
+    EXPECT_EQ(Send(kBase + 0x200, 2), QByteArray());
+    EXPECT_TRUE(wire.device->PoweredDown());
+    EXPECT_EQ(wire.Exchange(";", 38400, 500), QByteArray());
+    wire.host.Advance(600);
+    EXPECT_FALSE(wire.device->PoweredDown());
+    // Back in the boot loader, not in the half-loaded application, and out of the download.
+    EXPECT_TRUE(wire.device->InBootLoader());
+    EXPECT_EQ(wire.Exchange("^I;"), QByteArray("^Iqro4000;"));
+    wire.Exchange("R");
+    EXPECT_TRUE(wire.device->InBootLoader());
+    // A second load goes through.
+    EXPECT_EQ(wire.Exchange("U"), QByteArray("A"));
+    EXPECT_EQ(wire.Exchange("P", 38400, 1600), QByteArray("A"));
+    EXPECT_EQ(wire.Exchange("D"), QByteArray("D"));
+    EXPECT_EQ(Send(kBase, 1), QByteArray("A"));
+    EXPECT_EQ(Send(kBase + 0x200, 2), QByteArray("A"));
+    EXPECT_EQ(wire.Exchange(MakePacket(CSimDevice::kEndPacketAddress, QByteArray())), QByteArray("B"));
+    wire.Exchange("R");
+    EXPECT_FALSE(wire.device->InBootLoader());
+    EXPECT_EQ(FlashAt(kBase + 0x200), PacketData(2));
+}

@@ -1,0 +1,202 @@
+// The in-process port "SIM" behaves like a serial port.
+#include "SimWire.h"
+#include "model/ResultCode.h"
+#include "sim/PortFactory.h"
+#include <gtest/gtest.h>
+
+TEST(SimPort, OpensAt230400)
+{
+    CSimWire wire;
+    EXPECT_TRUE(wire.port->IsOpen());
+    EXPECT_EQ(wire.port->Speed(), 230400u);
+    EXPECT_EQ(wire.port->Name(), QStringLiteral("SIM"));
+    EXPECT_EQ(wire.port->LastError(), 0u);
+}
+
+TEST(SimPort, SecondOpenOfTheSameDeviceIsDenied)
+{
+    CSimWire wire;
+    CSimPort second(wire.host, wire.device);
+    EXPECT_FALSE(second.Open(QStringLiteral("SIM"), true));
+    EXPECT_EQ(second.LastError(), Result::AccessDenied);
+    EXPECT_FALSE(second.IsOpen());
+    // Once the first lets go, the second may have it.
+    wire.port->Close();
+    EXPECT_TRUE(second.Open(QStringLiteral("SIM"), true));
+}
+
+TEST(SimPort, OpeningTwiceFromTheSamePortSucceeds)
+{
+    CSimWire wire;
+    EXPECT_TRUE(wire.port->Open(QStringLiteral("SIM"), true));
+}
+
+TEST(SimPort, EmptyNameIsRefused)
+{
+    CSimWire wire;
+    wire.port->Close();
+    EXPECT_FALSE(wire.port->Open(QString(), true));
+    EXPECT_EQ(wire.port->LastError(), Result::PortNameMissing);
+}
+
+TEST(SimPort, OnlyTheSevenSpeeds)
+{
+    CSimWire wire;
+    for (DWORD speed : kSupportedSpeeds) {
+        EXPECT_TRUE(wire.port->SetSpeed(speed)) << speed;
+        EXPECT_EQ(wire.port->Speed(), speed);
+    }
+    for (DWORD speed : {0u, 300u, 14400u, 38401u, 460800u}) {
+        EXPECT_FALSE(wire.port->SetSpeed(speed)) << speed;
+        EXPECT_EQ(wire.port->LastError(), Result::InvalidArgumentHResult);
+        EXPECT_EQ(wire.port->Speed(), 4800u);
+    }
+}
+
+TEST(SimPort, ReadWithNothingReceivedReturnsAtOnce)
+{
+    CSimWire wire;
+    BYTE buffer[8];
+    DWORD n = 99;
+    EXPECT_TRUE(wire.port->Read(buffer, sizeof buffer, &n));
+    EXPECT_EQ(n, 0u);
+}
+
+TEST(SimPort, ReadTakesAtMostTheCountAsked)
+{
+    CSimWire wire;
+    wire.port->SetNotify(nullptr);
+    wire.port->SetSpeed(38400);
+    wire.port->WriteText(QStringLiteral("^sn;"));
+    wire.host.Advance(10);
+    BYTE buffer[4];
+    DWORD n = 0;
+    ASSERT_TRUE(wire.port->Read(buffer, 3, &n));
+    EXPECT_EQ(QByteArray(reinterpret_cast<char*>(buffer), static_cast<qsizetype>(n)), QByteArray("^SN"));
+    ASSERT_TRUE(wire.port->Read(buffer, 4, &n));
+    EXPECT_EQ(QByteArray(reinterpret_cast<char*>(buffer), static_cast<qsizetype>(n)), QByteArray("0123"));
+}
+
+TEST(SimPort, PurgeDiscardsWhatHasArrived)
+{
+    CSimWire wire;
+    wire.port->SetNotify(nullptr);
+    wire.port->SetSpeed(38400);
+    wire.port->WriteText(QStringLiteral("^sn;"));
+    wire.host.Advance(10);
+    EXPECT_TRUE(wire.port->PurgeReceive());
+    BYTE buffer[16];
+    DWORD n = 99;
+    EXPECT_TRUE(wire.port->Read(buffer, sizeof buffer, &n));
+    EXPECT_EQ(n, 0u);
+}
+
+TEST(SimPort, NotificationIsPostedNeverCalledFromWrite)
+{
+    CSimDevice::Options options = CSimWire::Defaults();
+    options.answerDelayMs = 0;
+    CSimWire wire(options);
+    wire.port->SetSpeed(38400);
+    wire.port->WriteText(QStringLiteral(";"));
+    EXPECT_EQ(wire.notifications, 0);
+    wire.host.RunUntilIdle();
+    EXPECT_EQ(wire.notifications, 1);
+    EXPECT_EQ(wire.received, QByteArray(";"));
+}
+
+TEST(SimPort, NotificationsAreCoalesced)
+{
+    CSimWire wire;
+    // Two answers arrive at the same moment, before the receiver runs: one notification.
+    EXPECT_EQ(wire.Exchange("^rv;^sn;"), QByteArray("^RV01.53;^SN01234;"));
+    EXPECT_EQ(wire.notifications, 1);
+}
+
+TEST(SimPort, ClosedPortFailsWithInvalidHandle)
+{
+    CSimWire wire;
+    wire.port->Close();
+    EXPECT_FALSE(wire.port->IsOpen());
+    BYTE buffer[4];
+    DWORD n = 0;
+    EXPECT_FALSE(wire.port->Read(buffer, 4, &n));
+    EXPECT_EQ(wire.port->LastError(), Result::InvalidHandle);
+    EXPECT_FALSE(wire.port->WriteText(QStringLiteral(";")));
+    EXPECT_FALSE(wire.port->PurgeReceive());
+    EXPECT_FALSE(wire.port->SetSpeed(38400));
+    EXPECT_EQ(wire.port->LastError(), Result::InvalidHandle);
+    wire.port->Close();  // harmless
+}
+
+TEST(SimPort, NothingArrivesAfterClose)
+{
+    CSimWire wire;
+    wire.port->SetSpeed(38400);
+    wire.port->WriteText(QStringLiteral("^sn;"));
+    wire.port->Close();
+    wire.host.Advance(50);
+    EXPECT_EQ(wire.notifications, 0);
+    EXPECT_TRUE(wire.received.isEmpty());
+}
+
+TEST(SimPort, DestroyedWithAnswersInFlight)
+{
+    CVirtualEventHost host;
+    auto device = std::make_shared<CSimDevice>(host, CSimWire::Defaults());
+    {
+        CSimPort port(host, device);
+        port.SetNotify([]() { FAIL() << "notified after destruction"; });
+        port.Open(QStringLiteral("SIM"), true);
+        port.SetSpeed(38400);
+        port.WriteText(QStringLiteral("^rv;"));
+    }
+    host.RunUntilIdle();
+    EXPECT_EQ(device->SentLog(), QByteArray("^RV01.53;"));
+}
+
+TEST(SimPort, DeviceDestroyedWithTimersPending)
+{
+    CVirtualEventHost host;
+    {
+        auto device = std::make_shared<CSimDevice>(host, CSimWire::Defaults());
+        CSimPort port(host, device);
+        port.Open(QStringLiteral("SIM"), true);
+        port.SetSpeed(38400);
+        port.WriteText(QStringLiteral("^rv;"));
+        EXPECT_GT(host.PendingCount(), 0u);
+    }
+    EXPECT_EQ(host.PendingCount(), 0u);
+}
+
+TEST(SimPortFactory, SimNameGivesTheSimulatorWithOptionsFromTheEnvironment)
+{
+    qputenv("QRO4000_SIM", "baud=19200,serial=42,pace=0,silent=0");
+    CVirtualEventHost host;
+    std::unique_ptr<ISerialPort> port = CreatePort(QStringLiteral("SIM"), host);
+    qunsetenv("QRO4000_SIM");
+    auto* sim = dynamic_cast<CSimPort*>(port.get());
+    ASSERT_NE(sim, nullptr);
+    EXPECT_EQ(sim->Device().GetOptions().speed, 19200u);
+    EXPECT_EQ(sim->Device().GetOptions().serialNumber, 42);
+    EXPECT_FALSE(sim->Device().GetOptions().pace);
+}
+
+TEST(SimPortFactory, FaultsFromTheEnvironment)
+{
+    qputenv("QRO4000_SIM", "drop-answer=3,answer-speed=9600");
+    CVirtualEventHost host;
+    std::unique_ptr<ISerialPort> port = CreatePort(QStringLiteral("SIM"), host);
+    qunsetenv("QRO4000_SIM");
+    auto* sim = dynamic_cast<CSimPort*>(port.get());
+    ASSERT_NE(sim, nullptr);
+    EXPECT_EQ(sim->Device().GetFaults().dropAnswerNumber, 3);
+    EXPECT_EQ(sim->Device().GetFaults().answerAtSpeed, 9600u);
+}
+
+TEST(SimPortFactory, OtherNamesGiveARealPort)
+{
+    CVirtualEventHost host;
+    std::unique_ptr<ISerialPort> port = CreatePort(QStringLiteral("/dev/null-port"), host);
+    EXPECT_EQ(dynamic_cast<CSimPort*>(port.get()), nullptr);
+    EXPECT_NE(port, nullptr);
+}
