@@ -1,0 +1,236 @@
+#include "app/CommandTesterPage.h"
+#include "app/AppStringIds.h"
+#include "app/ContextHelp.h"
+#include "app/EditMacrosSheet.h"
+#include "app/OutputWindow.h"
+#include "model/StringTable.h"
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+CCommandTesterPage::CCommandTesterPage(CModel* model, IUserPrompt* prompt, QWidget* parent)
+    : CPageBase(model, prompt, parent)
+{
+    m_promptLabel = new QLabel(ResourceString(IDS_APP_TESTER_PROMPT), this);
+    m_entry = new QLineEdit(this);
+    m_entry->setObjectName(QStringLiteral("commandEntry"));
+    m_entry->setFont(COutputWindow::OutputFont());
+    m_entry->installEventFilter(this);
+    m_promptLabel->setBuddy(m_entry);
+    CContextHelp::Apply(m_entry, kEntryId);
+
+    auto* grid = new QGridLayout;
+    grid->setSpacing(4);
+    for (int i = 0; i < kMacroCount; ++i) {
+        auto* button = new QPushButton(FormatResource(IDS_MACRO_CAPTION, i + 1), this);
+        button->setObjectName(QStringLiteral("macro%1").arg(i + 1));
+        button->setAutoDefault(false);
+        button->setMinimumWidth(110);
+        CContextHelp::Apply(button, kFirstMacroId + i);
+        connect(button, &QPushButton::clicked, this, [this, i] { SendMacro(i + 1); });
+        m_macros[static_cast<std::size_t>(i)] = button;
+        grid->addWidget(button, i / 4, i % 4);
+    }
+
+    m_output = new COutputWindow(this);
+    m_output->setObjectName(QStringLiteral("output"));
+    m_output->setMinimumHeight(140);
+    CContextHelp::Apply(m_output, kOutputId);
+    m_editMacros = new QPushButton(ResourceString(IDS_APP_EDIT_MACROS), this);
+    m_editMacros->setObjectName(QStringLiteral("editMacros"));
+    m_editMacros->setAutoDefault(false);
+    m_editMacros->setToolTip(ResourceString(IDS_TIP_EDIT_MACROS));
+    CContextHelp::Apply(m_editMacros, kEditMacrosId);
+    m_clear = new QPushButton(ResourceString(IDS_APP_CLEAR), this);
+    m_clear->setObjectName(QStringLiteral("clear"));
+    m_clear->setAutoDefault(false);
+    m_clear->setToolTip(ResourceString(IDS_TIP_CLEAR));
+    CContextHelp::Apply(m_clear, kClearId);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_editMacros);
+    buttons->addWidget(m_clear);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(12, 12, 12, 12);
+    layout->addWidget(m_promptLabel);
+    layout->addWidget(m_entry);
+    layout->addSpacing(4);
+    layout->addLayout(grid);
+    layout->addSpacing(4);
+    layout->addWidget(m_output, 1);
+    layout->addLayout(buttons);
+
+    connect(m_entry, &QLineEdit::textEdited, this, &CCommandTesterPage::OnEntryEdited);
+    connect(m_entry, &QLineEdit::returnPressed, this, &CCommandTesterPage::OnEntryReturn);
+    connect(m_clear, &QPushButton::clicked, m_output, &COutputWindow::ClearOutput);
+    connect(m_editMacros, &QPushButton::clicked, this, &CCommandTesterPage::OnEditMacros);
+
+    for (unsigned i = 0; i < kMacroCount; ++i)
+        m_macros[i]->setText(m_model->m_commandCaptions.m_values[i]);
+    EnableControls(m_model->m_firmwareStatus.m_value != FirmwareNone);
+}
+
+CCommandTesterPage::~CCommandTesterPage()
+{
+    OnPageHidden();
+}
+
+void CCommandTesterPage::OnPageShown()
+{
+    if (m_observing)
+        return;
+    m_model->m_commandCaptions.AddObserver(this);
+    for (unsigned i = 0; i < kMacroCount; ++i)
+        OnEvent(m_model->m_commandCaptions.EventId(), i, 0);
+    m_model->m_firmwareStatus.AddObserver(this);
+    OnEvent(m_model->m_firmwareStatus.EventId(), 0, 0);
+    m_observing = true;
+}
+
+void CCommandTesterPage::OnPageHidden()
+{
+    m_model->m_commandCaptions.RemoveObserver(this);
+    m_model->m_firmwareStatus.RemoveObserver(this);
+    m_observing = false;
+}
+
+void CCommandTesterPage::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t extra)
+{
+    (void)extra;
+    if (eventId == m_model->m_commandCaptions.EventId()) {
+        if (index < kMacroCount)
+            m_macros[index]->setText(m_model->m_commandCaptions.m_values[index]);
+    } else if (eventId == m_model->m_firmwareStatus.EventId()) {
+        EnableControls(m_model->m_firmwareStatus.m_value != FirmwareNone);
+    }
+}
+
+void CCommandTesterPage::EnableControls(bool enable)
+{
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        child->setEnabled(enable);
+}
+
+unsigned CCommandTesterPage::DestructiveCommandWarning(const QString& text, QString* command)
+{
+    struct Destructive {
+        const char* command;
+        unsigned warning;
+    };
+    static const Destructive kCommands[] = {
+        {"^ld", IDS_APP_WARN_BOOT_LOADER},
+        {"^ec", IDS_APP_WARN_ERASE_CONFIGURATION},
+        {"^em", IDS_APP_WARN_ERASE_MEMORIES},
+    };
+    qsizetype first = -1;
+    unsigned warning = 0;
+    for (const Destructive& d : kCommands) {
+        const qsizetype at = text.indexOf(QLatin1String(d.command), 0, Qt::CaseInsensitive);
+        if (at >= 0 && (first < 0 || at < first)) {
+            first = at;
+            warning = d.warning;
+            if (command)
+                *command = QString::fromLatin1(d.command);
+        }
+    }
+    return warning;
+}
+
+bool CCommandTesterPage::ConfirmDestructive(const QString& text)
+{
+    // One stray keystroke in a raw command must not leave the amplifier waiting for firmware
+    // or wipe its configuration or tuner memories, so these three ask first.
+    QString command;
+    const unsigned warning = DestructiveCommandWarning(text, &command);
+    if (warning == 0)
+        return true;
+    if (!m_prompt)
+        return false;
+    const QString question = FormatResource(IDS_APP_SEND_ANYWAY, FormatResource(warning, command), text);
+    return m_prompt->AskYesNo(IUserPrompt::Icon::Warning, ResourceString(IDS_APP_CONFIRM_COMMAND), question);
+}
+
+bool CCommandTesterPage::SendText(const QString& text)
+{
+    if (text.isEmpty() || m_model->m_firmwareStatus.m_value == FirmwareNone)
+        return false;
+    QPointer<QWidget> focus = QApplication::focusWidget();
+    if (!ConfirmDestructive(text))
+        return false;
+    m_entry->clear();
+    // A command starts its own line even when the last answer did not end with a line break.
+    m_output->EndLine();
+    m_output->AppendText(text);
+    if (ISerialPort* port = m_model->Port())
+        port->WriteText(text);
+    m_output->AppendText(QStringLiteral("\r\n"));
+    if (focus)
+        focus->setFocus();
+    return true;
+}
+
+void CCommandTesterPage::SendMacro(int number)
+{
+    if (number < 1 || number > kMacroCount)
+        return;
+    SendText(m_entry->text() + m_model->m_commandTexts.m_values[static_cast<unsigned>(number - 1)]);
+}
+
+void CCommandTesterPage::OnEntryEdited(const QString& text)
+{
+    if (!text.endsWith(QLatin1Char(';')))
+        return;
+    if (SendText(text))
+        m_history.Add(text);
+}
+
+void CCommandTesterPage::OnEntryReturn()
+{
+    const QString text = m_entry->text();
+    if (SendText(text))
+        m_history.Add(text);
+}
+
+void CCommandTesterPage::OnCommEvent()
+{
+    ISerialPort* port = m_model->Port();
+    if (!port)
+        return;
+    BYTE buffer[kReadSize];
+    for (;;) {
+        DWORD count = 0;
+        if (!port->Read(buffer, kReadSize, &count) || count == 0)
+            break;
+        m_output->AppendText(QString::fromLatin1(reinterpret_cast<const char*>(buffer), static_cast<qsizetype>(count)));
+    }
+}
+
+void CCommandTesterPage::OnEditMacros()
+{
+    CEditMacrosSheet sheet(m_model, this);
+    sheet.exec();
+}
+
+bool CCommandTesterPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_entry && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        QString recalled;
+        if (key->key() == Qt::Key_Up && m_history.Previous(m_entry->text(), &recalled)) {
+            m_entry->setText(recalled);
+            return true;
+        }
+        if (key->key() == Qt::Key_Down && m_history.Next(&recalled)) {
+            m_entry->setText(recalled);
+            return true;
+        }
+    }
+    return CPageBase::eventFilter(watched, event);
+}

@@ -1,0 +1,43 @@
+#include "app/LicenseDlg.h"
+#include "app/AppResources.h"
+#include "app/AppStringIds.h"
+#include "app/OutputWindow.h"
+#include "model/StringTable.h"
+#include <QFile>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+CLicenseDlg::CLicenseDlg(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(ResourceString(IDS_APP_LICENSE_CAPTION));
+    m_text = new QPlainTextEdit(this);
+    m_text->setReadOnly(true);
+    m_text->setFont(COutputWindow::OutputFont());
+    m_text->setPlainText(LicenseText());
+    auto* close = new QPushButton(ResourceString(IDS_CLOSE), this);
+    close->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_text, 1);
+    layout->addLayout(buttons);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    resize(620, 480);
+}
+
+QString CLicenseDlg::Text() const
+{
+    return m_text->toPlainText();
+}
+
+QString CLicenseDlg::LicenseText()
+{
+    InitAppResources();
+    QFile file(QStringLiteral(":/LICENSE"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
+}

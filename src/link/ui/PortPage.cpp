@@ -1,0 +1,225 @@
+#include "link/ui/PortPage.h"
+#include "app/AppStringIds.h"
+#include "app/ContextHelp.h"
+#include "link/ContactStateMachineInterface.h"
+#include "link/ui/PortComboBox.h"
+#include "model/RevisionText.h"
+#include "model/StringTable.h"
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+
+namespace {
+const QString kSimPortName = QStringLiteral("SIM");
+}  // namespace
+
+CPortPage::CPortPage(CModel* model, IUserPrompt* prompt, QWidget* parent, PortLister lister)
+    : CPageBase(model, prompt, parent), m_lister(lister ? std::move(lister) : PortLister(&ListSerialPorts))
+{
+    m_label = new QLabel(ResourceString(IDS_APP_PORT_LABEL), this);
+    m_portList = new CPortComboBox(this);
+    m_portList->setObjectName(QStringLiteral("portList"));
+    m_portList->setMinimumWidth(180);
+    m_portList->setToolTip(ResourceString(IDS_TIP_PORT_LIST));
+    m_label->setBuddy(m_portList);
+    m_testButton = new QPushButton(ResourceString(IDS_APP_TEST_COMMUNICATIONS), this);
+    m_testButton->setObjectName(QStringLiteral("testButton"));
+    m_testButton->setDefault(true);
+    m_testButton->setAutoDefault(true);
+    m_testButton->setToolTip(ResourceString(IDS_TIP_TEST_COMMUNICATIONS));
+    m_closeButton = new QPushButton(ResourceString(IDS_APP_CLOSE_PORT), this);
+    m_closeButton->setObjectName(QStringLiteral("closeButton"));
+    m_closeButton->setToolTip(ResourceString(IDS_TIP_CLOSE_PORT));
+    m_closeButton->setEnabled(false);
+    CContextHelp::Apply(m_portList, kPortListId);
+    CContextHelp::Apply(m_testButton, kTestButtonId);
+    CContextHelp::Apply(m_closeButton, kCloseButtonId);
+
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(20, 20, 20, 20);
+    layout->setHorizontalSpacing(24);
+    layout->setVerticalSpacing(14);
+    layout->addWidget(m_label, 0, 0, 1, 3);
+    layout->addWidget(m_portList, 1, 0);
+    layout->addWidget(m_testButton, 2, 1);
+    layout->addWidget(m_closeButton, 3, 1);
+    layout->setColumnMinimumWidth(1, 180);
+    layout->setColumnStretch(2, 1);
+    layout->setRowStretch(4, 1);
+
+    connect(m_portList, &CPortComboBox::PopupAboutToShow, this, &CPortPage::FillList);
+    connect(m_portList, qOverload<int>(&QComboBox::activated), this, &CPortPage::OnPortActivated);
+    connect(m_portList->lineEdit(), &QLineEdit::returnPressed, this, &CPortPage::OnPortTyped);
+    connect(m_testButton, &QPushButton::clicked, this, &CPortPage::OnTestCommunications);
+    connect(m_closeButton, &QPushButton::clicked, this, &CPortPage::OnClosePort);
+
+    FillList();
+    // A port that has disappeared since the last run is forgotten.
+    if (m_portList->findText(m_model->m_port.m_value, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0) {
+        if (!m_model->m_port.m_value.isEmpty())
+            m_model->m_port.Set(QString());
+    }
+    SelectModelPort();
+}
+
+CPortPage::~CPortPage()
+{
+    OnPageHidden();
+}
+
+std::vector<CPortInfo> CPortPage::PortChoices(std::vector<CPortInfo> systemPorts)
+{
+    systemPorts.erase(std::remove_if(systemPorts.begin(), systemPorts.end(),
+                                     [](const CPortInfo& p) { return p.name.isEmpty() || p.name == kSimPortName; }),
+                      systemPorts.end());
+    std::stable_sort(systemPorts.begin(), systemPorts.end(), [](const CPortInfo& a, const CPortInfo& b) {
+        return QString::compare(a.name, b.name, Qt::CaseInsensitive) < 0;
+    });
+    CPortInfo sim;
+    sim.name = kSimPortName;
+    sim.description = ResourceString(IDS_APP_SIM_DESCRIPTION);
+    systemPorts.push_back(sim);
+    return systemPorts;
+}
+
+void CPortPage::FillList()
+{
+    const QString selected = m_portList->currentIndex() >= 0 ? m_portList->currentText() : QString();
+    const QString typed = m_portList->currentText();
+    QList<QPair<QString, QString>> entries;
+    for (const CPortInfo& port : PortChoices(m_lister()))
+        entries.append({port.name, port.description});
+    m_portList->SetPorts(entries);
+    const int index = selected.isEmpty() ? -1 : m_portList->findText(selected, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    m_portList->setCurrentIndex(index);
+    if (index < 0)
+        m_portList->setEditText(typed);
+}
+
+void CPortPage::SelectModelPort()
+{
+    const QString& name = m_model->m_port.m_value;
+    // An exact match: a prefix search would show COM10 for a COM1 that has gone.
+    const int index = name.isEmpty() ? -1 : m_portList->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    m_portList->setCurrentIndex(index);
+    if (index < 0)
+        m_portList->setEditText(name);
+}
+
+void CPortPage::ChoosePort(const QString& name)
+{
+    m_model->m_port.Set(name);
+    SelectModelPort();
+}
+
+void CPortPage::OnPageShown()
+{
+    if (m_observing)
+        return;
+    // Each value is drawn once before the page counts as observing, so showing the page
+    // never pops up a status box by itself.
+    m_model->m_firmwareStatus.AddObserver(this);
+    OnEvent(m_model->m_firmwareStatus.EventId(), 0, 0);
+    m_model->m_port.AddObserver(this);
+    OnEvent(m_model->m_port.EventId(), 0, 0);
+    m_model->m_serialPortState.AddObserver(this);
+    OnEvent(m_model->m_serialPortState.EventId(), 0, 0);
+    m_observing = true;
+}
+
+void CPortPage::OnPageHidden()
+{
+    m_model->m_firmwareStatus.RemoveObserver(this);
+    m_model->m_port.RemoveObserver(this);
+    m_model->m_serialPortState.RemoveObserver(this);
+    m_observing = false;
+}
+
+void CPortPage::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t extra)
+{
+    (void)index;
+    (void)extra;
+    if (eventId == m_model->m_port.EventId()) {
+        SelectModelPort();
+    } else if (eventId == m_model->m_serialPortState.EventId()) {
+        m_closeButton->setEnabled(m_model->m_serialPortState.m_value != 0);
+    } else if (eventId == m_model->m_firmwareStatus.EventId()) {
+        if (m_observing && m_model->IsPortOpen())
+            PostStatusBox();
+    }
+}
+
+void CPortPage::PostStatusBox()
+{
+    // The texts are taken now, while they describe the contact that just ended; the box
+    // itself waits until the machine that published the status has returned.
+    IUserPrompt::Icon icon = IUserPrompt::Icon::Error;
+    QString text;
+    switch (m_model->m_firmwareStatus.m_value) {
+    case FirmwareApplication:
+        icon = IUserPrompt::Icon::Information;
+        text = FormatResource(IDS_REVISION_AND_SPEED, ProductName(), RevisionText(m_model->m_firmwareRevision.m_value),
+                              m_model->PortSpeed());
+        break;
+    case FirmwareBootLoader:
+        icon = IUserPrompt::Icon::Warning;
+        text = FormatResource(IDS_WAITING_FOR_FIRMWARE, ProductName(), m_model->PortSpeed());
+        break;
+    default:
+        text = FormatResource(IDS_NOT_RESPONDING, ProductName());
+        break;
+    }
+    const QString caption = ResourceString(IDS_STATUS_CAPTION);
+    QTimer::singleShot(0, this, [this, icon, caption, text] {
+        if (m_prompt)
+            m_prompt->ShowMessage(icon, caption, text);
+    });
+}
+
+void CPortPage::OnTestCommunications()
+{
+    // A name typed into the entry and not yet confirmed with Enter is the user's choice.
+    const QString typed = m_portList->currentText().trimmed();
+    if (!typed.isEmpty() && typed != m_model->m_port.m_value) {
+        ChoosePort(typed);
+        return;
+    }
+    if (m_model->m_port.m_value.isEmpty()) {
+        const QString text = ResourceString(IDS_CHOOSE_PORT);
+        m_model->Status(text);
+        if (m_prompt)
+            m_prompt->ShowMessage(IUserPrompt::Icon::Error, ResourceString(IDS_SELECT_PORT_CAPTION), text);
+        m_portList->setFocus();
+        m_portList->showPopup();
+        return;
+    }
+    if (IContactStateMachine* contact = m_model->ContactMachine())
+        contact->StartContact();
+}
+
+void CPortPage::OnClosePort()
+{
+    if (IContactStateMachine* contact = m_model->ContactMachine())
+        contact->StartClosePort();
+}
+
+void CPortPage::OnPortActivated(int index)
+{
+    // Picking the entry that is already chosen changes nothing (as a selection change would
+    // not be reported for it); "Test Communications" is there to contact again.
+    const QString name = m_portList->itemText(index);
+    if (name != m_model->m_port.m_value)
+        m_model->m_port.Set(name);
+}
+
+void CPortPage::OnPortTyped()
+{
+    // Entries of the list arrive through activated(); this is for names typed by hand.
+    const QString typed = m_portList->currentText().trimmed();
+    if (typed.isEmpty() || m_portList->findText(typed, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0)
+        return;
+    ChoosePort(typed);
+}

@@ -1,0 +1,38 @@
+#pragma once
+// Helpers shared by the GUI tests: the program's settings (in the test's temporary folder),
+// screenshots of the pages a test visits, and a prompt that answers from a script.
+#include "model/UserPrompt.h"
+#include <QStringList>
+#include <QVariant>
+#include <deque>
+#include <vector>
+
+class QWidget;
+
+namespace GuiTest {
+// Removes every stored setting of the program.
+void ClearSettings();
+void WriteSetting(const QString& name, const QVariant& value);
+QVariant ReadSetting(const QString& name);
+bool HasSetting(const QString& name);
+
+// Saves a PNG of the widget's window as <build>/gui-screenshots/<name>.png.
+bool SaveScreenshot(QWidget* widget, const QString& name);
+QString ScreenshotFolder();
+}  // namespace GuiTest
+
+// Message boxes and questions recorded instead of shown.
+class CScriptedPrompt : public IUserPrompt {
+public:
+    struct Message {
+        Icon icon;
+        QString caption;
+        QString text;
+    };
+    void ShowMessage(Icon icon, const QString& caption, const QString& text) override;
+    bool AskYesNo(Icon icon, const QString& caption, const QString& text) override;
+
+    std::vector<Message> messages;
+    std::vector<Message> questions;
+    std::deque<bool> answers;  // answers in order; Yes once they run out
+};
