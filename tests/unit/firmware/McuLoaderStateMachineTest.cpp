@@ -1,0 +1,487 @@
+#include "LoaderFixture.h"
+#include "firmware/LoaderPacket.h"
+#include "model/ErrorText.h"
+
+namespace {
+const QString kRestartAdvice = "The QRO4000 boot loader is still waiting for the rest of the firmware and answers "
+                               "nothing else until it restarts.\r\nRemove power from the QRO4000, restore it, then "
+                               "send the firmware again.";
+
+QByteArray Header(DWORD address)
+{
+    return QByteArray(1, char(address >> 24)) + char(address >> 16) + char(address >> 8) + char(address);
+}
+
+int ByteSum(const QByteArray& bytes)
+{
+    int sum = 0;
+    for (char c : bytes)
+        sum += static_cast<BYTE>(c);
+    return sum & 0xFF;
+}
+
+class McuLoader : public LoaderFixture {
+protected:
+    // The failure line of the packet, then the advice to restart the boot loader.
+    void ExpectFailedAt(const char* address)
+    {
+        ASSERT_GE(notify.status.size(), 2);
+        EXPECT_EQ(S(notify.status[notify.status.size() - 2]),
+                  S("Send QRO4000 firmware failed at load address " + QString::fromLatin1(address)));
+        ExpectRestartAdvice();
+    }
+    void ExpectRestartAdvice() { EXPECT_EQ(S(notify.status.last()), S(kRestartAdvice)); }
+};
+
+TEST_F(McuLoader, FullLoadFromTheApplication)
+{
+    Begin();
+    const QString path = WriteImage(2);
+    EXPECT_EQ(Load(path), 0u);
+
+    // The whole conversation, byte for byte: speed poll, identify, enter the boot loader,
+    // unlock, erase, begin, two data packets and the end packet, version, reset, then contact
+    // with the restarted application.
+    const QByteArray log = h->device->ReceivedLog();
+    const QByteArray head(";^I;^ld;UPD");
+    ASSERT_TRUE(log.startsWith(head));
+    const QByteArray packets = log.mid(head.size(), 3 * 517);
+    EXPECT_EQ(log.mid(head.size() + 3 * 517), QByteArray("V;R;^rv;^sn;"));
+
+    EXPECT_EQ(packets.mid(0, 4), Header(0x1D000000));
+    EXPECT_EQ(packets.mid(4, 512), image.left(512));
+    EXPECT_EQ(ByteSum(packets.mid(0, 517)), 0);
+    EXPECT_EQ(packets.mid(517, 4), Header(0x1D000200));
+    EXPECT_EQ(packets.mid(517 + 4, 512), image.mid(512, 512));
+    EXPECT_EQ(ByteSum(packets.mid(517, 517)), 0);
+    // The end packet: 8F FF FF FF, 512 bytes FF; 8F + 515 * FF = 0x2018C, so its checksum is 74.
+    EXPECT_EQ(packets.mid(1034, 4), QByteArray::fromHex("8FFFFFFF"));
+    EXPECT_EQ(packets.mid(1038, 512), QByteArray(512, char(0xFF)));
+    EXPECT_EQ(static_cast<BYTE>(packets[1550]), 0x74);
+
+    EXPECT_TRUE(FlashHoldsImage());
+    EXPECT_EQ(h->model->m_firmwareRevision.m_value, 154);
+    EXPECT_EQ(h->model->m_serialNumber.m_value, 1234);
+    EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareApplication);
+    EXPECT_EQ(h->model->PortSpeed(), 38400u);
+    EXPECT_EQ(machine->TotalRetries(), 0u);
+    EXPECT_EQ(machine->HighestRetries(), 0u);
+    EXPECT_FALSE(h->device->InBootLoader());
+
+    // Every message goes to the status line and to the notify sink alike.
+    const QStringList expected = {"Sending firmware file " + path + " to QRO4000", "Boot ROM version BL01.02;\r\n",
+                                  "Waiting 3 seconds for reset to complete"};
+    EXPECT_EQ(notify.status, expected);
+    for (const QString& line : expected)
+        EXPECT_TRUE(h->sink.status.contains(line)) << line.toStdString();
+
+    EXPECT_EQ(machine->VerifyRevision(false), 0u);
+    EXPECT_EQ(S(notify.status.last()), S(QStringLiteral("QRO4000 verification succeeded")));
+}
+
+TEST_F(McuLoader, ProgressCountsUnitsOf128Bytes)
+{
+    Begin();
+    struct Recorder : IEventSink {
+        void OnEvent(std::uint32_t, std::uintptr_t, std::intptr_t) override { positions.push_back(model->m_progressPosition.m_value); }
+        CModel* model = nullptr;
+        std::vector<DWORD> positions;
+    } recorder;
+    recorder.model = h->model.get();
+    h->model->m_progressPosition.AddObserver(&recorder);
+    EXPECT_EQ(Load(WriteImage(3)), 0u);
+    h->model->m_progressPosition.RemoveObserver(&recorder);
+    EXPECT_EQ(h->model->m_progressRange.m_value, 12u);
+    EXPECT_EQ(recorder.positions, (std::vector<DWORD>{0, 0, 4, 8, 12}));
+}
+
+TEST_F(McuLoader, UsedEndDecidesThePacketsSent)
+{
+    // Data only in the first byte of the second block: used end 0x1D000400, two data packets.
+    Begin();
+    const QByteArray text = CHexTestFiles::Record(4, 0, {0x1D, 0x00}) + CHexTestFiles::Record(0, 0x0200, {0x42}) +
+                            ":00000001FF\r\n";
+    EXPECT_EQ(Load(files.Write("qro4000fw0154.hex", text)), 0u);
+    const QByteArray sent = AfterBeginDownload();
+    ASSERT_EQ(sent.size(), 3 * 517 + static_cast<qsizetype>(QByteArray("V;R;^rv;^sn;").size()));
+    EXPECT_EQ(sent.mid(0, 4), Header(0x1D000000));
+    EXPECT_EQ(sent.mid(517, 4), Header(0x1D000200));
+    EXPECT_EQ(static_cast<BYTE>(sent[517 + 4]), 0x42);
+    EXPECT_EQ(sent.mid(1034, 4), QByteArray::fromHex("8FFFFFFF"));
+}
+
+TEST_F(McuLoader, AmplifierInItsBootLoaderGetsNoLdCommand)
+{
+    CSimDevice::Options options = Options();
+    options.bootLoader = true;
+    Begin(options);
+    EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareBootLoader);
+    EXPECT_EQ(Load(WriteImage(1)), 0u);
+    const QByteArray log = h->device->ReceivedLog();
+    EXPECT_FALSE(log.contains("^ld;"));
+    EXPECT_TRUE(log.startsWith(";^I;UPD"));
+    EXPECT_TRUE(FlashHoldsImage());
+    EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareApplication);
+    EXPECT_EQ(h->model->m_firmwareRevision.m_value, 154);
+}
+
+TEST_F(McuLoader, ApplicationAtAnotherSpeedIsFoundAgainAfterReset)
+{
+    CSimDevice::Options options = Options();
+    options.speed = 115200;
+    Begin(options);
+    EXPECT_EQ(Load(WriteImage(1)), 0u);
+    // Polls at 38400, 19200, 9600, 4800 and 230400 go unanswered (4 each) before 115200.
+    const QByteArray tail = h->device->ReceivedLog().mid(h->device->ReceivedLog().indexOf("V;R") + 3);
+    EXPECT_EQ(tail, QByteArray(21, ';') + "^rv;^sn;");
+    EXPECT_EQ(h->model->PortSpeed(), 115200u);
+    EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareApplication);
+}
+
+TEST_F(McuLoader, FiveRefusalsAreResentAtOnce)
+{
+    Begin();
+    h->device->GetFaults().refusePacketNumber = 2;
+    h->device->GetFaults().refusePacketTimes = 5;
+    EXPECT_EQ(Load(WriteImage(3)), 0u);
+    const QByteArray sent = AfterBeginDownload();
+    EXPECT_FALSE(sent.contains(';' + QByteArray(";")));  // no fill bytes
+    EXPECT_EQ(sent.count(Header(0x1D000200)), 6);
+    EXPECT_EQ(StatusCount("Retry 5 successful at address 0x1D000400"), 1);
+    EXPECT_EQ(machine->TotalRetries(), 5u);
+    EXPECT_EQ(machine->HighestRetries(), 5u);
+    EXPECT_TRUE(FlashHoldsImage());
+}
+
+TEST_F(McuLoader, SixthRefusalResynchronisesFirst)
+{
+    Begin();
+    h->device->GetFaults().refusePacketNumber = 1;
+    h->device->GetFaults().refusePacketTimes = 6;
+    EXPECT_EQ(Load(WriteImage(2)), 0u);
+    // After a refusal the boot loader's buffer is empty: the fill bytes make a whole packet of
+    // their own, which it refuses, and the packet goes again.
+    const QByteArray sent = AfterBeginDownload();
+    const qsizetype sixth = 5 * 517;
+    EXPECT_EQ(sent.mid(sixth, 4), Header(0x1D000000));
+    EXPECT_EQ(sent.mid(sixth + 517, 517), QByteArray(517, ';'));
+    EXPECT_EQ(sent.mid(sixth + 1034, 4), Header(0x1D000000));
+    EXPECT_EQ(StatusCount("Retry 6 successful at address 0x1D000200, 517 fill bytes"), 1);
+    EXPECT_EQ(machine->TotalRetries(), 6u);
+    EXPECT_TRUE(FlashHoldsImage());
+}
+
+TEST_F(McuLoader, TenthRefusalEndsTheLoad)
+{
+    Begin();
+    h->device->GetFaults().refusePacketNumber = 1;
+    h->device->GetFaults().refusePacketTimes = 100;
+    EXPECT_EQ(Load(WriteImage(2)), Result::RetryLimit);
+    EXPECT_EQ(AfterBeginDownload().count(Header(0x1D000000)), 10);
+    ExpectFailedAt("0x1D000200");
+    EXPECT_EQ(machine->TotalRetries(), 10u);
+    EXPECT_EQ(machine->HighestRetries(), 10u);
+    EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareNone);
+    EXPECT_TRUE(h->device->InBootLoader());
+}
+
+TEST_F(McuLoader, AnswerCToADataPacketIsARefusal)
+{
+    Begin();
+    h->device->GetFaults().answerCNumber = 2;
+    EXPECT_EQ(Load(WriteImage(2)), 0u);
+    EXPECT_EQ(AfterBeginDownload().count(Header(0x1D000200)), 2);
+    EXPECT_EQ(StatusCount("Retry 1 successful at address 0x1D000400"), 1);
+    EXPECT_TRUE(FlashHoldsImage());
+}
+
+TEST_F(McuLoader, EleventhTimeoutWithLimitTenEndsTheLoad)
+{
+    Begin();
+    h->model->m_firmwareLoadRetryLimit.Set(10);
+    h->device->GetFaults().dropAckProbability = 1.0;
+    EXPECT_EQ(Load(WriteImage(2)), Result::NoPacketResponse);
+    // Each of the ten earlier time-outs resynchronised with a whole packet of fill bytes.
+    const QByteArray sent = AfterBeginDownload();
+    EXPECT_EQ(sent.count(Header(0x1D000000)), 11);
+    EXPECT_EQ(sent.count(QByteArray(517, ';')), 10);
+    EXPECT_EQ(machine->TotalRetries(), 11u);
+    ExpectFailedAt("0x1D000200");
+}
+
+TEST_F(McuLoader, RetryLimitSettingIsTakenWhenTheMachineIsMade)
+{
+    Begin();
+    h->model->m_firmwareLoadRetryLimit.Set(5);
+    h->device->GetFaults().dropAckProbability = 1.0;
+    EXPECT_EQ(Load(WriteImage(1)), Result::NoPacketResponse);
+    EXPECT_EQ(AfterBeginDownload().count(Header(0x1D000000)), 6);
+    EXPECT_EQ(machine->PacketRetryLimit(), 5u);
+}
+
+TEST_F(McuLoader, LostBytesAreMadeUpWithFillBytes)
+{
+    // Three bytes of the first packet never reach the amplifier: it waits for them, the packet
+    // times out, three fill bytes complete the damaged packet, it is refused, and the resent
+    // packet is taken.
+    Begin(Options(), [](const QByteArray& bytes, int) {
+        static bool damaged = false;
+        if (bytes.size() == 517 && bytes.startsWith(Header(0x1D000000)) && !damaged) {
+            damaged = true;
+            return bytes.left(514);
+        }
+        return bytes;
+    });
+    EXPECT_EQ(Load(WriteImage(2)), 0u);
+    EXPECT_EQ(StatusCount("Retry 1 successful at address 0x1D000200, 3 fill bytes"), 1);
+    const QByteArray sent = AfterBeginDownload();
+    EXPECT_EQ(sent.mid(514, 3), QByteArray(";;;"));
+    EXPECT_EQ(sent.mid(517, 4), Header(0x1D000000));
+    EXPECT_EQ(machine->TotalRetries(), 1u);
+    EXPECT_TRUE(FlashHoldsImage());
+}
+
+TEST_F(McuLoader, UnansweredFillBytesEndTheLoad)
+{
+    // After the first packet the line goes dead: 517 fill bytes get no answer.
+    int fills = 0;
+    Begin(Options(), [&fills](const QByteArray& bytes, int) {
+        static bool dead = false;
+        if (dead) {
+            fills += bytes == ";";
+            return QByteArray();
+        }
+        if (bytes.size() == 517)
+            dead = true;
+        return bytes;
+    });
+    EXPECT_EQ(Load(WriteImage(2)), Result::NoResyncResponse);
+    EXPECT_EQ(fills, 517);
+    // The first packet was taken; the second is the one that got no answer.
+    ExpectFailedAt("0x1D000400");
+    EXPECT_EQ(machine->TotalRetries(), 1u);
+}
+
+struct EndPacketCase {
+    const char* name;
+    int answerC;        // the packet answered "C"
+    bool damageEnd;     // the end packet arrives damaged and is refused "N"
+};
+
+class McuLoaderEndPacket : public McuLoader, public ::testing::WithParamInterface<EndPacketCase> {};
+
+TEST_P(McuLoaderEndPacket, AnythingButBFails)
+{
+    const EndPacketCase& c = GetParam();
+    Begin(Options(), [c](const QByteArray& bytes, int) {
+        if (c.damageEnd && bytes.size() == 517 && bytes.startsWith(QByteArray::fromHex("8FFFFFFF"))) {
+            QByteArray damaged = bytes;
+            damaged[100] = 0;
+            return damaged;
+        }
+        return bytes;
+    });
+    h->device->GetFaults().answerCNumber = c.answerC;
+    EXPECT_EQ(Load(WriteImage(2)), Result::RetryLimit);
+    EXPECT_EQ(AfterBeginDownload().count(QByteArray::fromHex("8FFFFFFF")), 1);
+    ExpectFailedAt("0x1D000400");
+    EXPECT_FALSE(h->device->ReceivedLog().contains("V;"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, McuLoaderEndPacket,
+                         ::testing::Values(EndPacketCase{"C", 3, false}, EndPacketCase{"N", 0, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(McuLoader, PowerLossThenASecondLoadSucceeds)
+{
+    Begin();
+    h->device->GetFaults().powerLossPacketNumber = 5;
+    const QString path = WriteImage(16, 11);
+    const DWORD first = Load(path);
+    EXPECT_TRUE(Result::Failed(first));
+    EXPECT_NE(first, Result::Cancelled);
+    EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareNone);
+    EXPECT_TRUE(h->device->InBootLoader());
+    EXPECT_FALSE(FlashHoldsImage());
+
+    // The amplifier comes back in its boot loader; contact finds it there, and loading again
+    // completes the image.
+    ASSERT_TRUE(h->Connect());
+    EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareBootLoader);
+    notify.status.clear();
+    EXPECT_EQ(Load(path), 0u);
+    EXPECT_FALSE(h->device->ReceivedLog().contains("^ld;"));
+    EXPECT_TRUE(FlashHoldsImage());
+    EXPECT_EQ(h->model->m_firmwareRevision.m_value, 154);
+    EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareApplication);
+}
+
+TEST_F(McuLoader, NoEchoOfDClearsTheDevice)
+{
+    Begin();
+    h->device->GetFaults().neverEchoD = true;
+    EXPECT_EQ(Load(WriteImage(1)), Result::NoDEcho);
+    EXPECT_EQ(notify.status.last(),
+              QStringLiteral("QRO4000 Bootstrap Loader did not echo \"D\"\r\nRemove power and retry firmware load"));
+    EXPECT_EQ(h->model->m_firmwareRevision.m_value, 0);
+    EXPECT_EQ(h->model->m_serialNumber.m_value, kNoSerialNumber);
+    EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareNone);
+    EXPECT_EQ(AfterBeginDownload(), QByteArray());
+}
+
+TEST_F(McuLoader, RefusedUnlockEndsTheLoad)
+{
+    // "P" arrives where "U" was sent: the boot loader refuses to erase a locked flash.
+    Begin(Options(), [](const QByteArray& bytes, int) { return bytes == "U" ? QByteArray("P") : bytes; });
+    EXPECT_EQ(Load(WriteImage(1)), Result::UnlockRefused);
+    EXPECT_FALSE(h->device->ReceivedLog().contains('D'));
+}
+
+TEST_F(McuLoader, UnansweredEraseEndsTheLoad)
+{
+    Begin(Options(), [](const QByteArray& bytes, int) { return bytes == "P" ? QByteArray() : bytes; });
+    const std::uint64_t start = h->host.Now();
+    EXPECT_EQ(Load(WriteImage(1)), Result::NoEraseResponse);
+    EXPECT_GE(h->host.Now() - start, 15000u);
+}
+
+TEST_F(McuLoader, OtherDeviceIsNeverSentBootLoaderCommands)
+{
+    Begin();
+    h->device->SetCommandHandler("I", [](const QByteArray&) { return QByteArray("^IQRO800;"); });
+    EXPECT_EQ(Load(WriteImage(1)), Result::UnexpectedDevice);
+    EXPECT_EQ(h->device->ReceivedLog(), QByteArray(";^I;"));
+}
+
+TEST_F(McuLoader, DamagedFileIsRefusedBeforeAnythingIsSent)
+{
+    Begin();
+    struct Completion : IEventSink {
+        void OnEvent(std::uint32_t, std::uintptr_t index, std::intptr_t) override { codes.push_back(static_cast<DWORD>(index)); }
+        std::vector<DWORD> codes;
+    } completion;
+    h->model->m_completion.AddObserver(&completion);
+    const QString path =
+        files.Write("qro4000fw0154.hex", ":020000041D00DD\r\n:0401000001020304F2\r\n:00000001FF\r\n");
+    h->model->m_firmwareFile.Set(FileNameParts::Revisioned(path));
+    NewMachine();
+    h->device->ClearLogs();
+    EXPECT_FALSE(machine->StartLoad(&notify));
+    h->host.Advance(10000);
+    h->model->m_completion.RemoveObserver(&completion);
+    EXPECT_EQ(machine->ResultCode(), Result::HexChecksum);
+    EXPECT_TRUE(machine->IsIdle());
+    EXPECT_EQ(completion.codes, (std::vector<DWORD>{Result::HexChecksum}));
+    EXPECT_EQ(notify.status, QStringList{"Line 2, error code 0xE2000022: intel hex line checksum error"});
+    EXPECT_TRUE(h->sink.status.contains("Line 2, error code 0xE2000022: intel hex line checksum error"));
+    EXPECT_EQ(h->device->ReceivedLog(), QByteArray());
+    // The amplifier was not touched, so it is still known to be there.
+    EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareApplication);
+    EXPECT_EQ(h->model->m_firmwareRevision.m_value, 153);
+}
+
+TEST_F(McuLoader, MissingFileIsRefusedBeforeAnythingIsSent)
+{
+    Begin();
+    EXPECT_EQ(Load(files.Path("qro4000fw0200.hex")), 0x80070002u);
+    EXPECT_EQ(h->device->ReceivedLog(), QByteArray());
+    EXPECT_EQ(notify.status.size(), 1);
+    EXPECT_TRUE(notify.status[0].startsWith("Line 0, error code 0x80070002: "));
+}
+
+TEST_F(McuLoader, StartLoadOnlyWhenIdle)
+{
+    Begin();
+    const QString path = WriteImage(1);
+    h->model->m_firmwareFile.Set(FileNameParts::Revisioned(path));
+    NewMachine();
+    ASSERT_TRUE(machine->StartLoad(&notify));
+    h->host.Advance(100);
+    const QByteArray before = h->device->ReceivedLog();
+    EXPECT_FALSE(machine->StartLoad(&notify));
+    EXPECT_EQ(h->device->ReceivedLog(), before);
+    EXPECT_TRUE(h->RunUntilIdle(*machine, kLimitMs));
+    EXPECT_EQ(machine->ResultCode(), 0u);
+}
+
+TEST_F(McuLoader, CancelStopsAtTheNextPacketAndSaysHowToRecover)
+{
+    Begin();
+    const QString path = WriteImage(8);
+    h->model->m_firmwareFile.Set(FileNameParts::Revisioned(path));
+    NewMachine();
+    ASSERT_TRUE(machine->StartLoad(&notify));
+    ASSERT_TRUE(h->host.RunUntil([&]() { return AfterBeginDownload().size() >= 3 * 517; }, kLimitMs));
+    EXPECT_FALSE(machine->IsIdle());
+    EXPECT_TRUE(machine->IsDownloadOpen());
+    EXPECT_TRUE(machine->Cancel());
+    EXPECT_TRUE(h->RunUntilIdle(*machine, kLimitMs));
+    EXPECT_EQ(machine->ResultCode(), Result::Cancelled);
+    EXPECT_EQ(AfterBeginDownload().size(), 3 * 517);  // the packet on the line is answered, then no more
+    EXPECT_TRUE(h->device->InBootLoader());
+    EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareNone);
+    ExpectRestartAdvice();
+}
+
+TEST_F(McuLoader, RevisionThatDoesNotMatchTheFileFailsVerification)
+{
+    CSimDevice::Options options = Options();
+    options.revisionAfterLoad = 160;
+    Begin(options);
+    EXPECT_EQ(Load(WriteImage(1)), 0u);
+    notify.status.clear();
+    EXPECT_EQ(machine->VerifyRevision(true), Result::RevisionVerifyFailed);
+    EXPECT_EQ(notify.status,
+              (QStringList{"Loaded QRO4000 firmware revision qro4000fw0154.hex\r\nQRO4000 responded with revision 01.60",
+                           "QRO4000 verification failed. Reload QRO4000."}));
+}
+
+TEST_F(McuLoader, QuietVerificationOfAMatchReportsTheRevisionOnly)
+{
+    Begin();
+    EXPECT_EQ(Load(WriteImage(1)), 0u);
+    notify.status.clear();
+    EXPECT_EQ(machine->VerifyRevision(true), 0u);
+    EXPECT_EQ(notify.status,
+              QStringList{"Loaded QRO4000 firmware revision qro4000fw0154.hex\r\nQRO4000 responded with revision 01.54"});
+}
+
+TEST_F(McuLoader, PacketTraceGoesToTheNotifySinkOnlyWhileVerbose)
+{
+    Begin();
+    h->model->m_trace.Set(1);
+    h->model->m_verboseLogging.Set(1);
+    EXPECT_EQ(Load(WriteImage(1)), 0u);
+    const QString packetLine = "LoadFirmwareInitialState Send 517 bytes 0x1D000000" +
+                               QString::fromLatin1(image.left(8).toHex().toUpper());
+    bool found = false;
+    for (const QString& line : notify.trace)
+        found = found || line.startsWith(packetLine);
+    EXPECT_TRUE(found);
+    EXPECT_TRUE(notify.trace.contains("UnlockFlashEraseState Send \"U\""));
+    for (const QString& line : h->sink.trace)
+        EXPECT_FALSE(line.contains("LoadFirmwareInitialState")) << line.toStdString();
+
+    notify.trace.clear();
+    h->model->m_verboseLogging.Set(0);
+    EXPECT_EQ(Load(WriteImage(1)), 0u);
+    EXPECT_TRUE(notify.trace.isEmpty());
+}
+
+TEST(LoaderPacket, AddressMostSignificantFirstAndZeroSum)
+{
+    BYTE data[512];
+    for (int i = 0; i < 512; ++i)
+        data[i] = static_cast<BYTE>(i);
+    BYTE packet[LoaderPacket::kSize];
+    LoaderPacket::Build(packet, 0x1D07FE00, data);
+    EXPECT_EQ(packet[0], 0x1D);
+    EXPECT_EQ(packet[1], 0x07);
+    EXPECT_EQ(packet[2], 0xFE);
+    EXPECT_EQ(packet[3], 0x00);
+    EXPECT_EQ(packet[4 + 511], 0xFF);
+    // 1D + 07 + FE = 0x122; 0 + 1 + ... + 255 twice = 0xFF00; total 0x10022 -> checksum DE.
+    EXPECT_EQ(packet[516], 0xDE);
+    EXPECT_EQ(LoaderPacket::Address(packet), 0x1D07FE00u);
+}
+}  // namespace
