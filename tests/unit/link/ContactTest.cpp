@@ -189,7 +189,7 @@ protected:
 
 TEST_F(ContactAnswers, RevisionWithOneDigitOrLowerCaseIsRejectedAndAskedAgain)
 {
-    for (const QByteArray bad : {QByteArray("^RV1.23;"), QByteArray("^rv01.23;")}) {
+    for (const QByteArray& bad : {QByteArray("^RV1.23;"), QByteArray("^rv01.23;")}) {
         AnswerWith(bad, "^SN00001;");
         Start();
         port->writes.clear();
