@@ -337,8 +337,9 @@ TEST_F(EngineTest, WriteStateStopsOutsideTheWritableRegions)
         machine->Start(&write);
         RunUntilIdle();
         EXPECT_EQ(machine->ResultCode(), c.allowed ? 0u : 0xE200000Cu) << std::hex << c.start;
-        if (!c.allowed)
+        if (!c.allowed) {
             EXPECT_TRUE(port->writes.empty());
+        }
     }
 }
 
