@@ -6,6 +6,7 @@
 #include <deque>
 #include <random>
 #include <set>
+#include <vector>
 
 namespace {
 constexpr qsizetype kMaxCommandLength = 1024;
@@ -220,7 +221,9 @@ struct CSimDevice::Impl {
 
     // --- the line -------------------------------------------------------------------------
 
-    void Push(Line& line, const QByteArray& bytes, DWORD speed, bool toHost)
+    // `earliestUs`: when the first byte may start, if not now (an answer starts a set time after
+    // the command's last byte, not after the timer tick that noticed it).
+    void Push(Line& line, const QByteArray& bytes, DWORD speed, bool toHost, std::uint64_t earliestUs = 0)
     {
         if (bytes.isEmpty())
             return;
@@ -228,10 +231,10 @@ struct CSimDevice::Impl {
             if (toHost)
                 Deliver(bytes, speed);
             else
-                Process(bytes, speed);
+                Process(bytes, speed, NowUs());
             return;
         }
-        const std::uint64_t start = std::max(NowUs(), line.freeAtUs);
+        const std::uint64_t start = std::max(earliestUs ? earliestUs : NowUs(), line.freeAtUs);
         line.chunks.push_back({bytes, speed, start});
         line.freeAtUs = Line::ByteEndUs(line.chunks.back(), bytes.size() - 1);
         Schedule(line, toHost);
@@ -264,13 +267,19 @@ struct CSimDevice::Impl {
             if (end > c.done) {
                 const QByteArray part = c.bytes.mid(c.done, end - c.done);
                 const DWORD speed = c.speed;
+                std::vector<std::uint64_t> ends;
+                if (!toHost)
+                    for (qsizetype i = c.done; i < end; ++i)
+                        ends.push_back(Line::ByteEndUs(c, i));
                 c.done = end;
                 if (c.done == c.bytes.size())
                     line.chunks.pop_front();
-                if (toHost)
+                if (toHost) {
                     Deliver(part, speed);
-                else
-                    Process(part, speed);
+                } else {
+                    for (qsizetype i = 0; i < part.size(); ++i)
+                        Process(part.mid(i, 1), speed, ends[static_cast<size_t>(i)]);
+                }
                 continue;
             }
             break;
@@ -308,11 +317,15 @@ struct CSimDevice::Impl {
         }
         const DWORD speed = ListeningSpeed();
         const unsigned generation = powerGeneration;
-        After(delayMs, [this, bytes, speed, generation]() {
+        const std::uint64_t now = NowUs();
+        const std::uint64_t startUs = std::max(processingInput ? inputEndUs : now, now - std::min<std::uint64_t>(now, 1000)) +
+                                      static_cast<std::uint64_t>(delayMs) * 1000;
+        const DWORD waitMs = startUs <= now ? 0 : static_cast<DWORD>((startUs - now + 999) / 1000);
+        After(waitMs, [this, bytes, speed, generation, startUs]() {
             if (generation != powerGeneration)
                 return;
             sentLog.append(bytes);
-            Push(toHost, bytes, speed, true);
+            Push(toHost, bytes, speed, true, startUs);
         });
     }
 
@@ -320,11 +333,14 @@ struct CSimDevice::Impl {
 
     // --- what arrives ----------------------------------------------------------------------
 
-    void Process(const QByteArray& bytes, DWORD speed)
+    // `endUs`: when the last of these bytes was complete on the line.
+    void Process(const QByteArray& bytes, DWORD speed, std::uint64_t endUs)
     {
+        processingInput = true;
+        inputEndUs = endUs;
         for (char c : bytes) {
             if (poweredDown)
-                return;
+                break;
             if (speed != ListeningSpeed())
                 continue;
             if (inBootLoader)
@@ -332,6 +348,7 @@ struct CSimDevice::Impl {
             else
                 ApplicationByte(c);
         }
+        processingInput = false;
     }
 
     void ApplicationByte(char c)
@@ -653,6 +670,8 @@ struct CSimDevice::Impl {
     Line toHost, toDevice;
     QHash<QByteArray, CommandHandler> handlers;
 
+    bool processingInput = false;
+    std::uint64_t inputEndUs = 0;
     bool powerOn = true;
     bool poweredDown = false;
     unsigned powerGeneration = 0;

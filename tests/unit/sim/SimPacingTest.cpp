@@ -73,17 +73,34 @@ TEST(SimPacingTiming, CommandsArriveAtTheLinesBitRateToo)
     wire.Exchange("^ld;", 38400, 10);
     ASSERT_TRUE(wire.device->InBootLoader());
     wire.Exchange("D", 38400, 10);
-    // 517 bytes at 38400 bit/s take 134.6 ms: the packet is complete only then, and its
-    // acknowledgement (one byte, 0.26 ms) follows.
+    // 517 bytes at 38400 bit/s take 134.636 ms: the packet is complete only then, and its
+    // acknowledgement (one byte, 0.26 ms) follows straight after the last byte, at 134.897 ms.
     const QByteArray packet = MakePacket(CSimDevice::kFlashBase, PacketData(1));
     wire.received.clear();
     const std::uint64_t start = wire.host.Now();
     wire.port->WriteBytes(reinterpret_cast<const BYTE*>(packet.constData()), static_cast<DWORD>(packet.size()));
     wire.host.Advance(134);
     EXPECT_TRUE(wire.received.isEmpty());
-    wire.host.Advance(2);
+    wire.host.Advance(1);
     EXPECT_EQ(wire.received, QByteArray("A"));
-    EXPECT_EQ(wire.arrivals.back().at, start + 136);
+    EXPECT_EQ(wire.arrivals.back().at, start + 135);
+}
+
+TEST(SimPacingTiming, AnswerDelayCountsFromTheCommandsLastByte)
+{
+    CSimDevice::Options options = CSimWire::Defaults();
+    options.pace = true;
+    options.answerDelayMs = 2;
+    CSimWire wire(options);
+    wire.port->SetSpeed(38400);
+    // "^sn;" ends at 1.042 ms; the answer starts 2 ms later, at 3.042 ms, one byte every
+    // 0.260 ms: 7 bytes by 5 ms (the 8th ends at 5.126 ms), the 9th at 5.386 ms.
+    wire.port->WriteText(QStringLiteral("^sn;"));
+    wire.host.Advance(5);
+    EXPECT_EQ(wire.received.size(), 7);
+    wire.host.Advance(1);
+    EXPECT_EQ(wire.received, QByteArray("^SN01234;"));
+    EXPECT_EQ(wire.arrivals.back().at, 6u);
 }
 
 TEST(SimPacingTiming, WithoutPacingAnswersComeAfterTheDelayOnly)
