@@ -1,10 +1,31 @@
 #pragma once
 #include "app/PageBase.h"
+#include "config/ui/ConfigFileChooser.h"
 
-// The Configuration page: the buttons that open the configuration dialogs.
+class QPushButton;
+class QGridLayout;
+
+// The Configuration page (tab 3): the buttons that open the configuration dialogs.
 class CConfigPage : public CPageBase {
     Q_OBJECT
 public:
+    static constexpr int kTabIndex = 3;
+
     CConfigPage(CModel* model, IUserPrompt* prompt, QWidget* parent = nullptr);
     QString HelpTopic() const override { return QStringLiteral("Configuration.htm"); }
+
+    QPushButton* SaveButton() const { return m_save; }
+    QPushButton* RestoreButton() const { return m_restore; }
+    // The file choosers the dialogs use (Qt's file dialogs unless replaced).
+    void SetFileChoosers(ConfigFileChooser save, ConfigFileChooser open);
+
+    // Opens the dialogs as the buttons do; answers the dialog's result.
+    int OpenSaveDialog();
+    int OpenRestoreDialog();
+
+private:
+    QPushButton* m_save;
+    QPushButton* m_restore;
+    ConfigFileChooser m_saveChooser;
+    ConfigFileChooser m_openChooser;
 };

@@ -1,0 +1,308 @@
+// The configuration dialogs on the simulated amplifier in virtual time: the real widgets,
+// with the file dialog replaced by a chooser that answers from the test.
+#include "SimHarness.h"
+#include "config/ConfigFileReader.h"
+#include "config/ConfigFileWriter.h"
+#include "config/ConfigImage.h"
+#include "config/ConfigRegions.h"
+#include "config/ui/ConfigRestoreDlg.h"
+#include "config/ui/ConfigSaveDlg.h"
+#include "model/ResultCode.h"
+#include <QDir>
+#include <QFile>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+constexpr std::uint64_t kLong = 24ull * 3600 * 1000;
+
+int CountPrefix(const QByteArray& log, const QByteArray& prefix)
+{
+    int n = 0;
+    for (qsizetype at = log.indexOf(prefix); at >= 0; at = log.indexOf(prefix, at + 1))
+        ++n;
+    return n;
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// Remembers what the dialog offered and answers with a fixed path.
+struct CChooser {
+    QString answer;
+    QString offered;
+    QString filter;
+    int calls = 0;
+    ConfigFileChooser Get()
+    {
+        return [this](QWidget*, const QString& o, const QString& f) {
+            ++calls;
+            offered = o;
+            filter = f;
+            return answer;
+        };
+    }
+};
+
+class ConfigDialogs : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(harness.Connect());
+        harness.device->ClearLogs();
+        harness.sink.status.clear();
+    }
+    IStateMachine* Running() { return harness.model->RunningMachine(); }
+    bool RunToEnd()
+    {
+        IStateMachine* machine = Running();
+        return machine && harness.RunUntilIdle(*machine, kLong);
+    }
+    QByteArray Wire() const { return harness.device->ReceivedLog(); }
+    // A file of this amplifier holding `pattern` in every byte of the memory.
+    QString PatternFile(const QString& name, char pattern)
+    {
+        class CFill : public IConfigMemorySource {
+        public:
+            explicit CFill(char c) : bytes(0x40000, c) {}
+            const BYTE* GetData(DWORD address, DWORD) const override
+            {
+                return reinterpret_cast<const BYTE*>(bytes.constData()) + address;
+            }
+            QByteArray bytes;
+        } fill(pattern);
+        CConfigFileHeader header;
+        header.timeStamp = QDateTime(QDate(2024, 2, 3), QTime(4, 5, 6));
+        header.serialNumber = 1234;
+        header.firmwareRevision = 153;
+        const QString path = harness.TempPath(name);
+        EXPECT_EQ(WriteConfigFile(header, path, fill), 0u);
+        return path;
+    }
+
+    CSimHarness harness;
+    CChooser chooser;
+};
+}  // namespace
+
+TEST_F(ConfigDialogs, SaveDialogHasItsCaptionTextBarAndCancel)
+{
+    CConfigSaveDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
+    EXPECT_EQ(dialog.windowTitle(), "Save QRO4000 Configuration");
+    auto* text = dialog.findChild<QWidget*>("text2320");
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->property("text").toString(), "Saving configuration");
+    EXPECT_NE(dialog.ProgressBar(), nullptr);
+    EXPECT_EQ(dialog.CancelButton()->text(), "Cancel");
+}
+
+TEST_F(ConfigDialogs, SaveOffersTheDefaultNameInTheConfigurationFolder)
+{
+    chooser.answer.clear();
+    CConfigSaveDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
+    dialog.Begin();
+    const QString folder = harness.model->DefaultConfigurationFolder();
+    EXPECT_EQ(harness.model->m_configurationFolder.m_value, folder);
+    const QDateTime& t = dialog.TimeStamp();
+    EXPECT_EQ(chooser.offered, QDir(folder).filePath(t.toString("'SN01234.'yyyyMMdd'T'HHmmss'.QRO4000Config'")));
+    EXPECT_EQ(chooser.filter, "QRO4000 Configuration File (*.QRO4000Config);;All files (*.*)");
+}
+
+TEST_F(ConfigDialogs, SaveCancelledInTheFileDialogSendsNothing)
+{
+    CConfigSaveDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
+    dialog.Begin();
+    EXPECT_EQ(chooser.calls, 1);
+    EXPECT_EQ(dialog.result(), 2);
+    harness.host.RunUntilIdle(10000);
+    EXPECT_TRUE(Wire().isEmpty());
+}
+
+TEST_F(ConfigDialogs, SaveWritesTheFileAndRemembersItsFolder)
+{
+    QDir(harness.TempPath("saves")).mkpath(".");
+    chooser.answer = harness.TempPath("saves/a.QRO4000Config");
+    CConfigSaveDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
+    dialog.Begin();
+    EXPECT_EQ(dialog.WaitCount(), 1u);
+    EXPECT_EQ(dialog.cursor().shape(), Qt::WaitCursor);
+    EXPECT_EQ(dialog.CancelButton()->cursor().shape(), Qt::ArrowCursor);
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(dialog.result(), 1);
+    EXPECT_EQ(dialog.ResultCode(), 0u);
+    EXPECT_EQ(dialog.WaitCount(), 0u);
+    EXPECT_EQ(dialog.ProgressBar()->maximum(), 0x40000);
+    EXPECT_EQ(dialog.ProgressBar()->value(), 0x40000);
+    EXPECT_TRUE(harness.sink.status.contains("Configuration was saved"));
+    EXPECT_EQ(harness.model->m_configurationFolder.m_value, QDir::toNativeSeparators(harness.TempPath("saves")));
+    CConfigImage image;
+    ASSERT_EQ(ReadConfigFile(chooser.answer, 1234, &image, nullptr), 0u);
+    EXPECT_EQ(image.Bytes(), harness.device->Eeprom());
+    EXPECT_EQ(CountPrefix(Wire(), "^er"), 4096);
+}
+
+TEST_F(ConfigDialogs, CancelDuringTheSaveWritesNoFileAndKeepsTheEarlierOne)
+{
+    chooser.answer = harness.TempPath("kept.QRO4000Config");
+    ASSERT_TRUE(WriteAll(chooser.answer, "earlier\r\n"));
+    CConfigSaveDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
+    dialog.Begin();
+    ASSERT_TRUE(harness.host.RunUntil([&]() { return CountPrefix(Wire(), "^er") == 20; }, kLong));
+    QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(dialog.result(), 2);
+    EXPECT_EQ(dialog.ResultCode(), Result::Cancelled);
+    EXPECT_EQ(CountPrefix(Wire(), "^er"), 20);
+    EXPECT_EQ(ReadAll(chooser.answer), "earlier\r\n");
+    EXPECT_EQ(harness.sink.status.count("Save configuration was cancelled"), 1);
+    EXPECT_EQ(dialog.WaitCount(), 0u);
+}
+
+TEST_F(ConfigDialogs, FailedSaveShowsTheErrorAndOffersClose)
+{
+    chooser.answer = harness.TempPath("never.QRO4000Config");
+    harness.device->GetFaults().silent = true;
+    CConfigSaveDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
+    dialog.Begin();
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(dialog.result(), 0);  // still open
+    EXPECT_EQ(dialog.ResultCode(), Result::NoResponseAfterReset);
+    EXPECT_TRUE(harness.sink.status.contains("Failed to save configuration"));
+    EXPECT_EQ(harness.sink.messages, QStringList{"Save Configuration Error: No response after reset"});
+    EXPECT_EQ(dialog.CancelButton()->text(), "Close");
+    EXPECT_FALSE(QFile::exists(chooser.answer));
+    QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), 3);
+    EXPECT_FALSE(harness.sink.status.contains("Save configuration was cancelled"));
+}
+
+TEST_F(ConfigDialogs, FileThatCannotBeWrittenIsReportedWithItsName)
+{
+    ASSERT_TRUE(WriteAll(harness.TempPath("plain"), "x"));
+    chooser.answer = harness.TempPath("plain/a.QRO4000Config");
+    CConfigSaveDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
+    dialog.Begin();
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(dialog.ResultCode(), Result::PathNotFound);
+    EXPECT_TRUE(harness.sink.Contains("CreateFile failed on \"" + chooser.answer + "\""));
+    EXPECT_EQ(harness.sink.messages, QStringList{"Save Configuration Error: The system cannot find the path specified."});
+}
+
+TEST_F(ConfigDialogs, RestoreDialogHasItsCaptionTextBarAndCancel)
+{
+    CConfigRestoreDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
+    EXPECT_EQ(dialog.windowTitle(), "Restore QRO4000 Configuration");
+    auto* text = dialog.findChild<QWidget*>("text2320");
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->property("text").toString(), "Restoring configuration");
+    EXPECT_EQ(dialog.CancelButton()->text(), "Cancel");
+}
+
+TEST_F(ConfigDialogs, RestoreWritesTheFileIntoTheAmplifier)
+{
+    chooser.answer = PatternFile("p.QRO4000Config", '\x5A');
+    const QByteArray before = harness.device->Eeprom();
+    CConfigRestoreDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
+    dialog.Begin();
+    EXPECT_EQ(chooser.offered, harness.model->DefaultConfigurationFolder());
+    EXPECT_EQ(dialog.WaitCount(), 1u);
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(dialog.result(), 1);
+    EXPECT_TRUE(harness.sink.status.contains("Configuration was restored"));
+    EXPECT_EQ(dialog.CancelButton()->text(), "Close");
+    EXPECT_EQ(dialog.ProgressBar()->maximum(), 0x37FF0);
+    EXPECT_EQ(dialog.ProgressBar()->value(), 0x37FF0);
+    QByteArray expected = before;
+    for (const CMemoryRegion& r : ConfigRegions::RestoreRegions(false))
+        expected.replace(r.start, r.length, QByteArray(r.length, '\x5A'));
+    EXPECT_EQ(harness.device->Eeprom(), expected);
+    EXPECT_EQ(harness.model->m_configurationFolder.m_value, QDir::toNativeSeparators(harness.dir.path()));
+}
+
+TEST_F(ConfigDialogs, AlteredFileIsRefusedAndNothingIsSent)
+{
+    chooser.answer = PatternFile("t.QRO4000Config", '\x11');
+    QByteArray text = ReadAll(chooser.answer);
+    const qsizetype at = text.indexOf("MEM4 00001000 40 ") + 17;
+    text[at] = '2';
+    ASSERT_TRUE(WriteAll(chooser.answer, text));
+    CConfigRestoreDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
+    dialog.Begin();
+    EXPECT_EQ(dialog.result(), 3);
+    EXPECT_EQ(dialog.ResultCode(), Result::ConfigCorrupt);
+    const QString altered = "The configuration file has been altered after it was saved.\r\nCannot restore from a "
+                            "modified configuration file.";
+    EXPECT_TRUE(harness.sink.status.contains(altered));
+    EXPECT_EQ(harness.sink.messages, QStringList{"Restore Configuration Error: " + altered});
+    harness.host.RunUntilIdle(60000);
+    EXPECT_TRUE(Wire().isEmpty());
+    EXPECT_EQ(harness.model->RunningMachine(), nullptr);
+}
+
+TEST_F(ConfigDialogs, RestoreWithNoFileChosenSendsNothing)
+{
+    CConfigRestoreDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
+    dialog.Begin();
+    EXPECT_EQ(dialog.result(), 2);
+    harness.host.RunUntilIdle(60000);
+    EXPECT_TRUE(Wire().isEmpty());
+}
+
+TEST_F(ConfigDialogs, InterruptingTheRestoreAnsweredNoGoesOn)
+{
+    chooser.answer = PatternFile("n.QRO4000Config", '\x22');
+    harness.sink.answerYes = false;
+    CConfigRestoreDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
+    dialog.Begin();
+    ASSERT_TRUE(harness.host.RunUntil([&]() { return CountPrefix(Wire(), "^ew") == 30; }, kLong));
+    QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
+    EXPECT_EQ(harness.sink.questions,
+              QStringList{"Critical Operation in Progress: Are you sure you wish to interrupt configuration restore?"});
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(dialog.result(), 1);
+    EXPECT_EQ(CountPrefix(Wire(), "^on1;"), 1);
+}
+
+TEST_F(ConfigDialogs, InterruptingTheRestoreAnsweredYesCancelsAndWarns)
+{
+    chooser.answer = PatternFile("y.QRO4000Config", '\x33');
+    CConfigRestoreDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
+    dialog.Begin();
+    ASSERT_TRUE(harness.host.RunUntil([&]() { return CountPrefix(Wire(), "^ew") == 30; }, kLong));
+    QTest::keyClick(&dialog, Qt::Key_Escape);  // leaving the window asks the same question
+    EXPECT_EQ(harness.sink.questions.size(), 1);
+    EXPECT_EQ(harness.sink.messages, QStringList{"Critical Operation in Progress: Restore was cancelled. Turn power off "
+                                                 "and back on, then restore configuration."});
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(dialog.result(), 2);
+    EXPECT_TRUE(harness.sink.status.contains("Restore configuration was cancelled"));
+    EXPECT_EQ(CountPrefix(Wire(), "^on"), 0);
+}
+
+TEST_F(ConfigDialogs, FailedRestoreShowsTheErrorAndStaysOpen)
+{
+    chooser.answer = PatternFile("f.QRO4000Config", '\x44');
+    harness.device->SetCommandHandler("ew", [](const QByteArray&) { return QByteArray(); });
+    CConfigRestoreDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
+    dialog.Begin();
+    ASSERT_TRUE(RunToEnd());
+    EXPECT_EQ(dialog.result(), 0);
+    EXPECT_EQ(dialog.ResultCode(), Result::NoWriteBlockResponse);
+    EXPECT_TRUE(harness.sink.status.contains("Failed to restore configuration"));
+    EXPECT_EQ(harness.sink.messages, QStringList{"Restore Configuration Error: No response to Write EEPROM block"});
+    EXPECT_EQ(dialog.CancelButton()->text(), "Close");
+    QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), 3);
+    EXPECT_TRUE(harness.sink.questions.isEmpty());
+}
