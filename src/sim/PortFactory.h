@@ -1,7 +1,7 @@
 #pragma once
 #include "link/EventHost.h"
 #include "link/SerialPortInterface.h"
-#include "model/ResultCode.h"  // the codes a port leaves as LastError()
+#include "model/ResultCode.h" // the codes a port leaves as LastError()
 #include <memory>
 
 class IStatusSink;
@@ -10,5 +10,5 @@ class IUserPrompt;
 // The port for a name: "SIM" is the built-in simulated amplifier (its options from the
 // environment variable QRO4000_SIM, for example "baud=38400,serial=1234,pace=1"); any other
 // name is a real serial port.
-std::unique_ptr<ISerialPort> CreatePort(const QString& name, IEventHost& host, IStatusSink* status = nullptr,
-                                        IUserPrompt* prompt = nullptr);
+std::unique_ptr<ISerialPort> CreatePort(
+    const QString& name, IEventHost& host, IStatusSink* status = nullptr, IUserPrompt* prompt = nullptr);

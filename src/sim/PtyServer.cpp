@@ -19,14 +19,22 @@ constexpr qsizetype kMaxPending = 1 << 20;
 DWORD SpeedOf(speed_t code)
 {
     switch (code) {
-    case B4800: return 4800;
-    case B9600: return 9600;
-    case B19200: return 19200;
-    case B38400: return 38400;
-    case B57600: return 57600;
-    case B115200: return 115200;
-    case B230400: return 230400;
-    default: return 0;
+    case B4800:
+        return 4800;
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    case B38400:
+        return 38400;
+    case B57600:
+        return 57600;
+    case B115200:
+        return 115200;
+    case B230400:
+        return 230400;
+    default:
+        return 0;
     }
 }
 
@@ -35,10 +43,11 @@ QString SystemError(const char* what)
     return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
 }
 #endif
-}  // namespace
+} // namespace
 
 CPtyServer::CPtyServer(std::shared_ptr<CSimDevice> device, QObject* parent)
-    : QObject(parent), m_device(std::move(device))
+    : QObject(parent)
+    , m_device(std::move(device))
 {
 }
 

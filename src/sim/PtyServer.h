@@ -41,7 +41,7 @@ private:
     int m_slave = -1;
     QString m_slavePath;
     QString m_link;
-    QByteArray m_pending;  // output the pseudo-terminal could not take yet
+    QByteArray m_pending; // output the pseudo-terminal could not take yet
     QSocketNotifier* m_readNotifier = nullptr;
     QSocketNotifier* m_writeNotifier = nullptr;
 };

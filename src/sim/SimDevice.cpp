@@ -65,9 +65,8 @@ void PutLong(QByteArray& memory, DWORD at, DWORD value)
 QByteArray MakeEeprom(const CSimDevice::Options& options)
 {
     std::mt19937 random(options.seed * 2654435761u + 12345u);
-    auto pick = [&random](unsigned low, unsigned high) {
-        return std::uniform_int_distribution<unsigned>(low, high)(random);
-    };
+    auto pick
+        = [&random](unsigned low, unsigned high) { return std::uniform_int_distribution<unsigned>(low, high)(random); };
     QByteArray memory(Eeprom::kSize, static_cast<char>(0xFF));
     // Identity: a signature, the serial number and the hardware revision; never written by
     // the utility.
@@ -144,7 +143,7 @@ QByteArray MakeEeprom(const CSimDevice::Options& options)
     Q_ASSERT(count <= kFaultLogSlots);
     return memory;
 }
-}  // namespace
+} // namespace
 
 struct CSimDevice::Impl {
     // One direction of the serial line. Bytes leave in order; with pacing each one takes 10 bit
@@ -170,7 +169,10 @@ struct CSimDevice::Impl {
     };
 
     Impl(CSimDevice& owner, IEventHost& h, const Options& o)
-        : self(owner), host(h), options(o), random(o.seed)
+        : self(owner)
+        , host(h)
+        , options(o)
+        , random(o.seed)
     {
         eeprom = MakeEeprom(options);
         flash = QByteArray(kFlashSize, static_cast<char>(0xFF));
@@ -318,8 +320,9 @@ struct CSimDevice::Impl {
         const DWORD speed = ListeningSpeed();
         const unsigned generation = powerGeneration;
         const std::uint64_t now = NowUs();
-        const std::uint64_t startUs = std::max(processingInput ? inputEndUs : now, now - std::min<std::uint64_t>(now, 1000)) +
-                                      static_cast<std::uint64_t>(delayMs) * 1000;
+        const std::uint64_t startUs
+            = std::max(processingInput ? inputEndUs : now, now - std::min<std::uint64_t>(now, 1000))
+            + static_cast<std::uint64_t>(delayMs) * 1000;
         const DWORD waitMs = startUs <= now ? 0 : static_cast<DWORD>((startUs - now + 999) / 1000);
         After(waitMs, [this, bytes, speed, generation, startUs]() {
             if (generation != powerGeneration)
@@ -354,7 +357,7 @@ struct CSimDevice::Impl {
     void ApplicationByte(char c)
     {
         if (c == '^')
-            command.clear();  // a new command always starts over
+            command.clear(); // a new command always starts over
         command.append(c);
         if (command.size() > kMaxCommandLength) {
             command.clear();
@@ -412,8 +415,8 @@ struct CSimDevice::Impl {
         if (name == "i" && rest == ";") {
             Answer(QByteArray("^IQRO4000;"));
         } else if (name == "rv" && rest == ";") {
-            Answer(QByteArray("^RV") + QByteArray::number(options.revision / 100).rightJustified(2, '0') + '.' +
-                   QByteArray::number(options.revision % 100).rightJustified(2, '0') + ';');
+            Answer(QByteArray("^RV") + QByteArray::number(options.revision / 100).rightJustified(2, '0') + '.'
+                + QByteArray::number(options.revision % 100).rightJustified(2, '0') + ';');
         } else if (name == "sn" && rest == ";") {
             Answer(QByteArray("^SN") + QByteArray::number(options.serialNumber).rightJustified(5, '0') + ';');
         } else if (name == "br" && rest.size() == 2 && rest[0] >= '0' && rest[0] <= '6' && rest[1] == ';') {
@@ -450,9 +453,8 @@ struct CSimDevice::Impl {
             return;
         // A read answer has the layout of a write command with the name in upper case: the
         // same address, count, data and check byte over all of them.
-        const QByteArray body =
-            Eeprom::BuildWriteCommand(static_cast<DWORD>(address), static_cast<DWORD>(count),
-                                      reinterpret_cast<const BYTE*>(eeprom.constData() + address));
+        const QByteArray body = Eeprom::BuildWriteCommand(static_cast<DWORD>(address), static_cast<DWORD>(count),
+            reinterpret_cast<const BYTE*>(eeprom.constData() + address));
         Answer(QByteArray("^ER") + body.mid(3));
     }
 
@@ -506,7 +508,7 @@ struct CSimDevice::Impl {
     {
         switch (bootMode) {
         case BootMode::Erasing:
-            return;  // busy: the boot loader reads nothing until the erase is done
+            return; // busy: the boot loader reads nothing until the erase is done
         case BootMode::Download:
             packet.append(static_cast<char>(b));
             if (packet.size() == static_cast<qsizetype>(kPacketSize))
@@ -587,9 +589,9 @@ struct CSimDevice::Impl {
         unsigned sum = 0;
         for (char c : p)
             sum += static_cast<BYTE>(c);
-        const DWORD address = static_cast<DWORD>(static_cast<BYTE>(p[0])) << 24 |
-                              static_cast<DWORD>(static_cast<BYTE>(p[1])) << 16 |
-                              static_cast<DWORD>(static_cast<BYTE>(p[2])) << 8 | static_cast<BYTE>(p[3]);
+        const DWORD address = static_cast<DWORD>(static_cast<BYTE>(p[0])) << 24
+            | static_cast<DWORD>(static_cast<BYTE>(p[1])) << 16 | static_cast<DWORD>(static_cast<BYTE>(p[2])) << 8
+            | static_cast<BYTE>(p[3]);
         if (CountDown(faults.answerCNumber)) {
             Answer(QByteArray("C"));
             return;
@@ -645,7 +647,7 @@ struct CSimDevice::Impl {
     {
         ResetBootLoader();
         if (!applicationValid)
-            return;  // nothing to run: the boot loader starts again
+            return; // nothing to run: the boot loader starts again
         inBootLoader = false;
         command.clear();
         if (imageLoaded && options.revisionAfterLoad != 0)
@@ -688,7 +690,8 @@ struct CSimDevice::Impl {
     QByteArray packet;
 };
 
-CSimDevice::CSimDevice(IEventHost& host, const Options& options) : m_impl(std::make_unique<Impl>(*this, host, options))
+CSimDevice::CSimDevice(IEventHost& host, const Options& options)
+    : m_impl(std::make_unique<Impl>(*this, host, options))
 {
 }
 

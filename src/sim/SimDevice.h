@@ -11,36 +11,36 @@
 class CSimDevice {
 public:
     struct Options {
-        DWORD speed = 38400;         // the amplifier's configured serial speed
+        DWORD speed = 38400; // the amplifier's configured serial speed
         WORD serialNumber = 1234;
-        WORD revision = 153;         // application firmware revision (01.53)
-        bool bootLoader = false;     // start in the boot loader
-        bool pace = false;           // deliver output at the line's bit rate
-        DWORD answerDelayMs = 1;     // time the amplifier takes to start an answer
-        std::uint32_t seed = 1;      // for random faults
-        DWORD eraseMs = 1500;        // the boot loader's program flash erase
-        WORD revisionAfterLoad = 0;  // revision the application reports after a load; 0 keeps it
+        WORD revision = 153; // application firmware revision (01.53)
+        bool bootLoader = false; // start in the boot loader
+        bool pace = false; // deliver output at the line's bit rate
+        DWORD answerDelayMs = 1; // time the amplifier takes to start an answer
+        std::uint32_t seed = 1; // for random faults
+        DWORD eraseMs = 1500; // the boot loader's program flash erase
+        WORD revisionAfterLoad = 0; // revision the application reports after a load; 0 keeps it
     };
 
     // Named faults. Counts are of answers (or packets) from the time the fault is set: a count
     // goes down as answers pass and is 0 again once the fault has struck.
     struct Faults {
-        double dropAnswerProbability = 0;    // drop whole answers at random
-        double corruptByteProbability = 0;   // flip one bit of an output byte at random
-        int dropAnswerNumber = 0;            // drop the n-th answer from now (1-based), 0 none
-        int corruptAnswerNumber = 0;         // corrupt one byte of the n-th answer
-        bool silent = false;                 // answer nothing at all
-        DWORD answerAtSpeed = 0;             // answer only when the line runs at this speed instead
-        bool unplugged = false;              // the port has vanished (reads and writes fail)
+        double dropAnswerProbability = 0; // drop whole answers at random
+        double corruptByteProbability = 0; // flip one bit of an output byte at random
+        int dropAnswerNumber = 0; // drop the n-th answer from now (1-based), 0 none
+        int corruptAnswerNumber = 0; // corrupt one byte of the n-th answer
+        bool silent = false; // answer nothing at all
+        DWORD answerAtSpeed = 0; // answer only when the line runs at this speed instead
+        bool unplugged = false; // the port has vanished (reads and writes fail)
         // Boot loader faults.
-        int refusePacketNumber = 0;          // refuse the n-th good data packet ("N") ...
-        int refusePacketTimes = 1;           // ... this many times before taking it
-        int dropAckNumber = 0;               // store the n-th acknowledged packet but send no "A"
-        double dropAckProbability = 0;       // the same at random
-        int answerCNumber = 0;               // answer "C" to the n-th packet (and discard it)
-        bool neverEchoD = false;             // ignore "D": the download never begins
-        int powerLossPacketNumber = 0;       // power fails when the n-th packet is complete
-        DWORD powerLossMs = 1000;            // how long the power stays off
+        int refusePacketNumber = 0; // refuse the n-th good data packet ("N") ...
+        int refusePacketTimes = 1; // ... this many times before taking it
+        int dropAckNumber = 0; // store the n-th acknowledged packet but send no "A"
+        double dropAckProbability = 0; // the same at random
+        int answerCNumber = 0; // answer "C" to the n-th packet (and discard it)
+        bool neverEchoD = false; // ignore "D": the download never begins
+        int powerLossPacketNumber = 0; // power fails when the n-th packet is complete
+        DWORD powerLossMs = 1000; // how long the power stays off
     };
 
     // The boot loader's fixed speed, the flash window it programs and its packet layout.
@@ -65,18 +65,18 @@ public:
 
     Options& GetOptions();
     Faults& GetFaults();
-    QByteArray& Eeprom();             // 0x40000 bytes of configuration memory
-    QByteArray& Flash();              // the application flash written by the boot loader
+    QByteArray& Eeprom(); // 0x40000 bytes of configuration memory
+    QByteArray& Flash(); // the application flash written by the boot loader
     bool InBootLoader() const;
-    QByteArray ReceivedLog() const;   // every byte received, for tests that check the wire
-    QByteArray SentLog() const;       // every byte the amplifier put on the line
+    QByteArray ReceivedLog() const; // every byte received, for tests that check the wire
+    QByteArray SentLog() const; // every byte the amplifier put on the line
     void ClearLogs();
 
     // The speed the amplifier listens and answers at now (the boot loader's, a fault's or the
     // configured one).
     DWORD ActiveSpeed() const;
-    bool PowerOn() const;             // "^on1;" / "^on0;"
-    bool PoweredDown() const;         // the power-loss fault has struck and power is not back
+    bool PowerOn() const; // "^on1;" / "^on0;"
+    bool PoweredDown() const; // the power-loss fault has struck and power is not back
 
     // Later commands plug in here: a handler gets the whole command text (from "^" to ";") and
     // answers the bytes to send back, or nothing. Names compare without regard to case; a

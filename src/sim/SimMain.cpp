@@ -14,10 +14,10 @@ enum { ExitSuccess = 0, ExitFailure = 1, ExitUsage = 2 };
 void PrintUsage(FILE* stream)
 {
     std::fprintf(stream,
-                 "Usage: qro4000-sim [options]\n"
-                 "Serves a simulated Brimwell QRO4000 on a pseudo-terminal and prints its path.\n\n"
-                 "  --link PATH                make PATH a symbolic link to the terminal (removed at exit)\n"
-                 "  --no-pace                  deliver bytes at once instead of at the line's bit rate\n");
+        "Usage: qro4000-sim [options]\n"
+        "Serves a simulated Brimwell QRO4000 on a pseudo-terminal and prints its path.\n\n"
+        "  --link PATH                make PATH a symbolic link to the terminal (removed at exit)\n"
+        "  --no-pace                  deliver bytes at once instead of at the line's bit rate\n");
     for (const SimSetting& s : SimSettings()) {
         const QByteArray left = QByteArray("--") + s.name + (s.value ? QByteArray(" ") + s.value : QByteArray());
         std::fprintf(stream, "  %-26s %s%s\n", left.constData(), s.fault ? "fault: " : "", s.help);
@@ -31,7 +31,7 @@ int Usage(const QString& message)
     PrintUsage(stderr);
     return ExitUsage;
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -100,9 +100,9 @@ int main(int argc, char** argv)
     std::printf("%s\n", qPrintable(server.SlavePath()));
     std::fflush(stdout);
     std::fprintf(stderr, "qro4000-sim: QRO4000 %s at %u bit/s, revision %02u.%02u, serial number %05u%s%s\n",
-                 options.bootLoader ? "boot loader" : "application", static_cast<unsigned>(options.speed),
-                 options.revision / 100u, options.revision % 100u, static_cast<unsigned>(options.serialNumber),
-                 options.pace ? "" : ", not paced", link.isEmpty() ? "" : qPrintable(QStringLiteral(", link ") + link));
+        options.bootLoader ? "boot loader" : "application", static_cast<unsigned>(options.speed),
+        options.revision / 100u, options.revision % 100u, static_cast<unsigned>(options.serialNumber),
+        options.pace ? "" : ", not paced", link.isEmpty() ? "" : qPrintable(QStringLiteral(", link ") + link));
     std::fflush(stderr);
 
     const int code = app.exec();

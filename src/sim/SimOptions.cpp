@@ -46,7 +46,7 @@ bool ReadNumber(const QString& value, qulonglong max, qulonglong* out)
     *out = n;
     return true;
 }
-}  // namespace
+} // namespace
 
 const std::vector<SimSetting>& SimSettings()
 {
@@ -61,8 +61,8 @@ const SimSetting* FindSimSetting(const QString& name)
     return nullptr;
 }
 
-bool ApplySimSetting(const QString& name, const QString& value, CSimDevice::Options* options,
-                     CSimDevice::Faults* faults, QString* error)
+bool ApplySimSetting(
+    const QString& name, const QString& value, CSimDevice::Options* options, CSimDevice::Faults* faults, QString* error)
 {
     const SimSetting* setting = FindSimSetting(name);
     if (!setting) {
@@ -125,10 +125,10 @@ bool ApplySimSetting(const QString& name, const QString& value, CSimDevice::Opti
             f.answerAtSpeed = static_cast<DWORD>(n);
         return true;
     }
-    const bool word = name == QLatin1String("serial") || name == QLatin1String("revision") ||
-                      name == QLatin1String("revision-after-load");
-    const bool count = QLatin1String(setting->value) == QLatin1String("N") ||
-                       QLatin1String(setting->value) == QLatin1String("M");
+    const bool word = name == QLatin1String("serial") || name == QLatin1String("revision")
+        || name == QLatin1String("revision-after-load");
+    const bool count
+        = QLatin1String(setting->value) == QLatin1String("N") || QLatin1String(setting->value) == QLatin1String("M");
     const qulonglong max = word ? 0xFFFF : count && setting->fault ? 0x7FFFFFFF : 0xFFFFFFFF;
     if (!ReadNumber(value, max, &n))
         return Bad(error, name, value);
@@ -166,7 +166,7 @@ bool ApplySimSetting(const QString& name, const QString& value, CSimDevice::Opti
 bool ParseSimOptions(const QString& text, CSimDevice::Options* options, CSimDevice::Faults* faults, QString* error)
 {
     CSimDevice::Options o = *options;
-    CSimDevice::Faults f = faults ? *faults : CSimDevice::Faults{};
+    CSimDevice::Faults f = faults ? *faults : CSimDevice::Faults {};
     for (const QString& part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const QString pair = part.trimmed();
         if (pair.isEmpty())

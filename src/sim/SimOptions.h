@@ -10,19 +10,19 @@ bool ParseSimOptions(const QString& text, CSimDevice::Options* options, QString*
 
 // The same with the fault settings too (see SimSettings); `faults` may be null when the text
 // holds none.
-bool ParseSimOptions(const QString& text, CSimDevice::Options* options, CSimDevice::Faults* faults,
-                     QString* error = nullptr);
+bool ParseSimOptions(
+    const QString& text, CSimDevice::Options* options, CSimDevice::Faults* faults, QString* error = nullptr);
 
 // Every setting of the simulated amplifier by name: "name=value" in an option text, "--name
 // value" on the command line of qro4000-sim. A switch takes no value on the command line and
 // 0 or 1 (or nothing, meaning 1) in an option text.
 struct SimSetting {
     const char* name;
-    const char* value;  // what the value is, for the usage text; null for a switch
+    const char* value; // what the value is, for the usage text; null for a switch
     const char* help;
-    bool fault;         // a fault rather than an option
+    bool fault; // a fault rather than an option
 };
 const std::vector<SimSetting>& SimSettings();
 const SimSetting* FindSimSetting(const QString& name);
 bool ApplySimSetting(const QString& name, const QString& value, CSimDevice::Options* options,
-                     CSimDevice::Faults* faults, QString* error = nullptr);
+    CSimDevice::Faults* faults, QString* error = nullptr);

@@ -2,7 +2,11 @@
 #include "model/ResultCode.h"
 
 struct CSimPort::Impl {
-    Impl(IEventHost& h, std::shared_ptr<CSimDevice> d) : host(h), device(std::move(d)) {}
+    Impl(IEventHost& h, std::shared_ptr<CSimDevice> d)
+        : host(h)
+        , device(std::move(d))
+    {
+    }
 
     bool Fail(DWORD code)
     {

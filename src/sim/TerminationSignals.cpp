@@ -21,10 +21,11 @@ extern "C" void OnTerminationSignal(int signal)
     errno = saved;
 }
 #endif
-}  // namespace
+} // namespace
 
 CTerminationSignals::CTerminationSignals(std::function<void(int)> onSignal, QObject* parent)
-    : QObject(parent), m_onSignal(std::move(onSignal))
+    : QObject(parent)
+    , m_onSignal(std::move(onSignal))
 {
 #ifdef Q_OS_UNIX
     if (g_pipe[0] >= 0 || ::pipe(g_pipe) != 0)
@@ -41,7 +42,7 @@ CTerminationSignals::CTerminationSignals(std::function<void(int)> onSignal, QObj
                 m_onSignal(static_cast<unsigned char>(byte));
         }
     });
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = OnTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

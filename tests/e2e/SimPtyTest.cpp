@@ -18,7 +18,7 @@ void EnsureApplication()
     static char name[] = "e2e_tests";
     static char* argv[] = {name, nullptr};
     if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);  // lives as long as the test program
+        new QCoreApplication(argc, argv); // lives as long as the test program
 }
 
 // A child process that is always ended: politely first, then for good.
@@ -61,7 +61,7 @@ protected:
     // Starts qro4000-sim and waits for the path it prints.
     void StartSim(const QStringList& extra = {})
     {
-        QStringList args{QStringLiteral("--baud"), QStringLiteral("38400"), QStringLiteral("--link"), m_link};
+        QStringList args {QStringLiteral("--baud"), QStringLiteral("38400"), QStringLiteral("--link"), m_link};
         args += extra;
         m_sim.Process().start(QStringLiteral(QRO_SIM_PATH), args);
         ASSERT_TRUE(m_sim.Process().waitForStarted(10000));
@@ -110,7 +110,7 @@ protected:
     QString m_slave;
     CChild m_sim;
 };
-}  // namespace
+} // namespace
 
 TEST_F(SimPty, InfoThroughTheLink)
 {
@@ -156,8 +156,8 @@ TEST_F(SimPty, MissingPortFailsWithItsErrorCode)
     const CliRun run = RunCli({QStringLiteral("-p"), QStringLiteral("/nonexistent/port"), QStringLiteral("info")});
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains(QRegularExpression(QStringLiteral("^Error code 0x00000002: .+$"),
-                                                    QRegularExpression::MultilineOption)))
+    EXPECT_TRUE(run.err.contains(
+        QRegularExpression(QStringLiteral("^Error code 0x00000002: .+$"), QRegularExpression::MultilineOption)))
         << run.err.toStdString();
     EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
 }
@@ -229,6 +229,6 @@ TEST_F(SimPty, BadOptionIsAUsageError)
 TEST_F(SimPty, BuiltInSimulatorNeedsNoTerminal)
 {
     const CliRun run = RunCli({QStringLiteral("-p"), QStringLiteral("SIM"), QStringLiteral("info")},
-                              {QStringLiteral("QRO4000_SIM=baud=38400")});
+        {QStringLiteral("QRO4000_SIM=baud=38400")});
     ExpectInfo(run);
 }

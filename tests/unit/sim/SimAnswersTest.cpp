@@ -7,7 +7,7 @@ namespace {
 struct AnswerCase {
     const char* name;
     const char* command;
-    const char* answer;  // "" for no answer
+    const char* answer; // "" for no answer
 };
 
 std::ostream& operator<<(std::ostream& out, const AnswerCase& c)
@@ -47,7 +47,7 @@ const AnswerCase kAnswers[] = {
     {"WriteAcrossTwoRegions", "^ew0000007F0200007F;", ""},
     {"WriteWrongLength", "^ew0000010002FF;", ""},
 };
-}  // namespace
+} // namespace
 
 // The rows above were written by hand; the line's own builders must agree with them.
 TEST(SimAnswerRows, BlockCommandsAreWellFormed)
@@ -55,7 +55,8 @@ TEST(SimAnswerRows, BlockCommandsAreWellFormed)
     EXPECT_EQ(Eeprom::BuildReadCommand(0x100, 16), QByteArray("^er0000010010EF;"));
     EXPECT_EQ(Eeprom::BuildReadCommand(0x103, 1), QByteArray("^er0000010301FB;"));
     EXPECT_EQ(Eeprom::BuildReadCommand(0x3FFD0, 64), QByteArray("^er0003FFD040EE;"));
-    const BYTE ff[16] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    const BYTE ff[16]
+        = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     EXPECT_EQ(Eeprom::BuildWriteCommand(0x100, 16, ff), QByteArray("^ew0000010010FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF;"));
     const BYTE five = 0x5A;
     EXPECT_EQ(Eeprom::BuildWriteCommand(0x10, 1, &five), QByteArray("^ew00000010015A95;"));
@@ -66,7 +67,7 @@ TEST(SimAnswerRows, BlockCommandsAreWellFormed)
     EXPECT_EQ(Eeprom::BuildWriteCommand(0x7F, 2, two), QByteArray("^ew0000007F0200007F;"));
 }
 
-class SimAnswers : public ::testing::TestWithParam<AnswerCase> {};
+class SimAnswers : public ::testing::TestWithParam<AnswerCase> { };
 
 TEST_P(SimAnswers, ExactBytes)
 {
@@ -77,7 +78,7 @@ TEST_P(SimAnswers, ExactBytes)
 }
 
 INSTANTIATE_TEST_SUITE_P(Application, SimAnswers, ::testing::ValuesIn(kAnswers),
-                         [](const ::testing::TestParamInfo<AnswerCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<AnswerCase>& info) { return std::string(info.param.name); });
 
 TEST(SimDevice, RevisionAndSerialNumberComeFromTheOptions)
 {
@@ -131,7 +132,7 @@ TEST(SimDevice, TwoCommandsInOneWriteGetTwoAnswersInOrder)
     EXPECT_EQ(wire.Exchange("^rv;^sn;"), QByteArray("^RV01.53;^SN01234;"));
 }
 
-class SimSpeedCommand : public ::testing::TestWithParam<std::pair<int, DWORD>> {};
+class SimSpeedCommand : public ::testing::TestWithParam<std::pair<int, DWORD>> { };
 
 TEST_P(SimSpeedCommand, SwitchesTheConfiguredSpeed)
 {
@@ -149,10 +150,8 @@ TEST_P(SimSpeedCommand, SwitchesTheConfiguredSpeed)
 }
 
 INSTANTIATE_TEST_SUITE_P(AllSpeeds, SimSpeedCommand,
-                         ::testing::Values(std::make_pair(0, 4800u), std::make_pair(1, 9600u),
-                                           std::make_pair(2, 19200u), std::make_pair(3, 38400u),
-                                           std::make_pair(4, 57600u), std::make_pair(5, 115200u),
-                                           std::make_pair(6, 230400u)));
+    ::testing::Values(std::make_pair(0, 4800u), std::make_pair(1, 9600u), std::make_pair(2, 19200u),
+        std::make_pair(3, 38400u), std::make_pair(4, 57600u), std::make_pair(5, 115200u), std::make_pair(6, 230400u)));
 
 TEST(SimDevice, SpeedCommandOutOfRangeChangesNothing)
 {
@@ -215,10 +214,9 @@ TEST(SimDevice, WritableRegionsAreExactlyTheSix)
     const struct {
         DWORD address;
         bool writable;
-    } probes[] = {{0x0F, false},   {0x10, true},     {0x7F, true},     {0x80, true},    {0xFF, true},
-                  {0x100, true},   {0x2FF, true},    {0x300, true},    {0xEFF, true},   {0xF00, true},
-                  {0xFFF, true},   {0x1000, true},   {0x37FFF, true},  {0x38000, false}, {0x3FFFF, false},
-                  {0x0, false}};
+    } probes[] = {{0x0F, false}, {0x10, true}, {0x7F, true}, {0x80, true}, {0xFF, true}, {0x100, true}, {0x2FF, true},
+        {0x300, true}, {0xEFF, true}, {0xF00, true}, {0xFFF, true}, {0x1000, true}, {0x37FFF, true}, {0x38000, false},
+        {0x3FFFF, false}, {0x0, false}};
     for (const auto& p : probes) {
         const QByteArray answer = wire.Exchange(Eeprom::BuildWriteCommand(p.address, 1, &byte));
         EXPECT_EQ(!answer.isEmpty(), p.writable) << std::hex << p.address;
@@ -240,9 +238,8 @@ TEST(SimDevice, ReceivedAndSentLogsHoldTheWire)
 TEST(SimDevice, CommandHandlerExtendsTheCommandSet)
 {
     CSimWire wire;
-    wire.device->SetCommandHandler("pwf", [](const QByteArray& command) {
-        return command == "^pwf;" ? QByteArray("^PWF1234;") : QByteArray();
-    });
+    wire.device->SetCommandHandler(
+        "pwf", [](const QByteArray& command) { return command == "^pwf;" ? QByteArray("^PWF1234;") : QByteArray(); });
     EXPECT_EQ(wire.Exchange("^pwf;"), QByteArray("^PWF1234;"));
     EXPECT_EQ(wire.Exchange("^PWF;"), QByteArray());
     wire.device->SetCommandHandler("rv", [](const QByteArray&) { return QByteArray("^RV02.00;"); });

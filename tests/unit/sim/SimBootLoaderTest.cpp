@@ -9,7 +9,7 @@ constexpr DWORD kBase = CSimDevice::kFlashBase;
 CSimDevice::Options BootOptions()
 {
     CSimDevice::Options options = CSimWire::Defaults();
-    options.speed = 115200;  // the boot loader talks at 38400 whatever this is
+    options.speed = 115200; // the boot loader talks at 38400 whatever this is
     options.eraseMs = 1500;
     return options;
 }
@@ -33,9 +33,9 @@ protected:
 
     QByteArray FlashAt(DWORD address, qsizetype n = 512) { return wire.device->Flash().mid(address - kBase, n); }
 
-    CSimWire wire{BootOptions()};
+    CSimWire wire {BootOptions()};
 };
-}  // namespace
+} // namespace
 
 TEST(SimBootLoader, LoadCommandEntersItAt38400)
 {

@@ -12,7 +12,7 @@ int BitsDiffering(const QByteArray& a, const QByteArray& b)
         bits += __builtin_popcount(static_cast<unsigned>(static_cast<BYTE>(a[i] ^ b[i])));
     return bits;
 }
-}  // namespace
+} // namespace
 
 TEST(SimFault, DropNthAnswer)
 {
@@ -159,10 +159,18 @@ TEST(SimFault, UnpluggedSetDirectlyFailsEveryKindOfOperation)
         DWORD n = 0;
         bool ok = true;
         switch (operation) {
-        case 0: ok = wire.port->WriteText(QStringLiteral(";")); break;
-        case 1: ok = wire.port->Read(&b, 1, &n); break;
-        case 2: ok = wire.port->PurgeReceive(); break;
-        case 3: ok = wire.port->SetSpeed(38400); break;
+        case 0:
+            ok = wire.port->WriteText(QStringLiteral(";"));
+            break;
+        case 1:
+            ok = wire.port->Read(&b, 1, &n);
+            break;
+        case 2:
+            ok = wire.port->PurgeReceive();
+            break;
+        case 3:
+            ok = wire.port->SetSpeed(38400);
+            break;
         }
         EXPECT_FALSE(ok) << operation;
         EXPECT_EQ(wire.port->LastError(), Result::AccessDenied) << operation;

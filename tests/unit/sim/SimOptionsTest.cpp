@@ -9,7 +9,7 @@ TEST(SimOptions, ReadsEveryOption)
     QString error;
     ASSERT_TRUE(ParseSimOptions(QStringLiteral("baud=19200,serial=4321,revision=160,bootloader=1,pace=1,delay=5,seed=7,"
                                                "erase-ms=300,revision-after-load=170"),
-                                &o, &error))
+        &o, &error))
         << error.toStdString();
     EXPECT_EQ(o.speed, 19200u);
     EXPECT_EQ(o.serialNumber, 4321);
@@ -41,10 +41,10 @@ TEST(SimOptions, SpacesAndSwitchesWithoutValue)
 
 struct BadOption {
     const char* text;
-    const char* named;  // part of the error text
+    const char* named; // part of the error text
 };
 
-class SimOptionsBad : public ::testing::TestWithParam<BadOption> {};
+class SimOptionsBad : public ::testing::TestWithParam<BadOption> { };
 
 TEST_P(SimOptionsBad, IsRefusedAndChangesNothing)
 {
@@ -59,10 +59,9 @@ TEST_P(SimOptionsBad, IsRefusedAndChangesNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SimOptionsBad,
-                         ::testing::Values(BadOption{"serial=5,baud=14400", "baud"}, BadOption{"baud=fast", "baud"},
-                                           BadOption{"serial=70000", "serial"}, BadOption{"pace=2", "pace"},
-                                           BadOption{"colour=blue", "colour"}, BadOption{"baud", "baud"},
-                                           BadOption{"delay=-1", "delay"}, BadOption{"revision=1.53", "revision"}));
+    ::testing::Values(BadOption {"serial=5,baud=14400", "baud"}, BadOption {"baud=fast", "baud"},
+        BadOption {"serial=70000", "serial"}, BadOption {"pace=2", "pace"}, BadOption {"colour=blue", "colour"},
+        BadOption {"baud", "baud"}, BadOption {"delay=-1", "delay"}, BadOption {"revision=1.53", "revision"}));
 
 TEST(SimOptions, FaultsNeedTheFaultsOverload)
 {
@@ -77,10 +76,11 @@ TEST(SimOptions, ReadsEveryFault)
     CSimDevice::Options o;
     CSimDevice::Faults f;
     QString error;
-    ASSERT_TRUE(ParseSimOptions(QStringLiteral("drop-answer=3,drop-rate=0.05,corrupt-answer=4,corrupt-rate=0.01,silent,"
-                                               "answer-speed=9600,unplugged=1,refuse-packet=2,refuse-times=6,drop-ack=5,"
-                                               "drop-ack-rate=0.5,answer-c=7,no-echo-d,power-loss=9,power-loss-ms=250"),
-                                &o, &f, &error))
+    ASSERT_TRUE(
+        ParseSimOptions(QStringLiteral("drop-answer=3,drop-rate=0.05,corrupt-answer=4,corrupt-rate=0.01,silent,"
+                                       "answer-speed=9600,unplugged=1,refuse-packet=2,refuse-times=6,drop-ack=5,"
+                                       "drop-ack-rate=0.5,answer-c=7,no-echo-d,power-loss=9,power-loss-ms=250"),
+            &o, &f, &error))
         << error.toStdString();
     EXPECT_EQ(f.dropAnswerNumber, 3);
     EXPECT_DOUBLE_EQ(f.dropAnswerProbability, 0.05);

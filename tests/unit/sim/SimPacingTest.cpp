@@ -16,9 +16,9 @@ qsizetype ExpectedBytes(std::uint64_t start, std::uint64_t t, DWORD speed, qsize
         return 0;
     return std::min<qsizetype>(length, static_cast<qsizetype>((t - start) * speed / 10000));
 }
-}  // namespace
+} // namespace
 
-class SimPacing : public ::testing::TestWithParam<DWORD> {};
+class SimPacing : public ::testing::TestWithParam<DWORD> { };
 
 TEST_P(SimPacing, AnswerArrivesAtTheLinesBitRate)
 {
@@ -32,7 +32,7 @@ TEST_P(SimPacing, AnswerArrivesAtTheLinesBitRate)
     wire.port->WriteBytes(reinterpret_cast<const BYTE*>(kReadCommand.constData()), 16);
     wire.device->GetOptions().pace = true;
     const std::uint64_t start = wire.host.Now() + options.answerDelayMs;
-    const std::uint64_t wireMs = (kReadAnswerLength * 10000 + speed - 1) / speed;  // rounded up
+    const std::uint64_t wireMs = (kReadAnswerLength * 10000 + speed - 1) / speed; // rounded up
     for (std::uint64_t t = 1; t <= wireMs + 2; ++t) {
         wire.host.Advance(1);
         ASSERT_EQ(wire.received.size(), ExpectedBytes(start, wire.host.Now(), speed, kReadAnswerLength))

@@ -125,7 +125,7 @@ TEST(SimPort, ClosedPortFailsWithInvalidHandle)
     EXPECT_FALSE(wire.port->PurgeReceive());
     EXPECT_FALSE(wire.port->SetSpeed(38400));
     EXPECT_EQ(wire.port->LastError(), Result::InvalidHandle);
-    wire.port->Close();  // harmless
+    wire.port->Close(); // harmless
 }
 
 TEST(SimPort, NothingArrivesAfterClose)

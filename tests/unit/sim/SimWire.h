@@ -52,8 +52,8 @@ public:
     }
 
     struct Arrival {
-        std::uint64_t at;       // virtual milliseconds
-        qsizetype totalBytes;   // bytes received up to then
+        std::uint64_t at; // virtual milliseconds
+        qsizetype totalBytes; // bytes received up to then
     };
 
     CVirtualEventHost host;
