@@ -91,4 +91,5 @@ enum FirmwareStringId : unsigned {
     IDS_FW_CLI_NOT_A_FIRMWARE_NAME = 1280,
     IDS_FW_CLI_UPDATE_AVAILABLE = 1281,
     IDS_FW_CLI_UP_TO_DATE = 1282,
+    IDS_FW_CLI_USE_NO_BACKUP = 1283,
 };

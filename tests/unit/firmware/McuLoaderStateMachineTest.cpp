@@ -224,10 +224,10 @@ TEST_F(McuLoader, LostBytesAreMadeUpWithFillBytes)
     // Three bytes of the first packet never reach the amplifier: it waits for them, the packet
     // times out, three fill bytes complete the damaged packet, it is refused, and the resent
     // packet is taken.
-    Begin(Options(), [](const QByteArray& bytes, int) {
-        static bool damaged = false;
-        if (bytes.size() == 517 && bytes.startsWith(Header(0x1D000000)) && !damaged) {
-            damaged = true;
+    auto damaged = std::make_shared<bool>(false);
+    Begin(Options(), [damaged](const QByteArray& bytes, int) {
+        if (bytes.size() == 517 && bytes.startsWith(Header(0x1D000000)) && !*damaged) {
+            *damaged = true;
             return bytes.left(514);
         }
         return bytes;
@@ -245,14 +245,13 @@ TEST_F(McuLoader, UnansweredFillBytesEndTheLoad)
 {
     // After the first packet the line goes dead: 517 fill bytes get no answer.
     int fills = 0;
-    Begin(Options(), [&fills](const QByteArray& bytes, int) {
-        static bool dead = false;
+    bool dead = false;
+    Begin(Options(), [&fills, &dead](const QByteArray& bytes, int) {
         if (dead) {
             fills += bytes == ";";
             return QByteArray();
         }
-        if (bytes.size() == 517)
-            dead = true;
+        dead = bytes.size() == 517;
         return bytes;
     });
     EXPECT_EQ(Load(WriteImage(2)), Result::NoResyncResponse);

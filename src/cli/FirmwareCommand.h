@@ -1,0 +1,9 @@
+#pragma once
+#include <QStringList>
+
+class CCliContext;
+
+// "firmware status": the revision in the amplifier against the newest file of the folder.
+int RunFirmwareStatus(CCliContext& context, const QStringList& arguments);
+// "firmware load [FILE] [--no-backup]": sends a firmware file and checks the revision after.
+int RunFirmwareLoad(CCliContext& context, const QStringList& arguments);

@@ -1,0 +1,199 @@
+#include "cli/CliContext.h"
+#include "cli/FirmwareCommand.h"
+#include "config/ConfigSaveCompletion.h"
+#include "config/ConfigSaveStateMachine.h"
+#include "firmware/ConfigBackup.h"
+#include "firmware/FileNameParts.h"
+#include "firmware/FirmwareFiles.h"
+#include "firmware/FirmwareStringIds.h"
+#include "firmware/McuLoaderStateMachine.h"
+#include "model/DeviceName.h"
+#include "model/ErrorText.h"
+#include "model/RevisionText.h"
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+namespace {
+// The loader's trace lines (its status lines reach the terminal through the model already).
+class CTraceToTerminal : public IStatusSink {
+public:
+    explicit CTraceToTerminal(CCliContext& context) : m_context(context) {}
+    void OnStatusLine(Kind kind, const QString& text) override
+    {
+        if (kind == Kind::Trace)
+            m_context.Err(text);
+    }
+
+private:
+    CCliContext& m_context;
+};
+
+// The progress bar: packets sent of all, retries so far and the time left at the pace so far.
+class CLoadProgress : public IEventSink {
+public:
+    CLoadProgress(CCliContext& context, CMcuLoaderStateMachine& machine) : m_context(context), m_machine(machine)
+    {
+        m_context.Model().m_progressPosition.AddObserver(this);
+    }
+    ~CLoadProgress() { m_context.Model().m_progressPosition.RemoveObserver(this); }
+
+    void OnEvent(std::uint32_t, std::uintptr_t, std::intptr_t) override
+    {
+        CModel& model = m_context.Model();
+        const DWORD position = model.m_progressPosition.m_value;
+        const DWORD range = model.m_progressRange.m_value;
+        constexpr DWORD kUnitsPerPacket = LoaderPacket::kDataSize / CMcuLoaderStateMachine::kProgressUnit;
+        if (!m_clock.isValid()) {
+            m_clock.start();
+            m_startPosition = position;
+        }
+        QString left = QStringLiteral("--:--");
+        const qint64 elapsed = m_clock.elapsed();
+        if (position > m_startPosition && elapsed > 0) {
+            const qint64 seconds = elapsed * (range - position) / (position - m_startPosition) / 1000;
+            left = QStringLiteral("%1:%2").arg(seconds / 60, 2, 10, QChar('0')).arg(seconds % 60, 2, 10, QChar('0'));
+        }
+        m_context.ShowProgress(FormatResource(IDS_FW_CLI_PROGRESS, position / kUnitsPerPacket, range / kUnitsPerPacket,
+                                              m_machine.TotalRetries(), left),
+                               position, range);
+    }
+
+private:
+    CCliContext& m_context;
+    CMcuLoaderStateMachine& m_machine;
+    QElapsedTimer m_clock;
+    DWORD m_startPosition = 0;
+};
+
+// Saves the configuration to the configuration folder; 0 or the failure.
+DWORD SaveConfiguration(CCliContext& context)
+{
+    CModel& model = context.Model();
+    const QDateTime timeStamp = QDateTime::currentDateTime();
+    const QString fileName = ConfigBackup::FileName(model, timeStamp);
+    auto* save = model.CreateMachine<CConfigSaveStateMachine>();
+    if (!save)
+        return Result::IoPending;
+    if (!save->Start())
+        return Result::IoPending;
+    const DWORD read = context.RunUntilIdle(*save);
+    context.EndProgress();
+    QString message;
+    const DWORD result = CompleteConfigSave(model, *save, read, fileName, timeStamp, &message);
+    if (!message.isEmpty())
+        context.Err(message);
+    if (result == 0)
+        context.Out(FormatResource(IDS_FW_BACKUP_SAVED, fileName));
+    return result;
+}
+}  // namespace
+
+int RunFirmwareLoad(CCliContext& context, const QStringList& arguments)
+{
+    bool backup = true;
+    QString given;
+    for (const QString& a : arguments) {
+        if (a == QLatin1String("--no-backup")) {
+            backup = false;
+        } else if (a.startsWith('-') || !given.isEmpty()) {
+            context.Err(QStringLiteral("usage: qro4000 firmware load [FILE] [--no-backup]"));
+            return ExitUsage;
+        } else {
+            given = a;
+        }
+    }
+    CModel& model = context.Model();
+    QElapsedTimer elapsed;
+    elapsed.start();
+
+    CRevisionedFileName file;
+    if (!given.isEmpty()) {
+        file = FileNameParts::Revisioned(QFileInfo(given).absoluteFilePath());
+        if (!CFirmwareFiles::IsFirmwareFile(file.m_fileName) || file.m_revision == 0)
+            context.Err(FormatResource(IDS_FW_CLI_NOT_A_FIRMWARE_NAME, FileNameParts::Name(file.m_fileName)));
+    } else {
+        CFirmwareFiles files;
+        files.ScanFolder(model.m_firmwareFolder.m_value);
+        if (!files.HasFirmwareFile()) {
+            context.Err(ResourceString(IDS_FW_FILE_MISSING));
+            context.Err(FormatResource(IDS_FW_CLI_FOLDER, model.m_firmwareFolder.m_value));
+            return ExitFailure;
+        }
+        file = files.FirmwareFile();
+    }
+
+    // The whole file is checked before the amplifier is even contacted.
+    DWORD line = 0, code = 0;
+    if (!ValidateHexFile(file.m_fileName, &line, &code)) {
+        context.Err(line ? LineErrorLine(line, code) : ErrorCodeLine(code));
+        return ExitFailure;
+    }
+
+    const DWORD contact = context.Connect();
+    if (contact != 0 || model.m_firmwareStatus.m_value == FirmwareNone) {
+        context.Err(FormatResource(IDS_NOT_RESPONDING, ProductName()));
+        return context.ReportFailure(contact ? contact : Result::NoIdentifyResponse);
+    }
+    if (!model.IsExpectedDevice()) {
+        context.Err(FormatResource(IDS_FW_WRONG_DEVICE, DeviceName(model.m_device.m_value), ProductName(), ProductName()));
+        return ExitFailure;
+    }
+    const bool application = model.m_firmwareStatus.m_value == FirmwareApplication;
+    const QString installed = application ? RevisionText(model.m_firmwareRevision.m_value)
+                                          : ResourceString(IDS_FW_REVISION_MISSING);
+    if (!context.AskYesNo(IUserPrompt::Icon::Question, ResourceString(IDS_FW_CLI_CONFIRM_CAPTION),
+                          FormatResource(IDS_FW_CLI_CONFIRM, FileNameParts::Name(file.m_fileName),
+                                         RevisionText(file.m_revision), ProductName(), context.PortName(), installed))) {
+        context.Err(ResourceString(IDS_FW_CLI_NOT_CONFIRMED));
+        return ExitFailure;
+    }
+
+    // A new firmware may reset settings; a unit waiting in its boot loader has no
+    // configuration to read.
+    if (backup && application) {
+        const DWORD saved = SaveConfiguration(context);
+        if (saved == Result::Cancelled || context.Interrupted())
+            return context.ReportFailure(Result::Cancelled);
+        if (saved != 0) {
+            // Unattended runs (--yes) must not lose a configuration silently: stop here.
+            context.Err(FormatResource(IDS_FW_BACKUP_FAILED, saved, GetErrorText(saved)));
+            context.Err(ResourceString(IDS_FW_CLI_USE_NO_BACKUP));
+            return ExitFailure;
+        }
+    } else if (!backup) {
+        context.Err(ResourceString(IDS_FW_BACKUP_SKIPPED));
+    }
+
+    model.m_firmwareFile.Set(file);
+    auto* machine = model.CreateMachine<CMcuLoaderStateMachine>();
+    if (!machine) {
+        context.Err(FormatResource(IDS_FW_BUSY, ProductName()));
+        return ExitFailure;
+    }
+    CTraceToTerminal trace(context);
+    DWORD result = 0;
+    {
+        CLoadProgress progress(context, *machine);
+        if (machine->StartLoad(&trace))
+            result = context.RunUntilIdle(*machine);
+        else
+            result = machine->ResultCode();
+        context.EndProgress();
+    }
+    if (machine->TotalRetries() != 0) {
+        context.Out(FormatResource(IDS_FW_TOTAL_RETRIES, machine->TotalRetries()));
+        context.Out(FormatResource(IDS_FW_HIGHEST_RETRIES, machine->HighestRetries()));
+    }
+    if (result == 0)
+        result = machine->VerifyRevision(true);
+    if (result != 0) {
+        const int exitCode = context.ReportFailure(result);
+        if (result != Result::UnexpectedDevice && result != Result::RevisionVerifyFailed)
+            context.Err(FormatResource(IDS_FW_VERIFICATION_FAILED, ProductName(), ProductName()));
+        return exitCode;
+    }
+    context.Out(FormatResource(IDS_FW_VERIFICATION_SUCCEEDED, ProductName()));
+    context.Out(FormatResource(IDS_FW_LOAD_COMPLETE, ProductName()));
+    context.Out(FormatResource(IDS_ELAPSED_TIME, static_cast<unsigned>((elapsed.elapsed() + 500) / 1000)));
+    return ExitSuccess;
+}
