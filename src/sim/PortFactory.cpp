@@ -13,6 +13,13 @@ std::unique_ptr<ISerialPort> CreatePort(const QString& name, IEventHost& host, I
         ParseSimOptions(qEnvironmentVariable("QRO4000_SIM"), &options, &faults);
         auto device = std::make_shared<CSimDevice>(host, options);
         device->GetFaults() = faults;
+        if (faults.unplugAfterMs) {
+            std::weak_ptr<CSimDevice> weak = device;
+            host.StartTimer(faults.unplugAfterMs, [weak]() {
+                if (auto d = weak.lock())
+                    d->Unplug();
+            });
+        }
         return std::make_unique<CSimPort>(host, device);
     }
     return std::make_unique<CSerialPort>(host, status, prompt);

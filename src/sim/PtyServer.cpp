@@ -97,6 +97,10 @@ bool CPtyServer::Start(QString* error)
     m_device->SetLineSpeed(LineSpeed());
     m_device->SetLineSpeedProbe([this]() { return LineSpeed(); });
     m_device->SetOutput([this](const QByteArray& bytes) { Send(bytes); });
+    m_device->SetAttention([this]() {
+        if (m_device->GetFaults().unplugged)
+            HangUp();
+    });
     m_readNotifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
     connect(m_readNotifier, &QSocketNotifier::activated, this, [this]() { OnReadable(); });
     m_writeNotifier = new QSocketNotifier(m_master, QSocketNotifier::Write, this);
@@ -141,6 +145,14 @@ bool CPtyServer::MakeLink(const QString& path, QString* error)
 #endif
 }
 
+void CPtyServer::HangUp()
+{
+    const QString path = m_slavePath;
+    Stop();
+    // Still answerable for what it was.
+    m_slavePath = path;
+}
+
 void CPtyServer::Stop()
 {
     delete m_readNotifier;
@@ -150,6 +162,7 @@ void CPtyServer::Stop()
     if (m_device) {
         m_device->SetOutput(nullptr);
         m_device->SetLineSpeedProbe(nullptr);
+        m_device->SetAttention(nullptr);
     }
 #ifdef Q_OS_UNIX
     if (!m_link.isEmpty()) {

@@ -32,6 +32,9 @@ public:
     CSimDevice& Device() { return *m_device; }
 
 private:
+    // The device has vanished: the terminal goes away as a USB adapter's does, so that the
+    // program holding it sees its port fail and a new open finds nothing.
+    void HangUp();
     void OnReadable();
     void OnWritable();
     void Send(const QByteArray& bytes);

@@ -32,6 +32,7 @@ public:
         bool silent = false; // answer nothing at all
         DWORD answerAtSpeed = 0; // answer only when the line runs at this speed instead
         bool unplugged = false; // the port has vanished (reads and writes fail)
+        DWORD unplugAfterMs = 0; // where it is served, it vanishes this long after (0 never)
         // Boot loader faults.
         int refusePacketNumber = 0; // refuse the n-th good data packet ("N") ...
         int refusePacketTimes = 1; // ... this many times before taking it

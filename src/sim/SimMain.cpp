@@ -105,6 +105,17 @@ int main(int argc, char** argv)
         options.pace ? "" : ", not paced", link.isEmpty() ? "" : qPrintable(QStringLiteral(", link ") + link));
     std::fflush(stderr);
 
+    // The device vanishes like a USB adapter pulled out: the terminal and the link go away.
+    auto unplug = [device]() {
+        std::fprintf(stderr, "qro4000-sim: unplugged\n");
+        std::fflush(stderr);
+        device->Unplug();
+    };
+    if (faults.unplugged)
+        unplug();
+    else if (faults.unplugAfterMs)
+        host.StartTimer(faults.unplugAfterMs, unplug);
+
     const int code = app.exec();
     server.Stop();
     return code == 0 ? ExitSuccess : ExitFailure;

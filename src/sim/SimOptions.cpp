@@ -20,6 +20,7 @@ const std::vector<SimSetting> kSettings = {
     {"silent", nullptr, "answer nothing at all", true},
     {"answer-speed", "BITS", "listen and answer at this speed instead of the configured one", true},
     {"unplugged", nullptr, "the device has vanished: every port operation fails", true},
+    {"unplug-after", "MS", "the device vanishes this long after it is first served", true},
     {"refuse-packet", "N", "boot loader: refuse the n-th good firmware packet with \"N\"", true},
     {"refuse-times", "M", "boot loader: how many times that packet is refused (default 1)", true},
     {"drop-ack", "N", "boot loader: store the n-th packet but send no acknowledgement", true},
@@ -160,6 +161,8 @@ bool ApplySimSetting(
         f.powerLossPacketNumber = static_cast<int>(n);
     else if (name == QLatin1String("power-loss-ms"))
         f.powerLossMs = static_cast<DWORD>(n);
+    else if (name == QLatin1String("unplug-after"))
+        f.unplugAfterMs = static_cast<DWORD>(n);
     return true;
 }
 

@@ -217,6 +217,39 @@ TEST_F(SimPty, EndsCleanlyOnInterrupt)
     EXPECT_FALSE(QFileInfo(m_link).isSymLink());
 }
 
+TEST_F(SimPty, UnpluggedLeavesNothingToOpen)
+{
+    m_sim.Process().start(
+        QStringLiteral(QRO_SIM_PATH), {QStringLiteral("--unplugged"), QStringLiteral("--link"), m_link});
+    ASSERT_TRUE(m_sim.Process().waitForStarted(10000));
+    while (!m_sim.Process().canReadLine()) {
+        ASSERT_TRUE(m_sim.Process().waitForReadyRead(10000));
+    }
+    const QString slave = QString::fromLocal8Bit(m_sim.Process().readLine()).trimmed();
+    // The terminal goes once the device has gone: qro4000-sim says so on standard error.
+    m_sim.Process().setReadChannel(QProcess::StandardError);
+    QByteArray said;
+    while (!(said += m_sim.Process().readAllStandardError()).contains("unplugged")) {
+        ASSERT_TRUE(m_sim.Process().waitForReadyRead(10000)) << said.constData();
+    }
+    const CliRun run = RunCli({QStringLiteral("-p"), slave, QStringLiteral("info")});
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QLatin1String("Error code 0x00000002: "))) << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo(m_link).isSymLink());
+}
+
+TEST_F(SimPty, VanishingWhileInUseFailsTheProgramWithoutHanging)
+{
+    StartSim({QStringLiteral("--unplug-after"), QStringLiteral("700")});
+    const CliRun run = RunCli({QStringLiteral("-p"), m_link, QStringLiteral("info")});
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(
+        QRegularExpression(QStringLiteral("^Error code 0x[0-9A-F]{8}: .+$"), QRegularExpression::MultilineOption)))
+        << run.err.toStdString();
+}
+
 TEST_F(SimPty, BadOptionIsAUsageError)
 {
     CChild sim;

@@ -79,7 +79,8 @@ TEST(SimOptions, ReadsEveryFault)
     ASSERT_TRUE(
         ParseSimOptions(QStringLiteral("drop-answer=3,drop-rate=0.05,corrupt-answer=4,corrupt-rate=0.01,silent,"
                                        "answer-speed=9600,unplugged=1,refuse-packet=2,refuse-times=6,drop-ack=5,"
-                                       "drop-ack-rate=0.5,answer-c=7,no-echo-d,power-loss=9,power-loss-ms=250"),
+                                       "drop-ack-rate=0.5,answer-c=7,no-echo-d,power-loss=9,power-loss-ms=250,"
+                                       "unplug-after=1200"),
             &o, &f, &error))
         << error.toStdString();
     EXPECT_EQ(f.dropAnswerNumber, 3);
@@ -97,6 +98,7 @@ TEST(SimOptions, ReadsEveryFault)
     EXPECT_TRUE(f.neverEchoD);
     EXPECT_EQ(f.powerLossPacketNumber, 9);
     EXPECT_EQ(f.powerLossMs, 250u);
+    EXPECT_EQ(f.unplugAfterMs, 1200u);
 }
 
 TEST(SimOptions, ProbabilityAboveOneIsRefused)

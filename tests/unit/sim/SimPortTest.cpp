@@ -193,6 +193,24 @@ TEST(SimPortFactory, FaultsFromTheEnvironment)
     EXPECT_EQ(sim->Device().GetFaults().answerAtSpeed, 9600u);
 }
 
+TEST(SimPortFactory, DeviceVanishesAfterTheTimeAsked)
+{
+    qputenv("QRO4000_SIM", "pace=0,unplug-after=500");
+    CVirtualEventHost host;
+    std::unique_ptr<ISerialPort> port = CreatePort(QStringLiteral("SIM"), host);
+    qunsetenv("QRO4000_SIM");
+    ASSERT_TRUE(port->Open(QStringLiteral("SIM"), true));
+    int notified = 0;
+    port->SetNotify([&]() { ++notified; });
+    host.Advance(499);
+    EXPECT_TRUE(port->PurgeReceive());
+    host.Advance(1);
+    EXPECT_EQ(notified, 1);
+    EXPECT_FALSE(port->PurgeReceive());
+    EXPECT_EQ(port->LastError(), Result::AccessDenied);
+    EXPECT_FALSE(port->IsOpen());
+}
+
 TEST(SimPortFactory, OtherNamesGiveARealPort)
 {
     CVirtualEventHost host;
