@@ -8,7 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
+CAboutDlg::CAboutDlg(QWidget* parent)
+    : QDialog(parent)
 {
     setWindowTitle(ResourceString(IDS_APP_ABOUT_CAPTION));
 

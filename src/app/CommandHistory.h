@@ -22,6 +22,6 @@ public:
 
 private:
     QStringList m_entries;
-    qsizetype m_position = 0;  // m_entries.size() while the typed text is shown
+    qsizetype m_position = 0; // m_entries.size() while the typed text is shown
     QString m_draft;
 };

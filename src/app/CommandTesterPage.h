@@ -63,7 +63,7 @@ private:
 
     QLabel* m_promptLabel;
     QLineEdit* m_entry;
-    std::array<QPushButton*, kMacroCount> m_macros{};
+    std::array<QPushButton*, kMacroCount> m_macros {};
     COutputWindow* m_output;
     QPushButton* m_editMacros;
     QPushButton* m_clear;

@@ -9,7 +9,9 @@
 #include <QLineEdit>
 
 CEditMacrosPage::CEditMacrosPage(CModel* model, int firstMacro, QWidget* parent)
-    : QWidget(parent), m_model(model), m_firstMacro(firstMacro)
+    : QWidget(parent)
+    , m_model(model)
+    , m_firstMacro(firstMacro)
 {
     auto* layout = new QGridLayout(this);
     layout->setHorizontalSpacing(8);

@@ -31,6 +31,6 @@ signals:
 private:
     CModel* m_model;
     int m_firstMacro;
-    std::array<QLineEdit*, kRows> m_labels{};
-    std::array<QLineEdit*, kRows> m_commands{};
+    std::array<QLineEdit*, kRows> m_labels {};
+    std::array<QLineEdit*, kRows> m_commands {};
 };

@@ -5,5 +5,8 @@
 class CEditMacrosPage1 : public CEditMacrosPage {
     Q_OBJECT
 public:
-    explicit CEditMacrosPage1(CModel* model, QWidget* parent = nullptr) : CEditMacrosPage(model, 1, parent) {}
+    explicit CEditMacrosPage1(CModel* model, QWidget* parent = nullptr)
+        : CEditMacrosPage(model, 1, parent)
+    {
+    }
 };

@@ -5,5 +5,8 @@
 class CEditMacrosPage2 : public CEditMacrosPage {
     Q_OBJECT
 public:
-    explicit CEditMacrosPage2(CModel* model, QWidget* parent = nullptr) : CEditMacrosPage(model, 17, parent) {}
+    explicit CEditMacrosPage2(CModel* model, QWidget* parent = nullptr)
+        : CEditMacrosPage(model, 17, parent)
+    {
+    }
 };

@@ -10,7 +10,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-CEditMacrosSheet::CEditMacrosSheet(CModel* model, QWidget* parent) : QDialog(parent)
+CEditMacrosSheet::CEditMacrosSheet(CModel* model, QWidget* parent)
+    : QDialog(parent)
 {
     setWindowTitle(ResourceString(IDS_APP_EDIT_MACROS));
     m_tabs = new QTabWidget(this);
@@ -56,4 +57,9 @@ QPushButton* CEditMacrosSheet::ApplyButton() const
 QPushButton* CEditMacrosSheet::OkButton() const
 {
     return m_buttons->button(QDialogButtonBox::Ok);
+}
+
+QPushButton* CEditMacrosSheet::HelpButton() const
+{
+    return m_buttons->button(QDialogButtonBox::Help);
 }

@@ -23,6 +23,7 @@ public:
     QTabWidget* Tabs() const { return m_tabs; }
     QPushButton* ApplyButton() const;
     QPushButton* OkButton() const;
+    QPushButton* HelpButton() const;
 
 private:
     CEditMacrosPage1* m_page1;

@@ -11,7 +11,8 @@
 
 QPointer<CHelpWindow> CHelpWindow::s_instance;
 
-CHelpWindow::CHelpWindow() : QWidget(nullptr, Qt::Window)
+CHelpWindow::CHelpWindow()
+    : QWidget(nullptr, Qt::Window)
 {
     InitAppResources();
     setAttribute(Qt::WA_DeleteOnClose);

@@ -9,7 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-CLicenseDlg::CLicenseDlg(QWidget* parent) : QDialog(parent)
+CLicenseDlg::CLicenseDlg(QWidget* parent)
+    : QDialog(parent)
 {
     setWindowTitle(ResourceString(IDS_APP_LICENSE_CAPTION));
     m_text = new QPlainTextEdit(this);

@@ -59,13 +59,15 @@ QString BoxText(QString text)
 {
     return text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
 }
-}  // namespace
+} // namespace
 
-const char* const CMainFrame::kPlacementNames[10] = {"flags",   "showCmd", "minPosX", "minPosY", "maxPosX",
-                                                     "maxPosY", "left",    "top",     "right",   "bottom"};
+const char* const CMainFrame::kPlacementNames[10]
+    = {"flags", "showCmd", "minPosX", "minPosY", "maxPosX", "maxPosY", "left", "top", "right", "bottom"};
 
 CMainFrame::CMainFrame(const QString& port, IUserPrompt* prompt, QWidget* parent)
-    : QMainWindow(parent), m_model(m_host, std::make_unique<CQtSettingsStore>()), m_injectedPrompt(prompt)
+    : QMainWindow(parent)
+    , m_model(m_host, std::make_unique<CQtSettingsStore>())
+    , m_injectedPrompt(prompt)
 {
     InitAppResources();
     setObjectName(QStringLiteral("mainFrame"));
@@ -134,10 +136,10 @@ void CMainFrame::CreateMenus()
         action->setCheckable(true);
     // Each View item flips its setting; the check follows the setting, not the click.
     connect(m_advancedModeAction, &QAction::triggered, this,
-            [this] { m_model.m_advancedMode.Set(m_model.m_advancedMode.m_value ? 0 : 1); });
+        [this] { m_model.m_advancedMode.Set(m_model.m_advancedMode.m_value ? 0 : 1); });
     connect(m_traceAction, &QAction::triggered, this, [this] { m_model.m_trace.Set(m_model.m_trace.m_value ? 0 : 1); });
     connect(m_verboseAction, &QAction::triggered, this,
-            [this] { m_model.m_verboseLogging.Set(m_model.m_verboseLogging.m_value ? 0 : 1); });
+        [this] { m_model.m_verboseLogging.Set(m_model.m_verboseLogging.m_value ? 0 : 1); });
     connect(m_statusBarAction, &QAction::triggered, this, [this] {
         statusBar()->setVisible(statusBar()->isHidden());
         UpdateChecks();
@@ -179,10 +181,10 @@ void CMainFrame::CreatePages()
     m_tabView = new CTabView(this);
     m_portPage = new CPortPage(&m_model, this, m_tabView);
     m_tabView->AddPage(CTabView::PortPage, m_portPage, ResourceString(IDS_APP_PAGE_PORT));
-    m_tabView->AddPage(CTabView::FirmwarePage, new CFirmwarePage(&m_model, this, m_tabView),
-                       ResourceString(IDS_APP_PAGE_FIRMWARE));
+    m_tabView->AddPage(
+        CTabView::FirmwarePage, new CFirmwarePage(&m_model, this, m_tabView), ResourceString(IDS_APP_PAGE_FIRMWARE));
     m_tabView->AddPage(CTabView::ConfigurationPage, new CConfigPage(&m_model, this, m_tabView),
-                       ResourceString(IDS_APP_PAGE_CONFIGURATION));
+        ResourceString(IDS_APP_PAGE_CONFIGURATION));
     m_commandTesterPage = new CCommandTesterPage(&m_model, this, m_tabView);
     m_tabView->AddPage(CTabView::CommandTesterPage, m_commandTesterPage, ResourceString(IDS_APP_PAGE_COMMAND_TESTER));
     setCentralWidget(m_tabView);
@@ -235,8 +237,8 @@ void CMainFrame::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intpt
         }
     } else if (eventId == m_model.m_completion.EventId()) {
         SetStatusText(ResourceString(IDS_READY));
-    } else if (eventId == m_model.m_advancedMode.EventId() || eventId == m_model.m_trace.EventId() ||
-               eventId == m_model.m_verboseLogging.EventId()) {
+    } else if (eventId == m_model.m_advancedMode.EventId() || eventId == m_model.m_trace.EventId()
+        || eventId == m_model.m_verboseLogging.EventId()) {
         UpdateChecks();
     }
 }
@@ -276,7 +278,7 @@ QString CMainFrame::FirmwareStatusLine() const
         return FormatResource(IDS_WAITING_FOR_FIRMWARE, ProductName(), m_model.PortSpeed());
     case FirmwareApplication:
         return FormatResource(IDS_REVISION_AND_SPEED, ProductName(), RevisionText(m_model.m_firmwareRevision.m_value),
-                              m_model.PortSpeed());
+            m_model.PortSpeed());
     default:
         if (m_model.IsPortOpen())
             return FormatResource(IDS_NOT_RESPONDING, ProductName());
@@ -373,8 +375,8 @@ void CMainFrame::showEvent(QShowEvent* event)
     if (m_firstShow && !event->spontaneous()) {
         m_firstShow = false;
         const QSize pages = m_tabView->sizeHint();
-        m_minimumTrackingSize = QSize((pages.width() * 105 + 50) / 100, (pages.height() * 109 + 50) / 100)
-                                    .expandedTo(minimumSizeHint());
+        m_minimumTrackingSize
+            = QSize((pages.width() * 105 + 50) / 100, (pages.height() * 109 + 50) / 100).expandedTo(minimumSizeHint());
         setMinimumSize(m_minimumTrackingSize);
         if (!RestorePlacement()) {
             resize(m_minimumTrackingSize);
@@ -405,8 +407,8 @@ bool CMainFrame::RestorePlacement()
         return false;
     setGeometry(QRect(QPoint(left, top), QSize(right - left, bottom - top)));
     const DWORD showCmd = values[1];
-    const bool maximized =
-        showCmd == kShowMaximized || (showCmd == kShowMinimized && (values[0] & kRestoreToMaximized) != 0);
+    const bool maximized
+        = showCmd == kShowMaximized || (showCmd == kShowMinimized && (values[0] & kRestoreToMaximized) != 0);
     // A window closed while minimized opens normally: a program that starts as an icon is
     // easily taken for one that did not start.
     if (maximized)

@@ -7,9 +7,11 @@
 namespace {
 // Enough for a long session; older lines go so that appending stays quick.
 constexpr int kMaximumLines = 20000;
-}  // namespace
+} // namespace
 
-COutputWindow::COutputWindow(QWidget* parent) : QPlainTextEdit(parent), m_clock([] { return QTime::currentTime(); })
+COutputWindow::COutputWindow(QWidget* parent)
+    : QPlainTextEdit(parent)
+    , m_clock([] { return QTime::currentTime(); })
 {
     setReadOnly(true);
     setUndoRedoEnabled(false);

@@ -1,7 +1,8 @@
 #include "app/TabView.h"
 #include "app/PageBase.h"
 
-CTabView::CTabView(QWidget* parent) : QTabWidget(parent)
+CTabView::CTabView(QWidget* parent)
+    : QTabWidget(parent)
 {
     setObjectName(QStringLiteral("tabView"));
     connect(this, &QTabWidget::currentChanged, this, &CTabView::OnCurrentChanged);

@@ -43,7 +43,7 @@ public:
 private:
     void OnCurrentChanged(int tab);
 
-    std::vector<std::pair<int, CPageBase*>> m_pages;  // in tab order
+    std::vector<std::pair<int, CPageBase*>> m_pages; // in tab order
     CPageBase* m_shown = nullptr;
     bool m_active = false;
 };

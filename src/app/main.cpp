@@ -37,13 +37,13 @@ bool DisplayAvailable(int argc, char** argv)
     return false;
 #endif
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
     QString port;
     // Qt's own options (-platform, -style ...) pass through to QApplication.
-    std::vector<char*> qtArguments{argv[0]};
+    std::vector<char*> qtArguments {argv[0]};
     for (int i = 1; i < argc; ++i) {
         const char* argument = argv[i];
         if (std::strcmp(argument, "--version") == 0) {

@@ -8,7 +8,7 @@ struct Move {
     bool moved;
     const char* shown;
 };
-}  // namespace
+} // namespace
 
 TEST(CommandHistory, BrowsesUpAndDownKeepingTheTypedText)
 {
@@ -16,8 +16,13 @@ TEST(CommandHistory, BrowsesUpAndDownKeepingTheTypedText)
     history.Add(QStringLiteral("^sn;"));
     history.Add(QStringLiteral("^rv;"));
     const Move moves[] = {
-        {Step::Down, false, "^b"},  {Step::Up, true, "^rv;"},   {Step::Up, true, "^sn;"}, {Step::Up, false, "^sn;"},
-        {Step::Down, true, "^rv;"}, {Step::Down, true, "^b"},   {Step::Down, false, "^b"},
+        {Step::Down, false, "^b"},
+        {Step::Up, true, "^rv;"},
+        {Step::Up, true, "^sn;"},
+        {Step::Up, false, "^sn;"},
+        {Step::Down, true, "^rv;"},
+        {Step::Down, true, "^b"},
+        {Step::Down, false, "^b"},
     };
     QString shown = QStringLiteral("^b");
     for (const Move& move : moves) {
@@ -38,7 +43,7 @@ TEST(CommandHistory, SkipsEmptyTextsAndRepeats)
     history.Add(QStringLiteral("^sn;"));
     history.Add(QStringLiteral("^rv;"));
     history.Add(QStringLiteral("^sn;"));
-    EXPECT_EQ(history.Entries(), (QStringList{"^sn;", "^rv;", "^sn;"}));
+    EXPECT_EQ(history.Entries(), (QStringList {"^sn;", "^rv;", "^sn;"}));
 }
 
 TEST(CommandHistory, AddingStartsBrowsingBelowTheNewestAgain)

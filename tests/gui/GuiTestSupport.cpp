@@ -43,7 +43,7 @@ bool SaveScreenshot(QWidget* widget, const QString& name)
     QDir().mkpath(ScreenshotFolder());
     return widget->window()->grab().save(ScreenshotFolder() + '/' + name + QStringLiteral(".png"));
 }
-}  // namespace GuiTest
+} // namespace GuiTest
 
 void CScriptedPrompt::ShowMessage(Icon icon, const QString& caption, const QString& text)
 {

@@ -19,7 +19,7 @@ bool HasSetting(const QString& name);
 // Saves a PNG of the widget's window as <build>/gui-screenshots/<name>.png.
 bool SaveScreenshot(QWidget* widget, const QString& name);
 QString ScreenshotFolder();
-}  // namespace GuiTest
+} // namespace GuiTest
 
 // Message boxes and questions recorded instead of shown.
 class CScriptedPrompt : public IUserPrompt {
@@ -34,5 +34,5 @@ public:
 
     std::vector<Message> messages;
     std::vector<Message> questions;
-    std::deque<bool> answers;  // answers in order; Yes once they run out
+    std::deque<bool> answers; // answers in order; Yes once they run out
 };

@@ -4,8 +4,8 @@
 #include "app/HelpWindow.h"
 #include "app/MainFrame.h"
 #include "app/TabView.h"
-#include "link/ui/PortComboBox.h"
 #include "link/ContactStateMachineInterface.h"
+#include "link/ui/PortComboBox.h"
 #include "link/ui/PortPage.h"
 #include <QApplication>
 #include <QTest>

@@ -19,9 +19,9 @@ QString PageName(int pageIndex)
     static const char* const kNames[] = {"port", "firmware", "operate", "configuration", "command-tester"};
     return pageIndex >= 0 && pageIndex < 5 ? QString::fromLatin1(kNames[pageIndex]) : QStringLiteral("none");
 }
-}  // namespace
+} // namespace
 
-class MainFrameTest : public CMainFrameFixture {};
+class MainFrameTest : public CMainFrameFixture { };
 
 TEST_F(MainFrameTest, FirstStartWithNoSettingsShowsPortPageRevisionTitleAndReady)
 {
@@ -35,8 +35,8 @@ TEST_F(MainFrameTest, FirstStartWithNoSettingsShowsPortPageRevisionTitleAndReady
     // Sized from the pages (105 % by 109 % of the tab view, never below what the layout needs)
     // and centred on the screen.
     const QSize pages = window.TabView()->sizeHint();
-    const QSize expected =
-        QSize((pages.width() * 105 + 50) / 100, (pages.height() * 109 + 50) / 100).expandedTo(window.minimumSizeHint());
+    const QSize expected = QSize((pages.width() * 105 + 50) / 100, (pages.height() * 109 + 50) / 100)
+                               .expandedTo(window.minimumSizeHint());
     EXPECT_EQ(window.MinimumTrackingSize(), expected);
     EXPECT_EQ(window.minimumSize(), expected);
     EXPECT_EQ(window.size(), expected);
@@ -49,7 +49,7 @@ TEST_F(MainFrameTest, PagesAreInTheirOrderWithTheirNames)
 {
     CMainFrame& window = Start();
     CTabView* tabs = window.TabView();
-    ASSERT_EQ(tabs->count(), 4);  // the Operate page is not part of this build
+    ASSERT_EQ(tabs->count(), 4); // the Operate page is not part of this build
     EXPECT_EQ(tabs->tabText(0), QStringLiteral("Port"));
     EXPECT_EQ(tabs->tabText(1), QStringLiteral("Firmware"));
     EXPECT_EQ(tabs->tabText(2), QStringLiteral("Configuration"));
@@ -64,7 +64,7 @@ struct ActivePageCase {
     int shown;
 };
 
-class ActivePageTest : public CMainFrameFixture, public ::testing::WithParamInterface<ActivePageCase> {};
+class ActivePageTest : public CMainFrameFixture, public ::testing::WithParamInterface<ActivePageCase> { };
 
 TEST_P(ActivePageTest, StoredPageIsShownAtStart)
 {
@@ -75,14 +75,11 @@ TEST_P(ActivePageTest, StoredPageIsShownAtStart)
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, ActivePageTest,
-                         ::testing::Values(ActivePageCase{0, CTabView::PortPage},
-                                           ActivePageCase{1, CTabView::FirmwarePage},
-                                           ActivePageCase{3, CTabView::ConfigurationPage},
-                                           ActivePageCase{4, CTabView::CommandTesterPage},
-                                           // The Operate page is not built yet: its index opens the first page.
-                                           ActivePageCase{2, CTabView::PortPage},
-                                           ActivePageCase{7, CTabView::PortPage},
-                                           ActivePageCase{-1, CTabView::PortPage}));
+    ::testing::Values(ActivePageCase {0, CTabView::PortPage}, ActivePageCase {1, CTabView::FirmwarePage},
+        ActivePageCase {3, CTabView::ConfigurationPage}, ActivePageCase {4, CTabView::CommandTesterPage},
+        // The Operate page is not built yet: its index opens the first page.
+        ActivePageCase {2, CTabView::PortPage}, ActivePageCase {7, CTabView::PortPage},
+        ActivePageCase {-1, CTabView::PortPage}));
 
 TEST_F(MainFrameTest, ShutdownStoresPageShownSettingsAndPlacement)
 {
@@ -121,7 +118,7 @@ TEST_F(MainFrameTest, PlacementWithAValueMissingIsIgnored)
 {
     const int values[10] = {0, 1, -1, -1, -1, -1, 40, 30, 900, 700};
     for (int i = 0; i < 10; ++i) {
-        if (i != 3)  // "minPosY" is missing
+        if (i != 3) // "minPosY" is missing
             GuiTest::WriteSetting(QStringLiteral("Window/") + QLatin1String(CMainFrame::kPlacementNames[i]), values[i]);
     }
     CMainFrame& window = Start();
@@ -172,8 +169,8 @@ TEST_F(MainFrameTest, ViewMenuChecksFollowTheirSettings)
 TEST_F(MainFrameTest, F6AndShiftF6GoRoundThePages)
 {
     CMainFrame& window = Start();
-    const int forward[] = {CTabView::FirmwarePage, CTabView::ConfigurationPage, CTabView::CommandTesterPage,
-                           CTabView::PortPage};
+    const int forward[]
+        = {CTabView::FirmwarePage, CTabView::ConfigurationPage, CTabView::CommandTesterPage, CTabView::PortPage};
     for (int expected : forward) {
         QTest::keyClick(&window, Qt::Key_F6);
         EXPECT_EQ(window.TabView()->CurrentPageIndex(), expected);
@@ -204,7 +201,7 @@ TEST_F(MainFrameTest, TraceLinesNeverReachTheStatusBar)
     EXPECT_TRUE(shown.isEmpty());
     EXPECT_EQ(window.StatusText(), QStringLiteral("Ready"));
     window.OnStatusLine(IStatusSink::Kind::Status, QStringLiteral("Serial Port is closed"));
-    EXPECT_EQ(shown, QStringList{QStringLiteral("Serial Port is closed")});
+    EXPECT_EQ(shown, QStringList {QStringLiteral("Serial Port is closed")});
 }
 
 struct VerboseCase {
@@ -212,7 +209,7 @@ struct VerboseCase {
     bool reachesStatusBar;
 };
 
-class VerboseLoggingTest : public CMainFrameFixture, public ::testing::WithParamInterface<VerboseCase> {};
+class VerboseLoggingTest : public CMainFrameFixture, public ::testing::WithParamInterface<VerboseCase> { };
 
 TEST_P(VerboseLoggingTest, VerboseLinesReachTheStatusBarOnlyWhileVerboseLoggingIsOn)
 {
@@ -234,8 +231,8 @@ TEST_P(VerboseLoggingTest, VerboseLinesReachTheStatusBarOnlyWhileVerboseLoggingI
     EXPECT_EQ(!shown.isEmpty(), GetParam().reachesStatusBar);
 }
 
-INSTANTIATE_TEST_SUITE_P(Settings, VerboseLoggingTest,
-                         ::testing::Values(VerboseCase{0, false}, VerboseCase{1, true}));
+INSTANTIATE_TEST_SUITE_P(
+    Settings, VerboseLoggingTest, ::testing::Values(VerboseCase {0, false}, VerboseCase {1, true}));
 
 TEST_F(MainFrameTest, FirmwareStatusChangesPutTheirLineInTheStatusBar)
 {
@@ -258,7 +255,8 @@ TEST_F(MainFrameTest, BootLoaderStatusLineNamesTheSpeed)
     ChooseInPortList(QStringLiteral("SIM"));
     ASSERT_TRUE(WaitForFirmwareStatus(FirmwareBootLoader));
     const QString expected = QStringLiteral("QRO4000 waiting for firmware load. Serial port speed 38400 bit/s.");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window.StatusText() == expected; }, 5000)) << qPrintable(window.StatusText());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.StatusText() == expected; }, 5000))
+        << qPrintable(window.StatusText());
     ASSERT_FALSE(prompt.messages.empty());
     EXPECT_EQ(prompt.messages.back().icon, IUserPrompt::Icon::Warning);
     EXPECT_EQ(prompt.messages.back().text, expected);
@@ -303,7 +301,7 @@ struct HelpCase {
     const char* source;
 };
 
-class HelpTopicTest : public CMainFrameFixture, public ::testing::WithParamInterface<HelpCase> {};
+class HelpTopicTest : public CMainFrameFixture, public ::testing::WithParamInterface<HelpCase> { };
 
 TEST_P(HelpTopicTest, F1OpensTheTopicOfThePageShown)
 {
@@ -318,8 +316,8 @@ TEST_P(HelpTopicTest, F1OpensTheTopicOfThePageShown)
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, HelpTopicTest,
-                         ::testing::Values(HelpCase{CTabView::PortPage, "qrc:/help/Port.htm"},
-                                           HelpCase{CTabView::CommandTesterPage, "qrc:/help/CommandTester.htm"}));
+    ::testing::Values(HelpCase {CTabView::PortPage, "qrc:/help/Port.htm"},
+        HelpCase {CTabView::CommandTesterPage, "qrc:/help/CommandTester.htm"}));
 
 TEST_F(MainFrameTest, HelpWindowOpensAtAnAnchor)
 {
@@ -331,7 +329,7 @@ TEST_F(MainFrameTest, HelpWindowOpensAtAnAnchor)
 
     CHelpWindow::ShowTopic(QStringLiteral("NoSuchTopic.htm"));
     EXPECT_EQ(help->CurrentText(), QStringLiteral("There is no help topic \"NoSuchTopic.htm\"."));
-    EXPECT_EQ(CHelpWindow::Instance(), help);  // one help window, reused
+    EXPECT_EQ(CHelpWindow::Instance(), help); // one help window, reused
 }
 
 TEST_F(MainFrameTest, ExitClosesTheWindowAndSavesTheSettings)

@@ -8,27 +8,23 @@ struct DecorateCase {
     bool atLineStartAfter;
 };
 
-class OutputDecorateTest : public ::testing::TestWithParam<DecorateCase> {};
+class OutputDecorateTest : public ::testing::TestWithParam<DecorateCase> { };
 
 TEST_P(OutputDecorateTest, StampsEveryLineAndDropsCarriageReturns)
 {
     bool atLineStart = GetParam().atLineStartBefore;
     EXPECT_EQ(COutputWindow::Decorate(QString::fromLatin1(GetParam().text), QStringLiteral("12:34:56 "), &atLineStart),
-              QString::fromLatin1(GetParam().expected));
+        QString::fromLatin1(GetParam().expected));
     EXPECT_EQ(atLineStart, GetParam().atLineStartAfter);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, OutputDecorateTest,
-    ::testing::Values(DecorateCase{"^sn;", true, "12:34:56 ^sn;", false},
-                      DecorateCase{"\r\n", false, "\n", true},
-                      DecorateCase{"^SN01234;", true, "12:34:56 ^SN01234;", false},
-                      // An answer split over two reads goes on in the same line.
-                      DecorateCase{"234;", false, "234;", false},
-                      DecorateCase{"a\r\nb\r\n", true, "12:34:56 a\n12:34:56 b\n", true},
-                      DecorateCase{"\r", true, "", true},
-                      DecorateCase{"\n\n", true, "12:34:56 \n12:34:56 \n", true},
-                      DecorateCase{"", false, "", false}));
+INSTANTIATE_TEST_SUITE_P(Texts, OutputDecorateTest,
+    ::testing::Values(DecorateCase {"^sn;", true, "12:34:56 ^sn;", false}, DecorateCase {"\r\n", false, "\n", true},
+        DecorateCase {"^SN01234;", true, "12:34:56 ^SN01234;", false},
+        // An answer split over two reads goes on in the same line.
+        DecorateCase {"234;", false, "234;", false},
+        DecorateCase {"a\r\nb\r\n", true, "12:34:56 a\n12:34:56 b\n", true}, DecorateCase {"\r", true, "", true},
+        DecorateCase {"\n\n", true, "12:34:56 \n12:34:56 \n", true}, DecorateCase {"", false, "", false}));
 
 TEST(OutputWindow, AppendsWithTheClockTimeAndClearsToALineStart)
 {

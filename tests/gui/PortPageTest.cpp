@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-class PortPageTest : public CMainFrameFixture {};
+class PortPageTest : public CMainFrameFixture { };
 
 TEST_F(PortPageTest, ControlsHaveTheirTextsAndTips)
 {
@@ -157,12 +157,12 @@ TEST(PortChoices, SortedWithoutRegardToCaseWithSimLast)
         info.name = QString::fromLatin1(name);
         return info;
     };
-    const std::vector<CPortInfo> choices =
-        CPortPage::PortChoices({port("COM2"), port("ttyUSB0"), port("COM10"), port("com3"), port("SIM"), port("")});
+    const std::vector<CPortInfo> choices
+        = CPortPage::PortChoices({port("COM2"), port("ttyUSB0"), port("COM10"), port("com3"), port("SIM"), port("")});
     QStringList names;
     for (const CPortInfo& info : choices)
         names << info.name;
-    EXPECT_EQ(names, (QStringList{"COM10", "COM2", "com3", "ttyUSB0", "SIM"}));
+    EXPECT_EQ(names, (QStringList {"COM10", "COM2", "com3", "ttyUSB0", "SIM"}));
     EXPECT_EQ(choices.back().description, QStringLiteral("built-in simulated amplifier"));
 }
 
@@ -192,7 +192,7 @@ protected:
     CQtEventHost host;
     std::unique_ptr<CModel> model;
     CScriptedPrompt prompt;
-    std::vector<CPortInfo> ports{Port("ttyUSB1", "FT232R USB UART")};
+    std::vector<CPortInfo> ports {Port("ttyUSB1", "FT232R USB UART")};
     std::unique_ptr<CPortPage> page;
 };
 

@@ -3,7 +3,8 @@
 #include <QStandardItemModel>
 #include <QTreeView>
 
-CPortComboBox::CPortComboBox(QWidget* parent) : QComboBox(parent)
+CPortComboBox::CPortComboBox(QWidget* parent)
+    : QComboBox(parent)
 {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);

@@ -14,10 +14,11 @@
 
 namespace {
 const QString kSimPortName = QStringLiteral("SIM");
-}  // namespace
+} // namespace
 
 CPortPage::CPortPage(CModel* model, IUserPrompt* prompt, QWidget* parent, PortLister lister)
-    : CPageBase(model, prompt, parent), m_lister(lister ? std::move(lister) : PortLister(&ListSerialPorts))
+    : CPageBase(model, prompt, parent)
+    , m_lister(lister ? std::move(lister) : PortLister(&ListSerialPorts))
 {
     m_label = new QLabel(ResourceString(IDS_APP_PORT_LABEL), this);
     m_portList = new CPortComboBox(this);
@@ -73,8 +74,8 @@ CPortPage::~CPortPage()
 std::vector<CPortInfo> CPortPage::PortChoices(std::vector<CPortInfo> systemPorts)
 {
     systemPorts.erase(std::remove_if(systemPorts.begin(), systemPorts.end(),
-                                     [](const CPortInfo& p) { return p.name.isEmpty() || p.name == kSimPortName; }),
-                      systemPorts.end());
+                          [](const CPortInfo& p) { return p.name.isEmpty() || p.name == kSimPortName; }),
+        systemPorts.end());
     std::stable_sort(systemPorts.begin(), systemPorts.end(), [](const CPortInfo& a, const CPortInfo& b) {
         return QString::compare(a.name, b.name, Qt::CaseInsensitive) < 0;
     });
@@ -93,7 +94,8 @@ void CPortPage::FillList()
     for (const CPortInfo& port : PortChoices(m_lister()))
         entries.append({port.name, port.description});
     m_portList->SetPorts(entries);
-    const int index = selected.isEmpty() ? -1 : m_portList->findText(selected, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    const int index
+        = selected.isEmpty() ? -1 : m_portList->findText(selected, Qt::MatchExactly | Qt::MatchCaseSensitive);
     m_portList->setCurrentIndex(index);
     if (index < 0)
         m_portList->setEditText(typed);
@@ -162,7 +164,7 @@ void CPortPage::PostStatusBox()
     case FirmwareApplication:
         icon = IUserPrompt::Icon::Information;
         text = FormatResource(IDS_REVISION_AND_SPEED, ProductName(), RevisionText(m_model->m_firmwareRevision.m_value),
-                              m_model->PortSpeed());
+            m_model->PortSpeed());
         break;
     case FirmwareBootLoader:
         icon = IUserPrompt::Icon::Warning;
