@@ -2,7 +2,6 @@
 #include <QString>
 #include <functional>
 
-class CModelBase;
 class QWidget;
 
 // Asks the user for a configuration file: the parent window, the path offered (folder, or
@@ -15,7 +14,4 @@ namespace ConfigFileDialogs {
 ConfigFileChooser SaveChooser();
 // Qt's open dialog; only existing files can be chosen.
 ConfigFileChooser OpenChooser();
-// "ConfigurationFolder", first set to the default folder when it is empty or no longer a
-// folder (a stale setting would otherwise make the file dialog start somewhere arbitrary).
-QString InitialFolder(CModelBase& model);
 }  // namespace ConfigFileDialogs

@@ -1,13 +1,12 @@
 #include "config/ui/ConfigRestoreDlg.h"
 #include "config/ConfigFileFormat.h"
+#include "config/ConfigFolder.h"
 #include "config/ConfigFileReader.h"
 #include "config/ConfigRestoreStateMachine.h"
 #include "config/ConfigStringIds.h"
 #include "model/ErrorText.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
-#include <QDir>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -93,7 +92,7 @@ void CConfigRestoreDlg::Begin()
         done(3);
         return;
     }
-    m_fileName = m_chooser(this, ConfigFileDialogs::InitialFolder(*m_model), ConfigFile::QtFilter());
+    m_fileName = m_chooser(this, ConfigFile::InitialFolder(*m_model), ConfigFile::QtFilter());
     if (m_fileName.isEmpty()) {
         ReleaseMachine();
         m_result = Result::Cancelled;
@@ -110,7 +109,7 @@ void CConfigRestoreDlg::Begin()
         done(3);
         return;
     }
-    m_model->m_configurationFolder.Set(QDir::toNativeSeparators(QFileInfo(m_fileName).absolutePath()));
+    ConfigFile::RememberFolder(*m_model, m_fileName);
     m_running = true;
     BeginWait();
     m_machine->Start();

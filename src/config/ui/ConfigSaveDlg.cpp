@@ -1,5 +1,6 @@
 #include "config/ui/ConfigSaveDlg.h"
 #include "config/ConfigFileFormat.h"
+#include "config/ConfigFolder.h"
 #include "config/ConfigSaveCompletion.h"
 #include "config/ConfigSaveStateMachine.h"
 #include "config/ConfigStringIds.h"
@@ -7,7 +8,6 @@
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
 #include <QDir>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -85,7 +85,7 @@ void CConfigSaveDlg::Begin()
         done(3);
         return;
     }
-    const QString offered = QDir(ConfigFileDialogs::InitialFolder(*m_model))
+    const QString offered = QDir(ConfigFile::InitialFolder(*m_model))
                                 .filePath(ConfigFile::DefaultFileName(m_model->m_serialNumber.m_value, m_timeStamp));
     m_fileName = m_chooser(this, offered, ConfigFile::QtFilter());
     if (m_fileName.isEmpty()) {
@@ -119,7 +119,7 @@ void CConfigSaveDlg::OnCompletion(DWORD result)
         m_model->Status(message);
     EndWait();
     if (m_result == 0) {
-        m_model->m_configurationFolder.Set(QDir::toNativeSeparators(QFileInfo(m_fileName).absolutePath()));
+        ConfigFile::RememberFolder(*m_model, m_fileName);
         m_model->Status(ResourceString(IDS_CONFIG_SAVED));
         done(1);
     } else if (m_result == Result::Cancelled) {

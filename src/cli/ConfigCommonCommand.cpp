@@ -1,0 +1,49 @@
+#include "cli/ConfigCommonCommand.h"
+#include "config/ConfigImage.h"
+#include "config/ConfigSaveStateMachine.h"
+#include "config/ConfigStringIds.h"
+#include "model/StringTable.h"
+
+namespace ConfigCli {
+CProgressBar::CProgressBar(CCliContext& context, const QString& label) : m_context(context), m_label(label)
+{
+    m_context.Model().m_progressPosition.AddObserver(this);
+    m_context.Model().m_progressRange.AddObserver(this);
+}
+
+CProgressBar::~CProgressBar()
+{
+    m_context.Model().m_progressPosition.RemoveObserver(this);
+    m_context.Model().m_progressRange.RemoveObserver(this);
+    m_context.EndProgress();
+}
+
+void CProgressBar::OnEvent(std::uint32_t, std::uintptr_t, std::intptr_t)
+{
+    const CModel& model = m_context.Model();
+    m_context.ShowProgress(m_label, model.m_progressPosition.m_value, model.m_progressRange.m_value);
+}
+
+int Usage(CCliContext& context, const char* usage)
+{
+    context.Err(FormatResource(IDS_CONFIG_CLI_USAGE, usage));
+    return ExitUsage;
+}
+
+DWORD ReadAmplifier(CCliContext& context, CConfigImage& image, const QString& label)
+{
+    auto* machine = context.Model().CreateMachine<CConfigSaveStateMachine>();
+    if (!machine)
+        return Result::IoPending;
+    DWORD result = 0;
+    {
+        CProgressBar bar(context, label);
+        machine->Start();
+        result = context.RunUntilIdle(*machine);
+    }
+    if (result == 0)
+        image.Assign(machine->GetData(0), machine->GetTotalSize());
+    machine->Release();
+    return result;
+}
+}  // namespace ConfigCli

@@ -1,0 +1,74 @@
+#include "cli/CommandRegistry.h"
+#include "cli/ConfigCommonCommand.h"
+#include "config/ConfigFileFormat.h"
+#include "config/ConfigFolder.h"
+#include "config/ConfigSaveCompletion.h"
+#include "config/ConfigSaveStateMachine.h"
+#include "config/ConfigStringIds.h"
+#include "model/StringTable.h"
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+constexpr char kUsage[] = "save-config [FILE]";
+
+int RunSaveConfig(CCliContext& context, const QStringList& arguments)
+{
+    if (arguments.size() > 1 || (arguments.size() == 1 && arguments[0].startsWith('-')))
+        return ConfigCli::Usage(context, kUsage);
+    // The time stamp of the file is when the save began, as in the program's dialog.
+    const QDateTime timeStamp = QDateTime::currentDateTime();
+    const DWORD contact = context.Connect();
+    if (contact != 0)
+        return context.ReportFailure(contact);
+    CModel& model = context.Model();
+
+    // No name, or a folder: the name the program's dialog offers, in that folder or in the
+    // configuration folder.
+    QString fileName = arguments.isEmpty() ? QString() : arguments[0];
+    const QString defaultName = ConfigFile::DefaultFileName(model.m_serialNumber.m_value, timeStamp);
+    if (fileName.isEmpty())
+        fileName = QDir(ConfigFile::InitialFolder(model)).filePath(defaultName);
+    else if (QFileInfo(fileName).isDir())
+        fileName = QDir(fileName).filePath(defaultName);
+    if (QFileInfo::exists(fileName) &&
+        !context.AskYesNo(IUserPrompt::Icon::Question, ResourceString(IDS_CONFIG_SAVE_CAPTION),
+                          FormatResource(IDS_CONFIG_CLI_FILE_EXISTS, fileName))) {
+        context.Err(ResourceString(IDS_SAVE_CANCELLED));
+        return ExitFailure;
+    }
+
+    auto* machine = model.CreateMachine<CConfigSaveStateMachine>();
+    if (!machine) {
+        context.Err(ResourceString(IDS_CONFIG_BUSY));
+        return ExitFailure;
+    }
+    DWORD result = 0;
+    {
+        ConfigCli::CProgressBar bar(context, ResourceString(IDS_CONFIG_SAVING));
+        machine->Start();
+        result = context.RunUntilIdle(*machine);
+    }
+    QString message;
+    result = CompleteConfigSave(model, *machine, result, fileName, timeStamp, &message);
+    machine->Release();
+    if (result == Result::Cancelled) {
+        context.Err(ResourceString(IDS_SAVE_CANCELLED));
+        return ExitInterrupted;
+    }
+    if (result != 0) {
+        if (!message.isEmpty())
+            context.OnStatusLine(IStatusSink::Kind::Status, message);
+        context.Err(ResourceString(IDS_SAVE_FAILED));
+        return context.ReportFailure(result);
+    }
+    context.Out(ResourceString(IDS_CONFIG_SAVED));
+    context.Out(FormatResource(IDS_CONFIG_CLI_SAVED_TO, QDir::toNativeSeparators(fileName)));
+    return ExitSuccess;
+}
+}  // namespace
+
+QRO_CLI_COMMAND("save-config", kUsage,
+                "read the amplifier's whole configuration into a file (default: the name the program offers)",
+                RunSaveConfig);
