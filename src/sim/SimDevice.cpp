@@ -803,8 +803,10 @@ void CSimDevice::Unplug()
 {
     m_impl->faults.unplugged = true;
     m_impl->After(0, [this]() {
-        if (m_impl->attention)
-            m_impl->attention();
+        // A copy: whoever is told may let go of the device (and of this callback) at once.
+        const std::function<void()> attention = m_impl->attention;
+        if (attention)
+            attention();
     });
 }
 
