@@ -54,6 +54,8 @@ public:
     DWORD VerifyRevision(bool quiet) override;
     bool StartLoad(IStatusSink* notify) override;
     bool IsDownloadOpen() const override { return m_downloadOpen; }
+    // Where messages go besides the status line; nullptr for nowhere.
+    void SetNotify(IStatusSink* notify) { m_notify = notify; }
 
     // Trace lines go to the notify sink only, and only while verbose logging is on.
     void Trace(const QString& text) override;

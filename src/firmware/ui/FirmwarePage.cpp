@@ -1,8 +1,348 @@
 #include "firmware/ui/FirmwarePage.h"
+#include "app/OutputWindow.h"
+#include "config/ui/ConfigSaveDlg.h"
+#include "firmware/ConfigBackup.h"
+#include "firmware/FirmwareStringIds.h"
+#include "firmware/ui/McuLoaderDlg.h"
+#include "link/ContactStateMachineInterface.h"
+#include "model/DeviceName.h"
+#include "model/ErrorText.h"
+#include "model/ResultCode.h"
+#include "model/RevisionText.h"
+#include "model/StringTable.h"
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTimer>
+#include <QVBoxLayout>
 
-CFirmwarePage::CFirmwarePage(CModel* model, IUserPrompt* prompt, QWidget* parent) : CPageBase(model, prompt, parent) {}
+namespace {
+QPushButton* MakeButton(unsigned textId, unsigned tipId, const char* name, QWidget* parent)
+{
+    auto* button = new QPushButton(ResourceString(textId), parent);
+    button->setObjectName(QLatin1String(name));
+    button->setToolTip(ResourceString(tipId));
+    button->setAutoDefault(false);
+    return button;
+}
+}  // namespace
+
+CFirmwarePage::CFirmwarePage(CModel* model, IUserPrompt* prompt, QWidget* parent)
+    : CPageBase(model, prompt, parent), m_folderChooser(QtFolderChooser())
+{
+    setObjectName(QStringLiteral("FirmwarePage"));
+
+    auto* folderGroup = new QGroupBox(ResourceString(IDS_FW_GROUP_FOLDER), this);
+    auto* folderLabel = new QLabel(ResourceString(IDS_FW_FOLDER_LABEL), folderGroup);
+    m_folder = new QLineEdit(folderGroup);
+    m_folder->setObjectName(QStringLiteral("folder"));
+    m_folder->setMaxLength(kFolderLimit);
+    folderLabel->setBuddy(m_folder);
+    m_default = MakeButton(IDS_FW_DEFAULT, IDS_FW_TIP_DEFAULT, "default", folderGroup);
+    m_browse = MakeButton(IDS_FW_BROWSE, IDS_FW_TIP_BROWSE, "browse", folderGroup);
+    auto* folderLayout = new QGridLayout(folderGroup);
+    folderLayout->addWidget(folderLabel, 0, 0, 1, 3);
+    folderLayout->addWidget(m_folder, 1, 0);
+    folderLayout->addWidget(m_default, 1, 1);
+    folderLayout->addWidget(m_browse, 1, 2);
+    folderLayout->setColumnStretch(0, 1);
+
+    auto* checkGroup = new QGroupBox(ResourceString(IDS_FW_GROUP_CHECK), this);
+    m_check = MakeButton(IDS_FW_CHECK_REVISION, IDS_FW_TIP_CHECK, "checkRevision", checkGroup);
+    m_copy = MakeButton(IDS_FW_COPY_FILES, IDS_FW_TIP_COPY, "copyFiles", checkGroup);
+    // The file server download is not part of this version; the button says so.
+    m_copy->setEnabled(false);
+    m_copy->setToolTip(ResourceString(IDS_FW_TIP_COPY) + QLatin1Char('\n') + ResourceString(IDS_FW_TIP_COPY_UNAVAILABLE));
+    auto* checkLayout = new QVBoxLayout(checkGroup);
+    checkLayout->addWidget(m_check);
+    checkLayout->addWidget(m_copy);
+
+    auto* revisionGroup = new QGroupBox(ResourceString(IDS_FW_GROUP_REVISION), this);
+    m_installed = new QLabel(RevisionText(0), revisionGroup);
+    m_installed->setObjectName(QStringLiteral("installed"));
+    m_available = new QLabel(RevisionText(0), revisionGroup);
+    m_available->setObjectName(QStringLiteral("available"));
+    for (QLabel* value : {m_installed, m_available}) {
+        value->setFrameShape(QFrame::StyledPanel);
+        value->setAlignment(Qt::AlignCenter);
+        value->setMinimumWidth(80);
+    }
+    m_send = MakeButton(IDS_FW_SEND, IDS_FW_TIP_SEND, "sendFirmware", revisionGroup);
+    auto* revisionLayout = new QGridLayout(revisionGroup);
+    revisionLayout->addWidget(new QLabel(ResourceString(IDS_FW_INSTALLED), revisionGroup), 0, 0);
+    revisionLayout->addWidget(m_installed, 0, 1);
+    revisionLayout->addWidget(new QLabel(ResourceString(IDS_FW_AVAILABLE), revisionGroup), 1, 0);
+    revisionLayout->addWidget(m_available, 1, 1);
+    revisionLayout->addWidget(m_send, 2, 0, 1, 2);
+
+    auto* logGroup = new QGroupBox(ResourceString(IDS_FW_GROUP_LOG), this);
+    m_log = new COutputWindow(logGroup);
+    m_log->setObjectName(QStringLiteral("activityLog"));
+    m_log->setMaximumBlockCount(0);  // the character limit below applies instead
+    auto* logLayout = new QVBoxLayout(logGroup);
+    logLayout->addWidget(m_log);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(checkGroup);
+    top->addWidget(revisionGroup, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(folderGroup);
+    layout->addLayout(top);
+    layout->addWidget(logGroup, 1);
+
+    m_busyPoll = new QTimer(this);
+    m_busyPoll->setInterval(250);
+    connect(m_busyPoll, &QTimer::timeout, this, &CFirmwarePage::UpdateButtons);
+    connect(m_default, &QPushButton::clicked, this, &CFirmwarePage::ChooseDefaultFolder);
+    connect(m_browse, &QPushButton::clicked, this, &CFirmwarePage::BrowseForFolder);
+    connect(m_check, &QPushButton::clicked, this, &CFirmwarePage::CheckRevisionNow);
+    connect(m_send, &QPushButton::clicked, this, &CFirmwarePage::SendFirmware);
+    connect(m_folder, &QLineEdit::editingFinished, this, [this] { SetFolder(m_folder->text().trimmed()); });
+
+    for (CEventSource* value : std::initializer_list<CEventSource*>{
+             &m_model->m_firmwareRevision, &m_model->m_firmwareStatus, &m_model->m_firmwareFolder,
+             &m_model->m_serialPortState})
+        value->AddObserver(this);
+    m_folder->setText(m_model->m_firmwareFolder.m_value);
+    ShowInstalled();
+    RefreshAvailable(false);
+    UpdateButtons();
+}
+
+CFirmwarePage::~CFirmwarePage()
+{
+    for (CEventSource* value : std::initializer_list<CEventSource*>{
+             &m_model->m_firmwareRevision, &m_model->m_firmwareStatus, &m_model->m_firmwareFolder,
+             &m_model->m_serialPortState})
+        value->RemoveObserver(this);
+}
+
+void CFirmwarePage::OnPageShown()
+{
+    if (m_folder->text() != m_model->m_firmwareFolder.m_value)
+        m_folder->setText(m_model->m_firmwareFolder.m_value);
+    ShowInstalled();
+    RefreshAvailable(false);
+    UpdateButtons();
+    m_busyPoll->start();
+}
+
+void CFirmwarePage::OnPageHidden()
+{
+    m_busyPoll->stop();
+}
+
+void CFirmwarePage::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t extra)
+{
+    (void)index;
+    (void)extra;
+    if (eventId == m_model->m_firmwareFolder.EventId()) {
+        if (m_folder->text() != m_model->m_firmwareFolder.m_value)
+            m_folder->setText(m_model->m_firmwareFolder.m_value);
+        RefreshAvailable(false);
+        return;
+    }
+    ShowInstalled();
+    UpdateButtons();
+}
 
 void CFirmwarePage::AppendActivityLine(const QString& text)
 {
-    (void)text;
+    m_log->AppendText(text);
+    m_log->EndLine();
+    // A rich edit control stops taking text at its limit; this log drops its oldest lines
+    // instead, so the newest messages are never the ones lost.
+    QTextDocument* document = m_log->document();
+    const int excess = document->characterCount() - kLogLimit;
+    if (excess > 0) {
+        const QTextBlock cut = document->findBlock(excess);
+        QTextCursor cursor(document);
+        cursor.setPosition(0);
+        cursor.setPosition(cut.isValid() ? cut.position() + cut.length() : excess, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    }
+}
+
+void CFirmwarePage::ShowInstalled()
+{
+    m_installed->setText(RevisionText(m_model->m_firmwareRevision.m_value));
+}
+
+void CFirmwarePage::RefreshAvailable(bool report)
+{
+    m_files.ScanFolder(m_model->m_firmwareFolder.m_value);
+    if (m_files.HasFirmwareFile()) {
+        const WORD revision = m_files.FirmwareFile().m_revision;
+        m_available->setText(FormatResource(IDS_FW_REVISION_FORMAT, revision / 100u, revision % 100u));
+    } else {
+        m_available->setText(ResourceString(IDS_FW_REVISION_MISSING));
+        if (report)
+            AppendActivityLine(FormatResource(IDS_FW_FOLDER_LACKS_FILE, ProductName(), ProductName()));
+    }
+}
+
+void CFirmwarePage::SetFolder(const QString& folder)
+{
+    if (folder == m_model->m_firmwareFolder.m_value)
+        return;
+    m_model->m_firmwareFolder.Set(folder);
+}
+
+bool CFirmwarePage::ConversationRunning() const
+{
+    IContactStateMachine* contact = m_model->ContactMachine();
+    IStateMachine* running = m_model->RunningMachine();
+    return m_sending || (contact && !contact->IsIdle()) || (running && !running->IsIdle());
+}
+
+void CFirmwarePage::UpdateButtons()
+{
+    const bool idle = !ConversationRunning();
+    for (QPushButton* button : {m_default, m_browse, m_check, m_send})
+        button->setEnabled(idle);
+    m_folder->setReadOnly(!idle);
+}
+
+void CFirmwarePage::ChooseDefaultFolder()
+{
+    SetFolder(m_model->DefaultFirmwareFolder());
+    RefreshAvailable(true);
+}
+
+void CFirmwarePage::BrowseForFolder()
+{
+    if (!m_folderChooser)
+        return;
+    const QString folder =
+        m_folderChooser(window(), FormatResource(IDS_FW_BROWSE_TITLE, ProductName()), m_model->m_firmwareFolder.m_value);
+    if (folder.isEmpty())
+        return;
+    SetFolder(folder);
+    RefreshAvailable(true);
+}
+
+void CFirmwarePage::CheckRevisionNow()
+{
+    RefreshAvailable(true);
+    IContactStateMachine* contact = m_model->ContactMachine();
+    if (m_model->m_firmwareStatus.m_value != FirmwareApplication) {
+        if (m_model->m_firmwareStatus.m_value == FirmwareNone)
+            AppendActivityLine(FormatResource(IDS_NOT_RESPONDING, ProductName()));
+        return;
+    }
+    IStateMachine* running = m_model->RunningMachine();
+    if (contact && (!running || running->IsIdle()))
+        contact->StartRevisionQuery();
+    UpdateButtons();
+}
+
+void CFirmwarePage::PopupError(const QString& text)
+{
+    m_model->Status(text);
+    if (m_prompt)
+        m_prompt->ShowMessage(IUserPrompt::Icon::Error, ResourceString(IDS_FW_ERROR_CAPTION), text);
+}
+
+void CFirmwarePage::SendFirmware()
+{
+    if (ConversationRunning()) {
+        PopupError(FormatResource(IDS_FW_BUSY, ProductName()));
+        return;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    const DWORD speed = m_model->PortSpeed();
+
+    RefreshAvailable(false);
+    if (!m_files.HasRequiredFile()) {
+        PopupError(ResourceString(IDS_FW_FILE_MISSING));
+        return;
+    }
+    const int status = m_model->m_firmwareStatus.m_value;
+    if (status == FirmwareNone) {
+        PopupError(FormatResource(IDS_NOT_RESPONDING, ProductName()));
+        return;
+    }
+    AppendActivityLine(FormatResource(IDS_FW_SENDING_FROM, m_model->m_firmwareFolder.m_value));
+    if (!m_model->IsExpectedDevice()) {
+        PopupError(
+            FormatResource(IDS_FW_WRONG_DEVICE, DeviceName(m_model->m_device.m_value), ProductName(), ProductName()));
+        return;
+    }
+    m_sending = true;
+    UpdateButtons();
+    if (status == FirmwareApplication && !OfferBackup()) {
+        m_sending = false;
+        UpdateButtons();
+        return;
+    }
+
+    m_model->m_firmwareFile.Set(m_files.FirmwareFile());
+    const DWORD result = RunLoaderDialog();
+    m_sending = false;
+
+    // The boot loader talks at 38400 bit/s; the application restarts at its own speed, which a
+    // successful load from the boot loader has just found.
+    const bool keepFoundSpeed = result == 0 && status == FirmwareBootLoader;
+    if (!keepFoundSpeed && speed != 0 && m_model->IsPortOpen() && m_model->PortSpeed() != speed) {
+        m_model->SetPortSpeed(speed);
+        m_model->NotifyPortSpeed();
+    }
+    // After a failed load the amplifier is waiting in its boot loader (or must be restarted
+    // first): contact finds it again so that the firmware can be sent again.
+    if (result != 0 && m_model->ContactMachine())
+        m_model->ContactMachine()->StartContact();
+    AppendActivityLine(FormatResource(IDS_ELAPSED_TIME, static_cast<unsigned>((clock.elapsed() + 500) / 1000)));
+    ShowInstalled();
+    UpdateButtons();
+}
+
+bool CFirmwarePage::OfferBackup()
+{
+    // New firmware can change or reset settings, and users are told to keep a copy before
+    // every firmware change: offer it each time, one click to skip.
+    const QString fileName = ConfigBackup::FileName(*m_model, QDateTime::currentDateTime());
+    if (!m_prompt || !m_prompt->AskYesNo(IUserPrompt::Icon::Question, ResourceString(IDS_FW_BACKUP_CAPTION),
+                                         FormatResource(IDS_FW_BACKUP_QUESTION, ProductName(), fileName))) {
+        AppendActivityLine(ResourceString(IDS_FW_BACKUP_SKIPPED));
+        return true;
+    }
+    DWORD code = Result::GenFailure;
+    const int saved = RunBackupDialog(fileName, &code);
+    if (saved == 1) {
+        AppendActivityLine(FormatResource(IDS_FW_BACKUP_SAVED, fileName));
+        return true;
+    }
+    if (saved == 2)
+        return false;  // the user stopped the save: nothing is sent either
+    return m_prompt->AskYesNo(IUserPrompt::Icon::Warning, ResourceString(IDS_FW_BACKUP_CAPTION),
+                              FormatResource(IDS_FW_BACKUP_FAILED_CONTINUE, code, GetErrorText(code)));
+}
+
+int CFirmwarePage::RunBackupDialog(const QString& fileName, DWORD* result)
+{
+    if (m_backupRunner)
+        return m_backupRunner(*this, fileName, result);
+    // The save dialog with its name chosen: the configuration folder and the default name.
+    CConfigSaveDlg dialog(m_model, m_prompt, window(),
+                          [fileName](QWidget*, const QString&, const QString&) { return fileName; });
+    const int saved = dialog.exec();
+    *result = dialog.ResultCode();
+    return saved;
+}
+
+DWORD CFirmwarePage::RunLoaderDialog()
+{
+    if (m_loaderRunner)
+        return m_loaderRunner(*this);
+    CMcuLoaderDlg dialog(m_model, m_prompt, window());
+    dialog.exec();
+    return dialog.ResultCode();
 }

@@ -1,12 +1,90 @@
 #pragma once
 #include "app/PageBase.h"
+#include "firmware/FirmwareFiles.h"
+#include "firmware/ui/FolderChooser.h"
+#include "model/EventSink.h"
+#include <functional>
 
-// The Firmware page: firmware folder, revisions and "Send Firmware to QRO4000".
-class CFirmwarePage : public CPageBase {
+class COutputWindow;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+// The Firmware page (tab 1): the firmware folder, the revision installed in the amplifier
+// against the newest file of the folder, "Send Firmware to QRO4000" and the activity log.
+class CFirmwarePage : public CPageBase, public IEventSink {
     Q_OBJECT
 public:
+    static constexpr int kTabIndex = 1;
+    // Characters the activity log keeps; older lines go first.
+    static constexpr int kLogLimit = 0x200000;
+    static constexpr int kFolderLimit = 260;
+
+    // Runs the loader dialog and answers its result code; tests replace it.
+    using LoaderRunner = std::function<DWORD(CFirmwarePage& page)>;
+    // Saves the configuration before a load: 1 saved, 2 cancelled, 3 failed (with the reason
+    // in *result); tests replace it.
+    using BackupRunner = std::function<int(CFirmwarePage& page, const QString& fileName, DWORD* result)>;
+
     CFirmwarePage(CModel* model, IUserPrompt* prompt, QWidget* parent = nullptr);
+    ~CFirmwarePage() override;
+
     QString HelpTopic() const override { return QStringLiteral("Firmware.htm"); }
     bool HasActivityLog() const override { return true; }
     void AppendActivityLine(const QString& text) override;
+    void OnPageShown() override;
+    void OnPageHidden() override;
+    void OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t extra) override;
+
+    void SetFolderChooser(FolderChooser chooser) { m_folderChooser = std::move(chooser); }
+    void SetLoaderRunner(LoaderRunner runner) { m_loaderRunner = std::move(runner); }
+    void SetBackupRunner(BackupRunner runner) { m_backupRunner = std::move(runner); }
+
+    // What the buttons do.
+    void ChooseDefaultFolder();
+    void BrowseForFolder();
+    void CheckRevisionNow();
+    void SendFirmware();
+    // Scans the folder and shows the available revision; `report` also logs a missing file.
+    void RefreshAvailable(bool report);
+    // Buttons are disabled while the amplifier is in a conversation.
+    void UpdateButtons();
+
+    const CFirmwareFiles& Files() const { return m_files; }
+    QLineEdit* FolderEdit() const { return m_folder; }
+    QPushButton* DefaultButton() const { return m_default; }
+    QPushButton* BrowseButton() const { return m_browse; }
+    QPushButton* CheckButton() const { return m_check; }
+    QPushButton* CopyButton() const { return m_copy; }
+    QPushButton* SendButton() const { return m_send; }
+    QLabel* InstalledText() const { return m_installed; }
+    QLabel* AvailableText() const { return m_available; }
+    COutputWindow* ActivityLog() const { return m_log; }
+
+private:
+    void ShowInstalled();
+    void SetFolder(const QString& folder);
+    bool ConversationRunning() const;
+    void PopupError(const QString& text);
+    // False when the user would rather not send the firmware now.
+    bool OfferBackup();
+    DWORD RunLoaderDialog();
+    int RunBackupDialog(const QString& fileName, DWORD* result);
+
+    CFirmwareFiles m_files;
+    FolderChooser m_folderChooser;
+    LoaderRunner m_loaderRunner;
+    BackupRunner m_backupRunner;
+    QLineEdit* m_folder;
+    QPushButton* m_default;
+    QPushButton* m_browse;
+    QPushButton* m_check;
+    QPushButton* m_copy;
+    QLabel* m_installed;
+    QLabel* m_available;
+    QPushButton* m_send;
+    COutputWindow* m_log;
+    QTimer* m_busyPoll;
+    bool m_sending = false;
 };

@@ -2,6 +2,8 @@
 #include "model/UserPrompt.h"
 #include <QDialog>
 
+class QTextBrowser;
+
 // The modeless "Firmware Release Notes" window showing the firmware folder's release notes.
 class CReleaseInfoDlg : public QDialog {
     Q_OBJECT
@@ -10,6 +12,12 @@ public:
     // nullptr when the file is missing or cannot be read. The window deletes itself on close.
     static CReleaseInfoDlg* ShowForFolder(const QString& folder, IUserPrompt* prompt, QWidget* parent = nullptr);
 
+    QTextBrowser* View() const { return m_view; }
+    const QString& FileName() const { return m_fileName; }
+
 private:
-    explicit CReleaseInfoDlg(QWidget* parent);
+    explicit CReleaseInfoDlg(const QString& fileName);
+
+    QTextBrowser* m_view;
+    QString m_fileName;
 };

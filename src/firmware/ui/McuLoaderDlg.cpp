@@ -1,0 +1,199 @@
+#include "firmware/ui/McuLoaderDlg.h"
+#include "app/OutputWindow.h"
+#include "firmware/FirmwareStringIds.h"
+#include "firmware/McuLoaderStateMachine.h"
+#include "model/ErrorText.h"
+#include "model/ResultCode.h"
+#include "model/StringTable.h"
+#include <QHBoxLayout>
+#include <algorithm>
+#include <climits>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+CMcuLoaderDlg::CMcuLoaderDlg(CModel* model, IUserPrompt* prompt, QWidget* parent)
+    : QDialog(parent), m_model(model), m_prompt(prompt)
+{
+    setObjectName(QStringLiteral("McuLoaderDlg"));
+    setWindowTitle(ResourceString(IDS_FW_DLG_SENDING));
+    m_log = new COutputWindow(this);
+    m_log->setObjectName(QStringLiteral("log"));
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("progress"));
+    m_progress->setTextVisible(false);
+    m_progress->setRange(0, 1);
+    m_progress->setValue(0);
+    m_cancel = new QPushButton(ResourceString(IDS_FW_CANCEL), this);
+    m_cancel->setObjectName(QStringLiteral("cancel"));
+    m_cancel->setAutoDefault(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_cancel);
+    buttons->addStretch(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_log, 1);
+    layout->addWidget(m_progress);
+    layout->addLayout(buttons);
+    resize(640, 360);
+
+    connect(m_cancel, &QPushButton::clicked, this, &CMcuLoaderDlg::OnCancel);
+}
+
+CMcuLoaderDlg::~CMcuLoaderDlg()
+{
+    if (m_machine && m_running) {
+        // Only when the program goes away mid-load: the machine must not report to a window
+        // that no longer exists.
+        m_machine->SetNotify(nullptr);
+        m_machine->Cancel();
+        m_model->m_progressPosition.RemoveObserver(this);
+        m_model->m_progressRange.RemoveObserver(this);
+        m_model->m_completion.RemoveObserver(this);
+        return;
+    }
+    Detach();
+}
+
+void CMcuLoaderDlg::Detach()
+{
+    m_model->m_progressPosition.RemoveObserver(this);
+    m_model->m_progressRange.RemoveObserver(this);
+    m_model->m_completion.RemoveObserver(this);
+    if (m_machine && !m_running) {
+        m_machine->Release();
+        m_machine = nullptr;
+    }
+}
+
+void CMcuLoaderDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!m_begun)
+        QTimer::singleShot(0, this, &CMcuLoaderDlg::Begin);
+}
+
+void CMcuLoaderDlg::Begin()
+{
+    if (m_begun)
+        return;
+    m_begun = true;
+    m_machine = m_model->CreateMachine<CMcuLoaderStateMachine>();
+    if (!m_machine) {
+        m_result = Result::IoPending;
+        LogLine(FormatResource(IDS_FW_BUSY, ProductName()));
+        m_cancel->setText(ResourceString(IDS_CLOSE));
+        return;
+    }
+    m_model->m_progressPosition.AddObserver(this);
+    m_model->m_progressRange.AddObserver(this);
+    m_model->m_completion.AddObserver(this);
+    if (!m_machine->IsIdle())
+        return;
+    setWindowTitle(FormatResource(IDS_FW_DLG_SENDING_PRODUCT, ProductName()));
+    m_running = true;
+    BeginWait();
+    // A file that cannot be used ends the load at once, through the completion event.
+    m_machine->StartLoad(this);
+}
+
+void CMcuLoaderDlg::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t extra)
+{
+    (void)extra;
+    if (eventId == m_model->m_progressPosition.EventId())
+        m_progress->setValue(static_cast<int>(std::min<DWORD>(m_model->m_progressPosition.m_value, INT_MAX)));
+    else if (eventId == m_model->m_progressRange.EventId())
+        m_progress->setRange(0, static_cast<int>(std::min<DWORD>(m_model->m_progressRange.m_value, INT_MAX)));
+    else if (eventId == m_model->m_completion.EventId() && m_running)
+        OnCompletion(static_cast<DWORD>(index));
+}
+
+void CMcuLoaderDlg::OnStatusLine(Kind kind, const QString& text)
+{
+    (void)kind;
+    LogLine(text);
+}
+
+void CMcuLoaderDlg::LogLine(const QString& text)
+{
+    m_log->AppendText(text);
+    m_log->EndLine();
+}
+
+void CMcuLoaderDlg::OnCompletion(DWORD result)
+{
+    m_running = false;
+    m_result = result;
+    m_cancel->setText(ResourceString(IDS_CLOSE));
+    EndWait();
+    if (m_machine->TotalRetries() != 0) {
+        LogLine(FormatResource(IDS_FW_TOTAL_RETRIES, m_machine->TotalRetries()));
+        LogLine(FormatResource(IDS_FW_HIGHEST_RETRIES, m_machine->HighestRetries()));
+    }
+    if (result == 0) {
+        m_result = m_machine->VerifyRevision(true);
+        if (m_result == 0) {
+            LogLine(FormatResource(IDS_FW_VERIFICATION_SUCCEEDED, ProductName()));
+            const QString complete = FormatResource(IDS_FW_LOAD_COMPLETE, ProductName());
+            LogLine(complete);
+            // The dialog may close at once: the page's log and the status bar keep the outcome.
+            m_model->Status(complete);
+            if (m_model->m_verboseLogging.m_value != 0)
+                LogLine(ResourceString(IDS_FW_CLICK_CLOSE));
+            else
+                // Closing from inside the machine's completion: let the machine unwind first.
+                QTimer::singleShot(0, this, [this] { done(QDialog::Accepted); });
+            return;
+        }
+        LogLine(ErrorCodeLine(m_result));
+        m_model->Status(ErrorCodeLine(m_result));
+        return;
+    }
+    LogLine(ErrorCodeLine(result));
+    m_model->Status(ErrorCodeLine(result));
+    if (result != Result::UnexpectedDevice)
+        LogLine(FormatResource(IDS_FW_VERIFICATION_FAILED, ProductName(), ProductName()));
+}
+
+void CMcuLoaderDlg::OnCancel()
+{
+    if (!m_running) {
+        done(m_result == 0 && m_begun && m_machine ? QDialog::Accepted : QDialog::Rejected);
+        return;
+    }
+    // Stopping inside the download leaves the amplifier deaf until its power is cycled: ask.
+    if (m_machine->IsDownloadOpen() && m_prompt &&
+        !m_prompt->AskYesNo(IUserPrompt::Icon::Warning, ResourceString(IDS_FW_DLG_SENDING),
+                            FormatResource(IDS_FW_CONFIRM_CANCEL, ProductName())))
+        return;
+    // The load stops at its next send; the completion then turns the button into "Close".
+    if (m_running)
+        m_machine->Cancel();
+}
+
+void CMcuLoaderDlg::reject()
+{
+    OnCancel();
+}
+
+void CMcuLoaderDlg::done(int result)
+{
+    if (m_running)
+        return;  // the load must end first: only its completion may close the window
+    Detach();
+    QDialog::done(result);
+}
+
+void CMcuLoaderDlg::ApplyWaitCursor(bool wait)
+{
+    if (wait) {
+        setCursor(Qt::WaitCursor);
+        // The user can still reach Cancel.
+        m_cancel->setCursor(Qt::ArrowCursor);
+    } else {
+        unsetCursor();
+        m_cancel->unsetCursor();
+    }
+}

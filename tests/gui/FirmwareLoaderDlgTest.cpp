@@ -1,0 +1,178 @@
+// The loader dialog on the simulated amplifier in virtual time: the real widgets, shown
+// without a modal loop so that the test drives the clock.
+#include "../unit/firmware/HexTestFiles.h"
+#include "GuiTestSupport.h"
+#include "SimHarness.h"
+#include "app/OutputWindow.h"
+#include "firmware/FileNameParts.h"
+#include "firmware/McuLoaderStateMachine.h"
+#include "firmware/ui/McuLoaderDlg.h"
+#include "model/ErrorText.h"
+#include "model/ResultCode.h"
+#include <QApplication>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <random>
+
+namespace {
+constexpr std::uint64_t kLimitMs = 60ull * 60 * 1000;
+
+class FirmwareLoaderDlg : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CSimDevice::Options options = CSimHarness::DefaultOptions();
+        options.revisionAfterLoad = 154;
+        h = std::make_unique<CSimHarness>(options);
+        ASSERT_TRUE(h->Connect());
+        h->model->m_firmwareFile.Set(FileNameParts::Revisioned(WriteImage(4)));
+    }
+
+    QString WriteImage(int blocks, const char* name = "qro4000fw0154.hex")
+    {
+        std::mt19937 random(5);
+        QByteArray text = CHexTestFiles::Record(4, 0, {0x1D, 0x00});
+        for (int at = 0; at < blocks * 512; at += 16) {
+            std::vector<BYTE> bytes(16);
+            for (auto& b : bytes)
+                b = static_cast<BYTE>(random());
+            text += CHexTestFiles::Record(0, static_cast<WORD>(at), bytes);
+        }
+        return files.Write(name, text + ":00000001FF\r\n");
+    }
+
+    // Shows the dialog, lets it begin and runs the load to its end in virtual time.
+    void Run()
+    {
+        dialog = std::make_unique<CMcuLoaderDlg>(h->model.get(), &prompt);
+        dialog->show();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Machine() != nullptr; }, 2000));
+        ASSERT_TRUE(h->RunUntilIdle(*Machine(), kLimitMs));
+        QCoreApplication::processEvents();
+    }
+
+    IStateMachine* Machine() { return h->model->RunningMachine(); }
+    QString LogText() const { return dialog->Log()->toPlainText(); }
+    bool Logged(const QString& text) const
+    {
+        for (const QString& line : LogText().split('\n'))
+            if (line.mid(9) == text)  // after the "hh:mm:ss " time
+                return true;
+        return false;
+    }
+
+    CHexTestFiles files;
+    std::unique_ptr<CSimHarness> h;
+    CScriptedPrompt prompt;
+    std::unique_ptr<CMcuLoaderDlg> dialog;
+};
+
+TEST_F(FirmwareLoaderDlg, SuccessClosesTheDialog)
+{
+    Run();
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Sending QRO4000 Firmware"));
+    EXPECT_EQ(dialog->ResultCode(), 0u);
+    EXPECT_TRUE(Logged("QRO4000 verification succeeded"));
+    EXPECT_TRUE(Logged("QRO4000 firmware load is complete"));
+    EXPECT_TRUE(Logged("Waiting 3 seconds for reset to complete"));
+    EXPECT_FALSE(Logged("Click \"Close\" to close this window"));
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(dialog->ProgressBar()->maximum(), 16);
+    EXPECT_EQ(dialog->ProgressBar()->value(), 16);
+    EXPECT_EQ(h->model->RunningMachine(), nullptr);  // released on closing
+    EXPECT_TRUE(h->sink.status.contains("QRO4000 firmware load is complete"));
+}
+
+TEST_F(FirmwareLoaderDlg, VerboseLoggingKeepsItOpen)
+{
+    h->model->m_verboseLogging.Set(1);
+    Run();
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(Logged("Click \"Close\" to close this window"));
+    EXPECT_EQ(dialog->CancelButton()->text(), QStringLiteral("Close"));
+    QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+}
+
+TEST_F(FirmwareLoaderDlg, RetryStatisticsAreLogged)
+{
+    h->device->GetFaults().refusePacketNumber = 2;
+    h->device->GetFaults().refusePacketTimes = 3;
+    h->model->m_verboseLogging.Set(1);
+    Run();
+    EXPECT_TRUE(Logged("Retry 3 successful at address 0x1D000400"));
+    EXPECT_TRUE(Logged("Total number of retries was 3"));
+    EXPECT_TRUE(Logged("Highest number of retries for any block was 3"));
+}
+
+TEST_F(FirmwareLoaderDlg, FailureStaysOpenWithTheErrorAndTheAdvice)
+{
+    h->device->GetFaults().neverEchoD = true;
+    Run();
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->ResultCode(), Result::NoDEcho);
+    EXPECT_TRUE(Logged("Error code 0xE2000043: Bootstrap Loader did not echo a D"));
+    EXPECT_TRUE(Logged("QRO4000 verification failed. Reload QRO4000."));
+    EXPECT_EQ(dialog->CancelButton()->text(), QStringLiteral("Close"));
+    QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+}
+
+TEST_F(FirmwareLoaderDlg, DamagedFileIsRefusedWithItsLine)
+{
+    h->model->m_firmwareFile.Set(FileNameParts::Revisioned(
+        files.Write("qro4000fw0155.hex", ":020000041D00DD\r\n:020000041D00DD\r\n:0401000001020304F2\r\n")));
+    h->device->ClearLogs();
+    Run();
+    EXPECT_TRUE(Logged("Line 3, error code 0xE2000022: intel hex line checksum error"));
+    EXPECT_TRUE(Logged("Error code 0xE2000022: intel hex line checksum error"));
+    EXPECT_EQ(h->device->ReceivedLog(), QByteArray());
+    EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareApplication);
+}
+
+TEST_F(FirmwareLoaderDlg, CancelInsideTheDownloadAsksFirst)
+{
+    h->model->m_firmwareFile.Set(FileNameParts::Revisioned(WriteImage(64)));
+    dialog = std::make_unique<CMcuLoaderDlg>(h->model.get(), &prompt);
+    dialog->show();
+    QCoreApplication::processEvents();
+    auto* machine = dynamic_cast<CMcuLoaderStateMachine*>(Machine());
+    ASSERT_NE(machine, nullptr);
+    ASSERT_TRUE(h->host.RunUntil([&] { return machine->IsDownloadOpen(); }, kLimitMs));
+
+    prompt.answers = {false};
+    QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
+    ASSERT_EQ(prompt.questions.size(), 1u);
+    EXPECT_EQ(prompt.questions[0].icon, IUserPrompt::Icon::Warning);
+    EXPECT_FALSE(machine->IsIdle());
+
+    prompt.answers = {true};
+    QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
+    ASSERT_TRUE(h->RunUntilIdle(*machine, kLimitMs));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialog->ResultCode(), Result::Cancelled);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(Logged("Error code 0x000004C7: " + GetErrorText(Result::Cancelled)));
+}
+
+TEST_F(FirmwareLoaderDlg, EscapeDoesNotCloseARunningLoad)
+{
+    dialog = std::make_unique<CMcuLoaderDlg>(h->model.get(), &prompt);
+    dialog->show();
+    QCoreApplication::processEvents();
+    ASSERT_NE(Machine(), nullptr);
+    h->host.Advance(50);
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);  // cancels; the download has not begun
+    EXPECT_TRUE(dialog->isVisible());
+    ASSERT_TRUE(h->RunUntilIdle(*Machine(), kLimitMs));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialog->ResultCode(), Result::Cancelled);
+    EXPECT_TRUE(prompt.questions.empty());
+    GuiTest::SaveScreenshot(dialog.get(), "FirmwareLoaderDlg");
+}
+}  // namespace
