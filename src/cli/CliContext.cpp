@@ -34,7 +34,7 @@ CCliContext::CCliContext(const Options& options) : m_options(options)
 {
     std::signal(SIGINT, OnInterrupt);
     m_model = std::make_unique<CModel>(m_host, std::make_unique<CQtSettingsStore>());
-    m_model->SetPortFactory([this](const QString& name) { return CreatePort(name, m_host); });
+    m_model->SetPortFactory([this](const QString& name) { return CreatePort(name, m_host, this, this); });
     m_model->SetStatusSink(this);
     m_model->SetUserPrompt(this);
     m_model->LoadSettings();

@@ -46,14 +46,18 @@ public:
             return;
         BYTE byte = 0;
         DWORD count = 0;
-        if (!port->Read(&byte, 1, &count))
+        if (!port->Read(&byte, 1, &count)) {
+            FailOnPortError(port);
             return;
+        }
         while (count == 1) {
             m_received.append(static_cast<char>(byte));
             if (!m_terminators.isEmpty() && m_terminators.contains(static_cast<char>(byte)))
                 break;
-            if (!port->Read(&byte, 1, &count))
+            if (!port->Read(&byte, 1, &count)) {
+                FailOnPortError(port);
                 return;
+            }
         }
         if (m_received.isEmpty() || !m_terminators.contains(m_received.back()))
             return;
@@ -166,6 +170,16 @@ protected:
     DWORD m_timerId;
 
 private:
+    // A read that fails means the port is broken (typically the device has gone, which closes
+    // the port): waiting on would only fail later with a less telling code.
+    void FailOnPortError(ISerialPort* port)
+    {
+        if (IsIdle())
+            return;
+        StopTimer();
+        m_current->Fail(port->LastError() ? port->LastError() : Result::InvalidHandle);
+    }
+
     // Keeps the machine alive while one of its entry points is on the stack: an observer of
     // the completion event may release it synchronously.
     class CDispatchGuard {

@@ -152,6 +152,21 @@ TEST(Contact, UnpluggedAmplifierFailsTheNextSendWithAccessDenied)
     EXPECT_EQ(bench.model->m_firmwareStatus.m_value, FirmwareNone);
 }
 
+TEST(Contact, AmplifierVanishingDuringTheSpeedSearchEndsTheContactWithAccessDenied)
+{
+    CSimHarness bench(At(4800));
+    bench.model->m_port.Set("SIM");
+    bench.model->ContactMachine()->StartContact();
+    bench.host.Advance(650);
+    bench.device->Unplug();
+    ASSERT_TRUE(bench.RunUntilIdle(*bench.model->ContactMachine(), 10000));
+    EXPECT_EQ(bench.model->ContactMachine()->ResultCode(), 5u);
+    EXPECT_FALSE(bench.model->IsPortOpen());
+    EXPECT_EQ(bench.model->m_firmwareStatus.m_value, FirmwareNone);
+    for (const QString& line : bench.sink.status)
+        EXPECT_FALSE(line.contains(" at 0 bit/s")) << line.toStdString();
+}
+
 // Malformed answers, from a scripted amplifier.
 class ContactAnswers : public EngineTest {
 protected:
