@@ -9,6 +9,7 @@
 #include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <QWhatsThis>
 
 CEditMacrosSheet::CEditMacrosSheet(CModel* model, QWidget* parent)
     : QDialog(parent)
@@ -40,6 +41,8 @@ CEditMacrosSheet::CEditMacrosSheet(CModel* model, QWidget* parent)
     connect(m_buttons, &QDialogButtonBox::helpRequested, this, help);
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(f1, &QShortcut::activated, this, help);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+    addAction(QWhatsThis::createAction(this));
 }
 
 void CEditMacrosSheet::Apply()

@@ -22,6 +22,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
+#include <QWhatsThis>
 
 namespace {
 // The window placement record's values as the settings keep them.
@@ -174,6 +175,12 @@ void CMainFrame::CreateMenus()
     SetPrompt(previous, ResourceString(IDS_APP_PREVIOUS_PANE));
     connect(previous, &QAction::triggered, this, [this] { m_tabView->PreviousPage(); });
     addAction(previous);
+
+    // Shift+F1, then a click on a control, pops up that control's help.
+    QAction* whatsThis = QWhatsThis::createAction(this);
+    whatsThis->setObjectName(QStringLiteral("actionWhatsThis"));
+    whatsThis->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1));
+    addAction(whatsThis);
 }
 
 void CMainFrame::CreatePages()

@@ -1,6 +1,7 @@
 #include "app/OutputWindow.h"
 #include "model/RevisionText.h"
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QScrollBar>
 #include <QTextCursor>
 
@@ -23,10 +24,22 @@ COutputWindow::COutputWindow(QWidget* parent)
 QFont COutputWindow::OutputFont()
 {
     QFont font;
-    if (QFontDatabase::hasFamily(QStringLiteral("Courier New")))
+    if (QFontDatabase::hasFamily(QStringLiteral("Courier New"))) {
         font = QFont(QStringLiteral("Courier New"));
-    else
+    } else {
         font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        // Some systems map "monospace" to a font that does not say it is fixed-pitch; columns
+        // of answers only line up in one that does.
+        if (!QFontInfo(font).fixedPitch()) {
+            for (const char* family : {"DejaVu Sans Mono", "Liberation Mono", "Noto Mono", "Nimbus Mono PS"}) {
+                const QString name = QString::fromLatin1(family);
+                if (QFontDatabase::hasFamily(name) && QFontDatabase::isFixedPitch(name)) {
+                    font = QFont(name);
+                    break;
+                }
+            }
+        }
+    }
     font.setStyleHint(QFont::TypeWriter);
     font.setPointSize(10);
     return font;

@@ -2,6 +2,7 @@
 #include "app/AboutDlg.h"
 #include "app/AppStringIds.h"
 #include "app/CommandTesterPage.h"
+#include "app/ContextHelp.h"
 #include "app/LicenseDlg.h"
 #include "model/RevisionText.h"
 #include "model/StringTable.h"
@@ -12,6 +13,7 @@
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QWhatsThis>
 
 namespace {
 QString PageName(int pageIndex)
@@ -339,4 +341,15 @@ TEST_F(MainFrameTest, ExitClosesTheWindowAndSavesTheSettings)
     window.findChild<QAction*>(QStringLiteral("actionExit"))->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }, 5000));
     EXPECT_EQ(GuiTest::ReadSetting(QStringLiteral("ActivePage")).toInt(), CTabView::ConfigurationPage);
+}
+
+TEST_F(MainFrameTest, ShiftF1AsksWhichControlToExplain)
+{
+    CMainFrame& window = Start();
+    QTest::keyClick(&window, Qt::Key_F1, Qt::ShiftModifier);
+    EXPECT_TRUE(QWhatsThis::inWhatsThisMode());
+    QWhatsThis::leaveWhatsThisMode();
+    EXPECT_EQ(window.PortPage()->TestButton()->whatsThis(), CContextHelp::Program().Text(CPortPage::kTestButtonId));
+    EXPECT_TRUE(
+        window.PortPage()->TestButton()->whatsThis().startsWith(QStringLiteral("Closes the port, opens it again")));
 }
