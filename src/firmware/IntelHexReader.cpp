@@ -79,16 +79,65 @@ bool CIntelHexReader::FailAt(DWORD code)
     return false;
 }
 
-bool CIntelHexReader::ReadRecord()
+// Most records sit on one line of their own: decode them straight from the text, every digit
+// checked at the end in one test. A record with a line end or a bad digit inside, or cut by
+// the end of the text, is read again character by character, which places the error.
+bool CIntelHexReader::ReadFieldsFast(BYTE* addressHigh, BYTE* addressLow, BYTE* type)
 {
+    const unsigned char* p = m_current;
+    if (m_end - p < 10)
+        return false;
+    unsigned bad = kHexValue[p[0]] | kHexValue[p[1]];
+    const unsigned count = static_cast<unsigned>(kHexValue[p[0]] << 4 | kHexValue[p[1]]);
+    if (bad & 0xF0)
+        return false;
+    const std::ptrdiff_t length = 2 * (static_cast<std::ptrdiff_t>(count) + 5);
+    if (m_end - p < length)
+        return false;
+    unsigned sum = 0;
+    auto next = [&]() {
+        const unsigned hi = kHexValue[p[0]];
+        const unsigned lo = kHexValue[p[1]];
+        p += 2;
+        bad |= hi | lo;
+        const unsigned value = ((hi << 4) | lo) & 0xFF;
+        sum += value;
+        return static_cast<BYTE>(value);
+    };
+    next();  // the count, decoded above
+    *addressHigh = next();
+    *addressLow = next();
+    *type = next();
+    for (unsigned i = 0; i < count; ++i)
+        m_data[i] = next();
+    next();  // the checksum
+    if (bad & 0xF0)
+        return false;
+    m_count = static_cast<BYTE>(count);
+    m_sum = static_cast<BYTE>(sum);
+    m_current = p;
+    m_column += static_cast<DWORD>(length);
+    return true;
+}
+
+bool CIntelHexReader::ReadFields(BYTE* addressHigh, BYTE* addressLow, BYTE* type)
+{
+    if (ReadFieldsFast(addressHigh, addressLow, type))
+        return true;
     m_sum = 0;
-    BYTE addressHigh = 0, addressLow = 0, type = 0, checksum = 0;
-    if (!ReadByte(&m_count) || !ReadByte(&addressHigh) || !ReadByte(&addressLow) || !ReadByte(&type))
+    BYTE checksum = 0;
+    if (!ReadByte(&m_count) || !ReadByte(addressHigh) || !ReadByte(addressLow) || !ReadByte(type))
         return false;
     for (unsigned i = 0; i < m_count; ++i)
         if (!ReadByte(&m_data[i]))
             return false;
-    if (!ReadByte(&checksum))
+    return ReadByte(&checksum);
+}
+
+bool CIntelHexReader::ReadRecord()
+{
+    BYTE addressHigh = 0, addressLow = 0, type = 0;
+    if (!ReadFields(&addressHigh, &addressLow, &type))
         return false;
     if (m_sum != 0)
         return FailAt(Result::HexChecksum);

@@ -40,6 +40,8 @@ private:
     unsigned ReadChar();
     bool ReadByte(BYTE* value);
     bool ReadRecord();
+    bool ReadFields(BYTE* addressHigh, BYTE* addressLow, BYTE* type);
+    bool ReadFieldsFast(BYTE* addressHigh, BYTE* addressLow, BYTE* type);
     void StoreData(DWORD address);
     bool FailAt(DWORD code);
 
