@@ -4,6 +4,8 @@
 #include "app/CommandTesterPage.h"
 #include "app/ContextHelp.h"
 #include "app/LicenseDlg.h"
+#include "app/OutputWindow.h"
+#include "firmware/ui/FirmwarePage.h"
 #include "model/RevisionText.h"
 #include "model/StringTable.h"
 #include <QAction>
@@ -352,4 +354,28 @@ TEST_F(MainFrameTest, ShiftF1AsksWhichControlToExplain)
     EXPECT_EQ(window.PortPage()->TestButton()->whatsThis(), CContextHelp::Program().Text(CPortPage::kTestButtonId));
     EXPECT_TRUE(
         window.PortPage()->TestButton()->whatsThis().startsWith(QStringLiteral("Closes the port, opens it again")));
+}
+
+TEST_F(MainFrameTest, StatusVerboseAndTraceLinesReachTheActivityLogOfThePageShown)
+{
+    GuiTest::WriteSetting(QStringLiteral("Trace"), 1);
+    GuiTest::WriteSetting(QStringLiteral("VerboseLogging"), 1);
+    CMainFrame& window = Start();
+    SelectPage(CTabView::FirmwarePage);
+    auto* firmware = qobject_cast<CFirmwarePage*>(window.TabView()->Page(CTabView::FirmwarePage));
+    ASSERT_NE(firmware, nullptr);
+    QStringList shown;
+    QObject::connect(&window, &CMainFrame::StatusTextShown, [&](const QString& text) { shown << text; });
+    window.Model().m_port.Set(QStringLiteral("SIM"));
+    ASSERT_TRUE(WaitForFirmwareStatus(FirmwareApplication));
+    const QString log = firmware->ActivityLog()->toPlainText();
+    EXPECT_TRUE(log.contains(QStringLiteral("Opening Serial Port SIM"))) << qPrintable(log);
+    EXPECT_TRUE(log.contains(QStringLiteral("Attempting to contact QRO4000 on port SIM at 38400 bit/s")));
+    EXPECT_TRUE(log.contains(QStringLiteral("QueryIState Send \"^I;\""))) << qPrintable(log);
+    for (const QString& text : shown)
+        EXPECT_FALSE(text.contains(QStringLiteral(" Send \""))) << qPrintable(text);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return firmware->ActivityLog()->toPlainText().contains(QStringLiteral("QRO4000 revision 01.53")); },
+        5000));
+    Screenshot(QStringLiteral("firmware"));
 }
