@@ -39,7 +39,7 @@ CRun Read(const char* data, std::size_t size, std::size_t piece, WORD serial, IC
         result = reader.Finish();
     return {result, reader.Message(), reader.Info()};
 }
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size)
 {
@@ -53,8 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const CRun a = Read(data, size, size ? size : 1, serial, &whole);
     CConfigImage cut;
     const CRun b = Read(data, size, piece, serial, &cut);
-    if (a.result != b.result || a.message != b.message || whole.Bytes() != cut.Bytes() ||
-        a.info.dataLines != b.info.dataLines)
+    if (a.result != b.result || a.message != b.message || whole.Bytes() != cut.Bytes()
+        || a.info.dataLines != b.info.dataLines)
         std::abort();
     if (a.result != 0 && a.result != Result::ConfigIncomplete && a.result != Result::ConfigCorrupt)
         std::abort();

@@ -24,17 +24,11 @@ int RunCheckConfig(CCliContext& context, const QStringList& arguments)
     const DWORD result = ReadConfigFile(fileName, kNoSerialNumber, &image, &message, &info);
 
     if (context.GetOptions().json) {
-        QJsonObject o{{"file", fileName},
-                      {"valid", result == 0},
-                      {"result", QString::asprintf("0x%08X", result)},
-                      {"message", message},
-                      {"savedOn", info.savedOn},
-                      {"utilityRevision", info.utilityRevision},
-                      {"firmwareRevision", info.firmwareRevision},
-                      {"serialNumber", info.serialNumber},
-                      {"memoryLines", static_cast<qint64>(info.dataLines)},
-                      {"memoryBytes", static_cast<qint64>(info.dataBytes)},
-                      {"crc", QString::asprintf("0x%08X", info.crcRead)}};
+        QJsonObject o {{"file", fileName}, {"valid", result == 0}, {"result", QString::asprintf("0x%08X", result)},
+            {"message", message}, {"savedOn", info.savedOn}, {"utilityRevision", info.utilityRevision},
+            {"firmwareRevision", info.firmwareRevision}, {"serialNumber", info.serialNumber},
+            {"memoryLines", static_cast<qint64>(info.dataLines)}, {"memoryBytes", static_cast<qint64>(info.dataBytes)},
+            {"crc", QString::asprintf("0x%08X", info.crcRead)}};
         context.Out(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
         return result == 0 ? ExitSuccess : ExitFailure;
     }
@@ -59,8 +53,7 @@ int RunCheckConfig(CCliContext& context, const QStringList& arguments)
         context.Out(FormatResource(IDS_CONFIG_CLI_COVERAGE, image.PresentCount(), Eeprom::kSize));
     return ExitSuccess;
 }
-}  // namespace
+} // namespace
 
 QRO_CLI_COMMAND("check-config", kUsage,
-                "check a configuration file without an amplifier: format, CRC, serial number, revisions",
-                RunCheckConfig);
+    "check a configuration file without an amplifier: format, CRC, serial number, revisions", RunCheckConfig);

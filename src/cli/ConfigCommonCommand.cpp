@@ -5,7 +5,9 @@
 #include "model/StringTable.h"
 
 namespace ConfigCli {
-CProgressBar::CProgressBar(CCliContext& context, const QString& label) : m_context(context), m_label(label)
+CProgressBar::CProgressBar(CCliContext& context, const QString& label)
+    : m_context(context)
+    , m_label(label)
 {
     m_context.Model().m_progressPosition.AddObserver(this);
     m_context.Model().m_progressRange.AddObserver(this);
@@ -46,4 +48,4 @@ DWORD ReadAmplifier(CCliContext& context, CConfigImage& image, const QString& la
     machine->Release();
     return result;
 }
-}  // namespace ConfigCli
+} // namespace ConfigCli

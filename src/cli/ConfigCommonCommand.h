@@ -25,4 +25,4 @@ int Usage(CCliContext& context, const char* usage);
 // Reads the amplifier's whole configuration memory, as a save does, into `image`. The
 // amplifier must be in contact. Answers the save sequence's result.
 DWORD ReadAmplifier(CCliContext& context, CConfigImage& image, const QString& label);
-}  // namespace ConfigCli
+} // namespace ConfigCli

@@ -50,16 +50,16 @@ int RunDiffConfig(CCliContext& context, const QStringList& arguments)
         result = ReadConfigFile(files[1], kNoSerialNumber, &second, &message, &secondInfo);
         if (result != 0)
             return Trouble(context, result, message);
-        mismatch = firstInfo.serialNumber >= 0 && secondInfo.serialNumber >= 0 &&
-                   firstInfo.serialNumber != secondInfo.serialNumber;
+        mismatch = firstInfo.serialNumber >= 0 && secondInfo.serialNumber >= 0
+            && firstInfo.serialNumber != secondInfo.serialNumber;
     } else {
         // The file against the amplifier, read as a save reads it; the regions are those a
         // restore of the file into this amplifier would write.
         const DWORD contact = context.Connect();
         if (contact != 0)
             return Trouble(context, contact, QString());
-        const DWORD result =
-            ReadConfigFile(files[0], context.Model().m_serialNumber.m_value, &first, &message, &firstInfo);
+        const DWORD result
+            = ReadConfigFile(files[0], context.Model().m_serialNumber.m_value, &first, &message, &firstInfo);
         if (result != 0)
             return Trouble(context, result, message);
         mismatch = first.SerialMismatch();
@@ -69,9 +69,9 @@ int RunDiffConfig(CCliContext& context, const QStringList& arguments)
     }
 
     const auto regions = all ? ConfigRegions::SaveRegions() : ConfigRegions::RestoreRegions(mismatch);
-    const QString scope = ResourceString(all        ? IDS_CONFIG_CLI_SCOPE_ALL
-                                         : mismatch ? IDS_CONFIG_CLI_SCOPE_DIFFERING
-                                                    : IDS_CONFIG_CLI_SCOPE_MATCHING);
+    const QString scope = ResourceString(all ? IDS_CONFIG_CLI_SCOPE_ALL
+            : mismatch                       ? IDS_CONFIG_CLI_SCOPE_DIFFERING
+                                             : IDS_CONFIG_CLI_SCOPE_MATCHING);
     const std::vector<CDifference> differences = CompareImages(first, second, regions);
     DWORD bytes = 0;
     for (const CDifference& d : differences) {
@@ -85,9 +85,9 @@ int RunDiffConfig(CCliContext& context, const QStringList& arguments)
     context.Out(FormatResource(IDS_CONFIG_CLI_DIFF_SUMMARY, static_cast<unsigned>(differences.size()), bytes, scope));
     return kDifferent;
 }
-}  // namespace
+} // namespace
 
 QRO_CLI_COMMAND("diff-config", kUsage,
-                "list the address ranges where two files, or a file and the amplifier, differ "
-                "(within the restore regions unless --all)",
-                RunDiffConfig);
+    "list the address ranges where two files, or a file and the amplifier, differ "
+    "(within the restore regions unless --all)",
+    RunDiffConfig);

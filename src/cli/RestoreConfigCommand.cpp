@@ -8,8 +8,7 @@
 namespace {
 constexpr char kUsage[] = "restore-config FILE";
 
-void ShowWhatWillBeWritten(CCliContext& context, const CConfigRestoreStateMachine& machine,
-                           const CConfigFileInfo& info)
+void ShowWhatWillBeWritten(CCliContext& context, const CConfigRestoreStateMachine& machine, const CConfigFileInfo& info)
 {
     const WORD amplifier = context.Model().m_serialNumber.m_value;
     if (amplifier == kNoSerialNumber)
@@ -50,7 +49,7 @@ int RunRestoreConfig(CCliContext& context, const QStringList& arguments)
     }
     ShowWhatWillBeWritten(context, *machine, info);
     if (!context.AskYesNo(IUserPrompt::Icon::Question, ResourceString(IDS_CONFIG_RESTORE_CAPTION),
-                          ResourceString(IDS_CONFIG_CLI_CONFIRM))) {
+            ResourceString(IDS_CONFIG_CLI_CONFIRM))) {
         machine->Release();
         context.Err(ResourceString(IDS_CONFIG_CLI_NOT_CONFIRMED));
         return ExitFailure;
@@ -70,14 +69,13 @@ int RunRestoreConfig(CCliContext& context, const QStringList& arguments)
     if (result == Result::Cancelled) {
         context.Err(ResourceString(IDS_RESTORE_CANCELLED));
         context.ShowMessage(IUserPrompt::Icon::Warning, ResourceString(IDS_CRITICAL_OPERATION),
-                            ResourceString(IDS_RESTORE_CANCELLED_POWER_CYCLE));
+            ResourceString(IDS_RESTORE_CANCELLED_POWER_CYCLE));
         return ExitInterrupted;
     }
     context.Err(ResourceString(IDS_RESTORE_FAILED));
     return context.ReportFailure(result);
 }
-}  // namespace
+} // namespace
 
 QRO_CLI_COMMAND("restore-config", kUsage,
-                "check FILE, show what it will write and, once confirmed, write it into the amplifier",
-                RunRestoreConfig);
+    "check FILE, show what it will write and, once confirmed, write it into the amplifier", RunRestoreConfig);

@@ -32,9 +32,9 @@ int RunSaveConfig(CCliContext& context, const QStringList& arguments)
         fileName = QDir(ConfigFile::InitialFolder(model)).filePath(defaultName);
     else if (QFileInfo(fileName).isDir())
         fileName = QDir(fileName).filePath(defaultName);
-    if (QFileInfo::exists(fileName) &&
-        !context.AskYesNo(IUserPrompt::Icon::Question, ResourceString(IDS_CONFIG_SAVE_CAPTION),
-                          FormatResource(IDS_CONFIG_CLI_FILE_EXISTS, fileName))) {
+    if (QFileInfo::exists(fileName)
+        && !context.AskYesNo(IUserPrompt::Icon::Question, ResourceString(IDS_CONFIG_SAVE_CAPTION),
+            FormatResource(IDS_CONFIG_CLI_FILE_EXISTS, fileName))) {
         context.Err(ResourceString(IDS_SAVE_CANCELLED));
         return ExitFailure;
     }
@@ -67,8 +67,7 @@ int RunSaveConfig(CCliContext& context, const QStringList& arguments)
     context.Out(FormatResource(IDS_CONFIG_CLI_SAVED_TO, QDir::toNativeSeparators(fileName)));
     return ExitSuccess;
 }
-}  // namespace
+} // namespace
 
 QRO_CLI_COMMAND("save-config", kUsage,
-                "read the amplifier's whole configuration into a file (default: the name the program offers)",
-                RunSaveConfig);
+    "read the amplifier's whole configuration into a file (default: the name the program offers)", RunSaveConfig);

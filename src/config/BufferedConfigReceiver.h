@@ -20,8 +20,8 @@ private:
     struct CItem {
         Kind kind;
         DWORD address;
-        DWORD offset;  // into m_data
-        DWORD count;   // bytes; for a verdict 0 or 1
+        DWORD offset; // into m_data
+        DWORD count; // bytes; for a verdict 0 or 1
     };
     std::vector<CItem> m_items;
     QByteArray m_data;

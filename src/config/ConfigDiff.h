@@ -13,5 +13,5 @@ struct CDifference {
 // The ranges, within `regions`, where the two images differ. A byte only one image holds counts
 // as different, one that neither holds does not. Adjacent differing bytes form one range;
 // ranges never span two regions.
-std::vector<CDifference> CompareImages(const CConfigImage& a, const CConfigImage& b,
-                                       std::span<const CMemoryRegion> regions);
+std::vector<CDifference> CompareImages(
+    const CConfigImage& a, const CConfigImage& b, std::span<const CMemoryRegion> regions);

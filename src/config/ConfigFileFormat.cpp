@@ -29,8 +29,8 @@ QString DefaultFileName(WORD serialNumber, const QDateTime& timeStamp)
     const QString prefix = serialNumber < kNoSerialNumber ? Fmt("SN%05u.", serialNumber) : QString();
     const QDate d = timeStamp.date();
     const QTime t = timeStamp.time();
-    return Fmt("%s%04u%02u%02uT%02u%02u%02u.%s", prefix, d.year(), d.month(), d.day(), t.hour(), t.minute(),
-               t.second(), Extension());
+    return Fmt("%s%04u%02u%02uT%02u%02u%02u.%s", prefix, d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(),
+        Extension());
 }
 
 QByteArray UtilityRevisionKey()
@@ -47,4 +47,4 @@ QByteArray SerialNumberKey()
 {
     return ProductName().toLatin1() + " Serial Number";
 }
-}  // namespace ConfigFile
+} // namespace ConfigFile

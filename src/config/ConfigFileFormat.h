@@ -41,4 +41,4 @@ QString DefaultFileName(WORD serialNumber, const QDateTime& timeStamp);
 QByteArray UtilityRevisionKey();
 QByteArray FirmwareRevisionKey();
 QByteArray SerialNumberKey();
-}  // namespace ConfigFile
+} // namespace ConfigFile

@@ -35,14 +35,14 @@ bool HeaderValue(std::string_view line, const QByteArray& key, QString* value)
     *value = QString::fromLatin1(rest.data() + 3, static_cast<qsizetype>(rest.size() - 3));
     return true;
 }
-}  // namespace
+} // namespace
 
 CConfigFileReader::CConfigFileReader(WORD amplifierSerial, IConfigReceiver* receiver)
-    : m_amplifierSerial(amplifierSerial),
-      m_receiver(receiver),
-      m_serialKey(ConfigFile::SerialNumberKey()),
-      m_utilityKey(ConfigFile::UtilityRevisionKey()),
-      m_firmwareKey(ConfigFile::FirmwareRevisionKey())
+    : m_amplifierSerial(amplifierSerial)
+    , m_receiver(receiver)
+    , m_serialKey(ConfigFile::SerialNumberKey())
+    , m_utilityKey(ConfigFile::UtilityRevisionKey())
+    , m_firmwareKey(ConfigFile::FirmwareRevisionKey())
 {
     m_line.reserve(ConfigFile::kMaxLineLength + 1);
 }
@@ -70,8 +70,8 @@ DWORD CConfigFileReader::Feed(const char* data, std::size_t size)
             if (m_line.size() + (run - p) > ConfigFile::kMaxLineLength) {
                 m_line.append(p, std::min<qsizetype>(run - p, 64));
                 return Reject(Result::ConfigCorrupt,
-                              FormatResource(IDS_UNABLE_TO_PARSE_LINE,
-                                             QString::fromLatin1(m_line.left(64)) + QStringLiteral("...")));
+                    FormatResource(
+                        IDS_UNABLE_TO_PARSE_LINE, QString::fromLatin1(m_line.left(64)) + QStringLiteral("...")));
             }
             m_line.append(p, run - p);
             p = cr ? cr + 1 : stop;
@@ -122,8 +122,8 @@ DWORD CConfigFileReader::ProcessLine()
         if (m_amplifierSerial < kNoSerialNumber) {
             if (!wellFormed)
                 return Reject(Result::ConfigCorrupt,
-                              FormatResource(IDS_SERIAL_LINE_UNPARSED, QString::fromLatin1(m_serialKey),
-                                             QString::fromLatin1(m_line)));
+                    FormatResource(
+                        IDS_SERIAL_LINE_UNPARSED, QString::fromLatin1(m_serialKey), QString::fromLatin1(m_line)));
             const WORD fileSerial = static_cast<WORD>(ConfigLine::ParseDecimal(rest.substr(3)));
             if (m_receiver)
                 m_receiver->SetSerialMismatch(fileSerial != m_amplifierSerial);
@@ -158,8 +158,8 @@ DWORD CConfigFileReader::Finish()
     return 0;
 }
 
-DWORD ReadConfigFile(const QString& fileName, WORD amplifierSerial, IConfigReceiver* receiver, QString* message,
-                     CConfigFileInfo* info)
+DWORD ReadConfigFile(
+    const QString& fileName, WORD amplifierSerial, IConfigReceiver* receiver, QString* message, CConfigFileInfo* info)
 {
     QFile file(fileName);
     errno = 0;
@@ -205,8 +205,8 @@ DWORD ReadConfigFile(const QString& fileName, WORD amplifierSerial, IConfigRecei
     return result;
 }
 
-DWORD LoadConfigFile(const QString& fileName, WORD amplifierSerial, IConfigReceiver& receiver, QString* message,
-                     CConfigFileInfo* info)
+DWORD LoadConfigFile(
+    const QString& fileName, WORD amplifierSerial, IConfigReceiver& receiver, QString* message, CConfigFileInfo* info)
 {
     CBufferedConfigReceiver buffer;
     const DWORD result = ReadConfigFile(fileName, amplifierSerial, &buffer, message, info);

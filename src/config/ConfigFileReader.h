@@ -51,9 +51,9 @@ private:
 // Reads the file with the reader above. Answers 0, 0xE2000030, 0xE2000031 or the platform
 // error of opening or reading it; `message` receives the text to show for a failure.
 DWORD ReadConfigFile(const QString& fileName, WORD amplifierSerial, IConfigReceiver* receiver, QString* message,
-                     CConfigFileInfo* info = nullptr);
+    CConfigFileInfo* info = nullptr);
 
 // Reads the whole file first and hands its records to `receiver` only if it is accepted: a
 // rejected file leaves the receiver untouched. This is how a file reaches the restore.
 DWORD LoadConfigFile(const QString& fileName, WORD amplifierSerial, IConfigReceiver& receiver, QString* message,
-                     CConfigFileInfo* info = nullptr);
+    CConfigFileInfo* info = nullptr);

@@ -16,7 +16,10 @@
 namespace {
 class CLineWriter {
 public:
-    explicit CLineWriter(QByteArray& out) : m_out(out) {}
+    explicit CLineWriter(QByteArray& out)
+        : m_out(out)
+    {
+    }
 
     // A line that counts in the CRC.
     void Line(const char* text, std::size_t size)
@@ -41,7 +44,7 @@ private:
     QByteArray& m_out;
     CCrc32 m_crc;
 };
-}  // namespace
+} // namespace
 
 QByteArray FormatConfigFile(const CConfigFileHeader& header, const IConfigMemorySource& source)
 {
@@ -57,13 +60,13 @@ QByteArray FormatConfigFile(const CConfigFileHeader& header, const IConfigMemory
     out.reserve(static_cast<qsizetype>(1024 + lines * (ConfigLine::kMaxMemoryLineLength + 2)));
     CLineWriter writer(out);
 
-    writer.Line(FormatResource(IDS_CONFIG_SAVED_ON, product, d.year(), d.month(), d.day(), t.hour(), t.minute(),
-                               t.second()));
+    writer.Line(
+        FormatResource(IDS_CONFIG_SAVED_ON, product, d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()));
     writer.Line(ResourceString(IDS_DO_NOT_EDIT));
     writer.Line(FormatResource(IDS_MAKE_CHANGES_ADVICE, product));
     writer.Line(Fmt("%s = %s", QString::fromLatin1(ConfigFile::UtilityRevisionKey()), TitleBaseText()));
-    writer.Line(Fmt("%s = %s", QString::fromLatin1(ConfigFile::FirmwareRevisionKey()),
-                    RevisionText(header.firmwareRevision)));
+    writer.Line(
+        Fmt("%s = %s", QString::fromLatin1(ConfigFile::FirmwareRevisionKey()), RevisionText(header.firmwareRevision)));
     if (header.serialNumber < kNoSerialNumber)
         writer.Line(Fmt("%s = %05u", QString::fromLatin1(ConfigFile::SerialNumberKey()), header.serialNumber));
 
@@ -80,8 +83,8 @@ QByteArray FormatConfigFile(const CConfigFileHeader& header, const IConfigMemory
     return out;
 }
 
-DWORD WriteConfigFile(const CConfigFileHeader& header, const QString& fileName, const IConfigMemorySource& source,
-                      QString* message)
+DWORD WriteConfigFile(
+    const CConfigFileHeader& header, const QString& fileName, const IConfigMemorySource& source, QString* message)
 {
     const QByteArray text = FormatConfigFile(header, source);
     QSaveFile file(fileName);
@@ -113,7 +116,7 @@ DWORD WriteConfigFile(const CConfigFileHeader& header, const QString& fileName, 
 }
 
 DWORD WriteConfigFile(const CModelBase& model, const QString& fileName, const QDateTime& timeStamp,
-                      const IConfigMemorySource& source, QString* message)
+    const IConfigMemorySource& source, QString* message)
 {
     CConfigFileHeader header;
     header.timeStamp = timeStamp;

@@ -9,8 +9,8 @@ class CModelBase;
 
 // What the header lines of a configuration file say about the save.
 struct CConfigFileHeader {
-    QDateTime timeStamp;                   // local time the save began
-    WORD serialNumber = kNoSerialNumber;   // no serial number line when 0xFFFF
+    QDateTime timeStamp; // local time the save began
+    WORD serialNumber = kNoSerialNumber; // no serial number line when 0xFFFF
     WORD firmwareRevision = 0;
 };
 
@@ -23,7 +23,7 @@ QByteArray FormatConfigFile(const CConfigFileHeader& header, const IConfigMemory
 // file of that name as it was and no partial file behind. Answers 0 or the platform error;
 // `message` then receives "<call> failed on "<file>" ..." (string 204).
 DWORD WriteConfigFile(const CConfigFileHeader& header, const QString& fileName, const IConfigMemorySource& source,
-                      QString* message = nullptr);
+    QString* message = nullptr);
 // The header from the model: its serial number and firmware revision.
 DWORD WriteConfigFile(const CModelBase& model, const QString& fileName, const QDateTime& timeStamp,
-                      const IConfigMemorySource& source, QString* message = nullptr);
+    const IConfigMemorySource& source, QString* message = nullptr);

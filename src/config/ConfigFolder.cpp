@@ -16,4 +16,4 @@ void RememberFolder(CModelBase& model, const QString& fileName)
 {
     model.m_configurationFolder.Set(QDir::toNativeSeparators(QFileInfo(fileName).absolutePath()));
 }
-}  // namespace ConfigFile
+} // namespace ConfigFile

@@ -10,4 +10,4 @@ namespace ConfigFile {
 QString InitialFolder(CModelBase& model);
 // Remembers the folder of a file that was saved, or read for a restore.
 void RememberFolder(CModelBase& model, const QString& fileName);
-}  // namespace ConfigFile
+} // namespace ConfigFile

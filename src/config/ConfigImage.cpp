@@ -2,7 +2,11 @@
 #include "link/EepromBlock.h"
 #include <algorithm>
 
-CConfigImage::CConfigImage() : m_bytes(static_cast<qsizetype>(Eeprom::kSize), '\0'), m_present(Eeprom::kSize, false) {}
+CConfigImage::CConfigImage()
+    : m_bytes(static_cast<qsizetype>(Eeprom::kSize), '\0')
+    , m_present(Eeprom::kSize, false)
+{
+}
 
 void CConfigImage::StoreBlock(DWORD address, DWORD count, const BYTE* data)
 {

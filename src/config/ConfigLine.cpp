@@ -5,7 +5,7 @@ namespace ConfigLine {
 namespace {
 constexpr std::array<signed char, 256> MakeHexTable()
 {
-    std::array<signed char, 256> t{};
+    std::array<signed char, 256> t {};
     for (auto& v : t)
         v = -1;
     for (int c = '0'; c <= '9'; ++c)
@@ -83,8 +83,8 @@ bool ParseMem4(std::string_view line, CBlock& block)
     // Five pieces at most: a fifth field, or a trailing space, makes the line one too long.
     if (Split(line, f, 5) != 4 || f[0] != ConfigFile::kMem4Key)
         return false;
-    return f[1].size() == 8 && ReadHex(f[1], block.address) && ParseCount(f[2], block.count) &&
-           ReadData(f[3], block.count, block.data);
+    return f[1].size() == 8 && ReadHex(f[1], block.address) && ParseCount(f[2], block.count)
+        && ReadData(f[3], block.count, block.data);
 }
 
 bool ParseMem3(std::string_view line, CBlock& block)
@@ -92,8 +92,8 @@ bool ParseMem3(std::string_view line, CBlock& block)
     std::string_view f[5];
     if (Split(line, f, 5) != 4 || f[0] != ConfigFile::kMem3Key)
         return false;
-    return f[1].size() == 4 && ReadHex(f[1], block.address) && ParseCount(f[2], block.count) &&
-           ReadData(f[3], block.count, block.data);
+    return f[1].size() == 4 && ReadHex(f[1], block.address) && ParseCount(f[2], block.count)
+        && ReadData(f[3], block.count, block.data);
 }
 
 bool ParseMem2(std::string_view line, CBlock& block)
@@ -110,12 +110,12 @@ bool ParseMem2(std::string_view line, CBlock& block)
     block.address = high << 8 | low;
     return ParseCount(f[3], block.count) && ReadData(data, block.count, block.data);
 }
-}  // namespace
+} // namespace
 
 bool IsBlockKey(std::string_view line)
 {
-    return StartsWith(line, ConfigFile::kMem2Key) || StartsWith(line, ConfigFile::kMem3Key) ||
-           StartsWith(line, ConfigFile::kMem4Key);
+    return StartsWith(line, ConfigFile::kMem2Key) || StartsWith(line, ConfigFile::kMem3Key)
+        || StartsWith(line, ConfigFile::kMem4Key);
 }
 
 bool ParseBlockLine(std::string_view line, CBlock& block)
@@ -134,8 +134,8 @@ bool ParseByteLine(std::string_view line, WORD& address, BYTE& value)
     if (line.size() < 16 || !StartsWith(line, ConfigFile::kMemKey))
         return false;
     DWORD high = 0, low = 0, v = 0;
-    if (!ReadHex(line.substr(4, 2), high) || line[7] != '.' || !ReadHex(line.substr(8, 2), low) ||
-        line.substr(11, 3) != " = " || !ReadHex(line.substr(14, 2), v))
+    if (!ReadHex(line.substr(4, 2), high) || line[7] != '.' || !ReadHex(line.substr(8, 2), low)
+        || line.substr(11, 3) != " = " || !ReadHex(line.substr(14, 2), v))
         return false;
     address = static_cast<WORD>(high << 8 | low);
     value = static_cast<BYTE>(v);
@@ -196,4 +196,4 @@ std::size_t FormatMemoryLine(char* out, DWORD address, DWORD count, const BYTE* 
     }
     return static_cast<std::size_t>(p - out);
 }
-}  // namespace ConfigLine
+} // namespace ConfigLine

@@ -31,4 +31,4 @@ constexpr std::size_t kMaxMemoryLineLength = 5 + 8 + 1 + 2 + 1 + 2 * ConfigFile:
 // Writes "MEM4 %08X %02X <data>" (count at most 64) to `out`, which holds at least
 // kMaxMemoryLineLength characters; answers the length written.
 std::size_t FormatMemoryLine(char* out, DWORD address, DWORD count, const BYTE* data);
-}  // namespace ConfigLine
+} // namespace ConfigLine

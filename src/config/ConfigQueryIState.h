@@ -6,8 +6,7 @@
 // into it would ruin its set-up), and a boot loader has no configuration to read, so a save
 // would write a file of zeros and report success. Both end the sequence with 0xE200004E; a
 // boot loader keeps its firmware status (2), another device has none (0).
-template <class SM>
-class CConfigQueryIState : public CQueryIState<SM> {
+template <class SM> class CConfigQueryIState : public CQueryIState<SM> {
 public:
     using CQueryIState<SM>::CQueryIState;
 

@@ -11,4 +11,4 @@ std::span<const CMemoryRegion> SaveRegions();
 std::span<const CMemoryRegion> RestoreRegions(bool serialMismatch);
 // Total bytes of a table.
 DWORD TotalLength(std::span<const CMemoryRegion> regions);
-}  // namespace ConfigRegions
+} // namespace ConfigRegions

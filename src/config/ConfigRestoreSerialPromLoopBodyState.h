@@ -4,11 +4,9 @@
 // Writes the record of the current loop pass, at most 64 bytes per "^ew". Each block has its
 // own 10 sends, for the reason the save's read loop gives; writing a block again after a lost
 // acknowledgement stores the same bytes again, so a resend is harmless.
-template <class SM>
-class CConfigRestoreSerialPromLoopBodyState : public CWriteSerialPromState<SM> {
+template <class SM> class CConfigRestoreSerialPromLoopBodyState : public CWriteSerialPromState<SM> {
 public:
-    CConfigRestoreSerialPromLoopBodyState(SM* host, const char* name, CState<SM>* next, DWORD timeout,
-                                          DWORD errorCode)
+    CConfigRestoreSerialPromLoopBodyState(SM* host, const char* name, CState<SM>* next, DWORD timeout, DWORD errorCode)
         : CWriteSerialPromState<SM>(host, name, next, timeout, errorCode)
     {
     }

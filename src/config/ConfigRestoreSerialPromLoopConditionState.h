@@ -2,11 +2,11 @@
 #include "link/State.h"
 
 // The restore's record loop: the body writes one record; after the last one the loop exits.
-template <class SM>
-class CConfigRestoreSerialPromLoopConditionState : public CState<SM> {
+template <class SM> class CConfigRestoreSerialPromLoopConditionState : public CState<SM> {
 public:
     CConfigRestoreSerialPromLoopConditionState(SM* host, const char* name, CState<SM>* body, CState<SM>* exit)
-        : CState<SM>(host, name, body), m_exit(exit)
+        : CState<SM>(host, name, body)
+        , m_exit(exit)
     {
     }
     void Enter() override

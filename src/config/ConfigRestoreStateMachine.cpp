@@ -4,20 +4,20 @@
 #include <cstring>
 
 CConfigRestoreStateMachine::CConfigRestoreStateMachine(CModel* model)
-    : CStateHost(model, kTimerId),
-      m_determineSpeedState(this, "DetermineSpeedState", &m_queryIState, Result::NoResponseAfterReset),
-      m_queryIState(this, "QueryIState", &m_finalState, &m_cacheFlushState, Result::NoIdentifyResponse),
-      m_cacheFlushState(this, "CacheFlushState", &m_initializeLoopVariableState),
-      m_initializeLoopVariableState(this, "InitializeLoopVariableState", &m_loopConditionState),
-      m_loopConditionState(this, "ConfigRestoreSerialPromLoopConditionState", &m_loopBodyState, &m_delayPostRestore),
-      m_loopBodyState(this, "ConfigRestoreSerialPromLoopBodyState", &m_incrementLoopVariableState, kWriteTimeout,
-                      Result::NoWriteBlockResponse),
-      m_incrementLoopVariableState(this, "IncrementLoopVariableState", &m_loopConditionState),
-      m_delayPostRestore(this, "DelayPostRestore", &m_setPowerOffState, kPostRestoreDelay),
-      m_setPowerOffState(this, "SetPowerOffState", &m_determineSpeedState2),
-      m_determineSpeedState2(this, "DetermineSpeedState", &m_queryIState2, Result::NoResponseAfterReset),
-      m_queryIState2(this, "QueryIState", &m_finalState, &m_setPowerOnState, Result::NoIdentifyResponse),
-      m_setPowerOnState(this, "SetPowerOnState", &m_finalState)
+    : CStateHost(model, kTimerId)
+    , m_determineSpeedState(this, "DetermineSpeedState", &m_queryIState, Result::NoResponseAfterReset)
+    , m_queryIState(this, "QueryIState", &m_finalState, &m_cacheFlushState, Result::NoIdentifyResponse)
+    , m_cacheFlushState(this, "CacheFlushState", &m_initializeLoopVariableState)
+    , m_initializeLoopVariableState(this, "InitializeLoopVariableState", &m_loopConditionState)
+    , m_loopConditionState(this, "ConfigRestoreSerialPromLoopConditionState", &m_loopBodyState, &m_delayPostRestore)
+    , m_loopBodyState(this, "ConfigRestoreSerialPromLoopBodyState", &m_incrementLoopVariableState, kWriteTimeout,
+          Result::NoWriteBlockResponse)
+    , m_incrementLoopVariableState(this, "IncrementLoopVariableState", &m_loopConditionState)
+    , m_delayPostRestore(this, "DelayPostRestore", &m_setPowerOffState, kPostRestoreDelay)
+    , m_setPowerOffState(this, "SetPowerOffState", &m_determineSpeedState2)
+    , m_determineSpeedState2(this, "DetermineSpeedState", &m_queryIState2, Result::NoResponseAfterReset)
+    , m_queryIState2(this, "QueryIState", &m_finalState, &m_setPowerOnState, Result::NoIdentifyResponse)
+    , m_setPowerOnState(this, "SetPowerOnState", &m_finalState)
 {
 }
 
@@ -39,7 +39,7 @@ void CConfigRestoreStateMachine::StoreBlock(DWORD address, DWORD count, const BY
             return;
         const std::uint64_t from = std::max<std::uint64_t>(begin, hit->start);
         const std::uint64_t to = std::min<std::uint64_t>(end, hit->End());
-        CRecord record{};
+        CRecord record {};
         record.address = static_cast<DWORD>(from);
         record.length = static_cast<DWORD>(to - from);
         std::memcpy(record.data, data + (from - address), record.length);

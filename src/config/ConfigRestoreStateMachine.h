@@ -28,7 +28,7 @@ public:
     // A piece of a file's memory line that falls in one restore region.
     struct CRecord {
         DWORD address;
-        DWORD length;  // at most 64
+        DWORD length; // at most 64
         BYTE data[64];
     };
 

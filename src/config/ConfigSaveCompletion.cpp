@@ -2,7 +2,7 @@
 #include "config/ConfigFileWriter.h"
 
 DWORD CompleteConfigSave(const CModelBase& model, const IConfigSaveStateMachine& machine, DWORD machineResult,
-                         const QString& fileName, const QDateTime& timeStamp, QString* message)
+    const QString& fileName, const QDateTime& timeStamp, QString* message)
 {
     if (message)
         message->clear();

@@ -10,4 +10,4 @@ class CModelBase;
 // an earlier file of that name stays as it was. Answers the save's result: the machine's, or
 // the platform error of the write (`message` then says which call failed on which file).
 DWORD CompleteConfigSave(const CModelBase& model, const IConfigSaveStateMachine& machine, DWORD machineResult,
-                         const QString& fileName, const QDateTime& timeStamp, QString* message);
+    const QString& fileName, const QDateTime& timeStamp, QString* message);

@@ -7,8 +7,7 @@
 // Each block has its own 10 sends. A whole memory is 4096 blocks: were the ten time-outs
 // shared by every block of the visit, a handful of lost answers spread over minutes of an
 // otherwise sound line would end a save that would have completed.
-template <class SM>
-class CConfigSaveSerialPromLoopBodyState : public CReadSerialPromState<SM> {
+template <class SM> class CConfigSaveSerialPromLoopBodyState : public CReadSerialPromState<SM> {
 public:
     CConfigSaveSerialPromLoopBodyState(SM* host, const char* name, CState<SM>* next, DWORD timeout, DWORD errorCode)
         : CReadSerialPromState<SM>(host, name, next, timeout, errorCode, 0, 0, nullptr)

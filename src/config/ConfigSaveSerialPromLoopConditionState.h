@@ -2,11 +2,11 @@
 #include "link/State.h"
 
 // The save's region loop: the body reads one region; after the last one the loop exits.
-template <class SM>
-class CConfigSaveSerialPromLoopConditionState : public CState<SM> {
+template <class SM> class CConfigSaveSerialPromLoopConditionState : public CState<SM> {
 public:
     CConfigSaveSerialPromLoopConditionState(SM* host, const char* name, CState<SM>* body, CState<SM>* exit)
-        : CState<SM>(host, name, body), m_exit(exit)
+        : CState<SM>(host, name, body)
+        , m_exit(exit)
     {
     }
     void Enter() override

@@ -3,18 +3,18 @@
 #include "link/EepromBlock.h"
 
 CConfigSaveStateMachine::CConfigSaveStateMachine(CModel* model)
-    : CStateHost(model, kTimerId),
-      m_image(Eeprom::kSize, 0),
-      m_determineSpeedState(this, "DetermineSpeedState", &m_queryIState, Result::NoResponseAfterReset),
-      m_queryIState(this, "QueryIState", &m_finalState, &m_cacheFlushState, Result::NoIdentifyResponse),
-      m_cacheFlushState(this, "CacheFlushState", &m_initializeLoopVariableState),
-      m_initializeLoopVariableState(this, "InitializeLoopVariableState", &m_loopConditionState),
-      m_loopConditionState(this, "ConfigSaveSerialPromLoopConditionState", &m_loopBodyState,
-                           &m_delayFinishProgressState),
-      m_loopBodyState(this, "ConfigSaveLoopBodyState", &m_incrementLoopVariableState, kReadTimeout,
-                      Result::NoReadBlockResponse),
-      m_incrementLoopVariableState(this, "IncrementLoopVariableState", &m_loopConditionState),
-      m_delayFinishProgressState(this, "DelayFinishProgressState", &m_finalState, kFinishDelay)
+    : CStateHost(model, kTimerId)
+    , m_image(Eeprom::kSize, 0)
+    , m_determineSpeedState(this, "DetermineSpeedState", &m_queryIState, Result::NoResponseAfterReset)
+    , m_queryIState(this, "QueryIState", &m_finalState, &m_cacheFlushState, Result::NoIdentifyResponse)
+    , m_cacheFlushState(this, "CacheFlushState", &m_initializeLoopVariableState)
+    , m_initializeLoopVariableState(this, "InitializeLoopVariableState", &m_loopConditionState)
+    , m_loopConditionState(
+          this, "ConfigSaveSerialPromLoopConditionState", &m_loopBodyState, &m_delayFinishProgressState)
+    , m_loopBodyState(
+          this, "ConfigSaveLoopBodyState", &m_incrementLoopVariableState, kReadTimeout, Result::NoReadBlockResponse)
+    , m_incrementLoopVariableState(this, "IncrementLoopVariableState", &m_loopConditionState)
+    , m_delayFinishProgressState(this, "DelayFinishProgressState", &m_finalState, kFinishDelay)
 {
 }
 

@@ -8,7 +8,7 @@ using Tables = std::array<std::array<DWORD, 256>, 8>;
 
 constexpr Tables MakeTables()
 {
-    Tables t{};
+    Tables t {};
     for (DWORD i = 0; i < 256; ++i) {
         DWORD r = i;
         for (int bit = 0; bit < 8; ++bit)
@@ -23,7 +23,7 @@ constexpr Tables MakeTables()
 
 constexpr Tables kTables = MakeTables();
 static_assert(kTables[0][1] == 0x77073096u, "CRC-32 table");
-}  // namespace
+} // namespace
 
 DWORD CCrc32::Update(DWORD value, const void* data, std::size_t size)
 {
@@ -32,9 +32,9 @@ DWORD CCrc32::Update(DWORD value, const void* data, std::size_t size)
     while (size >= 8) {
         const DWORD lo = r ^ (DWORD(p[0]) | DWORD(p[1]) << 8 | DWORD(p[2]) << 16 | DWORD(p[3]) << 24);
         const DWORD hi = DWORD(p[4]) | DWORD(p[5]) << 8 | DWORD(p[6]) << 16 | DWORD(p[7]) << 24;
-        r = kTables[7][lo & 0xFF] ^ kTables[6][(lo >> 8) & 0xFF] ^ kTables[5][(lo >> 16) & 0xFF] ^
-            kTables[4][lo >> 24] ^ kTables[3][hi & 0xFF] ^ kTables[2][(hi >> 8) & 0xFF] ^
-            kTables[1][(hi >> 16) & 0xFF] ^ kTables[0][hi >> 24];
+        r = kTables[7][lo & 0xFF] ^ kTables[6][(lo >> 8) & 0xFF] ^ kTables[5][(lo >> 16) & 0xFF] ^ kTables[4][lo >> 24]
+            ^ kTables[3][hi & 0xFF] ^ kTables[2][(hi >> 8) & 0xFF] ^ kTables[1][(hi >> 16) & 0xFF]
+            ^ kTables[0][hi >> 24];
         p += 8;
         size -= 8;
     }

@@ -47,4 +47,4 @@ DWORD FromDevice(const QFileDevice& device, int savedErrno, DWORD fallback)
         return fallback;
     }
 }
-}  // namespace FileError
+} // namespace FileError

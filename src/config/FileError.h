@@ -9,4 +9,4 @@ class QFileDevice;
 namespace FileError {
 DWORD FromErrno(int error, DWORD fallback);
 DWORD FromDevice(const QFileDevice& device, int savedErrno, DWORD fallback);
-}  // namespace FileError
+} // namespace FileError

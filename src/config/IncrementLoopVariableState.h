@@ -2,8 +2,7 @@
 #include "link/State.h"
 
 // Adds 1 to the machine's loop variable and goes back to the loop condition at once.
-template <class SM>
-class CIncrementLoopVariableState : public CState<SM> {
+template <class SM> class CIncrementLoopVariableState : public CState<SM> {
 public:
     using CState<SM>::CState;
     void Enter() override

@@ -2,8 +2,7 @@
 #include "link/State.h"
 
 // Sets the machine's loop variable to 0 and goes on at once.
-template <class SM>
-class CInitializeLoopVariableState : public CState<SM> {
+template <class SM> class CInitializeLoopVariableState : public CState<SM> {
 public:
     using CState<SM>::CState;
     void Enter() override

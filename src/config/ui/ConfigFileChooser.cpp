@@ -15,4 +15,4 @@ ConfigFileChooser OpenChooser()
         return QFileDialog::getOpenFileName(parent, QString(), offered, filter);
     };
 }
-}  // namespace ConfigFileDialogs
+} // namespace ConfigFileDialogs

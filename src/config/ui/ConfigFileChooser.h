@@ -14,4 +14,4 @@ namespace ConfigFileDialogs {
 ConfigFileChooser SaveChooser();
 // Qt's open dialog; only existing files can be chosen.
 ConfigFileChooser OpenChooser();
-}  // namespace ConfigFileDialogs
+} // namespace ConfigFileDialogs

@@ -7,9 +7,9 @@
 #include <QVBoxLayout>
 
 CConfigPage::CConfigPage(CModel* model, IUserPrompt* prompt, QWidget* parent)
-    : CPageBase(model, prompt, parent),
-      m_saveChooser(ConfigFileDialogs::SaveChooser()),
-      m_openChooser(ConfigFileDialogs::OpenChooser())
+    : CPageBase(model, prompt, parent)
+    , m_saveChooser(ConfigFileDialogs::SaveChooser())
+    , m_openChooser(ConfigFileDialogs::OpenChooser())
 {
     m_save = new QPushButton(ResourceString(IDS_CONFIG_SAVE_BUTTON), this);
     m_save->setObjectName(QStringLiteral("saveConfiguration"));

@@ -1,7 +1,7 @@
 #include "config/ui/ConfigRestoreDlg.h"
 #include "config/ConfigFileFormat.h"
-#include "config/ConfigFolder.h"
 #include "config/ConfigFileReader.h"
+#include "config/ConfigFolder.h"
 #include "config/ConfigRestoreStateMachine.h"
 #include "config/ConfigStringIds.h"
 #include "model/ErrorText.h"
@@ -15,7 +15,10 @@
 #include <QVBoxLayout>
 
 CConfigRestoreDlg::CConfigRestoreDlg(CModel* model, IUserPrompt* prompt, QWidget* parent, ConfigFileChooser chooser)
-    : QDialog(parent), m_model(model), m_prompt(prompt), m_chooser(std::move(chooser))
+    : QDialog(parent)
+    , m_model(model)
+    , m_prompt(prompt)
+    , m_chooser(std::move(chooser))
 {
     setObjectName(QStringLiteral("ConfigRestoreDlg"));
     setWindowTitle(ResourceString(IDS_CONFIG_RESTORE_CAPTION));
@@ -141,8 +144,8 @@ void CConfigRestoreDlg::OnCompletion(DWORD result)
     } else {
         m_model->Status(ResourceString(IDS_RESTORE_FAILED));
         if (m_prompt)
-            m_prompt->ShowMessage(IUserPrompt::Icon::Error, ResourceString(IDS_RESTORE_ERROR_CAPTION),
-                                  GetErrorText(result));
+            m_prompt->ShowMessage(
+                IUserPrompt::Icon::Error, ResourceString(IDS_RESTORE_ERROR_CAPTION), GetErrorText(result));
     }
 }
 
@@ -158,12 +161,13 @@ void CConfigRestoreDlg::OnCancel()
         return;
     }
     // Stopping part way leaves the memory half written: ask, and say what to do next.
-    if (!m_prompt || !m_prompt->AskYesNo(IUserPrompt::Icon::Warning, ResourceString(IDS_CRITICAL_OPERATION),
-                                         ResourceString(IDS_INTERRUPT_RESTORE)))
+    if (!m_prompt
+        || !m_prompt->AskYesNo(
+            IUserPrompt::Icon::Warning, ResourceString(IDS_CRITICAL_OPERATION), ResourceString(IDS_INTERRUPT_RESTORE)))
         return;
     if (m_machine->Cancel() && m_prompt)
         m_prompt->ShowMessage(IUserPrompt::Icon::Warning, ResourceString(IDS_CRITICAL_OPERATION),
-                              ResourceString(IDS_RESTORE_CANCELLED_POWER_CYCLE));
+            ResourceString(IDS_RESTORE_CANCELLED_POWER_CYCLE));
 }
 
 void CConfigRestoreDlg::reject()

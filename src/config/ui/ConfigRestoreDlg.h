@@ -18,7 +18,7 @@ class CConfigRestoreDlg : public QDialog, public IEventSink, public CWaitCursorE
     Q_OBJECT
 public:
     CConfigRestoreDlg(CModel* model, IUserPrompt* prompt, QWidget* parent = nullptr,
-                      ConfigFileChooser chooser = ConfigFileDialogs::OpenChooser());
+        ConfigFileChooser chooser = ConfigFileDialogs::OpenChooser());
     ~CConfigRestoreDlg() override;
 
     // Runs when the dialog is first shown: asks for the file, reads it and starts the sequence.

@@ -16,11 +16,11 @@
 #include <QVBoxLayout>
 
 CConfigSaveDlg::CConfigSaveDlg(CModel* model, IUserPrompt* prompt, QWidget* parent, ConfigFileChooser chooser)
-    : QDialog(parent),
-      m_model(model),
-      m_prompt(prompt),
-      m_chooser(std::move(chooser)),
-      m_timeStamp(QDateTime::currentDateTime())
+    : QDialog(parent)
+    , m_model(model)
+    , m_prompt(prompt)
+    , m_chooser(std::move(chooser))
+    , m_timeStamp(QDateTime::currentDateTime())
 {
     setObjectName(QStringLiteral("ConfigSaveDlg"));
     setWindowTitle(ResourceString(IDS_CONFIG_SAVE_CAPTION));
@@ -129,8 +129,8 @@ void CConfigSaveDlg::OnCompletion(DWORD result)
         m_failed = true;
         m_model->Status(ResourceString(IDS_SAVE_FAILED));
         if (m_prompt)
-            m_prompt->ShowMessage(IUserPrompt::Icon::Error, ResourceString(IDS_SAVE_ERROR_CAPTION),
-                                  GetErrorText(m_result));
+            m_prompt->ShowMessage(
+                IUserPrompt::Icon::Error, ResourceString(IDS_SAVE_ERROR_CAPTION), GetErrorText(m_result));
         m_cancel->setText(ResourceString(IDS_CLOSE));
     }
 }

@@ -19,7 +19,7 @@ class CConfigSaveDlg : public QDialog, public IEventSink, public CWaitCursorE<CC
     Q_OBJECT
 public:
     CConfigSaveDlg(CModel* model, IUserPrompt* prompt, QWidget* parent = nullptr,
-                   ConfigFileChooser chooser = ConfigFileDialogs::SaveChooser());
+        ConfigFileChooser chooser = ConfigFileDialogs::SaveChooser());
     ~CConfigSaveDlg() override;
 
     // Runs when the dialog is first shown: asks for the file name and starts the sequence.

@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 namespace {
-const QString kAltered =
-    "The configuration file has been altered after it was saved.\r\nCannot restore from a modified configuration file.";
-const QString kIncomplete =
-    "The configuration file is incomplete.\r\nCannot restore from an incomplete configuration file.";
+const QString kAltered = "The configuration file has been altered after it was saved.\r\nCannot restore from a "
+                         "modified configuration file.";
+const QString kIncomplete
+    = "The configuration file is incomplete.\r\nCannot restore from an incomplete configuration file.";
 
 QByteArray PatternFile(WORD serial = 1234)
 {
@@ -48,7 +48,7 @@ DWORD ReadInto(const QByteArray& text, IConfigReceiver* receiver, WORD serial = 
         *message = reader.Message();
     return result;
 }
-}  // namespace
+} // namespace
 
 TEST(ConfigFileReader, RoundTripGivesTheSameBytesAndTheSameFile)
 {
@@ -61,7 +61,10 @@ TEST(ConfigFileReader, RoundTripGivesTheSameBytesAndTheSameFile)
     // Written again from what was read: byte for byte the same file.
     class CImageSource : public IConfigMemorySource {
     public:
-        explicit CImageSource(const CConfigImage& image) : m_image(image) {}
+        explicit CImageSource(const CConfigImage& image)
+            : m_image(image)
+        {
+        }
         const BYTE* GetData(DWORD address, DWORD) const override
         {
             return reinterpret_cast<const BYTE*>(m_image.Bytes().constData()) + address;
@@ -132,8 +135,7 @@ TEST(ConfigFileReader, MalformedCrcLinesAreRejectedAsAltered)
     const QList<QByteArray> lines = SplitLines(PatternFile());
     const QByteArray digits = lines.back().mid(10);
     for (const QByteArray& bad : {QByteArray("CRC32 = ") + digits, QByteArray("CRC32 = 0x") + digits.left(7),
-                                  QByteArray("CRC32 =0x") + digits, QByteArray("CRC32 = 0y") + digits,
-                                  QByteArray("CRC32")}) {
+             QByteArray("CRC32 =0x") + digits, QByteArray("CRC32 = 0y") + digits, QByteArray("CRC32")}) {
         QList<QByteArray> changed = lines;
         changed.back() = bad;
         const CReadOutcome read = ReadText(JoinLines(changed));
@@ -146,8 +148,8 @@ TEST(ConfigFileReader, CrcLineInLowerCaseWithCapitalXIsAccepted)
 {
     QList<QByteArray> lines = SplitLines(PatternFile());
     const QByteArray digits = lines.back().mid(10);
-    for (const QByteArray& form : {QByteArray("CRC32 = 0X") + digits.toLower(), QByteArray("crc32 = 0X") + digits.toLower(),
-                                   QByteArray("CRC32 = 0x") + digits + "FF"}) {
+    for (const QByteArray& form : {QByteArray("CRC32 = 0X") + digits.toLower(),
+             QByteArray("crc32 = 0X") + digits.toLower(), QByteArray("CRC32 = 0x") + digits + "FF"}) {
         lines.back() = form;
         EXPECT_EQ(ReadText(JoinLines(lines)).result, 0u) << form.constData();
     }
@@ -223,7 +225,7 @@ struct CBadLine {
     QByteArray line;
 };
 
-class ConfigFileReaderBadLine : public testing::TestWithParam<CBadLine> {};
+class ConfigFileReaderBadLine : public testing::TestWithParam<CBadLine> { };
 
 TEST_P(ConfigFileReaderBadLine, IsRejectedWithUnableToParse)
 {
@@ -235,23 +237,19 @@ TEST_P(ConfigFileReaderBadLine, IsRejectedWithUnableToParse)
 
 const QByteArray k16 = "00112233445566778899AABBCCDDEEFF";
 
-INSTANTIATE_TEST_SUITE_P(
-    Lines, ConfigFileReaderBadLine,
-    testing::Values(CBadLine{"ThreeDigitCount", "MEM4 00000100 010 " + k16},
-                    CBadLine{"DataTooShort", "MEM4 00000100 10 " + k16.left(30)},
-                    CBadLine{"DataTooLong", "MEM4 00000100 10 " + k16 + "00"},
-                    CBadLine{"CountAbove64", "MEM4 00000100 41 " + QByteArray(130, 'A')},
-                    CBadLine{"SevenDigitAddress", "MEM4 0000100 10 " + k16},
-                    CBadLine{"FifthField", "MEM4 00000100 10 " + k16 + " 00"},
-                    CBadLine{"TrailingSpace", "MEM4 00000100 10 " + k16 + " "},
-                    CBadLine{"DoubleSpace", "MEM4  00000100 10 " + k16},
-                    CBadLine{"NotHex", "MEM4 00000100 10 " + k16.left(30) + "G0"},
-                    CBadLine{"Mem3FiveDigitAddress", "MEM3 00100 10 " + k16},
-                    CBadLine{"Mem2FourFields", "MEM2 01 00 10"},
-                    CBadLine{"Mem2ShortData", "MEM2 01 00 10 " + k16.left(30)},
-                    CBadLine{"MemTooShort", "MEM 01 .00  = 4"},
-                    CBadLine{"MemNoDot", "MEM 01 000  = 45"},
-                    CBadLine{"MemNoEquals", "MEM 01 .00  : 45"}),
+INSTANTIATE_TEST_SUITE_P(Lines, ConfigFileReaderBadLine,
+    testing::Values(CBadLine {"ThreeDigitCount", "MEM4 00000100 010 " + k16},
+        CBadLine {"DataTooShort", "MEM4 00000100 10 " + k16.left(30)},
+        CBadLine {"DataTooLong", "MEM4 00000100 10 " + k16 + "00"},
+        CBadLine {"CountAbove64", "MEM4 00000100 41 " + QByteArray(130, 'A')},
+        CBadLine {"SevenDigitAddress", "MEM4 0000100 10 " + k16},
+        CBadLine {"FifthField", "MEM4 00000100 10 " + k16 + " 00"},
+        CBadLine {"TrailingSpace", "MEM4 00000100 10 " + k16 + " "},
+        CBadLine {"DoubleSpace", "MEM4  00000100 10 " + k16},
+        CBadLine {"NotHex", "MEM4 00000100 10 " + k16.left(30) + "G0"},
+        CBadLine {"Mem3FiveDigitAddress", "MEM3 00100 10 " + k16}, CBadLine {"Mem2FourFields", "MEM2 01 00 10"},
+        CBadLine {"Mem2ShortData", "MEM2 01 00 10 " + k16.left(30)}, CBadLine {"MemTooShort", "MEM 01 .00  = 4"},
+        CBadLine {"MemNoDot", "MEM 01 000  = 45"}, CBadLine {"MemNoEquals", "MEM 01 .00  : 45"}),
     [](const testing::TestParamInfo<CBadLine>& info) { return std::string(info.param.name); });
 
 TEST(ConfigFileReader, LineLongerThanAnyValidLineIsRejectedWithoutBufferingIt)
@@ -268,8 +266,8 @@ TEST(ConfigFileReader, OlderMemoryLineFormsAreStored)
 {
     // The one-byte form: high byte at 4-5, "." at 7, low byte at 8-9, " = " at 11-13, value at 14-15.
     CRecordingReceiver receiver;
-    const QByteArray file = FileWithMemoryLines({"MEM3 1234 02 ABcd", "MEM2 01 80 03 010203 ignored fields",
-                                                 "MEM 02 .34  = 5F", "MEM4 00000000 00 "});
+    const QByteArray file = FileWithMemoryLines(
+        {"MEM3 1234 02 ABcd", "MEM2 01 80 03 010203 ignored fields", "MEM 02 .34  = 5F", "MEM4 00000000 00 "});
     ASSERT_EQ(ReadInto(file, &receiver), 0u);
     ASSERT_EQ(receiver.blocks.size(), 3);
     EXPECT_EQ(receiver.blocks[0], std::make_pair(DWORD(0x1234), QByteArray("\xAB\xCD", 2)));
@@ -295,9 +293,12 @@ TEST(ConfigFileReader, SerialNumberVerdict)
         bool mismatch;
     };
     const Case cases[] = {
-        {1234, "QRO4000 Serial Number = 01234", false}, {1234, "QRO4000 Serial Number = 4321", true},
-        {1234, "QRO4000 Serial Number =   1234xyz", false}, {1234, "QRO4000 Serial Number = 66770", false},
-        {0, "QRO4000 Serial Number = abc", false},       {1234, "QRO4000 Serial Number = -1", true},
+        {1234, "QRO4000 Serial Number = 01234", false},
+        {1234, "QRO4000 Serial Number = 4321", true},
+        {1234, "QRO4000 Serial Number =   1234xyz", false},
+        {1234, "QRO4000 Serial Number = 66770", false},
+        {0, "QRO4000 Serial Number = abc", false},
+        {1234, "QRO4000 Serial Number = -1", true},
         {65535 - 1, "QRO4000 Serial Number = -2", false},
     };
     for (const Case& c : cases) {
@@ -305,7 +306,7 @@ TEST(ConfigFileReader, SerialNumberVerdict)
         lines[5] = c.line;
         CRecordingReceiver receiver;
         ASSERT_EQ(ReadInto(WithFreshCrc(lines), &receiver, c.amplifier), 0u) << c.line.constData();
-        EXPECT_EQ(receiver.verdicts, QList<bool>{c.mismatch}) << c.line.constData();
+        EXPECT_EQ(receiver.verdicts, QList<bool> {c.mismatch}) << c.line.constData();
         // The verdict comes before the first memory line.
         EXPECT_EQ(receiver.blocks.size(), 4096);
     }
@@ -318,8 +319,9 @@ TEST(ConfigFileReader, SerialNumberLineWithoutEqualsIsRejectedWhenTheAmplifierHa
     QString message;
     CRecordingReceiver receiver;
     EXPECT_EQ(ReadInto(WithFreshCrc(lines), &receiver, 1234, &message), Result::ConfigCorrupt);
-    EXPECT_EQ(message, "Unable to parse QRO4000 Serial Number line \"QRO4000 Serial Number: 01234\", Serial Number "
-                       "verification skipped");
+    EXPECT_EQ(message,
+        "Unable to parse QRO4000 Serial Number line \"QRO4000 Serial Number: 01234\", Serial Number "
+        "verification skipped");
 }
 
 TEST(ConfigFileReader, WithoutAnAmplifierSerialNumberTheLineIsNotParsed)
@@ -328,7 +330,7 @@ TEST(ConfigFileReader, WithoutAnAmplifierSerialNumberTheLineIsNotParsed)
     lines[5] = "QRO4000 Serial Number: garbage";
     CRecordingReceiver receiver;
     EXPECT_EQ(ReadInto(WithFreshCrc(lines), &receiver, kNoSerialNumber), 0u);
-    EXPECT_EQ(receiver.verdicts, QList<bool>{false});
+    EXPECT_EQ(receiver.verdicts, QList<bool> {false});
 }
 
 TEST(ConfigFileReader, FileWithoutSerialNumberLineGivesNoVerdict)
@@ -345,8 +347,10 @@ TEST(ConfigFileReader, MissingFileIsReportedWithTheCallAndTheFileName)
     QString message;
     CConfigImage image;
     EXPECT_EQ(ReadConfigFile(path, 1234, &image, &message), Result::FileNotFound);
-    EXPECT_EQ(message, "CreateFile failed on \"" + path + "\"\r\nError 0x00000002: The system cannot find the file "
-                                                           "specified.");
+    EXPECT_EQ(message,
+        "CreateFile failed on \"" + path
+            + "\"\r\nError 0x00000002: The system cannot find the file "
+              "specified.");
 }
 
 TEST(ConfigFileReader, FolderInsteadOfAFileIsAnError)

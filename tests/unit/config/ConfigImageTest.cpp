@@ -23,7 +23,7 @@ void Put(CConfigImage& image, DWORD address, BYTE value)
 {
     image.StoreBlock(address, 1, &value);
 }
-}  // namespace
+} // namespace
 
 TEST(ConfigDiff, AdjacentBytesFormOneRangeWithinEachRegion)
 {
@@ -78,7 +78,9 @@ TEST(BufferedConfigReceiver, ReplaysEverythingInOrder)
     public:
         void StoreBlock(DWORD address, DWORD count, const BYTE* data) override
         {
-            log << QString("block %1 %2").arg(address).arg(QByteArray(reinterpret_cast<const char*>(data), count).toHex());
+            log << QString("block %1 %2")
+                       .arg(address)
+                       .arg(QByteArray(reinterpret_cast<const char*>(data), count).toHex());
         }
         void StoreByte(WORD address, BYTE value) override { log << QString("byte %1 %2").arg(address).arg(value); }
         void SetSerialMismatch(bool m) override { log << QString("verdict %1").arg(m); }
@@ -94,7 +96,7 @@ TEST(BufferedConfigReceiver, ReplaysEverythingInOrder)
     buffer.StoreBlock(0x200, 1, b);
     EXPECT_TRUE(target.log.isEmpty());
     buffer.Replay(target);
-    EXPECT_EQ(target.log, (QStringList{"verdict 1", "block 256 0102", "byte 32 9", "verdict 0", "block 512 03"}));
+    EXPECT_EQ(target.log, (QStringList {"verdict 1", "block 256 0102", "byte 32 9", "verdict 0", "block 512 03"}));
 }
 
 TEST(ConfigFolder, EmptyOrVanishedFolderFallsBackToTheDefault)

@@ -14,8 +14,8 @@ QByteArray SimReadAnswer(CSimDevice& device, const QByteArray& command, DWORD ad
     QByteArray answer = "^ER" + Eeprom::BuildWriteCommand(address, count, data).mid(3);
     if (checkDelta != 0) {
         const int check = answer.mid(answer.size() - 3, 2).toInt(nullptr, 16);
-        answer.replace(answer.size() - 3, 2,
-                       QByteArray::number((check + checkDelta) & 0xFF, 16).toUpper().rightJustified(2, '0'));
+        answer.replace(
+            answer.size() - 3, 2, QByteArray::number((check + checkDelta) & 0xFF, 16).toUpper().rightJustified(2, '0'));
     }
     return answer;
 }
@@ -42,7 +42,8 @@ QList<QByteArray> CommandsStartingWith(const QByteArray& log, const QByteArray& 
     return out;
 }
 
-CCompletionRecorder::CCompletionRecorder(CSimHarness& harness) : m_harness(harness)
+CCompletionRecorder::CCompletionRecorder(CSimHarness& harness)
+    : m_harness(harness)
 {
     harness.model->m_completion.AddObserver(this);
 }
@@ -61,7 +62,9 @@ void CCompletionRecorder::OnEvent(std::uint32_t eventId, std::uintptr_t index, s
 }
 
 CAnswerCorrupter::CAnswerCorrupter(CSimDevice& device, int every, std::uint32_t seed)
-    : m_device(device), m_every(every), m_state(seed ? seed : 1)
+    : m_device(device)
+    , m_every(every)
+    , m_state(seed ? seed : 1)
 {
     Rearm();
 }
@@ -74,7 +77,8 @@ void CAnswerCorrupter::Rearm()
     m_state ^= m_state << 13;
     m_state ^= m_state >> 17;
     m_state ^= m_state << 5;
-    m_device.GetFaults().corruptAnswerNumber = 1 + static_cast<int>(m_state % static_cast<std::uint32_t>(2 * m_every - 1));
+    m_device.GetFaults().corruptAnswerNumber
+        = 1 + static_cast<int>(m_state % static_cast<std::uint32_t>(2 * m_every - 1));
 }
 
 bool RunWithCorrupter(CSimHarness& harness, IStateMachine& machine, CAnswerCorrupter& corrupter, std::uint64_t limitMs)

@@ -42,5 +42,4 @@ private:
 };
 
 // Runs the machine to its end while the corrupter is kept armed.
-bool RunWithCorrupter(CSimHarness& harness, IStateMachine& machine, CAnswerCorrupter& corrupter,
-                      std::uint64_t limitMs);
+bool RunWithCorrupter(CSimHarness& harness, IStateMachine& machine, CAnswerCorrupter& corrupter, std::uint64_t limitMs);

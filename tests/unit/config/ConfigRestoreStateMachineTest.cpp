@@ -1,7 +1,7 @@
+#include "config/ConfigRestoreStateMachine.h"
 #include "ConfigMachineTestSupport.h"
 #include "ConfigTestSupport.h"
 #include "config/ConfigRegions.h"
-#include "config/ConfigRestoreStateMachine.h"
 #include "link/EepromBlock.h"
 #include "model/ResultCode.h"
 #include <gtest/gtest.h>
@@ -55,7 +55,7 @@ protected:
     CSimHarness harness;
     CConfigRestoreStateMachine* machine = nullptr;
 };
-}  // namespace
+} // namespace
 
 TEST_F(ConfigRestore, LineAtZeroKeepsOnlyItsBytesFrom0x10)
 {
@@ -76,7 +76,7 @@ TEST_F(ConfigRestore, LineAt0x37FC0IsOneWholeRecord)
     EXPECT_EQ(machine->Record(0).address, 0x37FC0u);
     EXPECT_EQ(machine->Record(0).length, 64u);
     EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(machine->Record(0).data), 64),
-              QByteArray(reinterpret_cast<const char*>(data.data()), 64));
+        QByteArray(reinterpret_cast<const char*>(data.data()), 64));
 }
 
 TEST_F(ConfigRestore, LinesFrom0x38000UpGiveNoRecord)
@@ -124,7 +124,8 @@ TEST_F(ConfigRestore, TotalsForMatchingAndDifferingSerialNumbers)
         DWORD total;
         bool mismatch;
     };
-    for (const Case c : {Case{1234, 0x37FF0, false}, Case{4321, 0x37F00, true}, Case{kNoSerialNumber, 0x37FF0, false}}) {
+    for (const Case c :
+        {Case {1234, 0x37FF0, false}, Case {4321, 0x37F00, true}, Case {kNoSerialNumber, 0x37FF0, false}}) {
         CSimHarness local;
         ASSERT_TRUE(local.Connect());
         auto* m = local.model->CreateMachine<CConfigRestoreStateMachine>();
@@ -169,14 +170,14 @@ TEST_F(ConfigRestore, FullRestoreWritesTheRegionsThenRestartsTheAmplifier)
 
     const QList<QByteArray> commands = Commands(Wire());
     const qsizetype writes = CommandsStartingWith(Wire(), "^ew").size();
-    EXPECT_EQ(writes, 0x37FF0 / 64 + 1);  // 48 bytes at 0x10, then 64-byte blocks
+    EXPECT_EQ(writes, 0x37FF0 / 64 + 1); // 48 bytes at 0x10, then 64-byte blocks
     ASSERT_EQ(commands.size(), 3 + writes + 4);
-    EXPECT_EQ(commands.mid(0, 3), (QList<QByteArray>{";", "^I;", "^cf;"}));
+    EXPECT_EQ(commands.mid(0, 3), (QList<QByteArray> {";", "^I;", "^cf;"}));
     EXPECT_TRUE(commands[3].startsWith("^ew0000001030"));
-    EXPECT_EQ(commands.mid(3 + writes), (QList<QByteArray>{"^on0;", ";", "^I;", "^on1;"}));
+    EXPECT_EQ(commands.mid(3 + writes), (QList<QByteArray> {"^on0;", ";", "^I;", "^on1;"}));
     EXPECT_TRUE(harness.device->PowerOn());
     EXPECT_TRUE(harness.sink.Contains("DelayPostRestore Timer Elapsed 2000 ms"));
-    EXPECT_EQ(completion.results, QList<DWORD>{0});
+    EXPECT_EQ(completion.results, QList<DWORD> {0});
     EXPECT_EQ(harness.model->m_progressPosition.m_value, 0x37FF0u);
 }
 
@@ -215,9 +216,8 @@ TEST_F(ConfigRestore, AcknowledgementInLowerCaseIsAccepted)
 {
     const auto data = Bytes(64, 0x33);
     machine->StoreBlock(0x1000, 64, data.data());
-    harness.device->SetCommandHandler("ew", [](const QByteArray& command) {
-        return ("^ew" + Eeprom::BuildReadCommand(0x1000, 64).mid(3)).toLower();
-    });
+    harness.device->SetCommandHandler("ew",
+        [](const QByteArray& command) { return ("^ew" + Eeprom::BuildReadCommand(0x1000, 64).mid(3)).toLower(); });
     ASSERT_EQ(Run(), 0u);
     EXPECT_EQ(CommandsStartingWith(Wire(), "^ew").size(), 1);
 }

@@ -1,7 +1,7 @@
+#include "config/ConfigSaveStateMachine.h"
 #include "ConfigMachineTestSupport.h"
 #include "ConfigTestSupport.h"
 #include "config/ConfigSaveCompletion.h"
-#include "config/ConfigSaveStateMachine.h"
 #include "model/ResultCode.h"
 #include <gtest/gtest.h>
 
@@ -29,7 +29,7 @@ protected:
     CSimHarness harness;
     CConfigSaveStateMachine* machine = nullptr;
 };
-}  // namespace
+} // namespace
 
 TEST_F(ConfigSave, ReadsTheWholeMemoryInto64ByteBlocks)
 {
@@ -45,7 +45,7 @@ TEST_F(ConfigSave, ReadsTheWholeMemoryInto64ByteBlocks)
     EXPECT_EQ(commands[3], "^er0000000040C0;");
     EXPECT_EQ(commands[4], "^er000000404080;");
     EXPECT_EQ(commands.back(), "^er0003FFC040FE;");
-    EXPECT_EQ(completion.results, QList<DWORD>{0});
+    EXPECT_EQ(completion.results, QList<DWORD> {0});
     EXPECT_EQ(harness.model->m_progressRange.m_value, 0x40000u);
     EXPECT_EQ(harness.model->m_progressPosition.m_value, 0x40000u);
     EXPECT_EQ(harness.model->m_firmwareStatus.m_value, FirmwareApplication);
@@ -72,7 +72,11 @@ TEST_F(ConfigSave, ProgressMovesByTheBytesOfEachBlock)
 {
     class CProgress : public IEventSink {
     public:
-        explicit CProgress(CModel& m) : model(m) { model.m_progressPosition.AddObserver(this); }
+        explicit CProgress(CModel& m)
+            : model(m)
+        {
+            model.m_progressPosition.AddObserver(this);
+        }
         ~CProgress() { model.m_progressPosition.RemoveObserver(this); }
         void OnEvent(std::uint32_t, std::uintptr_t, std::intptr_t) override
         {
@@ -90,9 +94,8 @@ TEST_F(ConfigSave, ProgressMovesByTheBytesOfEachBlock)
 TEST_F(ConfigSave, AnswerForAnotherAddressIsAskedAgain)
 {
     int calls = 0;
-    harness.device->SetCommandHandler("er", [&](const QByteArray& command) {
-        return SimReadAnswer(*harness.device, command, ++calls == 5 ? 0x40 : 0);
-    });
+    harness.device->SetCommandHandler("er",
+        [&](const QByteArray& command) { return SimReadAnswer(*harness.device, command, ++calls == 5 ? 0x40 : 0); });
     ASSERT_EQ(Run(), 0u);
     EXPECT_EQ(Image(), harness.device->Eeprom());
     const QList<QByteArray> reads = CommandsStartingWith(Wire(), "^er");
@@ -103,9 +106,8 @@ TEST_F(ConfigSave, AnswerForAnotherAddressIsAskedAgain)
 TEST_F(ConfigSave, AnswerWithAWrongCheckByteIsAskedAgain)
 {
     int calls = 0;
-    harness.device->SetCommandHandler("er", [&](const QByteArray& command) {
-        return SimReadAnswer(*harness.device, command, 0, ++calls == 7 ? 1 : 0);
-    });
+    harness.device->SetCommandHandler("er",
+        [&](const QByteArray& command) { return SimReadAnswer(*harness.device, command, 0, ++calls == 7 ? 1 : 0); });
     ASSERT_EQ(Run(), 0u);
     EXPECT_EQ(Image(), harness.device->Eeprom());
     EXPECT_EQ(CommandsStartingWith(Wire(), "^er").size(), 4097);
@@ -125,8 +127,8 @@ TEST_F(ConfigSave, EachBlockHasItsOwnTenSends)
     // Nine lost answers for each of two blocks: both are read on their tenth send.
     QMap<QByteArray, int> calls;
     harness.device->SetCommandHandler("er", [&](const QByteArray& command) {
-        const bool lose = (command.startsWith("^er00001000") || command.startsWith("^er00020000")) &&
-                          ++calls[command] < 10;
+        const bool lose
+            = (command.startsWith("^er00001000") || command.startsWith("^er00020000")) && ++calls[command] < 10;
         return lose ? QByteArray() : SimReadAnswer(*harness.device, command);
     });
     ASSERT_EQ(Run(), 0u);
@@ -143,7 +145,7 @@ TEST_F(ConfigSave, BlockUnansweredTenTimesEndsTheSave)
     EXPECT_EQ(Run(), Result::NoReadBlockResponse);
     EXPECT_EQ(CommandsStartingWith(Wire(), "^er00001000").size(), 10);
     EXPECT_EQ(CommandsStartingWith(Wire(), "^er").size(), 0x1000 / 64 + 10);
-    EXPECT_EQ(completion.results, QList<DWORD>{Result::NoReadBlockResponse});
+    EXPECT_EQ(completion.results, QList<DWORD> {Result::NoReadBlockResponse});
     EXPECT_EQ(harness.model->m_firmwareStatus.m_value, FirmwareNone);
 }
 
@@ -203,7 +205,7 @@ TEST_F(ConfigSave, CancelledSaveWritesNoFileAndKeepsAnEarlierOne)
     for (const QString& path : {fresh, earlier}) {
         QString message;
         EXPECT_EQ(CompleteConfigSave(*harness.model, *machine, machine->ResultCode(), path, stamp, &message),
-                  Result::Cancelled);
+            Result::Cancelled);
         EXPECT_TRUE(message.isEmpty());
     }
     EXPECT_FALSE(QFile::exists(fresh));
@@ -248,7 +250,10 @@ TEST_F(ConfigSave, DroppedAnswersAndCorruptedAnswersStillGiveTheSameFile)
     CConfigFileHeader header = TestHeader();
     class CDeviceSource : public IConfigMemorySource {
     public:
-        explicit CDeviceSource(CSimDevice& d) : device(d) {}
+        explicit CDeviceSource(CSimDevice& d)
+            : device(d)
+        {
+        }
         const BYTE* GetData(DWORD address, DWORD) const override
         {
             return reinterpret_cast<const BYTE*>(device.Eeprom().constData()) + address;

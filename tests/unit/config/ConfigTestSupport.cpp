@@ -1,7 +1,8 @@
 #include "ConfigTestSupport.h"
 #include <QFile>
 
-CPatternSource::CPatternSource(unsigned seed) : bytes(0x40000)
+CPatternSource::CPatternSource(unsigned seed)
+    : bytes(0x40000)
 {
     for (DWORD a = 0; a < bytes.size(); ++a)
         bytes[a] = static_cast<BYTE>(a * 7 + (a >> 8) * 13 + seed);
