@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTimer>
+#include <ostream>
 
 namespace {
 const QRegularExpression kStampedLine(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d (.*)$"));
@@ -138,6 +139,11 @@ struct DestructiveCase {
     bool answer;
     bool sent;
 };
+
+void PrintTo(const DestructiveCase& c, std::ostream* os)
+{
+    *os << QString::fromLatin1(c.text).remove('^').remove(';').toStdString() << (c.answer ? "_yes" : "_no");
+}
 
 class DestructiveCommandTest : public CommandTesterTest, public ::testing::WithParamInterface<DestructiveCase> { };
 

@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace {
 struct CProgramRun {
@@ -55,6 +56,11 @@ struct UsageCase {
     const char* argument;
     const char* message;
 };
+
+void PrintTo(const UsageCase& c, std::ostream* os)
+{
+    *os << c.argument;
+}
 
 class DesktopProgramUsage : public ::testing::TestWithParam<UsageCase> { };
 

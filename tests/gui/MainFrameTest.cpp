@@ -16,6 +16,7 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QWhatsThis>
+#include <ostream>
 
 namespace {
 QString PageName(int pageIndex)
@@ -67,6 +68,11 @@ struct ActivePageCase {
     int stored;
     int shown;
 };
+
+void PrintTo(const ActivePageCase& c, std::ostream* os)
+{
+    *os << "stored_" << c.stored;
+}
 
 class ActivePageTest : public CMainFrameFixture, public ::testing::WithParamInterface<ActivePageCase> { };
 
@@ -213,6 +219,11 @@ struct VerboseCase {
     bool reachesStatusBar;
 };
 
+void PrintTo(const VerboseCase& c, std::ostream* os)
+{
+    *os << "VerboseLogging_" << c.verboseLogging;
+}
+
 class VerboseLoggingTest : public CMainFrameFixture, public ::testing::WithParamInterface<VerboseCase> { };
 
 TEST_P(VerboseLoggingTest, VerboseLinesReachTheStatusBarOnlyWhileVerboseLoggingIsOn)
@@ -304,6 +315,11 @@ struct HelpCase {
     int page;
     const char* source;
 };
+
+void PrintTo(const HelpCase& c, std::ostream* os)
+{
+    *os << PageName(c.page).toStdString();
+}
 
 class HelpTopicTest : public CMainFrameFixture, public ::testing::WithParamInterface<HelpCase> { };
 

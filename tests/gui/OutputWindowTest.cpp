@@ -1,5 +1,6 @@
 #include "app/OutputWindow.h"
 #include <gtest/gtest.h>
+#include <ostream>
 
 struct DecorateCase {
     const char* text;
@@ -7,6 +8,13 @@ struct DecorateCase {
     const char* expected;
     bool atLineStartAfter;
 };
+
+void PrintTo(const DecorateCase& c, std::ostream* os)
+{
+    const QString text = QString::fromLatin1(c.text).replace("\r", "CR").replace("\n", "LF").remove('^').remove(';');
+    *os << (text.isEmpty() ? QStringLiteral("empty") : text).toStdString()
+        << (c.atLineStartBefore ? "_atStart" : "_inLine");
+}
 
 class OutputDecorateTest : public ::testing::TestWithParam<DecorateCase> { };
 
