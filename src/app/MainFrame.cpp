@@ -475,5 +475,7 @@ void CMainFrame::Shutdown()
     }
     // 6. and 7. Settings and window placement.
     m_model.SaveSettings();
-    SavePlacement();
+    // A window that was never shown has no placement of its own to keep.
+    if (!m_firstShow)
+        SavePlacement();
 }
