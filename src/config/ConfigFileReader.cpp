@@ -19,6 +19,11 @@ std::string_view View(const QByteArray& bytes)
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
 
+QString Latin1(std::string_view line)
+{
+    return QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()));
+}
+
 bool StartsWith(std::string_view line, const QByteArray& key)
 {
     return line.substr(0, static_cast<std::size_t>(key.size())) == View(key);
@@ -63,7 +68,19 @@ DWORD CConfigFileReader::Feed(const char* data, std::size_t size)
     while (p < end) {
         const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
         const char* stop = lf ? lf : end;
-        // Copy the piece without its carriage returns; a line never grows past the limit.
+        // A whole line in the piece, with at most its final carriage return: taken where it is.
+        if (lf && m_line.isEmpty() && stop - p <= ConfigFile::kMaxLineLength + 1) {
+            const char* last = stop > p && stop[-1] == '\r' ? stop - 1 : stop;
+            if (!std::memchr(p, '\r', static_cast<std::size_t>(last - p)) && last - p <= ConfigFile::kMaxLineLength) {
+                ++m_info.lineCount;
+                if (ProcessLine(std::string_view(p, static_cast<std::size_t>(last - p))) != 0)
+                    return m_result;
+                p = lf + 1;
+                continue;
+            }
+        }
+        // Otherwise the line is gathered without its carriage returns; it never grows past the
+        // limit.
         while (p < stop) {
             const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(stop - p)));
             const char* run = cr ? cr : stop;
@@ -80,16 +97,15 @@ DWORD CConfigFileReader::Feed(const char* data, std::size_t size)
             break;
         p = lf + 1;
         ++m_info.lineCount;
-        if (ProcessLine() != 0)
+        if (ProcessLine(View(m_line)) != 0)
             return m_result;
         m_line.clear();
     }
     return 0;
 }
 
-DWORD CConfigFileReader::ProcessLine()
+DWORD CConfigFileReader::ProcessLine(std::string_view line)
 {
-    const std::string_view line = View(m_line);
     const bool crcLine = ConfigLine::IsCrcLine(line);
     if (!crcLine)
         m_crc.Update(line.data(), line.size());
@@ -97,18 +113,18 @@ DWORD CConfigFileReader::ProcessLine()
     if (ConfigLine::IsBlockKey(line)) {
         ConfigLine::CBlock block;
         if (!ConfigLine::ParseBlockLine(line, block))
-            return Reject(Result::ConfigCorrupt, FormatResource(IDS_UNABLE_TO_PARSE_LINE, QString::fromLatin1(m_line)));
+            return Reject(Result::ConfigCorrupt, FormatResource(IDS_UNABLE_TO_PARSE_LINE, Latin1(line)));
         if (m_receiver)
             m_receiver->StoreBlock(block.address, block.count, block.data);
         ++m_info.dataLines;
         m_info.dataBytes += block.count;
         m_crcPending = true;
         m_dataSeen = true;
-    } else if (StartsWith(line, QByteArrayLiteral("MEM"))) {
+    } else if (line.substr(0, 3) == ConfigFile::kMemKey) {
         WORD address = 0;
         BYTE value = 0;
         if (!m_receiver || !ConfigLine::ParseByteLine(line, address, value))
-            return Reject(Result::ConfigCorrupt, FormatResource(IDS_UNABLE_TO_PARSE_LINE, QString::fromLatin1(m_line)));
+            return Reject(Result::ConfigCorrupt, FormatResource(IDS_UNABLE_TO_PARSE_LINE, Latin1(line)));
         m_receiver->StoreByte(address, value);
         ++m_info.dataLines;
         ++m_info.dataBytes;
@@ -122,8 +138,7 @@ DWORD CConfigFileReader::ProcessLine()
         if (m_amplifierSerial < kNoSerialNumber) {
             if (!wellFormed)
                 return Reject(Result::ConfigCorrupt,
-                    FormatResource(
-                        IDS_SERIAL_LINE_UNPARSED, QString::fromLatin1(m_serialKey), QString::fromLatin1(m_line)));
+                    FormatResource(IDS_SERIAL_LINE_UNPARSED, QString::fromLatin1(m_serialKey), Latin1(line)));
             const WORD fileSerial = static_cast<WORD>(ConfigLine::ParseDecimal(rest.substr(3)));
             if (m_receiver)
                 m_receiver->SetSerialMismatch(fileSerial != m_amplifierSerial);

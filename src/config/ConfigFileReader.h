@@ -4,6 +4,7 @@
 #include "config/Crc32.h"
 #include <QByteArray>
 #include <QString>
+#include <string_view>
 
 // Reads a configuration file, checks it and hands its records to a receiver. The file is fed
 // in pieces of any size; lines end at each line feed and carriage returns are dropped
@@ -31,7 +32,7 @@ public:
     const CConfigFileInfo& Info() const { return m_info; }
 
 private:
-    DWORD ProcessLine();
+    DWORD ProcessLine(std::string_view line);
     DWORD Reject(DWORD code, const QString& message);
 
     WORD m_amplifierSerial;

@@ -17,7 +17,7 @@ public:
     void Assign(const BYTE* data, DWORD size);
 
     const QByteArray& Bytes() const { return m_bytes; }
-    bool IsPresent(DWORD address) const { return address < m_present.size() && m_present[address]; }
+    bool IsPresent(DWORD address) const { return address < m_present.size() && m_present[address] != 0; }
     DWORD PresentCount() const;
     // Bytes the file named outside the memory (dropped).
     DWORD OutsideCount() const { return m_outside; }
@@ -25,7 +25,7 @@ public:
 
 private:
     QByteArray m_bytes;
-    std::vector<bool> m_present;
+    std::vector<BYTE> m_present;
     DWORD m_outside = 0;
     bool m_serialMismatch = false;
 };

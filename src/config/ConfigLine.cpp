@@ -77,23 +77,28 @@ bool ParseCount(std::string_view field, DWORD& count)
     return field.size() == 2 && ReadHex(field, count) && count <= ConfigFile::kMaxLineBytes;
 }
 
+// "KEY AAAA NN DATA" with the address of `digits` hex digits. Checked by position: the address,
+// the count and the data are all hex digits, so a space anywhere else, a missing field or a
+// further one makes the line fail.
+bool ParseFixed(std::string_view line, std::string_view key, std::size_t digits, CBlock& block)
+{
+    const std::size_t countAt = key.size() + 1 + digits + 1;
+    const std::size_t dataAt = countAt + 3;
+    if (line.size() < dataAt || line.substr(0, key.size()) != key || line[key.size()] != ' ' || line[countAt - 1] != ' '
+        || line[dataAt - 1] != ' ')
+        return false;
+    return ReadHex(line.substr(key.size() + 1, digits), block.address)
+        && ParseCount(line.substr(countAt, 2), block.count) && ReadData(line.substr(dataAt), block.count, block.data);
+}
+
 bool ParseMem4(std::string_view line, CBlock& block)
 {
-    std::string_view f[5];
-    // Five pieces at most: a fifth field, or a trailing space, makes the line one too long.
-    if (Split(line, f, 5) != 4 || f[0] != ConfigFile::kMem4Key)
-        return false;
-    return f[1].size() == 8 && ReadHex(f[1], block.address) && ParseCount(f[2], block.count)
-        && ReadData(f[3], block.count, block.data);
+    return ParseFixed(line, ConfigFile::kMem4Key, 8, block);
 }
 
 bool ParseMem3(std::string_view line, CBlock& block)
 {
-    std::string_view f[5];
-    if (Split(line, f, 5) != 4 || f[0] != ConfigFile::kMem3Key)
-        return false;
-    return f[1].size() == 4 && ReadHex(f[1], block.address) && ParseCount(f[2], block.count)
-        && ReadData(f[3], block.count, block.data);
+    return ParseFixed(line, ConfigFile::kMem3Key, 4, block);
 }
 
 bool ParseMem2(std::string_view line, CBlock& block)
