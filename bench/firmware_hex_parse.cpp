@@ -93,9 +93,9 @@ void Row(const char* name, double megabytes, const std::vector<double>& runs, do
     const double best = Best(runs);
     const double net = best - startup;
     std::printf("%-22s %10.2f %10.2f %10.1f %10.1f\n", name, best * 1000, Median(runs) * 1000, megabytes / best,
-                net > 0 ? megabytes / net : 0.0);
+        net > 0 ? megabytes / net : 0.0);
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -113,7 +113,8 @@ int main(int argc, char** argv)
     const QString srec = QStandardPaths::findExecutable("srec_cat");
     const QString objcopy = QStandardPaths::findExecutable("objcopy");
     const char* writer = "srec_cat";
-    if (srec.isEmpty() || QProcess::execute(srec, {bin, "-binary", "-offset", "0x1D000000", "-o", hex, "-intel"}) != 0) {
+    if (srec.isEmpty()
+        || QProcess::execute(srec, {bin, "-binary", "-offset", "0x1D000000", "-o", hex, "-intel"}) != 0) {
         WriteFile(hex, WriteHex(image, CFirmwareImage::kLoaderLow));
         writer = "this benchmark";
     }
@@ -167,7 +168,7 @@ int main(int argc, char** argv)
         const double objBest = Best(objRuns);
         const double objNet = objBest - (objTiny.empty() ? 0 : Best(objTiny));
         std::printf("ratio to objcopy: %.1f x (wall), %.1f x (objcopy without its start-up); goal 3 x or more\n",
-                    objBest / Best(ours), objNet > 0 ? objNet / Best(ours) : 0.0);
+            objBest / Best(ours), objNet > 0 ? objNet / Best(ours) : 0.0);
     }
     return 0;
 }

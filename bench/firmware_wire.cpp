@@ -33,7 +33,11 @@ constexpr DWORD kEraseMs = 1500;
 // read after the end packet.
 class CDownloadPort : public ISerialPort {
 public:
-    explicit CDownloadPort(std::unique_ptr<ISerialPort> port) : m_port(std::move(port)) { clock.start(); }
+    explicit CDownloadPort(std::unique_ptr<ISerialPort> port)
+        : m_port(std::move(port))
+    {
+        clock.start();
+    }
     bool Open(const QString& name, bool quiet) override { return m_port->Open(name, quiet); }
     void Close() override { m_port->Close(); }
     bool IsOpen() const override { return m_port->IsOpen(); }
@@ -138,7 +142,7 @@ QByteArray MakeHex(unsigned blocks)
     }
     return text + ":00000001FF\r\n";
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -165,8 +169,9 @@ int main(int argc, char** argv)
 
     QProcess sim;
     sim.setProcessChannelMode(QProcess::SeparateChannels);
-    sim.start(simPath, {"--baud", QString::number(baud), "--pace", "--delay", delay, "--revision-after-load", "154",
-                        "--erase-ms", QString::number(kEraseMs)});
+    sim.start(simPath,
+        {"--baud", QString::number(baud), "--pace", "--delay", delay, "--revision-after-load", "154", "--erase-ms",
+            QString::number(kEraseMs)});
     if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) {
         std::fprintf(stderr, "bench_firmware_wire: %s did not start\n", qPrintable(simPath));
         return 1;
@@ -191,8 +196,8 @@ int main(int argc, char** argv)
     });
     model.m_port.m_value = pty;
     model.ContactMachine()->StartContact();
-    if (!RunUntil([&] { return model.ContactMachine()->IsIdle(); }, 60000) ||
-        model.m_firmwareStatus.m_value != FirmwareApplication) {
+    if (!RunUntil([&] { return model.ContactMachine()->IsIdle(); }, 60000)
+        || model.m_firmwareStatus.m_value != FirmwareApplication) {
         std::fprintf(stderr, "bench_firmware_wire: no amplifier on %s\n", qPrintable(pty));
         sim.terminate();
         sim.waitForFinished(3000);
@@ -219,12 +224,12 @@ int main(int argc, char** argv)
     const double download = port->endNs >= 0 ? (port->endNs - port->startNs) / 1e9 : 0;
     const double limit = static_cast<double>(port->sent + port->received) * 10.0 / kBootLoaderSpeed;
     const double waits = (2000 + kEraseMs + 3000) / 1000.0;
-    std::printf("%-10s %7s %8s %9s %9s %10s %10s %7s %10s %8s\n", "app bit/s", "packets", "retries", "sent",
-                "received", "download s", "line s", "ratio", "total s", "waits s");
+    std::printf("%-10s %7s %8s %9s %9s %10s %10s %7s %10s %8s\n", "app bit/s", "packets", "retries", "sent", "received",
+        "download s", "line s", "ratio", "total s", "waits s");
     std::printf("%-10u %7u %8u %9llu %9llu %10.3f %10.3f %7.4f %10.3f %8.3f%s\n", baud, port->packets,
-                loader->TotalRetries(), static_cast<unsigned long long>(port->sent),
-                static_cast<unsigned long long>(port->received), download, limit, limit > 0 ? download / limit : 0,
-                totalSeconds, waits, result == 0 ? "" : "  FAILED");
+        loader->TotalRetries(), static_cast<unsigned long long>(port->sent),
+        static_cast<unsigned long long>(port->received), download, limit, limit > 0 ? download / limit : 0,
+        totalSeconds, waits, result == 0 ? "" : "  FAILED");
     if (result != 0)
         std::printf("%s\n", qPrintable(ErrorCodeLine(result)));
     model.ClosePort();

@@ -27,8 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     if (!loaded) {
         const DWORD code = loader.ErrorCode();
-        if (code != Result::UnexpectedHexCharacter && code != Result::HexBadRecordType && code != Result::HexChecksum &&
-            code != Result::HexNoEndRecord)
+        if (code != Result::UnexpectedHexCharacter && code != Result::HexBadRecordType && code != Result::HexChecksum
+            && code != Result::HexNoEndRecord)
             std::abort();
         if (loader.ErrorLine() == 0)
             std::abort();

@@ -14,9 +14,9 @@ int RunFirmware(CCliContext& context, const QStringList& arguments)
                                "       qro4000 firmware load [FILE] [--no-backup]"));
     return ExitUsage;
 }
-}  // namespace
+} // namespace
 
 QRO_CLI_COMMAND("firmware", "firmware status | load [FILE] [--no-backup]",
-                "compare installed and available firmware, or send a firmware file (default: the newest in the "
-                "firmware folder; the configuration is saved first)",
-                RunFirmware);
+    "compare installed and available firmware, or send a firmware file (default: the newest in the "
+    "firmware folder; the configuration is saved first)",
+    RunFirmware);

@@ -17,7 +17,10 @@ namespace {
 // The loader's trace lines (its status lines reach the terminal through the model already).
 class CTraceToTerminal : public IStatusSink {
 public:
-    explicit CTraceToTerminal(CCliContext& context) : m_context(context) {}
+    explicit CTraceToTerminal(CCliContext& context)
+        : m_context(context)
+    {
+    }
     void OnStatusLine(Kind kind, const QString& text) override
     {
         if (kind == Kind::Trace)
@@ -31,7 +34,9 @@ private:
 // The progress bar: packets sent of all, retries so far and the time left at the pace so far.
 class CLoadProgress : public IEventSink {
 public:
-    CLoadProgress(CCliContext& context, CMcuLoaderStateMachine& machine) : m_context(context), m_machine(machine)
+    CLoadProgress(CCliContext& context, CMcuLoaderStateMachine& machine)
+        : m_context(context)
+        , m_machine(machine)
     {
         m_context.Model().m_progressPosition.AddObserver(this);
     }
@@ -54,8 +59,8 @@ public:
             left = QStringLiteral("%1:%2").arg(seconds / 60, 2, 10, QChar('0')).arg(seconds % 60, 2, 10, QChar('0'));
         }
         m_context.ShowProgress(FormatResource(IDS_FW_CLI_PROGRESS, position / kUnitsPerPacket, range / kUnitsPerPacket,
-                                              m_machine.TotalRetries(), left),
-                               position, range);
+                                   m_machine.TotalRetries(), left),
+            position, range);
     }
 
 private:
@@ -86,7 +91,7 @@ DWORD SaveConfiguration(CCliContext& context)
         context.Out(FormatResource(IDS_FW_BACKUP_SAVED, fileName));
     return result;
 }
-}  // namespace
+} // namespace
 
 int RunFirmwareLoad(CCliContext& context, const QStringList& arguments)
 {
@@ -135,15 +140,16 @@ int RunFirmwareLoad(CCliContext& context, const QStringList& arguments)
         return context.ReportFailure(contact ? contact : Result::NoIdentifyResponse);
     }
     if (!model.IsExpectedDevice()) {
-        context.Err(FormatResource(IDS_FW_WRONG_DEVICE, DeviceName(model.m_device.m_value), ProductName(), ProductName()));
+        context.Err(
+            FormatResource(IDS_FW_WRONG_DEVICE, DeviceName(model.m_device.m_value), ProductName(), ProductName()));
         return ExitFailure;
     }
     const bool application = model.m_firmwareStatus.m_value == FirmwareApplication;
-    const QString installed = application ? RevisionText(model.m_firmwareRevision.m_value)
-                                          : ResourceString(IDS_FW_REVISION_MISSING);
+    const QString installed
+        = application ? RevisionText(model.m_firmwareRevision.m_value) : ResourceString(IDS_FW_REVISION_MISSING);
     if (!context.AskYesNo(IUserPrompt::Icon::Question, ResourceString(IDS_FW_CLI_CONFIRM_CAPTION),
-                          FormatResource(IDS_FW_CLI_CONFIRM, FileNameParts::Name(file.m_fileName),
-                                         RevisionText(file.m_revision), ProductName(), context.PortName(), installed))) {
+            FormatResource(IDS_FW_CLI_CONFIRM, FileNameParts::Name(file.m_fileName), RevisionText(file.m_revision),
+                ProductName(), context.PortName(), installed))) {
         context.Err(ResourceString(IDS_FW_CLI_NOT_CONFIRMED));
         return ExitFailure;
     }

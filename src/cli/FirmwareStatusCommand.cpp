@@ -26,15 +26,14 @@ int RunFirmwareStatus(CCliContext& context, const QStringList& arguments)
     const bool newer = compare && files.FirmwareFile().m_revision > installed;
 
     if (context.GetOptions().json) {
-        QJsonObject o{{"firmware", status == FirmwareApplication  ? "application"
-                                   : status == FirmwareBootLoader ? "boot loader"
-                                                                  : "not responding"},
-                      {"installed", status == FirmwareApplication ? RevisionText(installed) : QString()},
-                      {"folder", folder},
-                      {"newestFile", files.FirmwareFile().m_fileName},
-                      {"available", files.HasFirmwareFile() ? RevisionText(files.FirmwareFile().m_revision) : QString()},
-                      {"releaseNotes", files.HasReleaseNotesFile()},
-                      {"newerAvailable", newer}};
+        QJsonObject o {{"firmware",
+                           status == FirmwareApplication      ? "application"
+                               : status == FirmwareBootLoader ? "boot loader"
+                                                              : "not responding"},
+            {"installed", status == FirmwareApplication ? RevisionText(installed) : QString()}, {"folder", folder},
+            {"newestFile", files.FirmwareFile().m_fileName},
+            {"available", files.HasFirmwareFile() ? RevisionText(files.FirmwareFile().m_revision) : QString()},
+            {"releaseNotes", files.HasReleaseNotesFile()}, {"newerAvailable", newer}};
         context.Out(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
     } else {
         if (status == FirmwareApplication)
@@ -46,12 +45,11 @@ int RunFirmwareStatus(CCliContext& context, const QStringList& arguments)
         context.Out(FormatResource(IDS_FW_CLI_FOLDER, folder));
         if (files.HasFirmwareFile())
             context.Out(FormatResource(IDS_FW_CLI_NEWEST, FileNameParts::Name(files.FirmwareFile().m_fileName),
-                                       RevisionText(files.FirmwareFile().m_revision)));
+                RevisionText(files.FirmwareFile().m_revision)));
         else
             context.Out(ResourceString(IDS_FW_CLI_NEWEST_NONE));
-        context.Out(FormatResource(IDS_FW_CLI_NOTES, ResourceString(files.HasReleaseNotesFile()
-                                                                        ? IDS_FW_CLI_NOTES_PRESENT
-                                                                        : IDS_FW_CLI_NOTES_MISSING)));
+        context.Out(FormatResource(IDS_FW_CLI_NOTES,
+            ResourceString(files.HasReleaseNotesFile() ? IDS_FW_CLI_NOTES_PRESENT : IDS_FW_CLI_NOTES_MISSING)));
         if (compare)
             context.Out(ResourceString(newer ? IDS_FW_CLI_UPDATE_AVAILABLE : IDS_FW_CLI_UP_TO_DATE));
     }

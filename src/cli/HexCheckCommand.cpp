@@ -20,12 +20,12 @@ int RunHexCheck(CCliContext& context, const QStringList& arguments)
     const CIntelHexReader::Statistics& stats = image.Stats();
     const DWORD usedLength = valid ? image.UsedLength() : 0;
     const DWORD outside = stats.dataBytes - stats.bytesInWindow;
-    const QString error = valid                     ? QString()
-                          : image.ErrorLine() == 0 ? ErrorCodeLine(image.LastError())
-                                                   : LineErrorLine(image.ErrorLine(), image.LastError());
+    const QString error = valid  ? QString()
+        : image.ErrorLine() == 0 ? ErrorCodeLine(image.LastError())
+                                 : LineErrorLine(image.ErrorLine(), image.LastError());
 
     if (context.GetOptions().json) {
-        QJsonObject o{{"file", fileName}, {"valid", valid}};
+        QJsonObject o {{"file", fileName}, {"valid", valid}};
         if (valid) {
             o.insert("records", static_cast<qint64>(stats.records));
             o.insert("dataBytes", static_cast<qint64>(stats.dataBytes));
@@ -57,13 +57,12 @@ int RunHexCheck(CCliContext& context, const QStringList& arguments)
     else
         context.Out(ResourceString(IDS_FW_CLI_HEX_NO_DATA));
     context.Out(FormatResource(IDS_FW_CLI_HEX_USED, usedLength, usedLength / 512, CFirmwareImage::kLoaderLow,
-                               CFirmwareImage::kLoaderHigh - 1));
+        CFirmwareImage::kLoaderHigh - 1));
     if (outside)
         context.Out(FormatResource(IDS_FW_CLI_HEX_OUTSIDE, outside));
     return ExitSuccess;
 }
-}  // namespace
+} // namespace
 
 QRO_CLI_COMMAND("hex-check", "hex-check FILE",
-                "check an Intel HEX firmware file: address range, used size, or the line of the first error",
-                RunHexCheck);
+    "check an Intel HEX firmware file: address range, used size, or the line of the first error", RunHexCheck);

@@ -4,8 +4,7 @@
 
 // "R" restarts the amplifier into its new application, which comes back at its configured
 // speed after a few seconds; whatever arrives meanwhile is ignored.
-template <class SM>
-class CBootResetState : public CCommandDelayState<SM> {
+template <class SM> class CBootResetState : public CCommandDelayState<SM> {
 public:
     static constexpr DWORD kResetTime = 3000;
 

@@ -12,4 +12,4 @@ QString FileName(CModelBase& model, const QDateTime& timeStamp)
     return QDir::toNativeSeparators(
         QDir(folder).filePath(ConfigFile::DefaultFileName(model.m_serialNumber.m_value, timeStamp)));
 }
-}  // namespace ConfigBackup
+} // namespace ConfigBackup

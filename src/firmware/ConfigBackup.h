@@ -10,4 +10,4 @@ namespace ConfigBackup {
 // "<configuration folder>/SN01234.20240105T134501.QRO4000Config". The default folder stands in
 // for a setting that names no folder.
 QString FileName(CModelBase& model, const QDateTime& timeStamp);
-}  // namespace ConfigBackup
+} // namespace ConfigBackup

@@ -7,8 +7,7 @@
 
 // Sends the end packet (address 8F FF FF FF); the boot loader answers "B" once it has closed
 // the download. Any other answer means it did not take the end of the image.
-template <class SM>
-class CEndFirmwareLoadState : public CState<SM> {
+template <class SM> class CEndFirmwareLoadState : public CState<SM> {
 public:
     static constexpr DWORD kPacketTimeout = 2000;
     using CState<SM>::CState;
@@ -27,8 +26,7 @@ public:
         if (this->m_host->m_received.endsWith('B')) {
             this->m_host->m_downloadOpen = false;
             this->GoToNext();
-        }
-        else
+        } else
             this->Fail(Result::RetryLimit);
     }
     void OnTimeout() override { this->Fail(Result::NoPacketResponse); }

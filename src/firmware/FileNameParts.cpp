@@ -13,7 +13,7 @@ void LastDigitRun(const QString& title, qsizetype* start, qsizetype* length)
     *start = begin;
     *length = end - begin;
 }
-}  // namespace
+} // namespace
 
 namespace FileNameParts {
 QString Name(const QString& path)
@@ -68,6 +68,6 @@ QString Base(const QString& path)
 
 CRevisionedFileName Revisioned(const QString& path)
 {
-    return CRevisionedFileName{path, Revision(path)};
+    return CRevisionedFileName {path, Revision(path)};
 }
-}  // namespace FileNameParts
+} // namespace FileNameParts

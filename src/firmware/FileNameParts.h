@@ -19,4 +19,4 @@ WORD Revision(const QString& path);
 QString Base(const QString& path);
 // The path paired with the revision of its name.
 CRevisionedFileName Revisioned(const QString& path);
-}  // namespace FileNameParts
+} // namespace FileNameParts

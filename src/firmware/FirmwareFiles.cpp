@@ -59,7 +59,7 @@ void CFirmwareFiles::AddToCopyList(const QString& name, QStringList* list) const
 void CFirmwareFiles::Consider(const QString& path)
 {
     if (IsReleaseNotesFile(path)) {
-        m_releaseNotesFile = CRevisionedFileName{path, 0};
+        m_releaseNotesFile = CRevisionedFileName {path, 0};
         return;
     }
     const CRevisionedFileName file = FileNameParts::Revisioned(path);

@@ -9,7 +9,7 @@ DWORD RoundUp(DWORD value, DWORD multiple)
 {
     return multiple == 0 ? value : (value + multiple - 1) / multiple * multiple;
 }
-}  // namespace
+} // namespace
 
 void CFirmwareImage::Reset()
 {
@@ -50,7 +50,7 @@ bool CFirmwareImage::Load(const QString& fileName, DWORD low, DWORD high, DWORD 
         return false;
     }
     const BYTE pattern[4] = {static_cast<BYTE>(fill), static_cast<BYTE>(fill >> 8), static_cast<BYTE>(fill >> 16),
-                             static_cast<BYTE>(fill >> 24)};
+        static_cast<BYTE>(fill >> 24)};
     for (DWORD i = 0; i < m_capacity; i += 4)
         std::memcpy(m_buffer.get() + i, pattern, 4);
 
@@ -73,8 +73,8 @@ const BYTE* CFirmwareImage::UsedEnd()
     if (m_usedEnd)
         return m_usedEnd;
     const BYTE* buffer = m_buffer.get();
-    const BYTE pattern[4] = {static_cast<BYTE>(m_fill), static_cast<BYTE>(m_fill >> 8),
-                             static_cast<BYTE>(m_fill >> 16), static_cast<BYTE>(m_fill >> 24)};
+    const BYTE pattern[4] = {static_cast<BYTE>(m_fill), static_cast<BYTE>(m_fill >> 8), static_cast<BYTE>(m_fill >> 16),
+        static_cast<BYTE>(m_fill >> 24)};
     DWORD word = m_capacity / 4 - 1;
     while (word > 0 && std::memcmp(buffer + word * 4, pattern, 4) == 0)
         --word;

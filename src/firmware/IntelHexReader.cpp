@@ -12,7 +12,7 @@ constexpr BYTE kNotHex = 0xFF;
 
 constexpr std::array<BYTE, 256> MakeHexTable()
 {
-    std::array<BYTE, 256> table{};
+    std::array<BYTE, 256> table {};
     for (auto& v : table)
         v = kNotHex;
     for (int c = '0'; c <= '9'; ++c)
@@ -33,10 +33,13 @@ enum RecordType : BYTE {
     ExtendedLinearAddress = 4,
     StartLinearAddress = 5,
 };
-}  // namespace
+} // namespace
 
 CIntelHexReader::CIntelHexReader(DWORD low, DWORD high, BYTE* destination, BYTE* destinationEnd)
-    : m_low(low), m_high(high), m_destination(destination), m_destinationEnd(destination ? destinationEnd : nullptr)
+    : m_low(low)
+    , m_high(high)
+    , m_destination(destination)
+    , m_destinationEnd(destination ? destinationEnd : nullptr)
 {
 }
 
@@ -104,13 +107,13 @@ bool CIntelHexReader::ReadFieldsFast(BYTE* addressHigh, BYTE* addressLow, BYTE* 
         sum += value;
         return static_cast<BYTE>(value);
     };
-    next();  // the count, decoded above
+    next(); // the count, decoded above
     *addressHigh = next();
     *addressLow = next();
     *type = next();
     for (unsigned i = 0; i < count; ++i)
         m_data[i] = next();
-    next();  // the checksum
+    next(); // the checksum
     if (bad & 0xF0)
         return false;
     m_count = static_cast<BYTE>(count);

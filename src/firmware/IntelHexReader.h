@@ -11,12 +11,12 @@ class CIntelHexReader {
 public:
     // What a parse saw of the data records, all of them, inside the window or not.
     struct Statistics {
-        DWORD records = 0;          // records of every type read up to the end record
+        DWORD records = 0; // records of every type read up to the end record
         DWORD dataRecords = 0;
-        DWORD dataBytes = 0;        // data bytes of all data records
-        DWORD lowestAddress = 0;    // first data byte of any record (valid when dataBytes != 0)
-        DWORD highestAddress = 0;   // last data byte of any record (valid when dataBytes != 0)
-        DWORD bytesInWindow = 0;    // data bytes that landed inside the window
+        DWORD dataBytes = 0; // data bytes of all data records
+        DWORD lowestAddress = 0; // first data byte of any record (valid when dataBytes != 0)
+        DWORD highestAddress = 0; // last data byte of any record (valid when dataBytes != 0)
+        DWORD bytesInWindow = 0; // data bytes that landed inside the window
     };
 
     // The window is low .. high (high exclusive); destination, when given, receives the byte of
@@ -48,8 +48,8 @@ private:
     const unsigned char* m_begin = nullptr;
     const unsigned char* m_current = nullptr;
     const unsigned char* m_end = nullptr;
-    DWORD m_line = 0;    // line feeds read so far (a wrapping 16-bit count would misplace errors)
-    DWORD m_column = 0;  // characters read on the current line; a record starts in column 1
+    DWORD m_line = 0; // line feeds read so far (a wrapping 16-bit count would misplace errors)
+    DWORD m_column = 0; // characters read on the current line; a record starts in column 1
     DWORD m_base = 0;
     bool m_endSeen = false;
     DWORD m_low;

@@ -4,8 +4,7 @@
 
 // "D" starts the download; the boot loader echoes "D". From here on the amplifier holds no
 // runnable application until the load completes, which the revision "Loading" shows.
-template <class SM>
-class CLoadBeginDownloadState : public CCommandResponseState<SM> {
+template <class SM> class CLoadBeginDownloadState : public CCommandResponseState<SM> {
 public:
     CLoadBeginDownloadState(SM* host, const char* name, CState<SM>* next)
         : CCommandResponseState<SM>(host, name, next, 5000, QByteArrayLiteral("D"), Result::NoDEcho)

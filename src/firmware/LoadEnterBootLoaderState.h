@@ -5,8 +5,7 @@
 // the 2000 ms give it time to restart), then moves the port to the boot loader's speed, at
 // which all later traffic runs. A unit that identified itself from its boot loader gets no
 // "^ld;": that command belongs to the application.
-template <class SM>
-class CLoadEnterBootLoaderState : public CCommandDelayState<SM> {
+template <class SM> class CLoadEnterBootLoaderState : public CCommandDelayState<SM> {
 public:
     static constexpr DWORD kBootLoaderSpeed = 38400;
 

@@ -2,8 +2,7 @@
 #include "firmware/LoadFirmwareState.h"
 
 // The packet transfer as the load enters it: announces the file, then sends the first packet.
-template <class SM>
-class CLoadFirmwareInitialState : public CLoadFirmwareState<SM> {
+template <class SM> class CLoadFirmwareInitialState : public CLoadFirmwareState<SM> {
 public:
     using CLoadFirmwareState<SM>::CLoadFirmwareState;
 

@@ -13,13 +13,13 @@
 // means the boot loader may hold part of a packet, so every time-out resynchronises. The
 // resynchronisation state hands back here, without this state's entry, to send the packet
 // again; the retry count runs on across it.
-template <class SM>
-class CLoadFirmwareState : public CState<SM> {
+template <class SM> class CLoadFirmwareState : public CState<SM> {
 public:
     static constexpr DWORD kPacketTimeout = 2000;
 
     CLoadFirmwareState(SM* host, const char* name, CState<SM>* next, CState<SM>* resync)
-        : CState<SM>(host, name, next), m_resync(resync)
+        : CState<SM>(host, name, next)
+        , m_resync(resync)
     {
     }
 
@@ -96,8 +96,8 @@ private:
         SM* host = this->m_host;
         if (m_retryCount != 0) {
             if (host->m_fillByteCount != 0)
-                host->Report(FormatResource(IDS_FW_RETRY_SUCCESSFUL_FILL, m_retryCount, host->m_transferAddress,
-                                            host->m_fillByteCount));
+                host->Report(FormatResource(
+                    IDS_FW_RETRY_SUCCESSFUL_FILL, m_retryCount, host->m_transferAddress, host->m_fillByteCount));
             else
                 host->Report(FormatResource(IDS_FW_RETRY_SUCCESSFUL, m_retryCount, host->m_transferAddress));
         }

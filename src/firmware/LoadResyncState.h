@@ -6,13 +6,13 @@
 // lost byte it waits for bytes that will never come. Single ";" fill bytes complete whatever it
 // holds; the packet they complete fails its checksum and is refused with "N", and the buffer is
 // empty again. A whole packet of unanswered fill bytes means the boot loader is not listening.
-template <class SM>
-class CLoadResyncState : public CState<SM> {
+template <class SM> class CLoadResyncState : public CState<SM> {
 public:
     static constexpr DWORD kFillTimeout = 100;
 
     CLoadResyncState(SM* host, const char* name, CLoadFirmwareState<SM>* load)
-        : CState<SM>(host, name, load), m_load(load)
+        : CState<SM>(host, name, load)
+        , m_load(load)
     {
     }
 

@@ -29,7 +29,7 @@ void BuildEnd(BYTE* packet)
 
 DWORD Address(const BYTE* packet)
 {
-    return static_cast<DWORD>(packet[0]) << 24 | static_cast<DWORD>(packet[1]) << 16 |
-           static_cast<DWORD>(packet[2]) << 8 | packet[3];
+    return static_cast<DWORD>(packet[0]) << 24 | static_cast<DWORD>(packet[1]) << 16
+        | static_cast<DWORD>(packet[2]) << 8 | packet[3];
 }
-}  // namespace LoaderPacket
+} // namespace LoaderPacket

@@ -16,4 +16,4 @@ void BuildEnd(BYTE* packet);
 // The two's complement of the sum of the bytes.
 BYTE Checksum(const BYTE* bytes, DWORD count);
 DWORD Address(const BYTE* packet);
-}  // namespace LoaderPacket
+} // namespace LoaderPacket

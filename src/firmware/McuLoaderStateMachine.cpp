@@ -5,24 +5,24 @@
 #include <algorithm>
 
 CMcuLoaderStateMachine::CMcuLoaderStateMachine(CModel* model)
-    : CStateHost(model, kTimerId),
-      m_packetRetryLimit(model->m_firmwareLoadRetryLimit.m_value),
-      m_deviceName(ProductName()),
-      m_determineSpeedState(this, "DetermineSpeedState", &m_queryIState),
-      m_queryIState(this, "QueryIState", &m_unlockFlashEraseState, &m_verifyExpectedDeviceState),
-      m_verifyExpectedDeviceState(this, "VerifyExpectedDeviceState", &m_loadEnterBootLoaderState),
-      m_loadEnterBootLoaderState(this, "LoadEnterBootLoaderState", &m_unlockFlashEraseState),
-      m_unlockFlashEraseState(this, "UnlockFlashEraseState", &m_eraseProgramFlashState),
-      m_eraseProgramFlashState(this, "EraseProgramFlashState", &m_loadBeginDownloadState),
-      m_loadBeginDownloadState(this, "LoadBeginDownloadState", &m_loadFirmwareInitialState),
-      m_loadFirmwareInitialState(this, "LoadFirmwareInitialState", &m_endFirmwareLoadState, &m_loadResyncState),
-      m_loadResyncState(this, "LoadResyncInitialState", &m_loadFirmwareInitialState),
-      m_endFirmwareLoadState(this, "EndFirmwareLoadState", &m_showBootVersionState),
-      m_showBootVersionState(this, "ShowBootVersionState", &m_bootResetState),
-      m_bootResetState(this, "BootResetState", &m_determineSpeedAfterResetState),
-      m_determineSpeedAfterResetState(this, "DetermineSpeedState", &m_getFirmwareVersionState),
-      m_getFirmwareVersionState(this, "GetFirmwareVersionState", &m_getSerialNumberState),
-      m_getSerialNumberState(this, "GetSerialNumberState", &m_finalState)
+    : CStateHost(model, kTimerId)
+    , m_packetRetryLimit(model->m_firmwareLoadRetryLimit.m_value)
+    , m_deviceName(ProductName())
+    , m_determineSpeedState(this, "DetermineSpeedState", &m_queryIState)
+    , m_queryIState(this, "QueryIState", &m_unlockFlashEraseState, &m_verifyExpectedDeviceState)
+    , m_verifyExpectedDeviceState(this, "VerifyExpectedDeviceState", &m_loadEnterBootLoaderState)
+    , m_loadEnterBootLoaderState(this, "LoadEnterBootLoaderState", &m_unlockFlashEraseState)
+    , m_unlockFlashEraseState(this, "UnlockFlashEraseState", &m_eraseProgramFlashState)
+    , m_eraseProgramFlashState(this, "EraseProgramFlashState", &m_loadBeginDownloadState)
+    , m_loadBeginDownloadState(this, "LoadBeginDownloadState", &m_loadFirmwareInitialState)
+    , m_loadFirmwareInitialState(this, "LoadFirmwareInitialState", &m_endFirmwareLoadState, &m_loadResyncState)
+    , m_loadResyncState(this, "LoadResyncInitialState", &m_loadFirmwareInitialState)
+    , m_endFirmwareLoadState(this, "EndFirmwareLoadState", &m_showBootVersionState)
+    , m_showBootVersionState(this, "ShowBootVersionState", &m_bootResetState)
+    , m_bootResetState(this, "BootResetState", &m_determineSpeedAfterResetState)
+    , m_determineSpeedAfterResetState(this, "DetermineSpeedState", &m_getFirmwareVersionState)
+    , m_getFirmwareVersionState(this, "GetFirmwareVersionState", &m_getSerialNumberState)
+    , m_getSerialNumberState(this, "GetSerialNumberState", &m_finalState)
 {
 }
 
@@ -72,7 +72,7 @@ DWORD CMcuLoaderStateMachine::VerifyRevision(bool quiet)
         return 0;
     }
     Report(FormatResource(IDS_FW_LOADED_REVISION, m_deviceName, FileNameParts::Name(GetFileName()), ProductName(),
-                          RevisionText(installed)));
+        RevisionText(installed)));
     if (installed != expected) {
         Report(FormatResource(IDS_FW_VERIFICATION_FAILED, m_deviceName, m_deviceName));
         return Result::RevisionVerifyFailed;
@@ -133,15 +133,13 @@ bool CMcuLoaderStateMachine::SendPacket(CState<CMcuLoaderStateMachine>* state, c
     m_terminators = terminators;
     if (m_model->IsTracing())
         Trace(FormatResource(IDS_FW_TRACE_PACKET, QString::fromLatin1(state->Name()), LoaderPacket::kSize,
-                             QString::fromLatin1(QByteArray::fromRawData(reinterpret_cast<const char*>(m_packet),
-                                                                         LoaderPacket::kSize)
-                                                     .toHex()
-                                                     .toUpper())));
+            QString::fromLatin1(QByteArray::fromRawData(reinterpret_cast<const char*>(m_packet), LoaderPacket::kSize)
+                                    .toHex()
+                                    .toUpper())));
     ISerialPort* port = m_model->Port();
     // Clearing the receive buffer first ties the answer to this packet: a late answer to the
     // one before must not acknowledge it.
-    return EndWrite(port && port->IsOpen() && port->PurgeReceive() &&
-                    port->WriteBytes(m_packet, LoaderPacket::kSize));
+    return EndWrite(port && port->IsOpen() && port->PurgeReceive() && port->WriteBytes(m_packet, LoaderPacket::kSize));
 }
 
 bool CMcuLoaderStateMachine::SendText(CState<CMcuLoaderStateMachine>* state, const QByteArray& text)
@@ -151,6 +149,6 @@ bool CMcuLoaderStateMachine::SendText(CState<CMcuLoaderStateMachine>* state, con
     if (m_model->IsTracing())
         Trace(FormatResource(IDS_TRACE_SEND, QString::fromLatin1(state->Name()), EscapeForTrace(text)));
     ISerialPort* port = m_model->Port();
-    return EndWrite(port && port->IsOpen() && port->PurgeReceive() &&
-                    port->WriteBytes(reinterpret_cast<const BYTE*>(text.constData()), static_cast<DWORD>(text.size())));
+    return EndWrite(port && port->IsOpen() && port->PurgeReceive()
+        && port->WriteBytes(reinterpret_cast<const BYTE*>(text.constData()), static_cast<DWORD>(text.size())));
 }

@@ -6,8 +6,8 @@ struct Format {
     bool bold = false;
     bool italic = false;
     bool underline = false;
-    int halfPoints = 0;  // 0: the view's own size
-    bool skip = false;   // inside a destination that is not shown
+    int halfPoints = 0; // 0: the view's own size
+    bool skip = false; // inside a destination that is not shown
     int unicodeSkip = 1; // characters that stand in for a \u character
     bool operator==(const Format& o) const
     {
@@ -20,7 +20,10 @@ constexpr std::size_t kMaxDepth = 256;
 
 class CRtfReader {
 public:
-    explicit CRtfReader(const QByteArray& rtf) : m_text(rtf) {}
+    explicit CRtfReader(const QByteArray& rtf)
+        : m_text(rtf)
+    {
+    }
 
     QString Convert()
     {
@@ -47,7 +50,7 @@ public:
                 continue;
             case '\r':
             case '\n':
-                break;  // line ends in RTF source are not text
+                break; // line ends in RTF source are not text
             default:
                 Char(QChar(static_cast<unsigned char>(c)));
                 break;
@@ -93,7 +96,7 @@ private:
         if (negative)
             parameter = -parameter;
         if (m_at < n && m_text[m_at] == ' ')
-            ++m_at;  // the delimiter belongs to the control word
+            ++m_at; // the delimiter belongs to the control word
         const bool atGroupStart = m_groupStart;
         m_groupStart = false;
         ControlWord(word, hasParameter, static_cast<int>(parameter), atGroupStart);
@@ -111,17 +114,17 @@ private:
             Char(QChar(0x00A0));
             break;
         case '-':
-            break;  // optional hyphen
+            break; // optional hyphen
         case '_':
             Char(QChar(0x2011));
             break;
         case '*':
-            Current().skip = true;  // an extension this reader does not know
+            Current().skip = true; // an extension this reader does not know
             break;
         case '\'': {
             const qsizetype n = m_text.size();
             if (m_at + 2 > n) {
-                m_at = n;  // a cut escape at the end of the text
+                m_at = n; // a cut escape at the end of the text
                 break;
             }
             bool ok = false;
@@ -182,12 +185,12 @@ private:
             Char(QChar(0x201C));
         } else if (word == "rdblquote") {
             Char(QChar(0x201D));
-        } else if (word == "fonttbl" || word == "colortbl" || word == "stylesheet" || word == "info" ||
-                   word == "pict" || word == "object" || word == "header" || word == "footer" ||
-                   word == "headerl" || word == "headerr" || word == "footerl" || word == "footerr" ||
-                   word == "listtable" || word == "listoverridetable" || word == "rsidtbl" || word == "generator" ||
-                   word == "themedata" || word == "colorschememapping" || word == "latentstyles" ||
-                   word == "datastore" || word == "xmlnstbl" || word == "mmathPr" || word == "pgdsctbl") {
+        } else if (word == "fonttbl" || word == "colortbl" || word == "stylesheet" || word == "info" || word == "pict"
+            || word == "object" || word == "header" || word == "footer" || word == "headerl" || word == "headerr"
+            || word == "footerl" || word == "footerr" || word == "listtable" || word == "listoverridetable"
+            || word == "rsidtbl" || word == "generator" || word == "themedata" || word == "colorschememapping"
+            || word == "latentstyles" || word == "datastore" || word == "xmlnstbl" || word == "mmathPr"
+            || word == "pgdsctbl") {
             f.skip = true;
         } else if (atGroupStart && word == "field") {
             // A field shows its result; its instruction group is a destination of its own.
@@ -310,10 +313,9 @@ private:
 
     static QChar Windows1252(unsigned char b)
     {
-        static const char16_t kHigh[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                           0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-                                           0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                           0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+        static const char16_t kHigh[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6,
+            0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+            0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
         if (b >= 0x80 && b < 0xA0)
             return QChar(kHigh[b - 0x80]);
         return QChar(b);
@@ -329,7 +331,7 @@ private:
     bool m_inRun = false;
     Format m_run;
 };
-}  // namespace
+} // namespace
 
 QString RtfToHtml(const QByteArray& rtf)
 {

@@ -3,8 +3,7 @@
 #include "link/CommandResponseRetryState.h"
 
 // "V;": the boot ROM's version, reported as the boot loader gives it.
-template <class SM>
-class CShowBootVersionState : public CCommandResponseRetryState<SM> {
+template <class SM> class CShowBootVersionState : public CCommandResponseRetryState<SM> {
 public:
     CShowBootVersionState(SM* host, const char* name, CState<SM>* next)
         : CCommandResponseRetryState<SM>(host, name, next, 500, QByteArrayLiteral("V;"), Result::NoBootVersionResponse)

@@ -4,8 +4,7 @@
 
 // Firmware for the QRO4000 must never reach another device: anything else ends the load here,
 // before a boot loader command is sent.
-template <class SM>
-class CVerifyExpectedDeviceState : public CState<SM> {
+template <class SM> class CVerifyExpectedDeviceState : public CState<SM> {
 public:
     using CState<SM>::CState;
     void Enter() override

@@ -32,10 +32,11 @@ QPushButton* MakeButton(unsigned textId, unsigned tipId, const char* name, QWidg
     button->setAutoDefault(false);
     return button;
 }
-}  // namespace
+} // namespace
 
 CFirmwarePage::CFirmwarePage(CModel* model, IUserPrompt* prompt, QWidget* parent)
-    : CPageBase(model, prompt, parent), m_folderChooser(QtFolderChooser())
+    : CPageBase(model, prompt, parent)
+    , m_folderChooser(QtFolderChooser())
 {
     setObjectName(QStringLiteral("FirmwarePage"));
 
@@ -59,7 +60,8 @@ CFirmwarePage::CFirmwarePage(CModel* model, IUserPrompt* prompt, QWidget* parent
     m_copy = MakeButton(IDS_FW_COPY_FILES, IDS_FW_TIP_COPY, "copyFiles", checkGroup);
     // The file server download is not part of this version; the button says so.
     m_copy->setEnabled(false);
-    m_copy->setToolTip(ResourceString(IDS_FW_TIP_COPY) + QLatin1Char('\n') + ResourceString(IDS_FW_TIP_COPY_UNAVAILABLE));
+    m_copy->setToolTip(
+        ResourceString(IDS_FW_TIP_COPY) + QLatin1Char('\n') + ResourceString(IDS_FW_TIP_COPY_UNAVAILABLE));
     auto* checkLayout = new QVBoxLayout(checkGroup);
     checkLayout->addWidget(m_check);
     checkLayout->addWidget(m_copy);
@@ -85,7 +87,7 @@ CFirmwarePage::CFirmwarePage(CModel* model, IUserPrompt* prompt, QWidget* parent
     auto* logGroup = new QGroupBox(ResourceString(IDS_FW_GROUP_LOG), this);
     m_log = new COutputWindow(logGroup);
     m_log->setObjectName(QStringLiteral("activityLog"));
-    m_log->setMaximumBlockCount(0);  // the character limit below applies instead
+    m_log->setMaximumBlockCount(0); // the character limit below applies instead
     auto* logLayout = new QVBoxLayout(logGroup);
     logLayout->addWidget(m_log);
 
@@ -106,9 +108,8 @@ CFirmwarePage::CFirmwarePage(CModel* model, IUserPrompt* prompt, QWidget* parent
     connect(m_send, &QPushButton::clicked, this, &CFirmwarePage::SendFirmware);
     connect(m_folder, &QLineEdit::editingFinished, this, [this] { SetFolder(m_folder->text().trimmed()); });
 
-    for (CEventSource* value : std::initializer_list<CEventSource*>{
-             &m_model->m_firmwareRevision, &m_model->m_firmwareStatus, &m_model->m_firmwareFolder,
-             &m_model->m_serialPortState})
+    for (CEventSource* value : std::initializer_list<CEventSource*> {&m_model->m_firmwareRevision,
+             &m_model->m_firmwareStatus, &m_model->m_firmwareFolder, &m_model->m_serialPortState})
         value->AddObserver(this);
     m_folder->setText(m_model->m_firmwareFolder.m_value);
     ShowInstalled();
@@ -118,9 +119,8 @@ CFirmwarePage::CFirmwarePage(CModel* model, IUserPrompt* prompt, QWidget* parent
 
 CFirmwarePage::~CFirmwarePage()
 {
-    for (CEventSource* value : std::initializer_list<CEventSource*>{
-             &m_model->m_firmwareRevision, &m_model->m_firmwareStatus, &m_model->m_firmwareFolder,
-             &m_model->m_serialPortState})
+    for (CEventSource* value : std::initializer_list<CEventSource*> {&m_model->m_firmwareRevision,
+             &m_model->m_firmwareStatus, &m_model->m_firmwareFolder, &m_model->m_serialPortState})
         value->RemoveObserver(this);
 }
 
@@ -220,8 +220,8 @@ void CFirmwarePage::BrowseForFolder()
 {
     if (!m_folderChooser)
         return;
-    const QString folder =
-        m_folderChooser(window(), FormatResource(IDS_FW_BROWSE_TITLE, ProductName()), m_model->m_firmwareFolder.m_value);
+    const QString folder = m_folderChooser(
+        window(), FormatResource(IDS_FW_BROWSE_TITLE, ProductName()), m_model->m_firmwareFolder.m_value);
     if (folder.isEmpty())
         return;
     SetFolder(folder);
@@ -309,8 +309,9 @@ bool CFirmwarePage::OfferBackup()
     // New firmware can change or reset settings, and users are told to keep a copy before
     // every firmware change: offer it each time, one click to skip.
     const QString fileName = ConfigBackup::FileName(*m_model, QDateTime::currentDateTime());
-    if (!m_prompt || !m_prompt->AskYesNo(IUserPrompt::Icon::Question, ResourceString(IDS_FW_BACKUP_CAPTION),
-                                         FormatResource(IDS_FW_BACKUP_QUESTION, ProductName(), fileName))) {
+    if (!m_prompt
+        || !m_prompt->AskYesNo(IUserPrompt::Icon::Question, ResourceString(IDS_FW_BACKUP_CAPTION),
+            FormatResource(IDS_FW_BACKUP_QUESTION, ProductName(), fileName))) {
         AppendActivityLine(ResourceString(IDS_FW_BACKUP_SKIPPED));
         return true;
     }
@@ -321,9 +322,9 @@ bool CFirmwarePage::OfferBackup()
         return true;
     }
     if (saved == 2)
-        return false;  // the user stopped the save: nothing is sent either
+        return false; // the user stopped the save: nothing is sent either
     return m_prompt->AskYesNo(IUserPrompt::Icon::Warning, ResourceString(IDS_FW_BACKUP_CAPTION),
-                              FormatResource(IDS_FW_BACKUP_FAILED_CONTINUE, code, GetErrorText(code)));
+        FormatResource(IDS_FW_BACKUP_FAILED_CONTINUE, code, GetErrorText(code)));
 }
 
 int CFirmwarePage::RunBackupDialog(const QString& fileName, DWORD* result)
@@ -331,8 +332,8 @@ int CFirmwarePage::RunBackupDialog(const QString& fileName, DWORD* result)
     if (m_backupRunner)
         return m_backupRunner(*this, fileName, result);
     // The save dialog with its name chosen: the configuration folder and the default name.
-    CConfigSaveDlg dialog(m_model, m_prompt, window(),
-                          [fileName](QWidget*, const QString&, const QString&) { return fileName; });
+    CConfigSaveDlg dialog(
+        m_model, m_prompt, window(), [fileName](QWidget*, const QString&, const QString&) { return fileName; });
     const int saved = dialog.exec();
     *result = dialog.ResultCode();
     return saved;

@@ -6,15 +6,17 @@
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
 #include <QHBoxLayout>
-#include <algorithm>
-#include <climits>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
 
 CMcuLoaderDlg::CMcuLoaderDlg(CModel* model, IUserPrompt* prompt, QWidget* parent)
-    : QDialog(parent), m_model(model), m_prompt(prompt)
+    : QDialog(parent)
+    , m_model(model)
+    , m_prompt(prompt)
 {
     setObjectName(QStringLiteral("McuLoaderDlg"));
     setWindowTitle(ResourceString(IDS_FW_DLG_SENDING));
@@ -164,9 +166,9 @@ void CMcuLoaderDlg::OnCancel()
         return;
     }
     // Stopping inside the download leaves the amplifier deaf until its power is cycled: ask.
-    if (m_machine->IsDownloadOpen() && m_prompt &&
-        !m_prompt->AskYesNo(IUserPrompt::Icon::Warning, ResourceString(IDS_FW_DLG_SENDING),
-                            FormatResource(IDS_FW_CONFIRM_CANCEL, ProductName())))
+    if (m_machine->IsDownloadOpen() && m_prompt
+        && !m_prompt->AskYesNo(IUserPrompt::Icon::Warning, ResourceString(IDS_FW_DLG_SENDING),
+            FormatResource(IDS_FW_CONFIRM_CANCEL, ProductName())))
         return;
     // The load stops at its next send; the completion then turns the button into "Close".
     if (m_running)
@@ -181,7 +183,7 @@ void CMcuLoaderDlg::reject()
 void CMcuLoaderDlg::done(int result)
 {
     if (m_running)
-        return;  // the load must end first: only its completion may close the window
+        return; // the load must end first: only its completion may close the window
     Detach();
     QDialog::done(result);
 }

@@ -9,7 +9,9 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-CReleaseInfoDlg::CReleaseInfoDlg(const QString& fileName) : QDialog(nullptr), m_fileName(fileName)
+CReleaseInfoDlg::CReleaseInfoDlg(const QString& fileName)
+    : QDialog(nullptr)
+    , m_fileName(fileName)
 {
     setObjectName(QStringLiteral("ReleaseInfoDlg"));
     setWindowTitle(ResourceString(IDS_FW_RELEASE_NOTES_CAPTION));
@@ -33,13 +35,13 @@ CReleaseInfoDlg* CReleaseInfoDlg::ShowForFolder(const QString& folder, IUserProm
     CFirmwareFiles files;
     files.ScanFolder(folder);
     const QString fileName = files.HasReleaseNotesFile()
-                                 ? files.ReleaseNotesFile().m_fileName
-                                 : CFirmwareFiles::JoinPath(folder, QLatin1String(CFirmwareFiles::kReleaseNotesName));
+        ? files.ReleaseNotesFile().m_fileName
+        : CFirmwareFiles::JoinPath(folder, QLatin1String(CFirmwareFiles::kReleaseNotesName));
     const QString caption = ResourceString(IDS_FW_RELEASE_NOTES_ERROR);
     if (!files.HasReleaseNotesFile()) {
         if (prompt)
-            prompt->ShowMessage(IUserPrompt::Icon::Error, caption,
-                                FormatResource(IDS_FW_RELEASE_NOTES_MISSING, fileName));
+            prompt->ShowMessage(
+                IUserPrompt::Icon::Error, caption, FormatResource(IDS_FW_RELEASE_NOTES_MISSING, fileName));
         return nullptr;
     }
     QFile file(fileName);
@@ -48,8 +50,8 @@ CReleaseInfoDlg* CReleaseInfoDlg::ShowForFolder(const QString& folder, IUserProm
         rtf = file.readAll();
     if (!file.isOpen() || file.error() != QFileDevice::NoError) {
         if (prompt)
-            prompt->ShowMessage(IUserPrompt::Icon::Error, caption,
-                                FormatResource(IDS_FW_RELEASE_NOTES_UNREADABLE, fileName));
+            prompt->ShowMessage(
+                IUserPrompt::Icon::Error, caption, FormatResource(IDS_FW_RELEASE_NOTES_UNREADABLE, fileName));
         return nullptr;
     }
     // Its own top-level window, not kept above the main window; it goes with it all the same.

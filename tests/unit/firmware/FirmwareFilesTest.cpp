@@ -1,5 +1,5 @@
-#include "firmware/FileNameParts.h"
 #include "firmware/FirmwareFiles.h"
+#include "firmware/FileNameParts.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -31,7 +31,7 @@ const NameCase kNames[] = {
     {"q.hex", ".hex", "q", 0, "q", false},
 };
 
-class FileNamePartsTest : public ::testing::TestWithParam<NameCase> {};
+class FileNamePartsTest : public ::testing::TestWithParam<NameCase> { };
 
 TEST_P(FileNamePartsTest, Parts)
 {
@@ -179,15 +179,15 @@ TEST(FirmwareFilesCopyList, KeepsOneNewestFirmwareFileAndTheNotes)
     CFirmwareFiles held;
     held.Consider("/f/qro4000fw0120.hex");
     QStringList list;
-    held.AddToCopyList("qro4000fw0110.hex", &list);  // older than held
+    held.AddToCopyList("qro4000fw0110.hex", &list); // older than held
     EXPECT_TRUE(list.isEmpty());
     held.AddToCopyList("qro4000fw0130.hex", &list);
     held.AddToCopyList("qro4000fwnotes.rtf", &list);
-    held.AddToCopyList("qro4000fw0125.hex", &list);  // older than listed: no change
-    held.AddToCopyList("qro4000fw0140.hex", &list);  // replaces 0130
+    held.AddToCopyList("qro4000fw0125.hex", &list); // older than listed: no change
+    held.AddToCopyList("qro4000fw0140.hex", &list); // replaces 0130
     held.AddToCopyList("qro4000fw0150B.hex", &list); // not loadable
     held.AddToCopyList("readme.txt", &list);
-    EXPECT_EQ(list, (QStringList{"qro4000fw0140.hex", "qro4000fwnotes.rtf"}));
+    EXPECT_EQ(list, (QStringList {"qro4000fw0140.hex", "qro4000fwnotes.rtf"}));
 }
 
 TEST(FirmwareFilesCopyList, EmptyFolderTakesFirstFirmwareFile)
@@ -195,7 +195,7 @@ TEST(FirmwareFilesCopyList, EmptyFolderTakesFirstFirmwareFile)
     CFirmwareFiles none;
     QStringList list;
     none.AddToCopyList("QRO4000FW0100.HEX", &list);
-    none.AddToCopyList("qro4000fw0100.hex", &list);  // equal revision: no change
-    EXPECT_EQ(list, (QStringList{"QRO4000FW0100.HEX"}));
+    none.AddToCopyList("qro4000fw0100.hex", &list); // equal revision: no change
+    EXPECT_EQ(list, (QStringList {"QRO4000FW0100.HEX"}));
 }
-}  // namespace
+} // namespace

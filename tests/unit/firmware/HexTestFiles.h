@@ -24,8 +24,8 @@ public:
     static QByteArray Record(BYTE type, WORD address, const std::vector<BYTE>& data)
     {
         BYTE sum = static_cast<BYTE>(data.size() + (address >> 8) + (address & 0xFF) + type);
-        QByteArray line = QByteArray(":") + Hex(static_cast<BYTE>(data.size())) + Hex(static_cast<BYTE>(address >> 8)) +
-                          Hex(static_cast<BYTE>(address)) + Hex(type);
+        QByteArray line = QByteArray(":") + Hex(static_cast<BYTE>(data.size())) + Hex(static_cast<BYTE>(address >> 8))
+            + Hex(static_cast<BYTE>(address)) + Hex(type);
         for (BYTE b : data) {
             line += Hex(b);
             sum = static_cast<BYTE>(sum + b);

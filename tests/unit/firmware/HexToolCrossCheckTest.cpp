@@ -49,9 +49,8 @@ QByteArray ReadAll(const QString& path)
     for (DWORD i = 0; i < kWindow; ++i) {
         const BYTE want = i < static_cast<DWORD>(expected.size()) ? static_cast<BYTE>(expected[i]) : 0xFF;
         if (image.Buffer()[i] != want)
-            return ::testing::AssertionFailure()
-                   << "address 0x" << std::hex << (kLow + i) << ": image " << int(image.Buffer()[i]) << ", tool "
-                   << int(want);
+            return ::testing::AssertionFailure() << "address 0x" << std::hex << (kLow + i) << ": image "
+                                                 << int(image.Buffer()[i]) << ", tool " << int(want);
     }
     return ::testing::AssertionSuccess();
 }
@@ -74,9 +73,7 @@ TEST_F(HexToolCrossCheck, FullImageWrittenBySrecCat)
         const QString hex = files.Path(QStringLiteral("srec%1.hex").arg(blockSize));
         QString error;
         ASSERT_TRUE(RunTool(srec,
-                        {bin, "-binary", "-offset", "0x1D000000", "-o", hex, "-intel", "-Output_Block_Size",
-                         blockSize},
-                        &error))
+            {bin, "-binary", "-offset", "0x1D000000", "-o", hex, "-intel", "-Output_Block_Size", blockSize}, &error))
             << error.toStdString();
         ASSERT_TRUE(image.LoadForLoader(hex)) << blockSize << " " << std::hex << image.LastError();
         EXPECT_TRUE(ImageEquals(image, data)) << "records of " << blockSize << " bytes";
@@ -121,7 +118,7 @@ TEST_F(HexToolCrossCheck, ScatteredRecordsReadAlikeBySrecCat)
         const DWORD address = slot + random() % (0x400 - length);
         const DWORD upper = address >> 16;
         if ((address & 0xFFFF) + length > 0x10000)
-            continue;  // a record does not wrap its 64 KiB segment
+            continue; // a record does not wrap its 64 KiB segment
         if (upper != currentUpper) {
             text += CHexTestFiles::Record(4, 0, {static_cast<BYTE>(upper >> 8), static_cast<BYTE>(upper)});
             currentUpper = upper;
@@ -140,9 +137,9 @@ TEST_F(HexToolCrossCheck, ScatteredRecordsReadAlikeBySrecCat)
     const QString bin = files.Path("srec.bin");
     QString error;
     ASSERT_TRUE(RunTool(srec,
-                    {hex, "-intel", "-crop", "0x1D000000", "0x1D07FFFF", "-fill", "0xFF", "0x1D000000", "0x1D07FFFF",
-                     "-offset", "-0x1D000000", "-o", bin, "-binary"},
-                    &error))
+        {hex, "-intel", "-crop", "0x1D000000", "0x1D07FFFF", "-fill", "0xFF", "0x1D000000", "0x1D07FFFF", "-offset",
+            "-0x1D000000", "-o", bin, "-binary"},
+        &error))
         << error.toStdString();
     const QByteArray expected = ReadAll(bin);
     ASSERT_EQ(expected.size(), static_cast<qsizetype>(kWindow));
@@ -172,4 +169,4 @@ TEST_F(HexToolCrossCheck, ObjcopyReadsWhatTheImageHolds)
     ASSERT_TRUE(image.LoadForLoader(hex));
     EXPECT_TRUE(ImageEquals(image, QByteArray(0x400, char(0xFF)) + fromObjcopy));
 }
-}  // namespace
+} // namespace

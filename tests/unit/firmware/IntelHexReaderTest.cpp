@@ -1,6 +1,6 @@
+#include "firmware/IntelHexReader.h"
 #include "HexTestFiles.h"
 #include "firmware/FirmwareImage.h"
-#include "firmware/IntelHexReader.h"
 #include "model/ResultCode.h"
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@ constexpr DWORD kLow = CFirmwareImage::kLoaderLow;
 
 // Checksums below were worked out by hand: the two's complement of the sum of all other bytes.
 const QByteArray kEnd = ":00000001FF\r\n";
-const QByteArray kLinear1D00 = ":020000041D00DD\r\n";        // 02+00+00+04+1D+00 = 23 -> DD
-const QByteArray kData0100 = ":0401000001020304F1\r\n";      // 04+01+00+00+01+02+03+04 = 0F -> F1
+const QByteArray kLinear1D00 = ":020000041D00DD\r\n"; // 02+00+00+04+1D+00 = 23 -> DD
+const QByteArray kData0100 = ":0401000001020304F1\r\n"; // 04+01+00+00+01+02+03+04 = 0F -> F1
 
 class IntelHexImage : public ::testing::Test {
 protected:
@@ -54,11 +54,11 @@ TEST_F(IntelHexImage, RecordsOutsideTheWindowAreIgnored)
 {
     QByteArray text;
     text += CHexTestFiles::Record(4, 0, {0x1C, 0xFF});
-    text += CHexTestFiles::Record(0, 0xFFF0, std::vector<BYTE>(16, 0x11));  // 0x1CFFFFF0..0x1CFFFFFF
+    text += CHexTestFiles::Record(0, 0xFFF0, std::vector<BYTE>(16, 0x11)); // 0x1CFFFFF0..0x1CFFFFFF
     text += CHexTestFiles::Record(4, 0, {0x1D, 0x07});
-    text += CHexTestFiles::Record(0, 0xFFFF, {0x22});                         // 0x1D07FFFF: high is exclusive
+    text += CHexTestFiles::Record(0, 0xFFFF, {0x22}); // 0x1D07FFFF: high is exclusive
     text += CHexTestFiles::Record(4, 0, {0x1D, 0x08});
-    text += CHexTestFiles::Record(0, 0x0000, {0x33, 0x33});                   // 0x1D080000
+    text += CHexTestFiles::Record(0, 0x0000, {0x33, 0x33}); // 0x1D080000
     text += kEnd;
     ASSERT_TRUE(Load(text));
     EXPECT_EQ(CountNotFill(), 0);
@@ -76,14 +76,14 @@ TEST_F(IntelHexImage, RecordRunningPastTheWindowIsCutAfterSevenBytes)
     ASSERT_NE(at, nullptr);
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(at[i], 0xA0 + i) << i;
-    EXPECT_EQ(at[7], 0xFF);  // the buffer's last byte lies outside the window
+    EXPECT_EQ(at[7], 0xFF); // the buffer's last byte lies outside the window
     EXPECT_EQ(CountNotFill(), 7);
     EXPECT_EQ(image.UsedEnd() - image.Buffer(), 0x80000);
 }
 
 TEST_F(IntelHexImage, LowerCaseDigitsAreAccepted)
 {
-    ASSERT_TRUE(Load(":020000041d00dd\n:04010000a1b2c3d411\n:00000001ff\n"));  // 04+01+A1+B2+C3+D4 = 2EF -> 11
+    ASSERT_TRUE(Load(":020000041d00dd\n:04010000a1b2c3d411\n:00000001ff\n")); // 04+01+A1+B2+C3+D4 = 2EF -> 11
     const BYTE* at = image.BlockAt(0x1D000100);
     EXPECT_EQ(at[0], 0xA1);
     EXPECT_EQ(at[3], 0xD4);
@@ -91,8 +91,8 @@ TEST_F(IntelHexImage, LowerCaseDigitsAreAccepted)
 
 TEST_F(IntelHexImage, TextOutsideRecordsIsSkipped)
 {
-    ASSERT_TRUE(Load("Firmware for the QRO4000\r\nbuilt today\r\n" + kLinear1D00 + "; a comment line\r\n" + kData0100 +
-                     "\r\n\r\n" + kEnd + "anything after the end record: ZZZ\r\n"));
+    ASSERT_TRUE(Load("Firmware for the QRO4000\r\nbuilt today\r\n" + kLinear1D00 + "; a comment line\r\n" + kData0100
+        + "\r\n\r\n" + kEnd + "anything after the end record: ZZZ\r\n"));
     EXPECT_EQ(image.BlockAt(0x1D000100)[0], 0x01);
 }
 
@@ -112,9 +112,8 @@ TEST_F(IntelHexImage, ExtendedSegmentAddressIsTimesSixteen)
 {
     // Segment 0x1000 gives the base 0x1000 * 16 = 0x10000, so the byte at 0010 lands at 0x10010;
     // start address records (03, 05) are read and ignored.
-    const QByteArray text = CHexTestFiles::Record(2, 0, {0x10, 0x00}) + CHexTestFiles::Record(0, 0x0010, {0x99}) +
-                            CHexTestFiles::Record(3, 0, {0, 0, 0, 0}) + CHexTestFiles::Record(5, 0, {0, 0, 0, 0}) +
-                            kEnd;
+    const QByteArray text = CHexTestFiles::Record(2, 0, {0x10, 0x00}) + CHexTestFiles::Record(0, 0x0010, {0x99})
+        + CHexTestFiles::Record(3, 0, {0, 0, 0, 0}) + CHexTestFiles::Record(5, 0, {0, 0, 0, 0}) + kEnd;
     CIntelHexReader reader(0x10000, 0x20000);
     ASSERT_TRUE(reader.Parse(text.constData(), text.constData() + text.size()));
     EXPECT_EQ(reader.Stats().lowestAddress, 0x10010u);
@@ -131,7 +130,7 @@ TEST_F(IntelHexImage, UsedEndRoundsUpToWholeBlocks)
 
 TEST_F(IntelHexImage, BlockAtOutsideTheWindowIsNull)
 {
-    EXPECT_EQ(image.BlockAt(kLow), nullptr);  // nothing loaded
+    EXPECT_EQ(image.BlockAt(kLow), nullptr); // nothing loaded
     ASSERT_TRUE(Load(kEnd));
     EXPECT_EQ(image.BlockAt(kLow), image.Buffer());
     EXPECT_EQ(image.BlockAt(kLow - 1), nullptr);
@@ -167,12 +166,12 @@ const FailureCase kFailures[] = {
     {"SpaceInRecord", ":04010000 01020304F1\n:00000001FF\n", Result::UnexpectedHexCharacter, 1},
     {"TextEndsInsideRecord", ":020000041D00DD\n:040100000102", Result::UnexpectedHexCharacter, 2},
     {"EndRecordAlone", ":00000001FF\n", 0, 0},
-    {"RecordTypeSix", ":00000006FA\n:00000001FF\n", Result::HexBadRecordType, 1},  // 00+00+00+06 -> FA
+    {"RecordTypeSix", ":00000006FA\n:00000001FF\n", Result::HexBadRecordType, 1}, // 00+00+00+06 -> FA
     {"RecordTypeAfterComment", "x\ny\n:00000007F9\n", Result::HexBadRecordType, 3},
     {"ColonAloneAtEnd", "\n:", Result::UnexpectedHexCharacter, 2},
 };
 
-class IntelHexFailure : public ::testing::TestWithParam<FailureCase> {};
+class IntelHexFailure : public ::testing::TestWithParam<FailureCase> { };
 
 TEST_P(IntelHexFailure, ReportsCodeAndLine)
 {
@@ -191,7 +190,7 @@ TEST_P(IntelHexFailure, ReportsCodeAndLine)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, IntelHexFailure, ::testing::ValuesIn(kFailures),
-                         [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(IntelHexFile, MissingFileGivesPlatformError)
 {
@@ -233,4 +232,4 @@ TEST(IntelHexReader, DestinationShorterThanWindowIsNeverOverrun)
     EXPECT_EQ(small[0x100], 0x01);
     EXPECT_EQ(small[0x101], 0x02);
 }
-}  // namespace
+} // namespace

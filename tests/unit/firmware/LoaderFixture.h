@@ -81,8 +81,8 @@ protected:
     bool FlashHoldsImage() const
     {
         const QByteArray& flash = h->device->Flash();
-        return flash.left(image.size()) == image &&
-               flash.mid(image.size()) == QByteArray(flash.size() - image.size(), static_cast<char>(0xFF));
+        return flash.left(image.size()) == image
+            && flash.mid(image.size()) == QByteArray(flash.size() - image.size(), static_cast<char>(0xFF));
     }
 
     int StatusCount(const QString& text) const { return static_cast<int>(notify.status.count(text)); }

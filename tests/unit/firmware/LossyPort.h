@@ -11,7 +11,9 @@ public:
     // Gets the bytes of one write and its number (1-based); answers what reaches the line.
     using Filter = std::function<QByteArray(const QByteArray& bytes, int writeNumber)>;
 
-    CLossyPort(std::unique_ptr<ISerialPort> inner, Filter filter) : m_inner(std::move(inner)), m_filter(std::move(filter))
+    CLossyPort(std::unique_ptr<ISerialPort> inner, Filter filter)
+        : m_inner(std::move(inner))
+        , m_filter(std::move(filter))
     {
     }
 
@@ -34,8 +36,9 @@ public:
         const QByteArray passed = m_filter ? m_filter(bytes, ++m_writes) : bytes;
         if (!m_inner->IsOpen())
             return m_inner->WriteBytes(data, 0);
-        return passed.isEmpty() ||
-               m_inner->WriteBytes(reinterpret_cast<const BYTE*>(passed.constData()), static_cast<DWORD>(passed.size()));
+        return passed.isEmpty()
+            || m_inner->WriteBytes(
+                reinterpret_cast<const BYTE*>(passed.constData()), static_cast<DWORD>(passed.size()));
     }
     DWORD LastError() const override { return m_inner->LastError(); }
     void SetNotify(std::function<void()> notify) override { m_inner->SetNotify(std::move(notify)); }

@@ -27,7 +27,7 @@ protected:
     {
         ASSERT_GE(notify.status.size(), 2);
         EXPECT_EQ(S(notify.status[notify.status.size() - 2]),
-                  S("Send QRO4000 firmware failed at load address " + QString::fromLatin1(address)));
+            S("Send QRO4000 firmware failed at load address " + QString::fromLatin1(address)));
         ExpectRestartAdvice();
     }
     void ExpectRestartAdvice() { EXPECT_EQ(S(notify.status.last()), S(kRestartAdvice)); }
@@ -70,7 +70,7 @@ TEST_F(McuLoader, FullLoadFromTheApplication)
 
     // Every message goes to the status line and to the notify sink alike.
     const QStringList expected = {"Sending firmware file " + path + " to QRO4000", "Boot ROM version BL01.02;\r\n",
-                                  "Waiting 3 seconds for reset to complete"};
+        "Waiting 3 seconds for reset to complete"};
     EXPECT_EQ(notify.status, expected);
     for (const QString& line : expected)
         EXPECT_TRUE(h->sink.status.contains(line)) << line.toStdString();
@@ -83,7 +83,10 @@ TEST_F(McuLoader, ProgressCountsUnitsOf128Bytes)
 {
     Begin();
     struct Recorder : IEventSink {
-        void OnEvent(std::uint32_t, std::uintptr_t, std::intptr_t) override { positions.push_back(model->m_progressPosition.m_value); }
+        void OnEvent(std::uint32_t, std::uintptr_t, std::intptr_t) override
+        {
+            positions.push_back(model->m_progressPosition.m_value);
+        }
         CModel* model = nullptr;
         std::vector<DWORD> positions;
     } recorder;
@@ -92,15 +95,15 @@ TEST_F(McuLoader, ProgressCountsUnitsOf128Bytes)
     EXPECT_EQ(Load(WriteImage(3)), 0u);
     h->model->m_progressPosition.RemoveObserver(&recorder);
     EXPECT_EQ(h->model->m_progressRange.m_value, 12u);
-    EXPECT_EQ(recorder.positions, (std::vector<DWORD>{0, 0, 4, 8, 12}));
+    EXPECT_EQ(recorder.positions, (std::vector<DWORD> {0, 0, 4, 8, 12}));
 }
 
 TEST_F(McuLoader, UsedEndDecidesThePacketsSent)
 {
     // Data only in the first byte of the second block: used end 0x1D000400, two data packets.
     Begin();
-    const QByteArray text = CHexTestFiles::Record(4, 0, {0x1D, 0x00}) + CHexTestFiles::Record(0, 0x0200, {0x42}) +
-                            ":00000001FF\r\n";
+    const QByteArray text
+        = CHexTestFiles::Record(4, 0, {0x1D, 0x00}) + CHexTestFiles::Record(0, 0x0200, {0x42}) + ":00000001FF\r\n";
     EXPECT_EQ(Load(files.Write("qro4000fw0154.hex", text)), 0u);
     const QByteArray sent = AfterBeginDownload();
     ASSERT_EQ(sent.size(), 3 * 517 + static_cast<qsizetype>(QByteArray("V;R;^rv;^sn;").size()));
@@ -145,7 +148,7 @@ TEST_F(McuLoader, FiveRefusalsAreResentAtOnce)
     h->device->GetFaults().refusePacketTimes = 5;
     EXPECT_EQ(Load(WriteImage(3)), 0u);
     const QByteArray sent = AfterBeginDownload();
-    EXPECT_FALSE(sent.contains(';' + QByteArray(";")));  // no fill bytes
+    EXPECT_FALSE(sent.contains(';' + QByteArray(";"))); // no fill bytes
     EXPECT_EQ(sent.count(Header(0x1D000200)), 6);
     EXPECT_EQ(StatusCount("Retry 5 successful at address 0x1D000400"), 1);
     EXPECT_EQ(machine->TotalRetries(), 5u);
@@ -263,11 +266,11 @@ TEST_F(McuLoader, UnansweredFillBytesEndTheLoad)
 
 struct EndPacketCase {
     const char* name;
-    int answerC;        // the packet answered "C"
-    bool damageEnd;     // the end packet arrives damaged and is refused "N"
+    int answerC; // the packet answered "C"
+    bool damageEnd; // the end packet arrives damaged and is refused "N"
 };
 
-class McuLoaderEndPacket : public McuLoader, public ::testing::WithParamInterface<EndPacketCase> {};
+class McuLoaderEndPacket : public McuLoader, public ::testing::WithParamInterface<EndPacketCase> { };
 
 TEST_P(McuLoaderEndPacket, AnythingButBFails)
 {
@@ -288,8 +291,8 @@ TEST_P(McuLoaderEndPacket, AnythingButBFails)
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, McuLoaderEndPacket,
-                         ::testing::Values(EndPacketCase{"C", 3, false}, EndPacketCase{"N", 0, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Values(EndPacketCase {"C", 3, false}, EndPacketCase {"N", 0, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(McuLoader, PowerLossThenASecondLoadSucceeds)
 {
@@ -321,7 +324,7 @@ TEST_F(McuLoader, NoEchoOfDClearsTheDevice)
     h->device->GetFaults().neverEchoD = true;
     EXPECT_EQ(Load(WriteImage(1)), Result::NoDEcho);
     EXPECT_EQ(notify.status.last(),
-              QStringLiteral("QRO4000 Bootstrap Loader did not echo \"D\"\r\nRemove power and retry firmware load"));
+        QStringLiteral("QRO4000 Bootstrap Loader did not echo \"D\"\r\nRemove power and retry firmware load"));
     EXPECT_EQ(h->model->m_firmwareRevision.m_value, 0);
     EXPECT_EQ(h->model->m_serialNumber.m_value, kNoSerialNumber);
     EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareNone);
@@ -356,12 +359,14 @@ TEST_F(McuLoader, DamagedFileIsRefusedBeforeAnythingIsSent)
 {
     Begin();
     struct Completion : IEventSink {
-        void OnEvent(std::uint32_t, std::uintptr_t index, std::intptr_t) override { codes.push_back(static_cast<DWORD>(index)); }
+        void OnEvent(std::uint32_t, std::uintptr_t index, std::intptr_t) override
+        {
+            codes.push_back(static_cast<DWORD>(index));
+        }
         std::vector<DWORD> codes;
     } completion;
     h->model->m_completion.AddObserver(&completion);
-    const QString path =
-        files.Write("qro4000fw0154.hex", ":020000041D00DD\r\n:0401000001020304F2\r\n:00000001FF\r\n");
+    const QString path = files.Write("qro4000fw0154.hex", ":020000041D00DD\r\n:0401000001020304F2\r\n:00000001FF\r\n");
     h->model->m_firmwareFile.Set(FileNameParts::Revisioned(path));
     NewMachine();
     h->device->ClearLogs();
@@ -370,8 +375,8 @@ TEST_F(McuLoader, DamagedFileIsRefusedBeforeAnythingIsSent)
     h->model->m_completion.RemoveObserver(&completion);
     EXPECT_EQ(machine->ResultCode(), Result::HexChecksum);
     EXPECT_TRUE(machine->IsIdle());
-    EXPECT_EQ(completion.codes, (std::vector<DWORD>{Result::HexChecksum}));
-    EXPECT_EQ(notify.status, QStringList{"Line 2, error code 0xE2000022: intel hex line checksum error"});
+    EXPECT_EQ(completion.codes, (std::vector<DWORD> {Result::HexChecksum}));
+    EXPECT_EQ(notify.status, QStringList {"Line 2, error code 0xE2000022: intel hex line checksum error"});
     EXPECT_TRUE(h->sink.status.contains("Line 2, error code 0xE2000022: intel hex line checksum error"));
     EXPECT_EQ(h->device->ReceivedLog(), QByteArray());
     // The amplifier was not touched, so it is still known to be there.
@@ -416,7 +421,7 @@ TEST_F(McuLoader, CancelStopsAtTheNextPacketAndSaysHowToRecover)
     EXPECT_TRUE(machine->Cancel());
     EXPECT_TRUE(h->RunUntilIdle(*machine, kLimitMs));
     EXPECT_EQ(machine->ResultCode(), Result::Cancelled);
-    EXPECT_EQ(AfterBeginDownload().size(), 3 * 517);  // the packet on the line is answered, then no more
+    EXPECT_EQ(AfterBeginDownload().size(), 3 * 517); // the packet on the line is answered, then no more
     EXPECT_TRUE(h->device->InBootLoader());
     EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareNone);
     ExpectRestartAdvice();
@@ -431,8 +436,8 @@ TEST_F(McuLoader, RevisionThatDoesNotMatchTheFileFailsVerification)
     notify.status.clear();
     EXPECT_EQ(machine->VerifyRevision(true), Result::RevisionVerifyFailed);
     EXPECT_EQ(notify.status,
-              (QStringList{"Loaded QRO4000 firmware revision qro4000fw0154.hex\r\nQRO4000 responded with revision 01.60",
-                           "QRO4000 verification failed. Reload QRO4000."}));
+        (QStringList {"Loaded QRO4000 firmware revision qro4000fw0154.hex\r\nQRO4000 responded with revision 01.60",
+            "QRO4000 verification failed. Reload QRO4000."}));
 }
 
 TEST_F(McuLoader, QuietVerificationOfAMatchReportsTheRevisionOnly)
@@ -442,7 +447,7 @@ TEST_F(McuLoader, QuietVerificationOfAMatchReportsTheRevisionOnly)
     notify.status.clear();
     EXPECT_EQ(machine->VerifyRevision(true), 0u);
     EXPECT_EQ(notify.status,
-              QStringList{"Loaded QRO4000 firmware revision qro4000fw0154.hex\r\nQRO4000 responded with revision 01.54"});
+        QStringList {"Loaded QRO4000 firmware revision qro4000fw0154.hex\r\nQRO4000 responded with revision 01.54"});
 }
 
 TEST_F(McuLoader, PacketTraceGoesToTheNotifySinkOnlyWhileVerbose)
@@ -451,8 +456,8 @@ TEST_F(McuLoader, PacketTraceGoesToTheNotifySinkOnlyWhileVerbose)
     h->model->m_trace.Set(1);
     h->model->m_verboseLogging.Set(1);
     EXPECT_EQ(Load(WriteImage(1)), 0u);
-    const QString packetLine = "LoadFirmwareInitialState Send 517 bytes 0x1D000000" +
-                               QString::fromLatin1(image.left(8).toHex().toUpper());
+    const QString packetLine
+        = "LoadFirmwareInitialState Send 517 bytes 0x1D000000" + QString::fromLatin1(image.left(8).toHex().toUpper());
     bool found = false;
     for (const QString& line : notify.trace)
         found = found || line.startsWith(packetLine);
@@ -483,4 +488,4 @@ TEST(LoaderPacket, AddressMostSignificantFirstAndZeroSum)
     EXPECT_EQ(packet[516], 0xDE);
     EXPECT_EQ(LoaderPacket::Address(packet), 0x1D07FE00u);
 }
-}  // namespace
+} // namespace
