@@ -7,7 +7,7 @@
 #include <QString>
 
 namespace ConfigBackup {
-// "<configuration folder>/SN01234.20240105T134501.QRO4000Config". The default folder stands in
-// for a setting that names no folder.
+// "<configuration folder>/SN01234.20240105T134501.QRO4000Config", as the configuration save
+// offers it (the default folder when the setting names no folder).
 QString FileName(CModelBase& model, const QDateTime& timeStamp);
 } // namespace ConfigBackup
