@@ -36,7 +36,7 @@ public:
         *read = n;
         return m_open;
     }
-    bool WriteText(const QString& text) override { return Answer(); (void)text; }
+    bool WriteText(const QString&) override { return Answer(); }
     bool WriteBytes(const BYTE*, DWORD) override { return Answer(); }
     DWORD LastError() const override { return 6; }
     void SetNotify(std::function<void()> notify) override { m_notify = std::move(notify); }
@@ -48,7 +48,9 @@ private:
         if (!m_open || m_offset >= m_size)
             return m_open;
         // The first byte of each chunk gives its length; the answer may be split in two.
-        const std::size_t length = std::min<std::size_t>(m_data[m_offset++] % 160, m_size - m_offset);
+        const std::size_t wanted = m_data[m_offset] % 160;
+        ++m_offset;
+        const std::size_t length = std::min<std::size_t>(wanted, m_size - m_offset);
         const QByteArray chunk(reinterpret_cast<const char*>(m_data + m_offset), static_cast<qsizetype>(length));
         m_offset += length;
         const qsizetype split = chunk.isEmpty() ? 0 : (static_cast<unsigned char>(chunk[0]) % (chunk.size() + 1));
