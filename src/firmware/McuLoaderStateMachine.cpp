@@ -40,7 +40,8 @@ bool CMcuLoaderStateMachine::StartLoad(IStatusSink* notify)
         // stays as it is; only the completion event reports the failure.
         m_status = m_model->m_firmwareStatus.m_value;
         m_result = m_image.LastError() ? m_image.LastError() : Result::GenFailure;
-        Report(LineErrorLine(m_image.ErrorLine(), m_result));
+        // A file that could not be opened has no line to name.
+        Report(m_image.ErrorLine() ? LineErrorLine(m_image.ErrorLine(), m_result) : ErrorCodeLine(m_result));
         m_model->NotifyCompletion(m_result);
         return false;
     }

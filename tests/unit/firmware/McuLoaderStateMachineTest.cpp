@@ -390,7 +390,7 @@ TEST_F(McuLoader, MissingFileIsRefusedBeforeAnythingIsSent)
     EXPECT_EQ(Load(files.Path("qro4000fw0200.hex")), 0x80070002u);
     EXPECT_EQ(h->device->ReceivedLog(), QByteArray());
     EXPECT_EQ(notify.status.size(), 1);
-    EXPECT_TRUE(notify.status[0].startsWith("Line 0, error code 0x80070002: "));
+    EXPECT_TRUE(notify.status[0].startsWith("Error code 0x80070002: ")) << S(notify.status[0]);
 }
 
 TEST_F(McuLoader, StartLoadOnlyWhenIdle)
