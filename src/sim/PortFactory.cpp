@@ -1,16 +1,21 @@
 #include "sim/PortFactory.h"
 #include "link/SerialPort.h"
+#include "model/StatusSink.h"
 #include "sim/SimOptions.h"
 #include "sim/SimPort.h"
 
 std::unique_ptr<ISerialPort> CreatePort(const QString& name, IEventHost& host, IStatusSink* status, IUserPrompt* prompt)
 {
     if (name == QLatin1String("SIM")) {
+        // The demonstration amplifier talks at 115200 bit/s, paced like a real line: the speed
+        // search shows, and a whole configuration save takes under a minute.
         CSimDevice::Options options;
+        options.speed = 115200;
         options.pace = true;
         CSimDevice::Faults faults;
-        // A text that cannot be read leaves the defaults in force.
-        ParseSimOptions(qEnvironmentVariable("QRO4000_SIM"), &options, &faults);
+        QString error;
+        if (!ParseSimOptions(qEnvironmentVariable("QRO4000_SIM"), &options, &faults, &error) && status)
+            status->OnStatusLine(IStatusSink::Kind::Status, QStringLiteral("QRO4000_SIM: %1").arg(error));
         auto device = std::make_shared<CSimDevice>(host, options);
         device->GetFaults() = faults;
         if (faults.unplugAfterMs) {
