@@ -317,7 +317,8 @@ TEST_F(EngineTest, WriteCommandAndAcknowledgement)
 
 TEST_F(EngineTest, WriteStateStopsOutsideTheWritableRegions)
 {
-    const BYTE data[64] = {};
+    const std::vector<BYTE> source(0x1000, 0x5A);
+    const BYTE* data = source.data();
     struct Case {
         DWORD start, total;
         bool allowed;
