@@ -1,27 +1,14 @@
 #include "config/ConfigLine.h"
+#include "model/HexDigits.h"
 #include <array>
 
 namespace ConfigLine {
 namespace {
-constexpr std::array<signed char, 256> MakeHexTable()
-{
-    std::array<signed char, 256> t {};
-    for (auto& v : t)
-        v = -1;
-    for (int c = '0'; c <= '9'; ++c)
-        t[c] = static_cast<signed char>(c - '0');
-    for (int c = 'a'; c <= 'f'; ++c)
-        t[c] = static_cast<signed char>(c - 'a' + 10);
-    for (int c = 'A'; c <= 'F'; ++c)
-        t[c] = static_cast<signed char>(c - 'A' + 10);
-    return t;
-}
-constexpr std::array<signed char, 256> kHex = MakeHexTable();
-constexpr char kUpperDigits[] = "0123456789ABCDEF";
+using Hex::kUpperDigits;
 
 int HexDigit(char c)
 {
-    return kHex[static_cast<unsigned char>(c)];
+    return Hex::DigitValue(c);
 }
 
 // Reads exactly `digits` hex digits; false if any is not one.

@@ -1,4 +1,5 @@
 #include "firmware/IntelHexReader.h"
+#include "model/HexDigits.h"
 #include "model/ResultCode.h"
 #include <QDir>
 #include <QFile>
@@ -8,22 +9,8 @@
 #include <cstring>
 
 namespace {
-constexpr BYTE kNotHex = 0xFF;
-
-constexpr std::array<BYTE, 256> MakeHexTable()
-{
-    std::array<BYTE, 256> table {};
-    for (auto& v : table)
-        v = kNotHex;
-    for (int c = '0'; c <= '9'; ++c)
-        table[c] = static_cast<BYTE>(c - '0');
-    for (int c = 'a'; c <= 'f'; ++c)
-        table[c] = static_cast<BYTE>(c - 'a' + 10);
-    for (int c = 'A'; c <= 'F'; ++c)
-        table[c] = static_cast<BYTE>(c - 'A' + 10);
-    return table;
-}
-constexpr std::array<BYTE, 256> kHexValue = MakeHexTable();
+using Hex::kNotHex;
+constexpr const std::array<std::uint8_t, 256>& kHexValue = Hex::kDigitValue;
 
 enum RecordType : BYTE {
     Data = 0,

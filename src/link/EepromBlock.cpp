@@ -1,25 +1,15 @@
 #include "link/EepromBlock.h"
+#include "model/HexDigits.h"
 #include <algorithm>
 
 namespace Eeprom {
 namespace {
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 int HexByte(const QByteArray& text, qsizetype at)
 {
     if (at + 1 >= text.size())
         return -1;
-    const int hi = HexValue(text[at]);
-    const int lo = HexValue(text[at + 1]);
+    const int hi = Hex::DigitValue(text[at]);
+    const int lo = Hex::DigitValue(text[at + 1]);
     return hi < 0 || lo < 0 ? -1 : hi * 16 + lo;
 }
 
@@ -30,9 +20,8 @@ unsigned AddressSum(DWORD address)
 
 void AppendHex(QByteArray& out, DWORD value, int digits)
 {
-    static const char kDigits[] = "0123456789ABCDEF";
     for (int i = digits - 1; i >= 0; --i)
-        out.append(kDigits[(value >> (i * 4)) & 0xF]);
+        out.append(Hex::kUpperDigits[(value >> (i * 4)) & 0xF]);
 }
 
 bool SameStart(const QByteArray& a, const QByteArray& b, qsizetype n)

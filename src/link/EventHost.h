@@ -10,6 +10,11 @@ public:
     using TimerHandle = std::uint64_t;
     virtual ~IEventHost() = default;
     virtual DWORD TickCount() const = 0;
+    // The same clock in microseconds, for whoever must time things finer than a millisecond
+    // (the simulated amplifier's line).
+    virtual std::uint64_t MicroTicks() const { return static_cast<std::uint64_t>(TickCount()) * 1000; }
+    // Whether MicroTicks is finer than the timers (which count whole milliseconds).
+    virtual bool HasFineClock() const { return false; }
     virtual TimerHandle StartTimer(DWORD ms, std::function<void()> callback) = 0;
     virtual void StopTimer(TimerHandle handle) = 0;
     virtual void Post(std::function<void()> callback) = 0;

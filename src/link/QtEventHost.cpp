@@ -17,6 +17,11 @@ DWORD CQtEventHost::TickCount() const
     return static_cast<DWORD>(m_clock.elapsed());
 }
 
+std::uint64_t CQtEventHost::MicroTicks() const
+{
+    return static_cast<std::uint64_t>(m_clock.nsecsElapsed() / 1000);
+}
+
 IEventHost::TimerHandle CQtEventHost::StartTimer(DWORD ms, std::function<void()> callback)
 {
     const TimerHandle handle = m_nextHandle++;

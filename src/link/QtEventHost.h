@@ -13,6 +13,8 @@ public:
     CQtEventHost();
     ~CQtEventHost() override;
     DWORD TickCount() const override;
+    std::uint64_t MicroTicks() const override;
+    bool HasFineClock() const override { return true; }
     TimerHandle StartTimer(DWORD ms, std::function<void()> callback) override;
     void StopTimer(TimerHandle handle) override;
     void Post(std::function<void()> callback) override;

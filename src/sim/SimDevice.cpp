@@ -1,4 +1,5 @@
 #include "sim/SimDevice.h"
+#include "model/HexDigits.h"
 #include "link/EepromBlock.h"
 #include "link/SerialPortInterface.h"
 #include <QHash>
@@ -16,17 +17,6 @@ constexpr DWORD kFaultEntrySize = 32;
 constexpr DWORD kFaultIndexAddress = 0x0A;
 const QByteArray kBootVersionAnswer("BL01.02;");
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Reads `digits` hex digits at `at`; -1 when any is missing or not a hex digit.
 qint64 ReadHex(const QByteArray& text, qsizetype at, int digits)
 {
@@ -34,7 +24,7 @@ qint64 ReadHex(const QByteArray& text, qsizetype at, int digits)
         return -1;
     qint64 value = 0;
     for (int i = 0; i < digits; ++i) {
-        const int d = HexDigit(text[at + i]);
+        const int d = Hex::DigitValue(text[at + i]);
         if (d < 0)
             return -1;
         value = value * 16 + d;
@@ -198,7 +188,7 @@ struct CSimDevice::Impl {
         timers.insert(*handle);
     }
 
-    std::uint64_t NowUs() const { return static_cast<std::uint64_t>(host.TickCount()) * 1000; }
+    std::uint64_t NowUs() const { return host.MicroTicks(); }
 
     DWORD ListeningSpeed() const
     {
@@ -249,7 +239,11 @@ struct CSimDevice::Impl {
         const Line::Chunk& c = line.chunks.front();
         const std::uint64_t due = Line::ByteEndUs(c, c.done);
         const std::uint64_t now = NowUs();
-        const DWORD ms = due <= now ? 0 : static_cast<DWORD>((due - now + 999) / 1000);
+        // Timers count whole milliseconds. On a clock finer than that, wake up early and let
+        // Drain wait out the rest, so that the line keeps its bit rate instead of losing up to a
+        // millisecond at every answer; on a millisecond clock, wake at the first tick past due.
+        const std::uint64_t waitUs = due <= now ? 0 : due - now;
+        const DWORD ms = static_cast<DWORD>(host.HasFineClock() ? waitUs / 1000 : (waitUs + 999) / 1000);
         line.timerRunning = true;
         After(ms, [this, &line, toHost]() {
             line.timerRunning = false;
