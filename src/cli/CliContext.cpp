@@ -1,5 +1,7 @@
 #include "cli/CliContext.h"
 #include "model/ErrorText.h"
+#include "model/ResultCode.h"
+#include "model/StringTable.h"
 #include "model/QtSettingsStore.h"
 #include "sim/PortFactory.h"
 #include <QCoreApplication>
@@ -100,6 +102,13 @@ DWORD CCliContext::Connect()
 {
     IContactStateMachine* contact = m_model->ContactMachine();
     contact->StartContact();
+    RunFor(m_options.contactTimeoutMs, [contact]() { return contact->IsIdle(); });
+    if (!contact->IsIdle() && !g_interrupted) {
+        contact->Cancel();
+        RunUntilIdle(*contact);
+        Err(FormatResource(IDS_NOT_RESPONDING, ProductName()));
+        return Result::NoSemicolonResponse;
+    }
     const DWORD result = RunUntilIdle(*contact);
     if (result != 0)
         return result;

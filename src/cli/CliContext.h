@@ -19,6 +19,8 @@ public:
         bool verbose = false;
         bool json = false;
         bool yes = false;
+        // How long the search for the amplifier may take before the command gives up.
+        DWORD contactTimeoutMs = 15000;
     };
     explicit CCliContext(const Options& options);
     ~CCliContext();
@@ -29,7 +31,9 @@ public:
     QString PortName() const;
 
     // Opens the port and runs the contact sequence to its end. Answers the contact's result
-    // code (0 when the amplifier answered in its application or its boot loader).
+    // code (0 when the amplifier answered in its application or its boot loader). The desktop
+    // program keeps looking for an amplifier that is switched on later; a command gives up after
+    // the contact time-out with 0xE2000049 and says that the amplifier is not responding.
     DWORD Connect();
     // Runs the event loop until the machine is idle. Ctrl+C cancels it (the machine then ends
     // at its next send with 1223). Answers the machine's result code.

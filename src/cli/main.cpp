@@ -16,11 +16,23 @@ void PrintUsage(FILE* stream)
                  "      --verbose     show detailed status lines\n"
                  "      --json        machine-readable output where a command offers it\n"
                  "  -y, --yes         answer yes to every confirmation\n"
+                 "      --timeout S   give up looking for the amplifier after S seconds (default 15)\n"
                  "      --version     print the program's revision\n"
                  "  -h, --help        this text\n\n"
                  "Commands:\n");
     for (const CCliCommand& c : CCommandRegistry::All())
         std::fprintf(stream, "  %-32s %s\n", c.usage, c.summary);
+}
+bool ParseTimeout(const QString& text, CCliContext::Options* options)
+{
+    bool ok = false;
+    const double seconds = text.toDouble(&ok);
+    if (!ok || seconds <= 0 || seconds > 24 * 3600) {
+        std::fprintf(stderr, "qro4000: --timeout needs a number of seconds\n");
+        return false;
+    }
+    options->contactTimeoutMs = static_cast<DWORD>(seconds * 1000);
+    return true;
 }
 }  // namespace
 
@@ -40,6 +52,9 @@ int main(int argc, char** argv)
             else if (a == "--json") options.json = true;
             else if (a == "-y" || a == "--yes") options.yes = true;
             else if ((a == "-p" || a == "--port") && i + 1 < args.size()) options.port = args[++i];
+            else if (a == "--timeout" && i + 1 < args.size()) {
+                if (!ParseTimeout(args[++i], &options)) return ExitUsage;
+            }
             else commandArgs << a;
             continue;
         }
@@ -55,7 +70,10 @@ int main(int argc, char** argv)
         else if (a == "--verbose") options.verbose = true;
         else if (a == "--json") options.json = true;
         else if (a == "-y" || a == "--yes") options.yes = true;
-        else if (a == "-p" || a == "--port") {
+        else if (a == "--timeout") {
+            if (i + 1 >= args.size() || !ParseTimeout(args[++i], &options))
+                return ExitUsage;
+        } else if (a == "-p" || a == "--port") {
             if (i + 1 >= args.size()) {
                 std::fprintf(stderr, "qro4000: %s needs a port name\n", qPrintable(a));
                 return ExitUsage;

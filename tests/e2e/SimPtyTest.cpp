@@ -265,3 +265,23 @@ TEST_F(SimPty, BuiltInSimulatorNeedsNoTerminal)
         {QStringLiteral("QRO4000_SIM=baud=38400")});
     ExpectInfo(run);
 }
+
+TEST_F(SimPty, SilentAmplifierGivesUpAfterTheContactTimeOut)
+{
+    StartSim({QStringLiteral("--silent")});
+    const CliRun run = RunCli({QStringLiteral("-p"), m_link, QStringLiteral("--timeout"), QStringLiteral("2"), QStringLiteral("info")});
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QLatin1String("QRO4000 is not responding"))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QLatin1String("Error code 0xE2000049: No response to semicolon poll"))) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+}
+
+TEST_F(SimPty, SendWritesTheTextUnchangedAndPrintsTheAnswer)
+{
+    StartSim();
+    const CliRun run = RunCli({QStringLiteral("-p"), m_link, QStringLiteral("send"), QStringLiteral("^sn;")});
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("^SN01234;\n"));
+}
