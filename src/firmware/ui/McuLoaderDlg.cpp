@@ -1,5 +1,6 @@
 #include "firmware/ui/McuLoaderDlg.h"
 #include "app/OutputWindow.h"
+#include "config/ui/ModelProgress.h"
 #include "firmware/FirmwareStringIds.h"
 #include "firmware/McuLoaderStateMachine.h"
 #include "model/ErrorText.h"
@@ -10,8 +11,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <algorithm>
-#include <climits>
 
 CMcuLoaderDlg::CMcuLoaderDlg(CModel* model, IUserPrompt* prompt, QWidget* parent)
     : QDialog(parent)
@@ -51,9 +50,7 @@ CMcuLoaderDlg::~CMcuLoaderDlg()
         // that no longer exists.
         m_machine->SetNotify(nullptr);
         m_machine->Cancel();
-        m_model->m_progressPosition.RemoveObserver(this);
-        m_model->m_progressRange.RemoveObserver(this);
-        m_model->m_completion.RemoveObserver(this);
+        ModelProgress::Forget(*m_model, this);
         return;
     }
     Detach();
@@ -61,9 +58,7 @@ CMcuLoaderDlg::~CMcuLoaderDlg()
 
 void CMcuLoaderDlg::Detach()
 {
-    m_model->m_progressPosition.RemoveObserver(this);
-    m_model->m_progressRange.RemoveObserver(this);
-    m_model->m_completion.RemoveObserver(this);
+    ModelProgress::Forget(*m_model, this);
     if (m_machine && !m_running) {
         m_machine->Release();
         m_machine = nullptr;
@@ -89,9 +84,7 @@ void CMcuLoaderDlg::Begin()
         m_cancel->setText(ResourceString(IDS_CLOSE));
         return;
     }
-    m_model->m_progressPosition.AddObserver(this);
-    m_model->m_progressRange.AddObserver(this);
-    m_model->m_completion.AddObserver(this);
+    ModelProgress::Observe(*m_model, this);
     if (!m_machine->IsIdle())
         return;
     setWindowTitle(FormatResource(IDS_FW_DLG_SENDING_PRODUCT, ProductName()));
@@ -104,11 +97,9 @@ void CMcuLoaderDlg::Begin()
 void CMcuLoaderDlg::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t extra)
 {
     (void)extra;
-    if (eventId == m_model->m_progressPosition.EventId())
-        m_progress->setValue(static_cast<int>(std::min<DWORD>(m_model->m_progressPosition.m_value, INT_MAX)));
-    else if (eventId == m_model->m_progressRange.EventId())
-        m_progress->setRange(0, static_cast<int>(std::min<DWORD>(m_model->m_progressRange.m_value, INT_MAX)));
-    else if (eventId == m_model->m_completion.EventId() && m_running)
+    if (ModelProgress::Show(*m_model, eventId, m_progress))
+        return;
+    if (eventId == m_model->m_completion.EventId() && m_running)
         OnCompletion(static_cast<DWORD>(index));
 }
 

@@ -1,0 +1,113 @@
+#include "config/ui/ConfigProgressDlg.h"
+#include "config/ConfigStringIds.h"
+#include "config/ui/ModelProgress.h"
+#include "model/ResultCode.h"
+#include "model/StringTable.h"
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+CConfigProgressDlg::CConfigProgressDlg(CModel* model, IUserPrompt* prompt, QWidget* parent, ConfigFileChooser chooser,
+    const QString& objectName, unsigned captionId, unsigned textId)
+    : QDialog(parent)
+    , m_model(model)
+    , m_prompt(prompt)
+    , m_chooser(std::move(chooser))
+{
+    setObjectName(objectName);
+    setWindowTitle(ResourceString(captionId));
+    m_text = new QLabel(ResourceString(textId), this);
+    m_text->setObjectName(QStringLiteral("text2320"));
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("progress2319"));
+    m_progress->setTextVisible(false);
+    m_cancel = new QPushButton(ResourceString(IDS_CONFIG_CANCEL), this);
+    m_cancel->setObjectName(QStringLiteral("cancel"));
+    m_cancel->setAutoDefault(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_cancel);
+    buttons->addStretch(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_text);
+    layout->addWidget(m_progress);
+    layout->addLayout(buttons);
+    setMinimumWidth(320);
+
+    connect(m_cancel, &QPushButton::clicked, this, &CConfigProgressDlg::OnCancel);
+}
+
+CConfigProgressDlg::~CConfigProgressDlg()
+{
+    ModelProgress::Forget(*m_model, this);
+    ReleaseMachine();
+}
+
+void CConfigProgressDlg::ReleaseMachine()
+{
+    if (m_machine) {
+        m_machine->Release();
+        m_machine = nullptr;
+    }
+}
+
+void CConfigProgressDlg::EndBusy()
+{
+    m_model->Status(ResourceString(IDS_CONFIG_BUSY));
+    m_result = Result::IoPending;
+    done(3);
+}
+
+void CConfigProgressDlg::BeginRunning()
+{
+    m_running = true;
+    BeginWait();
+}
+
+void CConfigProgressDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!m_begun)
+        QTimer::singleShot(0, this, &CConfigProgressDlg::Begin);
+}
+
+void CConfigProgressDlg::Begin()
+{
+    if (m_begun)
+        return;
+    m_begun = true;
+    ModelProgress::Observe(*m_model, this);
+    Run();
+}
+
+void CConfigProgressDlg::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t extra)
+{
+    (void)extra;
+    if (ModelProgress::Show(*m_model, eventId, m_progress))
+        return;
+    if (eventId == m_model->m_completion.EventId() && m_running) {
+        m_running = false;
+        OnCompletion(static_cast<DWORD>(index));
+    }
+}
+
+void CConfigProgressDlg::reject()
+{
+    OnCancel();
+}
+
+void CConfigProgressDlg::ApplyWaitCursor(bool wait)
+{
+    if (wait) {
+        setCursor(Qt::WaitCursor);
+        // The user can still reach Cancel.
+        m_cancel->setCursor(Qt::ArrowCursor);
+    } else {
+        unsetCursor();
+        m_cancel->unsetCursor();
+    }
+}
