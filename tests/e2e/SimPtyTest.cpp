@@ -1,5 +1,6 @@
 // The real programs over a real pseudo-terminal: qro4000-sim serves the amplifier, qro4000
 // talks to it as to a serial port.
+#include "CliProcess.h"
 #include "link/QtEventHost.h"
 #include "link/SerialPort.h"
 #include <QCoreApplication>
@@ -12,43 +13,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-void EnsureApplication()
-{
-    static int argc = 1;
-    static char name[] = "e2e_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv); // lives as long as the test program
-}
-
-// A child process that is always ended: politely first, then for good.
-class CChild {
-public:
-    CChild() { m_process.setProcessChannelMode(QProcess::SeparateChannels); }
-    ~CChild() { Stop(); }
-    QProcess& Process() { return m_process; }
-
-    void Stop()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000)) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
-
-private:
-    QProcess m_process;
-};
-
-struct CliRun {
-    int exitCode = -1;
-    bool finished = false;
-    QString out, err;
-};
-
 class SimPty : public ::testing::Test {
 protected:
     void SetUp() override
@@ -74,27 +38,7 @@ protected:
         ASSERT_EQ(QFileInfo(m_link).symLinkTarget(), m_slave);
     }
 
-    CliRun RunCli(const QStringList& args, const QStringList& env = {})
-    {
-        CChild cli;
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        // The program's settings go to the test's own folder, never the user's.
-        e.insert(QStringLiteral("HOME"), m_dir.path());
-        e.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
-        for (const QString& pair : env)
-            e.insert(pair.section('=', 0, 0), pair.section('=', 1));
-        cli.Process().setProcessEnvironment(e);
-        cli.Process().start(QStringLiteral(QRO_CLI_PATH), args);
-        CliRun run;
-        if (!cli.Process().waitForStarted(10000))
-            return run;
-        run.finished = cli.Process().waitForFinished(120000);
-        run.out = QString::fromUtf8(cli.Process().readAllStandardOutput());
-        run.err = QString::fromUtf8(cli.Process().readAllStandardError());
-        if (run.finished && cli.Process().exitStatus() == QProcess::NormalExit)
-            run.exitCode = cli.Process().exitCode();
-        return run;
-    }
+    CliRun RunCli(const QStringList& args, const QStringList& env = {}) { return ::RunCli(m_dir, args, env); }
 
     static void ExpectInfo(const CliRun& run)
     {

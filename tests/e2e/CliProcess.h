@@ -1,0 +1,70 @@
+#pragma once
+// Running the real programs from end-to-end tests: a child process that is always ended, and
+// one run of the command-line program with its exit status and output.
+#include <QCoreApplication>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+inline void EnsureApplication()
+{
+    static int argc = 1;
+    static char name[] = "e2e_tests";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance())
+        new QCoreApplication(argc, argv);  // lives as long as the test program
+}
+
+// A child process that is always ended: politely first, then for good.
+class CChild {
+public:
+    CChild() { m_process.setProcessChannelMode(QProcess::SeparateChannels); }
+    ~CChild() { Stop(); }
+    QProcess& Process() { return m_process; }
+
+    void Stop()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+
+private:
+    QProcess m_process;
+};
+
+struct CliRun {
+    int exitCode = -1;
+    bool finished = false;
+    QString out, err;
+};
+
+// Runs qro4000 with its settings in `home` (never the user's), extra "NAME=value" variables,
+// and no standard input.
+inline CliRun RunCli(const QTemporaryDir& home, const QStringList& args, const QStringList& env = {},
+                     int timeoutMs = 120000)
+{
+    CChild cli;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert(QStringLiteral("HOME"), home.path());
+    e.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    e.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+    for (const QString& pair : env)
+        e.insert(pair.section('=', 0, 0), pair.section('=', 1));
+    cli.Process().setProcessEnvironment(e);
+    cli.Process().setStandardInputFile(QProcess::nullDevice());
+    cli.Process().start(QStringLiteral(QRO_CLI_PATH), args);
+    CliRun run;
+    if (!cli.Process().waitForStarted(10000))
+        return run;
+    run.finished = cli.Process().waitForFinished(timeoutMs);
+    run.out = QString::fromUtf8(cli.Process().readAllStandardOutput());
+    run.err = QString::fromUtf8(cli.Process().readAllStandardError());
+    if (run.finished && cli.Process().exitStatus() == QProcess::NormalExit)
+        run.exitCode = cli.Process().exitCode();
+    return run;
+}
