@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-serialport-dev libqt6serialport6-dev
+  qt6-base-dev qt6-serialport-dev
   libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   srecord binutils
