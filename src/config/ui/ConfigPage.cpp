@@ -3,8 +3,10 @@
 #include "config/ui/ConfigRestoreDlg.h"
 #include "config/ui/ConfigSaveDlg.h"
 #include "model/StringTable.h"
+#include <QGridLayout>
+#include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
+#include <utility>
 
 CConfigPage::CConfigPage(CModel* model, IUserPrompt* prompt, QWidget* parent)
     : CPageBase(model, prompt, parent)
@@ -18,10 +20,23 @@ CConfigPage::CConfigPage(CModel* model, IUserPrompt* prompt, QWidget* parent)
     m_restore->setObjectName(QStringLiteral("restoreConfiguration"));
     m_restore->setToolTip(ResourceString(IDS_CONFIG_TIP_RESTORE));
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_save);
-    layout->addWidget(m_restore);
-    layout->addStretch(1);
+    // Each button with a line saying what it does, like the Port page's buttons beside their
+    // purpose.
+    auto* layout = new QGridLayout(this);
+    int row = 0;
+    for (auto [button, description] : {std::pair{m_save, IDS_CONFIG_SAVE_DESCRIPTION},
+                                       std::pair{m_restore, IDS_CONFIG_RESTORE_DESCRIPTION}}) {
+        button->setMinimumWidth(button->fontMetrics().horizontalAdvance(ResourceString(IDS_CONFIG_RESTORE_BUTTON)) + 48);
+        auto* label = new QLabel(ResourceString(description), this);
+        label->setWordWrap(true);
+        layout->addWidget(button, row, 0, Qt::AlignTop);
+        layout->addWidget(label, row, 1, Qt::AlignTop);
+        ++row;
+    }
+    layout->setColumnStretch(1, 1);
+    layout->setHorizontalSpacing(16);
+    layout->setVerticalSpacing(14);
+    layout->setRowStretch(row, 1);
 
     connect(m_save, &QPushButton::clicked, this, [this] { OpenSaveDialog(); });
     connect(m_restore, &QPushButton::clicked, this, [this] { OpenRestoreDialog(); });
