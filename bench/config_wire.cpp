@@ -15,6 +15,7 @@
 #include "model/Model.h"
 #include "model/QtSettingsStore.h"
 #include "sim/PortFactory.h"
+#include "WireBench.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -25,22 +26,12 @@
 
 namespace {
 // Counts what crosses the port in each direction.
-class CCountingPort : public ISerialPort {
+class CCountingPort : public CForwardingPort {
 public:
-    explicit CCountingPort(std::unique_ptr<ISerialPort> port)
-        : m_port(std::move(port))
-    {
-    }
-    bool Open(const QString& name, bool quiet) override { return m_port->Open(name, quiet); }
-    void Close() override { m_port->Close(); }
-    bool IsOpen() const override { return m_port->IsOpen(); }
-    QString Name() const override { return m_port->Name(); }
-    bool SetSpeed(DWORD bitsPerSecond) override { return m_port->SetSpeed(bitsPerSecond); }
-    DWORD Speed() const override { return m_port->Speed(); }
-    bool PurgeReceive() override { return m_port->PurgeReceive(); }
+    using CForwardingPort::CForwardingPort;
     bool Read(BYTE* buffer, DWORD count, DWORD* bytesRead) override
     {
-        const bool ok = m_port->Read(buffer, count, bytesRead);
+        const bool ok = CForwardingPort::Read(buffer, count, bytesRead);
         if (ok) {
             received += *bytesRead;
             if (*bytesRead > 0 && buffer[*bytesRead - 1] == ';')
@@ -57,7 +48,7 @@ public:
         const qint64 start = clock.nsecsElapsed();
         if (block && m_answerEndNs >= 0)
             programNs += start - m_answerEndNs;
-        const bool ok = m_port->WriteText(text);
+        const bool ok = CForwardingPort::WriteText(text);
         if (block)
             programNs += clock.nsecsElapsed() - start;
         m_answerEndNs = -1;
@@ -73,11 +64,8 @@ public:
     bool WriteBytes(const BYTE* data, DWORD count) override
     {
         sent += count;
-        return m_port->WriteBytes(data, count);
+        return CForwardingPort::WriteBytes(data, count);
     }
-    DWORD LastError() const override { return m_port->LastError(); }
-    void SetNotify(std::function<void()> notify) override { m_port->SetNotify(std::move(notify)); }
-    void Settle(DWORD ms) override { m_port->Settle(ms); }
 
     std::uint64_t sent = 0;
     std::uint64_t received = 0;
@@ -85,23 +73,12 @@ public:
     QElapsedTimer clock;
 
 private:
-    std::unique_ptr<ISerialPort> m_port;
     qint64 m_answerEndNs = -1;
 };
 
 bool RunUntilIdle(IStateMachine& machine, int limitMs)
 {
-    QEventLoop loop;
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (machine.IsIdle())
-            loop.quit();
-    });
-    tick.start(1);
-    QTimer::singleShot(limitMs, &loop, &QEventLoop::quit);
-    if (!machine.IsIdle())
-        loop.exec();
-    return machine.IsIdle();
+    return RunUntil([&] { return machine.IsIdle(); }, limitMs);
 }
 
 // Ends the event loop the moment the completion event arrives, so that the time measured is
@@ -179,13 +156,10 @@ int main(int argc, char** argv)
     }
 
     QProcess sim;
-    sim.setProcessChannelMode(QProcess::SeparateChannels);
-    sim.start(simPath, {"--baud", QString::number(baud), "--pace", "--delay", delay});
-    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) {
-        std::fprintf(stderr, "bench_config_wire: %s did not start\n", qPrintable(simPath));
+    const QString pty =
+        StartSimulator(sim, simPath, {"--baud", QString::number(baud), "--pace", "--delay", delay}, "bench_config_wire");
+    if (pty.isEmpty())
         return 1;
-    }
-    const QString pty = QString::fromLocal8Bit(sim.readLine()).trimmed();
 
     QTemporaryDir dir;
     CQtEventHost host;

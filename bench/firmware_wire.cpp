@@ -15,6 +15,7 @@
 #include "model/Model.h"
 #include "model/QtSettingsStore.h"
 #include "sim/PortFactory.h"
+#include "WireBench.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -31,23 +32,16 @@ constexpr DWORD kEraseMs = 1500;
 
 // Counts the bytes of the download and times it: from the first packet written to the "B"
 // read after the end packet.
-class CDownloadPort : public ISerialPort {
+class CDownloadPort : public CForwardingPort {
 public:
     explicit CDownloadPort(std::unique_ptr<ISerialPort> port)
-        : m_port(std::move(port))
+        : CForwardingPort(std::move(port))
     {
         clock.start();
     }
-    bool Open(const QString& name, bool quiet) override { return m_port->Open(name, quiet); }
-    void Close() override { m_port->Close(); }
-    bool IsOpen() const override { return m_port->IsOpen(); }
-    QString Name() const override { return m_port->Name(); }
-    bool SetSpeed(DWORD bitsPerSecond) override { return m_port->SetSpeed(bitsPerSecond); }
-    DWORD Speed() const override { return m_port->Speed(); }
-    bool PurgeReceive() override { return m_port->PurgeReceive(); }
     bool Read(BYTE* buffer, DWORD count, DWORD* bytesRead) override
     {
-        const bool ok = m_port->Read(buffer, count, bytesRead);
+        const bool ok = CForwardingPort::Read(buffer, count, bytesRead);
         if (ok && m_counting) {
             received += *bytesRead;
             for (DWORD i = 0; i < *bytesRead; ++i)
@@ -62,7 +56,7 @@ public:
     {
         if (m_counting)
             sent += static_cast<std::uint64_t>(text.size());
-        return m_port->WriteText(text);
+        return CForwardingPort::WriteText(text);
     }
     bool WriteBytes(const BYTE* data, DWORD count) override
     {
@@ -78,11 +72,8 @@ public:
         }
         if (m_counting)
             sent += count;
-        return m_port->WriteBytes(data, count);
+        return CForwardingPort::WriteBytes(data, count);
     }
-    DWORD LastError() const override { return m_port->LastError(); }
-    void SetNotify(std::function<void()> notify) override { m_port->SetNotify(std::move(notify)); }
-    void Settle(DWORD ms) override { m_port->Settle(ms); }
 
     QElapsedTimer clock;
     qint64 startNs = -1;
@@ -92,25 +83,9 @@ public:
     unsigned packets = 0;
 
 private:
-    std::unique_ptr<ISerialPort> m_port;
     bool m_counting = false;
     bool m_endSent = false;
 };
-
-bool RunUntil(const std::function<bool()>& done, int limitMs)
-{
-    QEventLoop loop;
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    tick.start(1);
-    QTimer::singleShot(limitMs, &loop, &QEventLoop::quit);
-    if (!done())
-        loop.exec();
-    return done();
-}
 
 QByteArray Hex2(unsigned v)
 {
@@ -168,15 +143,12 @@ int main(int argc, char** argv)
     }
 
     QProcess sim;
-    sim.setProcessChannelMode(QProcess::SeparateChannels);
-    sim.start(simPath,
+    const QString pty = StartSimulator(sim, simPath,
         {"--baud", QString::number(baud), "--pace", "--delay", delay, "--revision-after-load", "154", "--erase-ms",
-            QString::number(kEraseMs)});
-    if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) {
-        std::fprintf(stderr, "bench_firmware_wire: %s did not start\n", qPrintable(simPath));
+            QString::number(kEraseMs)},
+        "bench_firmware_wire");
+    if (pty.isEmpty())
         return 1;
-    }
-    const QString pty = QString::fromLocal8Bit(sim.readLine()).trimmed();
 
     QTemporaryDir dir;
     const QString hex = dir.filePath("qro4000fw0154.hex");

@@ -9,19 +9,11 @@
 #include "link/VirtualEventHost.h"
 #include "model/Model.h"
 #include "model/ResultCode.h"
-#include "model/SettingsStore.h"
+#include "NullSettingsStore.h"
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
-class CNullStore : public ISettingsStore {
-public:
-    bool IsOpen() const override { return false; }
-    DWORD ReadDword(const QString&, DWORD*) override { return 2; }
-    DWORD ReadString(const QString&, QString*) override { return 2; }
-    DWORD WriteDword(const QString&, DWORD) override { return 5; }
-    DWORD WriteString(const QString&, const QString&) override { return 5; }
-};
 
 struct CRun {
     DWORD result;
@@ -44,7 +36,7 @@ CRun Read(const char* data, std::size_t size, std::size_t piece, WORD serial, IC
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size)
 {
     static CVirtualEventHost host;
-    static CModel model(host, std::make_unique<CNullStore>());
+    static CModel model(host, std::make_unique<CNullSettingsStore>());
     const char* data = reinterpret_cast<const char*>(bytes);
     const WORD serial = size > 0 && (bytes[0] & 1) ? kNoSerialNumber : 1234;
     const std::size_t piece = size > 1 ? 1 + bytes[1] % 97 : 1;

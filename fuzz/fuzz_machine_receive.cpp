@@ -4,18 +4,10 @@
 #include "link/ReadSerialPromState.h"
 #include "link/VirtualEventHost.h"
 #include "model/Model.h"
-#include "model/SettingsStore.h"
+#include "NullSettingsStore.h"
 #include <cstdint>
 
 namespace {
-class CNullStore : public ISettingsStore {
-public:
-    bool IsOpen() const override { return false; }
-    DWORD ReadDword(const QString&, DWORD*) override { return 2; }
-    DWORD ReadString(const QString&, QString*) override { return 2; }
-    DWORD WriteDword(const QString&, DWORD) override { return 5; }
-    DWORD WriteString(const QString&, const QString&) override { return 5; }
-};
 
 // A port whose far end answers each write with the next chunk of the fuzz input.
 class CFuzzPort : public ISerialPort {
@@ -93,7 +85,7 @@ private:
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     CVirtualEventHost host;
-    CModel model(host, std::make_unique<CNullStore>());
+    CModel model(host, std::make_unique<CNullSettingsStore>());
     model.SetPortFactory([&](const QString&) { return std::make_unique<CFuzzPort>(host, data, size); });
     model.m_port.Set("FUZZ");
     model.ContactMachine()->StartContact();
