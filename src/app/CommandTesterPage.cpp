@@ -1,9 +1,9 @@
 #include "app/CommandTesterPage.h"
 #include "app/AppStringIds.h"
-#include "app/ContextHelp.h"
 #include "app/EditMacrosSheet.h"
-#include "app/OutputWindow.h"
 #include "model/StringTable.h"
+#include "ui/ContextHelp.h"
+#include "ui/OutputWindow.h"
 #include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #pragma once
 #include "app/CommandHistory.h"
-#include "app/PageBase.h"
 #include "model/EventSink.h"
+#include "ui/PageBase.h"
 #include <array>
 
 class COutputWindow;

@@ -1,9 +1,9 @@
 #include "app/EditMacrosPage.h"
 #include "app/AppStringIds.h"
-#include "app/ContextHelp.h"
-#include "app/OutputWindow.h"
 #include "model/Model.h"
 #include "model/StringTable.h"
+#include "ui/ContextHelp.h"
+#include "ui/OutputWindow.h"
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 #include "app/LicenseDlg.h"
 #include "app/AppResources.h"
 #include "app/AppStringIds.h"
-#include "app/OutputWindow.h"
 #include "model/StringTable.h"
+#include "ui/OutputWindow.h"
 #include <QFile>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>

@@ -1,5 +1,5 @@
 #include "app/TabView.h"
-#include "app/PageBase.h"
+#include "ui/PageBase.h"
 
 CTabView::CTabView(QWidget* parent)
     : QTabWidget(parent)

@@ -3,9 +3,9 @@
 #include "app/EditMacrosPage1.h"
 #include "app/EditMacrosPage2.h"
 #include "app/EditMacrosSheet.h"
-#include "app/OutputWindow.h"
 #include "link/ContactStateMachineInterface.h"
 #include "sim/SimPort.h"
+#include "ui/OutputWindow.h"
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>

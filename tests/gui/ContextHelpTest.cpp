@@ -1,4 +1,4 @@
-#include "app/ContextHelp.h"
+#include "ui/ContextHelp.h"
 #include <gtest/gtest.h>
 
 TEST(ContextHelp, ReadsSingleTopicsRangesAndSkipsComments)

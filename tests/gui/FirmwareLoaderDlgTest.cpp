@@ -3,12 +3,12 @@
 #include "../unit/firmware/HexTestFiles.h"
 #include "GuiTestSupport.h"
 #include "SimHarness.h"
-#include "app/OutputWindow.h"
 #include "firmware/FileNameParts.h"
 #include "firmware/McuLoaderStateMachine.h"
 #include "firmware/ui/McuLoaderDlg.h"
 #include "model/ErrorText.h"
 #include "model/ResultCode.h"
+#include "ui/OutputWindow.h"
 #include <QApplication>
 #include <QProgressBar>
 #include <QPushButton>
@@ -59,7 +59,7 @@ protected:
     bool Logged(const QString& text) const
     {
         for (const QString& line : LogText().split('\n'))
-            if (line.mid(9) == text)  // after the "hh:mm:ss " time
+            if (line.mid(9) == text) // after the "hh:mm:ss " time
                 return true;
         return false;
     }
@@ -83,7 +83,7 @@ TEST_F(FirmwareLoaderDlg, SuccessClosesTheDialog)
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(dialog->ProgressBar()->maximum(), 16);
     EXPECT_EQ(dialog->ProgressBar()->value(), 16);
-    EXPECT_EQ(h->model->RunningMachine(), nullptr);  // released on closing
+    EXPECT_EQ(h->model->RunningMachine(), nullptr); // released on closing
     EXPECT_TRUE(h->sink.status.contains("QRO4000 firmware load is complete"));
 }
 
@@ -167,7 +167,7 @@ TEST_F(FirmwareLoaderDlg, EscapeDoesNotCloseARunningLoad)
     QCoreApplication::processEvents();
     ASSERT_NE(Machine(), nullptr);
     h->host.Advance(50);
-    QTest::keyClick(dialog.get(), Qt::Key_Escape);  // cancels; the download has not begun
+    QTest::keyClick(dialog.get(), Qt::Key_Escape); // cancels; the download has not begun
     EXPECT_TRUE(dialog->isVisible());
     ASSERT_TRUE(h->RunUntilIdle(*Machine(), kLimitMs));
     QCoreApplication::processEvents();
@@ -175,4 +175,4 @@ TEST_F(FirmwareLoaderDlg, EscapeDoesNotCloseARunningLoad)
     EXPECT_TRUE(prompt.questions.empty());
     GuiTest::SaveScreenshot(dialog.get(), "FirmwareLoaderDlg");
 }
-}  // namespace
+} // namespace

@@ -1,22 +1,22 @@
 // The Firmware page: on the simulated amplifier in virtual time with the loader dialog shown
 // without a modal loop, and once in the main window in real time.
+#include "firmware/ui/FirmwarePage.h"
 #include "../unit/firmware/HexTestFiles.h"
 #include "GuiTestSupport.h"
 #include "MainFrameFixture.h"
 #include "SimHarness.h"
-#include "app/OutputWindow.h"
 #include "firmware/McuLoaderStateMachine.h"
-#include "firmware/ui/FirmwarePage.h"
 #include "firmware/ui/McuLoaderDlg.h"
 #include "link/ContactStateMachineInterface.h"
 #include "model/ResultCode.h"
+#include "ui/OutputWindow.h"
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTextBlock>
 #include <QTest>
+#include <QTextBlock>
 #include <gtest/gtest.h>
 
 namespace {
@@ -79,7 +79,6 @@ protected:
     int backupAnswer = 1;
     DWORD backupResult = 0;
     int loads = 0;
-
 };
 
 TEST_F(FirmwarePage, ControlsTextsAndTooltips)
@@ -89,10 +88,10 @@ TEST_F(FirmwarePage, ControlsTextsAndTooltips)
     EXPECT_EQ(page->FolderEdit()->maxLength(), 260);
     EXPECT_EQ(page->FolderEdit()->text(), folder);
     EXPECT_EQ(page->DefaultButton()->toolTip(),
-              QStringLiteral("Choose ...\\Application Data\\Brimwell\\QRO4000 Firmware folder"));
+        QStringLiteral("Choose ...\\Application Data\\Brimwell\\QRO4000 Firmware folder"));
     EXPECT_EQ(page->BrowseButton()->toolTip(), QStringLiteral("Browse for a different firmware folder"));
     EXPECT_EQ(page->CheckButton()->toolTip(),
-              QStringLiteral("Compare revision installed in QRO4000 with available revision in firmware folder"));
+        QStringLiteral("Compare revision installed in QRO4000 with available revision in firmware folder"));
     EXPECT_EQ(page->SendButton()->toolTip(), QStringLiteral("Sends firmware to QRO4000"));
     EXPECT_EQ(page->SendButton()->text(), QStringLiteral("Send Firmware to QRO4000"));
     EXPECT_FALSE(page->CopyButton()->isEnabled());
@@ -165,7 +164,7 @@ TEST_F(FirmwarePage, CheckRevisionNowAsksTheAmplifier)
     h->model->m_firmwareRevision.Set(0);
     h->device->ClearLogs();
     QTest::mouseClick(page->CheckButton(), Qt::LeftButton);
-    EXPECT_FALSE(page->CheckButton()->isEnabled());  // the query is running
+    EXPECT_FALSE(page->CheckButton()->isEnabled()); // the query is running
     ASSERT_TRUE(h->RunUntilIdle(*h->model->ContactMachine()));
     page->UpdateButtons();
     EXPECT_TRUE(page->CheckButton()->isEnabled());
@@ -269,7 +268,7 @@ TEST_F(FirmwarePage, BootLoaderAmplifierGetsNoBackupOffer)
     CSimDevice::Options options = CSimHarness::DefaultOptions();
     options.bootLoader = true;
     options.revisionAfterLoad = 154;
-    page.reset();  // it observes the model that goes next
+    page.reset(); // it observes the model that goes next
     h = std::make_unique<CSimHarness>(options);
     folder = h->TempPath("firmware");
     QDir().mkpath(folder);
@@ -330,7 +329,7 @@ TEST_F(FirmwarePage, ActivityLogKeepsItsNewestLinesWithinTheLimit)
 
 // The whole road once, as a new user takes it: the main window on the built-in simulated
 // amplifier, a firmware file in the folder, "Send Firmware to QRO4000", the new revision shown.
-class FirmwarePageInMainWindow : public CMainFrameFixture {};
+class FirmwarePageInMainWindow : public CMainFrameFixture { };
 
 TEST_F(FirmwarePageInMainWindow, SendFirmwareToTheSimulatedAmplifier)
 {
@@ -350,7 +349,7 @@ TEST_F(FirmwarePageInMainWindow, SendFirmwareToTheSimulatedAmplifier)
     page->RefreshAvailable(false);
     EXPECT_EQ(page->AvailableText()->text(), QStringLiteral("01.54"));
     EXPECT_EQ(page->InstalledText()->text(), QStringLiteral("01.53"));
-    prompt.answers = {false};  // no configuration backup this time
+    prompt.answers = {false}; // no configuration backup this time
     QTest::mouseClick(page->SendButton(), Qt::LeftButton);
     EXPECT_TRUE(QTest::qWaitFor([&] { return page->InstalledText()->text() == QStringLiteral("01.54"); }, 30000));
     EXPECT_EQ(frame->Model().m_firmwareStatus.m_value, FirmwareApplication);
@@ -361,4 +360,4 @@ TEST_F(FirmwarePageInMainWindow, SendFirmwareToTheSimulatedAmplifier)
     GuiTest::SaveScreenshot(frame.get(), "FirmwarePageAfterLoad");
     qputenv("QRO4000_SIM", "baud=38400,pace=0");
 }
-}  // namespace
+} // namespace

@@ -2,12 +2,12 @@
 #include "app/AboutDlg.h"
 #include "app/AppStringIds.h"
 #include "app/CommandTesterPage.h"
-#include "app/ContextHelp.h"
 #include "app/LicenseDlg.h"
-#include "app/OutputWindow.h"
 #include "firmware/ui/FirmwarePage.h"
 #include "model/RevisionText.h"
 #include "model/StringTable.h"
+#include "ui/ContextHelp.h"
+#include "ui/OutputWindow.h"
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>

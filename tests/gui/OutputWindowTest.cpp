@@ -1,4 +1,4 @@
-#include "app/OutputWindow.h"
+#include "ui/OutputWindow.h"
 #include <gtest/gtest.h>
 #include <ostream>
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "app/PageBase.h"
 #include "config/ui/ConfigFileChooser.h"
+#include "ui/PageBase.h"
 
 class QPushButton;
 class QGridLayout;

@@ -7,19 +7,13 @@
 #include "model/ErrorText.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
+#include "ui/ErrorBox.h"
 #include <QPushButton>
 
 CConfigRestoreDlg::CConfigRestoreDlg(CModel* model, IUserPrompt* prompt, QWidget* parent, ConfigFileChooser chooser)
     : CConfigProgressDlg(model, prompt, parent, std::move(chooser), QStringLiteral("ConfigRestoreDlg"),
         IDS_CONFIG_RESTORE_CAPTION, IDS_CONFIG_RESTORING)
 {
-}
-
-void CConfigRestoreDlg::PopupError(IUserPrompt::Icon icon, unsigned captionId, const QString& text)
-{
-    m_model->Status(text);
-    if (m_prompt)
-        m_prompt->ShowMessage(icon, ResourceString(captionId), text);
 }
 
 void CConfigRestoreDlg::Run()
@@ -39,7 +33,7 @@ void CConfigRestoreDlg::Run()
     QString message;
     m_result = LoadConfigFile(m_fileName, m_model->m_serialNumber.m_value, *machine, &message);
     if (m_result != 0) {
-        PopupError(IUserPrompt::Icon::Error, IDS_RESTORE_ERROR_CAPTION, message);
+        PopupError(*m_model, m_prompt, IDS_RESTORE_ERROR_CAPTION, message);
         ReleaseMachine();
         done(3);
         return;
@@ -62,9 +56,7 @@ void CConfigRestoreDlg::OnCompletion(DWORD result)
         done(2);
     } else {
         m_model->Status(ResourceString(IDS_RESTORE_FAILED));
-        if (m_prompt)
-            m_prompt->ShowMessage(
-                IUserPrompt::Icon::Error, ResourceString(IDS_RESTORE_ERROR_CAPTION), GetErrorText(result));
+        ShowErrorBox(m_prompt, result, IDS_RESTORE_ERROR_CAPTION);
     }
 }
 

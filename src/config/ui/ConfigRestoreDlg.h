@@ -18,6 +18,5 @@ protected:
     void OnCompletion(DWORD result) override;
 
 private:
-    void PopupError(IUserPrompt::Icon icon, unsigned captionId, const QString& text);
     void EndWithResult();
 };

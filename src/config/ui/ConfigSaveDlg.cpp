@@ -7,6 +7,7 @@
 #include "model/ErrorText.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
+#include "ui/ErrorBox.h"
 #include <QDir>
 #include <QProgressBar>
 #include <QPushButton>
@@ -57,9 +58,7 @@ void CConfigSaveDlg::OnCompletion(DWORD result)
     } else {
         m_failed = true;
         m_model->Status(ResourceString(IDS_SAVE_FAILED));
-        if (m_prompt)
-            m_prompt->ShowMessage(
-                IUserPrompt::Icon::Error, ResourceString(IDS_SAVE_ERROR_CAPTION), GetErrorText(m_result));
+        ShowErrorBox(m_prompt, m_result, IDS_SAVE_ERROR_CAPTION);
         m_cancel->setText(ResourceString(IDS_CLOSE));
     }
 }

@@ -1,5 +1,4 @@
 #include "firmware/ui/FirmwarePage.h"
-#include "app/OutputWindow.h"
 #include "config/ui/ConfigSaveDlg.h"
 #include "firmware/ConfigBackup.h"
 #include "firmware/FirmwareStringIds.h"
@@ -10,6 +9,8 @@
 #include "model/ResultCode.h"
 #include "model/RevisionText.h"
 #include "model/StringTable.h"
+#include "ui/ErrorBox.h"
+#include "ui/OutputWindow.h"
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QGridLayout>
@@ -245,9 +246,7 @@ void CFirmwarePage::CheckRevisionNow()
 
 void CFirmwarePage::PopupError(const QString& text)
 {
-    m_model->Status(text);
-    if (m_prompt)
-        m_prompt->ShowMessage(IUserPrompt::Icon::Error, ResourceString(IDS_FW_ERROR_CAPTION), text);
+    ::PopupError(*m_model, m_prompt, IDS_FW_ERROR_CAPTION, text);
 }
 
 void CFirmwarePage::SendFirmware()

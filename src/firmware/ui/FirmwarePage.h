@@ -1,8 +1,8 @@
 #pragma once
-#include "app/PageBase.h"
 #include "firmware/FirmwareFiles.h"
 #include "firmware/ui/FolderChooser.h"
 #include "model/EventSink.h"
+#include "ui/PageBase.h"
 #include <functional>
 
 class COutputWindow;

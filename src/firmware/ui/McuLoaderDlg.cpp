@@ -1,11 +1,11 @@
 #include "firmware/ui/McuLoaderDlg.h"
-#include "app/OutputWindow.h"
 #include "config/ui/ModelProgress.h"
 #include "firmware/FirmwareStringIds.h"
 #include "firmware/McuLoaderStateMachine.h"
 #include "model/ErrorText.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
+#include "ui/OutputWindow.h"
 #include <QHBoxLayout>
 #include <QProgressBar>
 #include <QPushButton>

@@ -1,10 +1,10 @@
 #include "link/ui/PortPage.h"
-#include "app/AppStringIds.h"
-#include "app/ContextHelp.h"
 #include "link/ContactStateMachineInterface.h"
+#include "link/LinkStringIds.h"
 #include "link/ui/PortComboBox.h"
 #include "model/RevisionText.h"
 #include "model/StringTable.h"
+#include "ui/ContextHelp.h"
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,18 +20,18 @@ CPortPage::CPortPage(CModel* model, IUserPrompt* prompt, QWidget* parent, PortLi
     : CPageBase(model, prompt, parent)
     , m_lister(lister ? std::move(lister) : PortLister(&ListSerialPorts))
 {
-    m_label = new QLabel(ResourceString(IDS_APP_PORT_LABEL), this);
+    m_label = new QLabel(ResourceString(IDS_PORT_LABEL), this);
     m_portList = new CPortComboBox(this);
     m_portList->setObjectName(QStringLiteral("portList"));
     m_portList->setMinimumWidth(180);
     m_portList->setToolTip(ResourceString(IDS_TIP_PORT_LIST));
     m_label->setBuddy(m_portList);
-    m_testButton = new QPushButton(ResourceString(IDS_APP_TEST_COMMUNICATIONS), this);
+    m_testButton = new QPushButton(ResourceString(IDS_TEST_COMMUNICATIONS), this);
     m_testButton->setObjectName(QStringLiteral("testButton"));
     m_testButton->setDefault(true);
     m_testButton->setAutoDefault(true);
     m_testButton->setToolTip(ResourceString(IDS_TIP_TEST_COMMUNICATIONS));
-    m_closeButton = new QPushButton(ResourceString(IDS_APP_CLOSE_PORT), this);
+    m_closeButton = new QPushButton(ResourceString(IDS_CLOSE_PORT), this);
     m_closeButton->setObjectName(QStringLiteral("closeButton"));
     m_closeButton->setToolTip(ResourceString(IDS_TIP_CLOSE_PORT));
     m_closeButton->setEnabled(false);
@@ -81,7 +81,7 @@ std::vector<CPortInfo> CPortPage::PortChoices(std::vector<CPortInfo> systemPorts
     });
     CPortInfo sim;
     sim.name = kSimPortName;
-    sim.description = ResourceString(IDS_APP_SIM_DESCRIPTION);
+    sim.description = ResourceString(IDS_SIM_DESCRIPTION);
     systemPorts.push_back(sim);
     return systemPorts;
 }

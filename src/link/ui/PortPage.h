@@ -1,7 +1,7 @@
 #pragma once
-#include "app/PageBase.h"
 #include "link/PortList.h"
 #include "model/EventSink.h"
+#include "ui/PageBase.h"
 #include <functional>
 
 class CPortComboBox;

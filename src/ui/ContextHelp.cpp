@@ -1,4 +1,4 @@
-#include "app/ContextHelp.h"
+#include "ui/ContextHelp.h"
 #include <QFile>
 #include <QWidget>
 

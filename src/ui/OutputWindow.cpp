@@ -1,4 +1,4 @@
-#include "app/OutputWindow.h"
+#include "ui/OutputWindow.h"
 #include "model/RevisionText.h"
 #include <QFontDatabase>
 #include <QFontInfo>
