@@ -2,8 +2,8 @@
 #include "config/BufferedConfigReceiver.h"
 #include "config/ConfigFileFormat.h"
 #include "config/ConfigLine.h"
-#include "config/FileError.h"
 #include "model/ErrorText.h"
+#include "model/FileError.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
 #include <QFile>

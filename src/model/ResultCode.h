@@ -60,8 +60,15 @@ constexpr std::uint32_t NoBootVersionResponse = 0xE2000208;
 constexpr std::uint32_t NoSerialNumberResponse = 0xE20004C2;
 constexpr std::uint32_t NoIdentifyResponse = 0xE2000524;
 
+// Codes the program adds, by feature (their texts: resources/MessageTable.inc).
+constexpr std::uint32_t NotRegularFile = 0xE2000060;
+constexpr std::uint32_t FileTooLarge = 0xE2000061;
+
 // Every non-zero code is a failure; cancelled counts as one too.
-constexpr bool Failed(std::uint32_t code) { return code != 0; }
+constexpr bool Failed(std::uint32_t code)
+{
+    return code != 0;
+}
 
 // The failure code a result counts as: platform numbers become 0x8007xxxx.
 constexpr std::uint32_t AsFailureCode(std::uint32_t code)
@@ -70,4 +77,4 @@ constexpr std::uint32_t AsFailureCode(std::uint32_t code)
         return (code & 0xFFFFu) | 0x80070000u;
     return code;
 }
-}  // namespace Result
+} // namespace Result

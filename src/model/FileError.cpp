@@ -1,4 +1,4 @@
-#include "config/FileError.h"
+#include "model/FileError.h"
 #include "model/ResultCode.h"
 #include <QFileDevice>
 #include <cerrno>

@@ -1,0 +1,76 @@
+#include "model/FileChecks.h"
+#include "model/ErrorText.h"
+#include "model/FileError.h"
+#include "model/ModelStringIds.h"
+#include "model/ResultCode.h"
+#include "model/StringTable.h"
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <cerrno>
+#include <sys/stat.h>
+
+namespace {
+DWORD Refuse(DWORD code, const QString& text, QString* message)
+{
+    if (message)
+        *message = text;
+    return code;
+}
+
+// stat() rather than QFileInfo: QFileInfo calls a FIFO or a device node a file.
+bool StatPath(const QString& path, struct stat* info, int* error)
+{
+    errno = 0;
+    if (::stat(QFile::encodeName(path).constData(), info) == 0)
+        return true;
+    *error = errno;
+    return false;
+}
+} // namespace
+
+namespace FileChecks {
+DWORD CheckInputFile(const QString& path, qint64 maxBytes, QString* message)
+{
+    struct stat info { };
+    int error = 0;
+    if (!StatPath(path, &info, &error)) {
+        const DWORD code = FileError::FromErrno(error, Result::FileNotFound);
+        return Refuse(code, CallFailedOn(QStringLiteral("CreateFile"), path, code), message);
+    }
+    if (!S_ISREG(info.st_mode))
+        return Refuse(
+            Result::NotRegularFile, FormatResource(IDS_NOT_REGULAR_FILE, QDir::toNativeSeparators(path)), message);
+    if (info.st_size > maxBytes)
+        return Refuse(Result::FileTooLarge,
+            FormatResource(IDS_FILE_TOO_LARGE, QDir::toNativeSeparators(path), QString::number(info.st_size),
+                QString::number(maxBytes)),
+            message);
+    if (message)
+        message->clear();
+    return 0;
+}
+
+DWORD CheckSaveDestination(const QString& path, QString* message)
+{
+    struct stat info { };
+    int error = 0;
+    if (StatPath(path, &info, &error) && !S_ISREG(info.st_mode))
+        return Refuse(
+            Result::NotRegularFile, FormatResource(IDS_NOT_REGULAR_FILE, QDir::toNativeSeparators(path)), message);
+    const QString folder = QFileInfo(path).absolutePath();
+    QTemporaryFile probe(folder + QStringLiteral("/.qro4000-XXXXXX"));
+    errno = 0;
+    if (!probe.open()) {
+        const int savedErrno = errno;
+        const DWORD code = StatPath(folder, &info, &error)
+            ? FileError::FromDevice(probe, savedErrno, Result::AccessDenied)
+            : FileError::FromErrno(error, Result::PathNotFound);
+        return Refuse(code,
+            FormatResource(IDS_FOLDER_NOT_WRITABLE, QDir::toNativeSeparators(folder), ErrorCodeLine(code)), message);
+    }
+    if (message)
+        message->clear();
+    return 0;
+}
+} // namespace FileChecks
