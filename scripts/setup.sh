@@ -7,13 +7,14 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-serialport-dev
+  qt6-base-dev qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev
   libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   srecord binutils
   clang libclang-rt-14-dev
   xvfb xauth
   python3-pyftpdlib
+  ser2net
 )
 
 missing=()

@@ -12,8 +12,16 @@ constexpr Entry kStrings[] = {
 #include "resources/StringTableApp.inc"
 #include "resources/StringTableCli.inc"
 #include "resources/StringTableConfig.inc"
+#include "resources/StringTableDownload.inc"
 #include "resources/StringTableFirmware.inc"
+#include "resources/StringTableLink.inc"
+#include "resources/StringTableMaintenance.inc"
+#include "resources/StringTableModel.inc"
+#include "resources/StringTableOperate.inc"
+#include "resources/StringTableRemote.inc"
+#include "resources/StringTableSettings.inc"
 #include "resources/StringTableSim.inc"
+#include "resources/StringTableUi.inc"
 };
 
 const std::unordered_map<unsigned, QString>& Table()
@@ -26,7 +34,7 @@ const std::unordered_map<unsigned, QString>& Table()
     }();
     return table;
 }
-}  // namespace
+} // namespace
 
 QString ResourceString(unsigned id)
 {

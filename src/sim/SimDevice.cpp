@@ -1,7 +1,8 @@
 #include "sim/SimDevice.h"
-#include "model/HexDigits.h"
 #include "link/EepromBlock.h"
 #include "link/SerialPortInterface.h"
+#include "model/HexDigits.h"
+#include "sim/SimFeatures.h"
 #include <QHash>
 #include <cctype>
 #include <deque>
@@ -665,6 +666,7 @@ struct CSimDevice::Impl {
     QByteArray receivedLog, sentLog;
     Line toHost, toDevice;
     QHash<QByteArray, CommandHandler> handlers;
+    std::vector<std::pair<std::type_index, std::unique_ptr<CSimFeature>>> features;
 
     bool processingInput = false;
     std::uint64_t inputEndUs = 0;
@@ -687,6 +689,25 @@ struct CSimDevice::Impl {
 CSimDevice::CSimDevice(IEventHost& host, const Options& options)
     : m_impl(std::make_unique<Impl>(*this, host, options))
 {
+    InstallSimFeatures(*this);
+}
+
+IEventHost& CSimDevice::Host() const
+{
+    return m_impl->host;
+}
+
+void CSimDevice::StoreFeature(std::type_index type, std::unique_ptr<CSimFeature> feature)
+{
+    m_impl->features.emplace_back(type, std::move(feature));
+}
+
+CSimFeature* CSimDevice::FindFeature(std::type_index type) const
+{
+    for (const auto& [t, feature] : m_impl->features)
+        if (t == type)
+            return feature.get();
+    return nullptr;
 }
 
 CSimDevice::~CSimDevice() = default;

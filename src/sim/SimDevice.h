@@ -7,6 +7,17 @@
 #include <QByteArray>
 #include <functional>
 #include <memory>
+#include <typeindex>
+
+class CSimDevice;
+
+// One feature's part of the simulated amplifier (operate meters, settings, fault log and clock,
+// ATU memories): its state and its command handlers. Each lives in a file of its own and is
+// installed in every device by InstallSimFeatures (sim/SimFeatures.cpp).
+class CSimFeature {
+public:
+    virtual ~CSimFeature() = default;
+};
 
 class CSimDevice {
 public:
@@ -85,6 +96,19 @@ public:
     using CommandHandler = std::function<QByteArray(const QByteArray& command)>;
     void SetCommandHandler(const QByteArray& name, CommandHandler handler);
 
+    // The features installed with the device; F(CSimDevice&) registers its handlers. Tests
+    // reach a feature's state through Feature<F>() (nullptr-free: it must be installed).
+    template <class F, class... A> F& AddFeature(A&&... args)
+    {
+        auto feature = std::make_unique<F>(*this, std::forward<A>(args)...);
+        F& added = *feature;
+        StoreFeature(typeid(F), std::move(feature));
+        return added;
+    }
+    template <class F> F& Feature() const { return *static_cast<F*>(FindFeature(typeid(F))); }
+    // The event host the device runs on (its clock and timers).
+    IEventHost& Host() const;
+
     // The port that holds the device open (one at a time, like a real serial port).
     bool Claim(const void* port);
     void Release(const void* port);
@@ -94,6 +118,9 @@ public:
     void SetAttention(std::function<void()> attention);
 
 private:
+    void StoreFeature(std::type_index type, std::unique_ptr<CSimFeature> feature);
+    CSimFeature* FindFeature(std::type_index type) const;
+
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 };

@@ -1,0 +1,8 @@
+#include "sim/SimFeatures.h"
+#include "sim/SimDevice.h"
+
+// One line per feature, each feature in a file of its own beside the device.
+void InstallSimFeatures(CSimDevice& device)
+{
+    (void)device;
+}
