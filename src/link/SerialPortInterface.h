@@ -32,6 +32,13 @@ public:
     // Called, through the event loop and never from inside an I/O call, when bytes arrive.
     virtual void SetNotify(std::function<void()> notify) = 0;
 
+    // Called, through the event loop and never from inside an I/O call, when the open port has
+    // failed for good: the device behind it vanished (a USB adapter unplugged, the far end of a
+    // pseudo-terminal closed) or the connection to it dropped. Once per failure, with
+    // LastError() set; the port's owner then closes it and reports the loss. A port that cannot
+    // tell (nothing to watch) never calls it, and its failures show on the next read or write.
+    virtual void SetFailureNotify(std::function<void()> failed) { (void)failed; }
+
     // After a failed Open: how the user can fix it, when the port knows (for example which
     // group may open serial ports, or which process holds the port). Empty otherwise.
     virtual QString ErrorAdvice() const { return {}; }
