@@ -63,6 +63,8 @@ constexpr std::uint32_t NoIdentifyResponse = 0xE2000524;
 // Codes the program adds, by feature (their texts: resources/MessageTable.inc).
 constexpr std::uint32_t NotRegularFile = 0xE2000060;
 constexpr std::uint32_t FileTooLarge = 0xE2000061;
+constexpr std::uint32_t ReadingsDisagree = 0xE200007B;
+constexpr std::uint32_t ReadBackDiffers = 0xE200007C;
 
 // Every non-zero code is a failure; cancelled counts as one too.
 constexpr bool Failed(std::uint32_t code)

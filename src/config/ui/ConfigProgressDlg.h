@@ -29,6 +29,7 @@ public:
     QString FileName() const { return m_fileName; }
     DWORD ResultCode() const { return m_result; }
     QProgressBar* ProgressBar() const { return m_progress; }
+    QLabel* RetriesLabel() const { return m_retries; }
     QPushButton* CancelButton() const { return m_cancel; }
 
 protected:
@@ -75,4 +76,5 @@ private:
     bool m_begun = false;
     bool m_running = false;
     QLabel* m_text;
+    QLabel* m_retries;
 };

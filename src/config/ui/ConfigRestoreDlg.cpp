@@ -4,6 +4,7 @@
 #include "config/ConfigFolder.h"
 #include "config/ConfigRestoreStateMachine.h"
 #include "config/ConfigStringIds.h"
+#include "config/LinkSummary.h"
 #include "model/ErrorText.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
@@ -48,14 +49,20 @@ void CConfigRestoreDlg::OnCompletion(DWORD result)
     m_cancel->setText(ResourceString(IDS_CLOSE));
     EndWait();
     m_result = result;
+    const QString readBack
+        = LinkSummary::RestoreLine(static_cast<const CConfigRestoreStateMachine*>(Machine())->Link());
     if (result == 0) {
         m_model->Status(ResourceString(IDS_CONFIG_RESTORED));
+        if (!readBack.isEmpty())
+            m_model->Status(readBack);
         done(1);
     } else if (result == Result::Cancelled) {
         m_model->Status(ResourceString(IDS_RESTORE_CANCELLED));
         done(2);
     } else {
         m_model->Status(ResourceString(IDS_RESTORE_FAILED));
+        if (!readBack.isEmpty())
+            m_model->Status(readBack);
         ShowErrorBox(m_prompt, result, IDS_RESTORE_ERROR_CAPTION);
     }
 }

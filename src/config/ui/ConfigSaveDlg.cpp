@@ -4,6 +4,7 @@
 #include "config/ConfigSaveCompletion.h"
 #include "config/ConfigSaveStateMachine.h"
 #include "config/ConfigStringIds.h"
+#include "config/LinkSummary.h"
 #include "model/ErrorText.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
@@ -51,6 +52,8 @@ void CConfigSaveDlg::OnCompletion(DWORD result)
     if (m_result == 0) {
         ConfigFile::RememberFolder(*m_model, m_fileName);
         m_model->Status(ResourceString(IDS_CONFIG_SAVED));
+        if (const QString confirmed = LinkSummary::SaveLine(machine.Link()); !confirmed.isEmpty())
+            m_model->Status(confirmed);
         done(1);
     } else if (m_result == Result::Cancelled) {
         m_model->Status(ResourceString(IDS_SAVE_CANCELLED));
