@@ -6,6 +6,7 @@
 #include "sim/SimOptions.h"
 #include "sim/TerminationSignals.h"
 #include <QCoreApplication>
+#include <QFile>
 #include <cstdio>
 
 namespace {
@@ -17,12 +18,23 @@ void PrintUsage(FILE* stream)
         "Usage: qro4000-sim [options]\n"
         "Serves a simulated Brimwell QRO4000 on a pseudo-terminal and prints its path.\n\n"
         "  --link PATH                make PATH a symbolic link to the terminal (removed at exit)\n"
+        "  --dump PREFIX              at exit, write the configuration memory to PREFIX.eeprom and the\n"
+        "                             application flash to PREFIX.flash (raw bytes), to check them\n"
         "  --no-pace                  deliver bytes at once instead of at the line's bit rate\n");
     for (const SimSetting& s : SimSettings()) {
         const QByteArray left = QByteArray("--") + s.name + (s.value ? QByteArray(" ") + s.value : QByteArray());
         std::fprintf(stream, "  %-26s %s%s\n", left.constData(), s.fault ? "fault: " : "", s.help);
     }
     std::fprintf(stream, "  %-26s %s\n", "-h, --help", "this text");
+}
+
+bool WriteDump(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size())
+        return true;
+    std::fprintf(stderr, "qro4000-sim: cannot write %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
+    return false;
 }
 
 int Usage(const QString& message)
@@ -40,6 +52,7 @@ int main(int argc, char** argv)
     options.pace = true;
     CSimDevice::Faults faults;
     QString link;
+    QString dump;
 
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
@@ -63,10 +76,11 @@ int main(int argc, char** argv)
             continue;
         }
         const bool isLink = a == QLatin1String("link");
+        const bool isDump = a == QLatin1String("dump");
         const SimSetting* setting = FindSimSetting(a);
-        if (!isLink && !setting)
+        if (!isLink && !isDump && !setting)
             return Usage(QStringLiteral("unknown option --%1").arg(a));
-        const bool needsValue = isLink || setting->value;
+        const bool needsValue = isLink || isDump || setting->value;
         if (needsValue && !hasValue) {
             if (i + 1 >= args.size())
                 return Usage(QStringLiteral("--%1 needs a value").arg(a));
@@ -74,6 +88,10 @@ int main(int argc, char** argv)
         }
         if (isLink) {
             link = value;
+            continue;
+        }
+        if (isDump) {
+            dump = value;
             continue;
         }
         QString error;
@@ -118,5 +136,8 @@ int main(int argc, char** argv)
 
     const int code = app.exec();
     server.Stop();
+    if (!dump.isEmpty() && !(WriteDump(dump + QStringLiteral(".eeprom"), device->Eeprom())
+            && WriteDump(dump + QStringLiteral(".flash"), device->Flash())))
+        return ExitFailure;
     return code == 0 ? ExitSuccess : ExitFailure;
 }
