@@ -75,7 +75,6 @@ public:
     {
         SM* host = this->m_host;
         if (!host->m_received.isEmpty()) {
-            host->NotePacketAnswer();
             m_silentTries = 0;
             Refused(IDS_FW_PACKET_DAMAGED);
             return;
@@ -145,11 +144,12 @@ private:
     {
         SM* host = this->m_host;
         const DWORD before = m_retryCount++;
-        const bool again = before == host->m_retryLimit / 2 || m_retryCount < host->m_retryLimit;
-        if (again)
-            host->NoteRetry(causeId == IDS_FW_PACKET_REFUSED ? FormatResource(
-                                causeId, PacketAddress(), QString::fromLatin1(host->m_received.right(1)), m_retryCount)
-                                                             : FormatResource(causeId, PacketAddress(), m_retryCount));
+        if (before == host->m_retryLimit / 2 || m_retryCount < host->m_retryLimit) {
+            const QString cause = causeId == IDS_FW_PACKET_REFUSED
+                ? FormatResource(causeId, PacketAddress(), QString::fromLatin1(host->m_received.right(1)), m_retryCount)
+                : FormatResource(causeId, PacketAddress(), m_retryCount);
+            host->NoteRetry(cause);
+        }
         if (before == host->m_retryLimit / 2)
             host->EnterState(m_resync);
         else if (m_retryCount < host->m_retryLimit)
