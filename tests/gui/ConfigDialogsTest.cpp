@@ -7,11 +7,9 @@
 #include "config/ConfigRegions.h"
 #include "config/ui/ConfigRestoreDlg.h"
 #include "config/ui/ConfigSaveDlg.h"
-#include "link/EepromBlock.h"
 #include "model/ResultCode.h"
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -152,29 +150,6 @@ TEST_F(ConfigDialogs, SaveWritesTheFileAndRemembersItsFolder)
     ASSERT_EQ(ReadConfigFile(chooser.answer, 1234, &image, nullptr), 0u);
     EXPECT_EQ(image.Bytes(), harness.device->Eeprom());
     EXPECT_EQ(CountPrefix(Wire(), "^er"), 4096);
-}
-
-TEST_F(ConfigDialogs, SaveShowsItsRetriesAndEndsWithTheBlocksReadTwice)
-{
-    // The fifth read answer is damaged: it is asked again, and every block from then on is read
-    // until two answers agree.
-    int reads = 0;
-    harness.device->SetCommandHandler("er", [&](const QByteArray& command) {
-        const DWORD address = command.mid(3, 8).toUInt(nullptr, 16);
-        if (++reads == 5)
-            return "^ER" + command.mid(3, 10) + ";";
-        const auto* data = reinterpret_cast<const BYTE*>(harness.device->Eeprom().constData()) + address;
-        return "^ER" + Eeprom::BuildWriteCommand(address, 64, data).mid(3);
-    });
-    chooser.answer = harness.TempPath("noisy.QRO4000Config");
-    CConfigSaveDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
-    dialog.Begin();
-    ASSERT_TRUE(RunToEnd());
-    EXPECT_EQ(dialog.ResultCode(), 0u);
-    EXPECT_FALSE(dialog.RetriesLabel()->isHidden());
-    EXPECT_EQ(dialog.RetriesLabel()->text(), "Retries so far: 1");
-    EXPECT_TRUE(harness.sink.status.contains(
-        "4092 blocks were read until two answers agreed, after a damaged answer on the line"));
 }
 
 TEST_F(ConfigDialogs, CancelDuringTheSaveWritesNoFileAndKeepsTheEarlierOne)

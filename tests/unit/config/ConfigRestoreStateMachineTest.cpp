@@ -2,7 +2,6 @@
 #include "ConfigMachineTestSupport.h"
 #include "ConfigTestSupport.h"
 #include "config/ConfigRegions.h"
-#include "config/LinkSummary.h"
 #include "link/EepromBlock.h"
 #include "model/ResultCode.h"
 #include <gtest/gtest.h>
@@ -330,19 +329,12 @@ TEST_P(ConfigRestoreReadBack, AfterALostAnswerEveryBlockIsReadBackBeforeTheResta
     EXPECT_EQ(machine->Link().m_rewrittenBlocks, c.rewritten);
     const QList<QByteArray> commands = Commands(Wire());
     const qsizetype lastRead = commands.lastIndexOf(Eeprom::BuildReadCommand(0x37FC0, 64));
-    if (c.result != 0) {
-        EXPECT_FALSE(commands.contains("^on0;"));
-        return;
+    EXPECT_EQ(commands.contains("^on0;"), c.result == 0);
+    if (c.result == 0) {
+        EXPECT_EQ(harness.device->Eeprom(), Expected(before, 11, false));
+        EXPECT_EQ(CommandsStartingWith(Wire(), "^er").size(), qsizetype(machine->RecordCount() + c.rewritten));
+        EXPECT_EQ(commands.indexOf("^on0;"), lastRead + 1);
     }
-    EXPECT_EQ(harness.device->Eeprom(), Expected(before, 11, false));
-    EXPECT_EQ(CommandsStartingWith(Wire(), "^er").size(), qsizetype(machine->RecordCount() + c.rewritten));
-    ASSERT_GE(lastRead, 0);
-    EXPECT_EQ(commands.indexOf("^on0;"), lastRead + 1);
-    EXPECT_EQ(LinkSummary::RestoreLine(machine->Link()).toStdString(),
-        QString("%1 blocks were read back after lost or damaged answers; %2 differed and were written again")
-            .arg(machine->RecordCount())
-            .arg(c.rewritten)
-            .toStdString());
 }
 
 INSTANTIATE_TEST_SUITE_P(Amplifiers, ConfigRestoreReadBack,

@@ -3,7 +3,6 @@
 // block's, and a block read until two readings agree once damage has been seen.
 #include "EngineFixture.h"
 #include "link/ReadSerialPromState.h"
-#include "link/WriteSerialPromState.h"
 #include "sim/CancellingPair.h"
 #include <random>
 
@@ -173,22 +172,4 @@ TEST_F(NoisyRead, ReadingsThatNeverAgreeFailWithTheirOwnCode)
     const auto answer = [](int n, QByteArray a) { return n == 0 ? a.replace(20, 1, "G") : WithPair(a, n); };
     EXPECT_EQ(Read(1, answer), Result::ReadingsDisagree);
     EXPECT_EQ(port->writes.size(), 10u);
-}
-
-TEST_F(EngineTest, DamagedAcknowledgementIsWrittenAgainAtItsSemicolon)
-{
-    const BYTE data[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
-    int acks = 0;
-    port->script = [&acks](const QByteArray& w, DWORD) {
-        const QByteArray check = ++acks == 1 ? "00" : "EF";
-        return "^EW" + w.mid(3, 10) + check + ";";
-    };
-    CWriteSerialPromState<Machine> write(
-        machine.get(), "WriteState", &machine->m_finalState, 4000, 0xE2000051, 0x100, 16, data);
-    machine->Start(&write);
-    RunUntilIdle();
-    EXPECT_EQ(machine->ResultCode(), 0u);
-    ASSERT_EQ(port->writes.size(), 2u);
-    EXPECT_EQ(port->writes[1].bytes, port->writes[0].bytes);
-    EXPECT_EQ(port->writes[1].time, port->writes[0].time + port->answerDelayMs);
 }

@@ -1,6 +1,5 @@
 // One test per named fault of the simulated amplifier's application side.
 #include "SimWire.h"
-#include "link/EepromBlock.h"
 #include "model/ResultCode.h"
 #include <gtest/gtest.h>
 
@@ -96,23 +95,6 @@ TEST(SimFault, CorruptedReadAnswerFailsItsCheck)
     const QByteArray good = wire.Exchange(command);
     EXPECT_NE(answer, good);
     EXPECT_EQ(BitsDiffering(answer, good), 1);
-}
-
-TEST(SimFault, CancellingPairPassesTheCheckOfTheNextReadAnswer)
-{
-    // The identify answer carries no data: the pair waits for the read answer after it.
-    CSimWire wire;
-    wire.device->GetFaults().corruptPairNumber = 1;
-    const QByteArray command("^er0000100040B0;");
-    EXPECT_EQ(wire.Exchange("^I;"), QByteArray("^IQRO4000;"));
-    const QByteArray paired = wire.Exchange(command);
-    const QByteArray good = wire.Exchange(command);
-    BYTE data[64];
-    EXPECT_EQ(Eeprom::ParseReadAnswer(command, paired, 64, data), 64);
-    int changed = 0;
-    for (qsizetype i = 0; i < good.size(); ++i)
-        changed += paired[i] != good[i];
-    EXPECT_EQ(changed, 2);
 }
 
 TEST(SimFault, Silent)
