@@ -24,29 +24,43 @@ public:
     {
         CCommandResponseRetryState<SM>::Prepare();
         m_silentTries = 0;
+        m_blockSilences = 0;
     }
     void OnResponse() override
     {
         SM* host = this->m_host;
+        CLinkQuality& link = host->m_link;
         const QByteArray answer = Eeprom::AnswerStart(host->m_received);
-        if (answer.isEmpty() || Eeprom::IsAnswerToAnotherCommand(this->m_command, answer))
+        if (answer.isEmpty())
             return;
+        if (Eeprom::IsAnswerToAnotherCommand(this->m_command, answer)) {
+            if (link.m_lateAnswers != 0 && Eeprom::Echoes(link.m_lateCommand, answer)) {
+                --link.m_lateAnswers;
+                --link.m_lost;
+            }
+            return;
+        }
         host->m_received = answer;
-        host->m_link.m_pace.AddAnswer(host->ElapsedSinceSend());
+        link.m_pace.AddAnswer(host->ElapsedSinceSend());
         host->StopTimer();
         m_silentTries = 0;
         if (!this->ProcessResponse()) {
-            ++host->m_link.m_damaged;
+            ++link.m_damaged;
             SendAgain(IDS_LINK_RETRY_DAMAGED);
             return;
         }
-        if (Confirmed())
-            this->Accept();
+        if (!Confirmed())
+            return;
+        link.m_lateCommand = this->m_command;
+        link.m_lateAnswers = m_blockSilences;
+        m_blockSilences = 0;
+        this->Accept();
     }
     void OnTimeout() override
     {
         ++this->m_host->m_link.m_lost;
         ++m_silentTries;
+        ++m_blockSilences;
         SendAgain(IDS_LINK_RETRY_LOST);
     }
     DWORD AnswerWait() override { return this->m_host->m_link.m_pace.Wait(this->m_timeout, m_silentTries); }
@@ -78,5 +92,7 @@ protected:
     }
     DWORD BlockAddress() const { return this->m_command.mid(3, 8).toUInt(nullptr, 16); }
 
+    // Time-outs of this block in a row (each doubles the next wait), and in all.
     DWORD m_silentTries = 0;
+    DWORD m_blockSilences = 0;
 };

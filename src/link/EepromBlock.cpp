@@ -142,6 +142,11 @@ bool IsAnswerToAnotherCommand(const QByteArray& command, const QByteArray& answe
     return SameStart(answer, "^EW", 3) && IsWriteAcknowledged(own, answer);
 }
 
+bool Echoes(const QByteArray& command, const QByteArray& answer)
+{
+    return SameStart(command, answer, 13);
+}
+
 bool IsWritableBlock(DWORD address, DWORD count)
 {
     for (const Region& r : kWritable)

@@ -25,4 +25,10 @@ public:
     DWORD m_rewrittenBlocks = 0;
     // The reads have begun taking a block only when two readings agree (said once).
     bool m_readingTwice = false;
+    // The last block taken after silence, and how many of its tries may still answer. An answer
+    // that only came late, after the block was sent again, was not lost: when it turns up it is
+    // taken off the count of lost answers, so that a busy computer on a clean line does not set
+    // off what a lossy line calls for.
+    QByteArray m_lateCommand;
+    DWORD m_lateAnswers = 0;
 };

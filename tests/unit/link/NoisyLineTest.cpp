@@ -124,7 +124,9 @@ TEST_F(NoisyRead, LateAnswerToAnEarlierTryIsNotTakenForTheNextBlock)
     ASSERT_EQ(commands.size(), 7);
     EXPECT_EQ(commands[4], commands[5]);
     EXPECT_EQ(commands[6], Eeprom::BuildReadCommand(0x1000 + 5 * 64, 64));
+    // It was neither damaged nor, as it turned out, lost.
     EXPECT_EQ(machine->Link().m_damaged, 0u);
+    EXPECT_EQ(machine->Link().m_lost, 0u);
 }
 
 namespace {
