@@ -60,14 +60,20 @@ CFtpTestServer::~CFtpTestServer()
     }
 }
 
+void CFtpTestServer::UseStartFolder(const QString& start)
+{
+    m_start = start;
+    QDir().mkpath(FirmwareFolder());
+}
+
 QString CFtpTestServer::Url() const
 {
-    return QStringLiteral("ftp://127.0.0.1:%1").arg(m_port);
+    return QStringLiteral("ftp://127.0.0.1:%1/%2").arg(m_port).arg(m_start);
 }
 
 QString CFtpTestServer::FirmwareFolder() const
 {
-    return m_root.filePath(QStringLiteral("QRO4000/firmware"));
+    return QDir(m_root.filePath(m_start)).filePath(QStringLiteral("QRO4000/firmware"));
 }
 
 void CFtpTestServer::Put(const QString& name, const QByteArray& bytes)

@@ -1,8 +1,9 @@
 #pragma once
 // A real FTP server on loopback for the download tests: Debian's pyftpdlib, run by Debian's own
 // Python on a free port, serving a temporary folder to anonymous users. The folder holds
-// "QRO4000/firmware"; a file ".listing" there replaces the answer to LIST with its bytes, for
-// listings no file system can hold. The server's log (one line per transfer) is kept.
+// "QRO4000/firmware", below a starting folder when one is chosen (so that the cases of a suite
+// can share one server); a file ".listing" there replaces the answer to LIST with its bytes,
+// for listings no file system can hold. The server's log (one line per transfer) is kept.
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -13,6 +14,8 @@ public:
     ~CFtpTestServer();
 
     bool IsRunning() const { return m_port != 0; }
+    // Url() and FirmwareFolder() lead below this folder from now on.
+    void UseStartFolder(const QString& start);
     QString Url() const;
     QString FirmwareFolder() const;
     void Put(const QString& name, const QByteArray& bytes);
@@ -28,4 +31,5 @@ private:
     QProcess m_process;
     QByteArray m_log;
     quint16 m_port = 0;
+    QString m_start;
 };

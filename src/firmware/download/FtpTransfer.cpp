@@ -17,6 +17,10 @@ namespace {
 // alone.
 constexpr auto kCancelWait = std::chrono::milliseconds(800);
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
+// libcurl 7.88 starts a passive data connection on a reused control connection without asking
+// to be woken for it: with its own one-second wait every file after the first would stall a
+// second. A short wait costs nothing while a transfer runs and ends that stall.
+constexpr int kPollMs = 20;
 // A server that stops sending for this long is taken as gone.
 constexpr long kStallSeconds = 60;
 constexpr long kConnectTimeoutMs = 20000;
@@ -203,7 +207,7 @@ CURLcode CFtpTransfer::Shared::Run(CURL* easy, CURLM* multiHandle)
             break;
         // The owner's cancel wakes this wait at once.
         if (!cancel)
-            curl_multi_poll(multiHandle, nullptr, 0, 1000, nullptr);
+            curl_multi_poll(multiHandle, nullptr, 0, kPollMs, nullptr);
         if (cancel) {
             result = CURLE_ABORTED_BY_CALLBACK;
             break;
