@@ -156,6 +156,7 @@ TEST_F(FirmwarePage, CancelEndsACopyAtOnceWithResultTwo)
     ASSERT_GT(dialog.ProgressBar()->value(), 0);
     EXPECT_EQ(dialog.ProgressBar()->maximum(), 400000);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Copy Files from Brimwell File Server"));
+    GuiTest::SaveScreenshot(&dialog, "FtpDlg");
 
     QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
     EXPECT_EQ(dialog.result(), CFtpDlg::ResultCancelled);

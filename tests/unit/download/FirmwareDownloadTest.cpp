@@ -174,30 +174,63 @@ TEST_F(FirmwareDownload, HostileNamesOfTheListingAreSkippedAndNeverWritten)
         EXPECT_TRUE(sink.Text().contains(QStringLiteral("Skipped \"%1\" of the server's listing").arg(shown))) << shown;
 }
 
-TEST_F(FirmwareDownload, AMissingServerFolderReportsTheServersAnswer)
-{
-    QDir(server.FirmwareFolder()).removeRecursively();
-    Run(server.Url());
+// A failure that no second try can mend ends the copy with its code and names it.
+struct FailureRow {
+    const char* what;
+    QString (*prepare)(CFtpTestServer& server, const QString& local); // answers the address
+    DWORD code;
+    const char* reported;
+};
 
-    EXPECT_EQ(sink.result, 12003u);
-    const QString line = sink.lines.filter("/QRO4000/firmware completed with error 0x00002EE3: ").value(0);
-    EXPECT_TRUE(line.endsWith("\r\nInternetGetLastResponseInfo returns 0x00000226 550 No such file or directory."))
-        << sink.Text().toStdString();
+const FailureRow kFailureRows[] = {
+    {"ServerDown",
+        [](CFtpTestServer&, const QString&) {
+            return QStringLiteral("ftp://127.0.0.1:%1").arg(CFtpTestServer::UnusedPort());
+        },
+        12029, "completed with error 0x00002EFD: The attempt to connect to the server failed."},
+    {"NoFtpAddress", [](CFtpTestServer&, const QString&) { return QStringLiteral("http://127.0.0.1/"); }, 12006,
+        "Internet Session Open completed with error 0x00002EE6: The URL scheme could not be recognized, or is not "
+        "supported."},
+    {"MissingServerFolderWithTheServersAnswer",
+        [](CFtpTestServer& server, const QString&) {
+            QDir(server.FirmwareFolder()).removeRecursively();
+            return server.Url();
+        },
+        12003,
+        "/QRO4000/firmware completed with error 0x00002EE3: An extended error was returned from the server. "
+        "This is typically a string or buffer containing a verbose error message. Call "
+        "InternetGetLastResponseInfo to retrieve the error text.\r\nInternetGetLastResponseInfo returns "
+        "0x00000226 550 No such file or directory."},
+    {"FileLargerThanAnyFirmware",
+        [](CFtpTestServer& server, const QString&) {
+            server.Put("qro4000fw0160.hex", {});
+            QFile(QDir(server.FirmwareFolder()).filePath("qro4000fw0160.hex")).resize(33 * 1024 * 1024);
+            return server.Url();
+        },
+        0xE20000B1, "Copy of qro4000fw0160.hex completed with error 0xE20000B1: The file server sent more data "},
+    {"FolderInTheWayOfTheCopy",
+        [](CFtpTestServer& server, const QString& local) {
+            server.Put("qro4000fw0160.hex", kGoodHex);
+            QDir(local).mkdir("qro4000fw0160.hex");
+            return server.Url();
+        },
+        0xE2000060, "qro4000fw0160.hex is not a regular file (it is a device, a pipe or a folder): choose a file"},
+};
+
+class FirmwareDownloadFailure : public FirmwareDownload, public ::testing::WithParamInterface<FailureRow> { };
+
+TEST_P(FirmwareDownloadFailure, EndsTheCopyWithItsCodeAndText)
+{
+    const FailureRow& row = GetParam();
+    Run(row.prepare(server, local.path()));
+    EXPECT_EQ(sink.result, row.code);
+    EXPECT_TRUE(sink.Text().contains(QString::fromUtf8(row.reported))) << sink.Text().toStdString();
+    EXPECT_TRUE(LocalFiles().isEmpty());
+    EXPECT_TRUE(sink.lines.last().startsWith("CFtpDlg::Finish ")) << "the session is closed";
 }
 
-TEST_F(FirmwareDownload, AServerThatIsDownOrNoFtpAddressEndsWithTheConnectionError)
-{
-    const QString down = QStringLiteral("ftp://127.0.0.1:%1").arg(CFtpTestServer::UnusedPort());
-    Run(down);
-    EXPECT_EQ(sink.result, 12029u);
-    EXPECT_TRUE(sink.Text().contains("completed with error 0x00002EFD: The attempt to connect to the server failed."));
-
-    sink = {};
-    Run(QStringLiteral("http://127.0.0.1/"));
-    EXPECT_EQ(sink.result, 12006u);
-    EXPECT_TRUE(sink.lines.contains("Internet Session Open completed with error 0x00002EE6: The URL scheme could "
-                                    "not be recognized, or is not supported."));
-}
+INSTANTIATE_TEST_SUITE_P(Rows, FirmwareDownloadFailure, ::testing::ValuesIn(kFailureRows),
+    [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(FirmwareDownload, CancelDuringASlowCopyEndsAtOnceAndLeavesNoPartialFile)
 {
