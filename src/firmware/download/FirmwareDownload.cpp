@@ -275,8 +275,6 @@ void CFirmwareDownload::OnFileReceived(DWORD code, const QString& tempPath)
         m_failures = 0;
         ++m_filesNotCopied;
     }
-    if (m_cancelRequested)
-        return;
     CopyNext();
 }
 

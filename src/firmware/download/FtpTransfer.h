@@ -11,8 +11,9 @@
 // thread as queued signals. The connection stays open between operations, as one session.
 //
 // A file is received into a temporary file in the destination folder ("qro4000-download-
-// XXXXXX.tmp", a name the folder scan never offers); the caller then checks it and puts it in
-// place, or removes it. A failed or cancelled operation leaves no temporary file behind.
+// XXXXXX.tmp", a name the folder scan never offers; where the system allows it the file has no
+// name at all until it is complete); the caller then checks it and puts it in place, or
+// removes it. A failed or cancelled operation leaves no temporary file behind.
 class CFtpTransfer : public QObject {
     Q_OBJECT
 public:
