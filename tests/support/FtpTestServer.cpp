@@ -2,6 +2,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTcpServer>
 #include <QThread>
 
@@ -78,9 +79,21 @@ QString CFtpTestServer::FirmwareFolder() const
 
 void CFtpTestServer::Put(const QString& name, const QByteArray& bytes)
 {
-    QFile file(QDir(FirmwareFolder()).filePath(name));
+    WriteFile(QDir(FirmwareFolder()).filePath(name), bytes);
+}
+
+void CFtpTestServer::WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(bytes);
+}
+
+QByteArray CFtpTestServer::ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 int CFtpTestServer::CountLog(const QString& fragment, int expected, int waitMs)

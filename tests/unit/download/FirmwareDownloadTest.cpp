@@ -2,7 +2,6 @@
 // lands in the firmware folder, and what the user reads when it goes wrong.
 #include "firmware/download/FirmwareDownload.h"
 #include "FtpTestServer.h"
-#include "model/ErrorText.h"
 #include "model/ResultCode.h"
 #include <QCoreApplication>
 #include <QDir>
@@ -61,16 +60,10 @@ protected:
 
     void PutLocal(const QString& name, const QByteArray& bytes)
     {
-        QFile file(local.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        CFtpTestServer::WriteFile(local.filePath(name), bytes);
     }
+    QByteArray ReadLocal(const QString& name) const { return CFtpTestServer::ReadFile(local.filePath(name)); }
     QStringList LocalFiles() const { return QDir(local.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
-    QByteArray ReadLocal(const QString& name) const
-    {
-        QFile file(local.filePath(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
 
     // Runs a copy to its end (or until `during` asks to stop waiting).
     void Run(const QString& url, const std::function<bool()>& during = {})
