@@ -63,6 +63,10 @@ constexpr std::uint32_t NoIdentifyResponse = 0xE2000524;
 // Codes the program adds, by feature (their texts: resources/MessageTable.inc).
 constexpr std::uint32_t NotRegularFile = 0xE2000060;
 constexpr std::uint32_t FileTooLarge = 0xE2000061;
+// File server download.
+constexpr std::uint32_t NotEveryFileCopied = 0xE20000B0;
+constexpr std::uint32_t ServerSentTooMuch = 0xE20000B1;
+constexpr std::uint32_t CopyNotPutInPlace = 0xE20000B2;
 
 // Every non-zero code is a failure; cancelled counts as one too.
 constexpr bool Failed(std::uint32_t code)
