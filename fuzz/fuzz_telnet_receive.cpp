@@ -25,13 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<Telnet::Event> piecesEvents;
     for (qsizetype at = 0; at < input.size(); at += static_cast<qsizetype>(step))
         Telnet::Decode(pieces, input.sliced(at, std::min<qsizetype>(static_cast<qsizetype>(step), input.size() - at)),
-                       binary, &piecesData, &piecesEvents);
+            binary, &piecesData, &piecesEvents);
 
     if (wholeData != piecesData || wholeEvents != piecesEvents || wholeData.size() > input.size())
         std::abort();
 
-    CTelnetOptions options({Telnet::kBinary, Telnet::kSuppressGoAhead, Telnet::kComPort},
-                           {Telnet::kBinary, Telnet::kSuppressGoAhead});
+    CTelnetOptions options(
+        {Telnet::kBinary, Telnet::kSuppressGoAhead, Telnet::kComPort}, {Telnet::kBinary, Telnet::kSuppressGoAhead});
     (void)options.EnableLocal(Telnet::kComPort);
     for (const Telnet::Event& event : wholeEvents) {
         if (event.payload.size() > Telnet::kMaxSubnegotiation)

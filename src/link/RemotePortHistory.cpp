@@ -7,7 +7,7 @@ QString Key(int index)
 {
     return QStringLiteral("RemotePort%1").arg(index + 1);
 }
-}  // namespace
+} // namespace
 
 QStringList CRemotePortHistory::Names() const
 {

@@ -9,7 +9,10 @@ class ISettingsStore;
 class CRemotePortHistory {
 public:
     static constexpr int kSize = 5;
-    explicit CRemotePortHistory(ISettingsStore& store) : m_store(store) {}
+    explicit CRemotePortHistory(ISettingsStore& store)
+        : m_store(store)
+    {
+    }
 
     QStringList Names() const;
     // Puts a well-formed remote name first (moving it up when it is there already); any other

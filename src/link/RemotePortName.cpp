@@ -3,7 +3,7 @@
 namespace {
 const QString kRawPrefix = QStringLiteral("socket://");
 const QString kRfc2217Prefix = QStringLiteral("rfc2217://");
-}  // namespace
+} // namespace
 
 RemoteProtocol RemoteProtocolOf(const QString& name)
 {
@@ -35,7 +35,7 @@ bool ParseRemotePortName(const QString& name, CRemoteAddress* address)
         host = rest.left(colon);
         port = rest.mid(colon + 1);
         if (host.contains(':'))
-            return false;  // an IPv6 address needs its brackets
+            return false; // an IPv6 address needs its brackets
     }
     for (QChar c : host)
         if (c.isSpace() || c == '/' || c == '[' || c == ']' || c == '@')

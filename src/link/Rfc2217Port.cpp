@@ -12,20 +12,18 @@ bool CRfc2217Port::StartSession()
     m_speedReported = false;
     m_speedUnconfirmed = false;
     const QByteArray hello = m_options.EnableLocal(kBinary) + m_options.EnableRemote(kBinary)
-                             + m_options.EnableLocal(kSuppressGoAhead) + m_options.EnableRemote(kSuppressGoAhead)
-                             + m_options.EnableLocal(kComPort);
+        + m_options.EnableLocal(kSuppressGoAhead) + m_options.EnableRemote(kSuppressGoAhead)
+        + m_options.EnableLocal(kComPort);
     if (!SendBytes(hello))
         return false;
     if (!WaitForServer([this]() { return m_options.IsLocalSettled(kComPort); }))
         return Fail(m_options.IsLocalSettled(kComPort) ? LastError() : Result::RemoteNoPortControl);
     if (!m_options.IsLocalEnabled(kComPort))
         return Fail(Result::RemoteNoPortControl);
-    const QByteArray lineSettings = ComPortRequest(kSetDataSize, std::uint8_t{8})
-                                    + ComPortRequest(kSetParity, kParityNone)
-                                    + ComPortRequest(kSetStopSize, kStopBitsOne)
-                                    + ComPortRequest(kSetControl, kControlNoFlowControl)
-                                    + ComPortRequest(kSetControl, kControlDtrOff)
-                                    + ComPortRequest(kSetControl, kControlRtsOff);
+    const QByteArray lineSettings = ComPortRequest(kSetDataSize, std::uint8_t {8})
+        + ComPortRequest(kSetParity, kParityNone) + ComPortRequest(kSetStopSize, kStopBitsOne)
+        + ComPortRequest(kSetControl, kControlNoFlowControl) + ComPortRequest(kSetControl, kControlDtrOff)
+        + ComPortRequest(kSetControl, kControlRtsOff);
     if (!SendBytes(lineSettings))
         return false;
     // A server whose port cannot run at the opening speed still opens: the speed search

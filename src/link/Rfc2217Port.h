@@ -29,8 +29,8 @@ private:
     bool RequestSpeed(DWORD bitsPerSecond);
 
     Telnet::DecoderState m_decoder;
-    CTelnetOptions m_options{{Telnet::kBinary, Telnet::kSuppressGoAhead, Telnet::kComPort},
-                             {Telnet::kBinary, Telnet::kSuppressGoAhead}};
+    CTelnetOptions m_options {
+        {Telnet::kBinary, Telnet::kSuppressGoAhead, Telnet::kComPort}, {Telnet::kBinary, Telnet::kSuppressGoAhead}};
     // The speed the server last reported, and whether it reports one at all.
     bool m_speedReported = false;
     std::uint32_t m_reportedSpeed = 0;

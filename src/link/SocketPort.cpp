@@ -8,9 +8,16 @@
 #include <QDeadlineTimer>
 #include <QTcpSocket>
 #include <QThread>
+#ifdef Q_OS_LINUX
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#endif
 
 CSocketPort::CSocketPort(IEventHost& host, IStatusSink* status, IUserPrompt* prompt)
-    : m_host(host), m_status(status), m_prompt(prompt)
+    : m_host(host)
+    , m_status(status)
+    , m_prompt(prompt)
 {
 }
 
@@ -107,7 +114,7 @@ void CSocketPort::ReportOpenFailure(DWORD code, bool quiet)
     m_lastError = code;
     if (!quiet && m_prompt)
         m_prompt->ShowMessage(IUserPrompt::Icon::Error, ResourceString(IDS_COM_PORT_ERROR),
-                              CallFailedOn(QStringLiteral("connect"), m_name, code));
+            CallFailedOn(QStringLiteral("connect"), m_name, code));
 }
 
 void CSocketPort::Close()
@@ -145,6 +152,12 @@ bool CSocketPort::PurgeReceive()
         return Fail(Result::RemoteConnectionLost);
     // What the socket holds arrived before the purge as much as what was already taken.
     OnReadyRead();
+    if (m_received.isEmpty())
+        return true;
+    // Bytes nobody asked for: the server may hold more of them. Only then is it asked to
+    // purge, since every request costs an answer, and a server that sends that answer and the
+    // amplifier's as two small segments holds the second until the first is acknowledged
+    // (tens of milliseconds per command).
     m_received.clear();
     return PurgeServer();
 }
@@ -232,6 +245,7 @@ void CSocketPort::OnReadyRead()
     const QByteArray bytes = m_socket->readAll();
     if (bytes.isEmpty())
         return;
+    AcknowledgeAtOnce();
     const qsizetype before = m_received.size();
     TakeReceived(bytes, &m_received);
     if (m_received.size() == before || m_notifyPending)
@@ -252,7 +266,7 @@ void CSocketPort::OnConnectionLost()
     m_failed = true;
     m_lastError = Result::RemoteConnectionLost;
     if (m_opening)
-        return;  // the open fails and says so itself
+        return; // the open fails and says so itself
     ReportStatus(FormatResource(IDS_REMOTE_CONNECTION_LOST, HostAndPort(m_address)));
     // As an unplugged adapter: whoever is reading finds out at its next read, and the owner
     // closes the port.
@@ -262,6 +276,18 @@ void CSocketPort::OnConnectionLost()
         if (m_failureNotify && m_failed)
             m_failureNotify();
     });
+}
+
+void CSocketPort::AcknowledgeAtOnce()
+{
+#if defined(Q_OS_LINUX) && defined(TCP_QUICKACK)
+    // A server that sends an answer in more than one small segment holds each further one
+    // until the one before is acknowledged (Nagle's rule), and this end, having nothing to
+    // send, would wait up to 40 ms before acknowledging: most answers of the amplifier would
+    // take that long. The system forgets the option after a while, so it is set after each read.
+    const int on = 1;
+    ::setsockopt(static_cast<int>(m_socket->socketDescriptor()), IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+#endif
 }
 
 void CSocketPort::ReportStatus(const QString& text)

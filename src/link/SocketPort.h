@@ -85,6 +85,7 @@ protected:
 private:
     void OnReadyRead();
     void OnConnectionLost();
+    void AcknowledgeAtOnce();
     void ReportOpenFailure(DWORD code, bool quiet);
     void Post(std::function<void()> call);
 

@@ -15,11 +15,12 @@ void AppendSub(DecoderState& state, char byte)
 void EndSub(DecoderState& state, std::vector<Event>* events)
 {
     if (!state.subTooLong && !state.sub.isEmpty())
-        events->push_back({Event::Kind::Subnegotiation, kSb, static_cast<std::uint8_t>(state.sub[0]), state.sub.mid(1)});
+        events->push_back(
+            {Event::Kind::Subnegotiation, kSb, static_cast<std::uint8_t>(state.sub[0]), state.sub.mid(1)});
     state.sub.clear();
     state.subTooLong = false;
 }
-}  // namespace
+} // namespace
 
 QByteArray EscapeData(QByteArrayView data, bool binary)
 {
@@ -64,7 +65,7 @@ QByteArray ComPortRequest(std::uint8_t command, std::uint8_t value)
 QByteArray SetBaudRateRequest(std::uint32_t bitsPerSecond)
 {
     const char value[] = {static_cast<char>(bitsPerSecond >> 24), static_cast<char>(bitsPerSecond >> 16),
-                          static_cast<char>(bitsPerSecond >> 8), static_cast<char>(bitsPerSecond)};
+        static_cast<char>(bitsPerSecond >> 8), static_cast<char>(bitsPerSecond)};
     return ComPortRequest(kSetBaudRate, QByteArrayView(value, 4));
 }
 
@@ -79,7 +80,7 @@ void Decode(DecoderState& state, QByteArrayView input, bool binary, QByteArray* 
         case Phase::Cr:
             state.phase = Phase::Data;
             if (b == 0)
-                break;  // CR NUL stands for a bare CR
+                break; // CR NUL stands for a bare CR
             [[fallthrough]];
         case Phase::Data:
             if (b == kIac) {
@@ -153,4 +154,4 @@ bool ParseBaudRate(QByteArrayView value, std::uint32_t* bitsPerSecond)
         *bitsPerSecond = (*bitsPerSecond << 8) | static_cast<std::uint8_t>(c);
     return true;
 }
-}  // namespace Telnet
+} // namespace Telnet

@@ -70,9 +70,9 @@ QByteArray SetBaudRateRequest(std::uint32_t bitsPerSecond);
 struct Event {
     enum class Kind { Negotiation, Subnegotiation, Command };
     Kind kind = Kind::Command;
-    std::uint8_t verb = 0;    // WILL, WONT, DO, DONT for a negotiation; the command byte otherwise
-    std::uint8_t option = 0;  // the option negotiated, or the first byte of a subnegotiation
-    QByteArray payload;       // a subnegotiation's bytes after its option, IAC IAC undone
+    std::uint8_t verb = 0; // WILL, WONT, DO, DONT for a negotiation; the command byte otherwise
+    std::uint8_t option = 0; // the option negotiated, or the first byte of a subnegotiation
+    QByteArray payload; // a subnegotiation's bytes after its option, IAC IAC undone
     bool operator==(const Event&) const = default;
 };
 
@@ -97,4 +97,4 @@ void Decode(DecoderState& state, QByteArrayView input, bool binary, QByteArray* 
 bool ParseComPortReply(const Event& event, std::uint8_t* command, QByteArray* value);
 // The speed of a SET-BAUDRATE answer's value; false unless it has four bytes.
 bool ParseBaudRate(QByteArrayView value, std::uint32_t* bitsPerSecond);
-}  // namespace Telnet
+} // namespace Telnet

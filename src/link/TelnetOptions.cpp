@@ -41,8 +41,8 @@ QByteArray CTelnetOptions::Receive(std::uint8_t verb, std::uint8_t option)
     }
 }
 
-QByteArray CTelnetOptions::Answer(State& state, bool allowed, bool on, std::uint8_t accept, std::uint8_t refuse,
-                                  std::uint8_t option)
+QByteArray CTelnetOptions::Answer(
+    State& state, bool allowed, bool on, std::uint8_t accept, std::uint8_t refuse, std::uint8_t option)
 {
     if (on) {
         switch (state) {
@@ -51,10 +51,10 @@ QByteArray CTelnetOptions::Answer(State& state, bool allowed, bool on, std::uint
             state = allowed ? State::Yes : State::No;
             return Telnet::Negotiation(allowed ? accept : refuse, option);
         case State::WantYes:
-            state = State::Yes;  // the answer to our own request
+            state = State::Yes; // the answer to our own request
             return {};
         case State::WantNo:
-            state = State::No;  // an end that answers our refusal by insisting is not obeyed
+            state = State::No; // an end that answers our refusal by insisting is not obeyed
             return {};
         case State::Yes:
             return {};

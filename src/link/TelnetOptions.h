@@ -30,11 +30,11 @@ public:
 
 private:
     enum class State : std::uint8_t { No, Yes, WantNo, WantYes };
-    static QByteArray Answer(State& state, bool allowed, bool on, std::uint8_t accept, std::uint8_t refuse,
-                             std::uint8_t option);
+    static QByteArray Answer(
+        State& state, bool allowed, bool on, std::uint8_t accept, std::uint8_t refuse, std::uint8_t option);
 
-    std::array<State, 256> m_local{};
-    std::array<State, 256> m_remote{};
-    std::array<bool, 256> m_localAllowed{};
-    std::array<bool, 256> m_remoteAllowed{};
+    std::array<State, 256> m_local {};
+    std::array<State, 256> m_remote {};
+    std::array<bool, 256> m_localAllowed {};
+    std::array<bool, 256> m_remoteAllowed {};
 };
