@@ -39,6 +39,11 @@ struct EscapeCase {
     QByteArray wire;
 };
 
+void PrintTo(const EscapeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class TelnetEscape : public ::testing::TestWithParam<EscapeCase> { };
 
 TEST_P(TelnetEscape, GoesOutAsTheWireBytesAndComesBackUnchanged)
@@ -135,6 +140,11 @@ struct NameCase {
     const char* text;
     const char* hostAndPort; // null: refused
 };
+
+void PrintTo(const NameCase& c, std::ostream* os)
+{
+    *os << c.text;
+}
 
 class RemoteName : public ::testing::TestWithParam<NameCase> { };
 
