@@ -4,9 +4,10 @@
 #include "link/TelnetOptions.h"
 
 // A serial port reached through a serial device server over Telnet with the COM-PORT-OPTION
-// ("rfc2217://HOST:PORT"): the speed, 8N1 without flow control, DTR and RTS off, and purges
-// reach the server's port; IAC bytes are doubled going out and undone coming in, so binary
-// firmware packets pass intact.
+// ("rfc2217://HOST:PORT"): the speed, 8N1 without flow control and DTR and RTS off reach the
+// server's port, and so does a purge whenever bytes nobody asked for show that the server may
+// hold more; IAC bytes are doubled going out and undone coming in, so binary firmware packets
+// pass intact.
 //
 // The open waits for the server to agree to the COM-PORT-OPTION (a server that never does is
 // no RFC 2217 server) and a speed change waits for the server to report the new speed, so
