@@ -68,6 +68,17 @@ constexpr std::uint32_t NotEveryFileCopied = 0xE20000B0;
 constexpr std::uint32_t ServerSentTooMuch = 0xE20000B1;
 constexpr std::uint32_t CopyNotPutInPlace = 0xE20000B2;
 
+// Remote stations: a serial device server reached over TCP.
+constexpr std::uint32_t RemoteRefused = 0xE20000C0;
+constexpr std::uint32_t RemoteConnectionLost = 0xE20000C1;
+constexpr std::uint32_t RemoteTimeout = 0xE20000C2;
+constexpr std::uint32_t RemoteHostNotFound = 0xE20000C3;
+constexpr std::uint32_t RemoteNoPortControl = 0xE20000C4;
+constexpr std::uint32_t RemoteBadName = 0xE20000C5;
+constexpr std::uint32_t RemoteUnreachable = 0xE20000C6;
+constexpr std::uint32_t RemoteSpeedRefused = 0xE20000C7;
+constexpr std::uint32_t RemoteClosedAtOnce = 0xE20000C8;
+
 // Every non-zero code is a failure; cancelled counts as one too.
 constexpr bool Failed(std::uint32_t code)
 {
