@@ -5,6 +5,7 @@
 // (the amplifier's answer delay and the program's reaction) per exchange; the table gives both.
 //
 //   bench_settings_wire --sim PATH [--baud 38400] [--delay MS]
+#include "WireBench.h"
 #include "link/ContactStateMachineInterface.h"
 #include "link/QtEventHost.h"
 #include "model/QtSettingsStore.h"
@@ -12,7 +13,6 @@
 #include "settings/SettingsModel.h"
 #include "settings/SettingsText.h"
 #include "sim/PortFactory.h"
-#include "WireBench.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -67,8 +67,8 @@ int main(int argc, char** argv)
         return 2;
     }
     QProcess sim;
-    const QString pty = StartSimulator(sim, simPath, {"--baud", QString::number(baud), "--pace", "--delay", delay},
-                                       "bench_settings_wire");
+    const QString pty = StartSimulator(
+        sim, simPath, {"--baud", QString::number(baud), "--pace", "--delay", delay}, "bench_settings_wire");
     if (pty.isEmpty())
         return 1;
 
@@ -102,21 +102,20 @@ int main(int argc, char** argv)
         const DWORD result = machine->ResultCode();
         status |= result != 0;
         std::printf("%-10s %7u %6llu %6llu %9llu %9.3f %9.3f %11.2f%s\n", name, baud,
-                    static_cast<unsigned long long>(counter->sent), static_cast<unsigned long long>(counter->received),
-                    static_cast<unsigned long long>(counter->writes), seconds, line,
-                    (seconds - line) * 1000.0 / static_cast<double>(counter->writes), result == 0 ? "" : "  FAILED");
+            static_cast<unsigned long long>(counter->sent), static_cast<unsigned long long>(counter->received),
+            static_cast<unsigned long long>(counter->writes), seconds, line,
+            (seconds - line) * 1000.0 / static_cast<double>(counter->writes), result == 0 ? "" : "  FAILED");
     };
     run("read all", false);
     Change(model, SettingId::Banner, "BENCH");
     run("banner", true);
-    const std::pair<SettingId, const char*> all[] = {
-        {SettingId::AntennaEnable, "0"},  {SettingId::AntennaPreferred, "2"}, {SettingId::AtuHiSwrRetune, "0"},
-        {SettingId::AtuModeSwitch, "off"}, {SettingId::AtuSettingsPerBin, "31"}, {SettingId::AtuXcvrKey, "on"},
-        {SettingId::Banner, "ALL"},       {SettingId::SwrBypass, "9.9"},       {SettingId::SwrNoMatch, "8.8"},
-        {SettingId::SwrRetune, "7.7"},    {SettingId::SwrStop, "6.6"},         {SettingId::NetDhcp, "off"},
-        {SettingId::NetGateway, "10.0.0.1"}, {SettingId::NetIp, "10.0.0.2"},   {SettingId::NetMask, "255.0.0.0"},
-        {SettingId::NetPort, "999"},      {SettingId::NetWakeOnLan, "on"},     {SettingId::Pf1, "A"},
-        {SettingId::Pf2, "B"}};
+    const std::pair<SettingId, const char*> all[]
+        = {{SettingId::AntennaEnable, "0"}, {SettingId::AntennaPreferred, "2"}, {SettingId::AtuHiSwrRetune, "0"},
+            {SettingId::AtuModeSwitch, "off"}, {SettingId::AtuSettingsPerBin, "31"}, {SettingId::AtuXcvrKey, "on"},
+            {SettingId::Banner, "ALL"}, {SettingId::SwrBypass, "9.9"}, {SettingId::SwrNoMatch, "8.8"},
+            {SettingId::SwrRetune, "7.7"}, {SettingId::SwrStop, "6.6"}, {SettingId::NetDhcp, "off"},
+            {SettingId::NetGateway, "10.0.0.1"}, {SettingId::NetIp, "10.0.0.2"}, {SettingId::NetMask, "255.0.0.0"},
+            {SettingId::NetPort, "999"}, {SettingId::NetWakeOnLan, "on"}, {SettingId::Pf1, "A"}, {SettingId::Pf2, "B"}};
     for (const auto& [id, text] : all)
         Change(model, id, text);
     run("write all", true);

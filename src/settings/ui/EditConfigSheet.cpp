@@ -48,7 +48,8 @@ CEditConfigSheet::CEditConfigSheet(CModel* model, IUserPrompt* prompt, QWidget* 
     setObjectName(QStringLiteral("EditConfigSheet"));
     setWindowTitle(ResourceString(IDS_SETTINGS_SHEET_CAPTION));
     m_tabs = new QTabWidget(this);
-    m_tabs->setUsesScrollButtons(true);
+    // Every page's tab in view at once.
+    m_tabs->setUsesScrollButtons(false);
     BuildPages();
 
     m_status = new QLabel(this);
@@ -217,6 +218,7 @@ void CEditConfigSheet::BuildSinglePage(unsigned titleId, unsigned descriptionId,
 {
     QWidget* page = AddPage(titleId, descriptionId, anchor);
     auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     for (const auto& [id, labelId] : rows) {
         CSettingEditor* editor = AddEditor(id, labelId, page);
         if (editor->Info().kind == SettingKind::Flag) {

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <algorithm>
 
 CSettingEditor::CSettingEditor(SettingId id, const QString& label, QWidget* parent)
     : QObject(parent)
@@ -52,6 +53,8 @@ void CSettingEditor::Build(const QString& label, QWidget* parent)
         } else {
             auto* line = new QLineEdit(parent);
             line->setReadOnly(m_info.rule == TextRule::ReadOnly);
+            // As wide as the longest value it takes (a MAC address has 17 characters).
+            line->setMinimumWidth(line->fontMetrics().averageCharWidth() * (std::max(m_info.maxLength, 17) + 6));
             if (m_info.rule != TextRule::ReadOnly) {
                 line->setValidator(new CSettingTextValidator(
                     m_info, [this](const QString& reason) { SetMessage(reason); }, line));
@@ -120,6 +123,7 @@ void CSettingEditor::SetMessage(const QString& text)
 {
     if (!m_message)
         return;
-    m_message->setText(text);
+    // The reasons are sentence parts ("at most 32 characters ..."); here one stands alone.
+    m_message->setText(text.isEmpty() ? text : text.front().toUpper() + text.mid(1));
     m_message->setVisible(!text.isEmpty());
 }
