@@ -10,7 +10,7 @@
 #include <map>
 
 namespace {
-constexpr char kUsage[] = "settings [--json] | settings set [--from FILE] [NAME=VALUE ...]";
+constexpr char kUsage[] = "settings [--json] | set ...";
 
 int Usage(CCliContext& context)
 {
@@ -166,4 +166,5 @@ int RunSettings(CCliContext& context, const QStringList& arguments)
 } // namespace
 
 QRO_CLI_COMMAND("settings", kUsage,
-    "show the amplifier's settings (--json: as a profile); \"settings set\" changes them", RunSettings);
+    "show the amplifier's settings (--json: as a profile); \"settings set [--from FILE] NAME=VALUE...\" changes them",
+    RunSettings);

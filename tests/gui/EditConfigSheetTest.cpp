@@ -6,6 +6,8 @@
 #include "config/ui/ConfigPage.h"
 #include "settings/ui/SettingEditor.h"
 #include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -57,8 +59,19 @@ TEST_F(EditConfigSheetTest, ReadsOnOpeningAndAppliesTheBannerAlone)
             "ATU Settings/Bin", "Network", "PF Keys"}));
     EXPECT_EQ(Line(*sheet, SettingId::Banner)->text(), "QRO4000");
     EXPECT_FALSE(sheet->ApplyButton()->isEnabled());
+    // Every page's help anchor is in the help page; Help opens the page shown at its anchor.
+    QFile help(QStringLiteral(":/help/EditConfiguration.htm"));
+    ASSERT_TRUE(help.open(QIODevice::ReadOnly));
+    const QString helpText = QString::fromUtf8(help.readAll());
+    for (int i = 0; i < sheet->Tabs()->count(); ++i) {
+        sheet->Tabs()->setCurrentIndex(i);
+        EXPECT_TRUE(helpText.contains("<a name=\"" + sheet->HelpTopic().section('#', 1) + "\">")) << i;
+    }
     sheet->Tabs()->setCurrentIndex(1);
-    EXPECT_EQ(sheet->HelpTopic(), "EditConfiguration.htm#SwrThresholds");
+    QTest::mouseClick(sheet->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help), Qt::LeftButton);
+    ASSERT_NE(CHelpWindow::Instance(), nullptr);
+    EXPECT_EQ(CHelpWindow::Instance()->CurrentSource().toString(), "qrc:/help/EditConfiguration.htm#SwrThresholds");
+    CHelpWindow::CloseInstance();
     GuiTest::SaveScreenshot(sheet.get(), QStringLiteral("EditConfigSheet-swr"));
 
     sheet->Tabs()->setCurrentIndex(3);
