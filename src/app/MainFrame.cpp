@@ -14,6 +14,7 @@
 #include "model/RevisionText.h"
 #include "model/StringTable.h"
 #include "sim/PortFactory.h"
+#include "ui/HelpRequest.h"
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -84,6 +85,7 @@ CMainFrame::CMainFrame(const QString& port, IUserPrompt* prompt, QWidget* parent
     m_model.SetUserPrompt(this);
     m_model.SetPortFactory([this](const QString& name) { return CreatePort(name, m_host, this, this); });
     m_model.Dispatcher().SetFallback([this] { RouteCommEvent(); });
+    HelpRequest::SetHandler([this](const QString& topic) { ShowHelp(topic); });
     m_model.LoadSettings();
 
     // 3. Menus, with the View checks from the settings.
@@ -114,6 +116,7 @@ CMainFrame::~CMainFrame()
     m_model.SetStatusSink(nullptr);
     m_model.SetUserPrompt(nullptr);
     m_model.Dispatcher().SetFallback({});
+    HelpRequest::SetHandler({});
 }
 
 void CMainFrame::CreateMenus()

@@ -57,7 +57,14 @@ constexpr std::uint32_t UnlockRefused = 0xE2000205;
 constexpr std::uint32_t NoEraseResponse = 0xE2000206;
 constexpr std::uint32_t EraseRefused = 0xE2000207;
 constexpr std::uint32_t NoBootVersionResponse = 0xE2000208;
+constexpr std::uint32_t NoAntennaPreferredResponse = 0xE20004B1;
 constexpr std::uint32_t NoSerialNumberResponse = 0xE20004C2;
+constexpr std::uint32_t NoAntennaEnableResponse = 0xE20004C8;
+constexpr std::uint32_t NoAtuModeSwitchResponse = 0xE20004C9;
+constexpr std::uint32_t NoAtuHiSwrRetuneResponse = 0xE2000500;
+constexpr std::uint32_t NoAtuXcvrKeyResponse = 0xE2000501;
+constexpr std::uint32_t NoSwrThresholdResponse = 0xE200050F;
+constexpr std::uint32_t NoAtuSettingsPerBinResponse = 0xE2000510;
 constexpr std::uint32_t NoIdentifyResponse = 0xE2000524;
 
 // Codes the program adds, by feature (their texts: resources/MessageTable.inc).
@@ -78,6 +85,11 @@ constexpr std::uint32_t RemoteBadName = 0xE20000C5;
 constexpr std::uint32_t RemoteUnreachable = 0xE20000C6;
 constexpr std::uint32_t RemoteSpeedRefused = 0xE20000C7;
 constexpr std::uint32_t RemoteClosedAtOnce = 0xE20000C8;
+
+// Edit configuration.
+constexpr std::uint32_t SettingRefused = 0xE2000090;
+constexpr std::uint32_t SettingNotTaken = 0xE2000091;
+constexpr std::uint32_t ProfileInvalid = 0xE2000092;
 
 // Every non-zero code is a failure; cancelled counts as one too.
 constexpr bool Failed(std::uint32_t code)
