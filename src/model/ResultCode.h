@@ -63,6 +63,8 @@ constexpr std::uint32_t NoIdentifyResponse = 0xE2000524;
 // Codes the program adds, by feature (their texts: resources/MessageTable.inc).
 constexpr std::uint32_t NotRegularFile = 0xE2000060;
 constexpr std::uint32_t FileTooLarge = 0xE2000061;
+// Device link.
+constexpr std::uint32_t PortLost = 0xE2000070;
 
 // Every non-zero code is a failure; cancelled counts as one too.
 constexpr bool Failed(std::uint32_t code)

@@ -1,4 +1,6 @@
 #include "GuiTestSupport.h"
+#include <QEventLoop>
+#include <QTimer>
 #include <QDir>
 #include <QPixmap>
 #include <QSettings>
@@ -48,6 +50,13 @@ bool SaveScreenshot(QWidget* widget, const QString& name)
 void CScriptedPrompt::ShowMessage(Icon icon, const QString& caption, const QString& text)
 {
     messages.push_back({icon, caption, text});
+    maxDepth = std::max(maxDepth, ++depth);
+    if (holdMs > 0 && depth <= 3) {
+        QEventLoop box;
+        QTimer::singleShot(holdMs, &box, &QEventLoop::quit);
+        box.exec();
+    }
+    --depth;
 }
 
 bool CScriptedPrompt::AskYesNo(Icon icon, const QString& caption, const QString& text)
