@@ -199,7 +199,7 @@ void CModelBase::OnPortFailed()
         m_lossReportPending = false;
         if (m_userPrompt)
             m_userPrompt->ShowMessage(IUserPrompt::Icon::Error, ResourceString(IDS_COM_PORT_ERROR),
-                                      text + QStringLiteral("\r\n") + ResourceString(IDS_PORT_LOST_ADVICE));
+                text + QStringLiteral("\r\n") + ResourceString(IDS_PORT_LOST_ADVICE));
     });
 }
 

@@ -59,8 +59,8 @@ inline void StartCli(CChild& cli, const QTemporaryDir& home, const QStringList& 
 }
 
 // Runs it to its end.
-inline CliRun RunCli(const QTemporaryDir& home, const QStringList& args, const QStringList& env = {},
-                     int timeoutMs = 120000)
+inline CliRun RunCli(
+    const QTemporaryDir& home, const QStringList& args, const QStringList& env = {}, int timeoutMs = 120000)
 {
     CChild cli;
     StartCli(cli, home, args, env);

@@ -1,9 +1,9 @@
 #include "GuiTestSupport.h"
-#include <QEventLoop>
-#include <QTimer>
 #include <QDir>
+#include <QEventLoop>
 #include <QPixmap>
 #include <QSettings>
+#include <QTimer>
 #include <QWidget>
 
 namespace GuiTest {

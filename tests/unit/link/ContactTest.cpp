@@ -140,19 +140,25 @@ TEST(Contact, RevisionQueryOnlyWhenIdle)
     EXPECT_EQ(bench.model->m_firmwareRevision.m_value, 160);
 }
 
-TEST(Contact, UnpluggedAmplifierFailsTheNextSendWithAccessDenied)
+// The model closes a port whose device vanished, everything follows at once, and the loss is
+// told once; a new contact works once the device is back.
+TEST(Contact, AmplifierVanishingWhileIdleClosesThePortAndSaysSoOnce)
 {
     CSimHarness bench;
     ASSERT_TRUE(bench.Connect());
     bench.device->Unplug();
     bench.host.RunUntilIdle(1000);
-    bench.model->ContactMachine()->StartRevisionQuery();
-    ASSERT_TRUE(bench.RunUntilIdle(*bench.model->ContactMachine(), 10000));
-    EXPECT_EQ(bench.model->ContactMachine()->ResultCode(), 5u);
+    EXPECT_EQ(bench.model->m_serialPortState.m_value, 0);
+    EXPECT_EQ(bench.model->m_portLost.m_value, 1);
     EXPECT_EQ(bench.model->m_firmwareStatus.m_value, FirmwareNone);
+    ASSERT_EQ(bench.sink.messages.size(), 1);
+    EXPECT_TRUE(bench.sink.messages[0].startsWith("COM Port Error: Serial port \"SIM\" has gone away"));
+    bench.device->GetFaults().unplugged = false;
+    ASSERT_TRUE(bench.Connect());
+    EXPECT_EQ(bench.model->m_portLost.m_value, 0);
 }
 
-TEST(Contact, AmplifierVanishingDuringTheSpeedSearchEndsTheContactWithAccessDenied)
+TEST(Contact, AmplifierVanishingDuringTheSpeedSearchEndsTheContactWithThePortLost)
 {
     CSimHarness bench(At(4800));
     bench.model->m_port.Set("SIM");
@@ -160,9 +166,10 @@ TEST(Contact, AmplifierVanishingDuringTheSpeedSearchEndsTheContactWithAccessDeni
     bench.host.Advance(650);
     bench.device->Unplug();
     ASSERT_TRUE(bench.RunUntilIdle(*bench.model->ContactMachine(), 10000));
-    EXPECT_EQ(bench.model->ContactMachine()->ResultCode(), 5u);
-    EXPECT_FALSE(bench.model->IsPortOpen());
-    EXPECT_EQ(bench.model->m_firmwareStatus.m_value, FirmwareNone);
+    bench.host.RunUntilIdle(1000);
+    EXPECT_EQ(bench.model->ContactMachine()->ResultCode(), Result::PortLost);
+    EXPECT_EQ(bench.model->m_portLost.m_value, 1);
+    EXPECT_EQ(bench.sink.messages.size(), 1);
     for (const QString& line : bench.sink.status)
         EXPECT_FALSE(line.contains(" at 0 bit/s")) << line.toStdString();
 }
