@@ -8,7 +8,6 @@
 #include "model/RevisionText.h"
 #include "sim/PtyServer.h"
 #include <QDialog>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -90,7 +89,6 @@ TEST_P(PortLoss, FarEndClosingIsReportedOnceAndClosesThePortEverywhere)
     EXPECT_EQ(model.m_firmwareStatus.m_value, FirmwareNone);
     EXPECT_EQ(window.windowTitle(), TitleBaseText() + " on " + link + " closed");
     EXPECT_FALSE(window.PortPage()->ClosePortButton()->isEnabled());
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath("amp.cfg")));
 
     prompt.holdMs = 0;
     Serve();
