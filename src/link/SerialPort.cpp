@@ -175,8 +175,9 @@ bool CSerialPort::Lost()
         // Let go of the device from the event loop, never from inside the I/O call or the
         // signal that found out; a failed line that stays open would keep signalling.
         ReleaseDevice();
-        if (m_failureNotify)
-            m_failureNotify();
+        // A copy: the owner may replace the port (and this callback) before it returns.
+        if (const std::function<void()> failed = m_failureNotify)
+            failed();
     });
     return false;
 }

@@ -33,8 +33,11 @@ struct CSimPort::Impl {
         failed = true;
         std::weak_ptr<bool> alive = token;
         host.Post([this, alive]() {
-            if (!alive.expired() && open && failed && failureNotify)
-                failureNotify();
+            if (alive.expired() || !open || !failed)
+                return;
+            // A copy: the owner may replace the port (and this callback) before it returns.
+            if (const std::function<void()> notify = failureNotify)
+                notify();
         });
         return false;
     }
