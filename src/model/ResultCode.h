@@ -91,6 +91,9 @@ constexpr std::uint32_t SettingRefused = 0xE2000090;
 constexpr std::uint32_t SettingNotTaken = 0xE2000091;
 constexpr std::uint32_t ProfileInvalid = 0xE2000092;
 
+// Device link.
+constexpr std::uint32_t PortLost = 0xE2000070;
+
 // Every non-zero code is a failure; cancelled counts as one too.
 constexpr bool Failed(std::uint32_t code)
 {

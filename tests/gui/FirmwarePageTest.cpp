@@ -280,7 +280,7 @@ TEST_F(FirmwarePage, SendToAnotherDeviceIsRefused)
     h->model->m_port.Set(QStringLiteral("SIM"));
     h->model->ContactMachine()->StartContact();
     ASSERT_TRUE(h->RunUntilIdle(*h->model->ContactMachine()));
-    ASSERT_NE(h->model->m_firmwareStatus.m_value, FirmwareNone);
+    ASSERT_EQ(h->model->m_firmwareStatus.m_value, FirmwareNone);
     QTest::mouseClick(page->SendButton(), Qt::LeftButton);
     ASSERT_EQ(prompt.messages.size(), 1u);
     EXPECT_TRUE(prompt.messages[0].text.startsWith("The connected device is a QRO800, not a QRO4000."));

@@ -273,7 +273,7 @@ void CFirmwarePage::SendFirmware()
         return;
     }
     const int status = m_model->m_firmwareStatus.m_value;
-    if (status == FirmwareNone) {
+    if (status == FirmwareNone && !m_model->IsOtherDevice()) {
         PopupError(FormatResource(IDS_NOT_RESPONDING, ProductName()));
         return;
     }

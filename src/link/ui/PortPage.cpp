@@ -183,7 +183,12 @@ void CPortPage::PostStatusBox()
         text = FormatResource(IDS_WAITING_FOR_FIRMWARE, ProductName(), m_model->PortSpeed());
         break;
     default:
-        text = FormatResource(IDS_NOT_RESPONDING, ProductName());
+        if (m_model->IsOtherDevice()) {
+            icon = IUserPrompt::Icon::Warning;
+            text = m_model->OtherDeviceText();
+        } else {
+            text = FormatResource(IDS_NOT_RESPONDING, ProductName());
+        }
         break;
     }
     const QString caption = ResourceString(IDS_STATUS_CAPTION);
