@@ -58,11 +58,17 @@ constexpr std::uint32_t NoEraseResponse = 0xE2000206;
 constexpr std::uint32_t EraseRefused = 0xE2000207;
 constexpr std::uint32_t NoBootVersionResponse = 0xE2000208;
 constexpr std::uint32_t NoSerialNumberResponse = 0xE20004C2;
+constexpr std::uint32_t NoClockResponse = 0xE2000512;
 constexpr std::uint32_t NoIdentifyResponse = 0xE2000524;
 
 // Codes the program adds, by feature (their texts: resources/MessageTable.inc).
 constexpr std::uint32_t NotRegularFile = 0xE2000060;
 constexpr std::uint32_t FileTooLarge = 0xE2000061;
+// Maintenance: fault table, clock, reset and ATU memory erase.
+constexpr std::uint32_t FaultLogIndexOutOfRange = 0xE20000A0;
+constexpr std::uint32_t BootLoaderNothingErased = 0xE20000A1;
+constexpr std::uint32_t BootLoaderNoFaultLog = 0xE20000A2;
+constexpr std::uint32_t BootLoaderNoClock = 0xE20000A3;
 
 // Every non-zero code is a failure; cancelled counts as one too.
 constexpr bool Failed(std::uint32_t code)
