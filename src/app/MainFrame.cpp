@@ -14,6 +14,7 @@
 #include "model/RevisionText.h"
 #include "model/StringTable.h"
 #include "sim/PortFactory.h"
+#include "ui/HelpViewer.h"
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -85,6 +86,8 @@ CMainFrame::CMainFrame(const QString& port, IUserPrompt* prompt, QWidget* parent
     m_model.SetPortFactory([this](const QString& name) { return CreatePort(name, m_host, this, this); });
     m_model.Dispatcher().SetFallback([this] { RouteCommEvent(); });
     m_model.LoadSettings();
+    // Pages and dialogs open the help at their own topics through this window's help viewer.
+    HelpViewer::Install([](const QString& topic) { CHelpWindow::ShowTopic(topic); });
 
     // 3. Menus, with the View checks from the settings.
     CreateMenus();
