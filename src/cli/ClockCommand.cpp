@@ -74,7 +74,8 @@ int RunClock(CCliContext& context, const QStringList& arguments)
         result = context.RunUntilIdle(*machine);
         if (result != 0)
             return context.ReportFailure(result);
-        context.Out(FormatResource(IDS_DT_CLI_SENT, ClockText::Format(model.m_computerTime.m_value), modeText));
+        if (!context.GetOptions().json)
+            context.Out(FormatResource(IDS_DT_CLI_SENT, ClockText::Format(model.m_computerTime.m_value), modeText));
     }
     // The clock is read back after a set, so the user sees that the amplifier took it.
     CAnswerMoment moment(model, utc);

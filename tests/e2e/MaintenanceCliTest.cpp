@@ -33,7 +33,7 @@ TEST_F(MaintenanceCli, FaultsListsTheLogNewestFirstAsTextAndAsJson)
 {
     const CliRun text = Run({"-p", "SIM", "faults"}, ",fault-entries=1030");
     ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
-    const QStringList lines = text.out.trimmed().split('\n');
+    const QStringList lines = text.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 1024);
     EXPECT_TRUE(lines[0].startsWith("  5 ")) << lines[0].toStdString();
     EXPECT_TRUE(lines[6].startsWith("1023 ")) << lines[6].toStdString();
