@@ -5,6 +5,7 @@
 #include "SimHarness.h"
 #include "config/ui/ConfigPage.h"
 #include "config/ui/ConfigSaveDlg.h"
+#include "link/ContactStateMachineInterface.h"
 #include "maintenance/ui/DateTimePage.h"
 #include "maintenance/ui/DateTimeSheet.h"
 #include "maintenance/ui/EraseConfigDlg.h"
@@ -96,10 +97,14 @@ TEST_F(MaintenanceDialogs, FaultTableListsNewestFirstAndSavesTheLinesAsShown)
 TEST_F(MaintenanceDialogs, FaultTableSaysWhenTheLogIndexIsOutOfRange)
 {
     harness.device->Feature<CSimFaultLog>().SetIndex(1500);
-    CFaultTableDlg dialog(harness.model.get(), &harness.sink, nullptr);
-    dialog.Begin();
-    ASSERT_TRUE(RunUntil([&] { return !dialog.IsReading(); }));
-    EXPECT_EQ(dialog.result(), 3);
+    {
+        CFaultTableDlg dialog(harness.model.get(), &harness.sink, nullptr);
+        dialog.Begin();
+        ASSERT_TRUE(RunUntil([&] { return !dialog.IsReading(); }));
+        EXPECT_EQ(dialog.result(), 3);
+    }
+    // Contact runs again once the dialog has gone.
+    EXPECT_FALSE(harness.model->ContactMachine()->IsIdle());
     EXPECT_EQ(harness.sink.messages,
         QStringList {"Fault Table Error: The amplifier's fault log index is 1500, outside the log's slots 0 to "
                      "1023: the fault log cannot be read.\r\nError code 0xE20000A0: The fault log index is out "

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -112,8 +113,13 @@ void CDateTimePage::OnShown()
     m_machine = m_model->CreateMachine<CDateTimeStateMachine>();
     Observe(true);
     if (!m_machine) {
-        m_model->Status(ResourceString(IDS_MAINT_BUSY));
+        // Another conversation holds the amplifier (contact after a port change, for one): say
+        // so and close, once the sheet has finished showing.
         m_state = Idle;
+        QTimer::singleShot(0, this, [this] {
+            PopupError(*m_model, m_prompt, IDS_DATE_TIME_ERROR, ResourceString(IDS_MAINT_BUSY));
+            Finish(false);
+        });
         return;
     }
     m_state = Reading;

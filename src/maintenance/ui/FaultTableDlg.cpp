@@ -57,9 +57,9 @@ CFaultTableDlg::CFaultTableDlg(CModel* model, IUserPrompt* prompt, QWidget* pare
     layout->addWidget(m_text, 1);
     layout->addWidget(m_progress);
     layout->addLayout(buttons);
-    // Room for a whole line of the widest entry (a WDT entry with its four addresses).
+    // Room for the whole line of a fault with all its measurements.
     const QFontMetrics metrics(m_text->font());
-    resize(metrics.horizontalAdvance(QString(104, QChar('0'))) + 60, metrics.height() * 28);
+    resize(metrics.horizontalAdvance(QString(124, QChar('0'))) + 60, metrics.height() * 28);
 
     connect(m_save, &QPushButton::clicked, this, [this] { SaveAs(); });
     connect(m_close, &QPushButton::clicked, this, &CFaultTableDlg::reject);
