@@ -1,8 +1,8 @@
 #pragma once
-#include "link/CommandDelayState.h"
-#include "link/CommandResponseRetry2State.h"
 #include "link/DelayState.h"
 #include "maintenance/DateTimeStateMachineInterface.h"
+#include "maintenance/GetDateTimeState.h"
+#include "maintenance/SetDateTimeState.h"
 
 // Reads and sets the amplifier's clock.
 //
@@ -26,20 +26,7 @@ protected:
     void OnFinalState() override;
 
 private:
-    // Any answer ending in ";" is taken and read by its positions.
-    class CGetDateTimeState : public CCommandResponseRetry2State<CDateTimeStateMachine> {
-    public:
-        CGetDateTimeState(CDateTimeStateMachine* host, CState<CDateTimeStateMachine>* next);
-        bool ProcessResponse() override;
-    };
-    // The set command is built from the computer time when the state is entered.
-    class CSetDateTimeState : public CCommandDelayState<CDateTimeStateMachine> {
-    public:
-        CSetDateTimeState(CDateTimeStateMachine* host, CState<CDateTimeStateMachine>* next);
-        void Prepare() override;
-    };
-
-    CGetDateTimeState m_getDateTimeState;
-    CSetDateTimeState m_setDateTimeState;
+    CGetDateTimeState<CDateTimeStateMachine> m_getDateTimeState;
+    CSetDateTimeState<CDateTimeStateMachine> m_setDateTimeState;
     CDelayState<CDateTimeStateMachine> m_delayState;
 };

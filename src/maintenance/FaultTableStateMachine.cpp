@@ -7,23 +7,11 @@ CFaultTableStateMachine::CFaultTableStateMachine(CModel* model, WORD* index, BYT
     , m_index(index)
     , m_determineSpeedState(this, "DetermineSpeedState", &m_queryIState, Result::NoResponseAfterReset)
     , m_queryIState(this, "QueryIState", &m_readIndexState, Result::BootLoaderNoFaultLog)
-    , m_readIndexState(this, index)
+    , m_readIndexState(this, "ReadIndexState", &m_finalState, kReadTimeout, Result::NoReadBlockResponse,
+          FaultLog::kIndexAddress, index)
     , m_readEntryState(this, "ReadEntryState", &m_finalState, kReadTimeout, Result::NoReadBlockResponse,
           FaultLog::kEntryBase, FaultLog::kEntrySize, entry)
 {
-}
-
-CFaultTableStateMachine::CReadIndexState::CReadIndexState(CFaultTableStateMachine* host, WORD* index)
-    : CReadSerialPromState(host, "ReadIndexState", &host->m_finalState, kReadTimeout, Result::NoReadBlockResponse,
-        FaultLog::kIndexAddress, 2, m_raw)
-    , m_index(index)
-{
-}
-
-void CFaultTableStateMachine::CReadIndexState::Advance()
-{
-    *m_index = static_cast<WORD>(m_raw[0] | m_raw[1] << 8);
-    CReadSerialPromState::Advance();
 }
 
 bool CFaultTableStateMachine::StartReadIndex()

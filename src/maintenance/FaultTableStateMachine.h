@@ -3,6 +3,7 @@
 #include "link/ReadSerialPromState.h"
 #include "maintenance/ApplicationQueryIState.h"
 #include "maintenance/FaultTableStateMachineInterface.h"
+#include "maintenance/ReadFaultIndexState.h"
 
 // Reads the amplifier's fault log: the index word at 0x0A, then entries of 32 bytes at
 // 0x38000 + 32 x slot, one per start. The index word and the entry buffer belong to the caller.
@@ -25,20 +26,9 @@ protected:
     void OnFinalState() override;
 
 private:
-    // The index word arrives as two bytes, low byte first; it is stored as a number once read.
-    class CReadIndexState : public CReadSerialPromState<CFaultTableStateMachine> {
-    public:
-        CReadIndexState(CFaultTableStateMachine* host, WORD* index);
-        void Advance() override;
-
-    private:
-        WORD* m_index;
-        BYTE m_raw[2] = {};
-    };
-
     WORD* m_index;
     CDetermineSpeedState<CFaultTableStateMachine> m_determineSpeedState;
     CApplicationQueryIState<CFaultTableStateMachine> m_queryIState;
-    CReadIndexState m_readIndexState;
+    CReadFaultIndexState<CFaultTableStateMachine> m_readIndexState;
     CReadSerialPromState<CFaultTableStateMachine> m_readEntryState;
 };
