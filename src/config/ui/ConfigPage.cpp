@@ -83,7 +83,7 @@ int CConfigPage::OpenRestoreDialog()
 
 int CConfigPage::OpenFaultTableDialog()
 {
-    CFaultTableDlg dialog(m_model, m_prompt, window(), m_saveChooser);
+    CFaultTableDlg dialog(m_model, m_prompt, window());
     return dialog.exec();
 }
 

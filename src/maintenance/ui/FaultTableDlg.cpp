@@ -11,6 +11,7 @@
 #include "ui/ErrorBox.h"
 #include "ui/OutputWindow.h"
 #include <QDir>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -29,6 +30,10 @@ CFaultTableDlg::CFaultTableDlg(CModel* model, IUserPrompt* prompt, QWidget* pare
           *model, [this](unsigned slot, const CFaultEntry& entry) { OnEntry(slot, entry); },
           [this](DWORD result) { OnEnd(result); })
 {
+    if (!m_chooser)
+        m_chooser = [](QWidget* parent, const QString& offered, const QString& filter) {
+            return QFileDialog::getSaveFileName(parent, ResourceString(IDS_FAULT_SAVE_CAPTION), offered, filter);
+        };
     setObjectName(QStringLiteral("FaultTableDlg"));
     setWindowTitle(ResourceString(IDS_FAULT_TABLE_CAPTION));
     m_text = new QPlainTextEdit(this);
