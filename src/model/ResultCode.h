@@ -65,6 +65,8 @@ constexpr std::uint32_t NoAtuHiSwrRetuneResponse = 0xE2000500;
 constexpr std::uint32_t NoAtuXcvrKeyResponse = 0xE2000501;
 constexpr std::uint32_t NoSwrThresholdResponse = 0xE200050F;
 constexpr std::uint32_t NoAtuSettingsPerBinResponse = 0xE2000510;
+
+constexpr std::uint32_t NoClockResponse = 0xE2000512;
 constexpr std::uint32_t NoIdentifyResponse = 0xE2000524;
 
 // Codes the program adds, by feature (their texts: resources/MessageTable.inc).
@@ -93,6 +95,12 @@ constexpr std::uint32_t ProfileInvalid = 0xE2000092;
 
 // Device link.
 constexpr std::uint32_t PortLost = 0xE2000070;
+
+// Maintenance: fault table, clock, reset and ATU memory erase.
+constexpr std::uint32_t FaultLogIndexOutOfRange = 0xE20000A0;
+constexpr std::uint32_t BootLoaderNothingErased = 0xE20000A1;
+constexpr std::uint32_t BootLoaderNoFaultLog = 0xE20000A2;
+constexpr std::uint32_t BootLoaderNoClock = 0xE20000A3;
 
 // Every non-zero code is a failure; cancelled counts as one too.
 constexpr bool Failed(std::uint32_t code)

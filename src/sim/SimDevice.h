@@ -31,6 +31,8 @@ public:
         std::uint32_t seed = 1; // for random faults
         DWORD eraseMs = 1500; // the boot loader's program flash erase
         WORD revisionAfterLoad = 0; // revision the application reports after a load; 0 keeps it
+        int faultEntries = -1; // write this many fault log entries (wrapping past 1024); -1 keeps the memory's
+        int faultIndex = -1; // the fault log's index word reads this (a damaged log); -1 keeps it
     };
 
     // Named faults. Counts are of answers (or packets) from the time the fault is set: a count

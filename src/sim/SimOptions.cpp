@@ -13,6 +13,8 @@ const std::vector<SimSetting> kSettings = {
     {"seed", "N", "seed of the configuration memory and of random faults (default 1)", false},
     {"erase-ms", "MS", "time the boot loader takes to erase the program flash (default 1500)", false},
     {"revision-after-load", "R", "revision reported after a firmware load (default: unchanged)", false},
+    {"fault-entries", "N", "a fault log of N entries, newest last (past 1024 the oldest are overwritten)", false},
+    {"fault-index", "N", "the fault log's index word reads N, 0 ... 65535 (1024 and up: a damaged log)", false},
     {"drop-answer", "N", "drop the n-th answer", true},
     {"drop-rate", "P", "drop answers at random with probability P (0 ... 1)", true},
     {"corrupt-answer", "N", "flip one bit in the n-th answer", true},
@@ -127,10 +129,13 @@ bool ApplySimSetting(
         return true;
     }
     const bool word = name == QLatin1String("serial") || name == QLatin1String("revision")
-        || name == QLatin1String("revision-after-load");
+        || name == QLatin1String("revision-after-load") || name == QLatin1String("fault-index");
     const bool count
         = QLatin1String(setting->value) == QLatin1String("N") || QLatin1String(setting->value) == QLatin1String("M");
-    const qulonglong max = word ? 0xFFFF : count && setting->fault ? 0x7FFFFFFF : 0xFFFFFFFF;
+    const qulonglong max = word                  ? 0xFFFF
+        : name == QLatin1String("fault-entries") ? 100000
+        : count && setting->fault                ? 0x7FFFFFFF
+                                                 : 0xFFFFFFFF;
     if (!ReadNumber(value, max, &n))
         return Bad(error, name, value);
     if (name == QLatin1String("serial"))
@@ -139,6 +144,10 @@ bool ApplySimSetting(
         o.revision = static_cast<WORD>(n);
     else if (name == QLatin1String("revision-after-load"))
         o.revisionAfterLoad = static_cast<WORD>(n);
+    else if (name == QLatin1String("fault-entries"))
+        o.faultEntries = static_cast<int>(n);
+    else if (name == QLatin1String("fault-index"))
+        o.faultIndex = static_cast<int>(n);
     else if (name == QLatin1String("delay"))
         o.answerDelayMs = static_cast<DWORD>(n);
     else if (name == QLatin1String("seed"))

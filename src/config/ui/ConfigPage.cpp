@@ -2,6 +2,11 @@
 #include "config/ConfigStringIds.h"
 #include "config/ui/ConfigRestoreDlg.h"
 #include "config/ui/ConfigSaveDlg.h"
+#include "maintenance/MaintenanceStringIds.h"
+#include "maintenance/ui/DateTimeSheet.h"
+#include "maintenance/ui/EraseConfigDlg.h"
+#include "maintenance/ui/EraseMemoryDlg.h"
+#include "maintenance/ui/FaultTableDlg.h"
 #include "model/StringTable.h"
 #include "settings/SettingsStringIds.h"
 #include "settings/ui/EditConfigSheet.h"
@@ -24,6 +29,14 @@ CConfigPage::CConfigPage(CModel* model, IUserPrompt* prompt, QWidget* parent)
     m_restore = new QPushButton(ResourceString(IDS_CONFIG_RESTORE_BUTTON), this);
     m_restore->setObjectName(QStringLiteral("restoreConfiguration"));
     m_restore->setToolTip(ResourceString(IDS_CONFIG_TIP_RESTORE));
+    m_faultTable = new QPushButton(ResourceString(IDS_MAINT_FAULTS_BUTTON), this);
+    m_faultTable->setObjectName(QStringLiteral("displayFaultTable"));
+    m_eraseMemory = new QPushButton(ResourceString(IDS_MAINT_ERASE_BUTTON), this);
+    m_eraseMemory->setObjectName(QStringLiteral("atuMemoryErase"));
+    m_reset = new QPushButton(ResourceString(IDS_MAINT_RESET_BUTTON), this);
+    m_reset->setObjectName(QStringLiteral("resetConfiguration"));
+    m_dateTime = new QPushButton(ResourceString(IDS_MAINT_DATE_TIME_BUTTON), this);
+    m_dateTime->setObjectName(QStringLiteral("setDateAndTime"));
 
     // Each button with a line saying what it does, like the Port page's buttons beside their
     // purpose.
@@ -33,8 +46,13 @@ CConfigPage::CConfigPage(CModel* model, IUserPrompt* prompt, QWidget* parent)
              {m_edit, IDS_SETTINGS_BUTTON_DESCRIPTION},
              {m_save, IDS_CONFIG_SAVE_DESCRIPTION},
              {m_restore, IDS_CONFIG_RESTORE_DESCRIPTION},
+             {m_faultTable, IDS_MAINT_FAULTS_DESCRIPTION},
+             {m_eraseMemory, IDS_MAINT_ERASE_DESCRIPTION},
+             {m_reset, IDS_MAINT_RESET_DESCRIPTION},
+             {m_dateTime, IDS_MAINT_DATE_TIME_DESCRIPTION},
          }) {
-        button->setMinimumWidth(button->fontMetrics().horizontalAdvance(ResourceString(IDS_CONFIG_RESTORE_BUTTON)) + 48);
+        button->setMinimumWidth(
+            button->fontMetrics().horizontalAdvance(ResourceString(IDS_CONFIG_RESTORE_BUTTON)) + 48);
         auto* label = new QLabel(ResourceString(description), this);
         label->setWordWrap(true);
         layout->addWidget(button, row, 0, Qt::AlignTop);
@@ -49,6 +67,10 @@ CConfigPage::CConfigPage(CModel* model, IUserPrompt* prompt, QWidget* parent)
     connect(m_edit, &QPushButton::clicked, this, [this] { OpenEditSheet(); });
     connect(m_save, &QPushButton::clicked, this, [this] { OpenSaveDialog(); });
     connect(m_restore, &QPushButton::clicked, this, [this] { OpenRestoreDialog(); });
+    connect(m_faultTable, &QPushButton::clicked, this, [this] { OpenFaultTableDialog(); });
+    connect(m_eraseMemory, &QPushButton::clicked, this, [this] { OpenEraseMemoryDialog(); });
+    connect(m_reset, &QPushButton::clicked, this, [this] { OpenResetDialog(); });
+    connect(m_dateTime, &QPushButton::clicked, this, [this] { OpenDateTimeSheet(); });
 }
 
 void CConfigPage::SetFileChoosers(ConfigFileChooser save, ConfigFileChooser open)
@@ -73,4 +95,28 @@ int CConfigPage::OpenRestoreDialog()
 {
     CConfigRestoreDlg dialog(m_model, m_prompt, window(), m_openChooser);
     return dialog.exec();
+}
+
+int CConfigPage::OpenFaultTableDialog()
+{
+    CFaultTableDlg dialog(m_model, m_prompt, window());
+    return dialog.exec();
+}
+
+int CConfigPage::OpenEraseMemoryDialog()
+{
+    CEraseMemoryDlg dialog(m_model, m_prompt, window());
+    return dialog.exec();
+}
+
+int CConfigPage::OpenResetDialog()
+{
+    CEraseConfigDlg dialog(m_model, m_prompt, window());
+    return dialog.exec();
+}
+
+int CConfigPage::OpenDateTimeSheet()
+{
+    CDateTimeSheet sheet(m_model, m_prompt, window());
+    return sheet.exec();
 }

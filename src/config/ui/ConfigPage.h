@@ -17,6 +17,10 @@ public:
     QPushButton* EditButton() const { return m_edit; }
     QPushButton* SaveButton() const { return m_save; }
     QPushButton* RestoreButton() const { return m_restore; }
+    QPushButton* FaultTableButton() const { return m_faultTable; }
+    QPushButton* EraseMemoryButton() const { return m_eraseMemory; }
+    QPushButton* ResetButton() const { return m_reset; }
+    QPushButton* DateTimeButton() const { return m_dateTime; }
     // The file choosers the dialogs use (Qt's file dialogs unless replaced).
     void SetFileChoosers(ConfigFileChooser save, ConfigFileChooser open);
 
@@ -24,11 +28,19 @@ public:
     int OpenEditSheet();
     int OpenSaveDialog();
     int OpenRestoreDialog();
+    int OpenFaultTableDialog();
+    int OpenEraseMemoryDialog();
+    int OpenResetDialog();
+    int OpenDateTimeSheet();
 
 private:
     QPushButton* m_edit;
     QPushButton* m_save;
     QPushButton* m_restore;
+    QPushButton* m_faultTable;
+    QPushButton* m_eraseMemory;
+    QPushButton* m_reset;
+    QPushButton* m_dateTime;
     ConfigFileChooser m_saveChooser;
     ConfigFileChooser m_openChooser;
 };
