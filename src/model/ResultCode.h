@@ -63,6 +63,10 @@ constexpr std::uint32_t NoIdentifyResponse = 0xE2000524;
 // Codes the program adds, by feature (their texts: resources/MessageTable.inc).
 constexpr std::uint32_t NotRegularFile = 0xE2000060;
 constexpr std::uint32_t FileTooLarge = 0xE2000061;
+// Operate.
+constexpr std::uint32_t AmplifierOff = 0xE2000088;
+constexpr std::uint32_t RequestNotTaken = 0xE2000089;
+constexpr std::uint32_t CommandNotKnown = 0xE200008A;
 
 // Every non-zero code is a failure; cancelled counts as one too.
 constexpr bool Failed(std::uint32_t code)

@@ -31,6 +31,7 @@ public:
         std::uint32_t seed = 1; // for random faults
         DWORD eraseMs = 1500; // the boot loader's program flash erase
         WORD revisionAfterLoad = 0; // revision the application reports after a load; 0 keeps it
+        bool powerOff = false; // start switched off: only "^on;" is answered until "^on1;"
     };
 
     // Named faults. Counts are of answers (or packets) from the time the fault is set: a count
@@ -53,6 +54,9 @@ public:
         bool neverEchoD = false; // ignore "D": the download never begins
         int powerLossPacketNumber = 0; // power fails when the n-th packet is complete
         DWORD powerLossMs = 1000; // how long the power stays off
+        // Operate faults.
+        BYTE amplifierFault = 0; // the amplifier has tripped with this FAULT code (RESET clears it)
+        int fallSilentAnswer = 0; // the n-th operate command from now is the first left unanswered
     };
 
     // The boot loader's fixed speed, the flash window it programs and its packet layout.
