@@ -44,8 +44,11 @@ CHistoryChart::CHistoryChart(QWidget* parent)
     chart->setTitle(ResourceString(IDS_OP_GROUP_HISTORY));
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->setMargins(QMargins(4, 4, 4, 4));
-    // Animations would redraw for a second after every point.
+    // Animations would redraw for a second after every point; rounded corners and a shadow
+    // cost a blend over the whole chart at every redraw.
     chart->setAnimationOptions(QChart::NoAnimation);
+    chart->setBackgroundRoundness(0);
+    chart->setDropShadowEnabled(false);
     setChart(chart);
     setRenderHint(QPainter::Antialiasing, false);
     setMinimumHeight(180);

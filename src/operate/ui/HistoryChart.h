@@ -6,14 +6,15 @@ class QLineSeries;
 class QValueAxis;
 
 // Forward power, SWR and temperature over the last 10 minutes, drawn from the readings the
-// Operate page receives. Readings are gathered into one point per second (the highest forward
-// power and SWR of the second, its last temperature), so the chart redraws at most once a
-// second however fast the amplifier is polled, and not at all while no reading comes.
+// Operate page receives. Readings are gathered into one point every 2 s (the highest forward
+// power and SWR of the span, its last temperature), so the chart redraws at most that often
+// however fast the amplifier is polled, and not at all while no reading comes; a peak is never
+// lost between points.
 class CHistoryChart : public QChartView {
     Q_OBJECT
 public:
     static constexpr qint64 kSpanMs = 10 * 60 * 1000;
-    static constexpr qint64 kPointMs = 1000;
+    static constexpr qint64 kPointMs = 2000;
 
     explicit CHistoryChart(QWidget* parent = nullptr);
 

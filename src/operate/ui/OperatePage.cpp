@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 using RelayBanks::Bank;
@@ -222,9 +223,12 @@ QLabel* COperatePage::AddReading(
     auto* value = new QLabel(parent);
     value->setObjectName(QLatin1String(name));
     value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    // Wide enough for any reading, so that a longer number never moves the bars.
-    value->setMinimumWidth(value->fontMetrics().horizontalAdvance(QStringLiteral("88888")) + 6);
     value->setFrameShape(QFrame::StyledPanel);
+    // A fixed size fits any reading, so that a longer number never moves the bars, and a new
+    // reading repaints the label alone instead of laying out the page again.
+    value->setText(QStringLiteral("88888"));
+    value->setFixedSize(value->sizeHint() + QSize(6, 0));
+    value->clear();
     grid->addWidget(caption, row, 0);
     grid->addWidget(value, row, 1);
     if (bar) {
@@ -322,6 +326,7 @@ void COperatePage::OnPageShown()
 void COperatePage::OnPageHidden()
 {
     Observe(false);
+    m_pending.clear();
     m_poller.Stop();
 }
 
@@ -363,7 +368,31 @@ void COperatePage::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::int
 {
     (void)index;
     (void)extra;
+    // A poll cycle sets its readings one answer after another, a few milliseconds apart:
+    // drawing each at once would repaint the page some twenty times a cycle. They are gathered
+    // and drawn together when the cycle ends. What the page itself decides on (enabling,
+    // advanced mode, peak hold) is shown at once.
+    CModel& m = *m_model;
+    const bool immediate = eventId == m.m_completion.EventId() || eventId == m.m_firmwareStatus.EventId()
+        || eventId == m.m_advancedMode.EventId() || eventId == m.m_peakHoldVarn.EventId();
+    IOperateStateMachine* machine = m_poller.Machine();
+    if (!immediate && machine && !machine->IsIdle()) {
+        if (std::find(m_pending.begin(), m_pending.end(), eventId) == m_pending.end())
+            m_pending.push_back(eventId);
+        return;
+    }
+    if (eventId == m.m_completion.EventId())
+        ShowPending();
     Show(eventId);
+}
+
+void COperatePage::ShowPending()
+{
+    // Swapped out first: drawing may notify again (the peak values).
+    std::vector<std::uint32_t> pending;
+    pending.swap(m_pending);
+    for (std::uint32_t id : pending)
+        Show(id);
 }
 
 void COperatePage::Show(std::uint32_t id)

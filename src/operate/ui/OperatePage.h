@@ -54,6 +54,7 @@ private:
 
     void Observe(bool on);
     void ShowAll();
+    void ShowPending();
     void Show(std::uint32_t eventId);
     void ShowForward();
     void ShowInput();
@@ -80,6 +81,8 @@ private:
     unsigned m_bandHoldUntil = 0;
     // The last readings that went into the history chart have not all been charted yet.
     bool m_historyDirty = false;
+    // Values set while a poll cycle runs, drawn when it ends (event ids, each once).
+    std::vector<std::uint32_t> m_pending;
 
     QPlainTextEdit* m_display;
     QCheckBox* m_fault;
