@@ -44,7 +44,7 @@ bool ReadCount(
     bool ok = false;
     const qulonglong value = text.toULongLong(&ok);
     if (!ok || value < low || value > high) {
-        context.Err(FormatResource(IDS_OP_CLI_BAD_NUMBER, name, text));
+        context.Err(FormatResource(IDS_OP_CLI_BAD_NUMBER, name, low, high, text));
         return false;
     }
     *out = static_cast<unsigned>(value);

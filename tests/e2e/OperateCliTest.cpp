@@ -1,6 +1,7 @@
 // The operate commands of qro4000 as a user runs them, on the built-in simulated amplifier.
 #include "CliProcess.h"
 #include <QFile>
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace {
@@ -38,6 +39,31 @@ TEST_F(OperateCli, MonitorPrintsOneLinePerCycleAndAppendsToTheLog)
     EXPECT_TRUE(QDateTime::fromString(QString::fromLatin1(fields[0]), Qt::ISODate).isValid());
     EXPECT_EQ(fields[10], "14");
     EXPECT_EQ(fields[11], "14200");
+}
+
+TEST_F(OperateCli, CtrlCEndsTheMonitorWithItsLogComplete)
+{
+    const QString log = m_dir.filePath(QStringLiteral("log.csv"));
+    CChild cli;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert(QStringLiteral("HOME"), m_dir.path());
+    e.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("config")));
+    e.insert(QStringLiteral("QRO4000_SIM"), QStringLiteral("baud=38400,pace=0"));
+    cli.Process().setProcessEnvironment(e);
+    cli.Process().start(QStringLiteral(QRO_CLI_PATH), {"-p", "SIM", "monitor", "--csv", log});
+    ASSERT_TRUE(cli.Process().waitForStarted(10000));
+    QByteArray out;
+    while (out.count('\n') < 3 && cli.Process().waitForReadyRead(10000))
+        out += cli.Process().readAllStandardOutput();
+    ::kill(static_cast<pid_t>(cli.Process().processId()), SIGINT);
+    ASSERT_TRUE(cli.Process().waitForFinished(10000));
+    EXPECT_EQ(cli.Process().exitCode(), 0);
+    EXPECT_TRUE(cli.Process().readAllStandardError().contains("Stopped after "));
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray rows = file.readAll();
+    EXPECT_TRUE(rows.endsWith("\r\n"));
+    EXPECT_GE(rows.count('\n'), 4);
 }
 
 TEST_F(OperateCli, MonitorAsJsonAndAnAmplifierSwitchedOff)

@@ -126,8 +126,8 @@ void COperatePage::BuildPanel(QWidget* panel)
     m_display->setFont(lcd);
     m_display->setStyleSheet(QStringLiteral("QPlainTextEdit { background: #1d2a1d; color: #ffc040; }"));
     const QFontMetrics metrics(lcd);
-    m_display->setFixedHeight(metrics.lineSpacing() * 2 + 16);
     m_display->setMinimumWidth(metrics.horizontalAdvance(QLatin1Char('M')) * 21 + 16);
+    FitDisplay(2);
 
     m_fault = MakeIndicator<QCheckBox>(IDS_OP_FAULT, "fault", panel);
     m_overdrive = MakeIndicator<QCheckBox>(IDS_OP_OVR, "overdrive", panel);
@@ -403,8 +403,10 @@ void COperatePage::Show(std::uint32_t id)
         QString text = m.m_displayText.m_value;
         text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        if (m_display->toPlainText() != text)
+        if (m_display->toPlainText() != text) {
             m_display->setPlainText(text);
+            FitDisplay(static_cast<int>(text.count(QLatin1Char('\n'))) + 1);
+        }
     } else if (id == m.m_faultCode.EventId()) {
         SetChecked(m_fault, m.m_faultCode.m_value != 0);
     } else if (id == m.m_overdriveCode.EventId()) {
@@ -481,6 +483,18 @@ void COperatePage::Show(std::uint32_t id)
                 m.m_temperature.m_value);
         }
     }
+}
+
+void COperatePage::FitDisplay(int lines)
+{
+    // The field grows to the amplifier's number of lines (once), and never shrinks: a page
+    // that changed its layout with every text would jump.
+    constexpr int kMostLines = 8;
+    lines = std::min(lines, kMostLines);
+    if (lines <= m_displayLines)
+        return;
+    m_displayLines = lines;
+    m_display->setFixedHeight(m_display->fontMetrics().lineSpacing() * lines + 16);
 }
 
 void COperatePage::ShowForward()

@@ -56,6 +56,7 @@ private:
     void ShowAll();
     void ShowPending();
     void Show(std::uint32_t eventId);
+    void FitDisplay(int lines);
     void ShowForward();
     void ShowInput();
     void ShowEfficiency();
@@ -85,6 +86,7 @@ private:
     std::vector<std::uint32_t> m_pending;
 
     QPlainTextEdit* m_display;
+    int m_displayLines = 0;
     QCheckBox* m_fault;
     QCheckBox* m_overdrive;
     QRadioButton* m_oper;
