@@ -135,10 +135,9 @@ bool ApplySimSetting(
         || name == QLatin1String("revision-after-load");
     const bool count
         = QLatin1String(setting->value) == QLatin1String("N") || QLatin1String(setting->value) == QLatin1String("M");
-    const qulonglong max = name == QLatin1String("amp-fault") ? 0xFF
-        : word                                               ? 0xFFFF
-        : count && setting->fault                            ? 0x7FFFFFFF
-                                                             : 0xFFFFFFFF;
+    qulonglong max = word ? 0xFFFF : count && setting->fault ? 0x7FFFFFFF : 0xFFFFFFFF;
+    if (name == QLatin1String("amp-fault"))
+        max = 0xFF; // a fault code is one byte
     if (!ReadNumber(value, max, &n))
         return Bad(error, name, value);
     if (name == QLatin1String("serial"))
