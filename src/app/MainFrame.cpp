@@ -11,6 +11,7 @@
 #include "link/ContactStateMachineInterface.h"
 #include "link/ui/PortPage.h"
 #include "model/QtSettingsStore.h"
+#include "operate/ui/OperatePage.h"
 #include "model/RevisionText.h"
 #include "model/StringTable.h"
 #include "sim/PortFactory.h"
@@ -193,6 +194,8 @@ void CMainFrame::CreatePages()
     m_tabView->AddPage(CTabView::PortPage, m_portPage, ResourceString(IDS_APP_PAGE_PORT));
     m_tabView->AddPage(
         CTabView::FirmwarePage, new CFirmwarePage(&m_model, this, m_tabView), ResourceString(IDS_APP_PAGE_FIRMWARE));
+    m_tabView->AddPage(
+        CTabView::OperatePage, new COperatePage(&m_model, this, m_tabView), ResourceString(IDS_APP_PAGE_OPERATE));
     m_tabView->AddPage(CTabView::ConfigurationPage, new CConfigPage(&m_model, this, m_tabView),
         ResourceString(IDS_APP_PAGE_CONFIGURATION));
     m_commandTesterPage = new CCommandTesterPage(&m_model, this, m_tabView);

@@ -102,6 +102,11 @@ constexpr std::uint32_t BootLoaderNothingErased = 0xE20000A1;
 constexpr std::uint32_t BootLoaderNoFaultLog = 0xE20000A2;
 constexpr std::uint32_t BootLoaderNoClock = 0xE20000A3;
 
+// Operate.
+constexpr std::uint32_t AmplifierOff = 0xE2000088;
+constexpr std::uint32_t RequestNotTaken = 0xE2000089;
+constexpr std::uint32_t CommandNotKnown = 0xE200008A;
+
 // Every non-zero code is a failure; cancelled counts as one too.
 constexpr bool Failed(std::uint32_t code)
 {

@@ -168,6 +168,7 @@ struct CSimDevice::Impl {
         eeprom = MakeEeprom(options);
         flash = QByteArray(kFlashSize, static_cast<char>(0xFF));
         inBootLoader = options.bootLoader;
+        powerOn = !options.powerOff;
         // A unit found waiting in its boot loader has no usable application.
         applicationValid = !options.bootLoader;
     }

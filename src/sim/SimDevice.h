@@ -33,6 +33,8 @@ public:
         WORD revisionAfterLoad = 0; // revision the application reports after a load; 0 keeps it
         int faultEntries = -1; // write this many fault log entries (wrapping past 1024); -1 keeps the memory's
         int faultIndex = -1; // the fault log's index word reads this (a damaged log); -1 keeps it
+
+        bool powerOff = false; // start switched off: only "^on;" is answered until "^on1;"
     };
 
     // Named faults. Counts are of answers (or packets) from the time the fault is set: a count
@@ -55,6 +57,9 @@ public:
         bool neverEchoD = false; // ignore "D": the download never begins
         int powerLossPacketNumber = 0; // power fails when the n-th packet is complete
         DWORD powerLossMs = 1000; // how long the power stays off
+        // Operate faults.
+        BYTE amplifierFault = 0; // the amplifier has tripped with this FAULT code (RESET clears it)
+        int fallSilentAnswer = 0; // the n-th operate command from now is the first left unanswered
     };
 
     // The boot loader's fixed speed, the flash window it programs and its packet layout.

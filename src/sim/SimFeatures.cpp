@@ -4,6 +4,7 @@
 #include "sim/SimDevice.h"
 #include "sim/SimFactoryReset.h"
 #include "sim/SimFaultLog.h"
+#include "sim/SimOperate.h"
 #include "sim/SimSettings.h"
 
 // One line per feature, each feature in a file of its own beside the device.
@@ -14,4 +15,5 @@ void InstallSimFeatures(CSimDevice& device)
     device.AddFeature<CSimFaultLog>();
     device.AddFeature<CSimFactoryReset>();
     device.AddFeature<CSimAtuMemory>();
+    device.AddFeature<CSimOperate>();
 }

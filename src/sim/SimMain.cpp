@@ -6,6 +6,9 @@
 #include "sim/SimOptions.h"
 #include "sim/TerminationSignals.h"
 #include <QCoreApplication>
+#include <QSaveFile>
+#include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -17,7 +20,8 @@ void PrintUsage(FILE* stream)
         "Usage: qro4000-sim [options]\n"
         "Serves a simulated Brimwell QRO4000 on a pseudo-terminal and prints its path.\n\n"
         "  --link PATH                make PATH a symbolic link to the terminal (removed at exit)\n"
-        "  --no-pace                  deliver bytes at once instead of at the line's bit rate\n");
+        "  --no-pace                  deliver bytes at once instead of at the line's bit rate\n"
+        "  --stats-file PATH          keep the number of commands received in PATH (for benchmarks)\n");
     for (const SimSetting& s : SimSettings()) {
         const QByteArray left = QByteArray("--") + s.name + (s.value ? QByteArray(" ") + s.value : QByteArray());
         std::fprintf(stream, "  %-26s %s%s\n", left.constData(), s.fault ? "fault: " : "", s.help);
@@ -40,6 +44,7 @@ int main(int argc, char** argv)
     options.pace = true;
     CSimDevice::Faults faults;
     QString link;
+    QString statsFile;
 
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
@@ -63,17 +68,18 @@ int main(int argc, char** argv)
             continue;
         }
         const bool isLink = a == QLatin1String("link");
+        const bool isStats = a == QLatin1String("stats-file");
         const SimSetting* setting = FindSimSetting(a);
-        if (!isLink && !setting)
+        if (!isLink && !isStats && !setting)
             return Usage(QStringLiteral("unknown option --%1").arg(a));
-        const bool needsValue = isLink || setting->value;
+        const bool needsValue = isLink || isStats || setting->value;
         if (needsValue && !hasValue) {
             if (i + 1 >= args.size())
                 return Usage(QStringLiteral("--%1 needs a value").arg(a));
             value = args[++i];
         }
-        if (isLink) {
-            link = value;
+        if (isLink || isStats) {
+            (isLink ? link : statsFile) = value;
             continue;
         }
         QString error;
@@ -115,6 +121,23 @@ int main(int argc, char** argv)
         unplug();
     else if (faults.unplugAfterMs)
         host.StartTimer(faults.unplugAfterMs, unplug);
+
+    // A benchmark reads how many commands the program under test sent in its measuring window.
+    QTimer stats;
+    qsizetype counted = 0;
+    long long commands = 0;
+    QObject::connect(&stats, &QTimer::timeout, [&]() {
+        const QByteArray log = device->ReceivedLog();
+        commands += std::count(log.constBegin() + counted, log.constEnd(), ';');
+        counted = log.size();
+        QSaveFile file(statsFile);
+        if (file.open(QIODevice::WriteOnly)) {
+            file.write(QByteArray::number(commands) + '\n');
+            file.commit();
+        }
+    });
+    if (!statsFile.isEmpty())
+        stats.start(250);
 
     const int code = app.exec();
     server.Stop();

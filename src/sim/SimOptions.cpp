@@ -31,6 +31,9 @@ const std::vector<SimSetting> kSettings = {
     {"no-echo-d", nullptr, "boot loader: never echo \"D\"", true},
     {"power-loss", "N", "boot loader: power fails when the n-th packet is complete", true},
     {"power-loss-ms", "MS", "how long the power stays off (default 1000)", true},
+    {"power-off", nullptr, "start switched off: only \"^on;\" is answered until \"^on1;\"", false},
+    {"amp-fault", "CODE", "the amplifier has tripped with FAULT code CODE (1 ... 255); RESET clears it", true},
+    {"fall-silent", "N", "operate: the n-th operate command is the first left unanswered", true},
 };
 
 bool Bad(QString* error, const QString& name, const QString& value)
@@ -101,6 +104,8 @@ bool ApplySimSetting(
             f.unplugged = on;
         else if (name == QLatin1String("no-echo-d"))
             f.neverEchoD = on;
+        else if (name == QLatin1String("power-off"))
+            o.powerOff = on;
         return true;
     }
 
@@ -132,10 +137,11 @@ bool ApplySimSetting(
         || name == QLatin1String("revision-after-load") || name == QLatin1String("fault-index");
     const bool count
         = QLatin1String(setting->value) == QLatin1String("N") || QLatin1String(setting->value) == QLatin1String("M");
-    const qulonglong max = word                  ? 0xFFFF
-        : name == QLatin1String("fault-entries") ? 100000
-        : count && setting->fault                ? 0x7FFFFFFF
-                                                 : 0xFFFFFFFF;
+    qulonglong max = word ? 0xFFFF : count && setting->fault ? 0x7FFFFFFF : 0xFFFFFFFF;
+    if (name == QLatin1String("fault-entries"))
+        max = 100000;
+    if (name == QLatin1String("amp-fault"))
+        max = 0xFF; // a fault code is one byte
     if (!ReadNumber(value, max, &n))
         return Bad(error, name, value);
     if (name == QLatin1String("serial"))
@@ -172,6 +178,10 @@ bool ApplySimSetting(
         f.powerLossMs = static_cast<DWORD>(n);
     else if (name == QLatin1String("unplug-after"))
         f.unplugAfterMs = static_cast<DWORD>(n);
+    else if (name == QLatin1String("amp-fault"))
+        f.amplifierFault = static_cast<BYTE>(n);
+    else if (name == QLatin1String("fall-silent"))
+        f.fallSilentAnswer = static_cast<int>(n);
     return true;
 }
 
