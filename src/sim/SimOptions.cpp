@@ -12,7 +12,7 @@ const std::vector<SimSetting> kSettings = {
     {"delay", "MS", "time before an answer starts (default 1)", false},
     {"seed", "N", "seed of the configuration memory and of random faults (default 1)", false},
     {"erase-ms", "MS", "time the boot loader takes to erase the program flash (default 1500)", false},
-    {"revision-after-load", "R", "revision reported after a firmware load (default: unchanged)", false},
+    {"revision-after-load", "R", "revision reported after a firmware load (default: the image's revision marker, else unchanged)", false},
     {"drop-answer", "N", "drop the n-th answer", true},
     {"drop-rate", "P", "drop answers at random with probability P (0 ... 1)", true},
     {"corrupt-answer", "N", "flip one bit in the n-th answer", true},

@@ -7,13 +7,17 @@
 #include "config/ConfigRegions.h"
 #include "config/ui/ConfigRestoreDlg.h"
 #include "config/ui/ConfigSaveDlg.h"
+#include "model/ErrorText.h"
 #include "model/ResultCode.h"
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <functional>
+#include <sys/stat.h>
 
 namespace {
 constexpr std::uint64_t kLong = 24ull * 3600 * 1000;
@@ -145,6 +149,7 @@ TEST_F(ConfigDialogs, SaveWritesTheFileAndRemembersItsFolder)
     EXPECT_EQ(dialog.ProgressBar()->maximum(), 0x40000);
     EXPECT_EQ(dialog.ProgressBar()->value(), 0x40000);
     EXPECT_TRUE(harness.sink.status.contains("Configuration was saved"));
+    EXPECT_EQ(harness.sink.status.last(), "Saved to " + QDir::toNativeSeparators(chooser.answer));
     EXPECT_EQ(harness.model->m_configurationFolder.m_value, QDir::toNativeSeparators(harness.TempPath("saves")));
     CConfigImage image;
     ASSERT_EQ(ReadConfigFile(chooser.answer, 1234, &image, nullptr), 0u);
@@ -181,22 +186,50 @@ TEST_F(ConfigDialogs, FailedSaveShowsTheErrorAndOffersClose)
     EXPECT_TRUE(harness.sink.status.contains("Failed to save configuration"));
     EXPECT_EQ(harness.sink.messages, QStringList{"Save Configuration Error: No response after reset"});
     EXPECT_EQ(dialog.CancelButton()->text(), "Close");
+    EXPECT_EQ(dialog.OutcomeText(), "Failed to save configuration\nError code 0xE2000045: No response after reset");
     EXPECT_FALSE(QFile::exists(chooser.answer));
-    QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
+    dialog.show();
+    QTest::keyClick(&dialog, Qt::Key_Return);
     EXPECT_EQ(dialog.result(), 3);
     EXPECT_FALSE(harness.sink.status.contains("Save configuration was cancelled"));
 }
 
-TEST_F(ConfigDialogs, FileThatCannotBeWrittenIsReportedWithItsName)
+// The destination is checked before a minute of reading: the dialog says why, in itself and in
+// the box, and nothing is sent. A FIFO or device would be replaced by the save's rename.
+TEST_F(ConfigDialogs, SaveToAPlaceThatCannotTakeTheFileFailsBeforeAnythingIsRead)
 {
     ASSERT_TRUE(WriteAll(harness.TempPath("plain"), "x"));
-    chooser.answer = harness.TempPath("plain/a.QRO4000Config");
-    CConfigSaveDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
-    dialog.Begin();
-    ASSERT_TRUE(RunToEnd());
-    EXPECT_EQ(dialog.ResultCode(), Result::PathNotFound);
-    EXPECT_TRUE(harness.sink.Contains("CreateFile failed on \"" + chooser.answer + "\""));
-    EXPECT_EQ(harness.sink.messages, QStringList{"Save Configuration Error: The system cannot find the path specified."});
+    ASSERT_EQ(::mkfifo(QFile::encodeName(harness.TempPath("fifo")).constData(), 0600), 0);
+    struct Row {
+        QString path;
+        DWORD code;
+        QString reason;
+    } rows[] = {
+        {harness.TempPath("fifo"), Result::NotRegularFile, harness.TempPath("fifo") + " is not a regular file"},
+        {harness.TempPath("plain/a.QRO4000Config"), Result::PathNotFound,
+            "Cannot write in the folder " + harness.TempPath("plain") + ". Error code 0x00000003: The system cannot "
+                                                                         "find the path specified."},
+        // sysfs takes no new file, even from root.
+        {"/sys/a.QRO4000Config", Result::AccessDenied, "Cannot write in the folder /sys. Error code 0x00000005"},
+    };
+    for (const Row& r : rows) {
+        harness.sink.messages.clear();
+        chooser.answer = r.path;
+        CConfigSaveDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
+        dialog.Begin();
+        EXPECT_EQ(dialog.result(), 0) << r.path.toStdString();
+        EXPECT_EQ(dialog.ResultCode(), r.code) << r.path.toStdString();
+        EXPECT_TRUE(dialog.OutcomeText().startsWith("Failed to save configuration\n" + r.reason))
+            << dialog.OutcomeText().toStdString();
+        ASSERT_EQ(harness.sink.messages.size(), 1);
+        EXPECT_TRUE(harness.sink.messages[0].startsWith("Save Configuration Error: " + r.reason));
+        dialog.show();
+        QTest::keyClick(&dialog, Qt::Key_Return);
+        EXPECT_EQ(dialog.result(), 3);
+    }
+    harness.host.RunUntilIdle(10000);
+    EXPECT_TRUE(Wire().isEmpty());
+    EXPECT_TRUE(QFileInfo(harness.TempPath("fifo")).exists() && !QFileInfo(harness.TempPath("fifo")).isFile());
 }
 
 TEST_F(ConfigDialogs, RestoreDialogHasItsCaptionTextBarAndCancel)
@@ -216,11 +249,23 @@ TEST_F(ConfigDialogs, RestoreWritesTheFileIntoTheAmplifier)
     CConfigRestoreDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
     dialog.Begin();
     EXPECT_EQ(chooser.offered, harness.model->DefaultConfigurationFolder());
+    // What will be written is asked about first.
+    EXPECT_EQ(harness.sink.questions,
+        QStringList {"Restore QRO4000 Configuration: File: " + chooser.answer
+            + "\r\nQRO4000 Configuration saved on 2024-02-03 at 04:05:06\r\nSerial numbers match (01234): the "
+              "amplifier's own data at 0x10 to 0xFF is restored as well.\r\n229360 bytes in 3584 blocks will be "
+              "written into the amplifier, which is then switched off and on.\r\n\r\nWrite this configuration into "
+              "the amplifier?"});
     EXPECT_EQ(dialog.WaitCount(), 1u);
     ASSERT_TRUE(RunToEnd());
-    EXPECT_EQ(dialog.result(), 1);
     EXPECT_TRUE(harness.sink.status.contains("Configuration was restored"));
     EXPECT_EQ(dialog.CancelButton()->text(), "Close");
+    // The outcome stays in view until the dialog is closed.
+    EXPECT_EQ(dialog.result(), 0);
+    EXPECT_EQ(dialog.OutcomeText(), "Configuration was restored from " + chooser.answer + ".");
+    dialog.show();
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), 1);
     EXPECT_EQ(dialog.ProgressBar()->maximum(), 0x37FF0);
     EXPECT_EQ(dialog.ProgressBar()->value(), 0x37FF0);
     QByteArray expected = before;
@@ -259,18 +304,30 @@ TEST_F(ConfigDialogs, RestoreWithNoFileChosenSendsNothing)
     EXPECT_TRUE(Wire().isEmpty());
 }
 
-TEST_F(ConfigDialogs, InterruptingTheRestoreAnsweredNoGoesOn)
+TEST_F(ConfigDialogs, RestoreNotConfirmedWritesNothing)
 {
-    chooser.answer = PatternFile("n.QRO4000Config", '\x22');
+    chooser.answer = PatternFile("c.QRO4000Config", '\x5A');
     harness.sink.answerYes = false;
     CConfigRestoreDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
     dialog.Begin();
+    EXPECT_EQ(dialog.result(), 2);
+    EXPECT_EQ(harness.sink.status.last(), "Nothing was written.");
+    harness.host.RunUntilIdle(60000);
+    EXPECT_TRUE(Wire().isEmpty());
+}
+
+TEST_F(ConfigDialogs, InterruptingTheRestoreAnsweredNoGoesOn)
+{
+    chooser.answer = PatternFile("n.QRO4000Config", '\x22');
+    CConfigRestoreDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
+    dialog.Begin();
     ASSERT_TRUE(harness.host.RunUntil([&]() { return CountPrefix(Wire(), "^ew") == 30; }, kLong));
+    harness.sink.answerYes = false;
     QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
-    EXPECT_EQ(harness.sink.questions,
-              QStringList{"Critical Operation in Progress: Are you sure you wish to interrupt configuration restore?"});
+    EXPECT_EQ(harness.sink.questions.last(),
+        "Critical Operation in Progress: Are you sure you wish to interrupt configuration restore?");
     ASSERT_TRUE(RunToEnd());
-    EXPECT_EQ(dialog.result(), 1);
+    EXPECT_EQ(dialog.ResultCode(), 0u);
     EXPECT_EQ(CountPrefix(Wire(), "^on1;"), 1);
 }
 
@@ -281,7 +338,7 @@ TEST_F(ConfigDialogs, InterruptingTheRestoreAnsweredYesCancelsAndWarns)
     dialog.Begin();
     ASSERT_TRUE(harness.host.RunUntil([&]() { return CountPrefix(Wire(), "^ew") == 30; }, kLong));
     QTest::keyClick(&dialog, Qt::Key_Escape);  // leaving the window asks the same question
-    EXPECT_EQ(harness.sink.questions.size(), 1);
+    EXPECT_EQ(harness.sink.questions.size(), 2);
     EXPECT_EQ(harness.sink.messages, QStringList{"Critical Operation in Progress: Restore was cancelled. Turn power off "
                                                  "and back on, then restore configuration."});
     ASSERT_TRUE(RunToEnd());
@@ -290,19 +347,57 @@ TEST_F(ConfigDialogs, InterruptingTheRestoreAnsweredYesCancelsAndWarns)
     EXPECT_EQ(CountPrefix(Wire(), "^on"), 0);
 }
 
-TEST_F(ConfigDialogs, FailedRestoreShowsTheErrorAndStaysOpen)
+// A restore that stops on its own says so in the dialog and in the box; once writing has begun
+// it also says that the memory is now partly written (or written but not restarted), as a
+// cancel does.
+TEST_F(ConfigDialogs, FailedRestoreShowsTheErrorAndWhatItLeftBehind)
 {
-    chooser.answer = PatternFile("f.QRO4000Config", '\x44');
-    harness.device->SetCommandHandler("ew", [](const QByteArray&) { return QByteArray(); });
-    CConfigRestoreDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
-    dialog.Begin();
-    ASSERT_TRUE(RunToEnd());
-    EXPECT_EQ(dialog.result(), 0);
-    EXPECT_EQ(dialog.ResultCode(), Result::NoWriteBlockResponse);
-    EXPECT_TRUE(harness.sink.status.contains("Failed to restore configuration"));
-    EXPECT_EQ(harness.sink.messages, QStringList{"Restore Configuration Error: No response to Write EEPROM block"});
-    EXPECT_EQ(dialog.CancelButton()->text(), "Close");
-    QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
-    EXPECT_EQ(dialog.result(), 3);
-    EXPECT_TRUE(harness.sink.questions.isEmpty());
+    const QString partly = "The amplifier's configuration is now partly written. Turn the amplifier off and back "
+                           "on, then restore the configuration again.";
+    const QString notRestarted = "Every block was written, but the amplifier did not answer when it was switched off "
+                                 "and on again. Turn it off and back on by hand, and restore the configuration again "
+                                 "if its settings look wrong.";
+    struct Row {
+        const char* what;
+        std::function<void(CSimDevice&)> fault;
+        DWORD code;
+        QString aftermath;
+    } rows[] = {
+        {"silent from the start", [](CSimDevice& d) { d.GetFaults().silent = true; }, Result::NoResponseAfterReset, {}},
+        {"writes never acknowledged",
+            [](CSimDevice& d) { d.SetCommandHandler("ew", [](const QByteArray&) { return QByteArray(); }); },
+            Result::NoWriteBlockResponse, partly},
+        {"silent after the power-off",
+            [](CSimDevice& d) {
+                d.SetCommandHandler("on", [&d](const QByteArray&) {
+                    d.GetFaults().silent = true;
+                    return QByteArray();
+                });
+            },
+            Result::NoResponseAfterReset, notRestarted},
+    };
+    for (const Row& r : rows) {
+        CSimHarness local;
+        ASSERT_TRUE(local.Connect());
+        r.fault(*local.device);
+        chooser.answer = PatternFile("f.QRO4000Config", '\x44');
+        CConfigRestoreDlg dialog(local.model.get(), &local.sink, nullptr, chooser.Get());
+        dialog.Begin();
+        IStateMachine* machine = local.model->RunningMachine();
+        ASSERT_TRUE(machine && local.RunUntilIdle(*machine, kLong)) << r.what;
+        EXPECT_EQ(dialog.result(), 0) << r.what;
+        EXPECT_EQ(dialog.ResultCode(), r.code) << r.what;
+        EXPECT_TRUE(local.sink.status.contains("Failed to restore configuration")) << r.what;
+        const QString error = GetErrorText(r.code);
+        QStringList boxes {"Restore Configuration Error: " + error};
+        if (!r.aftermath.isEmpty())
+            boxes << "Critical Operation in Progress: " + r.aftermath;
+        EXPECT_EQ(local.sink.messages, boxes) << r.what;
+        EXPECT_EQ(dialog.OutcomeText(),
+            "Failed to restore configuration\n" + ErrorCodeLine(r.code)
+                + (r.aftermath.isEmpty() ? QString() : "\n\n" + r.aftermath))
+            << r.what;
+        QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
+        EXPECT_EQ(dialog.result(), 3) << r.what;
+    }
 }

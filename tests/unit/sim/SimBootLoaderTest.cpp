@@ -1,6 +1,7 @@
 // The simulated amplifier's boot loader: entering it, unlock, erase, packets, end, version and
 // restart, and its named faults.
 #include "SimWire.h"
+#include "sim/SimFirmwareImage.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -185,6 +186,25 @@ TEST_F(BootLoaderDownload, RestartKeepsTheRevisionWhenNotToldANewOne)
     wire.Exchange(MakePacket(CSimDevice::kEndPacketAddress, QByteArray()));
     wire.Exchange("R");
     EXPECT_EQ(wire.Exchange("^rv;", 115200), QByteArray("^RV01.53;"));
+}
+
+// As a real unit: an erased flash holds no application to start.
+TEST_F(BootLoaderDownload, RestartAfterALoadOfNothingStaysInTheBootLoader)
+{
+    EXPECT_EQ(wire.Exchange(MakePacket(CSimDevice::kEndPacketAddress, QByteArray())), QByteArray("B"));
+    wire.Exchange("R");
+    EXPECT_TRUE(wire.device->InBootLoader());
+    EXPECT_EQ(wire.Exchange("^rv;", 115200), QByteArray());
+}
+
+TEST_F(BootLoaderDownload, RestartReportsTheRevisionTheImageIsMarkedWith)
+{
+    QByteArray data(512, '\x11');
+    data.replace(SimFirmwareImage::kMarkerOffset, 30, QByteArray(SimFirmwareImage::kMarkerText) + "0161");
+    EXPECT_EQ(wire.Exchange(MakePacket(kBase, data)), QByteArray("A"));
+    wire.Exchange(MakePacket(CSimDevice::kEndPacketAddress, QByteArray()));
+    wire.Exchange("R");
+    EXPECT_EQ(wire.Exchange("^rv;", 115200), QByteArray("^RV01.61;"));
 }
 
 TEST_F(BootLoaderDownload, RestartDuringTheDownloadIsJustAPacketByte)
