@@ -28,6 +28,8 @@ public:
 
     QString FileName() const { return m_fileName; }
     DWORD ResultCode() const { return m_result; }
+    // The dialog's line of text: what it is doing, then its outcome.
+    QString OutcomeText() const;
     QProgressBar* ProgressBar() const { return m_progress; }
     QPushButton* CancelButton() const { return m_cancel; }
 
@@ -66,7 +68,6 @@ protected:
     // says it and why (`detail`, which names the file for a file error, else the code's text),
     // then the error box shows the same reason under `captionId`.
     void ShowFailure(unsigned captionId, unsigned failedId, DWORD code, const QString& detail);
-    QString OutcomeText() const;
 
     CModel* m_model;
     IUserPrompt* m_prompt;

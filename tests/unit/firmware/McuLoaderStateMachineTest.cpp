@@ -1,7 +1,6 @@
 #include "LoaderFixture.h"
 #include "firmware/LoaderPacket.h"
 #include "model/ErrorText.h"
-#include "sim/SimFirmwareImage.h"
 
 namespace {
 const QString kRestartAdvice = "The QRO4000 boot loader is still waiting for the rest of the firmware and answers "
@@ -395,33 +394,12 @@ TEST_F(McuLoader, MissingFileIsRefusedBeforeAnythingIsSent)
                                  + "\"\r\nError 0x00000002: The system cannot find the file specified."});
 }
 
-TEST_F(McuLoader, ImageWithNothingForTheFirmwareAreaIsRefusedBeforeAnythingIsSent)
-{
-    Begin();
-    const QString path = files.Write("qro4000fw0154.hex", ":020000041D08D5\r\n:00000001FF\r\n");
-    EXPECT_EQ(Load(path), Result::NoFirmwareData);
-    EXPECT_EQ(h->device->ReceivedLog(), QByteArray());
-    ASSERT_EQ(notify.status.size(), 1);
-    EXPECT_TRUE(notify.status[0].startsWith("Refused: no data for the firmware area in " + path)) << S(notify.status[0]);
-}
-
 TEST_F(McuLoader, FileNameWithoutARevisionReportsTheRevisionNowRunning)
 {
     Begin();
     EXPECT_EQ(Load(WriteImage(1, 7, "test-build.hex")), 0u);
     EXPECT_EQ(machine->VerifyRevision(true), 0u);
     EXPECT_EQ(S(notify.status.last()), S("The file name gives no revision to compare: the QRO4000 now runs revision 01.54."));
-}
-
-TEST_F(McuLoader, SimulatedAmplifierRunsTheRevisionItsDemonstrationImageCarries)
-{
-    CSimDevice::Options options = Options();
-    options.revisionAfterLoad = 0;
-    Begin(options);
-    EXPECT_EQ(Load(files.Write("qro4000fw0162.hex", SimFirmwareImage::MakeHexImage(162))), 0u);
-    EXPECT_EQ(h->model->m_firmwareRevision.m_value, 162);
-    EXPECT_EQ(machine->VerifyRevision(false), 0u);
-    EXPECT_EQ(S(notify.status.last()), S("QRO4000 verification succeeded"));
 }
 
 TEST_F(McuLoader, StartLoadOnlyWhenIdle)

@@ -1,7 +1,6 @@
 // The simulated amplifier's boot loader: entering it, unlock, erase, packets, end, version and
 // restart, and its named faults.
 #include "SimWire.h"
-#include "sim/SimFirmwareImage.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -195,16 +194,6 @@ TEST_F(BootLoaderDownload, RestartAfterALoadOfNothingStaysInTheBootLoader)
     wire.Exchange("R");
     EXPECT_TRUE(wire.device->InBootLoader());
     EXPECT_EQ(wire.Exchange("^rv;", 115200), QByteArray());
-}
-
-TEST_F(BootLoaderDownload, RestartReportsTheRevisionTheImageIsMarkedWith)
-{
-    QByteArray data(512, '\x11');
-    data.replace(SimFirmwareImage::kMarkerOffset, 30, QByteArray(SimFirmwareImage::kMarkerText) + "0161");
-    EXPECT_EQ(wire.Exchange(MakePacket(kBase, data)), QByteArray("A"));
-    wire.Exchange(MakePacket(CSimDevice::kEndPacketAddress, QByteArray()));
-    wire.Exchange("R");
-    EXPECT_EQ(wire.Exchange("^rv;", 115200), QByteArray("^RV01.61;"));
 }
 
 TEST_F(BootLoaderDownload, RestartDuringTheDownloadIsJustAPacketByte)
