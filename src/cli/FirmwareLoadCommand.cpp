@@ -7,9 +7,9 @@
 #include "firmware/FirmwareFiles.h"
 #include "firmware/FirmwareStringIds.h"
 #include "firmware/McuLoaderStateMachine.h"
-#include "model/FileChecks.h"
 #include "model/DeviceName.h"
 #include "model/ErrorText.h"
+#include "model/FileChecks.h"
 #include "model/RevisionText.h"
 #include <QElapsedTimer>
 #include <QFileInfo>

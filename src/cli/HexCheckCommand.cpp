@@ -1,7 +1,7 @@
 #include "cli/CliContext.h"
+#include "cli/CliStringIds.h"
 #include "cli/CommandRegistry.h"
 #include "firmware/FirmwareImage.h"
-#include "cli/CliStringIds.h"
 #include "firmware/FirmwareStringIds.h"
 #include "model/ErrorText.h"
 #include "model/ResultCode.h"

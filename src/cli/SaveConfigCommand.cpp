@@ -35,8 +35,8 @@ int RunSaveConfig(CCliContext& context, const QStringList& arguments)
     // the serial number that only the amplifier can tell.
     QString message;
     const QString early = !toFolder ? fileName
-        : QDir(fileName.isEmpty() ? ConfigFile::InitialFolder(context.Model()) : fileName)
-              .filePath(ConfigFile::DefaultFileName(kNoSerialNumber, timeStamp));
+                                    : QDir(fileName.isEmpty() ? ConfigFile::InitialFolder(context.Model()) : fileName)
+                                          .filePath(ConfigFile::DefaultFileName(kNoSerialNumber, timeStamp));
     DWORD refused = FileChecks::CheckSaveDestination(early, &message);
     if (refused != 0)
         return RefuseDestination(context, refused, message);

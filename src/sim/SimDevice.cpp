@@ -647,7 +647,8 @@ struct CSimDevice::Impl {
         inBootLoader = false;
         command.clear();
         // The revision-after-load setting wins over what the image says of itself.
-        const WORD loaded = options.revisionAfterLoad ? options.revisionAfterLoad : SimFirmwareImage::MarkedRevision(flash);
+        const WORD loaded
+            = options.revisionAfterLoad ? options.revisionAfterLoad : SimFirmwareImage::MarkedRevision(flash);
         if (imageLoaded && loaded != 0)
             options.revision = loaded;
         imageLoaded = false;

@@ -43,7 +43,8 @@ int MakeImage(const QString& path, WORD revision)
         return ExitFailure;
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(SimFirmwareImage::MakeHexImage(revision)) < 0 || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(SimFirmwareImage::MakeHexImage(revision)) < 0
+        || !file.commit()) {
         std::fprintf(stderr, "qro4000-sim: cannot write %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
         return ExitFailure;
     }

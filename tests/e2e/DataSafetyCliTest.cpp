@@ -15,6 +15,18 @@ protected:
     QString Path(const char* name) const { return m_dir.filePath(QLatin1String(name)); }
     CliRun Run(const QStringList& args) { return RunCli(m_dir, args, {"QRO4000_SIM=baud=38400,pace=0"}, 30000); }
     static bool Contacted(const CliRun& run) { return run.err.contains("Attempting to contact"); }
+    // A configuration file of these memory lines with a valid CRC line.
+    QString Crafted(const QList<QByteArray>& lines) const
+    {
+        CCrc32 crc;
+        for (const QByteArray& line : lines)
+            crc.Update(line.constData(), static_cast<std::size_t>(line.size()));
+        QFile file(Path("crafted.QRO4000Config"));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(lines.join("\r\n") + "\r\nCRC32 = 0x" + QByteArray::number(crc.Register(), 16).rightJustified(8, '0')
+            + "\r\n");
+        return file.fileName();
+    }
     QTemporaryDir m_dir;
 };
 } // namespace
@@ -59,7 +71,7 @@ TEST_F(DataSafetyCli, SaveNeverReplacesADeviceOrAFifo)
         EXPECT_TRUE(run.err.contains(target + " is not a regular file")) << run.err.toStdString();
         EXPECT_FALSE(Contacted(run)) << "the destination is checked before the amplifier is looked for";
     }
-    struct stat info {};
+    struct stat info { };
     EXPECT_TRUE(::stat(QFile::encodeName(fifo).constData(), &info) == 0 && S_ISFIFO(info.st_mode));
     EXPECT_TRUE(::stat(QFile::encodeName(node).constData(), &info) == 0 && S_ISCHR(info.st_mode));
 }
@@ -68,17 +80,12 @@ TEST_F(DataSafetyCli, SaveNeverReplacesADeviceOrAFifo)
 TEST_F(DataSafetyCli, FileThatRepeatsARecordIsRefusedWithItsLine)
 {
     const QByteArray line = "MEM4 00000040 40 " + QByteArray(128, 'A');
-    CCrc32 crc;
-    crc.Update(line.constData(), static_cast<std::size_t>(line.size()));
-    crc.Update(line.constData(), static_cast<std::size_t>(line.size()));
-    QFile file(Path("dup.QRO4000Config"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(line + "\r\n" + line + "\r\nCRC32 = 0x" + QByteArray::number(crc.Register(), 16).rightJustified(8, '0') + "\r\n");
-    file.close();
+    const QString file = Crafted({line, line});
     const QString refused = "Line 2, error code 0xE2000075: A memory line repeats or overlaps addresses given by an "
                             "earlier line (addresses 0x00040 to 0x0007F, 64 bytes)";
-    for (const QStringList& args : {QStringList {"check-config"}, QStringList {"-p", "SIM", "--yes", "restore-config"}}) {
-        const CliRun run = Run(args + QStringList {file.fileName()});
+    for (const QStringList& args :
+        {QStringList {"check-config"}, QStringList {"-p", "SIM", "--yes", "restore-config"}}) {
+        const CliRun run = Run(args + QStringList {file});
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_TRUE(run.err.contains(refused)) << run.err.toStdString();
         EXPECT_FALSE(Contacted(run));
@@ -89,6 +96,7 @@ TEST_F(DataSafetyCli, PortNameTooLongIsSaidSoAndNotEchoedWhole)
 {
     const CliRun run = Run({"-p", QString(10240, 'x'), "info"});
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.err.startsWith("qro4000: the port name is too long (10240 characters): xxx")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.startsWith("qro4000: the port name is too long (10240 characters): xxx"))
+        << run.err.toStdString();
     EXPECT_LT(run.err.size(), 200);
 }

@@ -14,8 +14,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 namespace {
@@ -344,7 +344,12 @@ TEST_F(ConfigDialogs, FailedRestoreShowsTheErrorAndWhatItLeftBehind)
         {[](CSimDevice& d) { d.GetFaults().silent = true; }, Result::NoResponseAfterReset, {}},
         {[](CSimDevice& d) { d.SetCommandHandler("ew", [](const QByteArray&) { return QByteArray(); }); },
             Result::NoWriteBlockResponse, "The amplifier's configuration is now partly written."},
-        {[](CSimDevice& d) { d.SetCommandHandler("on", [&d](const QByteArray&) { d.GetFaults().silent = true; return QByteArray(); }); },
+        {[](CSimDevice& d) {
+             d.SetCommandHandler("on", [&d](const QByteArray&) {
+                 d.GetFaults().silent = true;
+                 return QByteArray();
+             });
+         },
             Result::NoResponseAfterReset, "Every block was written, but the amplifier did not answer when"},
     };
     for (const auto& r : rows) {

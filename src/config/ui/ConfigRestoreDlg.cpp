@@ -79,8 +79,7 @@ void CConfigRestoreDlg::OnCompletion(DWORD result)
             // As after a cancel: the memory is neither the old nor the new configuration.
             ShowOutcome(OutcomeText() + QStringLiteral("\n\n") + aftermath);
             if (m_prompt)
-                m_prompt->ShowMessage(
-                    IUserPrompt::Icon::Warning, ResourceString(IDS_CRITICAL_OPERATION), aftermath);
+                m_prompt->ShowMessage(IUserPrompt::Icon::Warning, ResourceString(IDS_CRITICAL_OPERATION), aftermath);
         }
     }
 }

@@ -258,11 +258,13 @@ TEST(ConfigFileReader, RecordsThatRepeatOrOverrunAddressesAreRefusedWithTheirLin
 {
     const QByteArray k16 = "00112233445566778899AABBCCDDEEFF";
     const std::pair<QList<QByteArray>, QString> rows[] = {
-        {{"MEM3 0200 10 " + k16, "MEM 02 .08  = 45"}, "Line 8, error code 0xE2000075: A memory line repeats or "
-                                                      "overlaps addresses given by an earlier line (addresses "
-                                                      "0x00208 to 0x00208, 1 bytes)"},
-        {{"MEM4 0003FFF8 10 " + k16}, "Line 7, error code 0xE2000076: A memory line lies outside the configuration "
-                                      "memory (addresses 0x3FFF8 to 0x40007, 16 bytes)"},
+        {{"MEM3 0200 10 " + k16, "MEM 02 .08  = 45"},
+            "Line 8, error code 0xE2000075: A memory line repeats or "
+            "overlaps addresses given by an earlier line (addresses "
+            "0x00208 to 0x00208, 1 bytes)"},
+        {{"MEM4 0003FFF8 10 " + k16},
+            "Line 7, error code 0xE2000076: A memory line lies outside the configuration "
+            "memory (addresses 0x3FFF8 to 0x40007, 16 bytes)"},
     };
     for (const auto& [lines, expected] : rows) {
         QString message;

@@ -74,8 +74,8 @@ TEST_F(IntelHexImage, RecordsOutsideTheWindowAreIgnored)
 // An image with no byte in the window would erase the amplifier's firmware and load nothing.
 TEST_F(IntelHexImage, LoaderRefusesAnImageWithNoDataForTheFirmwareArea)
 {
-    const QString path = files.Write("outside.hex",
-        CHexTestFiles::Record(4, 0, {0x1D, 0x08}) + CHexTestFiles::Record(0, 0, {0x33, 0x33}) + kEnd);
+    const QString path = files.Write(
+        "outside.hex", CHexTestFiles::Record(4, 0, {0x1D, 0x08}) + CHexTestFiles::Record(0, 0, {0x33, 0x33}) + kEnd);
     EXPECT_FALSE(image.LoadForLoader(path));
     EXPECT_EQ(image.LastError(), Result::NoFirmwareData);
     EXPECT_TRUE(image.ErrorText().startsWith("Refused: no data for the firmware area in " + path
