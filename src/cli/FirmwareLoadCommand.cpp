@@ -145,7 +145,8 @@ int RunFirmwareLoad(CCliContext& context, const QStringList& arguments)
     }
 
     const DWORD contact = context.Connect();
-    if (contact != 0 || model.m_firmwareStatus.m_value == FirmwareNone) {
+    // Another device is named by the contact and refused below.
+    if (contact != Result::UnexpectedDevice && (contact != 0 || model.m_firmwareStatus.m_value == FirmwareNone)) {
         context.Err(FormatResource(IDS_NOT_RESPONDING, ProductName()));
         return context.ReportFailure(contact ? contact : Result::NoIdentifyResponse);
     }

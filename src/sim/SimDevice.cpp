@@ -407,6 +407,11 @@ struct CSimDevice::Impl {
         const QByteArray name = CommandName(text);
         if (RunHandler(name, text))
             return;
+        // A command whose text runs straight on after its name ("^btHELLO;") is registered as
+        // its name and "*".
+        for (qsizetype n = name.size(); n > 0; --n)
+            if (RunHandler(name.left(n) + '*', text))
+                return;
         const QByteArray rest = lower.mid(1 + name.size());
         if (name == "i" && rest == ";") {
             Answer(QByteArray("^IQRO4000;"));

@@ -92,7 +92,8 @@ public:
 
     // Later commands plug in here: a handler gets the whole command text (from "^" to ";") and
     // answers the bytes to send back, or nothing. Names compare without regard to case; a
-    // handler replaces a built-in command of the same name.
+    // handler replaces a built-in command of the same name. A name ending in "*" ("bt*") takes
+    // every command that begins with it and has no handler of its own: a text after the name.
     using CommandHandler = std::function<QByteArray(const QByteArray& command)>;
     void SetCommandHandler(const QByteArray& name, CommandHandler handler);
 

@@ -3,6 +3,8 @@
 #include "config/ui/ConfigRestoreDlg.h"
 #include "config/ui/ConfigSaveDlg.h"
 #include "model/StringTable.h"
+#include "settings/SettingsStringIds.h"
+#include "settings/ui/EditConfigSheet.h"
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -13,6 +15,9 @@ CConfigPage::CConfigPage(CModel* model, IUserPrompt* prompt, QWidget* parent)
     , m_saveChooser(ConfigFileDialogs::SaveChooser())
     , m_openChooser(ConfigFileDialogs::OpenChooser())
 {
+    m_edit = new QPushButton(ResourceString(IDS_SETTINGS_BUTTON), this);
+    m_edit->setObjectName(QStringLiteral("editConfiguration"));
+    m_edit->setToolTip(ResourceString(IDS_SETTINGS_TIP_BUTTON));
     m_save = new QPushButton(ResourceString(IDS_CONFIG_SAVE_BUTTON), this);
     m_save->setObjectName(QStringLiteral("saveConfiguration"));
     m_save->setToolTip(ResourceString(IDS_CONFIG_TIP_SAVE));
@@ -24,8 +29,11 @@ CConfigPage::CConfigPage(CModel* model, IUserPrompt* prompt, QWidget* parent)
     // purpose.
     auto* layout = new QGridLayout(this);
     int row = 0;
-    for (auto [button, description] : {std::pair{m_save, IDS_CONFIG_SAVE_DESCRIPTION},
-                                       std::pair{m_restore, IDS_CONFIG_RESTORE_DESCRIPTION}}) {
+    for (auto [button, description] : std::initializer_list<std::pair<QPushButton*, unsigned>> {
+             {m_edit, IDS_SETTINGS_BUTTON_DESCRIPTION},
+             {m_save, IDS_CONFIG_SAVE_DESCRIPTION},
+             {m_restore, IDS_CONFIG_RESTORE_DESCRIPTION},
+         }) {
         button->setMinimumWidth(button->fontMetrics().horizontalAdvance(ResourceString(IDS_CONFIG_RESTORE_BUTTON)) + 48);
         auto* label = new QLabel(ResourceString(description), this);
         label->setWordWrap(true);
@@ -38,6 +46,7 @@ CConfigPage::CConfigPage(CModel* model, IUserPrompt* prompt, QWidget* parent)
     layout->setVerticalSpacing(14);
     layout->setRowStretch(row, 1);
 
+    connect(m_edit, &QPushButton::clicked, this, [this] { OpenEditSheet(); });
     connect(m_save, &QPushButton::clicked, this, [this] { OpenSaveDialog(); });
     connect(m_restore, &QPushButton::clicked, this, [this] { OpenRestoreDialog(); });
 }
@@ -46,6 +55,12 @@ void CConfigPage::SetFileChoosers(ConfigFileChooser save, ConfigFileChooser open
 {
     m_saveChooser = std::move(save);
     m_openChooser = std::move(open);
+}
+
+int CConfigPage::OpenEditSheet()
+{
+    CEditConfigSheet sheet(m_model, m_prompt, window());
+    return sheet.exec();
 }
 
 int CConfigPage::OpenSaveDialog()

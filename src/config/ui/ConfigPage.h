@@ -14,16 +14,19 @@ public:
     CConfigPage(CModel* model, IUserPrompt* prompt, QWidget* parent = nullptr);
     QString HelpTopic() const override { return QStringLiteral("Configuration.htm"); }
 
+    QPushButton* EditButton() const { return m_edit; }
     QPushButton* SaveButton() const { return m_save; }
     QPushButton* RestoreButton() const { return m_restore; }
     // The file choosers the dialogs use (Qt's file dialogs unless replaced).
     void SetFileChoosers(ConfigFileChooser save, ConfigFileChooser open);
 
     // Opens the dialogs as the buttons do; answers the dialog's result.
+    int OpenEditSheet();
     int OpenSaveDialog();
     int OpenRestoreDialog();
 
 private:
+    QPushButton* m_edit;
     QPushButton* m_save;
     QPushButton* m_restore;
     ConfigFileChooser m_saveChooser;
