@@ -69,6 +69,7 @@ bool CConfigRestoreStateMachine::Start()
         return false;
     m_model->m_progressPosition.Set(0);
     m_model->m_progressRange.Set(TotalBytes());
+    m_stage = WriteStage::NotBegun;
     return StartAt(&m_determineSpeedState, true);
 }
 

@@ -44,6 +44,8 @@ public:
     DWORD RecordCount() const override { return static_cast<DWORD>(m_records.size()); }
     DWORD TotalBytes() const override;
     bool SerialMismatch() const override { return m_serialMismatch; }
+    WriteStage Stage() const override { return m_stage; }
+    void SetStage(WriteStage stage) { m_stage = stage; }
 
     const CRecord& Record(DWORD index) const { return m_records[index]; }
     const std::vector<CRecord>& Records() const { return m_records; }
@@ -55,6 +57,7 @@ protected:
 
 private:
     bool m_serialMismatch = false;
+    WriteStage m_stage = WriteStage::NotBegun;
     std::vector<CRecord> m_records;
     CDetermineSpeedState<CConfigRestoreStateMachine> m_determineSpeedState;
     CConfigQueryIState<CConfigRestoreStateMachine> m_queryIState;

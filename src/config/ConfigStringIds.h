@@ -45,4 +45,12 @@ enum ConfigStringId : unsigned {
     IDS_CONFIG_CLI_FILE_EXISTS = 1148,
     IDS_CONFIG_SAVE_DESCRIPTION = 1149,
     IDS_CONFIG_RESTORE_DESCRIPTION = 1150,
+
+    // Data safety: refused records, a restore that stopped part way, what a restore will write.
+    IDS_CONFIG_RECORD_ADDRESSES = 1151,
+    IDS_CONFIG_PARTLY_WRITTEN = 1152,
+    IDS_CONFIG_WRITTEN_NOT_RESTARTED = 1153,
+    IDS_CONFIG_RESTORED_FROM = 1154,
+    IDS_CONFIG_SUMMARY_FILE = 1155,
+    IDS_CONFIG_SUMMARY_NO_DATE = 1156,
 };

@@ -91,4 +91,8 @@ enum FirmwareStringId : unsigned {
     IDS_FW_CLI_UPDATE_AVAILABLE = 1281,
     IDS_FW_CLI_UP_TO_DATE = 1282,
     IDS_FW_CLI_USE_NO_BACKUP = 1283,
+
+    // Data safety.
+    IDS_FW_NO_FIRMWARE_DATA = 1284,
+    IDS_FW_NOW_RUNS = 1285,
 };

@@ -1,4 +1,5 @@
 #include "link/SerialPort.h"
+#include "link/PortList.h"
 #include "model/ErrorText.h"
 #include "model/ResultCode.h"
 #include "model/StatusSink.h"
@@ -87,6 +88,15 @@ bool CSerialPort::Open(const QString& name, bool quiet)
     m_advice.clear();
     if (name.isEmpty()) {
         m_lastError = Result::PortNameMissing;
+        return false;
+    }
+    // No device has a name this long (a pasted text, a runaway script): the system's refusal
+    // would read as a port in use, and the name, echoed whole, would bury the message.
+    if (IsPortNameTooLong(name)) {
+        m_name = ShortPortName(name);
+        m_lastError = Result::FileNameTooLong;
+        if (!quiet)
+            ReportError(QStringLiteral("CreateFile"), m_lastError);
         return false;
     }
     m_port = std::make_unique<QSerialPort>();

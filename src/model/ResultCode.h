@@ -24,6 +24,7 @@ constexpr std::uint32_t FileExists = 80;
 constexpr std::uint32_t InvalidParameter = 87;
 constexpr std::uint32_t DiskFull = 112;
 constexpr std::uint32_t InvalidName = 123;
+constexpr std::uint32_t FileNameTooLong = 206;
 constexpr std::uint32_t AlreadyExists = 183;
 constexpr std::uint32_t IoPending = 997;
 constexpr std::uint32_t DeviceNotConnected = 1167;
@@ -106,6 +107,12 @@ constexpr std::uint32_t BootLoaderNoClock = 0xE20000A3;
 constexpr std::uint32_t AmplifierOff = 0xE2000088;
 constexpr std::uint32_t RequestNotTaken = 0xE2000089;
 constexpr std::uint32_t CommandNotKnown = 0xE200008A;
+
+// Data safety: configuration files that would write what no save wrote, firmware images with
+// nothing to load.
+constexpr std::uint32_t ConfigRecordRepeated = 0xE2000075;
+constexpr std::uint32_t ConfigRecordOutside = 0xE2000076;
+constexpr std::uint32_t NoFirmwareData = 0xE2000077;
 
 // Every non-zero code is a failure; cancelled counts as one too.
 constexpr bool Failed(std::uint32_t code)

@@ -3,6 +3,7 @@
 #include "link/SerialPortInterface.h"
 #include "model/HexDigits.h"
 #include "sim/SimFeatures.h"
+#include "sim/SimFirmwareImage.h"
 #include <QHash>
 #include <cctype>
 #include <deque>
@@ -603,7 +604,7 @@ struct CSimDevice::Impl {
         }
         if (address == kEndPacketAddress) {
             bootMode = BootMode::Command;
-            applicationValid = true;
+            applicationValid = SimFirmwareImage::HoldsApplication(flash);
             imageLoaded = true;
             Answer(QByteArray("B"));
             return;
@@ -651,8 +652,11 @@ struct CSimDevice::Impl {
             return; // nothing to run: the boot loader starts again
         inBootLoader = false;
         command.clear();
-        if (imageLoaded && options.revisionAfterLoad != 0)
-            options.revision = options.revisionAfterLoad;
+        // The revision-after-load setting wins over what the image says of itself.
+        const WORD loaded
+            = options.revisionAfterLoad ? options.revisionAfterLoad : SimFirmwareImage::MarkedRevision(flash);
+        if (imageLoaded && loaded != 0)
+            options.revision = loaded;
         imageLoaded = false;
     }
 

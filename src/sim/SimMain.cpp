@@ -2,7 +2,9 @@
 // and serves until SIGINT or SIGTERM; any program that opens that path as its serial port talks
 // to the simulated amplifier.
 #include "link/QtEventHost.h"
+#include "model/FileChecks.h"
 #include "sim/PtyServer.h"
+#include "sim/SimFirmwareImage.h"
 #include "sim/SimOptions.h"
 #include "sim/TerminationSignals.h"
 #include <QCoreApplication>
@@ -20,6 +22,7 @@ void PrintUsage(FILE* stream)
         "Usage: qro4000-sim [options]\n"
         "Serves a simulated Brimwell QRO4000 on a pseudo-terminal and prints its path.\n\n"
         "  --link PATH                make PATH a symbolic link to the terminal (removed at exit)\n"
+        "  --make-image FILE          write a demonstration firmware file for --revision R and exit\n"
         "  --no-pace                  deliver bytes at once instead of at the line's bit rate\n"
         "  --stats-file PATH          keep the number of commands received in PATH (for benchmarks)\n");
     for (const SimSetting& s : SimSettings()) {
@@ -27,6 +30,29 @@ void PrintUsage(FILE* stream)
         std::fprintf(stream, "  %-26s %s%s\n", left.constData(), s.fault ? "fault: " : "", s.help);
     }
     std::fprintf(stream, "  %-26s %s\n", "-h, --help", "this text");
+}
+
+// A firmware file the simulated amplifier recognises: after it is loaded, the amplifier reports
+// the revision it carries, so the firmware demonstration ends in a verified load.
+int MakeImage(const QString& path, WORD revision)
+{
+    QString message;
+    if (revision == 0 || revision > 9999) {
+        std::fprintf(stderr, "qro4000-sim: --revision must be 1 ... 9999 for an image\n");
+        return ExitUsage;
+    }
+    if (FileChecks::CheckSaveDestination(path, &message) != 0) {
+        std::fprintf(stderr, "qro4000-sim: %s\n", qPrintable(message));
+        return ExitFailure;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(SimFirmwareImage::MakeHexImage(revision)) < 0
+        || !file.commit()) {
+        std::fprintf(stderr, "qro4000-sim: cannot write %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
+        return ExitFailure;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return ExitSuccess;
 }
 
 int Usage(const QString& message)
@@ -45,6 +71,7 @@ int main(int argc, char** argv)
     CSimDevice::Faults faults;
     QString link;
     QString statsFile;
+    QString makeImage;
 
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
@@ -67,7 +94,7 @@ int main(int argc, char** argv)
             options.pace = false;
             continue;
         }
-        const bool isLink = a == QLatin1String("link");
+        const bool isLink = a == QLatin1String("link") || a == QLatin1String("make-image");
         const bool isStats = a == QLatin1String("stats-file");
         const SimSetting* setting = FindSimSetting(a);
         if (!isLink && !isStats && !setting)
@@ -79,13 +106,16 @@ int main(int argc, char** argv)
             value = args[++i];
         }
         if (isLink || isStats) {
-            (isLink ? link : statsFile) = value;
+            (isStats ? statsFile : a == QLatin1String("link") ? link : makeImage) = value;
             continue;
         }
         QString error;
         if (!ApplySimSetting(a, value, &options, &faults, &error))
             return Usage(error);
     }
+
+    if (!makeImage.isEmpty())
+        return MakeImage(makeImage, options.revision);
 
     CQtEventHost host;
     auto device = std::make_shared<CSimDevice>(host, options);

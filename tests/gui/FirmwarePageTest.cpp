@@ -287,6 +287,20 @@ TEST_F(FirmwarePage, SendToAnotherDeviceIsRefused)
     EXPECT_EQ(loads, 0);
 }
 
+TEST_F(FirmwarePage, FileWithNothingToLoadIsRefusedBeforeTheBackupIsOffered)
+{
+    QFile file(QDir(folder).filePath("qro4000fw0154.hex"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(":020000041D08D5\r\n:0100000001FE\r\n:00000001FF\r\n"));
+    file.close();
+    ASSERT_TRUE(h->Connect());
+    h->device->ClearLogs();
+    QTest::mouseClick(page->SendButton(), Qt::LeftButton);
+    EXPECT_TRUE(prompt.questions.empty());
+    ASSERT_EQ(prompt.messages.size(), 1u);
+    EXPECT_TRUE(prompt.messages[0].text.startsWith("Refused: no data for the firmware area in " + folder));
+    EXPECT_EQ(h->device->ReceivedLog(), QByteArray());
+}
+
 TEST_F(FirmwarePage, SendLoadsTheNewestFileAfterTheBackup)
 {
     WriteFirmware("qro4000fw0150.hex");

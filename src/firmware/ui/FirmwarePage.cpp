@@ -1,6 +1,7 @@
 #include "firmware/ui/FirmwarePage.h"
 #include "config/ui/ConfigSaveDlg.h"
 #include "firmware/ConfigBackup.h"
+#include "firmware/FirmwareImage.h"
 #include "firmware/FirmwareStringIds.h"
 #include "firmware/download/DownloadStringIds.h"
 #include "firmware/download/FileServerAddress.h"
@@ -282,6 +283,15 @@ void CFirmwarePage::SendFirmware()
         PopupError(
             FormatResource(IDS_FW_WRONG_DEVICE, DeviceName(m_model->m_device.m_value), ProductName(), ProductName()));
         return;
+    }
+    {
+        // The file is read and checked as the loader will read it before the backup is offered:
+        // a file that cannot be loaded fails now, not after a minute of saving.
+        CFirmwareImage image;
+        if (!image.LoadForLoader(m_files.FirmwareFile().m_fileName)) {
+            PopupError(image.ErrorText());
+            return;
+        }
     }
     m_sending = true;
     UpdateButtons();
