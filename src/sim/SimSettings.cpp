@@ -2,11 +2,6 @@
 #include <QList>
 
 namespace {
-bool IsSeparator(char c)
-{
-    return c == ' ' || c == ',';
-}
-
 // The value part of a command: what follows "^" + name, without the final ";".
 QByteArray ValueOf(const QByteArray& command, qsizetype nameLength)
 {
