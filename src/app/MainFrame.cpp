@@ -11,9 +11,11 @@
 #include "link/ContactStateMachineInterface.h"
 #include "link/ui/PortPage.h"
 #include "model/QtSettingsStore.h"
+#include "operate/ui/OperatePage.h"
 #include "model/RevisionText.h"
 #include "model/StringTable.h"
 #include "sim/PortFactory.h"
+#include "ui/HelpRequest.h"
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -84,6 +86,7 @@ CMainFrame::CMainFrame(const QString& port, IUserPrompt* prompt, QWidget* parent
     m_model.SetUserPrompt(this);
     m_model.SetPortFactory([this](const QString& name) { return CreatePort(name, m_host, this, this); });
     m_model.Dispatcher().SetFallback([this] { RouteCommEvent(); });
+    HelpRequest::SetHandler([this](const QString& topic) { ShowHelp(topic); });
     m_model.LoadSettings();
 
     // 3. Menus, with the View checks from the settings.
@@ -114,6 +117,7 @@ CMainFrame::~CMainFrame()
     m_model.SetStatusSink(nullptr);
     m_model.SetUserPrompt(nullptr);
     m_model.Dispatcher().SetFallback({});
+    HelpRequest::SetHandler({});
 }
 
 void CMainFrame::CreateMenus()
@@ -190,6 +194,8 @@ void CMainFrame::CreatePages()
     m_tabView->AddPage(CTabView::PortPage, m_portPage, ResourceString(IDS_APP_PAGE_PORT));
     m_tabView->AddPage(
         CTabView::FirmwarePage, new CFirmwarePage(&m_model, this, m_tabView), ResourceString(IDS_APP_PAGE_FIRMWARE));
+    m_tabView->AddPage(
+        CTabView::OperatePage, new COperatePage(&m_model, this, m_tabView), ResourceString(IDS_APP_PAGE_OPERATE));
     m_tabView->AddPage(CTabView::ConfigurationPage, new CConfigPage(&m_model, this, m_tabView),
         ResourceString(IDS_APP_PAGE_CONFIGURATION));
     m_commandTesterPage = new CCommandTesterPage(&m_model, this, m_tabView);
@@ -203,6 +209,7 @@ void CMainFrame::AttachObservers()
     m_model.m_serialNumber.AddObserver(this);
     m_model.m_port.AddObserver(this);
     m_model.m_portSpeed.AddObserver(this);
+    m_model.m_serialPortState.AddObserver(this);
     m_model.m_completion.AddObserver(this);
     m_model.m_advancedMode.AddObserver(this);
     m_model.m_trace.AddObserver(this);
@@ -219,6 +226,7 @@ void CMainFrame::DetachObservers()
     m_model.m_serialNumber.RemoveObserver(this);
     m_model.m_port.RemoveObserver(this);
     m_model.m_portSpeed.RemoveObserver(this);
+    m_model.m_serialPortState.RemoveObserver(this);
     m_model.m_completion.RemoveObserver(this);
     m_model.m_advancedMode.RemoveObserver(this);
     m_model.m_trace.RemoveObserver(this);
@@ -232,7 +240,8 @@ void CMainFrame::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intpt
     if (eventId == m_model.m_firmwareStatus.EventId()) {
         UpdateTitle();
         PostFirmwareStatusLine();
-    } else if (eventId == m_model.m_serialNumber.EventId() || eventId == m_model.m_portSpeed.EventId()) {
+    } else if (eventId == m_model.m_serialNumber.EventId() || eventId == m_model.m_portSpeed.EventId()
+        || eventId == m_model.m_serialPortState.EventId()) {
         UpdateTitle();
     } else if (eventId == m_model.m_port.EventId()) {
         UpdateTitle();
@@ -287,6 +296,8 @@ QString CMainFrame::FirmwareStatusLine() const
         return FormatResource(IDS_REVISION_AND_SPEED, ProductName(), RevisionText(m_model.m_firmwareRevision.m_value),
             m_model.PortSpeed());
     default:
+        if (m_model.IsOtherDevice())
+            return m_model.OtherDeviceText();
         if (m_model.IsPortOpen())
             return FormatResource(IDS_NOT_RESPONDING, ProductName());
         return ResourceString(IDS_SERIAL_PORT_CLOSED);
@@ -295,6 +306,9 @@ QString CMainFrame::FirmwareStatusLine() const
 
 void CMainFrame::PostFirmwareStatusLine()
 {
+    // A lost port has its own line from the model, which "closed" would cover up.
+    if (m_model.m_portLost.m_value != 0)
+        return;
     // Taken now, shown once the machine that changed the status has returned.
     const QString text = FirmwareStatusLine();
     QTimer::singleShot(0, this, [this, text] {

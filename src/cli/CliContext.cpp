@@ -113,6 +113,10 @@ DWORD CCliContext::Connect()
     const DWORD result = RunUntilIdle(*contact);
     if (result != 0)
         return result;
+    if (m_model->IsOtherDevice()) {
+        Err(m_model->OtherDeviceText());
+        return Result::UnexpectedDevice;
+    }
     const int status = m_model->m_firmwareStatus.m_value;
     if (status != FirmwareApplication && status != FirmwareBootLoader)
         return Result::NoIdentifyResponse;

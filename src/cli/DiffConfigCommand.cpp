@@ -54,12 +54,19 @@ int RunDiffConfig(CCliContext& context, const QStringList& arguments)
             && firstInfo.serialNumber != secondInfo.serialNumber;
     } else {
         // The file against the amplifier, read as a save reads it; the regions are those a
-        // restore of the file into this amplifier would write.
+        // restore of the file into this amplifier would write. The file is checked before the
+        // amplifier is looked for.
+        QByteArray text;
+        DWORD result = ReadConfigText(files[0], &text, &message);
+        if (result == 0)
+            result = ParseConfigText(text, kNoSerialNumber, &first, &message, &firstInfo);
+        if (result != 0)
+            return Trouble(context, result, message);
         const DWORD contact = context.Connect();
         if (contact != 0)
             return Trouble(context, contact, QString());
-        const DWORD result
-            = ReadConfigFile(files[0], context.Model().m_serialNumber.m_value, &first, &message, &firstInfo);
+        first = CConfigImage();
+        result = ParseConfigText(text, context.Model().m_serialNumber.m_value, &first, &message, &firstInfo);
         if (result != 0)
             return Trouble(context, result, message);
         mismatch = first.SerialMismatch();

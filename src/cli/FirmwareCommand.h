@@ -7,3 +7,5 @@ class CCliContext;
 int RunFirmwareStatus(CCliContext& context, const QStringList& arguments);
 // "firmware load [FILE] [--no-backup]": sends a firmware file and checks the revision after.
 int RunFirmwareLoad(CCliContext& context, const QStringList& arguments);
+// "firmware download [--server URL] [--folder DIR]": copies new files from the file server.
+int RunFirmwareDownload(CCliContext& context, const QStringList& arguments);

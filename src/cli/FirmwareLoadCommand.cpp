@@ -9,6 +9,7 @@
 #include "firmware/McuLoaderStateMachine.h"
 #include "model/DeviceName.h"
 #include "model/ErrorText.h"
+#include "model/FileChecks.h"
 #include "model/RevisionText.h"
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -76,6 +77,13 @@ DWORD SaveConfiguration(CCliContext& context)
     CModel& model = context.Model();
     const QDateTime timeStamp = QDateTime::currentDateTime();
     const QString fileName = ConfigBackup::FileName(model, timeStamp);
+    // A place that cannot take the file fails before a minute of reading.
+    QString message;
+    const DWORD refused = FileChecks::CheckSaveDestination(fileName, &message);
+    if (refused != 0) {
+        context.Err(message);
+        return refused;
+    }
     auto* save = model.CreateMachine<CConfigSaveStateMachine>();
     if (!save)
         return Result::IoPending;
@@ -83,7 +91,6 @@ DWORD SaveConfiguration(CCliContext& context)
         return Result::IoPending;
     const DWORD read = context.RunUntilIdle(*save);
     context.EndProgress();
-    QString message;
     const DWORD result = CompleteConfigSave(model, *save, read, fileName, timeStamp, &message);
     if (!message.isEmpty())
         context.Err(message);
@@ -127,15 +134,19 @@ int RunFirmwareLoad(CCliContext& context, const QStringList& arguments)
         file = files.FirmwareFile();
     }
 
-    // The whole file is checked before the amplifier is even contacted.
-    DWORD line = 0, code = 0;
-    if (!ValidateHexFile(file.m_fileName, &line, &code)) {
-        context.Err(line ? LineErrorLine(line, code) : ErrorCodeLine(code));
-        return ExitFailure;
+    // The whole file is read and checked as the loader will read it before the amplifier is
+    // even contacted: a file that cannot be loaded, or has nothing to load, fails at once.
+    {
+        CFirmwareImage image;
+        if (!image.LoadForLoader(file.m_fileName)) {
+            context.Err(image.ErrorText());
+            return ExitFailure;
+        }
     }
 
     const DWORD contact = context.Connect();
-    if (contact != 0 || model.m_firmwareStatus.m_value == FirmwareNone) {
+    // Another device is named by the contact and refused below.
+    if (contact != Result::UnexpectedDevice && (contact != 0 || model.m_firmwareStatus.m_value == FirmwareNone)) {
         context.Err(FormatResource(IDS_NOT_RESPONDING, ProductName()));
         return context.ReportFailure(contact ? contact : Result::NoIdentifyResponse);
     }
@@ -198,7 +209,9 @@ int RunFirmwareLoad(CCliContext& context, const QStringList& arguments)
             context.Err(FormatResource(IDS_FW_VERIFICATION_FAILED, ProductName(), ProductName()));
         return exitCode;
     }
-    context.Out(FormatResource(IDS_FW_VERIFICATION_SUCCEEDED, ProductName()));
+    // A file name without a revision was not compared: the revision it runs has been reported.
+    if (file.m_revision != 0)
+        context.Out(FormatResource(IDS_FW_VERIFICATION_SUCCEEDED, ProductName()));
     context.Out(FormatResource(IDS_FW_LOAD_COMPLETE, ProductName()));
     context.Out(FormatResource(IDS_ELAPSED_TIME, static_cast<unsigned>((elapsed.elapsed() + 500) / 1000)));
     return ExitSuccess;

@@ -1,6 +1,8 @@
 #include "cli/CommandRegistry.h"
 #include "cli/ConfigCommonCommand.h"
 #include "config/ConfigFileReader.h"
+#include "config/ConfigImage.h"
+#include "config/ConfigRestoreReport.h"
 #include "config/ConfigRestoreStateMachine.h"
 #include "config/ConfigStringIds.h"
 #include "config/LinkSummary.h"
@@ -9,25 +11,27 @@
 namespace {
 constexpr char kUsage[] = "restore-config FILE";
 
-void ShowWhatWillBeWritten(CCliContext& context, const CConfigRestoreStateMachine& machine, const CConfigFileInfo& info)
-{
-    const WORD amplifier = context.Model().m_serialNumber.m_value;
-    if (amplifier == kNoSerialNumber)
-        context.Out(ResourceString(IDS_CONFIG_CLI_AMPLIFIER_HAS_NO_SERIAL));
-    else if (info.serialNumber < 0)
-        context.Out(ResourceString(IDS_CONFIG_CLI_FILE_HAS_NO_SERIAL));
-    else if (machine.SerialMismatch())
-        context.Out(FormatResource(IDS_CONFIG_CLI_SERIALS_DIFFER, info.serialNumber, amplifier));
-    else
-        context.Out(FormatResource(IDS_CONFIG_CLI_SERIALS_MATCH, amplifier));
-    context.Out(FormatResource(IDS_CONFIG_CLI_WILL_WRITE, machine.TotalBytes(), machine.RecordCount()));
-}
-
 int RunRestoreConfig(CCliContext& context, const QStringList& arguments)
 {
     if (arguments.size() != 1 || arguments[0].startsWith('-'))
         return ConfigCli::Usage(context, kUsage);
     const QString fileName = arguments[0];
+
+    // The whole file is read and checked before the amplifier is looked for: a missing or
+    // damaged file fails at once, not after the search. The text is kept, so the file the
+    // amplifier receives is the one that was checked.
+    QString message;
+    QByteArray text;
+    DWORD read = ReadConfigText(fileName, &text, &message);
+    if (read == 0) {
+        CConfigImage checked;
+        read = ParseConfigText(text, kNoSerialNumber, &checked, &message);
+    }
+    if (read != 0) {
+        context.OnStatusLine(IStatusSink::Kind::Status, message);
+        return context.ReportFailure(read);
+    }
+
     // The serial number of the amplifier decides which regions are written.
     const DWORD contact = context.Connect();
     if (contact != 0)
@@ -38,17 +42,15 @@ int RunRestoreConfig(CCliContext& context, const QStringList& arguments)
         context.Err(ResourceString(IDS_CONFIG_BUSY));
         return ExitFailure;
     }
-
-    // The whole file is checked before anything is written.
-    QString message;
     CConfigFileInfo info;
-    const DWORD read = LoadConfigFile(fileName, model.m_serialNumber.m_value, *machine, &message, &info);
+    read = LoadConfigText(text, model.m_serialNumber.m_value, *machine, &message, &info);
     if (read != 0) {
         machine->Release();
         context.OnStatusLine(IStatusSink::Kind::Status, message);
         return context.ReportFailure(read);
     }
-    ShowWhatWillBeWritten(context, *machine, info);
+    for (const QString& line : ConfigRestoreReport::Summary(fileName, info, model.m_serialNumber.m_value, *machine))
+        context.Out(line);
     if (!context.AskYesNo(IUserPrompt::Icon::Question, ResourceString(IDS_CONFIG_RESTORE_CAPTION),
             ResourceString(IDS_CONFIG_CLI_CONFIRM))) {
         machine->Release();
@@ -63,6 +65,7 @@ int RunRestoreConfig(CCliContext& context, const QStringList& arguments)
         result = context.RunUntilIdle(*machine);
     }
     const QString readBack = LinkSummary::RestoreLine(machine->Link());
+    const QString aftermath = ConfigRestoreReport::Aftermath(*machine, result);
     machine->Release();
     if (result == 0) {
         context.Out(ResourceString(IDS_CONFIG_RESTORED));
@@ -79,7 +82,10 @@ int RunRestoreConfig(CCliContext& context, const QStringList& arguments)
         return ExitInterrupted;
     }
     context.Err(ResourceString(IDS_RESTORE_FAILED));
-    return context.ReportFailure(result);
+    const int exitCode = context.ReportFailure(result);
+    if (!aftermath.isEmpty())
+        context.ShowMessage(IUserPrompt::Icon::Warning, ResourceString(IDS_CRITICAL_OPERATION), aftermath);
+    return exitCode;
 }
 } // namespace
 

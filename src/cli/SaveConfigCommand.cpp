@@ -6,6 +6,7 @@
 #include "config/ConfigSaveStateMachine.h"
 #include "config/ConfigStringIds.h"
 #include "config/LinkSummary.h"
+#include "model/FileChecks.h"
 #include "model/StringTable.h"
 #include <QDateTime>
 #include <QDir>
@@ -14,12 +15,33 @@
 namespace {
 constexpr char kUsage[] = "save-config [FILE]";
 
+int RefuseDestination(CCliContext& context, DWORD code, const QString& message)
+{
+    context.OnStatusLine(IStatusSink::Kind::Status, message);
+    context.Err(ResourceString(IDS_SAVE_FAILED));
+    return context.ReportFailure(code);
+}
+
 int RunSaveConfig(CCliContext& context, const QStringList& arguments)
 {
     if (arguments.size() > 1 || (arguments.size() == 1 && arguments[0].startsWith('-')))
         return ConfigCli::Usage(context, kUsage);
     // The time stamp of the file is when the save began, as in the program's dialog.
     const QDateTime timeStamp = QDateTime::currentDateTime();
+    QString fileName = arguments.isEmpty() ? QString() : arguments[0];
+    const bool toFolder = fileName.isEmpty() || QFileInfo(fileName).isDir();
+
+    // The destination is checked before the amplifier is even looked for: a device, a FIFO or
+    // an unwritable folder fails at once. A folder is probed with the name it will get, less
+    // the serial number that only the amplifier can tell.
+    QString message;
+    const QString early = !toFolder ? fileName
+                                    : QDir(fileName.isEmpty() ? ConfigFile::InitialFolder(context.Model()) : fileName)
+                                          .filePath(ConfigFile::DefaultFileName(kNoSerialNumber, timeStamp));
+    DWORD refused = FileChecks::CheckSaveDestination(early, &message);
+    if (refused != 0)
+        return RefuseDestination(context, refused, message);
+
     const DWORD contact = context.Connect();
     if (contact != 0)
         return context.ReportFailure(contact);
@@ -27,12 +49,13 @@ int RunSaveConfig(CCliContext& context, const QStringList& arguments)
 
     // No name, or a folder: the name the program's dialog offers, in that folder or in the
     // configuration folder.
-    QString fileName = arguments.isEmpty() ? QString() : arguments[0];
-    const QString defaultName = ConfigFile::DefaultFileName(model.m_serialNumber.m_value, timeStamp);
-    if (fileName.isEmpty())
-        fileName = QDir(ConfigFile::InitialFolder(model)).filePath(defaultName);
-    else if (QFileInfo(fileName).isDir())
-        fileName = QDir(fileName).filePath(defaultName);
+    if (toFolder) {
+        const QString folder = fileName.isEmpty() ? ConfigFile::InitialFolder(model) : fileName;
+        fileName = QDir(folder).filePath(ConfigFile::DefaultFileName(model.m_serialNumber.m_value, timeStamp));
+        refused = FileChecks::CheckSaveDestination(fileName, &message);
+        if (refused != 0)
+            return RefuseDestination(context, refused, message);
+    }
     if (QFileInfo::exists(fileName)
         && !context.AskYesNo(IUserPrompt::Icon::Question, ResourceString(IDS_CONFIG_SAVE_CAPTION),
             FormatResource(IDS_CONFIG_CLI_FILE_EXISTS, fileName))) {
@@ -51,7 +74,6 @@ int RunSaveConfig(CCliContext& context, const QStringList& arguments)
         machine->Start();
         result = context.RunUntilIdle(*machine);
     }
-    QString message;
     result = CompleteConfigSave(model, *machine, result, fileName, timeStamp, &message);
     const QString confirmed = LinkSummary::SaveLine(machine->Link());
     machine->Release();

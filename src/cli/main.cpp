@@ -1,5 +1,6 @@
 #include "cli/CliContext.h"
 #include "cli/CommandRegistry.h"
+#include "link/PortList.h"
 #include "model/RevisionText.h"
 #include <QCoreApplication>
 #include <cstdio>
@@ -22,6 +23,10 @@ void PrintUsage(FILE* stream)
                  "Commands:\n");
     for (const CCliCommand& c : CCommandRegistry::All())
         std::fprintf(stream, "  %-32s %s\n", c.usage, c.summary);
+    std::fprintf(stream,
+        "\nExit status: 0 success, 1 failure, 2 usage error, 130 interrupted (Ctrl+C).\n"
+        "diff-config answers as cmp and diff do: 0 no differences, 1 differences found,\n"
+        "2 trouble (a usage error, a file that cannot be read, no amplifier).\n");
 }
 bool ParseTimeout(const QString& text, CCliContext::Options* options)
 {
@@ -97,6 +102,12 @@ int main(int argc, char** argv)
     if (!command) {
         std::fprintf(stderr, "qro4000: unknown command \"%s\"\n", qPrintable(commandName));
         PrintUsage(stderr);
+        return ExitUsage;
+    }
+    if (IsPortNameTooLong(options.port)) {
+        // Said as such, and never echoed whole: a name this long is a mistake, not a port.
+        std::fprintf(stderr, "qro4000: the port name is too long (%lld characters): %s\n",
+            static_cast<long long>(options.port.size()), qPrintable(ShortPortName(options.port)));
         return ExitUsage;
     }
     CCliContext context(options);

@@ -2,10 +2,15 @@
 #include "config/BufferedConfigReceiver.h"
 #include "config/ConfigFileFormat.h"
 #include "config/ConfigLine.h"
+#include "config/ConfigStringIds.h"
+#include "link/EepromBlock.h"
 #include "model/ErrorText.h"
+#include "model/FileChecks.h"
 #include "model/FileError.h"
+#include "model/ModelStringIds.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -50,6 +55,28 @@ CConfigFileReader::CConfigFileReader(WORD amplifierSerial, IConfigReceiver* rece
     , m_firmwareKey(ConfigFile::FirmwareRevisionKey())
 {
     m_line.reserve(ConfigFile::kMaxLineLength + 1);
+}
+
+DWORD CConfigFileReader::ClaimAddresses(DWORD address, DWORD count)
+{
+    const std::uint64_t end = std::uint64_t {address} + count;
+    auto refuse = [&](DWORD code) {
+        return Reject(code,
+            LineErrorLine(m_info.lineCount, code) + QLatin1Char(' ')
+                + FormatResource(IDS_CONFIG_RECORD_ADDRESSES, address, static_cast<DWORD>(end - 1), count));
+    };
+    if (count == 0)
+        return 0;
+    if (end > Eeprom::kSize)
+        return refuse(Result::ConfigRecordOutside);
+    if (m_given.empty())
+        m_given.assign(Eeprom::kSize / 64, 0);
+    for (DWORD a = address; a < end; ++a)
+        if (m_given[a / 64] & (std::uint64_t {1} << (a % 64)))
+            return refuse(Result::ConfigRecordRepeated);
+    for (DWORD a = address; a < end; ++a)
+        m_given[a / 64] |= std::uint64_t {1} << (a % 64);
+    return 0;
 }
 
 DWORD CConfigFileReader::Reject(DWORD code, const QString& message)
@@ -114,6 +141,8 @@ DWORD CConfigFileReader::ProcessLine(std::string_view line)
         ConfigLine::CBlock block;
         if (!ConfigLine::ParseBlockLine(line, block))
             return Reject(Result::ConfigCorrupt, FormatResource(IDS_UNABLE_TO_PARSE_LINE, Latin1(line)));
+        if (ClaimAddresses(block.address, block.count) != 0)
+            return m_result;
         if (m_receiver)
             m_receiver->StoreBlock(block.address, block.count, block.data);
         ++m_info.dataLines;
@@ -125,6 +154,8 @@ DWORD CConfigFileReader::ProcessLine(std::string_view line)
         BYTE value = 0;
         if (!m_receiver || !ConfigLine::ParseByteLine(line, address, value))
             return Reject(Result::ConfigCorrupt, FormatResource(IDS_UNABLE_TO_PARSE_LINE, Latin1(line)));
+        if (ClaimAddresses(address, 1) != 0)
+            return m_result;
         m_receiver->StoreByte(address, value);
         ++m_info.dataLines;
         ++m_info.dataBytes;
@@ -173,9 +204,12 @@ DWORD CConfigFileReader::Finish()
     return 0;
 }
 
-DWORD ReadConfigFile(
-    const QString& fileName, WORD amplifierSerial, IConfigReceiver* receiver, QString* message, CConfigFileInfo* info)
+DWORD ReadConfigText(const QString& fileName, QByteArray* text, QString* message)
 {
+    text->clear();
+    const DWORD refused = FileChecks::CheckInputFile(fileName, kMaxConfigFileBytes, message);
+    if (refused != 0)
+        return refused;
     QFile file(fileName);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly)) {
@@ -187,45 +221,67 @@ DWORD ReadConfigFile(
             *message = CallFailedOn(QStringLiteral("CreateFile"), fileName, code);
         return code;
     }
-    CConfigFileReader reader(amplifierSerial, receiver);
-    // Read in large pieces: the file is about 600 KB, read in a handful of calls.
-    constexpr qint64 kChunk = 1 << 16;
-    QByteArray buffer(kChunk, Qt::Uninitialized);
-    DWORD result = 0;
-    QString text;
-    for (;;) {
-        errno = 0;
-        const qint64 n = file.read(buffer.data(), kChunk);
-        if (n < 0) {
-            const int savedErrno = errno;
-            result = FileError::FromDevice(file, savedErrno, Result::ReadFault);
-            text = CallFailedOn(QStringLiteral("ReadFile"), fileName, result);
-            break;
-        }
-        if (n == 0) {
-            result = reader.Finish();
-            text = reader.Message();
-            break;
-        }
-        if (reader.Feed(buffer.constData(), static_cast<std::size_t>(n)) != 0) {
-            result = reader.Result();
-            text = reader.Message();
-            break;
-        }
+    // One byte more than the bound: a file that grew since it was checked is still refused.
+    errno = 0;
+    *text = file.read(kMaxConfigFileBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        const DWORD code = FileError::FromDevice(file, errno, Result::ReadFault);
+        text->clear();
+        if (message)
+            *message = CallFailedOn(QStringLiteral("ReadFile"), fileName, code);
+        return code;
+    }
+    if (text->size() > kMaxConfigFileBytes) {
+        text->clear();
+        if (message)
+            *message = FormatResource(IDS_FILE_TOO_LARGE, QDir::toNativeSeparators(fileName),
+                QStringLiteral("> %1").arg(kMaxConfigFileBytes), QString::number(kMaxConfigFileBytes));
+        return Result::FileTooLarge;
     }
     if (message)
-        *message = result != 0 ? text : QString();
+        message->clear();
+    return 0;
+}
+
+DWORD ParseConfigText(
+    const QByteArray& text, WORD amplifierSerial, IConfigReceiver* receiver, QString* message, CConfigFileInfo* info)
+{
+    CConfigFileReader reader(amplifierSerial, receiver);
+    if (reader.Feed(text.constData(), static_cast<std::size_t>(text.size())) == 0)
+        reader.Finish();
+    if (message)
+        *message = reader.Result() != 0 ? reader.Message() : QString();
     if (info)
         *info = reader.Info();
+    return reader.Result();
+}
+
+DWORD ReadConfigFile(
+    const QString& fileName, WORD amplifierSerial, IConfigReceiver* receiver, QString* message, CConfigFileInfo* info)
+{
+    QByteArray text;
+    const DWORD read = ReadConfigText(fileName, &text, message);
+    if (read != 0)
+        return read;
+    return ParseConfigText(text, amplifierSerial, receiver, message, info);
+}
+
+DWORD LoadConfigText(
+    const QByteArray& text, WORD amplifierSerial, IConfigReceiver& receiver, QString* message, CConfigFileInfo* info)
+{
+    CBufferedConfigReceiver buffer;
+    const DWORD result = ParseConfigText(text, amplifierSerial, &buffer, message, info);
+    if (result == 0)
+        buffer.Replay(receiver);
     return result;
 }
 
 DWORD LoadConfigFile(
     const QString& fileName, WORD amplifierSerial, IConfigReceiver& receiver, QString* message, CConfigFileInfo* info)
 {
-    CBufferedConfigReceiver buffer;
-    const DWORD result = ReadConfigFile(fileName, amplifierSerial, &buffer, message, info);
-    if (result == 0)
-        buffer.Replay(receiver);
-    return result;
+    QByteArray text;
+    const DWORD read = ReadConfigText(fileName, &text, message);
+    if (read != 0)
+        return read;
+    return LoadConfigText(text, amplifierSerial, receiver, message, info);
 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <string_view>
+#include <vector>
 
 // Reads a configuration file, checks it and hands its records to a receiver. The file is fed
 // in pieces of any size; lines end at each line feed and carriage returns are dropped
@@ -14,6 +15,11 @@
 //   154 the serial number line is not "key = n"    -> 0xE2000031
 //   215 the "CRC32" line is malformed or wrong      -> 0xE2000031
 //   272 no memory line, or none after the last memory line's "CRC32" line -> 0xE2000030
+// and, since a file may only describe the configuration memory once, with the line named:
+//   a memory line that repeats or overlaps addresses of an earlier one   -> 0xE2000075
+//   a memory line that reaches past the 256 KiB configuration memory     -> 0xE2000076
+// So an accepted file never carries more than the memory's 0x40000 bytes: a crafted file
+// cannot make a restore write for hours, and no address is written twice with different bytes.
 // The receiver gets records as they are read, so a caller that must not act on a rejected
 // file acts only once Finish() has answered 0.
 class CConfigFileReader {
@@ -34,6 +40,8 @@ public:
 private:
     DWORD ProcessLine(std::string_view line);
     DWORD Reject(DWORD code, const QString& message);
+    // Marks [address, address + count) as given; refuses bytes outside the memory or given twice.
+    DWORD ClaimAddresses(DWORD address, DWORD count);
 
     WORD m_amplifierSerial;
     IConfigReceiver* m_receiver;
@@ -44,17 +52,34 @@ private:
     DWORD m_result = 0;
     QString m_message;
     CConfigFileInfo m_info;
+    std::vector<std::uint64_t> m_given; // one bit per byte of the memory
     QByteArray m_serialKey;
     QByteArray m_utilityKey;
     QByteArray m_firmwareKey;
 };
 
-// Reads the file with the reader above. Answers 0, 0xE2000030, 0xE2000031 or the platform
-// error of opening or reading it; `message` receives the text to show for a failure.
+// The largest configuration file read: files this program writes are about 540 KB, and the
+// older one-byte and 16-bit address forms hold at most 64 KiB of data in under 2 MB. Anything
+// larger is refused before it is read.
+constexpr qint64 kMaxConfigFileBytes = 8 * 1024 * 1024;
+
+// The text of a configuration file, read whole once the file has passed the input checks (a
+// regular file of at most kMaxConfigFileBytes: a FIFO or a device would block or never end).
+// Answers 0 or the reason, with `message` naming the file and the cause.
+DWORD ReadConfigText(const QString& fileName, QByteArray* text, QString* message);
+
+// Checks a text as the reader above does. Answers 0, 0xE2000030, 0xE2000031, 0xE2000075 or
+// 0xE2000076; `message` receives the text to show for a failure.
+DWORD ParseConfigText(const QByteArray& text, WORD amplifierSerial, IConfigReceiver* receiver, QString* message,
+    CConfigFileInfo* info = nullptr);
+
+// ReadConfigText, then ParseConfigText.
 DWORD ReadConfigFile(const QString& fileName, WORD amplifierSerial, IConfigReceiver* receiver, QString* message,
     CConfigFileInfo* info = nullptr);
 
-// Reads the whole file first and hands its records to `receiver` only if it is accepted: a
+// Checks the whole text first and hands its records to `receiver` only if it is accepted: a
 // rejected file leaves the receiver untouched. This is how a file reaches the restore.
+DWORD LoadConfigText(const QByteArray& text, WORD amplifierSerial, IConfigReceiver& receiver, QString* message,
+    CConfigFileInfo* info = nullptr);
 DWORD LoadConfigFile(const QString& fileName, WORD amplifierSerial, IConfigReceiver& receiver, QString* message,
     CConfigFileInfo* info = nullptr);

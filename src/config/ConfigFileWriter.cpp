@@ -4,6 +4,7 @@
 #include "config/ConfigRegions.h"
 #include "config/Crc32.h"
 #include "model/ErrorText.h"
+#include "model/FileChecks.h"
 #include "model/FileError.h"
 #include "model/ModelBase.h"
 #include "model/ResultCode.h"
@@ -86,6 +87,11 @@ QByteArray FormatConfigFile(const CConfigFileHeader& header, const IConfigMemory
 DWORD WriteConfigFile(
     const CConfigFileHeader& header, const QString& fileName, const IConfigMemorySource& source, QString* message)
 {
+    // Checked again at the moment of writing: the rename below would replace whatever the name
+    // has become since the save began.
+    const DWORD refused = FileChecks::CheckSaveDestination(fileName, message);
+    if (refused != 0)
+        return refused;
     const QByteArray text = FormatConfigFile(header, source);
     QSaveFile file(fileName);
     auto fail = [&](const char* call, DWORD fallback, int savedErrno) {

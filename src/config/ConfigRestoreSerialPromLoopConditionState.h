@@ -11,10 +11,14 @@ public:
     }
     void Enter() override
     {
-        if (this->m_host->m_loopVariable >= this->m_host->RecordCount())
+        using Stage = typename SM::WriteStage;
+        if (this->m_host->m_loopVariable >= this->m_host->RecordCount()) {
+            this->m_host->SetStage(Stage::Written);
             this->m_host->EnterState(m_exit);
-        else
+        } else {
+            this->m_host->SetStage(Stage::Writing);
             this->GoToNext();
+        }
     }
 
 private:

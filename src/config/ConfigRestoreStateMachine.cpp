@@ -76,6 +76,7 @@ bool CConfigRestoreStateMachine::Start()
     m_link.Reset();
     m_model->m_progressPosition.Set(0);
     m_model->m_progressRange.Set(TotalBytes());
+    m_stage = WriteStage::NotBegun;
     return StartAt(&m_determineSpeedState, true);
 }
 

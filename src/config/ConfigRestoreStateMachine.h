@@ -49,6 +49,8 @@ public:
     DWORD RecordCount() const override { return static_cast<DWORD>(m_records.size()); }
     DWORD TotalBytes() const override;
     bool SerialMismatch() const override { return m_serialMismatch; }
+    WriteStage Stage() const override { return m_stage; }
+    void SetStage(WriteStage stage) { m_stage = stage; }
 
     const CRecord& Record(DWORD index) const { return m_records[index]; }
     // The read-back pass begins: its progress runs over the bytes written once more.
@@ -62,6 +64,7 @@ protected:
 
 private:
     bool m_serialMismatch = false;
+    WriteStage m_stage = WriteStage::NotBegun;
     std::vector<CRecord> m_records;
     CDetermineSpeedState<CConfigRestoreStateMachine> m_determineSpeedState;
     CConfigQueryIState<CConfigRestoreStateMachine> m_queryIState;

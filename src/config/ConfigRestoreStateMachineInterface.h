@@ -12,4 +12,9 @@ public:
     virtual DWORD RecordCount() const = 0;
     virtual DWORD TotalBytes() const = 0;
     virtual bool SerialMismatch() const = 0;
+
+    // How far the last run got with writing: a run that stops while writing leaves the memory
+    // part old, part new, and the user must be told so whatever stopped it.
+    enum class WriteStage { NotBegun, Writing, Written };
+    virtual WriteStage Stage() const = 0;
 };

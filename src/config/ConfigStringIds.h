@@ -50,4 +50,12 @@ enum ConfigStringId : unsigned {
     IDS_CONFIG_READ_BACK_START = 1180,
     IDS_CONFIG_CONFIRMED_BLOCKS = 1181,
     IDS_CONFIG_READ_BACK_DONE = 1182,
+
+    // Data safety: refused records, a restore that stopped part way, what a restore will write.
+    IDS_CONFIG_RECORD_ADDRESSES = 1151,
+    IDS_CONFIG_PARTLY_WRITTEN = 1152,
+    IDS_CONFIG_WRITTEN_NOT_RESTARTED = 1153,
+    IDS_CONFIG_RESTORED_FROM = 1154,
+    IDS_CONFIG_SUMMARY_FILE = 1155,
+    IDS_CONFIG_SUMMARY_NO_DATE = 1156,
 };

@@ -1,5 +1,9 @@
 #include "firmware/FirmwareImage.h"
+#include "firmware/FirmwareStringIds.h"
+#include "model/ErrorText.h"
 #include "model/ResultCode.h"
+#include "model/StringTable.h"
+#include <QDir>
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -25,6 +29,7 @@ void CFirmwareImage::Reset()
     m_fileName.clear();
     m_errorLine = 0;
     m_lastError = 0;
+    m_errorMessage.clear();
     m_stats = {};
 }
 
@@ -59,11 +64,32 @@ bool CFirmwareImage::Load(const QString& fileName, DWORD low, DWORD high, DWORD 
     m_stats = reader.Stats();
     m_errorLine = reader.ErrorLine();
     m_lastError = reader.ErrorCode();
+    m_errorMessage = reader.ErrorMessage();
     // A file that could not be read leaves no image at all; a parse failure keeps what was read
     // before it (the loader never sends a failed image).
     if (!m_loaded && m_errorLine == 0)
         m_buffer.reset();
     return m_loaded;
+}
+
+bool CFirmwareImage::LoadForLoader(const QString& fileName)
+{
+    if (!Load(fileName, kLoaderLow, kLoaderHigh, kLoaderBlockSize, kLoaderFill))
+        return false;
+    if (m_stats.bytesInWindow != 0)
+        return true;
+    m_loaded = false;
+    m_lastError = Result::NoFirmwareData;
+    m_errorMessage = FormatResource(IDS_FW_NO_FIRMWARE_DATA, QDir::toNativeSeparators(fileName), m_stats.dataBytes,
+        kLoaderLow, kLoaderHigh - 1, ProductName());
+    return false;
+}
+
+QString CFirmwareImage::ErrorText() const
+{
+    if (!m_errorMessage.isEmpty())
+        return m_errorMessage;
+    return m_errorLine ? LineErrorLine(m_errorLine, m_lastError) : ErrorCodeLine(m_lastError);
 }
 
 const BYTE* CFirmwareImage::UsedEnd()

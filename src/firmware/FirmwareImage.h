@@ -26,11 +26,10 @@ public:
     // file cannot be read or does not parse; LastError() and ErrorLine() then say why and
     // where, and the image must not be sent.
     bool Load(const QString& fileName, DWORD low, DWORD high, DWORD blockSize, DWORD fill);
-    // Loads with the boot loader's window.
-    bool LoadForLoader(const QString& fileName)
-    {
-        return Load(fileName, kLoaderLow, kLoaderHigh, kLoaderBlockSize, kLoaderFill);
-    }
+    // Loads with the boot loader's window, and refuses (0xE2000077) a file that has no data
+    // byte inside it: loading it would erase the program flash and program nothing, leaving
+    // the amplifier without an application.
+    bool LoadForLoader(const QString& fileName);
 
     // The end of the data worth sending: past the last word that differs from the fill word
     // (the first word always counts), rounded up to a whole block. Computed once per load.
@@ -51,6 +50,10 @@ public:
     const QString& FileName() const { return m_fileName; }
     DWORD ErrorLine() const { return m_errorLine; }
     DWORD LastError() const { return m_lastError; }
+    // Why the last load failed, for the user: the file and the cause when the file was refused
+    // or could not be read or held nothing to load, else the line and the code of the parse
+    // error ("Line %u, error code 0x%08X: %s").
+    QString ErrorText() const;
     const CIntelHexReader::Statistics& Stats() const { return m_stats; }
 
 private:
@@ -66,5 +69,6 @@ private:
     QString m_fileName;
     DWORD m_errorLine = 0;
     DWORD m_lastError = 0;
+    QString m_errorMessage;
     CIntelHexReader::Statistics m_stats;
 };

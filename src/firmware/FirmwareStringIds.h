@@ -54,7 +54,6 @@ enum FirmwareStringId : unsigned {
     IDS_FW_AVAILABLE = 1243,
     IDS_FW_SEND = 1244,
     IDS_FW_GROUP_LOG = 1245,
-    IDS_FW_TIP_COPY_UNAVAILABLE = 1246,
     IDS_FW_WRONG_DEVICE = 1247,
     IDS_FW_BUSY = 1248,
     IDS_FW_BACKUP_QUESTION = 1249,
@@ -98,4 +97,8 @@ enum FirmwareStringId : unsigned {
     IDS_FW_PACKET_REFUSED = 1293,
     IDS_FW_PACKET_DAMAGED = 1294,
     IDS_FW_PACKET_LATE_ACK = 1295,
+
+    // Data safety.
+    IDS_FW_NO_FIRMWARE_DATA = 1284,
+    IDS_FW_NOW_RUNS = 1285,
 };

@@ -1,4 +1,6 @@
 #include "firmware/IntelHexReader.h"
+#include "model/ErrorText.h"
+#include "model/FileChecks.h"
 #include "model/HexDigits.h"
 #include "model/ResultCode.h"
 #include <QDir>
@@ -194,6 +196,10 @@ bool CIntelHexReader::Parse(const char* begin, const char* end)
     m_errorCode = 0;
     m_errorLine = 0;
     m_stats = Statistics();
+    // Editors on Windows put a UTF-8 byte-order mark before the first record; read as text it
+    // would move that record's ":" out of column 1 and hide it.
+    if (m_end - m_current >= 3 && m_current[0] == 0xEF && m_current[1] == 0xBB && m_current[2] == 0xBF)
+        m_current += 3;
     for (;;) {
         // Anything outside a record is commentary, including a ":" that does not open its line.
         unsigned c;
@@ -212,9 +218,16 @@ bool CIntelHexReader::Parse(const char* begin, const char* end)
 bool CIntelHexReader::ParseFile(const QString& fileName)
 {
     m_errorLine = 0;
+    m_errorMessage.clear();
+    const DWORD refused = FileChecks::CheckInputFile(fileName, kMaxFileBytes, &m_errorMessage);
+    if (refused != 0) {
+        m_errorCode = Result::AsFailureCode(refused);
+        return false;
+    }
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         m_errorCode = FileOpenErrorCode(fileName);
+        m_errorMessage = CallFailedOn(QStringLiteral("CreateFile"), QDir::toNativeSeparators(fileName), m_errorCode);
         return false;
     }
     const qint64 size = file.size();
@@ -229,10 +242,12 @@ bool CIntelHexReader::ParseFile(const QString& fileName)
         file.unmap(mapped);
         return ok;
     }
-    // Some files (pipes, some network shares) cannot be mapped: read them once instead.
-    const QByteArray whole = file.readAll();
+    // Some files (some network shares) cannot be mapped: read them once instead, bounded as
+    // the check above bounds them.
+    const QByteArray whole = file.read(kMaxFileBytes);
     if (file.error() != QFileDevice::NoError) {
         m_errorCode = Result::AsFailureCode(Result::ReadFault);
+        m_errorMessage = CallFailedOn(QStringLiteral("ReadFile"), QDir::toNativeSeparators(fileName), m_errorCode);
         return false;
     }
     return Parse(whole.constData(), whole.constData() + whole.size());

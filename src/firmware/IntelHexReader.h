@@ -25,11 +25,21 @@ public:
 
     // Parses a text in memory. False on failure with ErrorCode() and ErrorLine() set.
     bool Parse(const char* begin, const char* end);
-    // Maps the file (or, where it cannot be mapped, reads it once) and parses it. A file that
-    // cannot be opened fails with the platform's error as 0x8007xxxx and error line 0.
+    // Maps the file (or, where it cannot be mapped, reads it once) and parses it. Only a regular
+    // file of at most kMaxFileBytes is opened: a FIFO would block the open and a device never
+    // end, and a huge file would be mapped whole. A file refused so, or that cannot be opened,
+    // fails with error line 0: the refusal's code (0xE2000060, 0xE2000061) or the platform's
+    // error as 0x8007xxxx, and ErrorMessage() naming the file and the cause.
     bool ParseFile(const QString& fileName);
 
+    // The largest HEX file read. The firmware area holds 512 KiB, about 1.5 MB as HEX text; a
+    // file may also carry records for other areas (ignored) and commentary, but nothing a
+    // firmware file needs comes near 16 MiB.
+    static constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
+
     DWORD ErrorCode() const { return m_errorCode; }
+    // Set when the file itself failed (refused, not opened, not read); empty for a parse error.
+    const QString& ErrorMessage() const { return m_errorMessage; }
     // The text line (1-based) of the character at which the parse failed; 0 when none.
     DWORD ErrorLine() const { return m_errorLine; }
     const Statistics& Stats() const { return m_stats; }
@@ -63,6 +73,7 @@ private:
 
     DWORD m_errorCode = 0;
     DWORD m_errorLine = 0;
+    QString m_errorMessage;
     Statistics m_stats;
 };
 

@@ -15,7 +15,8 @@ public:
     virtual DWORD HighestRetries() const = 0;
     virtual DWORD TotalRetries() const = 0;
     // Compares the revision the amplifier reports with the one in the file's name: 0 when they
-    // agree, 0xE2000046 when they do not. Quiet leaves out the success line.
+    // agree, 0xE2000046 when they do not. Quiet leaves out the success line. A name without a
+    // revision cannot be compared: the revision the amplifier now runs is reported, and 0.
     virtual DWORD VerifyRevision(bool quiet) = 0;
     // Only when idle. Loads and checks the model's chosen firmware file, then starts the load.
     // The notify sink gets every message of the load as a status line and, while verbose

@@ -41,8 +41,7 @@ bool CMcuLoaderStateMachine::StartLoad(IStatusSink* notify)
         // stays as it is; only the completion event reports the failure.
         m_status = m_model->m_firmwareStatus.m_value;
         m_result = m_image.LastError() ? m_image.LastError() : Result::GenFailure;
-        // A file that could not be opened has no line to name.
-        Report(m_image.ErrorLine() ? LineErrorLine(m_image.ErrorLine(), m_result) : ErrorCodeLine(m_result));
+        Report(m_image.ErrorText());
         m_model->NotifyCompletion(m_result);
         return false;
     }
@@ -69,6 +68,13 @@ DWORD CMcuLoaderStateMachine::VerifyRevision(bool quiet)
 {
     const WORD installed = m_model->m_firmwareRevision.m_value;
     const WORD expected = FileNameParts::Revision(GetFileName());
+    if (expected == 0) {
+        // A file named otherwise (a test build, a renamed copy) has nothing to compare with:
+        // the amplifier answered after the load, so say what it runs rather than call the load
+        // failed.
+        Report(FormatResource(IDS_FW_NOW_RUNS, m_deviceName, RevisionText(installed)));
+        return 0;
+    }
     if (installed == expected && !quiet) {
         Report(FormatResource(IDS_FW_VERIFICATION_SUCCEEDED, m_deviceName));
         return 0;

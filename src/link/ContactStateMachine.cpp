@@ -16,5 +16,11 @@ void CContactStateMachine::OnFinalState()
     // An unexpected device keeps the status it was identified with.
     if (Result::Failed(m_result) && m_result != Result::UnexpectedDevice)
         m_status = 0;
-    m_model->PublishFirmwareStatus(m_status);
+    // Another device is named, but it is not the QRO4000 running its application; the end of
+    // its contact is news (for the status line and the Port page) though the status stays 0.
+    const bool otherDevice = !Result::Failed(m_result) && m_model->IsOtherDevice();
+    if (otherDevice)
+        m_status = 0;
+    if (!m_model->PublishFirmwareStatus(m_status) && otherDevice)
+        m_model->m_firmwareStatus.Notify();
 }

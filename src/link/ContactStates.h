@@ -39,6 +39,8 @@ public:
         SM* host = this->m_host;
         CModel* model = host->Model();
         CClosePortState<SM>::CloseIfOpen(host);
+        // Whatever answered last time is not known to be there now.
+        model->m_device.Set(CModelBase::DeviceNone);
         const QString name = model->m_port.m_value;
         if (name.isEmpty()) {
             this->Fail(Result::PortNameMissing);
@@ -123,8 +125,13 @@ public:
         WORD revision = 0;
         if (!Answers::ParseRevision(this->m_host->m_received, &revision))
             return false;
-        this->m_host->Model()->m_firmwareRevision.Set(revision);
-        this->m_host->m_status = FirmwareApplication;
+        // Another device's answer is taken but is not the QRO4000's revision, nor proof that
+        // the QRO4000 runs its application.
+        CModel* model = this->m_host->Model();
+        if (!model->IsOtherDevice()) {
+            model->m_firmwareRevision.Set(revision);
+            this->m_host->m_status = FirmwareApplication;
+        }
         return true;
     }
 };
@@ -142,7 +149,8 @@ public:
         WORD serial = 0;
         if (!Answers::ParseSerialNumber(this->m_host->m_received, &serial))
             return false;
-        this->m_host->Model()->m_serialNumber.Set(serial);
+        if (!this->m_host->Model()->IsOtherDevice())
+            this->m_host->Model()->m_serialNumber.Set(serial);
         return true;
     }
 };

@@ -2,6 +2,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSerialPortInfo>
+#include <QStringList>
+#include <algorithm>
+#include <climits>
 
 std::vector<CPortInfo> ListSerialPorts()
 {
@@ -27,4 +30,20 @@ std::vector<CPortInfo> ListSerialPorts()
         ports.push_back(port);
     }
     return ports;
+}
+
+bool IsPortNameTooLong(const QString& name)
+{
+    const QStringList parts = name.split(QLatin1Char('/'));
+    return name.size() >= PATH_MAX
+        || std::any_of(parts.begin(), parts.end(), [](const QString& part) { return part.size() > NAME_MAX; });
+}
+
+QString ShortPortName(const QString& name)
+{
+    constexpr qsizetype kHead = 40;
+    constexpr qsizetype kTail = 20;
+    if (name.size() <= kHead + kTail + 3)
+        return name;
+    return name.left(kHead) + QStringLiteral("...") + name.right(kTail);
 }

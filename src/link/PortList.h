@@ -12,3 +12,10 @@ struct CPortInfo {
 // The system's serial ports (not the built-in simulated amplifier). Modem pseudo-ports named
 // "winachsf0" are left out, as they are no serial ports.
 std::vector<CPortInfo> ListSerialPorts();
+
+// A name no serial device can have: longer than a path may be, or with a part longer than a
+// file name may be. Opening it would fail with a misleading cause (a lock file that cannot be
+// made reads as a port in use).
+bool IsPortNameTooLong(const QString& name);
+// The name shortened for a message: its start and its end around "...", whole when short.
+QString ShortPortName(const QString& name);

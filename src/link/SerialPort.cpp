@@ -1,4 +1,5 @@
 #include "link/SerialPort.h"
+#include "link/PortList.h"
 #include "model/ErrorText.h"
 #include "model/ResultCode.h"
 #include "model/StatusSink.h"
@@ -17,7 +18,14 @@
 
 namespace {
 constexpr qint64 kQueueSize = 16384;
+
+// An open port that fails with access denied has lost its device (an unplugged adapter, a
+// pseudo-terminal whose far end closed): Qt says so as a resource, read or write error.
+bool IsDeviceGone(QSerialPort::SerialPortError error)
+{
+    return error != QSerialPort::NoError && CSerialPort::MapError(error) == Result::AccessDenied;
 }
+} // namespace
 
 CSerialPort::CSerialPort(IEventHost& host, IStatusSink* status, IUserPrompt* prompt)
     : m_host(host), m_status(status), m_prompt(prompt)
@@ -60,7 +68,7 @@ DWORD CSerialPort::MapError(int serialPortError)
 
 bool CSerialPort::IsOpen() const
 {
-    return m_port && m_port->isOpen();
+    return m_port && m_port->isOpen() && !m_lost;
 }
 
 bool CSerialPort::Fail(const QString& operation, DWORD code, bool report)
@@ -75,10 +83,20 @@ bool CSerialPort::Open(const QString& name, bool quiet)
 {
     if (IsOpen())
         return true;
+    Close();
     m_name = name;
     m_advice.clear();
     if (name.isEmpty()) {
         m_lastError = Result::PortNameMissing;
+        return false;
+    }
+    // No device has a name this long (a pasted text, a runaway script): the system's refusal
+    // would read as a port in use, and the name, echoed whole, would bury the message.
+    if (IsPortNameTooLong(name)) {
+        m_name = ShortPortName(name);
+        m_lastError = Result::FileNameTooLong;
+        if (!quiet)
+            ReportError(QStringLiteral("CreateFile"), m_lastError);
         return false;
     }
     m_port = std::make_unique<QSerialPort>();
@@ -128,17 +146,23 @@ bool CSerialPort::Open(const QString& name, bool quiet)
     m_speed = 230400;
     QThread::msleep(50);
     connect(m_port.get(), &QSerialPort::readyRead, this, &CSerialPort::OnReadyRead);
+    // Qt finds a vanished device while the port is idle too (a hang-up makes the line
+    // readable): the owner hears of it then, not at the user's next command.
     connect(m_port.get(), &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
-        if (e == QSerialPort::ResourceError || e == QSerialPort::ReadError) {
-            // The device vanished. Tell the receiver once, so that its next read finds out.
-            OnReadyRead();
-        }
+        if (IsDeviceGone(e))
+            Lost();
     });
     m_lastError = 0;
     return true;
 }
 
 void CSerialPort::Close()
+{
+    ReleaseDevice();
+    m_lost = false;
+}
+
+void CSerialPort::ReleaseDevice()
 {
     if (!m_port)
         return;
@@ -148,10 +172,40 @@ void CSerialPort::Close()
     m_port.reset();
 }
 
+bool CSerialPort::Lost()
+{
+    m_lastError = Result::PortLost;
+    if (m_lost)
+        return false;
+    m_lost = true;
+    std::weak_ptr<bool> alive = m_alive;
+    m_host.Post([this, alive]() {
+        if (alive.expired() || !m_lost)
+            return;
+        // Let go of the device from the event loop, never from inside the I/O call or the
+        // signal that found out; a failed line that stays open would keep signalling.
+        ReleaseDevice();
+        // A copy: the owner may replace the port (and this callback) before it returns.
+        if (const std::function<void()> failed = m_failureNotify)
+            failed();
+    });
+    return false;
+}
+
+bool CSerialPort::FailOperation(const QString& operation)
+{
+    const QSerialPort::SerialPortError error = m_port->error();
+    if (m_lost || error == QSerialPort::NoError || IsDeviceGone(error))
+        return Lost();
+    const DWORD code = MapError(error);
+    m_port->clearError();
+    return Fail(operation, code, true);
+}
+
 bool CSerialPort::SetSpeed(DWORD bitsPerSecond)
 {
     if (!IsOpen()) {
-        m_lastError = Result::InvalidHandle;
+        m_lastError = m_lost ? Result::PortLost : Result::InvalidHandle;
         return false;
     }
     if (!IsSupportedSpeed(bitsPerSecond)) {
@@ -162,11 +216,8 @@ bool CSerialPort::SetSpeed(DWORD bitsPerSecond)
         return true;
     // The line needs a moment to settle around every change of its settings.
     QThread::msleep(50);
-    if (!m_port->setBaudRate(static_cast<qint32>(bitsPerSecond))) {
-        const DWORD code = MapError(m_port->error());
-        m_port->clearError();
-        return Fail(QStringLiteral("SetCommState"), code, true);
-    }
+    if (!m_port->setBaudRate(static_cast<qint32>(bitsPerSecond)))
+        return FailOperation(QStringLiteral("SetCommState"));
     m_speed = bitsPerSecond;
     QThread::msleep(50);
     return true;
@@ -175,15 +226,12 @@ bool CSerialPort::SetSpeed(DWORD bitsPerSecond)
 bool CSerialPort::PurgeReceive()
 {
     if (!IsOpen()) {
-        m_lastError = Result::InvalidHandle;
+        m_lastError = m_lost ? Result::PortLost : Result::InvalidHandle;
         return false;
     }
     m_port->readAll();
-    if (!m_port->clear(QSerialPort::Input)) {
-        const DWORD code = MapError(m_port->error());
-        m_port->clearError();
-        return Fail(QStringLiteral("PurgeComm"), code, true);
-    }
+    if (!m_port->clear(QSerialPort::Input))
+        return FailOperation(QStringLiteral("PurgeComm"));
     return true;
 }
 
@@ -191,15 +239,12 @@ bool CSerialPort::Read(BYTE* buffer, DWORD count, DWORD* bytesRead)
 {
     *bytesRead = 0;
     if (!IsOpen()) {
-        m_lastError = Result::InvalidHandle;
+        m_lastError = m_lost ? Result::PortLost : Result::InvalidHandle;
         return false;
     }
     const qint64 n = m_port->read(reinterpret_cast<char*>(buffer), count);
-    if (n < 0 || m_port->error() == QSerialPort::ResourceError) {
-        const DWORD code = MapError(m_port->error() == QSerialPort::NoError ? QSerialPort::ReadError : m_port->error());
-        m_port->clearError();
-        return Fail(QStringLiteral("ReadFile"), code, true);
-    }
+    if (n < 0 || m_lost || m_port->error() == QSerialPort::ResourceError)
+        return FailOperation(QStringLiteral("ReadFile"));
     *bytesRead = static_cast<DWORD>(n);
     return true;
 }
@@ -213,22 +258,21 @@ bool CSerialPort::WriteText(const QString& text)
 bool CSerialPort::WriteBytes(const BYTE* data, DWORD count)
 {
     if (!IsOpen()) {
-        m_lastError = Result::InvalidHandle;
+        m_lastError = m_lost ? Result::PortLost : Result::InvalidHandle;
         return false;
     }
     if (count == 0)
         return true;
     const qint64 written = m_port->write(reinterpret_cast<const char*>(data), count);
-    if (written != static_cast<qint64>(count)) {
-        const DWORD code = MapError(m_port->error() == QSerialPort::NoError ? QSerialPort::WriteError : m_port->error());
-        m_port->clearError();
-        return Fail(QStringLiteral("WriteFile"), code, true);
-    }
+    if (written != static_cast<qint64>(count))
+        return FailOperation(QStringLiteral("WriteFile"));
     // Writes complete before they return: wait for the driver to take every byte, with time to
     // spare for the line's bit rate.
     const int budgetMs = 2000 + static_cast<int>(static_cast<qint64>(count) * 10 * 1000 / std::max<DWORD>(m_speed, 300));
     while (m_port->bytesToWrite() > 0) {
         if (!m_port->waitForBytesWritten(budgetMs)) {
+            if (m_lost || IsDeviceGone(m_port->error()))
+                return Lost();
             const DWORD code =
                 m_port->error() == QSerialPort::TimeoutError || m_port->error() == QSerialPort::NoError
                     ? Result::Timeout
@@ -250,30 +294,32 @@ void CSerialPort::Settle(DWORD ms)
 void CSerialPort::OnReadyRead()
 {
     // Coalesce: one posted notification is enough for everything that has arrived.
-    if (m_notifyPending)
+    if (m_notifyPending || m_lost)
         return;
     m_notifyPending = true;
-    m_host.Post([this]() {
+    std::weak_ptr<bool> alive = m_alive;
+    m_host.Post([this, alive]() {
+        if (alive.expired())
+            return;
         m_notifyPending = false;
-        if (m_notify)
+        if (IsOpen() && m_notify)
             m_notify();
     });
 }
 
 void CSerialPort::ReportError(const QString& operation, DWORD code)
 {
-    if (m_prompt)
+    // A box is a nested event loop: a failure met under it is a status line, not a box on top.
+    if (m_prompt && !m_reporting) {
+        m_reporting = true;
         m_prompt->ShowMessage(IUserPrompt::Icon::Error, ResourceString(IDS_COM_PORT_ERROR),
                               CallFailedOn(operation, m_name, code));
-    else if (m_status)
+        m_reporting = false;
+    } else if (m_status) {
         m_status->OnStatusLine(IStatusSink::Kind::Status, CallFailedOn(operation, m_name, code));
+    }
     if (!IsOpen())
         return;
-    if (code == Result::AccessDenied) {
-        // The device has gone: close the port so that later operations fail quietly.
-        Close();
-        return;
-    }
     if (m_status)
         m_status->OnStatusLine(IStatusSink::Kind::Status,
                                FormatResource(IDS_CLEAR_COMM_ERROR, static_cast<unsigned>(m_port->error())));

@@ -30,6 +30,7 @@ public:
     bool WriteBytes(const BYTE* data, DWORD count) override;
     DWORD LastError() const override { return m_lastError; }
     void SetNotify(std::function<void()> notify) override { m_notify = std::move(notify); }
+    void SetFailureNotify(std::function<void()> failed) override { m_failureNotify = std::move(failed); }
     void Settle(DWORD ms) override;
     QString ErrorAdvice() const override { return m_advice; }
 
@@ -41,6 +42,11 @@ public:
 
 private:
     bool Fail(const QString& operation, DWORD code, bool report);
+    // The error the port's last operation left: a vanished device goes through Lost, anything
+    // else is reported with the operation's name.
+    bool FailOperation(const QString& operation);
+    bool Lost();
+    void ReleaseDevice();
     void OnReadyRead();
     QString FindAccessAdvice() const;
 
@@ -53,5 +59,13 @@ private:
     DWORD m_lastError = 0;
     QString m_advice;
     bool m_notifyPending = false;
+    // The device has gone and the owner has not closed the port yet.
+    bool m_lost = false;
+    // Only one error box at a time: under an open box, events keep coming.
+    bool m_reporting = false;
     std::function<void()> m_notify;
+    std::function<void()> m_failureNotify;
+    // Callbacks posted to the event loop hold it weakly: one still queued when the port is
+    // destroyed (its name changed while bytes were arriving) must not touch it.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

@@ -35,8 +35,11 @@ public:
     // Called, through the event loop and never from inside an I/O call, when the open port has
     // failed for good: the device behind it vanished (a USB adapter unplugged, the far end of a
     // pseudo-terminal closed) or the connection to it dropped. Once per failure, with
-    // LastError() set; the port's owner then closes it and reports the loss. A port that cannot
-    // tell (nothing to watch) never calls it, and its failures show on the next read or write.
+    // LastError() set; the port's owner then closes it and reports the loss. From the moment
+    // the port finds out (even inside a read or write, before the call arrives) IsOpen()
+    // answers false and every operation fails quietly with that error, so that whoever meets
+    // the failure first can tell it from a refused command. A port that cannot tell (nothing
+    // to watch) never calls it, and its failures show on the next read or write.
     virtual void SetFailureNotify(std::function<void()> failed) { (void)failed; }
 
     // After a failed Open: how the user can fix it, when the port knows (for example which

@@ -43,8 +43,11 @@ public:
         handled = true;
         CDispatchGuard guard(this);
         ISerialPort* port = m_model->Port();
-        if (!port || !port->IsOpen())
+        if (!port || !port->IsOpen()) {
+            // The port closed under the conversation (its device vanished): it ends here.
+            FailOnPortError(port);
             return;
+        }
         BYTE byte = 0;
         DWORD count = 0;
         if (!port->Read(&byte, 1, &count)) {
@@ -186,7 +189,7 @@ private:
         if (IsIdle())
             return;
         StopTimer();
-        m_current->Fail(port->LastError() ? port->LastError() : Result::InvalidHandle);
+        m_current->Fail(port && port->LastError() ? port->LastError() : Result::InvalidHandle);
     }
 
     // Keeps the machine alive while one of its entry points is on the stack: an observer of

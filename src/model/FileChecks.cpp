@@ -35,7 +35,10 @@ DWORD CheckInputFile(const QString& path, qint64 maxBytes, QString* message)
     struct stat info { };
     int error = 0;
     if (!StatPath(path, &info, &error)) {
-        const DWORD code = FileError::FromErrno(error, Result::FileNotFound);
+        DWORD code = FileError::FromErrno(error, Result::FileNotFound);
+        // The file's folder missing too is a path not found.
+        if (error == ENOENT && !QFileInfo(QFileInfo(path).absolutePath()).isDir())
+            code = Result::PathNotFound;
         return Refuse(code, CallFailedOn(QStringLiteral("CreateFile"), path, code), message);
     }
     if (!S_ISREG(info.st_mode))
@@ -63,9 +66,12 @@ DWORD CheckSaveDestination(const QString& path, QString* message)
     errno = 0;
     if (!probe.open()) {
         const int savedErrno = errno;
-        const DWORD code = StatPath(folder, &info, &error)
-            ? FileError::FromDevice(probe, savedErrno, Result::AccessDenied)
-            : FileError::FromErrno(error, Result::PathNotFound);
+        // A folder that is not there is a path not found, not a missing file.
+        DWORD code = Result::PathNotFound;
+        if (StatPath(folder, &info, &error))
+            code = FileError::FromDevice(probe, savedErrno, Result::AccessDenied);
+        else if (error != ENOENT)
+            code = FileError::FromErrno(error, Result::PathNotFound);
         return Refuse(code,
             FormatResource(IDS_FOLDER_NOT_WRITABLE, QDir::toNativeSeparators(folder), ErrorCodeLine(code)), message);
     }

@@ -6,6 +6,7 @@ CModel::CModel(IEventHost& host, std::unique_ptr<ISettingsStore> store) : CModel
     m_persistentValues.push_back(&m_dateTimeUtc);
     m_persistentValues.push_back(&m_operatePollInterval);
     m_persistentValues.push_back(&m_peakHoldVarn);
+    m_persistentValues.push_back(&m_fileServer);
     m_contactMachine = std::make_unique<CContactStateMachine>(this);
 }
 

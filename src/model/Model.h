@@ -58,6 +58,11 @@ public:
     CObservableArrayPending<WORD, 11> m_swrThresholdRetune{0x816B};
     CObservableArrayPending<WORD, 11> m_swrThresholdStop{0x816C};
     CObservableValue<WORD> m_temperature{0x816D, 0};
+    // The maker's FTP file server that new firmware files are copied from: an ftp:// address
+    // with an optional port and starting folder (the files are in "QRO4000/firmware" below it).
+    // An empty value means the default.
+    static constexpr const char* kDefaultFileServer = "ftp://ftp.brimwell.com";
+    CPersistentValue<CString> m_fileServer{0x81B0, "FileServer", QString::fromLatin1(kDefaultFileServer)};
 
     bool IsExpectedDevice() const override;
     void LoadSettings() override;

@@ -1,5 +1,7 @@
 #include "model/ModelBase.h"
 #include "link/ContactStateMachineInterface.h"
+#include "link/LinkStringIds.h"
+#include "model/DeviceName.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
 #include <QDir>
@@ -153,7 +155,10 @@ bool CModelBase::OpenPort(const QString& name, bool quiet)
             return false;
         }
         m_serialPort->SetNotify([this]() { m_dispatcher.OnCommEvent(); });
+        m_serialPort->SetFailureNotify([this]() { OnPortFailed(); });
     }
+    if (m_portLost.m_value != 0)
+        m_portLost.Set(0);
     const bool open = m_serialPort->Open(name, quiet);
     m_serialPortState.Set(open ? 1 : 0);
     return open;
@@ -163,7 +168,47 @@ void CModelBase::ClosePort()
 {
     if (m_serialPort)
         m_serialPort->Close();
+    if (m_portLost.m_value != 0)
+        m_portLost.Set(0);
     m_serialPortState.Set(0);
+}
+
+void CModelBase::OnPortFailed()
+{
+    // Once per failure: a port already closed stays quiet until it is opened again.
+    if (m_serialPortState.m_value == 0 || !m_serialPort)
+        return;
+    const QString text = FormatResource(IDS_PORT_LOST, m_serialPort->Name());
+    m_serialPort->Close();
+    // The reason first, so that observers of the port state see it.
+    m_portLost.Set(1);
+    m_serialPortState.Set(0);
+    ResetDeviceValues();
+    Status(text);
+    m_lossReportPending = true;
+    // Their next read finds the port closed and ends them with its error.
+    bool handled = false;
+    if (m_contactMachine && !m_contactMachine->IsIdle())
+        m_contactMachine->OnCommEvent(handled);
+    if (m_runningMachine && !m_runningMachine->IsIdle())
+        m_runningMachine->OnCommEvent(handled);
+    std::weak_ptr<bool> alive = m_alive;
+    m_host.Post([this, alive, text]() {
+        if (alive.expired() || !m_lossReportPending)
+            return;
+        m_lossReportPending = false;
+        if (m_userPrompt)
+            m_userPrompt->ShowMessage(IUserPrompt::Icon::Error, ResourceString(IDS_COM_PORT_ERROR),
+                text + QStringLiteral("\r\n") + ResourceString(IDS_PORT_LOST_ADVICE));
+    });
+}
+
+void CModelBase::NotifyCompletion(DWORD result)
+{
+    // A task that fails reports its failure, the port's loss included.
+    if (Result::Failed(result))
+        m_lossReportPending = false;
+    m_completion.Notify(result, 0);
 }
 
 bool CModelBase::SendCommand(const QString& text)
@@ -206,10 +251,25 @@ DWORD CModelBase::PortLastError() const
     return m_serialPort->LastError();
 }
 
-void CModelBase::PublishFirmwareStatus(int status)
+bool CModelBase::PublishFirmwareStatus(int status)
 {
+    // A read or write met the failure before the port's notification came: the port is
+    // closed through the model now, so that everything agrees when the conversation ends.
+    if (m_serialPortState.m_value != 0 && !IsPortOpen())
+        OnPortFailed();
     const auto value = static_cast<FIRMWARESTATUS>(IsPortOpen() ? status : 0);
-    m_firmwareStatus.Change(value);
+    return m_firmwareStatus.Change(value);
+}
+
+bool CModelBase::IsOtherDevice() const
+{
+    return IsPortOpen() && m_device.m_value != DeviceNone && !IsExpectedDevice();
+}
+
+QString CModelBase::OtherDeviceText() const
+{
+    const QString port = m_serialPort ? m_serialPort->Name() : m_port.m_value;
+    return FormatResource(IDS_FOUND_OTHER_DEVICE, DeviceName(m_device.m_value), ProductName(), port);
 }
 
 void CModelBase::Status(const QString& text)

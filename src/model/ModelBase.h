@@ -67,7 +67,10 @@ public:
     CObservableValue<SYSTEMTIME> m_computerTime{0x807A};
     CPersistentValue<int> m_trace{0x807B, "Trace", 0};
     CPersistentValue<int> m_verboseLogging{0x807C, "VerboseLogging", 0};
-    CObservableValue<int> m_value807D{0x807D, 0};
+    // 1 while the port is closed because it failed under us (its device vanished, its
+    // connection dropped), until it is opened or closed again; 0 otherwise. It tells a lost
+    // port from one the user closed.
+    CObservableValue<int> m_portLost{0x807D, 0};
 
     // --- model operations ---
     virtual void ResetDeviceValues();
@@ -98,8 +101,13 @@ public:
     bool IsPortOpen() const { return m_serialPort && m_serialPort->IsOpen(); }
     DWORD PortLastError() const;
 
-    // Sets the firmware status and tells its observers only when it changes.
-    void PublishFirmwareStatus(int status);
+    // Sets the firmware status and tells its observers only when it changes (answers whether
+    // it did).
+    bool PublishFirmwareStatus(int status);
+    // The device on the open port answered the identify query and is not the QRO4000; and
+    // the line naming it ("Found a RX5, not a QRO4000, on COM3").
+    bool IsOtherDevice() const;
+    QString OtherDeviceText() const;
 
     // --- event loop, routing, reporting ---
     IEventHost& Host() { return m_host; }
@@ -124,13 +132,16 @@ public:
     // Called by a task machine's Release, which then destroys itself.
     void ForgetRunningMachine(IStateMachine* machine);
     // Notifies the completion event with the result code.
-    void NotifyCompletion(DWORD result) { m_completion.Notify(result, 0); }
+    void NotifyCompletion(DWORD result);
 
 protected:
     std::vector<IPersistentValue*> m_persistentValues;
     std::unique_ptr<IContactStateMachine> m_contactMachine;
 
 private:
+    // The open port has failed for good: it is closed, every value follows, a conversation
+    // going on ends with the port's error, and the loss is reported once.
+    void OnPortFailed();
     QString ApplicationDataFolder() const;
     QString DefaultFolder(const QString& leafFormat) const;
 
@@ -143,4 +154,8 @@ private:
     IStatusSink* m_statusSink = nullptr;
     IUserPrompt* m_userPrompt = nullptr;
     QString m_appDataOverride;
+    // The loss's box waits one turn of the event loop: a task that ends with the failure in
+    // the meantime reports it itself.
+    bool m_lossReportPending = false;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

@@ -24,6 +24,7 @@ constexpr std::uint32_t FileExists = 80;
 constexpr std::uint32_t InvalidParameter = 87;
 constexpr std::uint32_t DiskFull = 112;
 constexpr std::uint32_t InvalidName = 123;
+constexpr std::uint32_t FileNameTooLong = 206;
 constexpr std::uint32_t AlreadyExists = 183;
 constexpr std::uint32_t IoPending = 997;
 constexpr std::uint32_t DeviceNotConnected = 1167;
@@ -57,7 +58,16 @@ constexpr std::uint32_t UnlockRefused = 0xE2000205;
 constexpr std::uint32_t NoEraseResponse = 0xE2000206;
 constexpr std::uint32_t EraseRefused = 0xE2000207;
 constexpr std::uint32_t NoBootVersionResponse = 0xE2000208;
+constexpr std::uint32_t NoAntennaPreferredResponse = 0xE20004B1;
 constexpr std::uint32_t NoSerialNumberResponse = 0xE20004C2;
+constexpr std::uint32_t NoAntennaEnableResponse = 0xE20004C8;
+constexpr std::uint32_t NoAtuModeSwitchResponse = 0xE20004C9;
+constexpr std::uint32_t NoAtuHiSwrRetuneResponse = 0xE2000500;
+constexpr std::uint32_t NoAtuXcvrKeyResponse = 0xE2000501;
+constexpr std::uint32_t NoSwrThresholdResponse = 0xE200050F;
+constexpr std::uint32_t NoAtuSettingsPerBinResponse = 0xE2000510;
+
+constexpr std::uint32_t NoClockResponse = 0xE2000512;
 constexpr std::uint32_t NoIdentifyResponse = 0xE2000524;
 
 // Codes the program adds, by feature (their texts: resources/MessageTable.inc).
@@ -65,6 +75,47 @@ constexpr std::uint32_t NotRegularFile = 0xE2000060;
 constexpr std::uint32_t FileTooLarge = 0xE2000061;
 constexpr std::uint32_t ReadingsDisagree = 0xE200007B;
 constexpr std::uint32_t ReadBackDiffers = 0xE200007C;
+
+// File server download.
+constexpr std::uint32_t NotEveryFileCopied = 0xE20000B0;
+constexpr std::uint32_t ServerSentTooMuch = 0xE20000B1;
+constexpr std::uint32_t CopyNotPutInPlace = 0xE20000B2;
+
+// Remote stations: a serial device server reached over TCP.
+constexpr std::uint32_t RemoteRefused = 0xE20000C0;
+constexpr std::uint32_t RemoteConnectionLost = 0xE20000C1;
+constexpr std::uint32_t RemoteTimeout = 0xE20000C2;
+constexpr std::uint32_t RemoteHostNotFound = 0xE20000C3;
+constexpr std::uint32_t RemoteNoPortControl = 0xE20000C4;
+constexpr std::uint32_t RemoteBadName = 0xE20000C5;
+constexpr std::uint32_t RemoteUnreachable = 0xE20000C6;
+constexpr std::uint32_t RemoteSpeedRefused = 0xE20000C7;
+constexpr std::uint32_t RemoteClosedAtOnce = 0xE20000C8;
+
+// Edit configuration.
+constexpr std::uint32_t SettingRefused = 0xE2000090;
+constexpr std::uint32_t SettingNotTaken = 0xE2000091;
+constexpr std::uint32_t ProfileInvalid = 0xE2000092;
+
+// Device link.
+constexpr std::uint32_t PortLost = 0xE2000070;
+
+// Maintenance: fault table, clock, reset and ATU memory erase.
+constexpr std::uint32_t FaultLogIndexOutOfRange = 0xE20000A0;
+constexpr std::uint32_t BootLoaderNothingErased = 0xE20000A1;
+constexpr std::uint32_t BootLoaderNoFaultLog = 0xE20000A2;
+constexpr std::uint32_t BootLoaderNoClock = 0xE20000A3;
+
+// Operate.
+constexpr std::uint32_t AmplifierOff = 0xE2000088;
+constexpr std::uint32_t RequestNotTaken = 0xE2000089;
+constexpr std::uint32_t CommandNotKnown = 0xE200008A;
+
+// Data safety: configuration files that would write what no save wrote, firmware images with
+// nothing to load.
+constexpr std::uint32_t ConfigRecordRepeated = 0xE2000075;
+constexpr std::uint32_t ConfigRecordOutside = 0xE2000076;
+constexpr std::uint32_t NoFirmwareData = 0xE2000077;
 
 // Every non-zero code is a failure; cancelled counts as one too.
 constexpr bool Failed(std::uint32_t code)

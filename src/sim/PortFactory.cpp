@@ -1,4 +1,6 @@
 #include "sim/PortFactory.h"
+#include "link/RemotePortName.h"
+#include "link/Rfc2217Port.h"
 #include "link/SerialPort.h"
 #include "model/StatusSink.h"
 #include "sim/SimOptions.h"
@@ -26,6 +28,14 @@ std::unique_ptr<ISerialPort> CreatePort(const QString& name, IEventHost& host, I
             });
         }
         return std::make_unique<CSimPort>(host, device);
+    }
+    switch (RemoteProtocolOf(name)) {
+    case RemoteProtocol::RawTcp:
+        return std::make_unique<CSocketPort>(host, status, prompt);
+    case RemoteProtocol::Rfc2217:
+        return std::make_unique<CRfc2217Port>(host, status, prompt);
+    case RemoteProtocol::None:
+        break;
     }
     return std::make_unique<CSerialPort>(host, status, prompt);
 }

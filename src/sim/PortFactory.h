@@ -8,7 +8,8 @@ class IStatusSink;
 class IUserPrompt;
 
 // The port for a name: "SIM" is the built-in simulated amplifier (its options from the
-// environment variable QRO4000_SIM, for example "baud=38400,serial=1234,pace=1"); any other
-// name is a real serial port.
+// environment variable QRO4000_SIM, for example "baud=38400,serial=1234,pace=1");
+// "socket://HOST:PORT" and "rfc2217://HOST:PORT" reach a serial device server over TCP; any
+// other name is a real serial port.
 std::unique_ptr<ISerialPort> CreatePort(
     const QString& name, IEventHost& host, IStatusSink* status = nullptr, IUserPrompt* prompt = nullptr);

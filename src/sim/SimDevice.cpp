@@ -4,6 +4,7 @@
 #include "model/HexDigits.h"
 #include "sim/CancellingPair.h"
 #include "sim/SimFeatures.h"
+#include "sim/SimFirmwareImage.h"
 #include <QHash>
 #include <cctype>
 #include <deque>
@@ -169,6 +170,7 @@ struct CSimDevice::Impl {
         eeprom = MakeEeprom(options);
         flash = QByteArray(kFlashSize, static_cast<char>(0xFF));
         inBootLoader = options.bootLoader;
+        powerOn = !options.powerOff;
         // A unit found waiting in its boot loader has no usable application.
         applicationValid = !options.bootLoader;
     }
@@ -409,6 +411,11 @@ struct CSimDevice::Impl {
         const QByteArray name = CommandName(text);
         if (RunHandler(name, text))
             return;
+        // A command whose text runs straight on after its name ("^btHELLO;") is registered as
+        // its name and "*".
+        for (qsizetype n = name.size(); n > 0; --n)
+            if (RunHandler(name.left(n) + '*', text))
+                return;
         const QByteArray rest = lower.mid(1 + name.size());
         if (name == "i" && rest == ";") {
             Answer(QByteArray("^IQRO4000;"));
@@ -600,7 +607,7 @@ struct CSimDevice::Impl {
         }
         if (address == kEndPacketAddress) {
             bootMode = BootMode::Command;
-            applicationValid = true;
+            applicationValid = SimFirmwareImage::HoldsApplication(flash);
             imageLoaded = true;
             Answer(QByteArray("B"));
             return;
@@ -648,8 +655,11 @@ struct CSimDevice::Impl {
             return; // nothing to run: the boot loader starts again
         inBootLoader = false;
         command.clear();
-        if (imageLoaded && options.revisionAfterLoad != 0)
-            options.revision = options.revisionAfterLoad;
+        // The revision-after-load setting wins over what the image says of itself.
+        const WORD loaded
+            = options.revisionAfterLoad ? options.revisionAfterLoad : SimFirmwareImage::MarkedRevision(flash);
+        if (imageLoaded && loaded != 0)
+            options.revision = loaded;
         imageLoaded = false;
     }
 

@@ -31,6 +31,10 @@ public:
         std::uint32_t seed = 1; // for random faults
         DWORD eraseMs = 1500; // the boot loader's program flash erase
         WORD revisionAfterLoad = 0; // revision the application reports after a load; 0 keeps it
+        int faultEntries = -1; // write this many fault log entries (wrapping past 1024); -1 keeps the memory's
+        int faultIndex = -1; // the fault log's index word reads this (a damaged log); -1 keeps it
+
+        bool powerOff = false; // start switched off: only "^on;" is answered until "^on1;"
     };
 
     // Named faults. Counts are of answers (or packets) from the time the fault is set: a count
@@ -56,6 +60,9 @@ public:
         bool neverEchoD = false; // ignore "D": the download never begins
         int powerLossPacketNumber = 0; // power fails when the n-th packet is complete
         DWORD powerLossMs = 1000; // how long the power stays off
+        // Operate faults.
+        BYTE amplifierFault = 0; // the amplifier has tripped with this FAULT code (RESET clears it)
+        int fallSilentAnswer = 0; // the n-th operate command from now is the first left unanswered
     };
 
     // The boot loader's fixed speed, the flash window it programs and its packet layout.
@@ -95,7 +102,8 @@ public:
 
     // Later commands plug in here: a handler gets the whole command text (from "^" to ";") and
     // answers the bytes to send back, or nothing. Names compare without regard to case; a
-    // handler replaces a built-in command of the same name.
+    // handler replaces a built-in command of the same name. A name ending in "*" ("bt*") takes
+    // every command that begins with it and has no handler of its own: a text after the name.
     using CommandHandler = std::function<QByteArray(const QByteArray& command)>;
     void SetCommandHandler(const QByteArray& name, CommandHandler handler);
 

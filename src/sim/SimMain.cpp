@@ -2,11 +2,16 @@
 // and serves until SIGINT or SIGTERM; any program that opens that path as its serial port talks
 // to the simulated amplifier.
 #include "link/QtEventHost.h"
+#include "model/FileChecks.h"
 #include "sim/PtyServer.h"
+#include "sim/SimFirmwareImage.h"
 #include "sim/SimOptions.h"
 #include "sim/TerminationSignals.h"
 #include <QCoreApplication>
 #include <QFile>
+#include <QSaveFile>
+#include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -20,7 +25,9 @@ void PrintUsage(FILE* stream)
         "  --link PATH                make PATH a symbolic link to the terminal (removed at exit)\n"
         "  --dump PREFIX              at exit, write the configuration memory to PREFIX.eeprom and the\n"
         "                             application flash to PREFIX.flash (raw bytes), to check them\n"
-        "  --no-pace                  deliver bytes at once instead of at the line's bit rate\n");
+        "  --make-image FILE          write a demonstration firmware file for --revision R and exit\n"
+        "  --no-pace                  deliver bytes at once instead of at the line's bit rate\n"
+        "  --stats-file PATH          keep the number of commands received in PATH (for benchmarks)\n");
     for (const SimSetting& s : SimSettings()) {
         const QByteArray left = QByteArray("--") + s.name + (s.value ? QByteArray(" ") + s.value : QByteArray());
         std::fprintf(stream, "  %-26s %s%s\n", left.constData(), s.fault ? "fault: " : "", s.help);
@@ -35,6 +42,29 @@ bool WriteDump(const QString& path, const QByteArray& bytes)
         return true;
     std::fprintf(stderr, "qro4000-sim: cannot write %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
     return false;
+}
+
+// A firmware file the simulated amplifier recognises: after it is loaded, the amplifier reports
+// the revision it carries, so the firmware demonstration ends in a verified load.
+int MakeImage(const QString& path, WORD revision)
+{
+    QString message;
+    if (revision == 0 || revision > 9999) {
+        std::fprintf(stderr, "qro4000-sim: --revision must be 1 ... 9999 for an image\n");
+        return ExitUsage;
+    }
+    if (FileChecks::CheckSaveDestination(path, &message) != 0) {
+        std::fprintf(stderr, "qro4000-sim: %s\n", qPrintable(message));
+        return ExitFailure;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(SimFirmwareImage::MakeHexImage(revision)) < 0
+        || !file.commit()) {
+        std::fprintf(stderr, "qro4000-sim: cannot write %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
+        return ExitFailure;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return ExitSuccess;
 }
 
 int Usage(const QString& message)
@@ -53,6 +83,8 @@ int main(int argc, char** argv)
     CSimDevice::Faults faults;
     QString link;
     QString dump;
+    QString statsFile;
+    QString makeImage;
 
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
@@ -75,29 +107,32 @@ int main(int argc, char** argv)
             options.pace = false;
             continue;
         }
-        const bool isLink = a == QLatin1String("link");
-        const bool isDump = a == QLatin1String("dump");
+        // Options that name a file.
+        const std::pair<const char*, QString*> paths[] = {
+            {"link", &link}, {"dump", &dump}, {"make-image", &makeImage}, {"stats-file", &statsFile}};
+        QString* path = nullptr;
+        for (const auto& [name, target] : paths)
+            if (a == QLatin1String(name))
+                path = target;
         const SimSetting* setting = FindSimSetting(a);
-        if (!isLink && !isDump && !setting)
+        if (!path && !setting)
             return Usage(QStringLiteral("unknown option --%1").arg(a));
-        const bool needsValue = isLink || isDump || setting->value;
-        if (needsValue && !hasValue) {
+        if ((path || setting->value) && !hasValue) {
             if (i + 1 >= args.size())
                 return Usage(QStringLiteral("--%1 needs a value").arg(a));
             value = args[++i];
         }
-        if (isLink) {
-            link = value;
-            continue;
-        }
-        if (isDump) {
-            dump = value;
+        if (path) {
+            *path = value;
             continue;
         }
         QString error;
         if (!ApplySimSetting(a, value, &options, &faults, &error))
             return Usage(error);
     }
+
+    if (!makeImage.isEmpty())
+        return MakeImage(makeImage, options.revision);
 
     CQtEventHost host;
     auto device = std::make_shared<CSimDevice>(host, options);
@@ -133,6 +168,23 @@ int main(int argc, char** argv)
         unplug();
     else if (faults.unplugAfterMs)
         host.StartTimer(faults.unplugAfterMs, unplug);
+
+    // A benchmark reads how many commands the program under test sent in its measuring window.
+    QTimer stats;
+    qsizetype counted = 0;
+    long long commands = 0;
+    QObject::connect(&stats, &QTimer::timeout, [&]() {
+        const QByteArray log = device->ReceivedLog();
+        commands += std::count(log.constBegin() + counted, log.constEnd(), ';');
+        counted = log.size();
+        QSaveFile file(statsFile);
+        if (file.open(QIODevice::WriteOnly)) {
+            file.write(QByteArray::number(commands) + '\n');
+            file.commit();
+        }
+    });
+    if (!statsFile.isEmpty())
+        stats.start(250);
 
     const int code = app.exec();
     server.Stop();

@@ -12,7 +12,10 @@ const std::vector<SimSetting> kSettings = {
     {"delay", "MS", "time before an answer starts (default 1)", false},
     {"seed", "N", "seed of the configuration memory and of random faults (default 1)", false},
     {"erase-ms", "MS", "time the boot loader takes to erase the program flash (default 1500)", false},
-    {"revision-after-load", "R", "revision reported after a firmware load (default: unchanged)", false},
+    {"revision-after-load", "R",
+        "revision reported after a firmware load (default: the image's revision marker, else unchanged)", false},
+    {"fault-entries", "N", "a fault log of N entries, newest last (past 1024 the oldest are overwritten)", false},
+    {"fault-index", "N", "the fault log's index word reads N, 0 ... 65535 (1024 and up: a damaged log)", false},
     {"drop-answer", "N", "drop the n-th answer", true},
     {"drop-rate", "P", "drop answers at random with probability P (0 ... 1)", true},
     {"corrupt-answer", "N", "flip one bit in the n-th answer", true},
@@ -30,6 +33,9 @@ const std::vector<SimSetting> kSettings = {
     {"no-echo-d", nullptr, "boot loader: never echo \"D\"", true},
     {"power-loss", "N", "boot loader: power fails when the n-th packet is complete", true},
     {"power-loss-ms", "MS", "how long the power stays off (default 1000)", true},
+    {"power-off", nullptr, "start switched off: only \"^on;\" is answered until \"^on1;\"", false},
+    {"amp-fault", "CODE", "the amplifier has tripped with FAULT code CODE (1 ... 255); RESET clears it", true},
+    {"fall-silent", "N", "operate: the n-th operate command is the first left unanswered", true},
 };
 
 bool Bad(QString* error, const QString& name, const QString& value)
@@ -100,6 +106,8 @@ bool ApplySimSetting(
             f.unplugged = on;
         else if (name == QLatin1String("no-echo-d"))
             f.neverEchoD = on;
+        else if (name == QLatin1String("power-off"))
+            o.powerOff = on;
         return true;
     }
 
@@ -128,10 +136,14 @@ bool ApplySimSetting(
         return true;
     }
     const bool word = name == QLatin1String("serial") || name == QLatin1String("revision")
-        || name == QLatin1String("revision-after-load");
+        || name == QLatin1String("revision-after-load") || name == QLatin1String("fault-index");
     const bool count
         = QLatin1String(setting->value) == QLatin1String("N") || QLatin1String(setting->value) == QLatin1String("M");
-    const qulonglong max = word ? 0xFFFF : count && setting->fault ? 0x7FFFFFFF : 0xFFFFFFFF;
+    qulonglong max = word ? 0xFFFF : count && setting->fault ? 0x7FFFFFFF : 0xFFFFFFFF;
+    if (name == QLatin1String("fault-entries"))
+        max = 100000;
+    if (name == QLatin1String("amp-fault"))
+        max = 0xFF; // a fault code is one byte
     if (!ReadNumber(value, max, &n))
         return Bad(error, name, value);
     if (name == QLatin1String("serial"))
@@ -140,6 +152,10 @@ bool ApplySimSetting(
         o.revision = static_cast<WORD>(n);
     else if (name == QLatin1String("revision-after-load"))
         o.revisionAfterLoad = static_cast<WORD>(n);
+    else if (name == QLatin1String("fault-entries"))
+        o.faultEntries = static_cast<int>(n);
+    else if (name == QLatin1String("fault-index"))
+        o.faultIndex = static_cast<int>(n);
     else if (name == QLatin1String("delay"))
         o.answerDelayMs = static_cast<DWORD>(n);
     else if (name == QLatin1String("seed"))
@@ -166,6 +182,10 @@ bool ApplySimSetting(
         f.powerLossMs = static_cast<DWORD>(n);
     else if (name == QLatin1String("unplug-after"))
         f.unplugAfterMs = static_cast<DWORD>(n);
+    else if (name == QLatin1String("amp-fault"))
+        f.amplifierFault = static_cast<BYTE>(n);
+    else if (name == QLatin1String("fall-silent"))
+        f.fallSilentAnswer = static_cast<int>(n);
     return true;
 }
 

@@ -14,17 +14,32 @@ struct CSimPort::Impl {
         return false;
     }
 
-    // A vanished device fails the first operation that touches it with access denied and the
-    // port closes, as a real port does when its USB adapter is pulled out.
-    bool Usable(CSimPort& port)
+    // A vanished device fails every operation from the first that touches it, and the owner
+    // is told once, as a real port does when its USB adapter is pulled out.
+    bool Usable()
     {
         if (!open)
             return Fail(Result::InvalidHandle);
-        if (device->GetFaults().unplugged) {
-            port.Close();
-            return Fail(Result::AccessDenied);
-        }
+        if (failed || device->GetFaults().unplugged)
+            return Lost();
         return true;
+    }
+
+    bool Lost()
+    {
+        lastError = Result::PortLost;
+        if (failed)
+            return false;
+        failed = true;
+        std::weak_ptr<bool> alive = token;
+        host.Post([this, alive]() {
+            if (alive.expired() || !open || !failed)
+                return;
+            // A copy: the owner may replace the port (and this callback) before it returns.
+            if (const std::function<void()> notify = failureNotify)
+                notify();
+        });
+        return false;
     }
 
     void Arrived(const QByteArray& bytes)
@@ -44,7 +59,7 @@ struct CSimPort::Impl {
             if (alive.expired())
                 return;
             notifyPending = false;
-            if (open && notify)
+            if (open && !failed && notify)
                 notify();
         });
     }
@@ -53,12 +68,14 @@ struct CSimPort::Impl {
     std::shared_ptr<CSimDevice> device;
     std::shared_ptr<bool> token = std::make_shared<bool>(true);
     bool open = false;
+    bool failed = false;
     QString name;
     DWORD speed = 230400;
     DWORD lastError = 0;
     QByteArray received;
     bool notifyPending = false;
     std::function<void()> notify;
+    std::function<void()> failureNotify;
 };
 
 CSimPort::CSimPort(IEventHost& host, std::shared_ptr<CSimDevice> device)
@@ -75,8 +92,9 @@ CSimPort::~CSimPort()
 bool CSimPort::Open(const QString& name, bool quiet)
 {
     Impl& d = *m_impl;
-    if (d.open)
+    if (IsOpen())
         return true;
+    Close();
     d.name = name;
     if (name.isEmpty())
         return d.Fail(Result::PortNameMissing);
@@ -89,7 +107,12 @@ bool CSimPort::Open(const QString& name, bool quiet)
     d.received.clear();
     d.device->SetLineSpeed(d.speed);
     d.device->SetOutput([&d](const QByteArray& bytes) { d.Arrived(bytes); });
-    d.device->SetAttention([&d]() { d.Notify(); });
+    d.device->SetAttention([&d]() {
+        if (d.device->GetFaults().unplugged)
+            d.Lost();
+        else
+            d.Notify();
+    });
     d.lastError = 0;
     return true;
 }
@@ -100,13 +123,14 @@ void CSimPort::Close()
     if (!d.open)
         return;
     d.open = false;
+    d.failed = false;
     d.received.clear();
     d.device->Release(this);
 }
 
 bool CSimPort::IsOpen() const
 {
-    return m_impl->open;
+    return m_impl->open && !m_impl->failed;
 }
 
 QString CSimPort::Name() const
@@ -117,7 +141,7 @@ QString CSimPort::Name() const
 bool CSimPort::SetSpeed(DWORD bitsPerSecond)
 {
     Impl& d = *m_impl;
-    if (!d.Usable(*this))
+    if (!d.Usable())
         return false;
     if (!IsSupportedSpeed(bitsPerSecond))
         return d.Fail(Result::InvalidArgumentHResult);
@@ -134,7 +158,7 @@ DWORD CSimPort::Speed() const
 bool CSimPort::PurgeReceive()
 {
     Impl& d = *m_impl;
-    if (!d.Usable(*this))
+    if (!d.Usable())
         return false;
     d.received.clear();
     return true;
@@ -144,7 +168,7 @@ bool CSimPort::Read(BYTE* buffer, DWORD count, DWORD* bytesRead)
 {
     Impl& d = *m_impl;
     *bytesRead = 0;
-    if (!d.Usable(*this))
+    if (!d.Usable())
         return false;
     const qsizetype n = std::min<qsizetype>(count, d.received.size());
     std::copy(d.received.constData(), d.received.constData() + n, reinterpret_cast<char*>(buffer));
@@ -162,7 +186,7 @@ bool CSimPort::WriteText(const QString& text)
 bool CSimPort::WriteBytes(const BYTE* data, DWORD count)
 {
     Impl& d = *m_impl;
-    if (!d.Usable(*this))
+    if (!d.Usable())
         return false;
     if (count == 0)
         return true;
@@ -178,6 +202,11 @@ DWORD CSimPort::LastError() const
 void CSimPort::SetNotify(std::function<void()> notify)
 {
     m_impl->notify = std::move(notify);
+}
+
+void CSimPort::SetFailureNotify(std::function<void()> failed)
+{
+    m_impl->failureNotify = std::move(failed);
 }
 
 void CSimPort::Settle(DWORD)

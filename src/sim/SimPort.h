@@ -23,6 +23,7 @@ public:
     bool WriteBytes(const BYTE* data, DWORD count) override;
     DWORD LastError() const override;
     void SetNotify(std::function<void()> notify) override;
+    void SetFailureNotify(std::function<void()> failed) override;
     void Settle(DWORD ms) override;
 
     CSimDevice& Device();

@@ -43,12 +43,10 @@ struct CliRun {
     QString out, err;
 };
 
-// Runs qro4000 with its settings in `home` (never the user's), extra "NAME=value" variables,
+// Starts qro4000 with its settings in `home` (never the user's), extra "NAME=value" variables,
 // and no standard input.
-inline CliRun RunCli(const QTemporaryDir& home, const QStringList& args, const QStringList& env = {},
-                     int timeoutMs = 120000)
+inline void StartCli(CChild& cli, const QTemporaryDir& home, const QStringList& args, const QStringList& env = {})
 {
-    CChild cli;
     QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
     e.insert(QStringLiteral("HOME"), home.path());
     e.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
@@ -58,6 +56,14 @@ inline CliRun RunCli(const QTemporaryDir& home, const QStringList& args, const Q
     cli.Process().setProcessEnvironment(e);
     cli.Process().setStandardInputFile(QProcess::nullDevice());
     cli.Process().start(QStringLiteral(QRO_CLI_PATH), args);
+}
+
+// Runs it to its end.
+inline CliRun RunCli(
+    const QTemporaryDir& home, const QStringList& args, const QStringList& env = {}, int timeoutMs = 120000)
+{
+    CChild cli;
+    StartCli(cli, home, args, env);
     CliRun run;
     if (!cli.Process().waitForStarted(10000))
         return run;

@@ -4,6 +4,7 @@
 #include "link/QtEventHost.h"
 #include "link/SerialPort.h"
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -192,6 +193,30 @@ TEST_F(SimPty, VanishingWhileInUseFailsTheProgramWithoutHanging)
     EXPECT_TRUE(run.err.contains(
         QRegularExpression(QStringLiteral("^Error code 0x[0-9A-F]{8}: .+$"), QRegularExpression::MultilineOption)))
         << run.err.toStdString();
+}
+
+TEST_F(SimPty, SaveConfigWithTheAmplifierKilledMidSaveFailsAndKeepsTheEarlierFile)
+{
+    StartSim({QStringLiteral("--pace")}); // paced, the save takes minutes: the kill comes mid-way
+    const QString file = m_dir.filePath(QStringLiteral("amp.QRO4000Config"));
+    QFile earlier(file);
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
+    earlier.close();
+    CChild cli;
+    StartCli(cli, m_dir, {"-p", m_link, "--yes", "--trace", "save-config", file});
+    cli.Process().setReadChannel(QProcess::StandardError);
+    QByteArray err;
+    while (!(err += cli.Process().readAllStandardError()).contains("Send \"^er")) {
+        ASSERT_TRUE(cli.Process().waitForReadyRead(20000)) << err.constData();
+    }
+    m_sim.Process().kill();
+    ASSERT_TRUE(cli.Process().waitForFinished(20000));
+    err += cli.Process().readAllStandardError();
+    EXPECT_EQ(cli.Process().exitCode(), 1);
+    EXPECT_TRUE(err.contains(("Serial port \"" + m_link + "\" has gone away").toUtf8())) << err.constData();
+    EXPECT_TRUE(err.contains("Error code 0xE2000070: ")) << err.constData();
+    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+    EXPECT_EQ(earlier.readAll(), "earlier");
 }
 
 TEST_F(SimPty, BadOptionIsAUsageError)

@@ -7,13 +7,16 @@
 #include "config/ConfigRegions.h"
 #include "config/ui/ConfigRestoreDlg.h"
 #include "config/ui/ConfigSaveDlg.h"
+#include "model/ErrorText.h"
 #include "model/ResultCode.h"
 #include <QDir>
 #include <QFile>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 constexpr std::uint64_t kLong = 24ull * 3600 * 1000;
@@ -145,6 +148,7 @@ TEST_F(ConfigDialogs, SaveWritesTheFileAndRemembersItsFolder)
     EXPECT_EQ(dialog.ProgressBar()->maximum(), 0x40000);
     EXPECT_EQ(dialog.ProgressBar()->value(), 0x40000);
     EXPECT_TRUE(harness.sink.status.contains("Configuration was saved"));
+    EXPECT_EQ(harness.sink.status.last(), "Saved to " + QDir::toNativeSeparators(chooser.answer));
     EXPECT_EQ(harness.model->m_configurationFolder.m_value, QDir::toNativeSeparators(harness.TempPath("saves")));
     CConfigImage image;
     ASSERT_EQ(ReadConfigFile(chooser.answer, 1234, &image, nullptr), 0u);
@@ -181,22 +185,36 @@ TEST_F(ConfigDialogs, FailedSaveShowsTheErrorAndOffersClose)
     EXPECT_TRUE(harness.sink.status.contains("Failed to save configuration"));
     EXPECT_EQ(harness.sink.messages, QStringList{"Save Configuration Error: No response after reset"});
     EXPECT_EQ(dialog.CancelButton()->text(), "Close");
+    EXPECT_EQ(dialog.OutcomeText(), "Failed to save configuration\nError code 0xE2000045: No response after reset");
     EXPECT_FALSE(QFile::exists(chooser.answer));
-    QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
+    dialog.show();
+    QTest::keyClick(&dialog, Qt::Key_Return);
     EXPECT_EQ(dialog.result(), 3);
     EXPECT_FALSE(harness.sink.status.contains("Save configuration was cancelled"));
 }
 
-TEST_F(ConfigDialogs, FileThatCannotBeWrittenIsReportedWithItsName)
+// The destination is checked before a minute of reading; the dialog says why, and Enter closes it.
+TEST_F(ConfigDialogs, SaveToAPlaceThatCannotTakeTheFileFailsBeforeAnythingIsRead)
 {
-    ASSERT_TRUE(WriteAll(harness.TempPath("plain"), "x"));
-    chooser.answer = harness.TempPath("plain/a.QRO4000Config");
-    CConfigSaveDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
-    dialog.Begin();
-    ASSERT_TRUE(RunToEnd());
-    EXPECT_EQ(dialog.ResultCode(), Result::PathNotFound);
-    EXPECT_TRUE(harness.sink.Contains("CreateFile failed on \"" + chooser.answer + "\""));
-    EXPECT_EQ(harness.sink.messages, QStringList{"Save Configuration Error: The system cannot find the path specified."});
+    const QString fifo = harness.TempPath("fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // sysfs takes no new file, even from root.
+    for (const auto& [path, reason] : {std::pair {fifo, fifo + " is not a regular file"},
+             std::pair {QString("/sys/a"), QString("Cannot write in the folder /sys. Error code 0x00000005")}}) {
+        harness.sink.messages.clear();
+        chooser.answer = path;
+        CConfigSaveDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
+        dialog.Begin();
+        EXPECT_TRUE(dialog.OutcomeText().startsWith("Failed to save configuration\n" + reason))
+            << dialog.OutcomeText().toStdString();
+        ASSERT_EQ(harness.sink.messages.size(), 1);
+        EXPECT_TRUE(harness.sink.messages[0].startsWith("Save Configuration Error: " + reason));
+        dialog.show();
+        QTest::keyClick(&dialog, Qt::Key_Return);
+        EXPECT_EQ(dialog.result(), 3);
+    }
+    harness.host.RunUntilIdle(10000);
+    EXPECT_TRUE(Wire().isEmpty());
 }
 
 TEST_F(ConfigDialogs, RestoreDialogHasItsCaptionTextBarAndCancel)
@@ -216,11 +234,23 @@ TEST_F(ConfigDialogs, RestoreWritesTheFileIntoTheAmplifier)
     CConfigRestoreDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
     dialog.Begin();
     EXPECT_EQ(chooser.offered, harness.model->DefaultConfigurationFolder());
+    // What will be written is asked about first.
+    EXPECT_EQ(harness.sink.questions,
+        QStringList {"Restore QRO4000 Configuration: File: " + chooser.answer
+            + "\r\nQRO4000 Configuration saved on 2024-02-03 at 04:05:06\r\nSerial numbers match (01234): the "
+              "amplifier's own data at 0x10 to 0xFF is restored as well.\r\n229360 bytes in 3584 blocks will be "
+              "written into the amplifier, which is then switched off and on.\r\n\r\nWrite this configuration into "
+              "the amplifier?"});
     EXPECT_EQ(dialog.WaitCount(), 1u);
     ASSERT_TRUE(RunToEnd());
-    EXPECT_EQ(dialog.result(), 1);
     EXPECT_TRUE(harness.sink.status.contains("Configuration was restored"));
     EXPECT_EQ(dialog.CancelButton()->text(), "Close");
+    // The outcome stays in view until the dialog is closed.
+    EXPECT_EQ(dialog.result(), 0);
+    EXPECT_EQ(dialog.OutcomeText(), "Configuration was restored from " + chooser.answer + ".");
+    dialog.show();
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), 1);
     EXPECT_EQ(dialog.ProgressBar()->maximum(), 0x37FF0);
     EXPECT_EQ(dialog.ProgressBar()->value(), 0x37FF0);
     QByteArray expected = before;
@@ -259,18 +289,30 @@ TEST_F(ConfigDialogs, RestoreWithNoFileChosenSendsNothing)
     EXPECT_TRUE(Wire().isEmpty());
 }
 
-TEST_F(ConfigDialogs, InterruptingTheRestoreAnsweredNoGoesOn)
+TEST_F(ConfigDialogs, RestoreNotConfirmedWritesNothing)
 {
-    chooser.answer = PatternFile("n.QRO4000Config", '\x22');
+    chooser.answer = PatternFile("c.QRO4000Config", '\x5A');
     harness.sink.answerYes = false;
     CConfigRestoreDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
     dialog.Begin();
+    EXPECT_EQ(dialog.result(), 2);
+    EXPECT_EQ(harness.sink.status.last(), "Nothing was written.");
+    harness.host.RunUntilIdle(60000);
+    EXPECT_TRUE(Wire().isEmpty());
+}
+
+TEST_F(ConfigDialogs, InterruptingTheRestoreAnsweredNoGoesOn)
+{
+    chooser.answer = PatternFile("n.QRO4000Config", '\x22');
+    CConfigRestoreDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
+    dialog.Begin();
     ASSERT_TRUE(harness.host.RunUntil([&]() { return CountPrefix(Wire(), "^ew") == 30; }, kLong));
+    harness.sink.answerYes = false;
     QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
-    EXPECT_EQ(harness.sink.questions,
-              QStringList{"Critical Operation in Progress: Are you sure you wish to interrupt configuration restore?"});
+    EXPECT_EQ(harness.sink.questions.last(),
+        "Critical Operation in Progress: Are you sure you wish to interrupt configuration restore?");
     ASSERT_TRUE(RunToEnd());
-    EXPECT_EQ(dialog.result(), 1);
+    EXPECT_EQ(dialog.ResultCode(), 0u);
     EXPECT_EQ(CountPrefix(Wire(), "^on1;"), 1);
 }
 
@@ -281,7 +323,7 @@ TEST_F(ConfigDialogs, InterruptingTheRestoreAnsweredYesCancelsAndWarns)
     dialog.Begin();
     ASSERT_TRUE(harness.host.RunUntil([&]() { return CountPrefix(Wire(), "^ew") == 30; }, kLong));
     QTest::keyClick(&dialog, Qt::Key_Escape);  // leaving the window asks the same question
-    EXPECT_EQ(harness.sink.questions.size(), 1);
+    EXPECT_EQ(harness.sink.questions.size(), 2);
     EXPECT_EQ(harness.sink.messages, QStringList{"Critical Operation in Progress: Restore was cancelled. Turn power off "
                                                  "and back on, then restore configuration."});
     ASSERT_TRUE(RunToEnd());
@@ -290,19 +332,43 @@ TEST_F(ConfigDialogs, InterruptingTheRestoreAnsweredYesCancelsAndWarns)
     EXPECT_EQ(CountPrefix(Wire(), "^on"), 0);
 }
 
-TEST_F(ConfigDialogs, FailedRestoreShowsTheErrorAndStaysOpen)
+// A restore that stops on its own says so in the dialog and in the box; once writing has begun
+// it also says what it left behind, as a cancel does.
+TEST_F(ConfigDialogs, FailedRestoreShowsTheErrorAndWhatItLeftBehind)
 {
-    chooser.answer = PatternFile("f.QRO4000Config", '\x44');
-    harness.device->SetCommandHandler("ew", [](const QByteArray&) { return QByteArray(); });
-    CConfigRestoreDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
-    dialog.Begin();
-    ASSERT_TRUE(RunToEnd());
-    EXPECT_EQ(dialog.result(), 0);
-    EXPECT_EQ(dialog.ResultCode(), Result::NoWriteBlockResponse);
-    EXPECT_TRUE(harness.sink.status.contains("Failed to restore configuration"));
-    EXPECT_EQ(harness.sink.messages, QStringList{"Restore Configuration Error: No response to Write EEPROM block"});
-    EXPECT_EQ(dialog.CancelButton()->text(), "Close");
-    QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
-    EXPECT_EQ(dialog.result(), 3);
-    EXPECT_TRUE(harness.sink.questions.isEmpty());
+    const struct {
+        std::function<void(CSimDevice&)> fault;
+        DWORD code;
+        QString aftermath;
+    } rows[] = {
+        {[](CSimDevice& d) { d.GetFaults().silent = true; }, Result::NoResponseAfterReset, {}},
+        {[](CSimDevice& d) { d.SetCommandHandler("ew", [](const QByteArray&) { return QByteArray(); }); },
+            Result::NoWriteBlockResponse, "The amplifier's configuration is now partly written."},
+        {[](CSimDevice& d) {
+             d.SetCommandHandler("on", [&d](const QByteArray&) {
+                 d.GetFaults().silent = true;
+                 return QByteArray();
+             });
+         },
+            Result::NoResponseAfterReset, "Every block was written, but the amplifier did not answer when"},
+    };
+    for (const auto& r : rows) {
+        CSimHarness local;
+        ASSERT_TRUE(local.Connect());
+        r.fault(*local.device);
+        chooser.answer = PatternFile("f.QRO4000Config", '\x44');
+        CConfigRestoreDlg dialog(local.model.get(), &local.sink, nullptr, chooser.Get());
+        dialog.Begin();
+        ASSERT_TRUE(local.RunUntilIdle(*local.model->RunningMachine(), kLong));
+        EXPECT_EQ(dialog.ResultCode(), r.code);
+        const QString failed = "Failed to restore configuration\n" + ErrorCodeLine(r.code);
+        EXPECT_EQ(local.sink.messages.value(0), "Restore Configuration Error: " + GetErrorText(r.code));
+        EXPECT_EQ(local.sink.messages.size(), r.aftermath.isEmpty() ? 1 : 2);
+        if (!r.aftermath.isEmpty())
+            EXPECT_TRUE(local.sink.messages.value(1).startsWith("Critical Operation in Progress: " + r.aftermath));
+        EXPECT_TRUE(dialog.OutcomeText().startsWith(r.aftermath.isEmpty() ? failed : failed + "\n\n" + r.aftermath))
+            << dialog.OutcomeText().toStdString();
+        QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
+        EXPECT_EQ(dialog.result(), 3);
+    }
 }

@@ -2,11 +2,14 @@
 // amplifier's configuration, restore it, and see a tampered file refused.
 #include "MainFrameFixture.h"
 #include "config/ui/ConfigPage.h"
+#include "config/ui/ConfigRestoreDlg.h"
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 namespace {
 QByteArray ReadAll(const QString& path)
@@ -65,6 +68,14 @@ TEST_F(ConfigPageTest, SaveRestoreAndATamperedFile)
     ASSERT_FALSE(saved.isEmpty());
     EXPECT_EQ(frame->Model().m_configurationFolder.m_value, QDir::toNativeSeparators(dir.path()));
 
+    // The restore dialog keeps its outcome in view: the user closes it.
+    QTimer closer;
+    closer.callOnTimeout([] {
+        auto* dialog = qobject_cast<CConfigRestoreDlg*>(QApplication::activeModalWidget());
+        if (dialog && dialog->CancelButton()->text() == "Close")
+            dialog->CancelButton()->click();
+    });
+    closer.start(50);
     EXPECT_EQ(page->OpenRestoreDialog(), 1);
     EXPECT_EQ(offered, QDir::toNativeSeparators(dir.path()));
     EXPECT_TRUE(prompt.messages.empty() || prompt.messages.back().caption != "Restore Configuration Error");

@@ -2,21 +2,29 @@
 // without a modal loop, and once in the main window in real time.
 #include "firmware/ui/FirmwarePage.h"
 #include "../unit/firmware/HexTestFiles.h"
+#include "FtpTestServer.h"
 #include "GuiTestSupport.h"
 #include "MainFrameFixture.h"
 #include "SimHarness.h"
 #include "firmware/McuLoaderStateMachine.h"
+#include "firmware/ui/FtpDlg.h"
 #include "firmware/ui/McuLoaderDlg.h"
 #include "link/ContactStateMachineInterface.h"
 #include "model/ResultCode.h"
 #include "ui/OutputWindow.h"
+#include <QAction>
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -94,12 +102,85 @@ TEST_F(FirmwarePage, ControlsTextsAndTooltips)
         QStringLiteral("Compare revision installed in QRO4000 with available revision in firmware folder"));
     EXPECT_EQ(page->SendButton()->toolTip(), QStringLiteral("Sends firmware to QRO4000"));
     EXPECT_EQ(page->SendButton()->text(), QStringLiteral("Send Firmware to QRO4000"));
-    EXPECT_FALSE(page->CopyButton()->isEnabled());
-    EXPECT_TRUE(page->CopyButton()->toolTip().startsWith("Get new firmware from Brimwell file server\n"));
+    EXPECT_TRUE(page->CopyButton()->isEnabled());
+    EXPECT_EQ(page->CopyButton()->toolTip(), QStringLiteral("Get new firmware from Brimwell file server"));
     EXPECT_EQ(page->InstalledText()->text(), QStringLiteral("??.??"));
     EXPECT_EQ(page->AvailableText()->text(), QStringLiteral("Missing"));
     page->resize(700, 500);
     GuiTest::SaveScreenshot(page.get(), "FirmwarePage");
+}
+
+TEST_F(FirmwarePage, CopyNewFilesFetchesTheNewerFirmwareAndShowsItsRevision)
+{
+    CFtpTestServer server;
+    ASSERT_TRUE(server.IsRunning());
+    WriteFirmware("qro4000fw0150.hex");
+    page->RefreshAvailable(false);
+    ASSERT_EQ(page->AvailableText()->text(), QStringLiteral("01.50"));
+    server.Put("qro4000fw0160.hex", SmallImage());
+    server.Put("qro4000fw0170.hex", "not a hex file");
+    h->model->m_fileServer.Set(server.Url());
+    // A copy that succeeds closes its window; one that fails stays open to be read: Close it.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        auto* dialog = qobject_cast<CFtpDlg*>(QApplication::activeModalWidget());
+        if (dialog && dialog->Download().GetState() == CFirmwareDownload::Closed)
+            QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
+    });
+    closer.start(50);
+
+    QTest::mouseClick(page->CopyButton(), Qt::LeftButton);
+    // 01.70 is the one chosen, and it is damaged: it never lands.
+    EXPECT_EQ(page->AvailableText()->text(), QStringLiteral("01.50"));
+    EXPECT_FALSE(QFile::exists(QDir(folder).filePath("qro4000fw0170.hex")));
+    EXPECT_TRUE(h->sink.status.contains("Unable to copy file qro4000fw0170.hex"));
+
+    server.Put("qro4000fw0170.hex", SmallImage());
+    QTest::mouseClick(page->CopyButton(), Qt::LeftButton);
+    EXPECT_EQ(page->AvailableText()->text(), QStringLiteral("01.70"));
+    EXPECT_TRUE(h->sink.status.contains("Copied qro4000fw0170.hex from Brimwell"));
+}
+
+TEST_F(FirmwarePage, CancelEndsACopyAtOnceWithResultTwo)
+{
+    CFtpTestServer slow(20000);
+    ASSERT_TRUE(slow.IsRunning());
+    slow.Put("qro4000fw0160.hex", QByteArray(400000, ':'));
+    h->model->m_fileServer.Set(slow.Url());
+    CFtpDlg dialog(h->model.get(), folder);
+    dialog.show();
+    QElapsedTimer clock;
+    clock.start();
+    while (dialog.ProgressBar()->value() <= 0 && clock.elapsed() < 20000)
+        QTest::qWait(10);
+    ASSERT_GT(dialog.ProgressBar()->value(), 0);
+    EXPECT_EQ(dialog.ProgressBar()->maximum(), 400000);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Copy Files from Brimwell File Server"));
+    GuiTest::SaveScreenshot(&dialog, "FtpDlg");
+
+    QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), CFtpDlg::ResultCancelled);
+    EXPECT_EQ(dialog.ResultCode(), 1223u);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_TRUE(QDir(folder).isEmpty());
+}
+
+TEST_F(FirmwarePage, TheCopyButtonsMenuTakesOnlyAnFtpAddress)
+{
+    QAction* action = page->CopyButton()->findChild<QAction*>("fileServer");
+    ASSERT_NE(action, nullptr);
+    for (const QString& typed : {QStringLiteral("http://files.example"), QStringLiteral("ftp://127.0.0.1:2121/pub")}) {
+        QTimer::singleShot(0, [typed] {
+            auto* input = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(input, nullptr);
+            input->setTextValue(typed);
+            input->accept();
+        });
+        action->trigger();
+    }
+    ASSERT_EQ(prompt.messages.size(), 1u);
+    EXPECT_TRUE(prompt.messages[0].text.startsWith("\"http://files.example\" is not a file server address"));
+    EXPECT_EQ(h->model->m_fileServer.m_value, QStringLiteral("ftp://127.0.0.1:2121/pub"));
 }
 
 TEST_F(FirmwarePage, AvailableRevisionIsTheNewestFile)
@@ -199,11 +280,25 @@ TEST_F(FirmwarePage, SendToAnotherDeviceIsRefused)
     h->model->m_port.Set(QStringLiteral("SIM"));
     h->model->ContactMachine()->StartContact();
     ASSERT_TRUE(h->RunUntilIdle(*h->model->ContactMachine()));
-    ASSERT_NE(h->model->m_firmwareStatus.m_value, FirmwareNone);
+    ASSERT_EQ(h->model->m_firmwareStatus.m_value, FirmwareNone);
     QTest::mouseClick(page->SendButton(), Qt::LeftButton);
     ASSERT_EQ(prompt.messages.size(), 1u);
     EXPECT_TRUE(prompt.messages[0].text.startsWith("The connected device is a QRO800, not a QRO4000."));
     EXPECT_EQ(loads, 0);
+}
+
+TEST_F(FirmwarePage, FileWithNothingToLoadIsRefusedBeforeTheBackupIsOffered)
+{
+    QFile file(QDir(folder).filePath("qro4000fw0154.hex"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(":020000041D08D5\r\n:0100000001FE\r\n:00000001FF\r\n"));
+    file.close();
+    ASSERT_TRUE(h->Connect());
+    h->device->ClearLogs();
+    QTest::mouseClick(page->SendButton(), Qt::LeftButton);
+    EXPECT_TRUE(prompt.questions.empty());
+    ASSERT_EQ(prompt.messages.size(), 1u);
+    EXPECT_TRUE(prompt.messages[0].text.startsWith("Refused: no data for the firmware area in " + folder));
+    EXPECT_EQ(h->device->ReceivedLog(), QByteArray());
 }
 
 TEST_F(FirmwarePage, SendLoadsTheNewestFileAfterTheBackup)

@@ -1,7 +1,9 @@
 #include "GuiTestSupport.h"
 #include <QDir>
+#include <QEventLoop>
 #include <QPixmap>
 #include <QSettings>
+#include <QTimer>
 #include <QWidget>
 
 namespace GuiTest {
@@ -48,6 +50,13 @@ bool SaveScreenshot(QWidget* widget, const QString& name)
 void CScriptedPrompt::ShowMessage(Icon icon, const QString& caption, const QString& text)
 {
     messages.push_back({icon, caption, text});
+    maxDepth = std::max(maxDepth, ++depth);
+    if (holdMs > 0 && depth <= 3) {
+        QEventLoop box;
+        QTimer::singleShot(holdMs, &box, &QEventLoop::quit);
+        box.exec();
+    }
+    --depth;
 }
 
 bool CScriptedPrompt::AskYesNo(Icon icon, const QString& caption, const QString& text)

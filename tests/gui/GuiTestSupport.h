@@ -35,4 +35,10 @@ public:
     std::vector<Message> messages;
     std::vector<Message> questions;
     std::deque<bool> answers; // answers in order; Yes once they run out
+    // A message box is a nested event loop: with holdMs set, each stays open that long while
+    // events go on arriving (up to a few deep, so that a cascade still ends), and the deepest
+    // nesting is kept.
+    int holdMs = 0;
+    int depth = 0;
+    int maxDepth = 0;
 };

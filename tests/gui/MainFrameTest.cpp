@@ -54,14 +54,15 @@ TEST_F(MainFrameTest, PagesAreInTheirOrderWithTheirNames)
 {
     CMainFrame& window = Start();
     CTabView* tabs = window.TabView();
-    ASSERT_EQ(tabs->count(), 4); // the Operate page is not part of this build
+    ASSERT_EQ(tabs->count(), 5);
     EXPECT_EQ(tabs->tabText(0), QStringLiteral("Port"));
     EXPECT_EQ(tabs->tabText(1), QStringLiteral("Firmware"));
-    EXPECT_EQ(tabs->tabText(2), QStringLiteral("Configuration"));
-    EXPECT_EQ(tabs->tabText(3), QStringLiteral("Command Tester"));
+    EXPECT_EQ(tabs->tabText(2), QStringLiteral("Operate"));
+    EXPECT_EQ(tabs->tabText(3), QStringLiteral("Configuration"));
+    EXPECT_EQ(tabs->tabText(4), QStringLiteral("Command Tester"));
     EXPECT_EQ(tabs->Page(CTabView::PortPage), window.PortPage());
     EXPECT_EQ(tabs->Page(CTabView::CommandTesterPage), window.CommandTesterPage());
-    EXPECT_FALSE(tabs->HasPage(CTabView::OperatePage));
+    EXPECT_TRUE(tabs->HasPage(CTabView::OperatePage));
 }
 
 struct ActivePageCase {
@@ -87,8 +88,7 @@ TEST_P(ActivePageTest, StoredPageIsShownAtStart)
 INSTANTIATE_TEST_SUITE_P(Pages, ActivePageTest,
     ::testing::Values(ActivePageCase {0, CTabView::PortPage}, ActivePageCase {1, CTabView::FirmwarePage},
         ActivePageCase {3, CTabView::ConfigurationPage}, ActivePageCase {4, CTabView::CommandTesterPage},
-        // The Operate page is not built yet: its index opens the first page.
-        ActivePageCase {2, CTabView::PortPage}, ActivePageCase {7, CTabView::PortPage},
+        ActivePageCase {2, CTabView::OperatePage}, ActivePageCase {7, CTabView::PortPage},
         ActivePageCase {-1, CTabView::PortPage}));
 
 TEST_F(MainFrameTest, ShutdownStoresPageShownSettingsAndPlacement)
@@ -179,8 +179,8 @@ TEST_F(MainFrameTest, ViewMenuChecksFollowTheirSettings)
 TEST_F(MainFrameTest, F6AndShiftF6GoRoundThePages)
 {
     CMainFrame& window = Start();
-    const int forward[]
-        = {CTabView::FirmwarePage, CTabView::ConfigurationPage, CTabView::CommandTesterPage, CTabView::PortPage};
+    const int forward[] = {CTabView::FirmwarePage, CTabView::OperatePage, CTabView::ConfigurationPage,
+        CTabView::CommandTesterPage, CTabView::PortPage};
     for (int expected : forward) {
         QTest::keyClick(&window, Qt::Key_F6);
         EXPECT_EQ(window.TabView()->CurrentPageIndex(), expected);

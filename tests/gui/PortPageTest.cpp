@@ -244,3 +244,27 @@ TEST_F(PortPageListTest, ShowingThePageDrawsButShowsNoBox)
     page->OnPageHidden();
     EXPECT_EQ(model->m_firmwareStatus.ObserverCount(), 0u);
 }
+
+TEST_F(PortPageListTest, ServerAddressesChosenAreOfferedNewestFirstAndKeptAtTheNextStart)
+{
+    MakePage();
+    for (const char* name : {"rfc2217://a:1", "socket://b:2", "rfc2217://c:3", "rfc2217://d:4", "rfc2217://e:5",
+             "rfc2217://f:6", "RFC2217://a:1", "ttyUSB1", "rfc2217://no-port"})
+        page->ChoosePort(QString::fromLatin1(name));
+    page->FillList();
+    QStringList names;
+    for (int i = 0; i < page->PortList()->count(); ++i)
+        names << page->PortList()->itemText(i);
+    // Five at most; a name chosen again moves up; devices and malformed names are not kept.
+    EXPECT_EQ(names,
+        (QStringList {
+            "ttyUSB1", "RFC2217://a:1", "rfc2217://f:6", "rfc2217://e:5", "rfc2217://d:4", "rfc2217://c:3", "SIM"}));
+    EXPECT_EQ(page->PortList()->DescriptionAt(1), QStringLiteral("serial device server, used before"));
+
+    // No system list holds a server: the next start keeps it chosen all the same.
+    model->m_port.Set(QStringLiteral("socket://b:2"));
+    page.reset();
+    MakePage();
+    EXPECT_EQ(model->m_port.m_value, QStringLiteral("socket://b:2"));
+    EXPECT_EQ(page->PortList()->currentText(), QStringLiteral("socket://b:2"));
+}

@@ -14,18 +14,33 @@ public:
     CConfigPage(CModel* model, IUserPrompt* prompt, QWidget* parent = nullptr);
     QString HelpTopic() const override { return QStringLiteral("Configuration.htm"); }
 
+    QPushButton* EditButton() const { return m_edit; }
     QPushButton* SaveButton() const { return m_save; }
     QPushButton* RestoreButton() const { return m_restore; }
+    QPushButton* FaultTableButton() const { return m_faultTable; }
+    QPushButton* EraseMemoryButton() const { return m_eraseMemory; }
+    QPushButton* ResetButton() const { return m_reset; }
+    QPushButton* DateTimeButton() const { return m_dateTime; }
     // The file choosers the dialogs use (Qt's file dialogs unless replaced).
     void SetFileChoosers(ConfigFileChooser save, ConfigFileChooser open);
 
     // Opens the dialogs as the buttons do; answers the dialog's result.
+    int OpenEditSheet();
     int OpenSaveDialog();
     int OpenRestoreDialog();
+    int OpenFaultTableDialog();
+    int OpenEraseMemoryDialog();
+    int OpenResetDialog();
+    int OpenDateTimeSheet();
 
 private:
+    QPushButton* m_edit;
     QPushButton* m_save;
     QPushButton* m_restore;
+    QPushButton* m_faultTable;
+    QPushButton* m_eraseMemory;
+    QPushButton* m_reset;
+    QPushButton* m_dateTime;
     ConfigFileChooser m_saveChooser;
     ConfigFileChooser m_openChooser;
 };

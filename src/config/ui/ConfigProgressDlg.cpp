@@ -1,8 +1,10 @@
 #include "config/ui/ConfigProgressDlg.h"
 #include "config/ConfigStringIds.h"
 #include "config/ui/ModelProgress.h"
+#include "model/ErrorText.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
+#include "ui/ErrorBox.h"
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -70,6 +72,36 @@ void CConfigProgressDlg::BeginRunning()
 {
     m_running = true;
     BeginWait();
+}
+
+void CConfigProgressDlg::ShowOutcome(const QString& text)
+{
+    // The program's texts break lines with CR LF; a label wants LF.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    m_text->setWordWrap(true);
+    m_text->setText(shown);
+    m_cancel->setText(ResourceString(IDS_CLOSE));
+    m_cancel->setDefault(true);
+    m_cancel->setFocus();
+}
+
+QString CConfigProgressDlg::OutcomeText() const
+{
+    return m_text->text();
+}
+
+void CConfigProgressDlg::ShowFailure(unsigned captionId, unsigned failedId, DWORD code, const QString& detail)
+{
+    const QString failed = ResourceString(failedId);
+    if (!detail.isEmpty())
+        m_model->Status(detail);
+    m_model->Status(failed);
+    ShowOutcome(failed + QLatin1Char('\n') + (detail.isEmpty() ? ErrorCodeLine(code) : detail));
+    if (detail.isEmpty())
+        ShowErrorBox(m_prompt, code, captionId);
+    else if (m_prompt)
+        m_prompt->ShowMessage(IUserPrompt::Icon::Error, ResourceString(captionId), detail);
 }
 
 void CConfigProgressDlg::showEvent(QShowEvent* event)

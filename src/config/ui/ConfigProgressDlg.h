@@ -28,6 +28,8 @@ public:
 
     QString FileName() const { return m_fileName; }
     DWORD ResultCode() const { return m_result; }
+    // The dialog's line of text: what it is doing, then its outcome.
+    QString OutcomeText() const;
     QProgressBar* ProgressBar() const { return m_progress; }
     QLabel* RetriesLabel() const { return m_retries; }
     QPushButton* CancelButton() const { return m_cancel; }
@@ -60,6 +62,13 @@ protected:
     // Marks the sequence running, under the wait cursor; the caller starts its machine next.
     void BeginRunning();
     bool IsRunning() const { return m_running; }
+    // The outcome, said inside the dialog, which stays open: its line of text takes `text`, and
+    // its button reads "Close" and is the default, so Enter closes it.
+    void ShowOutcome(const QString& text);
+    // A failure: the status line says `failedId` ("Failed to save configuration"), the dialog
+    // says it and why (`detail`, which names the file for a file error, else the code's text),
+    // then the error box shows the same reason under `captionId`.
+    void ShowFailure(unsigned captionId, unsigned failedId, DWORD code, const QString& detail);
 
     CModel* m_model;
     IUserPrompt* m_prompt;

@@ -6,6 +6,7 @@
 #include "config/ConfigStringIds.h"
 #include "config/LinkSummary.h"
 #include "model/ErrorText.h"
+#include "model/FileChecks.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
 #include "ui/ErrorBox.h"
@@ -37,6 +38,16 @@ void CConfigSaveDlg::Run()
         done(2);
         return;
     }
+    // A destination that cannot take the file fails now, before a minute of reading: a
+    // device or FIFO would be replaced, an unwritable folder found out only at the end.
+    QString message;
+    m_result = FileChecks::CheckSaveDestination(m_fileName, &message);
+    if (m_result != 0) {
+        ReleaseMachine();
+        m_failed = true;
+        ShowFailure(IDS_SAVE_ERROR_CAPTION, IDS_SAVE_FAILED, m_result, message);
+        return;
+    }
     BeginRunning();
     machine->Start();
 }
@@ -46,23 +57,21 @@ void CConfigSaveDlg::OnCompletion(DWORD result)
     QString message;
     const auto& machine = *static_cast<const CConfigSaveStateMachine*>(Machine());
     m_result = CompleteConfigSave(*m_model, machine, result, m_fileName, m_timeStamp, &message);
-    if (!message.isEmpty())
-        m_model->Status(message);
     EndWait();
     if (m_result == 0) {
         ConfigFile::RememberFolder(*m_model, m_fileName);
         m_model->Status(ResourceString(IDS_CONFIG_SAVED));
         if (const QString confirmed = LinkSummary::SaveLine(machine.Link()); !confirmed.isEmpty())
             m_model->Status(confirmed);
+        // The dialog closes at once: the status line keeps where the file went.
+        m_model->Status(FormatResource(IDS_CONFIG_CLI_SAVED_TO, QDir::toNativeSeparators(m_fileName)));
         done(1);
     } else if (m_result == Result::Cancelled) {
         m_model->Status(ResourceString(IDS_SAVE_CANCELLED));
         done(2);
     } else {
         m_failed = true;
-        m_model->Status(ResourceString(IDS_SAVE_FAILED));
-        ShowErrorBox(m_prompt, m_result, IDS_SAVE_ERROR_CAPTION);
-        m_cancel->setText(ResourceString(IDS_CLOSE));
+        ShowFailure(IDS_SAVE_ERROR_CAPTION, IDS_SAVE_FAILED, m_result, message);
     }
 }
 

@@ -1,7 +1,11 @@
 #include "firmware/ui/FirmwarePage.h"
 #include "config/ui/ConfigSaveDlg.h"
 #include "firmware/ConfigBackup.h"
+#include "firmware/FirmwareImage.h"
 #include "firmware/FirmwareStringIds.h"
+#include "firmware/download/DownloadStringIds.h"
+#include "firmware/download/FileServerAddress.h"
+#include "firmware/ui/FtpDlg.h"
 #include "firmware/ui/McuLoaderDlg.h"
 #include "link/ContactStateMachineInterface.h"
 #include "model/DeviceName.h"
@@ -11,11 +15,13 @@
 #include "model/StringTable.h"
 #include "ui/ErrorBox.h"
 #include "ui/OutputWindow.h"
+#include <QAction>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -59,10 +65,12 @@ CFirmwarePage::CFirmwarePage(CModel* model, IUserPrompt* prompt, QWidget* parent
     auto* checkGroup = new QGroupBox(ResourceString(IDS_FW_GROUP_CHECK), this);
     m_check = MakeButton(IDS_FW_CHECK_REVISION, IDS_FW_TIP_CHECK, "checkRevision", checkGroup);
     m_copy = MakeButton(IDS_FW_COPY_FILES, IDS_FW_TIP_COPY, "copyFiles", checkGroup);
-    // The file server download is not part of this version; the button says so.
-    m_copy->setEnabled(false);
-    m_copy->setToolTip(
-        ResourceString(IDS_FW_TIP_COPY) + QLatin1Char('\n') + ResourceString(IDS_FW_TIP_COPY_UNAVAILABLE));
+    // The server is a setting: the button's own menu changes it.
+    m_copy->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* serverAction = new QAction(ResourceString(IDS_DL_SERVER_ACTION), m_copy);
+    serverAction->setObjectName(QStringLiteral("fileServer"));
+    m_copy->addAction(serverAction);
+    connect(serverAction, &QAction::triggered, this, &CFirmwarePage::EditFileServer);
     auto* checkLayout = new QVBoxLayout(checkGroup);
     checkLayout->addWidget(m_check);
     checkLayout->addWidget(m_copy);
@@ -107,6 +115,7 @@ CFirmwarePage::CFirmwarePage(CModel* model, IUserPrompt* prompt, QWidget* parent
     connect(m_browse, &QPushButton::clicked, this, &CFirmwarePage::BrowseForFolder);
     connect(m_check, &QPushButton::clicked, this, &CFirmwarePage::CheckRevisionNow);
     connect(m_send, &QPushButton::clicked, this, &CFirmwarePage::SendFirmware);
+    connect(m_copy, &QPushButton::clicked, this, &CFirmwarePage::CopyNewFiles);
     connect(m_folder, &QLineEdit::editingFinished, this, [this] { SetFolder(m_folder->text().trimmed()); });
 
     for (CEventSource* value : std::initializer_list<CEventSource*> {&m_model->m_firmwareRevision,
@@ -265,7 +274,7 @@ void CFirmwarePage::SendFirmware()
         return;
     }
     const int status = m_model->m_firmwareStatus.m_value;
-    if (status == FirmwareNone) {
+    if (status == FirmwareNone && !m_model->IsOtherDevice()) {
         PopupError(FormatResource(IDS_NOT_RESPONDING, ProductName()));
         return;
     }
@@ -274,6 +283,15 @@ void CFirmwarePage::SendFirmware()
         PopupError(
             FormatResource(IDS_FW_WRONG_DEVICE, DeviceName(m_model->m_device.m_value), ProductName(), ProductName()));
         return;
+    }
+    {
+        // The file is read and checked as the loader will read it before the backup is offered:
+        // a file that cannot be loaded fails now, not after a minute of saving.
+        CFirmwareImage image;
+        if (!image.LoadForLoader(m_files.FirmwareFile().m_fileName)) {
+            PopupError(image.ErrorText());
+            return;
+        }
     }
     m_sending = true;
     UpdateButtons();
@@ -345,4 +363,36 @@ DWORD CFirmwarePage::RunLoaderDialog()
     CMcuLoaderDlg dialog(m_model, m_prompt, window());
     dialog.exec();
     return dialog.ResultCode();
+}
+
+void CFirmwarePage::CopyNewFiles()
+{
+    RunCopyDialog(m_model->m_firmwareFolder.m_value);
+    // Whatever the copy's end, the folder may have changed.
+    RefreshAvailable(true);
+}
+
+int CFirmwarePage::RunCopyDialog(const QString& folder)
+{
+    if (m_copyRunner)
+        return m_copyRunner(*this, folder);
+    CFtpDlg dialog(m_model, folder, window());
+    return dialog.exec();
+}
+
+void CFirmwarePage::EditFileServer()
+{
+    const QString fallback = QString::fromLatin1(CModel::kDefaultFileServer);
+    bool ok = false;
+    const QString answer = QInputDialog::getText(window(), ResourceString(IDS_DL_SERVER_CAPTION),
+        FormatResource(IDS_DL_SERVER_PROMPT, fallback), QLineEdit::Normal, m_model->m_fileServer.m_value, &ok)
+                               .trimmed();
+    if (!ok)
+        return;
+    const CFileServerAddress address(answer.isEmpty() ? fallback : answer, ProductName());
+    if (address.Error() != 0) {
+        PopupError(FormatResource(IDS_DL_SERVER_INVALID, answer, GetErrorText(address.Error())));
+        return;
+    }
+    m_model->m_fileServer.Set(answer);
 }

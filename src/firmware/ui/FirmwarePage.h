@@ -26,6 +26,9 @@ public:
     // Saves the configuration before a load: 1 saved, 2 cancelled, 3 failed (with the reason
     // in *result); tests replace it.
     using BackupRunner = std::function<int(CFirmwarePage& page, const QString& fileName, DWORD* result)>;
+    // Runs the file server copy dialog for the folder and answers its result (1, 2 or 3);
+    // tests replace it.
+    using CopyRunner = std::function<int(CFirmwarePage& page, const QString& folder)>;
 
     CFirmwarePage(CModel* model, IUserPrompt* prompt, QWidget* parent = nullptr);
     ~CFirmwarePage() override;
@@ -40,12 +43,17 @@ public:
     void SetFolderChooser(FolderChooser chooser) { m_folderChooser = std::move(chooser); }
     void SetLoaderRunner(LoaderRunner runner) { m_loaderRunner = std::move(runner); }
     void SetBackupRunner(BackupRunner runner) { m_backupRunner = std::move(runner); }
+    void SetCopyRunner(CopyRunner runner) { m_copyRunner = std::move(runner); }
 
     // What the buttons do.
     void ChooseDefaultFolder();
     void BrowseForFolder();
     void CheckRevisionNow();
     void SendFirmware();
+    // "Copy New Files from Brimwell": the copy dialog for the folder, then a fresh scan.
+    void CopyNewFiles();
+    // The copy button's menu: asks for the "FileServer" address.
+    void EditFileServer();
     // Scans the folder and shows the available revision; `report` also logs a missing file.
     void RefreshAvailable(bool report);
     // Buttons are disabled while the amplifier is in a conversation.
@@ -71,11 +79,13 @@ private:
     bool OfferBackup();
     DWORD RunLoaderDialog();
     int RunBackupDialog(const QString& fileName, DWORD* result);
+    int RunCopyDialog(const QString& folder);
 
     CFirmwareFiles m_files;
     FolderChooser m_folderChooser;
     LoaderRunner m_loaderRunner;
     BackupRunner m_backupRunner;
+    CopyRunner m_copyRunner;
     QLineEdit* m_folder;
     QPushButton* m_default;
     QPushButton* m_browse;

@@ -1,5 +1,6 @@
 #include "firmware/ui/McuLoaderDlg.h"
 #include "config/ui/ModelProgress.h"
+#include "firmware/FileNameParts.h"
 #include "firmware/FirmwareStringIds.h"
 #include "firmware/McuLoaderStateMachine.h"
 #include "model/ErrorText.h"
@@ -136,7 +137,9 @@ void CMcuLoaderDlg::OnCompletion(DWORD result)
     if (result == 0) {
         m_result = m_machine->VerifyRevision(true);
         if (m_result == 0) {
-            LogLine(FormatResource(IDS_FW_VERIFICATION_SUCCEEDED, ProductName()));
+            // A file name without a revision was not compared: the revision it runs is logged.
+            if (FileNameParts::Revision(m_machine->GetFileName()) != 0)
+                LogLine(FormatResource(IDS_FW_VERIFICATION_SUCCEEDED, ProductName()));
             const QString complete = FormatResource(IDS_FW_LOAD_COMPLETE, ProductName());
             LogLine(complete);
             // The dialog may close at once: the page's log and the status bar keep the outcome.
@@ -154,7 +157,8 @@ void CMcuLoaderDlg::OnCompletion(DWORD result)
     }
     LogLine(ErrorCodeLine(result));
     m_model->Status(ErrorCodeLine(result));
-    if (result != Result::UnexpectedDevice)
+    // A file refused before anything was sent left the amplifier as it was: nothing to reload.
+    if (result != Result::UnexpectedDevice && m_machine->Image().IsLoaded())
         LogLine(FormatResource(IDS_FW_VERIFICATION_FAILED, ProductName(), ProductName()));
 }
 

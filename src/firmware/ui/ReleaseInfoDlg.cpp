@@ -2,6 +2,7 @@
 #include "firmware/FirmwareFiles.h"
 #include "firmware/FirmwareStringIds.h"
 #include "firmware/RtfToHtml.h"
+#include "model/FileChecks.h"
 #include "model/StringTable.h"
 #include <QDialogButtonBox>
 #include <QFile>
@@ -42,6 +43,15 @@ CReleaseInfoDlg* CReleaseInfoDlg::ShowForFolder(const QString& folder, IUserProm
         if (prompt)
             prompt->ShowMessage(
                 IUserPrompt::Icon::Error, caption, FormatResource(IDS_FW_RELEASE_NOTES_MISSING, fileName));
+        return nullptr;
+    }
+    // A release notes file is a few kilobytes of text, pictures included well under this bound;
+    // a FIFO or a device of that name would block the window that opens it.
+    constexpr qint64 kMaxNotesBytes = 16 * 1024 * 1024;
+    QString refusal;
+    if (FileChecks::CheckInputFile(fileName, kMaxNotesBytes, &refusal) != 0) {
+        if (prompt)
+            prompt->ShowMessage(IUserPrompt::Icon::Error, caption, refusal);
         return nullptr;
     }
     QFile file(fileName);

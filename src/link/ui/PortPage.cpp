@@ -1,6 +1,9 @@
 #include "link/ui/PortPage.h"
 #include "link/ContactStateMachineInterface.h"
 #include "link/LinkStringIds.h"
+#include "link/RemotePortHistory.h"
+#include "link/RemotePortName.h"
+#include "link/RemoteStringIds.h"
 #include "link/ui/PortComboBox.h"
 #include "model/RevisionText.h"
 #include "model/StringTable.h"
@@ -58,8 +61,10 @@ CPortPage::CPortPage(CModel* model, IUserPrompt* prompt, QWidget* parent, PortLi
     connect(m_closeButton, &QPushButton::clicked, this, &CPortPage::OnClosePort);
 
     FillList();
-    // A port that has disappeared since the last run is forgotten.
-    if (m_portList->findText(m_model->m_port.m_value, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0) {
+    // A port that has disappeared since the last run is forgotten; a serial device server
+    // cannot be seen from here and is kept.
+    if (m_portList->findText(m_model->m_port.m_value, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0
+        && RemoteProtocolOf(m_model->m_port.m_value) == RemoteProtocol::None) {
         if (!m_model->m_port.m_value.isEmpty())
             m_model->m_port.Set(QString());
     }
@@ -71,7 +76,7 @@ CPortPage::~CPortPage()
     OnPageHidden();
 }
 
-std::vector<CPortInfo> CPortPage::PortChoices(std::vector<CPortInfo> systemPorts)
+std::vector<CPortInfo> CPortPage::PortChoices(std::vector<CPortInfo> systemPorts, const QStringList& remotePorts)
 {
     systemPorts.erase(std::remove_if(systemPorts.begin(), systemPorts.end(),
                           [](const CPortInfo& p) { return p.name.isEmpty() || p.name == kSimPortName; }),
@@ -79,6 +84,12 @@ std::vector<CPortInfo> CPortPage::PortChoices(std::vector<CPortInfo> systemPorts
     std::stable_sort(systemPorts.begin(), systemPorts.end(), [](const CPortInfo& a, const CPortInfo& b) {
         return QString::compare(a.name, b.name, Qt::CaseInsensitive) < 0;
     });
+    for (const QString& name : remotePorts) {
+        CPortInfo remote;
+        remote.name = name;
+        remote.description = ResourceString(IDS_REMOTE_DESCRIPTION);
+        systemPorts.push_back(remote);
+    }
     CPortInfo sim;
     sim.name = kSimPortName;
     sim.description = ResourceString(IDS_SIM_DESCRIPTION);
@@ -91,7 +102,7 @@ void CPortPage::FillList()
     const QString selected = m_portList->currentIndex() >= 0 ? m_portList->currentText() : QString();
     const QString typed = m_portList->currentText();
     QList<QPair<QString, QString>> entries;
-    for (const CPortInfo& port : PortChoices(m_lister()))
+    for (const CPortInfo& port : PortChoices(m_lister(), CRemotePortHistory(m_model->Store()).Names()))
         entries.append({port.name, port.description});
     m_portList->SetPorts(entries);
     const int index
@@ -113,6 +124,7 @@ void CPortPage::SelectModelPort()
 
 void CPortPage::ChoosePort(const QString& name)
 {
+    CRemotePortHistory(m_model->Store()).Remember(name);
     m_model->m_port.Set(name);
     SelectModelPort();
 }
@@ -171,7 +183,12 @@ void CPortPage::PostStatusBox()
         text = FormatResource(IDS_WAITING_FOR_FIRMWARE, ProductName(), m_model->PortSpeed());
         break;
     default:
-        text = FormatResource(IDS_NOT_RESPONDING, ProductName());
+        if (m_model->IsOtherDevice()) {
+            icon = IUserPrompt::Icon::Warning;
+            text = m_model->OtherDeviceText();
+        } else {
+            text = FormatResource(IDS_NOT_RESPONDING, ProductName());
+        }
         break;
     }
     const QString caption = ResourceString(IDS_STATUS_CAPTION);
@@ -213,6 +230,7 @@ void CPortPage::OnPortActivated(int index)
     // Picking the entry that is already chosen changes nothing (as a selection change would
     // not be reported for it); "Test Communications" is there to contact again.
     const QString name = m_portList->itemText(index);
+    CRemotePortHistory(m_model->Store()).Remember(name);
     if (name != m_model->m_port.m_value)
         m_model->m_port.Set(name);
 }

@@ -27,13 +27,15 @@ public:
     void OnPageHidden() override;
     void OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t extra) override;
 
-    // What the list offers: the system's ports sorted by name without regard to case, then
-    // the built-in simulated amplifier "SIM".
-    static std::vector<CPortInfo> PortChoices(std::vector<CPortInfo> systemPorts);
+    // What the list offers: the system's ports sorted by name without regard to case, the
+    // serial device servers chosen last (newest first), then the built-in simulated amplifier
+    // "SIM".
+    static std::vector<CPortInfo> PortChoices(std::vector<CPortInfo> systemPorts, const QStringList& remotePorts = {});
     // Rebuilds the list, keeping the entry selected.
     void FillList();
     // Makes the port the chosen one, as choosing it in the list does; a name the list does not
-    // hold (a pseudo-terminal of qro4000-sim, say) stays in the entry as typed.
+    // hold (a pseudo-terminal of qro4000-sim, say) stays in the entry as typed. A serial
+    // device server's name is remembered for the list.
     void ChoosePort(const QString& name);
 
     bool IsObserving() const { return m_observing; }

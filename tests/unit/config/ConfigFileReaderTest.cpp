@@ -167,8 +167,8 @@ TEST(ConfigFileReader, FileEndingBeforeItsCrcLineIsIncomplete)
 
 TEST(ConfigFileReader, DataAfterTheCrcLineIsIncomplete)
 {
-    QList<QByteArray> lines = SplitLines(PatternFile());
-    lines.append(lines[6]);
+    QList<QByteArray> lines = SplitLines(FileWithMemoryLines({"MEM4 00000100 01 AA"}));
+    lines.append("MEM4 00000200 01 BB");
     const CReadOutcome read = ReadText(JoinLines(lines));
     EXPECT_EQ(read.result, Result::ConfigIncomplete);
     EXPECT_EQ(read.message, kIncomplete);
@@ -251,6 +251,28 @@ INSTANTIATE_TEST_SUITE_P(Lines, ConfigFileReaderBadLine,
         CBadLine {"Mem2ShortData", "MEM2 01 00 10 " + k16.left(30)}, CBadLine {"MemTooShort", "MEM 01 .00  = 4"},
         CBadLine {"MemNoDot", "MEM 01 000  = 45"}, CBadLine {"MemNoEquals", "MEM 01 .00  : 45"}),
     [](const testing::TestParamInfo<CBadLine>& info) { return std::string(info.param.name); });
+
+// Each byte of the memory at most once, and nothing beyond it: a crafted file with a fresh CRC
+// must not make a restore write more than a save read. Memory lines start at line 7.
+TEST(ConfigFileReader, RecordsThatRepeatOrOverrunAddressesAreRefusedWithTheirLine)
+{
+    const QByteArray k16 = "00112233445566778899AABBCCDDEEFF";
+    const std::pair<QList<QByteArray>, QString> rows[] = {
+        {{"MEM3 0200 10 " + k16, "MEM 02 .08  = 45"},
+            "Line 8, error code 0xE2000075: A memory line repeats or "
+            "overlaps addresses given by an earlier line (addresses "
+            "0x00208 to 0x00208, 1 bytes)"},
+        {{"MEM4 0003FFF8 10 " + k16},
+            "Line 7, error code 0xE2000076: A memory line lies outside the configuration "
+            "memory (addresses 0x3FFF8 to 0x40007, 16 bytes)"},
+    };
+    for (const auto& [lines, expected] : rows) {
+        QString message;
+        CRecordingReceiver receiver;
+        EXPECT_NE(ReadInto(FileWithMemoryLines(lines), &receiver, 1234, &message), 0u);
+        EXPECT_EQ(message, expected);
+    }
+}
 
 TEST(ConfigFileReader, LineLongerThanAnyValidLineIsRejectedWithoutBufferingIt)
 {

@@ -144,7 +144,7 @@ TEST(ConfigFileWriter, ReplacesAnEarlierFileOnlyWhenComplete)
     EXPECT_EQ(ReadWholeFile(path), FormatConfigFile(TestHeader(), CPatternSource(5)));
 }
 
-TEST(ConfigFileWriter, MissingFolderIsReportedWithTheFileName)
+TEST(ConfigFileWriter, MissingFolderIsReportedWithItsName)
 {
     QTemporaryDir dir;
     // A regular file where the folder should be.
@@ -153,8 +153,9 @@ TEST(ConfigFileWriter, MissingFolderIsReportedWithTheFileName)
     QString message;
     const DWORD result = WriteConfigFile(TestHeader(), path, CPatternSource(), &message);
     EXPECT_EQ(result, Result::PathNotFound);
-    EXPECT_TRUE(message.startsWith("CreateFile failed on \"" + path + "\"\r\nError 0x00000003: "))
-        << message.toStdString();
+    EXPECT_EQ(message,
+        "Cannot write in the folder " + dir.filePath("plain")
+            + ". Error code 0x00000003: The system cannot find the path specified.");
 }
 
 TEST(ConfigFileWriter, ReadOnlyFolderLeavesTheEarlierFileIntact)

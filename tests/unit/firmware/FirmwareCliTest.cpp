@@ -89,6 +89,32 @@ TEST_F(FirmwareCli, HexCheckNamesTheLineOfTheError)
         << run.err.toStdString();
 }
 
+TEST_F(FirmwareCli, HexCheckRefusesAnImageWithNoDataForTheFirmwareArea)
+{
+    // 2 bytes at 0x1D080000, just above the window.
+    const QString path
+        = WriteFirmware(dir.path(), "qro4000fw0154.hex", ":020000041D08D5\r\n:02000000AABB99\r\n:00000001FF\r\n");
+    const CRun run = Run({"hex-check", path});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.contains("Data bytes:    0 inside the firmware window, 2 outside it (ignored)\n"))
+        << run.out.toStdString();
+    EXPECT_TRUE(run.err.startsWith("Refused: no data for the firmware area in " + path)) << run.err.toStdString();
+}
+
+// The README's demonstration: an image made by qro4000-sim carries its revision, which the
+// simulated amplifier then reports, so the load ends verified.
+TEST_F(FirmwareCli, DemonstrationImageOfTheSimulatorLoadsAndVerifies)
+{
+    const QString image = QDir(firmwareFolder).filePath("qro4000fw0163.hex");
+    EXPECT_EQ(
+        QProcess::execute(QStringLiteral(QRO_BINARY_DIR "/qro4000-sim"), {"--make-image", image, "--revision", "163"}),
+        0);
+    const CRun run = Run({"-p", "SIM", "--yes", "firmware", "load", "--no-backup"}, "erase-ms=100");
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("QRO4000 responded with revision 01.63")) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("QRO4000 verification succeeded\n")) << run.out.toStdString();
+}
+
 TEST_F(FirmwareCli, DamagedFileIsRefusedBeforeContact)
 {
     const QString path = WriteFirmware(dir.path(), "qro4000fw0154.hex", ":020000041D00DD\r\n");

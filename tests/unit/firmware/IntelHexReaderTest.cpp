@@ -14,7 +14,12 @@ const QByteArray kData0100 = ":0401000001020304F1\r\n"; // 04+01+00+00+01+02+03+
 
 class IntelHexImage : public ::testing::Test {
 protected:
-    bool Load(const QByteArray& text) { return image.LoadForLoader(files.Write("image.hex", text)); }
+    // The loader's window without the loader's refusal of an image with nothing in it.
+    bool Load(const QByteArray& text)
+    {
+        return image.Load(files.Write("image.hex", text), kLow, CFirmwareImage::kLoaderHigh,
+            CFirmwareImage::kLoaderBlockSize, CFirmwareImage::kLoaderFill);
+    }
     int CountNotFill() const
     {
         int n = 0;
@@ -64,6 +69,25 @@ TEST_F(IntelHexImage, RecordsOutsideTheWindowAreIgnored)
     EXPECT_EQ(CountNotFill(), 0);
     EXPECT_EQ(image.Stats().dataBytes, 19u);
     EXPECT_EQ(image.Stats().bytesInWindow, 0u);
+}
+
+// An image with no byte in the window would erase the amplifier's firmware and load nothing.
+TEST_F(IntelHexImage, LoaderRefusesAnImageWithNoDataForTheFirmwareArea)
+{
+    const QString path = files.Write(
+        "outside.hex", CHexTestFiles::Record(4, 0, {0x1D, 0x08}) + CHexTestFiles::Record(0, 0, {0x33, 0x33}) + kEnd);
+    EXPECT_FALSE(image.LoadForLoader(path));
+    EXPECT_EQ(image.LastError(), Result::NoFirmwareData);
+    EXPECT_TRUE(image.ErrorText().startsWith("Refused: no data for the firmware area in " + path
+        + ". None of its 2 data bytes lies between 0x1D000000 and 0x1D07FFFE"));
+    EXPECT_TRUE(image.LoadForLoader(files.Write("inside.hex", kLinear1D00 + kData0100 + kEnd)));
+}
+
+TEST_F(IntelHexImage, ByteOrderMarkBeforeTheFirstRecordIsIgnored)
+{
+    ASSERT_TRUE(Load("\xEF\xBB\xBF" + kLinear1D00 + kData0100 + kEnd));
+    EXPECT_EQ(image.BlockAt(0x1D000100)[0], 0x01);
+    EXPECT_EQ(CountNotFill(), 4);
 }
 
 TEST_F(IntelHexImage, RecordRunningPastTheWindowIsCutAfterSevenBytes)
@@ -179,7 +203,7 @@ TEST_P(IntelHexFailure, ReportsCodeAndLine)
     CHexTestFiles files;
     const QString path = files.Write("bad.hex", QByteArray(c.text));
     CFirmwareImage image;
-    EXPECT_EQ(image.LoadForLoader(path), c.code == 0);
+    EXPECT_EQ(image.Load(path, kLow, CFirmwareImage::kLoaderHigh, 512, CFirmwareImage::kLoaderFill), c.code == 0);
     EXPECT_EQ(image.LastError(), c.code);
     EXPECT_EQ(image.ErrorLine(), c.line);
 

@@ -389,8 +389,19 @@ TEST_F(McuLoader, MissingFileIsRefusedBeforeAnythingIsSent)
     Begin();
     EXPECT_EQ(Load(files.Path("qro4000fw0200.hex")), 0x80070002u);
     EXPECT_EQ(h->device->ReceivedLog(), QByteArray());
-    EXPECT_EQ(notify.status.size(), 1);
-    EXPECT_TRUE(notify.status[0].startsWith("Error code 0x80070002: ")) << S(notify.status[0]);
+    // The file and the cause, not a bare code.
+    EXPECT_EQ(notify.status,
+        QStringList {"CreateFile failed on \"" + files.Path("qro4000fw0200.hex")
+            + "\"\r\nError 0x00000002: The system cannot find the file specified."});
+}
+
+TEST_F(McuLoader, FileNameWithoutARevisionReportsTheRevisionNowRunning)
+{
+    Begin();
+    EXPECT_EQ(Load(WriteImage(1, 7, "test-build.hex")), 0u);
+    EXPECT_EQ(machine->VerifyRevision(true), 0u);
+    EXPECT_EQ(
+        S(notify.status.last()), S("The file name gives no revision to compare: the QRO4000 now runs revision 01.54."));
 }
 
 TEST_F(McuLoader, StartLoadOnlyWhenIdle)

@@ -74,7 +74,7 @@ TEST(FileChecks, SaveDestinationsAreRegularFilesInWritableFolders)
         {"a FIFO", p.Fifo("fifo.QRO4000Config"), Result::NotRegularFile},
         {"a device node", QStringLiteral("/dev/null"), Result::NotRegularFile},
         {"a folder", p.dir.path(), Result::NotRegularFile},
-        {"a missing folder", p.Path("no/such/folder/x.QRO4000Config"), Result::FileNotFound},
+        {"a missing folder", p.Path("no/such/folder/x.QRO4000Config"), Result::PathNotFound},
     };
     for (const Row& r : rows) {
         QString message;

@@ -187,6 +187,15 @@ TEST_F(BootLoaderDownload, RestartKeepsTheRevisionWhenNotToldANewOne)
     EXPECT_EQ(wire.Exchange("^rv;", 115200), QByteArray("^RV01.53;"));
 }
 
+// As a real unit: an erased flash holds no application to start.
+TEST_F(BootLoaderDownload, RestartAfterALoadOfNothingStaysInTheBootLoader)
+{
+    EXPECT_EQ(wire.Exchange(MakePacket(CSimDevice::kEndPacketAddress, QByteArray())), QByteArray("B"));
+    wire.Exchange("R");
+    EXPECT_TRUE(wire.device->InBootLoader());
+    EXPECT_EQ(wire.Exchange("^rv;", 115200), QByteArray());
+}
+
 TEST_F(BootLoaderDownload, RestartDuringTheDownloadIsJustAPacketByte)
 {
     EXPECT_EQ(wire.Exchange("R"), QByteArray());

@@ -200,14 +200,14 @@ TEST(SimPortFactory, DeviceVanishesAfterTheTimeAsked)
     std::unique_ptr<ISerialPort> port = CreatePort(QStringLiteral("SIM"), host);
     qunsetenv("QRO4000_SIM");
     ASSERT_TRUE(port->Open(QStringLiteral("SIM"), true));
-    int notified = 0;
-    port->SetNotify([&]() { ++notified; });
+    int failures = 0;
+    port->SetFailureNotify([&]() { ++failures; });
     host.Advance(499);
     EXPECT_TRUE(port->PurgeReceive());
     host.Advance(1);
-    EXPECT_EQ(notified, 1);
+    EXPECT_EQ(failures, 1);
     EXPECT_FALSE(port->PurgeReceive());
-    EXPECT_EQ(port->LastError(), Result::AccessDenied);
+    EXPECT_EQ(port->LastError(), Result::PortLost);
     EXPECT_FALSE(port->IsOpen());
 }
 

@@ -1,0 +1,99 @@
+// Wire time of a full fault table read (the index and 1024 entries of 32 bytes, one "^er" each):
+// the program's reader and machine on a real serial port object, talking to qro4000-sim on a
+// pseudo-terminal that paces both directions at the line's bit rate. The time taken is compared
+// with the time the bytes exchanged need on the line (10 bits per byte).
+//
+//   bench_fault_table_wire --sim PATH [--baud 230400] [--delay MS]
+#include "WireBench.h"
+#include "link/ContactStateMachineInterface.h"
+#include "link/QtEventHost.h"
+#include "maintenance/FaultTableReader.h"
+#include "model/Model.h"
+#include "model/QtSettingsStore.h"
+#include "sim/PortFactory.h"
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+namespace {
+class CCountingPort : public CForwardingPort {
+public:
+    using CForwardingPort::CForwardingPort;
+    bool Read(BYTE* buffer, DWORD count, DWORD* bytesRead) override
+    {
+        const bool ok = CForwardingPort::Read(buffer, count, bytesRead);
+        if (ok)
+            received += *bytesRead;
+        return ok;
+    }
+    bool WriteText(const QString& text) override
+    {
+        sent += static_cast<std::uint64_t>(text.size());
+        return CForwardingPort::WriteText(text);
+    }
+    std::uint64_t sent = 0;
+    std::uint64_t received = 0;
+};
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QString simPath;
+    DWORD baud = 230400;
+    QString delay = "0";
+    const QStringList args = app.arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == "--sim" && i + 1 < args.size())
+            simPath = args[++i];
+        else if (args[i] == "--baud" && i + 1 < args.size())
+            baud = args[++i].toUInt();
+        else if (args[i] == "--delay" && i + 1 < args.size())
+            delay = args[++i];
+    }
+    if (simPath.isEmpty() || !IsSupportedSpeed(baud)) {
+        std::fprintf(stderr, "usage: bench_fault_table_wire --sim PATH [--baud 230400] [--delay MS]\n");
+        return 2;
+    }
+    QProcess sim;
+    const QString pty = StartSimulator(sim, simPath,
+        {"--baud", QString::number(baud), "--pace", "--delay", delay, "--fault-entries", "1500"},
+        "bench_fault_table_wire");
+    if (pty.isEmpty())
+        return 1;
+
+    QTemporaryDir dir;
+    CQtEventHost host;
+    CModel model(host, std::make_unique<CQtSettingsStore>(dir.filePath("settings.ini")));
+    CCountingPort* counter = nullptr;
+    model.SetPortFactory([&](const QString& name) -> std::unique_ptr<ISerialPort> {
+        auto port = std::make_unique<CCountingPort>(CreatePort(name, host));
+        counter = port.get();
+        return port;
+    });
+    model.m_port.m_value = pty;
+    model.ContactMachine()->StartContact();
+    if (!RunUntil([&] { return model.ContactMachine()->IsIdle(); }, 60000)
+        || model.m_firmwareStatus.m_value != FirmwareApplication) {
+        std::fprintf(stderr, "bench_fault_table_wire: no amplifier on %s\n", qPrintable(pty));
+        return 1;
+    }
+
+    DWORD result = Result::IoPending;
+    unsigned entries = 0;
+    CFaultTableReader reader(
+        model, [&](unsigned, const CFaultEntry&) { ++entries; }, [&](DWORD end) { result = end; });
+    counter->sent = counter->received = 0;
+    QElapsedTimer clock;
+    clock.start();
+    reader.Start();
+    RunUntil([&] { return !reader.IsRunning(); }, 3600 * 1000);
+    const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+    const double line = static_cast<double>(counter->sent + counter->received) * 10.0 / baud;
+    std::printf("%-11s %7u %8u %9llu %9llu %9.3f %9.3f %7.3f%s\n", "fault table", baud, entries,
+        static_cast<unsigned long long>(counter->sent), static_cast<unsigned long long>(counter->received), seconds,
+        line, seconds / line, result == 0 ? "" : "  FAILED");
+    sim.terminate();
+    sim.waitForFinished(3000);
+    return result == 0 ? 0 : 1;
+}

@@ -1,0 +1,5 @@
+#pragma once
+// Numbers of the command line's own texts (resources/StringTableCli.inc holds them).
+enum CliStringId : unsigned {
+    IDS_CLI_HEX_INSIDE_OUTSIDE = 1800,
+};

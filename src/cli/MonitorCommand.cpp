@@ -1,0 +1,155 @@
+#include "cli/CommandRegistry.h"
+#include "cli/OperateReadings.h"
+#include "cli/OperateSession.h"
+#include "model/ErrorText.h"
+#include "model/FileChecks.h"
+#include "model/ResultCode.h"
+#include "model/StringTable.h"
+#include "operate/OperateStringIds.h"
+#include <QElapsedTimer>
+#include <QFile>
+
+namespace {
+constexpr char kUsage[] = "monitor [--count N] [--interval MS] [--csv FILE] [--json]";
+constexpr unsigned kMaxInterval = 3600000;
+
+int Usage(CCliContext& context)
+{
+    context.Err(QStringLiteral("usage: qro4000 %1").arg(QLatin1String(kUsage)));
+    return ExitUsage;
+}
+
+// "--name VALUE" or "--name=VALUE"; false (with `i` unchanged) when `arguments[i]` is not it.
+bool TakeOption(const QStringList& arguments, int& i, const char* name, QString* value, bool* missing)
+{
+    const QString& a = arguments[i];
+    const QString option = QLatin1String(name);
+    if (a.startsWith(option + QLatin1Char('='))) {
+        *value = a.mid(option.size() + 1);
+        return true;
+    }
+    if (a != option)
+        return false;
+    if (i + 1 >= arguments.size()) {
+        *missing = true;
+        return true;
+    }
+    *value = arguments[++i];
+    return true;
+}
+
+bool ReadCount(
+    CCliContext& context, const QString& name, const QString& text, unsigned low, unsigned high, unsigned* out)
+{
+    bool ok = false;
+    const qulonglong value = text.toULongLong(&ok);
+    if (!ok || value < low || value > high) {
+        context.Err(FormatResource(IDS_OP_CLI_BAD_NUMBER, name, low, high, text));
+        return false;
+    }
+    *out = static_cast<unsigned>(value);
+    return true;
+}
+
+// Appends rows to the log; each row is flushed at once, so an interrupted monitor leaves every
+// row it printed complete in the file.
+class CsvLog {
+public:
+    bool Open(CCliContext& context, const QString& path)
+    {
+        QString message;
+        if (FileChecks::CheckSaveDestination(path, &message) != 0) {
+            context.Err(FormatResource(IDS_OP_CLI_CSV_FAILED, path, message));
+            return false;
+        }
+        m_file.setFileName(path);
+        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+            context.Err(FormatResource(IDS_OP_CLI_CSV_FAILED, path, m_file.errorString()));
+            return false;
+        }
+        return m_file.size() > 0 || Write(context, OperateReadings::CsvHeader());
+    }
+    bool IsOpen() const { return m_file.isOpen(); }
+    bool Write(CCliContext& context, const QString& row)
+    {
+        const QByteArray bytes = row.toUtf8() + "\r\n";
+        if (m_file.write(bytes) != bytes.size() || !m_file.flush()) {
+            context.Err(FormatResource(IDS_OP_CLI_CSV_FAILED, m_file.fileName(), m_file.errorString()));
+            return false;
+        }
+        return true;
+    }
+
+private:
+    QFile m_file;
+};
+
+int RunMonitor(CCliContext& context, const QStringList& arguments)
+{
+    unsigned count = 0;
+    unsigned interval = 0;
+    QString csvPath;
+    for (int i = 0; i < arguments.size(); ++i) {
+        QString value;
+        bool missing = false;
+        if (TakeOption(arguments, i, "--count", &value, &missing)) {
+            if (missing || !ReadCount(context, QStringLiteral("--count"), value, 1, 0x7FFFFFFF, &count))
+                return Usage(context);
+        } else if (TakeOption(arguments, i, "--interval", &value, &missing)) {
+            if (missing || !ReadCount(context, QStringLiteral("--interval"), value, 0, kMaxInterval, &interval))
+                return Usage(context);
+        } else if (TakeOption(arguments, i, "--csv", &value, &missing)) {
+            if (missing || value.isEmpty())
+                return Usage(context);
+            csvPath = value;
+        } else {
+            return Usage(context);
+        }
+    }
+    CModel& model = context.Model();
+    if (interval == 0)
+        interval = model.m_operatePollInterval.m_value;
+
+    CsvLog csv;
+    if (!csvPath.isEmpty() && !csv.Open(context, csvPath))
+        return ExitFailure;
+    COperateSession session(context);
+    if (const int opened = session.Open(); opened != ExitSuccess)
+        return opened;
+
+    unsigned cycles = 0;
+    unsigned failures = 0;
+    QElapsedTimer clock;
+    while (count == 0 || cycles < count) {
+        clock.start();
+        const DWORD result = session.RunCycle();
+        if (result == Result::Cancelled)
+            break;
+        ++cycles;
+        const QDateTime now = QDateTime::currentDateTime();
+        if (result != 0) {
+            // The amplifier may come back (switched on again, cable plugged in): keep polling.
+            ++failures;
+            context.Err(FormatResource(IDS_OP_CLI_CYCLE_FAILED, result, GetErrorText(result)));
+        } else {
+            context.Out(
+                context.GetOptions().json ? OperateReadings::Json(model, now) : OperateReadings::Line(model, now));
+            if (csv.IsOpen() && !csv.Write(context, OperateReadings::CsvRow(model, now)))
+                return ExitFailure;
+        }
+        if (count != 0 && cycles >= count)
+            break;
+        const qint64 spent = clock.elapsed();
+        session.Wait(spent < interval ? static_cast<DWORD>(interval - spent) : 0);
+        if (context.Interrupted())
+            break;
+    }
+    // Ctrl+C is how a monitor without --count ends: a clean stop, not a failure.
+    if (context.Interrupted())
+        context.Err(FormatResource(IDS_OP_CLI_STOPPED, cycles));
+    return failures == 0 ? ExitSuccess : ExitFailure;
+}
+} // namespace
+
+QRO_CLI_COMMAND("monitor", kUsage,
+    "poll the amplifier's meters and display, one line per cycle (Ctrl+C stops); --csv appends to a log", RunMonitor);

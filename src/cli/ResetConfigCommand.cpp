@@ -1,0 +1,41 @@
+#include "cli/CommandRegistry.h"
+#include "cli/ConfigCommonCommand.h"
+#include "cli/MaintenanceCli.h"
+#include "maintenance/EraseConfigStateMachine.h"
+#include "maintenance/MaintenanceStringIds.h"
+#include "model/StringTable.h"
+
+namespace {
+constexpr char kUsage[] = "reset-config [--no-backup]";
+
+int RunResetConfig(CCliContext& context, const QStringList& arguments)
+{
+    bool backup = true;
+    for (const QString& a : arguments) {
+        if (a != QLatin1String("--no-backup"))
+            return ConfigCli::Usage(context, kUsage);
+        backup = false;
+    }
+    int exitStatus = ExitFailure;
+    if (!MaintenanceCli::ConnectToApplication(context, Result::BootLoaderNothingErased, &exitStatus)
+        || !MaintenanceCli::Confirm(context, IDS_RESET_CAPTION,
+            FormatResource(IDS_MAINT_CLI_CONFIRM_RESET, ProductName(), context.PortName()), &exitStatus)
+        || !MaintenanceCli::BackupFirst(context, backup, &exitStatus))
+        return exitStatus;
+
+    auto* machine = context.Model().CreateMachine<CEraseConfigStateMachine>();
+    if (!MaintenanceCli::IsMade(context, machine, &exitStatus))
+        return exitStatus;
+    machine->StartResetConfiguration();
+    const DWORD result = context.RunUntilIdle(*machine);
+    if (result != 0) {
+        context.Err(ResourceString(result == Result::Cancelled ? IDS_RESET_CANCELLED : IDS_RESET_FAILED));
+        return context.ReportFailure(result);
+    }
+    context.Out(ResourceString(IDS_RESET_DONE));
+    return ExitSuccess;
+}
+} // namespace
+
+QRO_CLI_COMMAND("reset-config", kUsage,
+    "reset the amplifier's configuration to factory default (ATU memories kept); saves a backup first", RunResetConfig);

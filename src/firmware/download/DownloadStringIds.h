@@ -1,0 +1,42 @@
+#pragma once
+// Numbers of the file server download's texts (resources/StringTableDownload.inc holds them).
+enum DownloadStringId : unsigned {
+    // The download's reports and log lines.
+    IDS_DL_CAPTION = 1700,
+    IDS_DL_OPENING_CONNECTION = 1701,
+    IDS_DL_NAVIGATING = 1702,
+    IDS_DL_FOUND_FILE = 1703,
+    IDS_DL_COPYING_TO = 1704,
+    IDS_DL_COPIED_FILE = 1705,
+    IDS_DL_COPIED_FILES = 1706,
+    IDS_DL_UNABLE_TO_COPY = 1707,
+    IDS_DL_VERIFICATION_FAILED = 1708,
+    IDS_DL_CONNECTED = 1709,
+    IDS_DL_STARTED = 1710,
+    IDS_DL_REQUEST_COMPLETE = 1711,
+    IDS_DL_UNEXPECTED_STATE = 1712,
+    IDS_DL_FINISH = 1713,
+    IDS_DL_OP_SESSION_OPEN = 1714,
+    IDS_DL_OP_ALL_COPY_COMPLETE = 1715,
+    IDS_DL_OP_CANCEL_BUTTON = 1716,
+    IDS_DL_OP_CONNECT = 1717,
+    IDS_DL_OP_CHANGE_FOLDER = 1718,
+    IDS_DL_OP_LIST = 1719,
+    IDS_DL_OP_COPY = 1720,
+    IDS_DL_SKIPPED_NAME = 1721,
+    IDS_DL_DETAIL = 1722,
+    IDS_DL_RETRYING = 1723,
+    IDS_DL_CALL_CREATE_FOLDER = 1724,
+    IDS_DL_CALL_RENAME = 1725,
+    IDS_DL_UP_TO_DATE = 1726,
+    IDS_DL_PROGRESS_FORMAT = 1727,
+
+    // The Firmware page's file server address.
+    IDS_DL_SERVER_ACTION = 1740,
+    IDS_DL_SERVER_CAPTION = 1741,
+    IDS_DL_SERVER_PROMPT = 1742,
+    IDS_DL_SERVER_INVALID = 1743,
+
+    // The command line.
+    IDS_DL_CLI_PROGRESS = 1760,
+};

@@ -1,0 +1,95 @@
+#include "link/Rfc2217Port.h"
+#include "link/RemoteStringIds.h"
+#include "model/ResultCode.h"
+#include "model/StringTable.h"
+
+using namespace Telnet;
+
+bool CRfc2217Port::StartSession()
+{
+    m_decoder = {};
+    m_options = CTelnetOptions({kBinary, kSuppressGoAhead, kComPort}, {kBinary, kSuppressGoAhead});
+    m_speedReported = false;
+    m_speedUnconfirmed = false;
+    const QByteArray hello = m_options.EnableLocal(kBinary) + m_options.EnableRemote(kBinary)
+        + m_options.EnableLocal(kSuppressGoAhead) + m_options.EnableRemote(kSuppressGoAhead)
+        + m_options.EnableLocal(kComPort);
+    if (!SendBytes(hello))
+        return false;
+    if (!WaitForServer([this]() { return m_options.IsLocalSettled(kComPort); }))
+        return Fail(m_options.IsLocalSettled(kComPort) ? LastError() : Result::RemoteNoPortControl);
+    if (!m_options.IsLocalEnabled(kComPort))
+        return Fail(Result::RemoteNoPortControl);
+    const QByteArray lineSettings = ComPortRequest(kSetDataSize, std::uint8_t {8})
+        + ComPortRequest(kSetParity, kParityNone) + ComPortRequest(kSetStopSize, kStopBitsOne)
+        + ComPortRequest(kSetControl, kControlNoFlowControl) + ComPortRequest(kSetControl, kControlDtrOff)
+        + ComPortRequest(kSetControl, kControlRtsOff);
+    if (!SendBytes(lineSettings))
+        return false;
+    // A server whose port cannot run at the opening speed still opens: the speed search
+    // moves on to the speeds it can.
+    return RequestSpeed(m_speed) || LastError() == Result::RemoteSpeedRefused;
+}
+
+bool CRfc2217Port::RequestSpeed(DWORD bitsPerSecond)
+{
+    m_speedReported = false;
+    if (!SendBytes(SetBaudRateRequest(bitsPerSecond)))
+        return false;
+    if (m_speedUnconfirmed)
+        return true;
+    if (!WaitForServer([this]() { return m_speedReported; })) {
+        if (LastError() == Result::RemoteConnectionLost || !IsOpen())
+            return Fail(Result::RemoteConnectionLost);
+        // The server owes an answer; one that never gives it is not waited for again.
+        m_speedUnconfirmed = true;
+        ReportStatus(FormatResource(IDS_REMOTE_SPEED_UNCONFIRMED, HostAndPort(Address()), bitsPerSecond));
+        return true;
+    }
+    if (m_reportedSpeed != bitsPerSecond)
+        return Fail(Result::RemoteSpeedRefused);
+    return true;
+}
+
+bool CRfc2217Port::ApplySpeed(DWORD bitsPerSecond)
+{
+    if (RequestSpeed(bitsPerSecond))
+        return true;
+    // A speed the server's port refuses still counts as the one tried, so that the speed
+    // search goes on to the next instead of asking for this one again.
+    if (LastError() == Result::RemoteSpeedRefused)
+        m_speed = bitsPerSecond;
+    return false;
+}
+
+bool CRfc2217Port::PurgeServer()
+{
+    return SendBytes(ComPortRequest(kPurgeData, kPurgeReceiveBuffer));
+}
+
+QByteArray CRfc2217Port::Frame(const QByteArray& data)
+{
+    return EscapeData(data, m_options.IsLocalEnabled(kBinary));
+}
+
+void CRfc2217Port::TakeReceived(const QByteArray& bytes, QByteArray* data)
+{
+    std::vector<Event> events;
+    Decode(m_decoder, bytes, m_options.IsRemoteEnabled(kBinary), data, &events);
+    for (const Event& event : events) {
+        if (event.kind == Event::Kind::Negotiation) {
+            QueueBytes(m_options.Receive(event.verb, event.option));
+            continue;
+        }
+        std::uint8_t command = 0;
+        QByteArray value;
+        std::uint32_t speed = 0;
+        if (ParseComPortReply(event, &command, &value) && command == kServerOffset + kSetBaudRate
+            && ParseBaudRate(value, &speed)) {
+            m_reportedSpeed = speed;
+            m_speedReported = true;
+        }
+        // Line and modem state notices, and the answers to the other requests, change nothing
+        // here: the amplifier's answers tell whether the line works.
+    }
+}

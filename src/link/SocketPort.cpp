@@ -1,0 +1,306 @@
+#include "link/SocketPort.h"
+#include "link/RemoteStringIds.h"
+#include "model/ErrorText.h"
+#include "model/ResultCode.h"
+#include "model/StatusSink.h"
+#include "model/StringTable.h"
+#include "model/UserPrompt.h"
+#include <QDeadlineTimer>
+#include <QTcpSocket>
+#include <QThread>
+#ifdef Q_OS_LINUX
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#endif
+
+CSocketPort::CSocketPort(IEventHost& host, IStatusSink* status, IUserPrompt* prompt)
+    : m_host(host)
+    , m_status(status)
+    , m_prompt(prompt)
+{
+}
+
+CSocketPort::~CSocketPort()
+{
+    Close();
+}
+
+void CSocketPort::SetTimeouts(int connectMs, int answerMs)
+{
+    m_connectMs = connectMs;
+    m_answerMs = answerMs;
+}
+
+DWORD CSocketPort::MapSocketError(int socketError)
+{
+    switch (static_cast<QAbstractSocket::SocketError>(socketError)) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return Result::RemoteRefused;
+    case QAbstractSocket::RemoteHostClosedError:
+        return Result::RemoteConnectionLost;
+    case QAbstractSocket::HostNotFoundError:
+        return Result::RemoteHostNotFound;
+    case QAbstractSocket::SocketTimeoutError:
+        return Result::RemoteTimeout;
+    default:
+        return Result::RemoteUnreachable;
+    }
+}
+
+bool CSocketPort::IsOpen() const
+{
+    return m_socket != nullptr;
+}
+
+bool CSocketPort::Fail(DWORD code)
+{
+    m_lastError = code;
+    return false;
+}
+
+bool CSocketPort::Open(const QString& name, bool quiet)
+{
+    if (IsOpen())
+        return true;
+    m_name = name;
+    m_received.clear();
+    m_failed = false;
+    m_speed = 230400;
+    if (name.isEmpty())
+        return Fail(Result::PortNameMissing);
+    if (!ParseRemotePortName(name, &m_address)) {
+        ReportOpenFailure(Result::RemoteBadName, quiet);
+        return false;
+    }
+    m_socket = std::make_unique<QTcpSocket>();
+    m_socket->setReadBufferSize(0);
+    m_socket->connectToHost(m_address.host, m_address.port);
+    if (!m_socket->waitForConnected(m_connectMs)) {
+        const DWORD code = MapSocketError(m_socket->error());
+        m_socket->abort();
+        m_socket.reset();
+        ReportOpenFailure(code, quiet);
+        return false;
+    }
+    // Commands are a few bytes and the amplifier waits for each: send them at once rather than
+    // gather them into fuller segments.
+    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    connect(m_socket.get(), &QTcpSocket::readyRead, this, &CSocketPort::OnReadyRead);
+    connect(m_socket.get(), &QTcpSocket::disconnected, this, &CSocketPort::OnConnectionLost);
+    connect(m_socket.get(), &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
+        // A wait that times out reports an error too, on a connection that is still there.
+        if (error != QAbstractSocket::SocketTimeoutError && m_socket
+            && m_socket->state() != QAbstractSocket::ConnectedState)
+            OnConnectionLost();
+    });
+    m_opening = true;
+    const bool started = StartSession();
+    m_opening = false;
+    if (!started || m_failed) {
+        // A server that hangs up while the session starts is most often one whose port
+        // already has a client.
+        const DWORD code = m_failed ? Result::RemoteClosedAtOnce : m_lastError;
+        Close();
+        ReportOpenFailure(code, quiet);
+        return false;
+    }
+    m_lastError = 0;
+    return true;
+}
+
+void CSocketPort::ReportOpenFailure(DWORD code, bool quiet)
+{
+    m_lastError = code;
+    if (!quiet && m_prompt)
+        m_prompt->ShowMessage(IUserPrompt::Icon::Error, ResourceString(IDS_COM_PORT_ERROR),
+            CallFailedOn(QStringLiteral("connect"), m_name, code));
+}
+
+void CSocketPort::Close()
+{
+    if (!m_socket)
+        return;
+    disconnect(m_socket.get(), nullptr, this, nullptr);
+    m_socket->abort();
+    m_socket.reset();
+    m_received.clear();
+    m_failed = false;
+}
+
+bool CSocketPort::SetSpeed(DWORD bitsPerSecond)
+{
+    if (!IsOpen())
+        return Fail(Result::InvalidHandle);
+    if (!IsSupportedSpeed(bitsPerSecond))
+        return Fail(Result::InvalidArgumentHResult);
+    if (m_failed)
+        return Fail(Result::RemoteConnectionLost);
+    if (bitsPerSecond == m_speed)
+        return true;
+    if (!ApplySpeed(bitsPerSecond))
+        return false;
+    m_speed = bitsPerSecond;
+    return true;
+}
+
+bool CSocketPort::PurgeReceive()
+{
+    if (!IsOpen())
+        return Fail(Result::InvalidHandle);
+    if (m_failed)
+        return Fail(Result::RemoteConnectionLost);
+    // What the socket holds arrived before the purge as much as what was already taken.
+    OnReadyRead();
+    if (m_received.isEmpty())
+        return true;
+    // Bytes nobody asked for: the server may hold more of them. Only then is it asked to
+    // purge, since every request costs an answer, and a server that sends that answer and the
+    // amplifier's as two small segments holds the second until the first is acknowledged
+    // (tens of milliseconds per command).
+    m_received.clear();
+    return PurgeServer();
+}
+
+bool CSocketPort::Read(BYTE* buffer, DWORD count, DWORD* bytesRead)
+{
+    *bytesRead = 0;
+    if (!IsOpen())
+        return Fail(Result::InvalidHandle);
+    if (m_failed)
+        return Fail(Result::RemoteConnectionLost);
+    const qsizetype n = std::min<qsizetype>(count, m_received.size());
+    std::copy_n(m_received.constData(), n, reinterpret_cast<char*>(buffer));
+    m_received.remove(0, n);
+    *bytesRead = static_cast<DWORD>(n);
+    return true;
+}
+
+bool CSocketPort::WriteText(const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    return WriteBytes(reinterpret_cast<const BYTE*>(bytes.constData()), static_cast<DWORD>(bytes.size()));
+}
+
+bool CSocketPort::WriteBytes(const BYTE* data, DWORD count)
+{
+    if (!IsOpen())
+        return Fail(Result::InvalidHandle);
+    if (m_failed)
+        return Fail(Result::RemoteConnectionLost);
+    if (count == 0)
+        return true;
+    return SendBytes(Frame(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(count))));
+}
+
+bool CSocketPort::SendBytes(const QByteArray& bytes)
+{
+    if (m_socket->write(bytes) != bytes.size())
+        return Fail(m_failed ? Result::RemoteConnectionLost : MapSocketError(m_socket->error()));
+    m_socket->flush();
+    // The system takes a command at once; a firmware packet may wait while the server drains
+    // its buffers, but never longer than the server takes to answer.
+    QDeadlineTimer deadline(m_answerMs + static_cast<qint64>(bytes.size()) * 10 * 1000 / m_speed);
+    while (m_socket && m_socket->bytesToWrite() > 0 && !m_failed) {
+        if (!m_socket->waitForBytesWritten(static_cast<int>(deadline.remainingTime())) && deadline.hasExpired())
+            return Fail(Result::RemoteTimeout);
+    }
+    if (m_failed || !m_socket)
+        return Fail(Result::RemoteConnectionLost);
+    return true;
+}
+
+void CSocketPort::QueueBytes(const QByteArray& bytes)
+{
+    if (m_socket && !bytes.isEmpty()) {
+        m_socket->write(bytes);
+        m_socket->flush();
+    }
+}
+
+bool CSocketPort::WaitForServer(const std::function<bool()>& done)
+{
+    QDeadlineTimer deadline(m_answerMs);
+    while (!done()) {
+        if (!m_socket || m_failed || deadline.hasExpired())
+            return false;
+        // Reads (and hands to OnReadyRead) without running the event loop: nothing else of the
+        // program runs while a port operation waits.
+        m_socket->waitForReadyRead(static_cast<int>(deadline.remainingTime()));
+    }
+    return true;
+}
+
+void CSocketPort::Settle(DWORD ms)
+{
+    // The amplifier changes its speed after a command that the server sends on at the old
+    // one: give both the same pause a local port gets.
+    QThread::msleep(ms);
+}
+
+void CSocketPort::OnReadyRead()
+{
+    if (!m_socket)
+        return;
+    const QByteArray bytes = m_socket->readAll();
+    if (bytes.isEmpty())
+        return;
+    AcknowledgeAtOnce();
+    const qsizetype before = m_received.size();
+    TakeReceived(bytes, &m_received);
+    if (m_received.size() == before || m_notifyPending)
+        return;
+    // Coalesce: one posted notification is enough for everything that has arrived.
+    m_notifyPending = true;
+    Post([this]() {
+        m_notifyPending = false;
+        if (m_notify)
+            m_notify();
+    });
+}
+
+void CSocketPort::OnConnectionLost()
+{
+    if (m_failed || !m_socket)
+        return;
+    m_failed = true;
+    m_lastError = Result::RemoteConnectionLost;
+    if (m_opening)
+        return; // the open fails and says so itself
+    ReportStatus(FormatResource(IDS_REMOTE_CONNECTION_LOST, HostAndPort(m_address)));
+    // As an unplugged adapter: whoever is reading finds out at its next read, and the owner
+    // closes the port.
+    Post([this]() {
+        if (m_notify)
+            m_notify();
+        if (m_failureNotify && m_failed)
+            m_failureNotify();
+    });
+}
+
+void CSocketPort::AcknowledgeAtOnce()
+{
+#if defined(Q_OS_LINUX) && defined(TCP_QUICKACK)
+    // A server that sends an answer in more than one small segment holds each further one
+    // until the one before is acknowledged (Nagle's rule), and this end, having nothing to
+    // send, would wait up to 40 ms before acknowledging: most answers of the amplifier would
+    // take that long. The system forgets the option after a while, so it is set after each read.
+    const int on = 1;
+    ::setsockopt(static_cast<int>(m_socket->socketDescriptor()), IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+#endif
+}
+
+void CSocketPort::ReportStatus(const QString& text)
+{
+    if (m_status)
+        m_status->OnStatusLine(IStatusSink::Kind::Status, text);
+}
+
+void CSocketPort::Post(std::function<void()> call)
+{
+    std::weak_ptr<int> alive = m_alive;
+    m_host.Post([alive, call = std::move(call)]() {
+        if (alive.lock())
+            call();
+    });
+}

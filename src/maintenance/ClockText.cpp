@@ -1,0 +1,79 @@
+#include "maintenance/ClockText.h"
+
+namespace ClockText {
+namespace {
+WORD Field(const QByteArray& answer, qsizetype at)
+{
+    const auto digit = [&answer](qsizetype i) { return i < answer.size() ? (answer[i] & 0x0F) : 0; };
+    return static_cast<WORD>(10 * digit(at) + digit(at + 1));
+}
+} // namespace
+
+SYSTEMTIME ParseAnswer(const QByteArray& answer)
+{
+    SYSTEMTIME t;
+    t.wYear = Field(answer, 3);
+    t.wMonth = Field(answer, 6);
+    t.wDay = Field(answer, 9);
+    t.wHour = Field(answer, 12);
+    t.wMinute = Field(answer, 15);
+    t.wSecond = Field(answer, 18);
+    return t;
+}
+
+QByteArray BuildSetCommand(const SYSTEMTIME& t)
+{
+    return QString::asprintf("^cc%02u-%02u-%02uT%02u:%02u:%02u;", t.wYear % 100u, unsigned(t.wMonth), unsigned(t.wDay),
+        unsigned(t.wHour), unsigned(t.wMinute), unsigned(t.wSecond))
+        .toLatin1();
+}
+
+QString Format(const SYSTEMTIME& t)
+{
+    return QString::asprintf("%02u-%02u-%02u %02u:%02u:%02u", t.wYear % 100u, unsigned(t.wMonth), unsigned(t.wDay),
+        unsigned(t.wHour), unsigned(t.wMinute), unsigned(t.wSecond));
+}
+
+SYSTEMTIME FromDateTime(const QDateTime& time)
+{
+    const QDate d = time.date();
+    const QTime c = time.time();
+    SYSTEMTIME t;
+    t.wYear = static_cast<WORD>(d.year());
+    t.wMonth = static_cast<WORD>(d.month());
+    t.wDayOfWeek = static_cast<WORD>(d.dayOfWeek() % 7);
+    t.wDay = static_cast<WORD>(d.day());
+    t.wHour = static_cast<WORD>(c.hour());
+    t.wMinute = static_cast<WORD>(c.minute());
+    t.wSecond = static_cast<WORD>(c.second());
+    t.wMilliseconds = static_cast<WORD>(c.msec());
+    return t;
+}
+
+SYSTEMTIME ComputerTime(bool utc)
+{
+    return FromDateTime(utc ? QDateTime::currentDateTimeUtc() : QDateTime::currentDateTime());
+}
+
+std::optional<QDateTime> ToDateTime(const SYSTEMTIME& t)
+{
+    const int year = t.wYear < 100 ? 2000 + t.wYear : t.wYear;
+    const QDate date(year, t.wMonth, t.wDay);
+    const QTime time(t.wHour, t.wMinute, t.wSecond);
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    // Both clocks are compared as written, whatever zone they keep.
+    return QDateTime(date, time, Qt::UTC);
+}
+
+std::optional<qint64> DifferenceSeconds(const SYSTEMTIME& amplifier, const SYSTEMTIME& computer)
+{
+    SYSTEMTIME pc = computer;
+    pc.wMilliseconds = 0;
+    const auto a = ToDateTime(amplifier);
+    const auto c = ToDateTime(pc);
+    if (!a || !c)
+        return std::nullopt;
+    return c->secsTo(*a);
+}
+} // namespace ClockText

@@ -1,0 +1,30 @@
+#pragma once
+// The amplifier's clock on the wire and on screen. Pure functions.
+//   query  "^cc;"   answer "^CC" YY-MM-DD "T" HH:MM:SS ";"   ("^CC24-03-05T14:07:09;")
+//   set    "^cc" YY-MM-DD "T" HH:MM:SS ";"                   (no answer)
+#include "model/Types.h"
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+namespace ClockText {
+// Reads an answer by fixed positions (3-4 year, 6-7 month, 9-10 day, 12-13 hour, 15-16 minute,
+// 18-19 second), without checking the prefix or the separators: each field is
+// 10 x (first character AND 0x0F) + (second character AND 0x0F), missing characters count as 0.
+// The year is the amplifier's two-digit year; the day of the week and milliseconds are 0.
+SYSTEMTIME ParseAnswer(const QByteArray& answer);
+// "^cc%02u-%02u-%02uT%02u:%02u:%02u;" with the year modulo 100.
+QByteArray BuildSetCommand(const SYSTEMTIME& time);
+// "%02u-%02u-%02u %02u:%02u:%02u" with the year modulo 100.
+QString Format(const SYSTEMTIME& time);
+
+SYSTEMTIME FromDateTime(const QDateTime& time);
+// The computer's clock now, as universal time or as local time.
+SYSTEMTIME ComputerTime(bool utc);
+// The calendar time, taking a two-digit year as 2000 + year; empty for a date that does not exist
+// (an amplifier whose clock was never set reads 00-00-00).
+std::optional<QDateTime> ToDateTime(const SYSTEMTIME& time);
+// The amplifier's clock minus the computer's, in whole seconds; empty when either is no date.
+std::optional<qint64> DifferenceSeconds(const SYSTEMTIME& amplifier, const SYSTEMTIME& computer);
+} // namespace ClockText

@@ -1,0 +1,51 @@
+#pragma once
+#include "link/DetermineSpeedState.h"
+#include "link/FixedCommandStates.h"
+#include "maintenance/ApplicationQueryIState.h"
+#include "maintenance/EraseConfigStateMachineInterface.h"
+#include "maintenance/EraseMemoryState.h"
+
+// Reset of the configuration to factory default, and ATU memory erase. The commands of the
+// reset expect no answer; each state waits 10 ms and goes on.
+//
+//   StartResetConfiguration:
+//    1 DetermineSpeedState ";" 100 ms (0xE2000045)
+//    2 QueryIState "^I;" 500 ms (0xE2000524; boot loader 0xE20000A1, another device 0xE200004E)
+//    3 CacheFlushState "^cf;" 10 ms
+//    4 EraseConfigurationState "^ecqvmst;" 10 ms
+//    5 SetPowerOffState "^on0;" 10 ms
+//    6 DetermineSpeedState ";" 100 ms (0xE2000045)
+//    7 QueryIState "^I;" 500 ms (0xE2000524)
+//    8 SetPowerOnState "^on1;" 10 ms -> FinalState
+//   StartEraseMemory:
+//    9 DetermineSpeedState ";" 100 ms (0xE2000045)
+//   10 QueryIState "^I;" 500 ms (0xE2000524; boot loader 0xE20000A1, another device 0xE200004E)
+//   11 EraseMemoryState "^em..;^rv;" 5000 ms, 10 sends (0xE200000D) -> FinalState
+class CEraseConfigStateMachine : public CStateHost<CEraseConfigStateMachine, IEraseConfigStateMachine> {
+public:
+    static constexpr DWORD kTimerId = 25;
+    static constexpr DWORD kEraseTimeout = 5000;
+    static constexpr DWORD kCommandDelay = 10;
+
+    explicit CEraseConfigStateMachine(CModel* model);
+
+    bool StartResetConfiguration() override;
+    bool StartEraseMemory() override;
+
+protected:
+    void OnFinalState() override;
+
+private:
+    CDetermineSpeedState<CEraseConfigStateMachine> m_determineSpeedState;
+    CApplicationQueryIState<CEraseConfigStateMachine> m_queryIState;
+    CCacheFlushState<CEraseConfigStateMachine> m_cacheFlushState;
+    CCommandDelayState<CEraseConfigStateMachine> m_eraseConfigurationState;
+    CSetPowerOffState<CEraseConfigStateMachine> m_setPowerOffState;
+    CDetermineSpeedState<CEraseConfigStateMachine> m_determineSpeedAfterResetState;
+    // After the erase, a boot loader or another device changes nothing: the reset has been done.
+    CQueryIState<CEraseConfigStateMachine> m_queryIAfterResetState;
+    CSetPowerOnState<CEraseConfigStateMachine> m_setPowerOnState;
+    CDetermineSpeedState<CEraseConfigStateMachine> m_determineSpeedForEraseState;
+    CApplicationQueryIState<CEraseConfigStateMachine> m_queryIForEraseState;
+    CEraseMemoryState<CEraseConfigStateMachine> m_eraseMemoryState;
+};

@@ -1,0 +1,657 @@
+#include "operate/ui/OperatePage.h"
+#include "model/StringTable.h"
+#include "operate/OperateStateMachineInterface.h"
+#include "operate/OperateStringIds.h"
+#include "operate/OperateText.h"
+#include "operate/ui/HistoryChart.h"
+#include "operate/ui/MeterBar.h"
+#include "operate/ui/RelaySpinBox.h"
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDateTime>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+using RelayBanks::Bank;
+
+const char* const kKeyObjectNames[OperateKeys::kKeyCount] = {"antenna", "atuMode", "atuStore", "atuTune", "band",
+    "down", "edit", "info", "menu", "mode", "pf1", "pf2", "reset", "status", "up"};
+
+// The keys as they sit on the amplifier: the menu keys beside UP and DN, the tuner keys below.
+struct KeyPlace {
+    OperateKey key;
+    int row;
+    int column;
+};
+constexpr KeyPlace kKeyPlaces[] = {{OperateKey::Menu, 0, 0}, {OperateKey::Edit, 0, 1}, {OperateKey::Info, 0, 2},
+    {OperateKey::Status, 0, 3}, {OperateKey::Up, 0, 4}, {OperateKey::Mode, 1, 0}, {OperateKey::Pf1, 1, 1},
+    {OperateKey::Pf2, 1, 2}, {OperateKey::Reset, 1, 3}, {OperateKey::Down, 1, 4}, {OperateKey::Antenna, 2, 0},
+    {OperateKey::AtuMode, 2, 1}, {OperateKey::AtuTune, 2, 2}, {OperateKey::AtuStore, 2, 3}};
+
+// Every setter below leaves a control alone when it already shows the value: a poll cycle sets
+// every model value whether or not it changed, and an unchanged control must cost nothing.
+void SetText(QLabel* label, const QString& text)
+{
+    if (label->text() != text)
+        label->setText(text);
+}
+
+void SetChecked(QAbstractButton* button, bool checked)
+{
+    if (button->isChecked() == checked)
+        return;
+    const QSignalBlocker block(button);
+    button->setChecked(checked);
+}
+
+// A box or radio button that shows a state of the amplifier: the user cannot change it.
+template <class B> B* MakeIndicator(unsigned captionId, const char* name, QWidget* parent)
+{
+    auto* button = new B(ResourceString(captionId), parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAttribute(Qt::WA_TransparentForMouseEvents);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+BYTE BoxesByte(const std::vector<QCheckBox*>& boxes)
+{
+    BYTE relays = 0;
+    for (std::size_t bit = 0; bit < boxes.size(); ++bit)
+        if (boxes[bit]->isChecked())
+            relays |= static_cast<BYTE>(1u << bit);
+    return relays;
+}
+} // namespace
+
+COperatePage::COperatePage(CModel* model, IUserPrompt* prompt, QWidget* parent)
+    : CPageBase(model, prompt, parent)
+    , m_poller(*model)
+{
+    setObjectName(QStringLiteral("OperatePage"));
+    auto* panel = new QGroupBox(ResourceString(IDS_OP_GROUP_PANEL), this);
+    auto* meters = new QGroupBox(ResourceString(IDS_OP_GROUP_METERS), this);
+    auto* relays = new QGroupBox(ResourceString(IDS_OP_GROUP_RELAYS), this);
+    relays->setObjectName(QStringLiteral("relays"));
+    BuildPanel(panel);
+    BuildMeters(meters);
+    BuildRelays(relays);
+    m_history = new CHistoryChart(this);
+    m_history->setObjectName(QStringLiteral("history"));
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(panel, 3);
+    top->addWidget(meters, 2);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_history, 1);
+    bottom->addWidget(relays);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(bottom, 1);
+    m_advanced.push_back(relays);
+
+    m_poller.SetPowerBoxProbe([this] { return m_powerOn->isChecked(); });
+    ShowAdvanced();
+    EnableControls();
+}
+
+COperatePage::~COperatePage()
+{
+    Observe(false);
+    m_poller.Stop();
+}
+
+void COperatePage::BuildPanel(QWidget* panel)
+{
+    m_display = new QPlainTextEdit(panel);
+    m_display->setObjectName(QStringLiteral("display"));
+    m_display->setReadOnly(true);
+    m_display->setFocusPolicy(Qt::ClickFocus);
+    m_display->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_display->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_display->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QFont lcd = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    lcd.setPointSizeF(lcd.pointSizeF() * 1.5);
+    lcd.setBold(true);
+    m_display->setFont(lcd);
+    m_display->setStyleSheet(QStringLiteral("QPlainTextEdit { background: #1d2a1d; color: #ffc040; }"));
+    const QFontMetrics metrics(lcd);
+    m_display->setMinimumWidth(metrics.horizontalAdvance(QLatin1Char('M')) * 21 + 16);
+    FitDisplay(2);
+
+    m_fault = MakeIndicator<QCheckBox>(IDS_OP_FAULT, "fault", panel);
+    m_overdrive = MakeIndicator<QCheckBox>(IDS_OP_OVR, "overdrive", panel);
+    m_fault->setStyleSheet(QStringLiteral("QCheckBox:checked { color: #c02020; font-weight: bold; }"));
+    m_overdrive->setStyleSheet(m_fault->styleSheet());
+    auto* codes = new QVBoxLayout;
+    codes->addWidget(m_fault);
+    codes->addWidget(m_overdrive);
+    codes->addStretch(1);
+
+    auto* keys = new QGridLayout;
+    m_keys.assign(OperateKeys::kKeyCount, nullptr);
+    for (const KeyPlace& place : kKeyPlaces) {
+        auto* button = new QPushButton(OperateKeys::Name(place.key), panel);
+        button->setObjectName(QLatin1String(kKeyObjectNames[static_cast<int>(place.key)]));
+        button->setAutoDefault(false);
+        button->setToolTip(FormatResource(IDS_OP_TIP_KEY, OperateKeys::Name(place.key)));
+        keys->addWidget(button, place.row, place.column);
+        m_keys[static_cast<std::size_t>(place.key)] = button;
+        const OperateKey key = place.key;
+        connect(button, &QPushButton::clicked, this, [this, key] { PressKey(key); });
+        if (key != OperateKey::AtuStore)
+            m_controls.push_back(button);
+    }
+    KeyButton(OperateKey::AtuTune)->setToolTip(ResourceString(IDS_OP_TIP_ATU_TUNE));
+    // The amplifier's command for ATU STORE is not known: the button says so instead of
+    // pretending to store.
+    QPushButton* store = KeyButton(OperateKey::AtuStore);
+    store->setEnabled(false);
+    store->setToolTip(
+        ResourceString(IDS_OP_TIP_ATU_STORE) + QLatin1Char('\n') + ResourceString(IDS_OP_COMMAND_UNSUPPORTED));
+    m_advanced.push_back(store);
+
+    auto* bandGroup = new QGroupBox(ResourceString(IDS_OP_BAND_GROUP), panel);
+    auto* bandLayout = new QHBoxLayout(bandGroup);
+    bandLayout->setSpacing(6);
+    auto* bandButtons = new QButtonGroup(this);
+    for (int band = 0; band < OperateKeys::kBandCount; ++band) {
+        auto* button = new QRadioButton(OperateKeys::BandLabel(band), bandGroup);
+        button->setObjectName(QStringLiteral("band%1").arg(band));
+        bandButtons->addButton(button, band);
+        bandLayout->addWidget(button);
+        m_bands.push_back(button);
+        if (static_cast<DWORD>(band) == OperateKeys::kBand28) {
+            // Shown (the amplifier may be on 28 MHz), but it cannot be chosen from here.
+            button->setEnabled(false);
+            button->setToolTip(ResourceString(IDS_OP_BAND28_UNKNOWN));
+            continue;
+        }
+        button->setToolTip(ResourceString(IDS_OP_TIP_BAND));
+        connect(button, &QRadioButton::clicked, this, [this, band] { SelectBand(band); });
+        m_controls.push_back(button);
+    }
+
+    m_powerOn = new QCheckBox(ResourceString(IDS_OP_POWER_ON), panel);
+    m_powerOn->setObjectName(QStringLiteral("powerOn"));
+    m_powerOn->setToolTip(ResourceString(IDS_OP_TIP_POWER));
+    connect(m_powerOn, &QCheckBox::clicked, this, &COperatePage::SetPower);
+    m_controls.push_back(m_powerOn);
+    m_oper = MakeIndicator<QRadioButton>(IDS_OP_OPER, "oper", panel);
+    m_stby = MakeIndicator<QRadioButton>(IDS_OP_STBY, "stby", panel);
+    m_ant1 = MakeIndicator<QRadioButton>(IDS_OP_ANT1, "ant1", panel);
+    m_ant2 = MakeIndicator<QRadioButton>(IDS_OP_ANT2, "ant2", panel);
+    m_atuIn = MakeIndicator<QCheckBox>(IDS_OP_IN, "atuIn", panel);
+    m_atuBypass = MakeIndicator<QCheckBox>(IDS_OP_BYP, "atuBypass", panel);
+    // Each pair is exclusive on its own, not with the other pair.
+    for (auto [a, b] : {std::pair {m_oper, m_stby}, std::pair {m_ant1, m_ant2}}) {
+        auto* group = new QButtonGroup(this);
+        group->addButton(a);
+        group->addButton(b);
+    }
+    auto* states = new QHBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*> {m_powerOn, m_oper, m_stby, m_ant1, m_ant2, m_atuIn, m_atuBypass})
+        states->addWidget(w);
+    states->addStretch(1);
+
+    auto* grid = new QGridLayout(panel);
+    grid->addWidget(m_display, 0, 0);
+    grid->addLayout(codes, 0, 1);
+    grid->addLayout(keys, 1, 0, 1, 2);
+    grid->addWidget(bandGroup, 2, 0, 1, 2);
+    grid->addLayout(states, 3, 0, 1, 2);
+    grid->setRowStretch(4, 1);
+    for (QWidget* w : std::initializer_list<QWidget*> {
+             m_fault, m_overdrive, m_oper, m_stby, m_ant1, m_ant2, m_atuIn, m_atuBypass, m_display})
+        m_controls.push_back(w);
+}
+
+QLabel* COperatePage::AddReading(
+    QWidget* parent, QGridLayout* grid, int row, unsigned captionId, const char* name, CMeterBar* bar)
+{
+    auto* caption = new QLabel(ResourceString(captionId), parent);
+    auto* value = new QLabel(parent);
+    value->setObjectName(QLatin1String(name));
+    value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    value->setFrameShape(QFrame::StyledPanel);
+    // A fixed size fits any reading, so that a longer number never moves the bars, and a new
+    // reading repaints the label alone instead of laying out the page again.
+    value->setText(QStringLiteral("88888"));
+    value->setFixedSize(value->sizeHint() + QSize(6, 0));
+    value->clear();
+    grid->addWidget(caption, row, 0);
+    grid->addWidget(value, row, 1);
+    if (bar) {
+        bar->setObjectName(QLatin1String(name) + QLatin1String("Bar"));
+        grid->addWidget(bar, row, 2);
+        m_controls.push_back(bar);
+    }
+    m_controls.push_back(caption);
+    m_controls.push_back(value);
+    return value;
+}
+
+void COperatePage::BuildMeters(QWidget* meters)
+{
+    auto* grid = new QGridLayout(meters);
+    // Scales for a 1.5 kW amplifier: caution and danger marks where a careful operator would
+    // look twice.
+    m_forward.bar = new CMeterBar(0, 1500, 1200, 1400, meters);
+    m_reflected.bar = new CMeterBar(0, 150, 60, 100, meters);
+    m_swr.bar = new CMeterBar(1.0, 3.0, 1.5, 2.0, meters);
+    m_paCurrent.bar = new CMeterBar(0, 60, 45, 55, meters);
+    m_temperature.bar = new CMeterBar(0, 100, 60, 75, meters);
+    int row = 0;
+    m_forward.value = AddReading(meters, grid, row++, IDS_OP_FORWARD, "forward", m_forward.bar);
+    m_reflected.value = AddReading(meters, grid, row++, IDS_OP_REFLECTED, "reflected", m_reflected.bar);
+    m_swr.value = AddReading(meters, grid, row++, IDS_OP_SWR, "swr", m_swr.bar);
+    m_paCurrent.value = AddReading(meters, grid, row++, IDS_OP_PA_CURRENT, "paCurrent", m_paCurrent.bar);
+    m_temperature.value = AddReading(meters, grid, row++, IDS_OP_TEMPERATURE, "temperature", m_temperature.bar);
+    m_input.value = AddReading(meters, grid, row++, IDS_OP_INPUT, "input");
+    m_bypassSwr.value = AddReading(meters, grid, row++, IDS_OP_BYPASS_SWR, "bypassSwr");
+    m_frequency = AddReading(meters, grid, row++, IDS_OP_FREQUENCY, "frequency");
+    for (auto [reading, captionId, name] : {std::tuple {&m_paVoltage, IDS_OP_PA_VOLTAGE, "paVoltage"},
+             std::tuple {&m_dissipated, IDS_OP_DISSIPATED, "dissipated"},
+             std::tuple {&m_efficiency, IDS_OP_EFFICIENCY, "efficiency"}}) {
+        reading->value = AddReading(meters, grid, row, captionId, name);
+        m_advanced.push_back(grid->itemAtPosition(row, 0)->widget());
+        m_advanced.push_back(reading->value);
+        ++row;
+    }
+    m_peakHold = new QCheckBox(ResourceString(IDS_OP_PEAK_HOLD), meters);
+    m_peakHold->setObjectName(QStringLiteral("peakHold"));
+    m_peakHold->setToolTip(ResourceString(IDS_OP_TIP_PEAK_HOLD));
+    connect(m_peakHold, &QCheckBox::clicked, this, [this](bool on) { m_model->m_peakHoldVarn.Set(on ? 1 : 0); });
+    grid->addWidget(m_peakHold, row++, 0, 1, 3);
+    grid->setColumnStretch(2, 1);
+    grid->setRowStretch(row, 1);
+}
+
+void COperatePage::BuildRelays(QWidget* relays)
+{
+    auto* layout = new QVBoxLayout(relays);
+    for (Bank bank : {Bank::Capacitors, Bank::Inductors}) {
+        const bool caps = bank == Bank::Capacitors;
+        auto* group = new QGroupBox(ResourceString(caps ? IDS_OP_CAPACITANCE : IDS_OP_INDUCTANCE), relays);
+        auto* grid = new QGridLayout(group);
+        auto* spin = new CRelaySpinBox(bank, group);
+        spin->setObjectName(QLatin1String(caps ? "capacitance" : "inductance"));
+        spin->setToolTip(ResourceString(IDS_OP_TIP_RELAY_EDIT));
+        grid->addWidget(spin, 0, 0, 1, 4);
+        auto& boxes = caps ? m_capacitorBoxes : m_inductorBoxes;
+        const int bits = RelayBanks::BitCount(bank);
+        boxes.assign(static_cast<std::size_t>(bits), nullptr);
+        // Largest first, as the amplifier's documentation lists them.
+        for (int bit = bits - 1, place = 0; bit >= 0; --bit, ++place) {
+            auto* box = new QCheckBox(QString::number(RelayBanks::Element(bank, bit)), group);
+            box->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(caps ? "cap" : "ind")).arg(bit));
+            grid->addWidget(box, 1 + place / 4, place % 4);
+            boxes[static_cast<std::size_t>(bit)] = box;
+            connect(box, &QCheckBox::clicked, this, [this, bank] { RelayBoxClicked(bank); });
+            m_controls.push_back(box);
+        }
+        connect(spin, &QSpinBox::editingFinished, this, [this, bank] { RelayValueEntered(bank); });
+        connect(spin, &CRelaySpinBox::StepFinished, this, [this, bank] { RelayValueEntered(bank); });
+        (caps ? m_capacitance : m_inductance) = spin;
+        m_controls.push_back(spin);
+        layout->addWidget(group);
+    }
+    // The side is shown as read; setting it needs a command this version does not know.
+    m_capsOnTxSide = new QCheckBox(ResourceString(IDS_OP_CAPS_ON_TX_SIDE), relays);
+    m_capsOnTxSide->setObjectName(QStringLiteral("capsOnTxSide"));
+    m_capsOnTxSide->setEnabled(false);
+    m_capsOnTxSide->setToolTip(ResourceString(IDS_OP_COMMAND_UNSUPPORTED));
+    layout->addWidget(m_capsOnTxSide);
+    layout->addStretch(1);
+}
+
+void COperatePage::OnPageShown()
+{
+    Observe(true);
+    ShowAll();
+    EnableControls();
+    m_poller.Start();
+}
+
+void COperatePage::OnPageHidden()
+{
+    Observe(false);
+    m_pending.clear();
+    m_poller.Stop();
+}
+
+void COperatePage::Observe(bool on)
+{
+    if (on == m_observing)
+        return;
+    m_observing = on;
+    CModel& m = *m_model;
+    for (CEventSource* value :
+        std::initializer_list<CEventSource*> {&m.m_displayText, &m.m_faultCode, &m.m_overdriveCode, &m.m_operateStandby,
+            &m.m_antenna, &m.m_atuInline, &m.m_atuMode, &m.m_band, &m.m_powerStatus, &m.m_capacitorSide, &m.m_frequency,
+            &m.m_powerForward, &m.m_powerInput, &m.m_powerReflected, &m.m_swr, &m.m_swrBypass, &m.m_paCurrent,
+            &m.m_paVoltage, &m.m_temperature, &m.m_powerDissipated, &m.m_capacitors, &m.m_inductors,
+            &m.m_firmwareStatus, &m.m_advancedMode, &m.m_peakHoldVarn, &m.m_completion}) {
+        if (on)
+            value->AddObserver(this);
+        else
+            value->RemoveObserver(this);
+    }
+}
+
+void COperatePage::ShowAll()
+{
+    CModel& m = *m_model;
+    for (const CEventSource* value : std::initializer_list<const CEventSource*> {&m.m_displayText, &m.m_faultCode,
+             &m.m_overdriveCode, &m.m_operateStandby, &m.m_antenna, &m.m_atuInline, &m.m_atuMode, &m.m_capacitorSide,
+             &m.m_frequency, &m.m_powerReflected, &m.m_swr, &m.m_swrBypass, &m.m_paCurrent, &m.m_paVoltage,
+             &m.m_temperature, &m.m_powerDissipated, &m.m_peakHoldVarn, &m.m_advancedMode})
+        Show(value->EventId());
+    ShowBand();
+    ShowPowerStatus();
+    ShowRelays(Bank::Capacitors);
+    ShowRelays(Bank::Inductors);
+    m_historyDirty = false;
+}
+
+void COperatePage::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t extra)
+{
+    (void)index;
+    (void)extra;
+    // A poll cycle sets its readings one answer after another, a few milliseconds apart:
+    // drawing each at once would repaint the page some twenty times a cycle. They are gathered
+    // and drawn together when the cycle ends. What the page itself decides on (enabling,
+    // advanced mode, peak hold) is shown at once.
+    CModel& m = *m_model;
+    const bool immediate = eventId == m.m_completion.EventId() || eventId == m.m_firmwareStatus.EventId()
+        || eventId == m.m_advancedMode.EventId() || eventId == m.m_peakHoldVarn.EventId();
+    IOperateStateMachine* machine = m_poller.Machine();
+    if (!immediate && machine && !machine->IsIdle()) {
+        if (std::find(m_pending.begin(), m_pending.end(), eventId) == m_pending.end())
+            m_pending.push_back(eventId);
+        return;
+    }
+    if (eventId == m.m_completion.EventId())
+        ShowPending();
+    Show(eventId);
+}
+
+void COperatePage::ShowPending()
+{
+    // Swapped out first: drawing may notify again (the peak values).
+    std::vector<std::uint32_t> pending;
+    pending.swap(m_pending);
+    for (std::uint32_t id : pending)
+        Show(id);
+}
+
+void COperatePage::Show(std::uint32_t id)
+{
+    CModel& m = *m_model;
+    if (id == m.m_displayText.EventId()) {
+        // The amplifier's lines may end in "\r\n" or "\r"; the field shows lines either way.
+        QString text = m.m_displayText.m_value;
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        if (m_display->toPlainText() != text) {
+            m_display->setPlainText(text);
+            FitDisplay(static_cast<int>(text.count(QLatin1Char('\n'))) + 1);
+        }
+    } else if (id == m.m_faultCode.EventId()) {
+        SetChecked(m_fault, m.m_faultCode.m_value != 0);
+    } else if (id == m.m_overdriveCode.EventId()) {
+        SetChecked(m_overdrive, m.m_overdriveCode.m_value != 0);
+    } else if (id == m.m_operateStandby.EventId()) {
+        SetChecked(m.m_operateStandby.m_value ? m_oper : m_stby, true);
+    } else if (id == m.m_antenna.EventId()) {
+        if (m.m_antenna.m_value == 1 || m.m_antenna.m_value == 2)
+            SetChecked(m.m_antenna.m_value == 1 ? m_ant1 : m_ant2, true);
+    } else if (id == m.m_atuInline.EventId()) {
+        SetChecked(m_atuBypass, m.m_atuInline.m_value == 0);
+    } else if (id == m.m_atuMode.EventId()) {
+        if (m.m_atuMode.m_value == L'B') {
+            SetChecked(m_atuIn, false);
+            SetChecked(m_atuBypass, true);
+        } else if (m.m_atuMode.m_value == L'I') {
+            SetChecked(m_atuIn, true);
+        }
+    } else if (id == m.m_band.EventId()) {
+        ShowBand();
+    } else if (id == m.m_powerStatus.EventId()) {
+        ShowPowerStatus();
+    } else if (id == m.m_capacitorSide.EventId()) {
+        SetChecked(m_capsOnTxSide, m.m_capacitorSide.m_value == L'T');
+    } else if (id == m.m_frequency.EventId()) {
+        SetText(m_frequency, OperateText::Frequency(m.m_frequency.m_value));
+    } else if (id == m.m_powerForward.EventId()) {
+        ShowForward();
+        ShowEfficiency();
+        m_historyDirty = true;
+    } else if (id == m.m_powerInput.EventId()) {
+        ShowInput();
+    } else if (id == m.m_powerReflected.EventId()) {
+        SetText(m_reflected.value, QString::number(m.m_powerReflected.m_value));
+        m_reflected.bar->SetValue(m.m_powerReflected.m_value);
+    } else if (id == m.m_swr.EventId()) {
+        const QString text = OperateText::Swr(m.m_swr.m_value);
+        SetText(m_swr.value, text);
+        m_swr.bar->SetValue(text.isEmpty() ? 1.0 : m.m_swr.m_value / 10.0);
+        m_historyDirty = true;
+    } else if (id == m.m_swrBypass.EventId()) {
+        SetText(m_bypassSwr.value, OperateText::Swr(m.m_swrBypass.m_value));
+    } else if (id == m.m_paCurrent.EventId()) {
+        SetText(m_paCurrent.value, QString::number(m.m_paCurrent.m_value));
+        m_paCurrent.bar->SetValue(m.m_paCurrent.m_value);
+        ShowEfficiency();
+    } else if (id == m.m_paVoltage.EventId()) {
+        SetText(m_paVoltage.value, OperateText::Voltage(m.m_paVoltage.m_value));
+        ShowEfficiency();
+    } else if (id == m.m_temperature.EventId()) {
+        SetText(m_temperature.value, QString::number(m.m_temperature.m_value));
+        m_temperature.bar->SetValue(m.m_temperature.m_value);
+        m_historyDirty = true;
+    } else if (id == m.m_powerDissipated.EventId()) {
+        SetText(m_dissipated.value, QString::number(m.m_powerDissipated.m_value));
+    } else if (id == m.m_capacitors.EventId()) {
+        ShowRelays(Bank::Capacitors);
+    } else if (id == m.m_inductors.EventId()) {
+        ShowRelays(Bank::Inductors);
+    } else if (id == m.m_firmwareStatus.EventId()) {
+        EnableControls();
+    } else if (id == m.m_advancedMode.EventId()) {
+        ShowAdvanced();
+    } else if (id == m.m_peakHoldVarn.EventId()) {
+        SetChecked(m_peakHold, m.m_peakHoldVarn.m_value != 0);
+        ShowForward();
+        ShowInput();
+    } else if (id == m.m_completion.EventId()) {
+        if (++m_cycles == m_bandHoldUntil)
+            ShowBand();
+        if (m_historyDirty) {
+            m_historyDirty = false;
+            m_history->AddReading(QDateTime::currentMSecsSinceEpoch(), m.m_powerForward.m_value, m.m_swr.m_value / 10.0,
+                m.m_temperature.m_value);
+        }
+    }
+}
+
+void COperatePage::FitDisplay(int lines)
+{
+    // The field grows to the amplifier's number of lines (once), and never shrinks: a page
+    // that changed its layout with every text would jump.
+    constexpr int kMostLines = 8;
+    lines = std::min(lines, kMostLines);
+    if (lines <= m_displayLines)
+        return;
+    m_displayLines = lines;
+    m_display->setFixedHeight(m_display->fontMetrics().lineSpacing() * lines + 16);
+}
+
+void COperatePage::ShowForward()
+{
+    // Peak hold keeps the highest reading in view until the amplifier reads 0 (the operator
+    // stopped transmitting); the bar goes on showing the live reading, with the peak marked.
+    CModel& m = *m_model;
+    const WORD power = m.m_powerForward.m_value;
+    WORD shown = power;
+    if (m.m_peakHoldVarn.m_value != 0) {
+        if (power == 0 || power > m.m_value814F.m_value)
+            m.m_value814F.Set(power); // the forward power peak
+        else
+            shown = m.m_value814F.m_value;
+        m_forward.bar->SetPeak(m.m_value814F.m_value);
+    } else {
+        m_forward.bar->SetPeak(-1);
+    }
+    SetText(m_forward.value, QString::number(shown));
+    m_forward.bar->SetValue(power);
+}
+
+void COperatePage::ShowInput()
+{
+    CModel& m = *m_model;
+    const WORD power = m.m_powerInput.m_value;
+    WORD shown = power;
+    if (m.m_peakHoldVarn.m_value != 0) {
+        if (power == 0 || power > m.m_value8154.m_value)
+            m.m_value8154.Set(power); // the input power peak
+        else
+            shown = m.m_value8154.m_value;
+    }
+    SetText(m_input.value, QString::number(shown));
+}
+
+void COperatePage::ShowEfficiency()
+{
+    CModel& m = *m_model;
+    const int percent = OperateText::Efficiency(m.m_powerForward.m_value, m.m_paCurrent.m_value, m.m_paVoltage.m_value);
+    if (percent == OperateText::kNoEfficiency)
+        SetText(m_efficiency.value, QString());
+    else if (percent != OperateText::kImplausibleEfficiency)
+        SetText(m_efficiency.value, QString::number(percent));
+}
+
+void COperatePage::ShowBand()
+{
+    if (m_cycles < m_bandHoldUntil)
+        return;
+    const int band = m_model->m_band.m_value;
+    if (band >= 0 && band < OperateKeys::kBandCount)
+        SetChecked(m_bands[static_cast<std::size_t>(band)], true);
+}
+
+void COperatePage::ShowPowerStatus()
+{
+    // While the user's switch is still to be sent, the box shows the user's choice, not the
+    // amplifier's state of a moment ago.
+    IOperateStateMachine* machine = m_poller.Machine();
+    if (machine && machine->IsPowerRequestPending())
+        return;
+    SetChecked(m_powerOn, m_model->m_powerStatus.m_value != 0);
+}
+
+void COperatePage::ShowRelays(Bank bank)
+{
+    const bool caps = bank == Bank::Capacitors;
+    const BYTE relays = caps ? m_model->m_capacitors.m_value : m_model->m_inductors.m_value;
+    const auto& boxes = caps ? m_capacitorBoxes : m_inductorBoxes;
+    for (std::size_t bit = 0; bit < boxes.size(); ++bit)
+        SetChecked(boxes[bit], (relays >> bit) & 1);
+    // The field being typed in keeps what the user types.
+    CRelaySpinBox* spin = caps ? m_capacitance : m_inductance;
+    const int value = static_cast<int>(RelayBanks::Value(bank, relays));
+    if (!spin->hasFocus() && spin->value() != value) {
+        const QSignalBlocker block(spin);
+        spin->setValue(value);
+    }
+}
+
+void COperatePage::EnableControls()
+{
+    const bool enable = m_model->m_firmwareStatus.m_value == FirmwareApplication;
+    for (QWidget* control : m_controls) {
+        if (control->isEnabled() == enable)
+            continue;
+        // Disabling the field being typed in would take the focus away mid-word; it follows
+        // once the user leaves it.
+        if (!enable && control->hasFocus())
+            continue;
+        control->setEnabled(enable);
+    }
+    // ATU STORE stays disabled: with its command unknown, the rule that would enable it (the
+    // application running and a frequency of 1500 kHz or more) has nothing to offer.
+}
+
+void COperatePage::ShowAdvanced()
+{
+    const bool advanced = m_model->m_advancedMode.m_value != 0;
+    for (QWidget* widget : m_advanced)
+        if (widget->isVisibleTo(this) != advanced)
+            widget->setVisible(advanced);
+}
+
+void COperatePage::PressKey(OperateKey key)
+{
+    m_poller.Request([key](IOperateStateMachine& machine) { ::PressKey(machine, key); });
+}
+
+void COperatePage::SelectBand(int band)
+{
+    if (m_poller.Request([band](IOperateStateMachine& machine) { machine.SelectBand(static_cast<BYTE>(band)); }))
+        m_bandHoldUntil = m_cycles + 1;
+    else
+        ShowBand();
+}
+
+void COperatePage::SetPower(bool on)
+{
+    if (!m_poller.Request([on](IOperateStateMachine& machine) { machine.SetPowerStatus(on ? 1 : 0); }))
+        ShowPowerStatus();
+}
+
+void COperatePage::RelayBoxClicked(Bank bank)
+{
+    const bool caps = bank == Bank::Capacitors;
+    const BYTE relays = BoxesByte(caps ? m_capacitorBoxes : m_inductorBoxes);
+    const bool made = m_poller.Request([caps, relays](IOperateStateMachine& machine) {
+        if (caps)
+            machine.SetCapacitors(relays);
+        else
+            machine.SetInductors(relays);
+    });
+    if (!made) {
+        ShowRelays(bank);
+        return;
+    }
+    CRelaySpinBox* spin = caps ? m_capacitance : m_inductance;
+    const QSignalBlocker block(spin);
+    spin->setValue(static_cast<int>(RelayBanks::Value(bank, relays)));
+}
+
+void COperatePage::RelayValueEntered(Bank bank)
+{
+    const bool caps = bank == Bank::Capacitors;
+    CRelaySpinBox* spin = caps ? m_capacitance : m_inductance;
+    const BYTE relays = RelayBanks::Greedy(bank, static_cast<unsigned>(spin->value()));
+    const BYTE current = caps ? m_model->m_capacitors.m_value : m_model->m_inductors.m_value;
+    if (relays != current) {
+        m_poller.Request([caps, relays](IOperateStateMachine& machine) {
+            if (caps)
+                machine.SetCapacitors(relays);
+            else
+                machine.SetInductors(relays);
+        });
+    }
+    // A field kept enabled while it had the focus follows the rule now.
+    EnableControls();
+}

@@ -1,0 +1,35 @@
+#include "settings/ui/SettingTextValidator.h"
+#include "settings/SettingsText.h"
+
+CSettingTextValidator::CSettingTextValidator(const SettingInfo& info, Refused refused, QObject* parent)
+    : QValidator(parent)
+    , m_info(info)
+    , m_refused(std::move(refused))
+{
+}
+
+QValidator::State CSettingTextValidator::validate(QString& input, int& position) const
+{
+    (void)position;
+    QString reason;
+    if (m_info.rule == TextRule::Printable) {
+        // An empty field is only unfinished: it is refused when the sheet applies.
+        reason = input.isEmpty() ? QString() : SettingsText::CheckText(m_info, input);
+    } else if (input.size() > m_info.maxLength) {
+        reason = SettingsText::CheckText(m_info, input);
+    } else {
+        const QString allowed
+            = m_info.rule == TextRule::IPv4 ? QStringLiteral("0123456789.") : QStringLiteral("0123456789");
+        for (QChar c : input)
+            if (!allowed.contains(c))
+                reason = SettingsText::CheckText(m_info, input);
+        if (reason.isEmpty())
+            return SettingsText::CheckText(m_info, input).isEmpty() ? Acceptable : Intermediate;
+    }
+    if (!reason.isEmpty()) {
+        if (m_refused)
+            m_refused(reason);
+        return Invalid;
+    }
+    return Acceptable;
+}

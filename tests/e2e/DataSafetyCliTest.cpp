@@ -1,0 +1,102 @@
+// What the command line must never do, tried with the real binaries: open a FIFO or a device as
+// a file (the open blocks), replace one by a save, look for the amplifier before its input is
+// known good, or take a crafted file that gives an address twice.
+#include "CliProcess.h"
+#include "config/Crc32.h"
+#include <QFile>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+namespace {
+class DataSafetyCli : public ::testing::Test {
+protected:
+    void SetUp() override { EnsureApplication(); }
+    QString Path(const char* name) const { return m_dir.filePath(QLatin1String(name)); }
+    CliRun Run(const QStringList& args) { return RunCli(m_dir, args, {"QRO4000_SIM=baud=38400,pace=0"}, 30000); }
+    static bool Contacted(const CliRun& run) { return run.err.contains("Attempting to contact"); }
+    // A configuration file of these memory lines with a valid CRC line.
+    QString Crafted(const QList<QByteArray>& lines) const
+    {
+        CCrc32 crc;
+        for (const QByteArray& line : lines)
+            crc.Update(line.constData(), static_cast<std::size_t>(line.size()));
+        QFile file(Path("crafted.QRO4000Config"));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(lines.join("\r\n") + "\r\nCRC32 = 0x" + QByteArray::number(crc.Register(), 16).rightJustified(8, '0')
+            + "\r\n");
+        return file.fileName();
+    }
+    QTemporaryDir m_dir;
+};
+} // namespace
+
+TEST_F(DataSafetyCli, InputThatIsNoFileFailsAtOnceBeforeTheAmplifierIsContacted)
+{
+    const QString fifo = Path("fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString notFile = fifo + " is not a regular file";
+    const struct {
+        QStringList args;
+        int exitCode;
+        QString reason;
+    } rows[] = {
+        {{"check-config", fifo}, 1, notFile},
+        {{"-p", "SIM", "--yes", "restore-config", fifo}, 1, notFile},
+        {{"-p", "SIM", "--yes", "restore-config", Path("none")}, 1, "The system cannot find the file specified."},
+        {{"diff-config", fifo, fifo}, 2, notFile},
+        {{"-p", "SIM", "diff-config", fifo}, 2, notFile},
+        {{"hex-check", fifo}, 1, notFile},
+        {{"-p", "SIM", "--yes", "firmware", "load", fifo}, 1, notFile},
+    };
+    for (const auto& r : rows) {
+        const CliRun run = Run(r.args);
+        const std::string what = r.args.join(' ').toStdString();
+        ASSERT_TRUE(run.finished) << what << ": the program hung";
+        EXPECT_EQ(run.exitCode, r.exitCode) << what;
+        EXPECT_TRUE(run.err.contains(r.reason)) << what << ": " << run.err.toStdString();
+        EXPECT_FALSE(Contacted(run)) << what;
+    }
+}
+
+TEST_F(DataSafetyCli, SaveNeverReplacesADeviceOrAFifo)
+{
+    // A device node of our own (the device of /dev/null), so that nothing of the system is at risk.
+    const QString fifo = Path("fifo"), node = Path("null");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_EQ(::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0600, makedev(1, 3)), 0) << "needs root";
+    for (const QString& target : {fifo, node}) {
+        const CliRun run = Run({"-p", "SIM", "save-config", target});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.err.contains(target + " is not a regular file")) << run.err.toStdString();
+        EXPECT_FALSE(Contacted(run)) << "the destination is checked before the amplifier is looked for";
+    }
+    struct stat info { };
+    EXPECT_TRUE(::stat(QFile::encodeName(fifo).constData(), &info) == 0 && S_ISFIFO(info.st_mode));
+    EXPECT_TRUE(::stat(QFile::encodeName(node).constData(), &info) == 0 && S_ISCHR(info.st_mode));
+}
+
+// A crafted file with a valid CRC that gives the same 64 bytes twice.
+TEST_F(DataSafetyCli, FileThatRepeatsARecordIsRefusedWithItsLine)
+{
+    const QByteArray line = "MEM4 00000040 40 " + QByteArray(128, 'A');
+    const QString file = Crafted({line, line});
+    const QString refused = "Line 2, error code 0xE2000075: A memory line repeats or overlaps addresses given by an "
+                            "earlier line (addresses 0x00040 to 0x0007F, 64 bytes)";
+    for (const QStringList& args :
+        {QStringList {"check-config"}, QStringList {"-p", "SIM", "--yes", "restore-config"}}) {
+        const CliRun run = Run(args + QStringList {file});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.err.contains(refused)) << run.err.toStdString();
+        EXPECT_FALSE(Contacted(run));
+    }
+}
+
+TEST_F(DataSafetyCli, PortNameTooLongIsSaidSoAndNotEchoedWhole)
+{
+    const CliRun run = Run({"-p", QString(10240, 'x'), "info"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.startsWith("qro4000: the port name is too long (10240 characters): xxx"))
+        << run.err.toStdString();
+    EXPECT_LT(run.err.size(), 200);
+}

@@ -1,0 +1,134 @@
+// The maintenance commands of qro4000 as a user runs them on the built-in simulated amplifier:
+// the fault log as text and JSON, the clock shown and set, reset and ATU erase with their
+// confirmation and backup, and the answers to bad input.
+#include "CliProcess.h"
+#include <QDir>
+#include <QDirIterator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+
+namespace {
+class MaintenanceCli : public ::testing::Test {
+protected:
+    void SetUp() override { EnsureApplication(); }
+    CliRun Run(const QStringList& args, const QString& simOptions = QString())
+    {
+        return RunCli(m_dir, args, {QStringLiteral("QRO4000_SIM=baud=38400,pace=0") + simOptions});
+    }
+    QStringList Backups() const
+    {
+        QStringList files;
+        QDirIterator it(m_dir.path(), {"*.QRO4000Config"}, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files << it.next();
+        return files;
+    }
+    QTemporaryDir m_dir;
+};
+} // namespace
+
+TEST_F(MaintenanceCli, FaultsListsTheLogNewestFirstAsTextAndAsJson)
+{
+    const CliRun text = Run({"-p", "SIM", "faults"}, ",fault-entries=1030");
+    ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
+    const QStringList lines = text.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1024);
+    EXPECT_TRUE(lines[0].startsWith("  5 ")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[6].startsWith("1023 ")) << lines[6].toStdString();
+    EXPECT_TRUE(lines[0].contains(" 00 - ON ") || lines[0].contains(" 91 - HIGH SWR "));
+    EXPECT_TRUE(text.err.contains("1024 entries in 1024 slots, newest first (index 5)")) << text.err.toStdString();
+
+    const CliRun json = Run({"-p", "SIM", "--json", "faults"}, ",fault-entries=4");
+    ASSERT_EQ(json.exitCode, 0) << json.err.toStdString();
+    const QJsonArray entries = QJsonDocument::fromJson(json.out.toUtf8()).array();
+    ASSERT_EQ(entries.size(), 4);
+    const QJsonObject newest = entries[0].toObject();
+    EXPECT_EQ(newest["slot"].toInt(), 3);
+    EXPECT_EQ(newest["code"].toInt(), 0x91);
+    EXPECT_EQ(newest["name"].toString(), "HIGH SWR");
+    EXPECT_EQ(newest["swrHundredths"].toInt(), 256);
+    EXPECT_EQ(newest["frequency"].toInt(), 14200);
+    EXPECT_TRUE(newest["detail"].toString().startsWith("freq 14200 inp 45W"));
+    EXPECT_EQ(entries[3].toObject()["count"].toInt(), 1);
+}
+
+TEST_F(MaintenanceCli, FaultsWithADamagedIndexSaysSoAndFails)
+{
+    const CliRun run = Run({"-p", "SIM", "--trace", "faults"}, ",fault-index=2000");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("The amplifier's fault log index is 2000")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("Error code 0xE20000A0: The fault log index is out of range"));
+    EXPECT_FALSE(run.err.contains("Send \"^er00038"));
+}
+
+TEST_F(MaintenanceCli, ClockShowsBothClocksAndSetSendsThePcTime)
+{
+    const CliRun show = Run({"-p", "SIM", "clock"});
+    ASSERT_EQ(show.exitCode, 0) << show.err.toStdString();
+    EXPECT_TRUE(show.out.contains("QRO4000 clock:   ")) << show.out.toStdString();
+    EXPECT_TRUE(show.out.contains("(UTC)"));
+    // The simulated clock starts 95 s behind; the PC's second may tick over before it is read.
+    EXPECT_TRUE(show.out.contains("Difference:      95 s behind the PC") || show.out.contains("96 s behind"))
+        << show.out.toStdString();
+
+    const CliRun set = Run({"-p", "SIM", "--trace", "--json", "clock", "--set", "--local"});
+    ASSERT_EQ(set.exitCode, 0) << set.err.toStdString();
+    const QJsonObject o = QJsonDocument::fromJson(set.out.toUtf8()).object();
+    EXPECT_FALSE(o["utc"].toBool());
+    EXPECT_LE(std::abs(o["differenceSeconds"].toInt(99)), 1) << set.out.toStdString();
+    const QString sent = o["sent"].toString();
+    EXPECT_TRUE(set.err.contains(QStringLiteral("SetDateTimeState Send \"^cc%1T%2;\"").arg(sent.left(8), sent.mid(9))))
+        << set.err.toStdString();
+
+    EXPECT_EQ(Run({"-p", "SIM", "clock", "--utc"}).exitCode, 2);
+}
+
+TEST_F(MaintenanceCli, ResetAsksSavesABackupAndResets)
+{
+    const CliRun unconfirmed = Run({"-p", "SIM", "--trace", "reset-config"});
+    EXPECT_EQ(unconfirmed.exitCode, 1);
+    EXPECT_TRUE(unconfirmed.err.contains("Not confirmed: nothing was erased")) << unconfirmed.err.toStdString();
+    EXPECT_FALSE(unconfirmed.err.contains("^ecqvmst"));
+
+    const CliRun reset = Run({"-p", "SIM", "--yes", "--trace", "reset-config"});
+    ASSERT_EQ(reset.exitCode, 0) << reset.err.toStdString();
+    EXPECT_TRUE(reset.out.contains("Configuration backup saved to ")) << reset.out.toStdString();
+    EXPECT_TRUE(reset.out.contains("Configuration was reset to factory default"));
+    EXPECT_EQ(Backups().size(), 1);
+    EXPECT_LT(reset.err.indexOf("Send \"^er0003FFC040FE;\""), reset.err.indexOf("Send \"^ecqvmst;\""));
+
+    const CliRun noBackup = Run({"-p", "SIM", "--yes", "reset-config", "--no-backup"});
+    EXPECT_EQ(noBackup.exitCode, 0) << noBackup.err.toStdString();
+    EXPECT_TRUE(noBackup.err.contains("No configuration backup was made"));
+    EXPECT_EQ(Backups().size(), 1);
+}
+
+TEST_F(MaintenanceCli, ResetOfAnAmplifierInItsBootLoaderErasesNothing)
+{
+    const CliRun run = Run({"-p", "SIM", "--yes", "--trace", "reset-config"}, ",bootloader=1");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("boot loader for firmware: nothing was erased")) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains("^ecqvmst"));
+}
+
+TEST_F(MaintenanceCli, EraseAtuTakesBandNamesAndRefusesWhatItCannotTellApart)
+{
+    const CliRun erase
+        = Run({"-p", "SIM", "--yes", "--trace", "erase-atu", "--band", "40", "--antenna", "2", "--no-backup"});
+    ASSERT_EQ(erase.exitCode, 0) << erase.err.toStdString();
+    EXPECT_TRUE(erase.err.contains("Send \"^em032;^rv;\""));
+    EXPECT_TRUE(erase.out.contains("ATU memories of the 40 m band, antenna 2 erased"));
+
+    const CliRun all
+        = Run({"-p", "SIM", "--yes", "--trace", "erase-atu", "--band", "all", "--antenna", "1", "--no-backup"});
+    EXPECT_TRUE(all.err.contains("Send \"^emAB1;^rv;\"")) << all.err.toStdString();
+
+    const CliRun ambiguous = Run({"-p", "SIM", "--yes", "erase-atu", "--band", "6", "--antenna", "1"});
+    EXPECT_EQ(ambiguous.exitCode, 2);
+    EXPECT_TRUE(ambiguous.err.contains("write 6m for the 6 m band, or 17m for band number 6 (17 m)"))
+        << ambiguous.err.toStdString();
+    EXPECT_EQ(Run({"-p", "SIM", "erase-atu", "--band", "7", "--antenna", "3"}).exitCode, 2);
+    EXPECT_EQ(Run({"-p", "SIM", "erase-atu", "--antenna", "1"}).exitCode, 2);
+}

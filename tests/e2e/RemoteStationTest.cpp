@@ -1,0 +1,274 @@
+// Remote stations through Debian's ser2net on loopback, bridging to a simulated amplifier on a
+// pseudo-terminal served by this process: the command-line program over RFC 2217 and raw TCP,
+// a save and a firmware load compared byte for byte with the amplifier's memory, and servers
+// that refuse, are no RFC 2217 server, or go away in the middle of a save.
+#include "CliProcess.h"
+#include "SimHarness.h"
+#include "config/ConfigSaveStateMachine.h"
+#include "firmware/FileNameParts.h"
+#include "firmware/McuLoaderStateMachine.h"
+#include "link/QtEventHost.h"
+#include "link/Rfc2217Port.h"
+#include "sim/PortFactory.h"
+#include "sim/PtyServer.h"
+#include <QEventLoop>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <random>
+
+namespace {
+bool RunUntil(const std::function<bool()>& done, int limitMs)
+{
+    QEventLoop loop;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    tick.start(2);
+    QTimer::singleShot(limitMs, &loop, &QEventLoop::quit);
+    if (!done())
+        loop.exec();
+    return done();
+}
+
+quint16 FreePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+bool Listening(quint16 port)
+{
+    QFile table(QStringLiteral("/proc/net/tcp"));
+    return table.open(QIODevice::ReadOnly)
+        && table.readAll().contains(
+            QStringLiteral("0100007F:%1 00000000:0000 0A").arg(port, 4, 16, QChar('0')).toUpper().toLatin1());
+}
+
+// ser2net serving one device on two loopback ports: Telnet with RFC 2217 (passing on what the
+// device sends without waiting for more: 4096 answers in a save), and raw TCP with the line
+// fixed at 38400 bit/s.
+class CSer2net {
+public:
+    // Empty when it serves, else why not; `missing` when ser2net cannot be started at all.
+    QString Start(const QString& device, bool* missing)
+    {
+        const QString program = QStandardPaths::findExecutable("ser2net", {"/usr/sbin", "/usr/bin"});
+        QFile config(m_dir.filePath("ser2net.yaml"));
+        config.open(QIODevice::WriteOnly);
+        config.write(QStringLiteral("connection: &rfc\n  accepter: telnet(rfc2217),tcp,127.0.0.1,%1\n"
+                                    "  connector: serialdev,%3,230400n81,local\n  options:\n    chardelay: false\n"
+                                    "connection: &raw\n  accepter: tcp,127.0.0.1,%2\n"
+                                    "  connector: serialdev,%3,38400n81,local\n")
+                         .arg(m_rfcPort)
+                         .arg(m_rawPort)
+                         .arg(device)
+                         .toUtf8());
+        config.close();
+        m_process.Process().start(program, {"-n", "-d", "-c", config.fileName(), "-P", m_dir.filePath("pid")});
+        *missing = !m_process.Process().waitForStarted(5000);
+        if (*missing)
+            return "ser2net cannot be started (Debian package ser2net): " + m_process.Process().errorString();
+        if (RunUntil([&] { return Listening(m_rfcPort) && Listening(m_rawPort); }, 10000))
+            return {};
+        return "ser2net does not listen: " + QString::fromLocal8Bit(m_process.Process().readAllStandardError());
+    }
+    void Kill()
+    {
+        m_process.Process().kill();
+        m_process.Process().waitForFinished(5000);
+    }
+    QString Rfc2217Name() const { return QStringLiteral("rfc2217://127.0.0.1:%1").arg(m_rfcPort); }
+    QString RawName() const { return QStringLiteral("socket://127.0.0.1:%1").arg(m_rawPort); }
+    const quint16 m_rfcPort = FreePort();
+    const quint16 m_rawPort = FreePort();
+
+private:
+    QTemporaryDir m_dir;
+    CChild m_process;
+};
+
+class RemoteStation : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        EnsureApplication();
+        CSimDevice::Options options;
+        options.speed = 38400; // found only if the speed changes reach the server's port
+        options.answerDelayMs = 0;
+        options.eraseMs = 50;
+        options.revisionAfterLoad = 154;
+        device = std::make_shared<CSimDevice>(host, options);
+        pty = std::make_unique<CPtyServer>(device);
+        QString error;
+        ASSERT_TRUE(pty->Start(&error)) << error.toStdString();
+        bool missing = false;
+        error = ser2net.Start(pty->SlavePath(), &missing);
+        if (missing)
+            GTEST_SKIP() << error.toStdString();
+        ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+        model = std::make_unique<CModel>(host, std::make_unique<CQtSettingsStore>(home.filePath("settings.ini")));
+        model->SetApplicationDataFolder(home.filePath("appdata"));
+        model->SetPortFactory([this](const QString& name) { return CreatePort(name, host, &sink, &sink); });
+        model->SetStatusSink(&sink);
+    }
+
+    bool Connect(const QString& name)
+    {
+        model->m_port.Set(name);
+        model->ContactMachine()->StartContact();
+        return RunUntil([&] { return model->ContactMachine()->IsIdle(); }, 30000)
+            && model->m_firmwareStatus.m_value == FirmwareApplication;
+    }
+
+    // The command-line program, run while this process keeps serving the amplifier.
+    CliRun Cli(const QStringList& args, const std::function<void()>& meanwhile = {})
+    {
+        CChild cli;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        e.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        cli.Process().setProcessEnvironment(e);
+        cli.Process().setStandardInputFile(QProcess::nullDevice());
+        cli.Process().start(QStringLiteral(QRO_CLI_PATH), args);
+        if (meanwhile)
+            meanwhile();
+        CliRun run;
+        run.finished = RunUntil([&] { return cli.Process().state() == QProcess::NotRunning; }, 120000);
+        run.exitCode = run.finished ? cli.Process().exitCode() : -1;
+        run.out = QString::fromUtf8(cli.Process().readAllStandardOutput());
+        run.err = QString::fromUtf8(cli.Process().readAllStandardError());
+        return run;
+    }
+
+    QTemporaryDir home;
+    CQtEventHost host;
+    std::shared_ptr<CSimDevice> device;
+    std::unique_ptr<CPtyServer> pty;
+    CSer2net ser2net;
+    CRecordingSink sink;
+    std::unique_ptr<CModel> model;
+};
+} // namespace
+
+TEST_F(RemoteStation, CommandLineFindsTheAmplifierThroughBothKindsOfServer)
+{
+    const CliRun rfc = Cli({"-p", ser2net.Rfc2217Name(), "info"});
+    EXPECT_EQ(rfc.exitCode, 0) << rfc.err.toStdString();
+    EXPECT_TRUE(rfc.out.contains("Port speed:     38400 bit/s")) << rfc.out.toStdString();
+    EXPECT_TRUE(rfc.out.contains("Serial number:  01234")) << rfc.out.toStdString();
+    // Raw TCP cannot change the far port's speed: the amplifier answers at the server's.
+    const CliRun raw = Cli({"-p", ser2net.RawName(), "info"});
+    EXPECT_EQ(raw.exitCode, 0) << raw.err.toStdString();
+    EXPECT_TRUE(raw.out.contains("Revision:       01.53")) << raw.out.toStdString();
+}
+
+TEST_F(RemoteStation, SaveReadsTheAmplifiersMemoryByteForByte)
+{
+    ASSERT_TRUE(Connect(ser2net.Rfc2217Name()));
+    EXPECT_EQ(model->PortSpeed(), 38400u);
+    auto* save = model->CreateMachine<CConfigSaveStateMachine>();
+    ASSERT_TRUE(save->Start());
+    ASSERT_TRUE(RunUntil([&] { return save->IsIdle(); }, 120000));
+    ASSERT_EQ(save->ResultCode(), 0u);
+    const QByteArray read(reinterpret_cast<const char*>(save->ImageData()), save->GetTotalSize());
+    EXPECT_TRUE(read == device->Eeprom().left(read.size()));
+    save->Release();
+}
+
+TEST_F(RemoteStation, FirmwareLoadWritesEveryByteOfTheImage)
+{
+    // Random bytes: IAC (0xFF), CR and NUL among them must reach the boot loader as they are.
+    std::mt19937 random(7);
+    QByteArray image(2048, '\0');
+    for (auto& b : image)
+        b = static_cast<char>(random());
+    QByteArray hex = ":020000041D00DD\r\n";
+    for (int at = 0; at < image.size(); at += 32) {
+        // Count 32, the address, type 0, the data.
+        const QByteArray record
+            = QByteArray::fromHex(QByteArray::number(0x20000000 | (at << 8), 16)) + image.mid(at, 32);
+        char sum = 0;
+        for (char c : record)
+            sum = static_cast<char>(sum - c);
+        hex += ":" + (record + sum).toHex().toUpper() + "\r\n";
+    }
+    QFile file(home.filePath(QStringLiteral("qro4000fw0154.hex")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(hex + ":00000001FF\r\n");
+    file.close();
+
+    ASSERT_TRUE(Connect(ser2net.Rfc2217Name()));
+    model->m_firmwareFile.Set(FileNameParts::Revisioned(file.fileName()));
+    auto* load = model->CreateMachine<CMcuLoaderStateMachine>();
+    ASSERT_TRUE(load->StartLoad(&sink));
+    ASSERT_TRUE(RunUntil([&] { return load->IsIdle(); }, 120000));
+    EXPECT_EQ(load->ResultCode(), 0u);
+    EXPECT_EQ(load->TotalRetries(), 0u);
+    EXPECT_TRUE(device->Flash().left(image.size()) == image);
+    load->Release();
+}
+
+TEST_F(RemoteStation, DroppedConnectionFailsOnceLikeAnUnpluggedAdapter)
+{
+    ASSERT_TRUE(Connect(ser2net.Rfc2217Name()));
+    ISerialPort* port = model->Port();
+    int failures = 0;
+    port->SetFailureNotify([&] { ++failures; });
+    ser2net.Kill();
+    ASSERT_TRUE(RunUntil([&] { return failures > 0; }, 10000));
+    RunUntil([] { return false; }, 200);
+    EXPECT_EQ(failures, 1);
+    EXPECT_EQ(port->LastError(), Result::RemoteConnectionLost);
+    BYTE byte = 0;
+    DWORD count = 0;
+    EXPECT_FALSE(port->Read(&byte, 1, &count));
+    EXPECT_FALSE(port->WriteText(QStringLiteral(";")));
+    EXPECT_EQ(port->LastError(), Result::RemoteConnectionLost);
+    EXPECT_TRUE(sink.Contains(QStringLiteral("127.0.0.1:%1 was lost").arg(ser2net.m_rfcPort)));
+
+    // The server back: a new contact works.
+    bool missing = false;
+    ASSERT_TRUE(ser2net.Start(pty->SlavePath(), &missing).isEmpty());
+    EXPECT_TRUE(Connect(ser2net.Rfc2217Name()));
+}
+
+TEST_F(RemoteStation, ServersThatCannotServeAreToldApart)
+{
+    // A raw server answers no Telnet: it is no RFC 2217 server.
+    CRfc2217Port port(host, &sink, nullptr);
+    port.SetTimeouts(5000, 300);
+    EXPECT_FALSE(port.Open(QStringLiteral("rfc2217://127.0.0.1:%1").arg(ser2net.m_rawPort), true));
+    EXPECT_EQ(port.LastError(), Result::RemoteNoPortControl);
+    EXPECT_FALSE(port.IsOpen());
+    // Nothing listens: refused, with the port named.
+    const QString closed = QStringLiteral("rfc2217://127.0.0.1:%1").arg(FreePort());
+    const CliRun refused = Cli({"-p", closed, "info"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("\"" + closed + "\". Error 0xE20000C0: The serial device server refused"))
+        << refused.err.toStdString();
+}
+
+TEST_F(RemoteStation, ServerKilledMidSaveEndsTheSaveNamingTheServer)
+{
+    const QString file = home.filePath(QStringLiteral("amp.QRO4000Config"));
+    QFile earlier(file);
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("the earlier save");
+    earlier.close();
+    const CliRun save = Cli({"-p", ser2net.Rfc2217Name(), "--yes", "save-config", file}, [&] {
+        RunUntil([&] { return device->ReceivedLog().count("^er") > 200; }, 60000);
+        ser2net.Kill();
+    });
+    ASSERT_TRUE(save.finished);
+    EXPECT_EQ(save.exitCode, 1);
+    EXPECT_TRUE(save.err.contains(QStringLiteral("127.0.0.1:%1").arg(ser2net.m_rfcPort))) << save.err.toStdString();
+    EXPECT_TRUE(save.err.contains(QStringLiteral("0xE20000C1"))) << save.err.toStdString();
+    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+    EXPECT_EQ(earlier.readAll(), QByteArray("the earlier save"));
+}

@@ -1,0 +1,88 @@
+// "qro4000 settings" as a user runs it against qro4000-sim on pseudo-terminals: a change that
+// reads back, a value refused before anything is sent, and a profile carried from one
+// amplifier to another.
+#include "CliProcess.h"
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+
+namespace {
+class SettingsCli : public ::testing::Test {
+protected:
+    void SetUp() override { EnsureApplication(); }
+
+    // Starts a simulated amplifier on a pseudo-terminal linked at `link`.
+    void StartSim(CChild& sim, const QString& link, const char* serial)
+    {
+        sim.Process().start(
+            QStringLiteral(QRO_SIM_PATH), {"--baud", "115200", "--serial", serial, "--link", m_dir.filePath(link)});
+        ASSERT_TRUE(sim.Process().waitForStarted(10000));
+        while (!sim.Process().canReadLine())
+            ASSERT_TRUE(sim.Process().waitForReadyRead(10000)) << "qro4000-sim printed no path";
+    }
+    CliRun Run(const QString& link, QStringList args)
+    {
+        return RunCli(m_dir, QStringList {"-p", m_dir.filePath(link)} + args);
+    }
+    static QJsonObject Json(const CliRun& run) { return QJsonDocument::fromJson(run.out.toUtf8()).object(); }
+
+    QTemporaryDir m_dir;
+};
+} // namespace
+
+TEST_F(SettingsCli, ABannerChangeIsWrittenAndReadsBack)
+{
+    CChild sim;
+    StartSim(sim, "amp", "1234");
+    const CliRun set = Run("amp", {"settings", "set", "banner=HELLO"});
+    ASSERT_EQ(set.exitCode, 0) << set.err.toStdString();
+    EXPECT_EQ(set.out, "banner: QRO4000 -> HELLO\n");
+
+    const CliRun show = Run("amp", {"settings"});
+    ASSERT_EQ(show.exitCode, 0) << show.err.toStdString();
+    EXPECT_TRUE(show.out.contains("\nbanner=HELLO\n")) << show.out.toStdString();
+    EXPECT_TRUE(show.out.startsWith("antenna-enable=2,2,2,2,1,1,1,1,1,1,1\n")) << show.out.toStdString();
+    EXPECT_TRUE(show.out.contains("\nswr-stop=3.5,3.5,3.5,3.5,3.5,3.5,3.5,3.5,3.5,3.5,3.0\n"));
+    EXPECT_TRUE(show.out.endsWith("\npf2=ANTENNA\n"));
+}
+
+TEST_F(SettingsCli, ABannerThatWouldEndItsCommandIsRefusedWithNothingSent)
+{
+    const CliRun run = RunCli(m_dir, {"-p", "SIM", "settings", "set", "banner=X;^ec"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains("banner cannot be set: \";\" and \"^\" cannot be used")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("Nothing was sent to the amplifier.")) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+}
+
+TEST_F(SettingsCli, AProfileCarriesTheSettingsToAnotherAmplifier)
+{
+    CChild first, second;
+    StartSim(first, "first", "1111");
+    StartSim(second, "second", "2222");
+    ASSERT_EQ(Run("first",
+                  {"settings", "set", "banner=STATION 1", "swr-stop=4.0", "net-dhcp=off", "net-ip=10.1.1.2",
+                      "antenna-preferred=0,1,2,0,1,2,0,1,2,0,1", "pf1=MEM"})
+                  .exitCode,
+        0);
+    const CliRun exported = Run("first", {"settings", "--json"});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+    const QString profile = m_dir.filePath("station.json");
+    {
+        QFile file(profile);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(exported.out.toUtf8());
+    }
+
+    const CliRun imported = Run("second", {"settings", "set", "--from", profile});
+    ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+    EXPECT_TRUE(imported.out.contains("banner: QRO4000 -> STATION 1\n")) << imported.out.toStdString();
+
+    QJsonObject expected = Json(exported);
+    QJsonObject actual = Json(Run("second", {"settings", "--json"}));
+    ASSERT_EQ(expected.size(), 20);
+    EXPECT_EQ(actual.take("net-mac").toString(), "00:1E:C0:00:08:AE");
+    EXPECT_EQ(expected.take("net-mac").toString(), "00:1E:C0:00:04:57");
+    EXPECT_EQ(actual, expected);
+}

@@ -1,0 +1,166 @@
+// The settings sheet with its real widgets on the main window's simulated amplifier, in real
+// time: it reads when it opens, writes what changed, keeps out what could not be sent, and
+// asks before unapplied edits are lost.
+#include "settings/ui/EditConfigSheet.h"
+#include "MainFrameFixture.h"
+#include "config/ui/ConfigPage.h"
+#include "settings/ui/SettingEditor.h"
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <algorithm>
+
+class EditConfigSheetTest : public CMainFrameFixture {
+protected:
+    std::unique_ptr<CEditConfigSheet> Open()
+    {
+        ConnectToSim();
+        auto sheet = std::make_unique<CEditConfigSheet>(&frame->Model(), &prompt, frame.get());
+        sheet->show();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return sheet->OkButton()->isEnabled(); }, 10000));
+        return sheet;
+    }
+    static QLineEdit* Line(CEditConfigSheet& sheet, SettingId id)
+    {
+        return qobject_cast<QLineEdit*>(sheet.Editor(id)->Control());
+    }
+    static void Retype(CEditConfigSheet& sheet, SettingId id, const QString& text)
+    {
+        QLineEdit* line = Line(sheet, id);
+        line->setFocus();
+        line->selectAll();
+        QTest::keyClick(line, Qt::Key_Delete);
+        QTest::keyClicks(line, text);
+    }
+    int ErrorBoxes() const
+    {
+        return static_cast<int>(std::count_if(prompt.messages.begin(), prompt.messages.end(),
+            [](const auto& m) { return m.caption == "Edit Configuration Error"; }));
+    }
+    static bool WaitIdle(CEditConfigSheet& sheet)
+    {
+        return QTest::qWaitFor([&] { return !sheet.IsBusy(); }, 10000);
+    }
+};
+
+TEST_F(EditConfigSheetTest, ReadsOnOpeningAndAppliesTheBannerAlone)
+{
+    auto sheet = Open();
+    QStringList titles;
+    for (int i = 0; i < sheet->Tabs()->count(); ++i)
+        titles << sheet->Tabs()->tabText(i);
+    EXPECT_EQ(titles,
+        (QStringList {"ANT Enable", "SWR Thresholds", "ATU Mode Switch", "Banner", "ATU HiSWR Retune", "ATU XCVR Key",
+            "ATU Settings/Bin", "Network", "PF Keys"}));
+    EXPECT_EQ(Line(*sheet, SettingId::Banner)->text(), "QRO4000");
+    EXPECT_FALSE(sheet->ApplyButton()->isEnabled());
+    // Every page's help anchor is in the help page; Help opens the page shown at its anchor.
+    QFile help(QStringLiteral(":/help/EditConfiguration.htm"));
+    ASSERT_TRUE(help.open(QIODevice::ReadOnly));
+    const QString helpText = QString::fromUtf8(help.readAll());
+    for (int i = 0; i < sheet->Tabs()->count(); ++i) {
+        sheet->Tabs()->setCurrentIndex(i);
+        EXPECT_TRUE(helpText.contains("<a name=\"" + sheet->HelpTopic().section('#', 1) + "\">")) << i;
+    }
+    sheet->Tabs()->setCurrentIndex(1);
+    QTest::mouseClick(sheet->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Help), Qt::LeftButton);
+    ASSERT_NE(CHelpWindow::Instance(), nullptr);
+    EXPECT_EQ(CHelpWindow::Instance()->CurrentSource().toString(), "qrc:/help/EditConfiguration.htm#SwrThresholds");
+    CHelpWindow::CloseInstance();
+    GuiTest::SaveScreenshot(sheet.get(), QStringLiteral("EditConfigSheet-swr"));
+
+    sheet->Tabs()->setCurrentIndex(3);
+    Retype(*sheet, SettingId::Banner, QStringLiteral("HELLO"));
+    ASSERT_TRUE(sheet->ApplyButton()->isEnabled());
+    QTest::mouseClick(sheet->ApplyButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitIdle(*sheet));
+    EXPECT_EQ(sheet->StatusLabel()->text(), "The changed settings were written.");
+    EXPECT_FALSE(sheet->ApplyButton()->isEnabled());
+
+    sheet->ReadAgain();
+    ASSERT_TRUE(WaitIdle(*sheet));
+    EXPECT_EQ(Line(*sheet, SettingId::Banner)->text(), "HELLO");
+    EXPECT_EQ(ErrorBoxes(), 0);
+}
+
+TEST_F(EditConfigSheetTest, RefusesAtTheControlWhatCouldNotBeSent)
+{
+    auto sheet = Open();
+    sheet->Tabs()->setCurrentIndex(3);
+    Retype(*sheet, SettingId::Banner, QStringLiteral("AB;"));
+    EXPECT_EQ(Line(*sheet, SettingId::Banner)->text(), "AB");
+    QLabel* message = sheet->Editor(SettingId::Banner)->Message();
+    EXPECT_TRUE(message->isVisible());
+    EXPECT_TRUE(message->text().contains("cannot be used")) << message->text().toStdString();
+    GuiTest::SaveScreenshot(sheet.get(), QStringLiteral("EditConfigSheet-refused"));
+    QTest::keyClicks(Line(*sheet, SettingId::Banner), QStringLiteral("^C"));
+    EXPECT_EQ(Line(*sheet, SettingId::Banner)->text(), "ABC");
+
+    // An unfinished address is let through while typed and refused on Apply, beside its field.
+    sheet->Tabs()->setCurrentIndex(7);
+    qobject_cast<QCheckBox*>(sheet->Editor(SettingId::NetDhcp)->Control())->click();
+    Retype(*sheet, SettingId::NetIp, QStringLiteral("10.0.0"));
+    sheet->Tabs()->setCurrentIndex(0);
+    EXPECT_FALSE(sheet->Apply());
+    EXPECT_EQ(sheet->Tabs()->tabText(sheet->Tabs()->currentIndex()), "Network");
+    EXPECT_TRUE(sheet->Editor(SettingId::NetIp)->Message()->text().contains("ot an IPv4 address"));
+    EXPECT_FALSE(sheet->IsBusy());
+}
+
+TEST_F(EditConfigSheetTest, ClosingWithUnappliedEditsAsksAndNoForgetsThem)
+{
+    auto sheet = Open();
+    Retype(*sheet, SettingId::Pf1, QStringLiteral("MEM"));
+    prompt.answers = {false};
+    QTest::mouseClick(sheet->CancelButton(), Qt::LeftButton);
+    ASSERT_EQ(prompt.questions.size(), 1u);
+    EXPECT_EQ(prompt.questions[0].text, "Changes have not been applied\r\n\r\nDo you want to save the changes?");
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_FALSE(frame->Model().HasUnsavedChanges());
+}
+
+TEST_F(EditConfigSheetTest, YesWritesAndAFailedWriteKeepsTheEdits)
+{
+    auto sheet = Open();
+    Retype(*sheet, SettingId::Pf2, QStringLiteral("BAND"));
+    // The amplifier goes away before the write.
+    frame->Model().ClosePort();
+    prompt.answers = {true};
+    QTest::mouseClick(sheet->CancelButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitIdle(*sheet));
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_EQ(ErrorBoxes(), 1);
+    EXPECT_EQ(frame->Model().m_pfKey2.m_pending, "BAND");
+    EXPECT_EQ(Line(*sheet, SettingId::Pf2)->text(), "BAND");
+    EXPECT_TRUE(sheet->ApplyButton()->isEnabled());
+}
+
+TEST_F(EditConfigSheetTest, ExportThenImportRestoresTheValues)
+{
+    auto sheet = Open();
+    QTemporaryDir dir;
+    const QString path = dir.filePath("station.json");
+    auto chooser = [&](QWidget*, const QString&, const QString&) { return path; };
+    sheet->SetFileChoosers(chooser, chooser);
+    sheet->Export();
+    ASSERT_TRUE(QFile::exists(path));
+    Retype(*sheet, SettingId::Banner, QStringLiteral("CHANGED"));
+    sheet->Import();
+    EXPECT_EQ(Line(*sheet, SettingId::Banner)->text(), "QRO4000");
+    EXPECT_FALSE(sheet->ApplyButton()->isEnabled());
+    EXPECT_EQ(ErrorBoxes(), 0);
+}
+
+TEST_F(EditConfigSheetTest, TheConfigurationPageHasTheButton)
+{
+    Start();
+    SelectPage(CConfigPage::kTabIndex);
+    auto* page = frame->findChild<CConfigPage*>();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->EditButton()->text(), "Edit Configuration...");
+}

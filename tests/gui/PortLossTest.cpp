@@ -1,0 +1,121 @@
+// The main window on a real pseudo-terminal, with the amplifier served in-process as
+// qro4000-sim serves it: its far end closes under the window (message boxes held open as the
+// nested event loops they are), and another device answers in its place.
+#include "MainFrameFixture.h"
+#include "app/CommandTesterPage.h"
+#include "config/ui/ConfigPage.h"
+#include "link/QtEventHost.h"
+#include "model/RevisionText.h"
+#include "sim/PtyServer.h"
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+class PtyFrame : public CMainFrameFixture {
+protected:
+    // The amplifier on a new pseudo-terminal behind the same link, as a restarted qro4000-sim.
+    void Serve()
+    {
+        CSimDevice::Options options;
+        options.speed = 230400;
+        device = std::make_shared<CSimDevice>(host, options);
+        server = std::make_unique<CPtyServer>(device);
+        ASSERT_TRUE(server->Start(nullptr));
+        ASSERT_TRUE(server->MakeLink(link, nullptr));
+    }
+    bool WaitForBoxesClosed()
+    {
+        return QTest::qWaitFor([&] { return !prompt.messages.empty() && prompt.depth == 0; }, kContactLimitMs);
+    }
+
+    QTemporaryDir dir;
+    QString link = dir.filePath("amp");
+    CQtEventHost host;
+    std::shared_ptr<CSimDevice> device;
+    std::unique_ptr<CPtyServer> server;
+};
+
+enum class During { Idle, ContactSearch, ConfigSave };
+class PortLoss : public PtyFrame, public ::testing::WithParamInterface<During> { };
+} // namespace
+
+TEST_P(PortLoss, FarEndClosingIsReportedOnceAndClosesThePortEverywhere)
+{
+    Serve();
+    device->GetFaults().silent = GetParam() == During::ContactSearch;
+    CMainFrame& window = Start(link);
+    QStringList shown;
+    QObject::connect(&window, &CMainFrame::StatusTextShown, [&](const QString& text) { shown << text; });
+    if (GetParam() != During::ContactSearch) {
+        ASSERT_TRUE(WaitForFirmwareStatus(FirmwareApplication));
+        ASSERT_TRUE(WaitForBoxesClosed()); // the contact's own status box
+        prompt.messages.clear();
+    }
+    prompt.holdMs = 700;
+    if (GetParam() == During::ConfigSave) {
+        // The save dialog is modal: the far end closes, and the failed dialog is closed, from
+        // inside its loop.
+        QTimer script;
+        QObject::connect(&script, &QTimer::timeout, [&] {
+            if (server && device->ReceivedLog().contains("^er"))
+                server.reset();
+            else if (!server && !prompt.messages.empty() && prompt.depth == 0)
+                if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                    dialog->reject();
+        });
+        script.start(20);
+        SelectPage(CConfigPage::kTabIndex);
+        auto* page = frame->findChild<CConfigPage*>();
+        page->SetFileChoosers([&](QWidget*, const QString&, const QString&) { return dir.filePath("amp.cfg"); }, {});
+        page->OpenSaveDialog();
+        SelectPage(CTabView::PortPage);
+    } else {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return device->ReceivedLog().contains(";"); }, kContactLimitMs));
+        server.reset();
+    }
+    ASSERT_TRUE(WaitForBoxesClosed());
+    QTest::qWait(300); // a second report would come now
+    EXPECT_EQ(prompt.messages.size(), 1u);
+    EXPECT_EQ(prompt.maxDepth, 1);
+    EXPECT_TRUE(prompt.messages[0].text.contains("has gone away")) << qPrintable(prompt.messages[0].text);
+    EXPECT_EQ(shown.filter("Serial port \"" + link + "\" has gone away").size(), 1) << qPrintable(shown.join('\n'));
+    const CModel& model = window.Model();
+    EXPECT_EQ(model.m_serialPortState.m_value, 0);
+    EXPECT_EQ(model.m_portLost.m_value, 1);
+    EXPECT_EQ(model.m_firmwareStatus.m_value, FirmwareNone);
+    EXPECT_EQ(window.windowTitle(), TitleBaseText() + " on " + link + " closed");
+    EXPECT_FALSE(window.PortPage()->ClosePortButton()->isEnabled());
+
+    prompt.holdMs = 0;
+    Serve();
+    QTest::mouseClick(window.PortPage()->TestButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitForFirmwareStatus(FirmwareApplication));
+    EXPECT_EQ(model.m_portLost.m_value, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    While, PortLoss, ::testing::Values(During::Idle, During::ContactSearch, During::ConfigSave), [](const auto& info) {
+        return std::string(info.param == During::Idle ? "Idle"
+                : info.param == During::ContactSearch ? "Searching"
+                                                      : "Saving");
+    });
+
+TEST_F(PtyFrame, AnotherDeviceIsNamedAndNotTakenForTheAmplifier)
+{
+    Serve();
+    device->SetCommandHandler("I", [](const QByteArray&) { return QByteArray("^IRX5;"); });
+    CMainFrame& window = Start(link);
+    const QString found = "Found a RX5, not a QRO4000, on " + link;
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return window.StatusText() == found && !prompt.messages.empty(); }, kContactLimitMs));
+    EXPECT_EQ(prompt.messages[0].text, found);
+    EXPECT_EQ(window.Model().m_firmwareStatus.m_value, FirmwareNone);
+    SelectPage(CTabView::CommandTesterPage);
+    EXPECT_FALSE(window.CommandTesterPage()->Entry()->isEnabled());
+    SelectPage(CTabView::FirmwarePage);
+    EXPECT_EQ(frame->findChild<QLabel*>("installed")->text(), QStringLiteral("??.??"));
+}

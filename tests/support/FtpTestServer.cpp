@@ -1,0 +1,116 @@
+#include "FtpTestServer.h"
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTcpServer>
+#include <QThread>
+
+namespace {
+const char kScript[] = R"(
+import logging, os, sys
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
+from pyftpdlib.servers import FTPServer
+
+root, rate = sys.argv[1], int(sys.argv[2])
+
+class Handler(FTPHandler):
+    def ftp_LIST(self, path):
+        canned = os.path.join(path, ".listing")
+        if os.path.isfile(canned):
+            with open(canned, "rb") as f:
+                self.push_dtp_data(f.read(), isproducer=False, cmd="LIST")
+            return path
+        return FTPHandler.ftp_LIST(self, path)
+
+authorizer = DummyAuthorizer()
+authorizer.add_anonymous(root)
+Handler.authorizer = authorizer
+if rate > 0:
+    class Throttled(ThrottledDTPHandler):
+        write_limit = rate
+    Handler.dtp_handler = Throttled
+logging.basicConfig(stream=sys.stderr, level=logging.INFO, format="%(message)s")
+server = FTPServer(("127.0.0.1", 0), Handler)
+print(server.socket.getsockname()[1], flush=True)
+server.serve_forever()
+)";
+} // namespace
+
+CFtpTestServer::CFtpTestServer(int bytesPerSecond)
+{
+    QDir().mkpath(FirmwareFolder());
+    m_process.start(QStringLiteral("/usr/bin/python3"),
+        {QStringLiteral("-u"), QStringLiteral("-c"), QString::fromLatin1(kScript), m_root.path(),
+            QString::number(bytesPerSecond)});
+    if (!m_process.waitForStarted(10000))
+        return;
+    QDeadlineTimer deadline(15000);
+    while (!m_process.canReadLine() && !deadline.hasExpired() && m_process.state() == QProcess::Running)
+        m_process.waitForReadyRead(100);
+    m_port = static_cast<quint16>(m_process.readLine().trimmed().toUInt());
+}
+
+CFtpTestServer::~CFtpTestServer()
+{
+    m_process.terminate();
+    if (!m_process.waitForFinished(5000)) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+}
+
+void CFtpTestServer::UseStartFolder(const QString& start)
+{
+    m_start = start;
+    QDir().mkpath(FirmwareFolder());
+}
+
+QString CFtpTestServer::Url() const
+{
+    return QStringLiteral("ftp://127.0.0.1:%1/%2").arg(m_port).arg(m_start);
+}
+
+QString CFtpTestServer::FirmwareFolder() const
+{
+    return QDir(m_root.filePath(m_start)).filePath(QStringLiteral("QRO4000/firmware"));
+}
+
+void CFtpTestServer::Put(const QString& name, const QByteArray& bytes)
+{
+    WriteFile(QDir(FirmwareFolder()).filePath(name), bytes);
+}
+
+void CFtpTestServer::WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(bytes);
+}
+
+QByteArray CFtpTestServer::ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+int CFtpTestServer::CountLog(const QString& fragment, int expected, int waitMs)
+{
+    QDeadlineTimer deadline(waitMs);
+    for (;;) {
+        m_log += m_process.readAllStandardError();
+        const int count = static_cast<int>(QString::fromUtf8(m_log).count(fragment));
+        if (count >= expected || deadline.hasExpired())
+            return count;
+        m_process.waitForReadyRead(50);
+    }
+}
+
+quint16 CFtpTestServer::UnusedPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}

@@ -1,0 +1,38 @@
+#pragma once
+// A real FTP server on loopback for the download tests: Debian's pyftpdlib, run by Debian's own
+// Python on a free port, serving a temporary folder to anonymous users. The folder holds
+// "QRO4000/firmware", below a starting folder when one is chosen (so that the cases of a suite
+// can share one server); a file ".listing" there replaces the answer to LIST with its bytes,
+// for listings no file system can hold. The server's log (one line per transfer) is kept.
+#include <QProcess>
+#include <QTemporaryDir>
+
+class CFtpTestServer {
+public:
+    // With bytesPerSecond above 0 every transfer is throttled to that rate.
+    explicit CFtpTestServer(int bytesPerSecond = 0);
+    ~CFtpTestServer();
+
+    bool IsRunning() const { return m_port != 0; }
+    // Url() and FirmwareFolder() lead below this folder from now on.
+    void UseStartFolder(const QString& start);
+    QString Url() const;
+    QString FirmwareFolder() const;
+    void Put(const QString& name, const QByteArray& bytes);
+    void SetListing(const QByteArray& listing) { Put(QStringLiteral(".listing"), listing); }
+    // Lines of the server's log that hold `fragment`, waiting up to `waitMs` for `expected`.
+    int CountLog(const QString& fragment, int expected = 0, int waitMs = 0);
+
+    // A loopback port where nothing listens.
+    static quint16 UnusedPort();
+    // Files on either side, whole.
+    static void WriteFile(const QString& path, const QByteArray& bytes);
+    static QByteArray ReadFile(const QString& path);
+
+private:
+    QTemporaryDir m_root;
+    QProcess m_process;
+    QByteArray m_log;
+    quint16 m_port = 0;
+    QString m_start;
+};

@@ -1,0 +1,163 @@
+// Reset configuration, ATU memory erase and the clock conversation on the simulated amplifier,
+// in virtual time: exact writes and their order, the amplifier's memory afterwards, the ends.
+#include "SimHarness.h"
+#include "maintenance/DateTimeStateMachine.h"
+#include "maintenance/EraseConfigStateMachine.h"
+#include "model/ResultCode.h"
+#include "sim/SimAtuMemory.h"
+#include "sim/SimClock.h"
+#include "sim/SimFactoryReset.h"
+#include <gtest/gtest.h>
+
+namespace {
+class Maintenance : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(harness.Connect());
+        harness.device->ClearLogs();
+    }
+    // The commands written, with the repeated polls of a speed search counted once.
+    QByteArrayList Writes() const
+    {
+        QByteArrayList out;
+        for (const QByteArray& c : harness.device->ReceivedLog().split(';'))
+            if (!c.isEmpty() || out.isEmpty() || out.back() != ";")
+                out << c + ';';
+        out.removeLast();
+        return out;
+    }
+    DWORD Run(IStateMachine& machine)
+    {
+        EXPECT_TRUE(harness.RunUntilIdle(machine));
+        return machine.ResultCode();
+    }
+    void AnswerIdentifyAs(const char* answer)
+    {
+        harness.device->SetCommandHandler("i", [answer](const QByteArray&) { return QByteArray(answer); });
+    }
+
+    CSimHarness harness;
+};
+
+struct EraseRow {
+    const char* name;
+    int band;
+    int antenna;
+    const char* write;
+};
+class EraseCommand : public Maintenance, public testing::WithParamInterface<EraseRow> { };
+} // namespace
+
+TEST_F(Maintenance, ResetWritesItsCommandsInOrderAndKeepsTheAtuMemories)
+{
+    const QByteArray before = harness.device->Eeprom();
+    auto* machine = harness.model->CreateMachine<CEraseConfigStateMachine>();
+    ASSERT_TRUE(machine->StartResetConfiguration());
+    EXPECT_FALSE(machine->StartEraseMemory());
+    EXPECT_EQ(Run(*machine), 0u);
+    EXPECT_EQ(Writes(), (QByteArrayList {";", "^I;", "^cf;", "^ecqvmst;", "^on0;", ";", "^I;", "^on1;"}));
+    EXPECT_EQ(harness.device->Feature<CSimFactoryReset>().ResetCount(), 1);
+    const QByteArray after = harness.device->Eeprom();
+    EXPECT_EQ(after.mid(0x100, 0xF00), QByteArray(0xF00, char(0xFF)));
+    EXPECT_EQ(after.left(0x100), before.left(0x100));
+    EXPECT_EQ(after.mid(0x1000), before.mid(0x1000));
+    EXPECT_TRUE(harness.device->PowerOn());
+}
+
+TEST_P(EraseCommand, WritesTheEraseAndTheRevisionQueryInOneGo)
+{
+    harness.model->m_band.Set(CModel::Band(GetParam().band));
+    harness.model->m_antenna.Set(static_cast<BYTE>(GetParam().antenna));
+    harness.model->m_firmwareRevision.Set(0);
+    harness.device->Eeprom().replace(0x1000, 0x37000, QByteArray(0x37000, 0x5A));
+    auto* machine = harness.model->CreateMachine<CEraseConfigStateMachine>();
+    ASSERT_TRUE(machine->StartEraseMemory());
+    EXPECT_EQ(Run(*machine), 0u);
+    EXPECT_EQ(harness.device->ReceivedLog(), QByteArray(";^I;") + GetParam().write);
+    EXPECT_EQ(harness.model->m_firmwareRevision.m_value, 153);
+    const auto& atu = harness.device->Feature<CSimAtuMemory>();
+    for (int band = 0; band < 11; ++band)
+        for (int antenna = 1; antenna <= 2; ++antenna)
+            EXPECT_EQ(atu.IsErased(band, antenna),
+                antenna == GetParam().antenna && (GetParam().band == 11 || band == GetParam().band))
+                << band << " " << antenna;
+}
+
+INSTANTIATE_TEST_SUITE_P(Bands, EraseCommand,
+    testing::Values(EraseRow {"Band160Antenna2", 0, 2, "^em002;^rv;"}, EraseRow {"Band40Antenna1", 3, 1, "^em031;^rv;"},
+        EraseRow {"Band6Antenna1", 10, 1, "^em101;^rv;"}, EraseRow {"AllBandsAntenna1", 11, 1, "^emAB1;^rv;"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Maintenance, EraseWithoutARevisionAnswerFailsAfterTenSendsOfFiveSeconds)
+{
+    harness.device->SetCommandHandler("rv", [](const QByteArray&) { return QByteArray("^rv01.53;"); });
+    auto* machine = harness.model->CreateMachine<CEraseConfigStateMachine>();
+    ASSERT_TRUE(machine->StartEraseMemory());
+    const std::uint64_t start = harness.host.Now();
+    EXPECT_EQ(Run(*machine), Result::NoRevisionResponse);
+    EXPECT_EQ(harness.device->ReceivedLog().count("^em001;^rv;"), 10);
+    EXPECT_GE(harness.host.Now() - start, 50000u);
+}
+
+TEST_F(Maintenance, BootLoaderEndsResetAndEraseWithNothingErased)
+{
+    AnswerIdentifyAs("^Iqro4000;");
+    auto* machine = harness.model->CreateMachine<CEraseConfigStateMachine>();
+    ASSERT_TRUE(machine->StartResetConfiguration());
+    EXPECT_EQ(Run(*machine), Result::BootLoaderNothingErased);
+    ASSERT_TRUE(machine->StartEraseMemory());
+    EXPECT_EQ(Run(*machine), Result::BootLoaderNothingErased);
+    EXPECT_EQ(Writes(), (QByteArrayList {";", "^I;", ";", "^I;"}));
+    EXPECT_EQ(harness.model->m_firmwareStatus.m_value, FirmwareBootLoader);
+}
+
+TEST_F(Maintenance, AnotherDeviceIsNeitherResetNorErased)
+{
+    AnswerIdentifyAs("^IQRO800;");
+    auto* machine = harness.model->CreateMachine<CEraseConfigStateMachine>();
+    ASSERT_TRUE(machine->StartResetConfiguration());
+    EXPECT_EQ(Run(*machine), Result::UnexpectedDevice);
+    EXPECT_EQ(Writes(), (QByteArrayList {";", "^I;"}));
+}
+
+TEST_F(Maintenance, ClockIsReadThenTheMachineEndsAHundredMillisecondsLater)
+{
+    harness.model->m_trace.Set(1);
+    harness.device->Feature<CSimClock>().Set(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9), Qt::UTC));
+    auto* machine = harness.model->CreateMachine<CDateTimeStateMachine>();
+    ASSERT_TRUE(machine->StartGetDateTime());
+    EXPECT_EQ(Run(*machine), 0u);
+    SYSTEMTIME expected;
+    expected.wYear = 24, expected.wMonth = 3, expected.wDay = 5, expected.wHour = 14, expected.wMinute = 7,
+    expected.wSecond = 9;
+    EXPECT_EQ(harness.model->m_amplifierTime.m_value, expected);
+    EXPECT_TRUE(harness.sink.trace.contains("GetDateTimeState Send \"^cc;\""));
+    EXPECT_TRUE(harness.sink.trace.contains("DelayState Timer Elapsed 100 ms"));
+}
+
+TEST_F(Maintenance, ClockIsSetFromTheComputerTimeWithoutWaitingForAnAnswer)
+{
+    harness.model->m_trace.Set(1);
+    SYSTEMTIME sent;
+    sent.wYear = 2024, sent.wMonth = 3, sent.wDay = 5, sent.wHour = 9;
+    harness.model->m_computerTime.Set(sent);
+    auto* machine = harness.model->CreateMachine<CDateTimeStateMachine>();
+    ASSERT_TRUE(machine->StartSetDateTime());
+    EXPECT_EQ(Run(*machine), 0u);
+    EXPECT_EQ(harness.device->ReceivedLog(), "^cc24-03-05T09:00:00;");
+    EXPECT_EQ(harness.device->Feature<CSimClock>().Answer(), "^CC24-03-05T09:00:00;");
+    const int at = harness.sink.trace.indexOf("SetDateTimeState Timer Elapsed  10 ms");
+    ASSERT_GE(at, 0);
+    EXPECT_EQ(harness.sink.trace.value(at + 1), "DelayState Timer Elapsed 100 ms");
+}
+
+TEST_F(Maintenance, UnansweredClockQueryFailsAfterTenSends)
+{
+    harness.device->GetFaults().silent = true;
+    auto* machine = harness.model->CreateMachine<CDateTimeStateMachine>();
+    ASSERT_TRUE(machine->StartGetDateTime());
+    EXPECT_EQ(Run(*machine), Result::NoClockResponse);
+    EXPECT_EQ(harness.device->ReceivedLog(), QByteArray("^cc;").repeated(10));
+    EXPECT_EQ(harness.model->m_firmwareStatus.m_value, FirmwareNone);
+}
