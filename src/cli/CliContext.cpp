@@ -1,4 +1,5 @@
 #include "cli/CliContext.h"
+#include "link/LinkStringIds.h"
 #include "model/ErrorText.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
@@ -131,7 +132,7 @@ int CCliContext::ReportFailure(DWORD code)
     return ExitFailure;
 }
 
-void CCliContext::ShowProgress(const QString& label, DWORD position, DWORD range)
+void CCliContext::ShowProgress(const QString& label, DWORD position, DWORD range, DWORD retries)
 {
     if (!isatty(STDERR_FILENO) || range == 0)
         return;
@@ -140,7 +141,10 @@ void CCliContext::ShowProgress(const QString& label, DWORD position, DWORD range
     const int filled = static_cast<int>(static_cast<unsigned long long>(done) * width / range);
     const int percent = static_cast<int>(static_cast<unsigned long long>(done) * 100 / range);
     const QString bar = QString(filled, '#') + QString(width - filled, '.');
-    const QByteArray line = QStringLiteral("\r%1 [%2] %3%").arg(label, bar).arg(percent, 3).toUtf8();
+    QString text = QStringLiteral("\r%1 [%2] %3%").arg(label, bar).arg(percent, 3);
+    if (retries != 0)
+        text += QStringLiteral("  ") + FormatResource(IDS_LINK_CLI_RETRIES, retries);
+    const QByteArray line = text.toUtf8();
     std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
     std::fflush(stderr);
     m_progressShown = true;

@@ -44,8 +44,9 @@ public:
 
     // "Error code 0x%08X: %s" on standard error; answers the exit status for it.
     int ReportFailure(DWORD code);
-    // A progress bar on standard error when it is a terminal; nothing otherwise.
-    void ShowProgress(const QString& label, DWORD position, DWORD range);
+    // A progress bar on standard error when it is a terminal, with the retries so far when
+    // there are any; nothing otherwise.
+    void ShowProgress(const QString& label, DWORD position, DWORD range, DWORD retries = 0);
     void EndProgress();
 
     // Standard output and standard error, line by line.

@@ -5,9 +5,10 @@
 #include "model/StringTable.h"
 
 namespace ConfigCli {
-CProgressBar::CProgressBar(CCliContext& context, const QString& label)
+CProgressBar::CProgressBar(CCliContext& context, const QString& label, const IStateMachine& machine)
     : m_context(context)
     , m_label(label)
+    , m_machine(machine)
 {
     m_context.Model().m_progressPosition.AddObserver(this);
     m_context.Model().m_progressRange.AddObserver(this);
@@ -23,7 +24,8 @@ CProgressBar::~CProgressBar()
 void CProgressBar::OnEvent(std::uint32_t, std::uintptr_t, std::intptr_t)
 {
     const CModel& model = m_context.Model();
-    m_context.ShowProgress(m_label, model.m_progressPosition.m_value, model.m_progressRange.m_value);
+    m_context.ShowProgress(
+        m_label, model.m_progressPosition.m_value, model.m_progressRange.m_value, m_machine.RetryCount());
 }
 
 int Usage(CCliContext& context, const char* usage)
@@ -39,7 +41,7 @@ DWORD ReadAmplifier(CCliContext& context, CConfigImage& image, const QString& la
         return Result::IoPending;
     DWORD result = 0;
     {
-        CProgressBar bar(context, label);
+        CProgressBar bar(context, label, *machine);
         machine->Start();
         result = context.RunUntilIdle(*machine);
     }

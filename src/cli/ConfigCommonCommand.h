@@ -7,16 +7,18 @@
 class CConfigImage;
 
 namespace ConfigCli {
-// Draws the model's progress values as a bar on standard error while it lives.
+// Draws the model's progress values as a bar on standard error while it lives, with the
+// machine's retries so far.
 class CProgressBar : public IEventSink {
 public:
-    CProgressBar(CCliContext& context, const QString& label);
+    CProgressBar(CCliContext& context, const QString& label, const IStateMachine& machine);
     ~CProgressBar();
     void OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t extra) override;
 
 private:
     CCliContext& m_context;
     QString m_label;
+    const IStateMachine& m_machine;
 };
 
 // "usage: qro4000 <usage>" on standard error; answers the usage exit status.

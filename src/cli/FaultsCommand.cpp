@@ -44,12 +44,12 @@ int RunFaults(CCliContext& context, const QStringList& arguments)
             entries.push_back({slot, entry});
         },
         [&result](DWORD end) { result = end; });
+    if (!reader.Start()) {
+        MaintenanceCli::IsMade(context, nullptr, &exitStatus);
+        return exitStatus;
+    }
     {
-        ConfigCli::CProgressBar bar(context, ResourceString(IDS_FAULT_CLI_READING));
-        if (!reader.Start()) {
-            MaintenanceCli::IsMade(context, nullptr, &exitStatus);
-            return exitStatus;
-        }
+        ConfigCli::CProgressBar bar(context, ResourceString(IDS_FAULT_CLI_READING), *reader.Machine());
         context.RunUntilIdle(*reader.Machine());
     }
 

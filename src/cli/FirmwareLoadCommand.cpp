@@ -60,7 +60,7 @@ public:
             left = QStringLiteral("%1:%2").arg(seconds / 60, 2, 10, QChar('0')).arg(seconds % 60, 2, 10, QChar('0'));
         }
         m_context.ShowProgress(FormatResource(IDS_FW_CLI_PROGRESS, position / kUnitsPerPacket, range / kUnitsPerPacket,
-                                   m_machine.TotalRetries(), left),
+                                   m_machine.RetryCount(), left),
             position, range);
     }
 

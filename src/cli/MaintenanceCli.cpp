@@ -52,7 +52,7 @@ bool BackupFirst(CCliContext& context, bool backup, int* exitStatus)
         return false;
     DWORD result = 0;
     {
-        ConfigCli::CProgressBar bar(context, ResourceString(IDS_CONFIG_SAVING));
+        ConfigCli::CProgressBar bar(context, ResourceString(IDS_CONFIG_SAVING), *save);
         save->Start();
         result = context.RunUntilIdle(*save);
     }

@@ -5,6 +5,7 @@
 #include "config/ConfigRestoreReport.h"
 #include "config/ConfigRestoreStateMachine.h"
 #include "config/ConfigStringIds.h"
+#include "config/LinkSummary.h"
 #include "model/StringTable.h"
 
 namespace {
@@ -59,16 +60,21 @@ int RunRestoreConfig(CCliContext& context, const QStringList& arguments)
 
     DWORD result = 0;
     {
-        ConfigCli::CProgressBar bar(context, ResourceString(IDS_CONFIG_RESTORING));
+        ConfigCli::CProgressBar bar(context, ResourceString(IDS_CONFIG_RESTORING), *machine);
         machine->Start();
         result = context.RunUntilIdle(*machine);
     }
+    const QString readBack = LinkSummary::RestoreLine(machine->Link());
     const QString aftermath = ConfigRestoreReport::Aftermath(*machine, result);
     machine->Release();
     if (result == 0) {
         context.Out(ResourceString(IDS_CONFIG_RESTORED));
+        if (!readBack.isEmpty())
+            context.Out(readBack);
         return ExitSuccess;
     }
+    if (!readBack.isEmpty())
+        context.Err(readBack);
     if (result == Result::Cancelled) {
         context.Err(ResourceString(IDS_RESTORE_CANCELLED));
         context.ShowMessage(IUserPrompt::Icon::Warning, ResourceString(IDS_CRITICAL_OPERATION),

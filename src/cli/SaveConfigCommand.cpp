@@ -5,6 +5,7 @@
 #include "config/ConfigSaveCompletion.h"
 #include "config/ConfigSaveStateMachine.h"
 #include "config/ConfigStringIds.h"
+#include "config/LinkSummary.h"
 #include "model/FileChecks.h"
 #include "model/StringTable.h"
 #include <QDateTime>
@@ -69,11 +70,12 @@ int RunSaveConfig(CCliContext& context, const QStringList& arguments)
     }
     DWORD result = 0;
     {
-        ConfigCli::CProgressBar bar(context, ResourceString(IDS_CONFIG_SAVING));
+        ConfigCli::CProgressBar bar(context, ResourceString(IDS_CONFIG_SAVING), *machine);
         machine->Start();
         result = context.RunUntilIdle(*machine);
     }
     result = CompleteConfigSave(model, *machine, result, fileName, timeStamp, &message);
+    const QString confirmed = LinkSummary::SaveLine(machine->Link());
     machine->Release();
     if (result == Result::Cancelled) {
         context.Err(ResourceString(IDS_SAVE_CANCELLED));
@@ -86,6 +88,8 @@ int RunSaveConfig(CCliContext& context, const QStringList& arguments)
         return context.ReportFailure(result);
     }
     context.Out(ResourceString(IDS_CONFIG_SAVED));
+    if (!confirmed.isEmpty())
+        context.Out(confirmed);
     context.Out(FormatResource(IDS_CONFIG_CLI_SAVED_TO, QDir::toNativeSeparators(fileName)));
     return ExitSuccess;
 }

@@ -44,7 +44,7 @@ CEditConfigStateMachine* ReadSettings(CCliContext& context, int* exit)
     }
     DWORD result = 0;
     {
-        ConfigCli::CProgressBar bar(context, ResourceString(IDS_SETTINGS_CLI_READING));
+        ConfigCli::CProgressBar bar(context, ResourceString(IDS_SETTINGS_CLI_READING), *machine);
         machine->StartRead();
         result = context.RunUntilIdle(*machine);
     }
@@ -132,7 +132,7 @@ int SetSettings(CCliContext& context, const QStringList& arguments)
     }
     DWORD result = 0;
     {
-        ConfigCli::CProgressBar bar(context, ResourceString(IDS_SETTINGS_CLI_WRITING));
+        ConfigCli::CProgressBar bar(context, ResourceString(IDS_SETTINGS_CLI_WRITING), *machine);
         machine->StartWrite();
         result = context.RunUntilIdle(*machine);
     }

@@ -1,5 +1,6 @@
 #include "config/ConfigRestoreStateMachine.h"
 #include "config/ConfigRegions.h"
+#include "config/ConfigStringIds.h"
 #include <algorithm>
 #include <cstring>
 
@@ -9,10 +10,15 @@ CConfigRestoreStateMachine::CConfigRestoreStateMachine(CModel* model)
     , m_queryIState(this, "QueryIState", &m_finalState, &m_cacheFlushState, Result::NoIdentifyResponse)
     , m_cacheFlushState(this, "CacheFlushState", &m_initializeLoopVariableState)
     , m_initializeLoopVariableState(this, "InitializeLoopVariableState", &m_loopConditionState)
-    , m_loopConditionState(this, "ConfigRestoreSerialPromLoopConditionState", &m_loopBodyState, &m_delayPostRestore)
+    , m_loopConditionState(this, "ConfigRestoreSerialPromLoopConditionState", &m_loopBodyState, &m_readBackEntryState)
     , m_loopBodyState(this, "ConfigRestoreSerialPromLoopBodyState", &m_incrementLoopVariableState, kWriteTimeout,
           Result::NoWriteBlockResponse)
     , m_incrementLoopVariableState(this, "IncrementLoopVariableState", &m_loopConditionState)
+    , m_readBackEntryState(this, "ConfigRestoreReadBackEntryState", &m_readBackConditionState, &m_delayPostRestore)
+    , m_readBackConditionState(this, "ConfigRestoreReadBackConditionState", &m_readBackBodyState, &m_delayPostRestore)
+    , m_readBackBodyState(this, "ConfigRestoreReadBackBodyState", &m_incrementReadBackVariableState, kWriteTimeout,
+          Result::NoReadBlockResponse, Result::NoWriteBlockResponse)
+    , m_incrementReadBackVariableState(this, "IncrementReadBackVariableState", &m_readBackConditionState)
     , m_delayPostRestore(this, "DelayPostRestore", &m_setPowerOffState, kPostRestoreDelay)
     , m_setPowerOffState(this, "SetPowerOffState", &m_determineSpeedState2)
     , m_determineSpeedState2(this, "DetermineSpeedState", &m_queryIState2, Result::NoResponseAfterReset)
@@ -67,10 +73,18 @@ bool CConfigRestoreStateMachine::Start()
 {
     if (!IsIdle())
         return false;
+    m_link.Reset();
     m_model->m_progressPosition.Set(0);
     m_model->m_progressRange.Set(TotalBytes());
     m_stage = WriteStage::NotBegun;
     return StartAt(&m_determineSpeedState, true);
+}
+
+void CConfigRestoreStateMachine::BeginReadBack()
+{
+    m_loopVariable = 0;
+    ReportStatus(FormatResource(IDS_CONFIG_READ_BACK_START, RecordCount()));
+    m_model->m_progressPosition.Set(0);
 }
 
 void CConfigRestoreStateMachine::OnFinalState()

@@ -1,5 +1,7 @@
 #pragma once
 #include "config/ConfigQueryIState.h"
+#include "config/ConfigRestoreReadBackBodyState.h"
+#include "config/ConfigRestoreReadBackEntryState.h"
 #include "config/ConfigRestoreSerialPromLoopBodyState.h"
 #include "config/ConfigRestoreSerialPromLoopConditionState.h"
 #include "config/ConfigRestoreStateMachineInterface.h"
@@ -17,6 +19,9 @@
 //   -> InitializeLoopVariableState -> ConfigRestoreSerialPromLoopConditionState:
 //      body ConfigRestoreSerialPromLoopBodyState "^ew.." 4000 ms (0xE2000051)
 //      -> IncrementLoopVariableState -> condition; exit
+//   -> ConfigRestoreReadBackEntryState: only after a lost or damaged answer,
+//      ConfigRestoreReadBackConditionState: body ConfigRestoreReadBackBodyState "^er.." (and
+//      "^ew.." again where a block differs) -> IncrementReadBackVariableState -> condition; exit
 //   -> DelayPostRestore 2000 ms -> SetPowerOffState "^on0;" -> DetermineSpeedState
 //   -> QueryIState -> SetPowerOnState "^on1;" -> FinalState
 class CConfigRestoreStateMachine : public CStateHost<CConfigRestoreStateMachine, IConfigRestoreStateMachine> {
@@ -48,6 +53,8 @@ public:
     void SetStage(WriteStage stage) { m_stage = stage; }
 
     const CRecord& Record(DWORD index) const { return m_records[index]; }
+    // The read-back pass begins: its progress runs over the bytes written once more.
+    void BeginReadBack();
     const std::vector<CRecord>& Records() const { return m_records; }
 
     DWORD m_loopVariable = 0;
@@ -66,6 +73,10 @@ private:
     CConfigRestoreSerialPromLoopConditionState<CConfigRestoreStateMachine> m_loopConditionState;
     CConfigRestoreSerialPromLoopBodyState<CConfigRestoreStateMachine> m_loopBodyState;
     CIncrementLoopVariableState<CConfigRestoreStateMachine> m_incrementLoopVariableState;
+    CConfigRestoreReadBackEntryState<CConfigRestoreStateMachine> m_readBackEntryState;
+    CConfigRestoreSerialPromLoopConditionState<CConfigRestoreStateMachine> m_readBackConditionState;
+    CConfigRestoreReadBackBodyState<CConfigRestoreStateMachine> m_readBackBodyState;
+    CIncrementLoopVariableState<CConfigRestoreStateMachine> m_incrementReadBackVariableState;
     CDelayState<CConfigRestoreStateMachine> m_delayPostRestore;
     CSetPowerOffState<CConfigRestoreStateMachine> m_setPowerOffState;
     CDetermineSpeedState<CConfigRestoreStateMachine> m_determineSpeedState2;

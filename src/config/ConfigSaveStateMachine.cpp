@@ -22,6 +22,7 @@ bool CConfigSaveStateMachine::Start()
 {
     if (!IsIdle())
         return false;
+    m_link.Reset();
     m_model->m_progressPosition.Set(0);
     m_model->m_progressRange.Set(GetTotalSize());
     return StartAt(&m_determineSpeedState, true);

@@ -46,6 +46,11 @@ enum ConfigStringId : unsigned {
     IDS_CONFIG_SAVE_DESCRIPTION = 1149,
     IDS_CONFIG_RESTORE_DESCRIPTION = 1150,
 
+    // Noisy lines: the read-back of a restore and the closing lines.
+    IDS_CONFIG_READ_BACK_START = 1180,
+    IDS_CONFIG_CONFIRMED_BLOCKS = 1181,
+    IDS_CONFIG_READ_BACK_DONE = 1182,
+
     // Data safety: refused records, a restore that stopped part way, what a restore will write.
     IDS_CONFIG_RECORD_ADDRESSES = 1151,
     IDS_CONFIG_PARTLY_WRITTEN = 1152,

@@ -92,6 +92,12 @@ enum FirmwareStringId : unsigned {
     IDS_FW_CLI_UP_TO_DATE = 1282,
     IDS_FW_CLI_USE_NO_BACKUP = 1283,
 
+    // Packets on a noisy line (verbose lines).
+    IDS_FW_PACKET_LOST = 1292,
+    IDS_FW_PACKET_REFUSED = 1293,
+    IDS_FW_PACKET_DAMAGED = 1294,
+    IDS_FW_PACKET_LATE_ACK = 1295,
+
     // Data safety.
     IDS_FW_NO_FIRMWARE_DATA = 1284,
     IDS_FW_NOW_RUNS = 1285,

@@ -34,6 +34,7 @@ bool CMcuLoaderStateMachine::StartLoad(IStatusSink* notify)
     m_highestRetries = 0;
     m_totalRetries = 0;
     m_fillByteCount = 0;
+    m_retriesSoFar = 0;
     m_downloadOpen = false;
     if (!m_image.LoadForLoader(m_model->m_firmwareFile.m_value.m_fileName)) {
         // Nothing has been sent: the amplifier is as the last contact found it, so its status
@@ -109,6 +110,46 @@ void CMcuLoaderStateMachine::AddRetries(DWORD retries)
 {
     m_highestRetries = std::max(m_highestRetries, retries);
     m_totalRetries += retries;
+}
+
+void CMcuLoaderStateMachine::NoteRetry(const QString& cause)
+{
+    ++m_retriesSoFar;
+    ReportDetail(cause);
+    NotifyRetry();
+}
+
+void CMcuLoaderStateMachine::ReportDetail(const QString& text)
+{
+    if (m_model->m_verboseLogging.m_value == 0)
+        return;
+    m_model->Verbose(text);
+    if (m_notify)
+        m_notify->OnStatusLine(IStatusSink::Kind::Verbose, text);
+}
+
+DWORD CMcuLoaderStateMachine::PacketWait(DWORD silentTries) const
+{
+    return m_packetPace.Wait(CLoadFirmwareState<CMcuLoaderStateMachine>::kPacketTimeout, silentTries);
+}
+
+DWORD CMcuLoaderStateMachine::FillWait() const
+{
+    return m_fillPace.Wait(CLoadResyncState<CMcuLoaderStateMachine>::kFillTimeout);
+}
+
+void CMcuLoaderStateMachine::NotePacketAnswer()
+{
+    const DWORD elapsed = ElapsedSinceSend();
+    const DWORD speed = std::max<DWORD>(m_model->PortSpeed(), 1);
+    const DWORD lineMs = static_cast<DWORD>(std::uint64_t {LoaderPacket::kSize} * 10 * 1000 / speed);
+    m_packetPace.AddAnswer(elapsed);
+    m_fillPace.AddAnswer(elapsed > lineMs ? elapsed - lineMs : 0);
+}
+
+void CMcuLoaderStateMachine::NoteFillAnswer()
+{
+    m_fillPace.AddAnswer(ElapsedSinceSend());
 }
 
 bool CMcuLoaderStateMachine::BeginWrite(CState<CMcuLoaderStateMachine>* state)

@@ -12,6 +12,7 @@
 #include "firmware/ShowBootVersionState.h"
 #include "firmware/UnlockFlashEraseState.h"
 #include "firmware/VerifyExpectedDeviceState.h"
+#include "link/AnswerPace.h"
 #include "link/ContactStates.h"
 #include "link/DetermineSpeedState.h"
 #include "link/QueryIState.h"
@@ -43,6 +44,9 @@ public:
     static constexpr DWORD kTimerId = 6;
     // Progress moves in units of this many bytes.
     static constexpr DWORD kProgressUnit = 128;
+    // The shortest waits for a packet's answer and for a fill byte's; see PacketWait.
+    static constexpr DWORD kPacketWaitFloor = 100;
+    static constexpr DWORD kFillWaitFloor = 30;
 
     explicit CMcuLoaderStateMachine(CModel* model);
 
@@ -51,6 +55,8 @@ public:
     QString GetFileName() const override { return m_image.FileName(); }
     DWORD HighestRetries() const override { return m_highestRetries; }
     DWORD TotalRetries() const override { return m_totalRetries; }
+    // Every packet sent again so far, the one in flight included.
+    DWORD RetryCount() const override { return m_retriesSoFar; }
     DWORD VerifyRevision(bool quiet) override;
     bool StartLoad(IStatusSink* notify) override;
     bool IsDownloadOpen() const override { return m_downloadOpen; }
@@ -67,6 +73,21 @@ public:
     void Report(const QString& text);
     void SetProgress(DWORD transferAddress);
     void AddRetries(DWORD retries);
+    // A packet is sent again (or resynchronised): the progress display shows it, and verbose
+    // logging says why.
+    void NoteRetry(const QString& cause);
+    // A verbose line: the status display's verbose lines and the notify sink's log.
+    void ReportDetail(const QString& text);
+
+    // How long to wait for a packet's answer and for a fill byte's, learnt from the answers so
+    // far. A packet's answer takes its own line time (135 ms at 38400 bit/s) and the boot
+    // loader's programming; a fill byte's "N" only the boot loader's reaction. Waiting out
+    // 2000 ms and 100 ms regardless made each lost acknowledgement cost over 50 s of fill bytes.
+    // The waits stay within those time-outs, which also hold until answers have been timed.
+    DWORD PacketWait(DWORD silentTries) const;
+    DWORD FillWait() const;
+    void NotePacketAnswer();
+    void NoteFillAnswer();
     // Writes the packet buffer as it is (no text conversion), after the packet trace line.
     // False when the machine has gone to its final state instead (cancelled, or the port
     // failed).
@@ -80,6 +101,7 @@ public:
     DWORD m_totalRetries = 0;
     DWORD m_fillByteCount = 0;
     DWORD m_transferAddress = 0;
+    DWORD m_retriesSoFar = 0;
     // Between the echo of "D" and the answer "B" the boot loader takes every byte as packet
     // data: it answers no command until it has been restarted.
     bool m_downloadOpen = false;
@@ -93,6 +115,10 @@ private:
 
     CFirmwareImage m_image;
     IStatusSink* m_notify = nullptr;
+    CAnswerPace m_packetPace {kPacketWaitFloor};
+    // Fed with the boot loader's reaction time to packets (their answer time less their line
+    // time) and with the answer times of fill bytes.
+    CAnswerPace m_fillPace {kFillWaitFloor};
     QString m_deviceName;
 
     CDetermineSpeedState<CMcuLoaderStateMachine> m_determineSpeedState;

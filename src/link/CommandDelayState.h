@@ -45,8 +45,11 @@ public:
             this->GoToFinal();
             return;
         }
-        host->StartTimer(m_timeout);
+        host->StartTimer(AnswerWait());
     }
+    // How long this send waits: the state's time-out, or less where the state learns from the
+    // line (the EEPROM block states).
+    virtual DWORD AnswerWait() { return m_timeout; }
 
     DWORD m_timeout;
     QByteArray m_command;

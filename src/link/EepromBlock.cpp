@@ -124,6 +124,29 @@ bool IsWriteAcknowledged(const QByteArray& command, const QByteArray& answer)
     return (sum & 0xFF) == 0;
 }
 
+QByteArray AnswerStart(const QByteArray& received)
+{
+    const qsizetype caret = received.lastIndexOf('^');
+    return caret < 0 ? QByteArray() : received.mid(caret);
+}
+
+bool IsAnswerToAnotherCommand(const QByteArray& command, const QByteArray& answer)
+{
+    if (answer.size() < 16 || SameStart(command, answer, 13))
+        return false;
+    // Checked against itself: its own name, address and count make the command it answers.
+    const QByteArray own = answer.left(13) + "00;";
+    BYTE data[kMaxBlock];
+    if (SameStart(answer, "^ER", 3))
+        return ParseReadAnswer(own, answer, kMaxBlock, data) >= 0;
+    return SameStart(answer, "^EW", 3) && IsWriteAcknowledged(own, answer);
+}
+
+bool Echoes(const QByteArray& command, const QByteArray& answer)
+{
+    return SameStart(command, answer, 13);
+}
+
 bool IsWritableBlock(DWORD address, DWORD count)
 {
     for (const Region& r : kWritable)

@@ -29,6 +29,17 @@ int ParseReadAnswer(const QByteArray& command, const QByteArray& answer, DWORD m
 // Checks a write acknowledgement: exactly 16 characters, the command's first 13, a valid check.
 bool IsWriteAcknowledged(const QByteArray& command, const QByteArray& answer);
 
+// A complete answer starts at its last "^": what came before it is the tail of an earlier
+// answer that the clearing of the port cut short or whose ";" was damaged on the line. Empty
+// when no "^" came at all (a fragment of an earlier answer).
+QByteArray AnswerStart(const QByteArray& received);
+// A sound read answer or acknowledgement (its own check holds) to another command than
+// `command`: a late answer to an earlier try or an earlier block. It says nothing about the
+// block asked for now, and is neither taken for it nor counted as damage.
+bool IsAnswerToAnotherCommand(const QByteArray& command, const QByteArray& answer);
+// Whether the answer echoes the command's name, address and count (its first 13 characters).
+bool Echoes(const QByteArray& command, const QByteArray& answer);
+
 // The six regions that may be written: 0x10..0x7F, 0x80..0xFF, 0x100..0x2FF, 0x300..0xEFF,
 // 0xF00..0xFFF and 0x1000..0x37FFF. 0x0..0xF and 0x38000 up are never written.
 bool IsWritableBlock(DWORD address, DWORD count);

@@ -5,6 +5,16 @@ enum LinkStringId : unsigned {
     IDS_TEST_COMMUNICATIONS = 1901,
     IDS_CLOSE_PORT = 1902,
     IDS_SIM_DESCRIPTION = 1903,
+
+    // Block exchanges on a noisy line (verbose lines, progress displays).
+    IDS_LINK_RETRY_LOST = 1960,
+    IDS_LINK_RETRY_DAMAGED = 1961,
+    IDS_LINK_RETRY_DISAGREE = 1962,
+    IDS_LINK_RETRY_DIFFERS = 1963,
+    IDS_LINK_READ_TWICE = 1964,
+    IDS_LINK_RETRIES = 1965,
+    IDS_LINK_CLI_RETRIES = 1966,
+
     IDS_PORT_LOST = 1920,
     IDS_PORT_LOST_ADVICE = 1921,
     IDS_FOUND_OTHER_DEVICE = 1922,

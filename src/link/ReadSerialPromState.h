@@ -1,16 +1,22 @@
 #pragma once
-#include "link/CommandResponseRetryState.h"
-#include "link/EepromBlock.h"
+#include "link/BlockExchangeState.h"
+#include <QByteArrayList>
 
 // Reads `total` bytes from `start` of the amplifier's EEPROM into `destination`, one checked
-// block at a time. Each accepted block moves the model's progress position. The 10 time-outs
-// of the retry limit are shared by all blocks of one visit.
+// block at a time. Each accepted block moves the model's progress position. The 10 tries of
+// the retry limit are shared by all blocks of one visit.
+//
+// An 8-bit sum guards each answer, and two damaged characters that cancel out (+1 here, -1
+// there) pass it. A line that has shown one damaged answer will show such pairs too, so from
+// then on, for the rest of the machine's life, a block is taken only when two readings agree:
+// it is read again, and again while the readings differ, within its tries. A clean line is
+// read once per block, as always.
 template <class SM>
-class CReadSerialPromState : public CCommandResponseRetryState<SM> {
+class CReadSerialPromState : public CBlockExchangeState<SM> {
 public:
     CReadSerialPromState(SM* host, const char* name, CState<SM>* next, DWORD timeout, DWORD errorCode, DWORD start,
                          DWORD total, BYTE* destination)
-        : CCommandResponseRetryState<SM>(host, name, next, timeout, QByteArray(), errorCode),
+        : CBlockExchangeState<SM>(host, name, next, timeout, QByteArray(), errorCode),
           m_startAddress(start),
           m_totalLength(total),
           m_destination(destination)
@@ -44,10 +50,37 @@ public:
     DWORD m_totalLength;
     DWORD m_offsetDone = 0;
     BYTE* m_destination;
+    // This block's readings so far while two must agree.
+    QByteArrayList m_readings;
 
 protected:
+    bool Confirmed() override
+    {
+        SM* host = this->m_host;
+        if (!host->m_link.SawDamage())
+            return true;
+        if (!host->m_link.m_readingTwice) {
+            host->m_link.m_readingTwice = true;
+            host->ReportStatus(ResourceString(IDS_LINK_READ_TWICE));
+        }
+        const QByteArray reading(reinterpret_cast<const char*>(m_destination + m_offsetDone), m_blockLength);
+        if (m_readings.contains(reading)) {
+            m_readings.clear();
+            ++host->m_link.m_confirmedBlocks;
+            return true;
+        }
+        m_readings.append(reading);
+        this->SendAgain(m_readings.size() > 1 ? unsigned {IDS_LINK_RETRY_DISAGREE} : 0u);
+        return false;
+    }
+    DWORD ExhaustedCode() const override
+    {
+        return m_readings.size() > 1 ? Result::ReadingsDisagree : this->m_errorCode;
+    }
+
     void NextBlock()
     {
+        m_readings.clear();
         const DWORD address = m_startAddress + m_offsetDone;
         const DWORD remaining = m_totalLength - m_offsetDone;
         if (remaining == 0) {

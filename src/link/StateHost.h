@@ -1,4 +1,5 @@
 #pragma once
+#include "link/LinkQuality.h"
 #include "link/State.h"
 #include "link/StateMachine.h"
 #include "model/Model.h"
@@ -83,6 +84,7 @@ public:
         m_current->OnTimeout();
     }
     DWORD ResultCode() const override { return m_result; }
+    DWORD RetryCount() const override { return m_link.m_retries; }
 
     // Trace lines go to the model's trace output; a machine may send them elsewhere as well.
     virtual void Trace(const QString& text) { m_model->TraceLine(text); }
@@ -111,6 +113,11 @@ public:
     }
     void StopTimer() { m_model->Dispatcher().KillTimer(m_timerId); }
     DWORD ElapsedSinceSend() const { return m_model->Host().TickCount() - m_sendTime; }
+
+    // Sets the progress position again (to the same value): whoever shows progress redraws it,
+    // and with it the retries so far, while a block is being asked for again.
+    void NotifyRetry() { m_model->m_progressPosition.Set(m_model->m_progressPosition.m_value); }
+    const CLinkQuality& Link() const { return m_link; }
 
     void ReportStatus(const QString& text) { m_model->Status(text); }
     void ReportVerbose(const QString& text) { m_model->Verbose(text); }
@@ -141,6 +148,8 @@ public:
     QByteArray m_terminators;
     DWORD m_result = 0;
     DWORD m_sendTime = 0;
+    // What the block exchanges have shown of the line; lives as long as the machine.
+    CLinkQuality m_link;
 
 protected:
     // A start operation: status from the model, result 0, then the entry state's Prepare and

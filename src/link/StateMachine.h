@@ -14,4 +14,7 @@ public:
     virtual void OnCommEvent(bool& handled) = 0;
     virtual void OnTimer(DWORD timerId, bool& handled) = 0;
     virtual DWORD ResultCode() const = 0;
+    // Tries sent again so far because an answer was lost, damaged or not yet confirmed; progress
+    // displays show it beside the bar. Machines that never retry answer 0.
+    virtual DWORD RetryCount() const { return 0; }
 };

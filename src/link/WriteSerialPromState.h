@@ -1,16 +1,15 @@
 #pragma once
-#include "link/CommandResponseRetryState.h"
-#include "link/EepromBlock.h"
+#include "link/BlockExchangeState.h"
 
 // Writes `total` bytes from `source` to the amplifier's EEPROM at `start`, one acknowledged
 // block at a time. A block outside the writable regions fails the machine with 0xE200000C
 // before anything is sent.
 template <class SM>
-class CWriteSerialPromState : public CCommandResponseRetryState<SM> {
+class CWriteSerialPromState : public CBlockExchangeState<SM> {
 public:
     CWriteSerialPromState(SM* host, const char* name, CState<SM>* next, DWORD timeout, DWORD errorCode, DWORD start = 0,
                           DWORD total = 0, const BYTE* source = nullptr)
-        : CCommandResponseRetryState<SM>(host, name, next, timeout, QByteArray(), errorCode),
+        : CBlockExchangeState<SM>(host, name, next, timeout, QByteArray(), errorCode),
           m_totalLength(total),
           m_source(source),
           m_startAddress(start)

@@ -73,6 +73,9 @@ constexpr std::uint32_t NoIdentifyResponse = 0xE2000524;
 // Codes the program adds, by feature (their texts: resources/MessageTable.inc).
 constexpr std::uint32_t NotRegularFile = 0xE2000060;
 constexpr std::uint32_t FileTooLarge = 0xE2000061;
+constexpr std::uint32_t ReadingsDisagree = 0xE200007B;
+constexpr std::uint32_t ReadBackDiffers = 0xE200007C;
+
 // File server download.
 constexpr std::uint32_t NotEveryFileCopied = 0xE20000B0;
 constexpr std::uint32_t ServerSentTooMuch = 0xE20000B1;

@@ -2,6 +2,7 @@
 #include "link/EepromBlock.h"
 #include "link/SerialPortInterface.h"
 #include "model/HexDigits.h"
+#include "sim/CancellingPair.h"
 #include "sim/SimFeatures.h"
 #include "sim/SimFirmwareImage.h"
 #include <QHash>
@@ -309,6 +310,8 @@ struct CSimDevice::Impl {
             const auto at = std::uniform_int_distribution<qsizetype>(0, bytes.size() - 1)(random);
             bytes[at] = static_cast<char>(bytes[at] ^ (1 << std::uniform_int_distribution<int>(0, 7)(random)));
         }
+        if (CountDown(faults.corruptPairNumber) && !SimDamage::CancellingPair(bytes, random))
+            faults.corruptPairNumber = 1;
         if (faults.corruptByteProbability > 0) {
             for (qsizetype i = 0; i < bytes.size(); ++i)
                 if (Chance(faults.corruptByteProbability))

@@ -44,6 +44,9 @@ public:
         double corruptByteProbability = 0; // flip one bit of an output byte at random
         int dropAnswerNumber = 0; // drop the n-th answer from now (1-based), 0 none
         int corruptAnswerNumber = 0; // corrupt one byte of the n-th answer
+        // Damage two data digits of the n-th answer so that its check byte still holds (the
+        // next read answer that has such a pair, when the n-th has none).
+        int corruptPairNumber = 0;
         bool silent = false; // answer nothing at all
         DWORD answerAtSpeed = 0; // answer only when the line runs at this speed instead
         bool unplugged = false; // the port has vanished (reads and writes fail)

@@ -8,6 +8,7 @@
 #include "sim/SimOptions.h"
 #include "sim/TerminationSignals.h"
 #include <QCoreApplication>
+#include <QFile>
 #include <QSaveFile>
 #include <QTimer>
 #include <algorithm>
@@ -22,6 +23,8 @@ void PrintUsage(FILE* stream)
         "Usage: qro4000-sim [options]\n"
         "Serves a simulated Brimwell QRO4000 on a pseudo-terminal and prints its path.\n\n"
         "  --link PATH                make PATH a symbolic link to the terminal (removed at exit)\n"
+        "  --dump PREFIX              at exit, write the configuration memory to PREFIX.eeprom and the\n"
+        "                             application flash to PREFIX.flash (raw bytes), to check them\n"
         "  --make-image FILE          write a demonstration firmware file for --revision R and exit\n"
         "  --no-pace                  deliver bytes at once instead of at the line's bit rate\n"
         "  --stats-file PATH          keep the number of commands received in PATH (for benchmarks)\n");
@@ -30,6 +33,15 @@ void PrintUsage(FILE* stream)
         std::fprintf(stream, "  %-26s %s%s\n", left.constData(), s.fault ? "fault: " : "", s.help);
     }
     std::fprintf(stream, "  %-26s %s\n", "-h, --help", "this text");
+}
+
+bool WriteDump(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size())
+        return true;
+    std::fprintf(stderr, "qro4000-sim: cannot write %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
+    return false;
 }
 
 // A firmware file the simulated amplifier recognises: after it is loaded, the amplifier reports
@@ -70,6 +82,7 @@ int main(int argc, char** argv)
     options.pace = true;
     CSimDevice::Faults faults;
     QString link;
+    QString dump;
     QString statsFile;
     QString makeImage;
 
@@ -94,19 +107,23 @@ int main(int argc, char** argv)
             options.pace = false;
             continue;
         }
-        const bool isLink = a == QLatin1String("link") || a == QLatin1String("make-image");
-        const bool isStats = a == QLatin1String("stats-file");
+        // Options that name a file.
+        const std::pair<const char*, QString*> paths[] = {
+            {"link", &link}, {"dump", &dump}, {"make-image", &makeImage}, {"stats-file", &statsFile}};
+        QString* path = nullptr;
+        for (const auto& [name, target] : paths)
+            if (a == QLatin1String(name))
+                path = target;
         const SimSetting* setting = FindSimSetting(a);
-        if (!isLink && !isStats && !setting)
+        if (!path && !setting)
             return Usage(QStringLiteral("unknown option --%1").arg(a));
-        const bool needsValue = isLink || isStats || setting->value;
-        if (needsValue && !hasValue) {
+        if ((path || setting->value) && !hasValue) {
             if (i + 1 >= args.size())
                 return Usage(QStringLiteral("--%1 needs a value").arg(a));
             value = args[++i];
         }
-        if (isLink || isStats) {
-            (isStats ? statsFile : a == QLatin1String("link") ? link : makeImage) = value;
+        if (path) {
+            *path = value;
             continue;
         }
         QString error;
@@ -171,5 +188,8 @@ int main(int argc, char** argv)
 
     const int code = app.exec();
     server.Stop();
+    if (!dump.isEmpty() && !(WriteDump(dump + QStringLiteral(".eeprom"), device->Eeprom())
+            && WriteDump(dump + QStringLiteral(".flash"), device->Flash())))
+        return ExitFailure;
     return code == 0 ? ExitSuccess : ExitFailure;
 }

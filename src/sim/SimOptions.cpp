@@ -20,6 +20,7 @@ const std::vector<SimSetting> kSettings = {
     {"drop-rate", "P", "drop answers at random with probability P (0 ... 1)", true},
     {"corrupt-answer", "N", "flip one bit in the n-th answer", true},
     {"corrupt-rate", "P", "flip one bit of an output byte with probability P", true},
+    {"corrupt-pair", "N", "damage two data digits of the n-th answer so that its check byte still holds", true},
     {"silent", nullptr, "answer nothing at all", true},
     {"answer-speed", "BITS", "listen and answer at this speed instead of the configured one", true},
     {"unplugged", nullptr, "the device has vanished: every port operation fails", true},
@@ -165,6 +166,8 @@ bool ApplySimSetting(
         f.dropAnswerNumber = static_cast<int>(n);
     else if (name == QLatin1String("corrupt-answer"))
         f.corruptAnswerNumber = static_cast<int>(n);
+    else if (name == QLatin1String("corrupt-pair"))
+        f.corruptPairNumber = static_cast<int>(n);
     else if (name == QLatin1String("refuse-packet"))
         f.refusePacketNumber = static_cast<int>(n);
     else if (name == QLatin1String("refuse-times"))

@@ -76,3 +76,25 @@ TEST_F(ConfigCli, RestoreWithoutYesAndNoTerminalAsksAndStops)
     EXPECT_TRUE(restore.err.contains("--yes")) << restore.err.toStdString();
     EXPECT_FALSE(restore.err.contains("Send \"^ew"));
 }
+
+TEST_F(ConfigCli, NoisyLineGivesAnExactFileAndARestoreThatIsReadBack)
+{
+    // The amplifier damages one answer, then two digits of a later one so that its check byte
+    // still holds: the save reads every block after the damage until two answers agree.
+    const QString file = File("noisy.QRO4000Config");
+    const CliRun save = RunCli(m_dir, {"-p", "SIM", "--verbose", "save-config", file},
+                               {"QRO4000_SIM=baud=38400,pace=0,corrupt-answer=12,corrupt-pair=30"});
+    ASSERT_EQ(save.exitCode, 0) << save.err.toStdString();
+    EXPECT_TRUE(save.err.contains(": damaged answer, asking again at once (try 2 of 10)")) << save.err.toStdString();
+    EXPECT_TRUE(save.err.contains(": two readings differ, reading it again")) << save.err.toStdString();
+    EXPECT_TRUE(save.out.contains(" blocks were read until two answers agreed")) << save.out.toStdString();
+    // The amplifier without faults holds the same memory.
+    const CliRun diff = Run({"-p", "SIM", "diff-config", "--all", file});
+    EXPECT_EQ(diff.exitCode, 0) << diff.out.toStdString() << diff.err.toStdString();
+
+    const CliRun restore = RunCli(m_dir, {"-p", "SIM", "--yes", "restore-config", file},
+                                  {"QRO4000_SIM=baud=38400,pace=0,drop-answer=40"});
+    EXPECT_EQ(restore.exitCode, 0) << restore.err.toStdString();
+    EXPECT_TRUE(restore.out.contains("3584 blocks were read back after lost or damaged answers; 0 differed"))
+        << restore.out.toStdString();
+}

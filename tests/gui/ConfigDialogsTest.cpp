@@ -364,8 +364,9 @@ TEST_F(ConfigDialogs, FailedRestoreShowsTheErrorAndWhatItLeftBehind)
         const QString failed = "Failed to restore configuration\n" + ErrorCodeLine(r.code);
         EXPECT_EQ(local.sink.messages.value(0), "Restore Configuration Error: " + GetErrorText(r.code));
         EXPECT_EQ(local.sink.messages.size(), r.aftermath.isEmpty() ? 1 : 2);
-        if (!r.aftermath.isEmpty())
+        if (!r.aftermath.isEmpty()) {
             EXPECT_TRUE(local.sink.messages.value(1).startsWith("Critical Operation in Progress: " + r.aftermath));
+        }
         EXPECT_TRUE(dialog.OutcomeText().startsWith(r.aftermath.isEmpty() ? failed : failed + "\n\n" + r.aftermath))
             << dialog.OutcomeText().toStdString();
         QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);

@@ -10,6 +10,7 @@
 #include "model/ResultCode.h"
 #include "ui/OutputWindow.h"
 #include <QApplication>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -108,6 +109,7 @@ TEST_F(FirmwareLoaderDlg, RetryStatisticsAreLogged)
     EXPECT_TRUE(Logged("Retry 3 successful at address 0x1D000400"));
     EXPECT_TRUE(Logged("Total number of retries was 3"));
     EXPECT_TRUE(Logged("Highest number of retries for any block was 3"));
+    EXPECT_EQ(dialog->RetriesLabel()->text(), "Retries so far: 3");
 }
 
 TEST_F(FirmwareLoaderDlg, FailureStaysOpenWithTheErrorAndTheAdvice)

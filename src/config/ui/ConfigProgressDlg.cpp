@@ -26,6 +26,9 @@ CConfigProgressDlg::CConfigProgressDlg(CModel* model, IUserPrompt* prompt, QWidg
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("progress2319"));
     m_progress->setTextVisible(false);
+    m_retries = new QLabel(this);
+    m_retries->setObjectName(QStringLiteral("retries"));
+    m_retries->hide();
     m_cancel = new QPushButton(ResourceString(IDS_CONFIG_CANCEL), this);
     m_cancel->setObjectName(QStringLiteral("cancel"));
     m_cancel->setAutoDefault(false);
@@ -37,6 +40,7 @@ CConfigProgressDlg::CConfigProgressDlg(CModel* model, IUserPrompt* prompt, QWidg
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_text);
     layout->addWidget(m_progress);
+    layout->addWidget(m_retries);
     layout->addLayout(buttons);
     setMinimumWidth(320);
 
@@ -119,8 +123,11 @@ void CConfigProgressDlg::Begin()
 void CConfigProgressDlg::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t extra)
 {
     (void)extra;
-    if (ModelProgress::Show(*m_model, eventId, m_progress))
+    if (ModelProgress::Show(*m_model, eventId, m_progress)) {
+        if (m_machine)
+            ModelProgress::ShowRetries(m_retries, m_machine->RetryCount());
         return;
+    }
     if (eventId == m_model->m_completion.EventId() && m_running) {
         m_running = false;
         OnCompletion(static_cast<DWORD>(index));

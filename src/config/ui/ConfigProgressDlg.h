@@ -31,6 +31,7 @@ public:
     // The dialog's line of text: what it is doing, then its outcome.
     QString OutcomeText() const;
     QProgressBar* ProgressBar() const { return m_progress; }
+    QLabel* RetriesLabel() const { return m_retries; }
     QPushButton* CancelButton() const { return m_cancel; }
 
 protected:
@@ -84,4 +85,5 @@ private:
     bool m_begun = false;
     bool m_running = false;
     QLabel* m_text;
+    QLabel* m_retries;
 };

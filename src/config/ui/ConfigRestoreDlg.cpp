@@ -5,6 +5,7 @@
 #include "config/ConfigRestoreReport.h"
 #include "config/ConfigRestoreStateMachine.h"
 #include "config/ConfigStringIds.h"
+#include "config/LinkSummary.h"
 #include "model/ErrorText.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
@@ -64,15 +65,21 @@ void CConfigRestoreDlg::OnCompletion(DWORD result)
     m_cancel->setText(ResourceString(IDS_CLOSE));
     EndWait();
     m_result = result;
+    const auto* machine = static_cast<const CConfigRestoreStateMachine*>(Machine());
+    const QString readBack = machine ? LinkSummary::RestoreLine(machine->Link()) : QString();
     if (result == 0) {
         m_model->Status(ResourceString(IDS_CONFIG_RESTORED));
+        if (!readBack.isEmpty())
+            m_model->Status(readBack);
         // Confirmed where the user is looking: the dialog stays until it is closed.
-        ShowOutcome(FormatResource(IDS_CONFIG_RESTORED_FROM, QDir::toNativeSeparators(m_fileName)));
+        const QString restored = FormatResource(IDS_CONFIG_RESTORED_FROM, QDir::toNativeSeparators(m_fileName));
+        ShowOutcome(readBack.isEmpty() ? restored : restored + QStringLiteral("\n") + readBack);
     } else if (result == Result::Cancelled) {
         m_model->Status(ResourceString(IDS_RESTORE_CANCELLED));
         done(2);
     } else {
-        const auto* machine = static_cast<const CConfigRestoreStateMachine*>(Machine());
+        if (!readBack.isEmpty())
+            m_model->Status(readBack);
         const QString aftermath = machine ? ConfigRestoreReport::Aftermath(*machine, result) : QString();
         ShowFailure(IDS_RESTORE_ERROR_CAPTION, IDS_RESTORE_FAILED, result, QString());
         if (!aftermath.isEmpty()) {

@@ -4,6 +4,7 @@
 #include "config/ConfigSaveCompletion.h"
 #include "config/ConfigSaveStateMachine.h"
 #include "config/ConfigStringIds.h"
+#include "config/LinkSummary.h"
 #include "model/ErrorText.h"
 #include "model/FileChecks.h"
 #include "model/ResultCode.h"
@@ -60,6 +61,8 @@ void CConfigSaveDlg::OnCompletion(DWORD result)
     if (m_result == 0) {
         ConfigFile::RememberFolder(*m_model, m_fileName);
         m_model->Status(ResourceString(IDS_CONFIG_SAVED));
+        if (const QString confirmed = LinkSummary::SaveLine(machine.Link()); !confirmed.isEmpty())
+            m_model->Status(confirmed);
         // The dialog closes at once: the status line keeps where the file went.
         m_model->Status(FormatResource(IDS_CONFIG_CLI_SAVED_TO, QDir::toNativeSeparators(m_fileName)));
         done(1);

@@ -1,4 +1,7 @@
 #include "config/ui/ModelProgress.h"
+#include "link/LinkStringIds.h"
+#include "model/StringTable.h"
+#include <QLabel>
 #include <QProgressBar>
 #include <algorithm>
 #include <climits>
@@ -29,6 +32,13 @@ bool Show(const CModel& model, std::uint32_t eventId, QProgressBar* bar)
     else
         return false;
     return true;
+}
+
+void ShowRetries(QLabel* label, DWORD retries)
+{
+    label->setVisible(retries != 0);
+    if (retries != 0)
+        label->setText(FormatResource(IDS_LINK_RETRIES, retries));
 }
 
 } // namespace ModelProgress

@@ -8,6 +8,7 @@
 #include "model/StringTable.h"
 #include "ui/OutputWindow.h"
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -27,6 +28,9 @@ CMcuLoaderDlg::CMcuLoaderDlg(CModel* model, IUserPrompt* prompt, QWidget* parent
     m_progress->setTextVisible(false);
     m_progress->setRange(0, 1);
     m_progress->setValue(0);
+    m_retries = new QLabel(this);
+    m_retries->setObjectName(QStringLiteral("retries"));
+    m_retries->hide();
     m_cancel = new QPushButton(ResourceString(IDS_FW_CANCEL), this);
     m_cancel->setObjectName(QStringLiteral("cancel"));
     m_cancel->setAutoDefault(false);
@@ -38,6 +42,7 @@ CMcuLoaderDlg::CMcuLoaderDlg(CModel* model, IUserPrompt* prompt, QWidget* parent
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_log, 1);
     layout->addWidget(m_progress);
+    layout->addWidget(m_retries);
     layout->addLayout(buttons);
     resize(640, 360);
 
@@ -98,8 +103,11 @@ void CMcuLoaderDlg::Begin()
 void CMcuLoaderDlg::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t extra)
 {
     (void)extra;
-    if (ModelProgress::Show(*m_model, eventId, m_progress))
+    if (ModelProgress::Show(*m_model, eventId, m_progress)) {
+        if (m_machine)
+            ModelProgress::ShowRetries(m_retries, m_machine->RetryCount());
         return;
+    }
     if (eventId == m_model->m_completion.EventId() && m_running)
         OnCompletion(static_cast<DWORD>(index));
 }

@@ -8,6 +8,7 @@
 
 class CMcuLoaderStateMachine;
 class COutputWindow;
+class QLabel;
 class QProgressBar;
 class QPushButton;
 
@@ -33,6 +34,7 @@ public:
 
     COutputWindow* Log() const { return m_log; }
     QProgressBar* ProgressBar() const { return m_progress; }
+    QLabel* RetriesLabel() const { return m_retries; }
     QPushButton* CancelButton() const { return m_cancel; }
 
 protected:
@@ -54,5 +56,6 @@ private:
     bool m_running = false;
     COutputWindow* m_log;
     QProgressBar* m_progress;
+    QLabel* m_retries;
     QPushButton* m_cancel;
 };

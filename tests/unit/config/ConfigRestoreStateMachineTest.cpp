@@ -231,10 +231,14 @@ TEST_F(ConfigRestore, AcknowledgementWithAWrongCheckIsRefused)
         QByteArray ack = "^EW" + Eeprom::BuildReadCommand(0x1000, 64).mid(3);
         if (++calls == 1)
             ack[13] = ack[13] == '0' ? '1' : '0';
+        harness.device->Eeprom().replace(0x1000, 64, QByteArray(64, 0x33));
+        (void)command;
         return ack;
     });
     ASSERT_EQ(Run(), 0u);
     EXPECT_EQ(CommandsStartingWith(Wire(), "^ew").size(), 2);
+    // The damaged acknowledgement makes the restore read the block back before the restart.
+    EXPECT_EQ(CommandsStartingWith(Wire(), "^er").size(), 1);
 }
 
 TEST_F(ConfigRestore, CancelDuringTheWritesSkipsThePowerCommands)
@@ -285,8 +289,55 @@ TEST_F(ConfigRestore, DroppedAnswersAndCorruptedBytesStillGiveTheSameMemory)
     const QByteArray before = harness.device->Eeprom();
     ASSERT_EQ(Load(1234, 21), 0u);
     harness.device->GetFaults().dropAnswerProbability = 0.05;
-    harness.device->GetFaults().corruptByteProbability = 0.01;
+    harness.device->GetFaults().corruptByteProbability = 0.002;
     ASSERT_EQ(Run(), 0u);
     EXPECT_EQ(harness.device->Eeprom(), Expected(before, 21, false));
     EXPECT_GT(CommandsStartingWith(Wire(), "^ew").size(), 0x37FF0 / 64 + 200);
 }
+
+namespace {
+struct ReadBackCase {
+    const char* name;
+    int storedWrong; // times the amplifier takes the block at 0x2000 with two damaged digits
+    DWORD result;
+    DWORD rewritten;
+};
+
+class ConfigRestoreReadBack : public ConfigRestore, public testing::WithParamInterface<ReadBackCase> { };
+} // namespace
+
+TEST_P(ConfigRestoreReadBack, AfterALostAnswerEveryBlockIsReadBackBeforeTheRestart)
+{
+    const ReadBackCase& c = GetParam();
+    const QByteArray before = harness.device->Eeprom();
+    ASSERT_EQ(Load(1234), 0u);
+    // A write whose damage cancels out in its check byte is taken and acknowledged, wrong.
+    int wrong = c.storedWrong;
+    harness.device->SetCommandHandler("ew", [&](const QByteArray& command) {
+        const DWORD address = command.mid(3, 8).toUInt(nullptr, 16);
+        const DWORD count = command.mid(11, 2).toUInt(nullptr, 16);
+        QByteArray data = QByteArray::fromHex(command.mid(13, 2 * count));
+        if (address == 0x2000 && wrong-- > 0) {
+            data[0] = static_cast<char>(data[0] + 1);
+            data[1] = static_cast<char>(data[1] - 1);
+        }
+        harness.device->Eeprom().replace(address, count, data);
+        return "^EW" + Eeprom::BuildReadCommand(address, count).mid(3);
+    });
+    harness.device->GetFaults().dropAnswerNumber = 300;
+    EXPECT_EQ(Run(), c.result);
+    EXPECT_EQ(machine->Link().m_rewrittenBlocks, c.rewritten);
+    const QList<QByteArray> commands = Commands(Wire());
+    const qsizetype lastRead = commands.lastIndexOf(Eeprom::BuildReadCommand(0x37FC0, 64));
+    EXPECT_EQ(commands.contains("^on0;"), c.result == 0);
+    if (c.result == 0) {
+        EXPECT_EQ(harness.device->Eeprom(), Expected(before, 11, false));
+        EXPECT_EQ(CommandsStartingWith(Wire(), "^er").size(), qsizetype(machine->RecordCount() + c.rewritten));
+        EXPECT_EQ(commands.indexOf("^on0;"), lastRead + 1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Amplifiers, ConfigRestoreReadBack,
+    testing::Values(ReadBackCase {"StoringRight", 0, 0, 0}, ReadBackCase {"StoringOneBlockWrongOnce", 1, 0, 1},
+        ReadBackCase {"StoringOneBlockWrongEveryTime", 100, Result::ReadBackDiffers, 1}),
+    [](const auto& info) { return std::string(info.param.name); });

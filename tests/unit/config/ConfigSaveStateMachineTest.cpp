@@ -2,6 +2,7 @@
 #include "ConfigMachineTestSupport.h"
 #include "ConfigTestSupport.h"
 #include "config/ConfigSaveCompletion.h"
+#include "config/LinkSummary.h"
 #include "model/ResultCode.h"
 #include <gtest/gtest.h>
 
@@ -110,7 +111,8 @@ TEST_F(ConfigSave, AnswerWithAWrongCheckByteIsAskedAgain)
         [&](const QByteArray& command) { return SimReadAnswer(*harness.device, command, 0, ++calls == 7 ? 1 : 0); });
     ASSERT_EQ(Run(), 0u);
     EXPECT_EQ(Image(), harness.device->Eeprom());
-    EXPECT_EQ(CommandsStartingWith(Wire(), "^er").size(), 4097);
+    // Six blocks once, the damaged answer, then every block from the seventh read twice.
+    EXPECT_EQ(CommandsStartingWith(Wire(), "^er").size(), 6 + 1 + 2 * (4096 - 6));
 }
 
 TEST_F(ConfigSave, AnswerInLowerCaseIsAccepted)
@@ -270,4 +272,20 @@ TEST_F(ConfigSave, DroppedAnswersAndCorruptedBytesOnTheLine)
     harness.device->GetFaults().corruptByteProbability = 0.001;
     ASSERT_EQ(Run(), 0u);
     EXPECT_EQ(Image(), harness.device->Eeprom());
+}
+
+TEST_F(ConfigSave, AfterADamagedAnswerACancellingPairIsNotTaken)
+{
+    // The fifth read answer fails its check; the twelfth answer (the tenth read) carries two
+    // damaged digits that its check byte cannot see.
+    int calls = 0;
+    harness.device->SetCommandHandler("er",
+        [&](const QByteArray& command) { return SimReadAnswer(*harness.device, command, 0, ++calls == 5 ? 1 : 0); });
+    harness.device->GetFaults().corruptPairNumber = 12;
+    ASSERT_EQ(Run(), 0u);
+    EXPECT_EQ(Image(), harness.device->Eeprom());
+    // Four blocks once, the damaged answer, 4092 blocks twice and the reading that differed.
+    EXPECT_EQ(CommandsStartingWith(Wire(), "^er").size(), 4 + 1 + 2 * 4092 + 1);
+    EXPECT_EQ(LinkSummary::SaveLine(machine->Link()).toStdString(),
+        "4092 blocks were read until two answers agreed, after a damaged answer on the line");
 }

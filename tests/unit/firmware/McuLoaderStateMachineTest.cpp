@@ -500,3 +500,56 @@ TEST(LoaderPacket, AddressMostSignificantFirstAndZeroSum)
     EXPECT_EQ(LoaderPacket::Address(packet), 0x1D07FE00u);
 }
 } // namespace
+
+TEST_F(McuLoader, LostAcknowledgementResynchronisesAfterTheLinesPace)
+{
+    // Answers come within a millisecond: the packet waits its 100 ms floor, each fill byte 30 ms.
+    Begin();
+    h->model->m_verboseLogging.Set(1);
+    h->model->m_trace.Set(1);
+    h->device->GetFaults().dropAckNumber = 4;
+    EXPECT_EQ(Load(WriteImage(6)), 0u);
+    EXPECT_TRUE(FlashHoldsImage());
+    EXPECT_TRUE(notify.trace.contains("LoadFirmwareInitialState Timer Elapsed 100 ms"));
+    EXPECT_EQ(notify.trace.count("LoadResyncInitialState Timer Elapsed  30 ms"), 516);
+    EXPECT_TRUE(notify.verbose.contains("Packet for 0x1D000600: no answer within 100 ms (try 1)"));
+    EXPECT_EQ(machine->RetryCount(), 1u);
+}
+
+TEST_F(McuLoader, DamagedAcknowledgementIsSentAgainWithoutFillBytes)
+{
+    bool damaged = false;
+    Begin(Options(), [this, &damaged](const QByteArray& bytes, int) {
+        if (!damaged && bytes.startsWith(Header(0x1D000400))) {
+            damaged = true;
+            h->device->GetFaults().corruptAnswerNumber = 1;
+        }
+        return bytes;
+    });
+    EXPECT_EQ(Load(WriteImage(4)), 0u);
+    EXPECT_TRUE(FlashHoldsImage());
+    const QByteArray sent = AfterBeginDownload();
+    const qsizetype first = sent.indexOf(Header(0x1D000400));
+    ASSERT_GE(first, 0);
+    EXPECT_EQ(sent.mid(first + 517, 4), Header(0x1D000400));
+}
+
+TEST_F(McuLoader, LateAcknowledgementDuringResynchronisationGoesOnWithTheNextPacket)
+{
+    // The fifth packet's "A" comes after 500 ms, when its 100 ms wait has ended and fill bytes
+    // are going out; they went into the next buffer, so after the "N" the sixth packet follows.
+    Begin(Options(), [this](const QByteArray& bytes, int) {
+        if (bytes.startsWith(Header(0x1D000800)))
+            h->device->GetOptions().answerDelayMs = 500;
+        else if (bytes == ";")
+            h->device->GetOptions().answerDelayMs = 1;
+        return bytes;
+    });
+    h->model->m_verboseLogging.Set(1);
+    EXPECT_EQ(Load(WriteImage(6)), 0u);
+    EXPECT_TRUE(FlashHoldsImage());
+    EXPECT_EQ(AfterBeginDownload().count(Header(0x1D000800)), 1);
+    EXPECT_EQ(StatusCount("Retry 1 successful at address 0x1D000A00, 517 fill bytes"), 1);
+    EXPECT_TRUE(
+        notify.verbose.contains("Packet for 0x1D000800: its acknowledgement came late, during the resynchronisation"));
+}

@@ -5,7 +5,9 @@
 #include "link/StateHost.h"
 #include "model/QtSettingsStore.h"
 #include "../../support/SimHarness.h"
+#include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 class CProbeMachine : public CStateHost<CProbeMachine, IStateMachine> {
@@ -57,3 +59,35 @@ protected:
     CScriptedPort* port = nullptr;
     std::unique_ptr<CProbeMachine> machine;
 };
+
+// An amplifier holding `memory` that answers "^er" reads, with an optional tamper step.
+inline CScriptedPort::Script EepromAnswers(const QByteArray* memory, std::function<QByteArray(QByteArray)> tamper = {})
+{
+    return [memory, tamper](const QByteArray& written, DWORD) -> QByteArray {
+        if (!written.startsWith("^er") || written.size() != 16)
+            return {};
+        const DWORD address = written.mid(3, 8).toUInt(nullptr, 16);
+        const DWORD count = written.mid(11, 2).toUInt(nullptr, 16);
+        QByteArray answer = "^ER" + written.mid(3, 10);
+        unsigned sum = 0;
+        for (int i = 0; i < 4; ++i)
+            sum += (address >> (8 * i)) & 0xFF;
+        sum += count;
+        for (DWORD i = 0; i < count; ++i) {
+            const auto b = static_cast<BYTE>(memory->at(static_cast<qsizetype>(address + i)));
+            answer += QByteArray::number(b, 16).rightJustified(2, '0').toUpper();
+            sum += b;
+        }
+        answer += QByteArray::number((0x100 - (sum & 0xFF)) & 0xFF, 16).rightJustified(2, '0').toUpper() + ";";
+        return tamper ? tamper(answer) : answer;
+    };
+}
+
+inline QByteArray RandomMemory()
+{
+    QByteArray memory(0x40000, '\0');
+    QRandomGenerator random(7);
+    for (auto& b : memory)
+        b = static_cast<char>(random.bounded(256));
+    return memory;
+}

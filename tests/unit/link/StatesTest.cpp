@@ -22,37 +22,6 @@ CScriptedPort::Script PollAnswerAt(DWORD speed)
     };
 }
 
-// An amplifier holding `memory` that answers "^er" reads, with an optional tamper step.
-CScriptedPort::Script EepromAnswers(const QByteArray* memory, std::function<QByteArray(QByteArray)> tamper = {})
-{
-    return [memory, tamper](const QByteArray& written, DWORD) -> QByteArray {
-        if (!written.startsWith("^er") || written.size() != 16)
-            return {};
-        const DWORD address = written.mid(3, 8).toUInt(nullptr, 16);
-        const DWORD count = written.mid(11, 2).toUInt(nullptr, 16);
-        QByteArray answer = "^ER" + written.mid(3, 10);
-        unsigned sum = 0;
-        for (int i = 0; i < 4; ++i)
-            sum += (address >> (8 * i)) & 0xFF;
-        sum += count;
-        for (DWORD i = 0; i < count; ++i) {
-            const auto b = static_cast<BYTE>(memory->at(static_cast<qsizetype>(address + i)));
-            answer += QByteArray::number(b, 16).rightJustified(2, '0').toUpper();
-            sum += b;
-        }
-        answer += QByteArray::number((0x100 - (sum & 0xFF)) & 0xFF, 16).rightJustified(2, '0').toUpper() + ";";
-        return tamper ? tamper(answer) : answer;
-    };
-}
-
-QByteArray RandomMemory()
-{
-    QByteArray memory(0x40000, '\0');
-    QRandomGenerator random(7);
-    for (auto& b : memory)
-        b = static_cast<char>(random.bounded(256));
-    return memory;
-}
 }  // namespace
 
 TEST_F(EngineTest, SpeedDetectionAt19200PollsFourTimesAtEachFasterSpeed)
@@ -203,31 +172,6 @@ INSTANTIATE_TEST_SUITE_P(Ranges, EepromBoundaries,
                                            BoundaryCase{0xFF, 1, {1}},
                                            BoundaryCase{0x1C0, 64, {64}},
                                            BoundaryCase{0x10, 0x70, {64, 48}}));
-
-TEST_F(EngineTest, ReadAnswerWithChecksumOffByOneIsDroppedAndTheBlockAskedAgain)
-{
-    const QByteArray memory = RandomMemory();
-    int answers = 0;
-    port->script = EepromAnswers(&memory, [&](QByteArray answer) {
-        if (++answers == 1) {
-            // Add one to the check byte.
-            const int at = static_cast<int>(answer.size()) - 3;
-            const int check = (answer.mid(at, 2).toInt(nullptr, 16) + 1) & 0xFF;
-            answer.replace(at, 2, QByteArray::number(check, 16).rightJustified(2, '0').toUpper());
-        }
-        return answer;
-    });
-    QByteArray destination(32, '\0');
-    CReadSerialPromState<Machine> read(machine.get(), "ReadState", &machine->m_finalState, 4000, 0xE2000050, 0x38000, 32,
-                                       reinterpret_cast<BYTE*>(destination.data()));
-    machine->Start(&read);
-    RunUntilIdle();
-    EXPECT_EQ(machine->ResultCode(), 0u);
-    ASSERT_EQ(port->writes.size(), 2u);
-    EXPECT_EQ(port->writes[0].bytes, port->writes[1].bytes);
-    EXPECT_EQ(port->writes[1].time, 4000u);
-    EXPECT_EQ(destination, memory.mid(0x38000, 32));
-}
 
 TEST_F(EngineTest, ReadAnswerInLowerCaseIsAccepted)
 {

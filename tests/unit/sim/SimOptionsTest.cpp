@@ -76,17 +76,18 @@ TEST(SimOptions, ReadsEveryFault)
     CSimDevice::Options o;
     CSimDevice::Faults f;
     QString error;
-    ASSERT_TRUE(
-        ParseSimOptions(QStringLiteral("drop-answer=3,drop-rate=0.05,corrupt-answer=4,corrupt-rate=0.01,silent,"
-                                       "answer-speed=9600,unplugged=1,refuse-packet=2,refuse-times=6,drop-ack=5,"
-                                       "drop-ack-rate=0.5,answer-c=7,no-echo-d,power-loss=9,power-loss-ms=250,"
-                                       "unplug-after=1200"),
-            &o, &f, &error))
+    ASSERT_TRUE(ParseSimOptions(
+        QStringLiteral("drop-answer=3,drop-rate=0.05,corrupt-answer=4,corrupt-rate=0.01,corrupt-pair=8,silent,"
+                       "answer-speed=9600,unplugged=1,refuse-packet=2,refuse-times=6,drop-ack=5,"
+                       "drop-ack-rate=0.5,answer-c=7,no-echo-d,power-loss=9,power-loss-ms=250,"
+                       "unplug-after=1200"),
+        &o, &f, &error))
         << error.toStdString();
     EXPECT_EQ(f.dropAnswerNumber, 3);
     EXPECT_DOUBLE_EQ(f.dropAnswerProbability, 0.05);
     EXPECT_EQ(f.corruptAnswerNumber, 4);
     EXPECT_DOUBLE_EQ(f.corruptByteProbability, 0.01);
+    EXPECT_EQ(f.corruptPairNumber, 8);
     EXPECT_TRUE(f.silent);
     EXPECT_EQ(f.answerAtSpeed, 9600u);
     EXPECT_TRUE(f.unplugged);
