@@ -1,8 +1,12 @@
 #include "cli/ConfigCommonCommand.h"
 #include "config/ConfigImage.h"
+#include "config/ConfigSaveCompletion.h"
 #include "config/ConfigSaveStateMachine.h"
 #include "config/ConfigStringIds.h"
+#include "firmware/ConfigBackup.h"
+#include "model/FileChecks.h"
 #include "model/StringTable.h"
+#include <QDateTime>
 
 namespace ConfigCli {
 CProgressBar::CProgressBar(CCliContext& context, const QString& label, const IStateMachine& machine)
@@ -32,6 +36,28 @@ int Usage(CCliContext& context, const char* usage)
 {
     context.Err(FormatResource(IDS_CONFIG_CLI_USAGE, usage));
     return ExitUsage;
+}
+
+DWORD SaveBackup(CCliContext& context, QString* fileName, QString* message)
+{
+    CModel& model = context.Model();
+    const QDateTime timeStamp = QDateTime::currentDateTime();
+    *fileName = ConfigBackup::FileName(model, timeStamp);
+    message->clear();
+    // A place that cannot take the file fails before a minute of reading.
+    if (const DWORD refused = FileChecks::CheckSaveDestination(*fileName, message); refused != 0)
+        return refused;
+    auto* save = model.CreateMachine<CConfigSaveStateMachine>();
+    if (!save)
+        return Result::IoPending;
+    DWORD result = 0;
+    {
+        CProgressBar bar(context, ResourceString(IDS_CONFIG_SAVING), *save);
+        result = save->Start() ? context.RunUntilIdle(*save) : Result::IoPending;
+    }
+    result = CompleteConfigSave(model, *save, result, *fileName, timeStamp, message);
+    save->Release();
+    return result;
 }
 
 DWORD ReadAmplifier(CCliContext& context, CConfigImage& image, const QString& label)

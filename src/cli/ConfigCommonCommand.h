@@ -24,6 +24,12 @@ private:
 // "usage: qro4000 <usage>" on standard error; answers the usage exit status.
 int Usage(CCliContext& context, const char* usage);
 
+// Saves the amplifier's configuration into the configuration folder under a backup name, as a
+// firmware load or an erase does first, with a progress bar. The destination is checked before
+// anything is read. Answers the result; `fileName` gets the backup's path, `message` what to say
+// besides the result's own text (empty when nothing).
+DWORD SaveBackup(CCliContext& context, QString* fileName, QString* message);
+
 // Reads the amplifier's whole configuration memory, as a save does, into `image`. The
 // amplifier must be in contact. Answers the save sequence's result.
 DWORD ReadAmplifier(CCliContext& context, CConfigImage& image, const QString& label);

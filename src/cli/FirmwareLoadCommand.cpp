@@ -1,15 +1,12 @@
 #include "cli/CliContext.h"
+#include "cli/ConfigCommonCommand.h"
 #include "cli/FirmwareCommand.h"
-#include "config/ConfigSaveCompletion.h"
-#include "config/ConfigSaveStateMachine.h"
-#include "firmware/ConfigBackup.h"
 #include "firmware/FileNameParts.h"
 #include "firmware/FirmwareFiles.h"
 #include "firmware/FirmwareStringIds.h"
 #include "firmware/McuLoaderStateMachine.h"
 #include "model/DeviceName.h"
 #include "model/ErrorText.h"
-#include "model/FileChecks.h"
 #include "model/RevisionText.h"
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -74,24 +71,9 @@ private:
 // Saves the configuration to the configuration folder; 0 or the failure.
 DWORD SaveConfiguration(CCliContext& context)
 {
-    CModel& model = context.Model();
-    const QDateTime timeStamp = QDateTime::currentDateTime();
-    const QString fileName = ConfigBackup::FileName(model, timeStamp);
-    // A place that cannot take the file fails before a minute of reading.
+    QString fileName;
     QString message;
-    const DWORD refused = FileChecks::CheckSaveDestination(fileName, &message);
-    if (refused != 0) {
-        context.Err(message);
-        return refused;
-    }
-    auto* save = model.CreateMachine<CConfigSaveStateMachine>();
-    if (!save)
-        return Result::IoPending;
-    if (!save->Start())
-        return Result::IoPending;
-    const DWORD read = context.RunUntilIdle(*save);
-    context.EndProgress();
-    const DWORD result = CompleteConfigSave(model, *save, read, fileName, timeStamp, &message);
+    const DWORD result = ConfigCli::SaveBackup(context, &fileName, &message);
     if (!message.isEmpty())
         context.Err(message);
     if (result == 0)

@@ -1,13 +1,9 @@
 #include "cli/MaintenanceCli.h"
 #include "cli/ConfigCommonCommand.h"
-#include "config/ConfigSaveCompletion.h"
-#include "config/ConfigSaveStateMachine.h"
 #include "config/ConfigStringIds.h"
-#include "firmware/ConfigBackup.h"
 #include "maintenance/MaintenanceStringIds.h"
 #include "model/ErrorText.h"
 #include "model/StringTable.h"
-#include <QDateTime>
 
 namespace MaintenanceCli {
 bool ConnectToApplication(CCliContext& context, DWORD bootLoaderCode, int* exitStatus)
@@ -44,21 +40,9 @@ bool BackupFirst(CCliContext& context, bool backup, int* exitStatus)
         context.Err(ResourceString(IDS_BACKUP_SKIPPED));
         return true;
     }
-    CModel& model = context.Model();
-    const QDateTime timeStamp = QDateTime::currentDateTime();
-    const QString fileName = ConfigBackup::FileName(model, timeStamp);
-    auto* save = model.CreateMachine<CConfigSaveStateMachine>();
-    if (!IsMade(context, save, exitStatus))
-        return false;
-    DWORD result = 0;
-    {
-        ConfigCli::CProgressBar bar(context, ResourceString(IDS_CONFIG_SAVING), *save);
-        save->Start();
-        result = context.RunUntilIdle(*save);
-    }
+    QString fileName;
     QString message;
-    result = CompleteConfigSave(model, *save, result, fileName, timeStamp, &message);
-    save->Release();
+    const DWORD result = ConfigCli::SaveBackup(context, &fileName, &message);
     if (result == 0) {
         context.Out(FormatResource(IDS_BACKUP_SAVED, fileName));
         return true;
