@@ -102,6 +102,7 @@ struct DestructiveCase {
     const char* name;
     const char* text;
     bool answer;
+    friend void PrintTo(const DestructiveCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class DestructiveCommandTest : public CommandTesterTest, public ::testing::WithParamInterface<DestructiveCase> { };

@@ -13,7 +13,6 @@
 #include <QTextBlock>
 
 namespace {
-constexpr std::uint64_t kLimitMs = 60ull * 60 * 1000;
 
 // A demonstration image that the simulated amplifier reports as the revision of its name.
 void WriteImage(const QString& folder, const QString& name)
@@ -52,7 +51,7 @@ protected:
         IStateMachine* machine = h->model->RunningMachine();
         if (!machine)
             return Result::GenFailure;
-        EXPECT_TRUE(h->RunUntilIdle(*machine, kLimitMs));
+        EXPECT_TRUE(h->RunUntilIdle(*machine, 60ull * 60 * 1000));
         QCoreApplication::processEvents();
         return dialog.ResultCode();
     }
@@ -75,6 +74,7 @@ struct RevisionCase {
     std::vector<const char*> files;
     const char* available;
     const char* order; // beside it, against the 01.53 installed
+    friend void PrintTo(const RevisionCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class FirmwarePageRevisions : public FirmwarePage, public ::testing::WithParamInterface<RevisionCase> { };
@@ -142,6 +142,7 @@ struct RefusalCase {
     const char* name;
     void (*setUp)(CSimHarness& h, const QString& folder);
     const char* message;
+    friend void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class FirmwarePageRefusals : public FirmwarePage, public ::testing::WithParamInterface<RefusalCase> { };
@@ -192,6 +193,7 @@ struct QuestionCase {
     std::vector<const char*> captions;
     int loads;
     const char* logged;
+    friend void PrintTo(const QuestionCase& c, std::ostream* os) { *os << c.name; }
 };
 
 constexpr const char* kBackup = "Save Configuration Before Loading Firmware";

@@ -18,12 +18,8 @@ struct FieldCase {
     void (*set)(CModel& model);
     const char* field;
     const char* shown;
+    friend void PrintTo(const FieldCase& c, std::ostream* os) { *os << c.name; }
 };
-
-std::ostream& operator<<(std::ostream& out, const FieldCase& c)
-{
-    return out << c.name;
-}
 
 // The texts themselves are OperateText's matter: here, that the page uses them, and that an
 // implausible efficiency keeps the field as it was.

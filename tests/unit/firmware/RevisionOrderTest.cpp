@@ -7,6 +7,7 @@ struct OrderCase {
     WORD installed;
     WORD available;
     RevisionOrder order;
+    friend void PrintTo(const OrderCase& c, std::ostream* os) { *os << c.name; }
 };
 
 const OrderCase kCases[] = {

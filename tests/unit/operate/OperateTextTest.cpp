@@ -7,6 +7,7 @@ struct TextCase {
     const char* name;
     QString shown;
     const char* expected;
+    friend void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class OperateTextShows : public ::testing::TestWithParam<TextCase> { };

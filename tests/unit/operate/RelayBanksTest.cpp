@@ -10,6 +10,7 @@ struct StepCase {
     unsigned from;
     bool up;
     unsigned to;
+    friend void PrintTo(const StepCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class RelayBankStep : public ::testing::TestWithParam<StepCase> { };
