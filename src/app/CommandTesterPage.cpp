@@ -3,7 +3,9 @@
 #include "app/EditMacrosSheet.h"
 #include "model/StringTable.h"
 #include "ui/ContextHelp.h"
+#include "ui/ElidedButton.h"
 #include "ui/OutputWindow.h"
+#include "ui/PageStringIds.h"
 #include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -13,6 +15,11 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+namespace {
+// Sent text in blue, the amplifier's answers in the window's own colour.
+const QColor kSentColour(0x00, 0x3C, 0xB4);
+} // namespace
 
 CCommandTesterPage::CCommandTesterPage(CModel* model, IUserPrompt* prompt, QWidget* parent)
     : CPageBase(model, prompt, parent)
@@ -28,15 +35,17 @@ CCommandTesterPage::CCommandTesterPage(CModel* model, IUserPrompt* prompt, QWidg
     auto* grid = new QGridLayout;
     grid->setSpacing(4);
     for (int i = 0; i < kMacroCount; ++i) {
-        auto* button = new QPushButton(FormatResource(IDS_MACRO_CAPTION, i + 1), this);
+        auto* button = new CElidedButton(110, this);
+        button->SetFullText(FormatResource(IDS_MACRO_CAPTION, i + 1));
         button->setObjectName(QStringLiteral("macro%1").arg(i + 1));
         button->setAutoDefault(false);
-        button->setMinimumWidth(110);
         CContextHelp::Apply(button, kFirstMacroId + i);
         connect(button, &QPushButton::clicked, this, [this, i] { SendMacro(i + 1); });
         m_macros[static_cast<std::size_t>(i)] = button;
         grid->addWidget(button, i / 4, i % 4);
     }
+    for (int column = 0; column < 4; ++column)
+        grid->setColumnStretch(column, 1);
 
     m_output = new COutputWindow(this);
     m_output->setObjectName(QStringLiteral("output"));
@@ -73,7 +82,7 @@ CCommandTesterPage::CCommandTesterPage(CModel* model, IUserPrompt* prompt, QWidg
     connect(m_editMacros, &QPushButton::clicked, this, &CCommandTesterPage::OnEditMacros);
 
     for (unsigned i = 0; i < kMacroCount; ++i)
-        m_macros[i]->setText(m_model->m_commandCaptions.m_values[i]);
+        ShowMacro(i);
     EnableControls(m_model->m_firmwareStatus.m_value != FirmwareNone);
 }
 
@@ -87,6 +96,7 @@ void CCommandTesterPage::OnPageShown()
     if (m_observing)
         return;
     m_model->m_commandCaptions.AddObserver(this);
+    m_model->m_commandTexts.AddObserver(this);
     for (unsigned i = 0; i < kMacroCount; ++i)
         OnEvent(m_model->m_commandCaptions.EventId(), i, 0);
     m_model->m_firmwareStatus.AddObserver(this);
@@ -97,6 +107,7 @@ void CCommandTesterPage::OnPageShown()
 void CCommandTesterPage::OnPageHidden()
 {
     m_model->m_commandCaptions.RemoveObserver(this);
+    m_model->m_commandTexts.RemoveObserver(this);
     m_model->m_firmwareStatus.RemoveObserver(this);
     m_observing = false;
 }
@@ -104,12 +115,23 @@ void CCommandTesterPage::OnPageHidden()
 void CCommandTesterPage::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t extra)
 {
     (void)extra;
-    if (eventId == m_model->m_commandCaptions.EventId()) {
+    if (eventId == m_model->m_commandCaptions.EventId() || eventId == m_model->m_commandTexts.EventId()) {
         if (index < kMacroCount)
-            m_macros[index]->setText(m_model->m_commandCaptions.m_values[index]);
+            ShowMacro(static_cast<unsigned>(index));
     } else if (eventId == m_model->m_firmwareStatus.EventId()) {
         EnableControls(m_model->m_firmwareStatus.m_value != FirmwareNone);
     }
+}
+
+void CCommandTesterPage::ShowMacro(unsigned index)
+{
+    CElidedButton* button = m_macros[index];
+    const QString& label = m_model->m_commandCaptions.m_values[index];
+    const QString& command = m_model->m_commandTexts.m_values[index];
+    button->SetFullText(label);
+    // The label may be cut short on the button: the tooltip gives it whole with what it sends.
+    button->setToolTip(command.isEmpty() ? FormatResource(IDS_PAGE_TIP_MACRO_EMPTY, label)
+                                         : FormatResource(IDS_PAGE_TIP_MACRO, label, command));
 }
 
 void CCommandTesterPage::EnableControls(bool enable)
@@ -167,10 +189,11 @@ bool CCommandTesterPage::SendText(const QString& text)
     m_entry->clear();
     // A command starts its own line even when the last answer did not end with a line break.
     m_output->EndLine();
-    m_output->AppendText(text);
+    const QString sent = ResourceString(IDS_PAGE_SENT_MARK);
+    m_output->AppendText(text, sent, kSentColour);
     if (ISerialPort* port = m_model->Port())
         port->WriteText(text);
-    m_output->AppendText(QStringLiteral("\r\n"));
+    m_output->AppendText(QStringLiteral("\r\n"), sent, kSentColour);
     if (focus)
         focus->setFocus();
     return true;
@@ -208,7 +231,8 @@ void CCommandTesterPage::OnCommEvent()
         DWORD count = 0;
         if (!port->Read(buffer, kReadSize, &count) || count == 0)
             break;
-        m_output->AppendText(QString::fromLatin1(reinterpret_cast<const char*>(buffer), static_cast<qsizetype>(count)));
+        m_output->AppendText(QString::fromLatin1(reinterpret_cast<const char*>(buffer), static_cast<qsizetype>(count)),
+            ResourceString(IDS_PAGE_RECEIVED_MARK), QColor());
     }
 }
 

@@ -4,6 +4,7 @@
 #include "ui/PageBase.h"
 #include <array>
 
+class CElidedButton;
 class COutputWindow;
 class QLabel;
 class QLineEdit;
@@ -44,7 +45,7 @@ public:
     static unsigned DestructiveCommandWarning(const QString& text, QString* command = nullptr);
 
     QLineEdit* Entry() const { return m_entry; }
-    QPushButton* MacroButton(int number) const { return m_macros.at(static_cast<std::size_t>(number - 1)); }
+    CElidedButton* MacroButton(int number) const { return m_macros.at(static_cast<std::size_t>(number - 1)); }
     COutputWindow* Output() const { return m_output; }
     QPushButton* EditMacrosButton() const { return m_editMacros; }
     QPushButton* ClearButton() const { return m_clear; }
@@ -60,10 +61,12 @@ private:
     void OnEditMacros();
     void EnableControls(bool enable);
     bool ConfirmDestructive(const QString& text);
+    // Macro button `index` (0 to 31): its label, cut to fit, and its command as the tooltip.
+    void ShowMacro(unsigned index);
 
     QLabel* m_promptLabel;
     QLineEdit* m_entry;
-    std::array<QPushButton*, kMacroCount> m_macros {};
+    std::array<CElidedButton*, kMacroCount> m_macros {};
     COutputWindow* m_output;
     QPushButton* m_editMacros;
     QPushButton* m_clear;

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 CLicenseDlg::CLicenseDlg(QWidget* parent)
     : QDialog(parent)
@@ -16,6 +17,9 @@ CLicenseDlg::CLicenseDlg(QWidget* parent)
     m_text = new QPlainTextEdit(this);
     m_text->setReadOnly(true);
     m_text->setFont(COutputWindow::OutputFont());
+    // The licence is laid out in lines of its own: wrapping them again at the window's edge
+    // would break every sentence twice.
+    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_text->setPlainText(LicenseText());
     auto* close = new QPushButton(ResourceString(IDS_CLOSE), this);
     close->setDefault(true);
@@ -26,7 +30,11 @@ CLicenseDlg::CLicenseDlg(QWidget* parent)
     layout->addWidget(m_text, 1);
     layout->addLayout(buttons);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    resize(620, 480);
+    // Wide enough for the longest line, so that no scrolling sideways is needed either.
+    int longest = 0;
+    for (const QString& line : m_text->toPlainText().split(QLatin1Char('\n')))
+        longest = std::max(longest, m_text->fontMetrics().horizontalAdvance(line));
+    resize(std::max(620, longest + 80), 480);
 }
 
 QString CLicenseDlg::Text() const

@@ -13,13 +13,14 @@ int RunFirmware(CCliContext& context, const QStringList& arguments)
     if (sub == QLatin1String("download"))
         return RunFirmwareDownload(context, arguments.mid(1));
     context.Err(QStringLiteral("usage: qro4000 firmware status\n"
-                               "       qro4000 firmware load [FILE] [--no-backup]\n"
+                               "       qro4000 firmware load [FILE] [--no-backup] [--downgrade]\n"
                                "       qro4000 firmware download [--server URL] [--folder DIR]"));
     return ExitUsage;
 }
 } // namespace
 
-QRO_CLI_COMMAND("firmware", "firmware status | load [FILE] [--no-backup] | download [--server URL] [--folder DIR]",
+QRO_CLI_COMMAND("firmware",
+    "firmware status | load [FILE] [--no-backup] [--downgrade] | download [--server URL] [--folder DIR]",
     "compare installed and available firmware, send a firmware file (default: the newest in the "
     "firmware folder; the configuration is saved first), or copy new files from the Brimwell file server",
     RunFirmware);

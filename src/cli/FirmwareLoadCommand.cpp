@@ -5,11 +5,14 @@
 #include "firmware/FirmwareFiles.h"
 #include "firmware/FirmwareStringIds.h"
 #include "firmware/McuLoaderStateMachine.h"
+#include "firmware/RevisionOrder.h"
 #include "model/DeviceName.h"
 #include "model/ErrorText.h"
+#include "model/FolderInUse.h"
 #include "model/RevisionText.h"
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <unistd.h>
 
 namespace {
 // The loader's trace lines (its status lines reach the terminal through the model already).
@@ -85,12 +88,15 @@ DWORD SaveConfiguration(CCliContext& context)
 int RunFirmwareLoad(CCliContext& context, const QStringList& arguments)
 {
     bool backup = true;
+    bool downgrade = false;
     QString given;
     for (const QString& a : arguments) {
         if (a == QLatin1String("--no-backup")) {
             backup = false;
+        } else if (a == QLatin1String("--downgrade")) {
+            downgrade = true;
         } else if (a.startsWith('-') || !given.isEmpty()) {
-            context.Err(QStringLiteral("usage: qro4000 firmware load [FILE] [--no-backup]"));
+            context.Err(QStringLiteral("usage: qro4000 firmware load [FILE] [--no-backup] [--downgrade]"));
             return ExitUsage;
         } else {
             given = a;
@@ -106,11 +112,16 @@ int RunFirmwareLoad(CCliContext& context, const QStringList& arguments)
         if (!CFirmwareFiles::IsFirmwareFile(file.m_fileName) || file.m_revision == 0)
             context.Err(FormatResource(IDS_FW_CLI_NOT_A_FIRMWARE_NAME, FileNameParts::Name(file.m_fileName)));
     } else {
+        QString note;
+        const QString folder
+            = FolderInUse::Choose(model.m_firmwareFolder.m_value, model.DefaultFirmwareFolder(), &note);
+        if (!note.isEmpty())
+            context.Err(note);
         CFirmwareFiles files;
-        files.ScanFolder(model.m_firmwareFolder.m_value);
+        files.ScanFolder(folder);
         if (!files.HasFirmwareFile()) {
             context.Err(ResourceString(IDS_FW_FILE_MISSING));
-            context.Err(FormatResource(IDS_FW_CLI_FOLDER, model.m_firmwareFolder.m_value));
+            context.Err(FormatResource(IDS_FW_CLI_FOLDER, folder));
             return ExitFailure;
         }
         file = files.FirmwareFile();
@@ -140,6 +151,23 @@ int RunFirmwareLoad(CCliContext& context, const QStringList& arguments)
     const bool application = model.m_firmwareStatus.m_value == FirmwareApplication;
     const QString installed
         = application ? RevisionText(model.m_firmwareRevision.m_value) : ResourceString(IDS_FW_REVISION_MISSING);
+    // Going back to an older revision must be meant: --yes answers every question of a script,
+    // so only --downgrade, or the user at the terminal, lets an older file through.
+    if (application
+        && FirmwareRevision::Compare(model.m_firmwareRevision.m_value, file.m_revision) == RevisionOrder::Older
+        && !downgrade) {
+        const QString name = FileNameParts::Name(file.m_fileName);
+        const QString fileRevision = RevisionText(file.m_revision);
+        if (context.GetOptions().yes || !isatty(STDIN_FILENO)) {
+            context.Err(FormatResource(IDS_FW_CLI_DOWNGRADE_REFUSED, name, fileRevision, installed, ProductName()));
+            return ExitFailure;
+        }
+        if (!context.AskYesNo(IUserPrompt::Icon::Warning, ResourceString(IDS_FW_DOWNGRADE_CAPTION),
+                FormatResource(IDS_FW_DOWNGRADE_QUESTION, name, fileRevision, installed, ProductName()))) {
+            context.Err(ResourceString(IDS_FW_CLI_NOT_CONFIRMED));
+            return ExitFailure;
+        }
+    }
     if (!context.AskYesNo(IUserPrompt::Icon::Question, ResourceString(IDS_FW_CLI_CONFIRM_CAPTION),
             FormatResource(IDS_FW_CLI_CONFIRM, FileNameParts::Name(file.m_fileName), RevisionText(file.m_revision),
                 ProductName(), context.PortName(), installed))) {
@@ -187,7 +215,8 @@ int RunFirmwareLoad(CCliContext& context, const QStringList& arguments)
         result = machine->VerifyRevision(true);
     if (result != 0) {
         const int exitCode = context.ReportFailure(result);
-        if (result != Result::UnexpectedDevice && result != Result::RevisionVerifyFailed)
+        // A load stopped with Ctrl+C failed no verification: the loader has said what comes next.
+        if (result != Result::UnexpectedDevice && result != Result::RevisionVerifyFailed && result != Result::Cancelled)
             context.Err(FormatResource(IDS_FW_VERIFICATION_FAILED, ProductName(), ProductName()));
         return exitCode;
     }

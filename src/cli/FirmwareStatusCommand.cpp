@@ -3,6 +3,8 @@
 #include "firmware/FileNameParts.h"
 #include "firmware/FirmwareFiles.h"
 #include "firmware/FirmwareStringIds.h"
+#include "firmware/RevisionOrder.h"
+#include "model/FolderInUse.h"
 #include "model/RevisionText.h"
 #include "model/StringTable.h"
 #include <QJsonDocument>
@@ -15,7 +17,10 @@ int RunFirmwareStatus(CCliContext& context, const QStringList& arguments)
         return ExitUsage;
     }
     CModel& model = context.Model();
-    const QString folder = model.m_firmwareFolder.m_value;
+    QString note;
+    const QString folder = FolderInUse::Choose(model.m_firmwareFolder.m_value, model.DefaultFirmwareFolder(), &note);
+    if (!note.isEmpty())
+        context.Err(note);
     CFirmwareFiles files;
     files.ScanFolder(folder);
 
@@ -23,7 +28,9 @@ int RunFirmwareStatus(CCliContext& context, const QStringList& arguments)
     const int status = contact == 0 ? model.m_firmwareStatus.m_value : FirmwareNone;
     const WORD installed = model.m_firmwareRevision.m_value;
     const bool compare = status == FirmwareApplication && files.HasFirmwareFile();
-    const bool newer = compare && files.FirmwareFile().m_revision > installed;
+    const RevisionOrder order
+        = compare ? FirmwareRevision::Compare(installed, files.FirmwareFile().m_revision) : RevisionOrder::Unknown;
+    const bool newer = order == RevisionOrder::Newer;
 
     if (context.GetOptions().json) {
         QJsonObject o {{"firmware",
@@ -51,7 +58,9 @@ int RunFirmwareStatus(CCliContext& context, const QStringList& arguments)
         context.Out(FormatResource(IDS_FW_CLI_NOTES,
             ResourceString(files.HasReleaseNotesFile() ? IDS_FW_CLI_NOTES_PRESENT : IDS_FW_CLI_NOTES_MISSING)));
         if (compare)
-            context.Out(ResourceString(newer ? IDS_FW_CLI_UPDATE_AVAILABLE : IDS_FW_CLI_UP_TO_DATE));
+            context.Out(ResourceString(newer        ? IDS_FW_CLI_UPDATE_AVAILABLE
+                    : order == RevisionOrder::Older ? IDS_FW_OLDER_IN_FOLDER
+                                                    : IDS_FW_CLI_UP_TO_DATE));
     }
     if (contact != 0)
         return context.ReportFailure(contact);

@@ -101,4 +101,10 @@ enum FirmwareStringId : unsigned {
     // Data safety.
     IDS_FW_NO_FIRMWARE_DATA = 1284,
     IDS_FW_NOW_RUNS = 1285,
+
+    // Revisions compared and downgrades asked (1291 is model/FolderInUse.h's).
+    IDS_FW_OLDER_IN_FOLDER = 1286,
+    IDS_FW_DOWNGRADE_CAPTION = 1287,
+    IDS_FW_DOWNGRADE_QUESTION = 1288,
+    IDS_FW_CLI_DOWNGRADE_REFUSED = 1289,
 };

@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QScrollBar>
+#include <QTextCharFormat>
 #include <QTextCursor>
 
 namespace {
@@ -65,8 +66,13 @@ QString COutputWindow::Decorate(const QString& text, const QString& prefix, bool
 
 void COutputWindow::AppendText(const QString& text)
 {
+    AppendText(text, QString(), QColor());
+}
+
+void COutputWindow::AppendText(const QString& text, const QString& marker, const QColor& colour)
+{
     const QTime now = m_clock();
-    const QString prefix = OutputLinePrefix(now.hour(), now.minute(), now.second());
+    const QString prefix = OutputLinePrefix(now.hour(), now.minute(), now.second()) + marker;
     const QString insert = Decorate(text, prefix, &m_atLineStart);
     if (insert.isEmpty())
         return;
@@ -74,7 +80,10 @@ void COutputWindow::AppendText(const QString& text)
     const bool followEnd = bar->value() == bar->maximum();
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText(insert);
+    QTextCharFormat format;
+    if (colour.isValid())
+        format.setForeground(colour);
+    cursor.insertText(insert, format);
     if (followEnd)
         bar->setValue(bar->maximum());
 }

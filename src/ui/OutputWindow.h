@@ -1,4 +1,5 @@
 #pragma once
+#include <QColor>
 #include <QPlainTextEdit>
 #include <QTime>
 #include <functional>
@@ -13,6 +14,9 @@ public:
 
     // Appends text as it comes: a line begun by an earlier call goes on in this one.
     void AppendText(const QString& text);
+    // The same, with `marker` after the time of every line that begins in it, in `colour`
+    // (an invalid colour: the window's own), so that two sides of a conversation read apart.
+    void AppendText(const QString& text, const QString& marker, const QColor& colour);
     // Ends the current line unless nothing has been written on it yet.
     void EndLine();
     void ClearOutput();

@@ -1,9 +1,7 @@
 // The maintenance dialogs with their real widgets on the simulated amplifier, in virtual time:
 // the fault table and its file, the date and time page's Apply / OK / Cancel order, the reset
-// and ATU memory erase dialogs with the backup offered first, and the Configuration page's
-// buttons.
+// and ATU memory erase dialogs with the backup offered first.
 #include "SimHarness.h"
-#include "config/ui/ConfigPage.h"
 #include "config/ui/ConfigSaveDlg.h"
 #include "link/ContactStateMachineInterface.h"
 #include "maintenance/ui/DateTimePage.h"
@@ -12,7 +10,6 @@
 #include "maintenance/ui/EraseMemoryDlg.h"
 #include "maintenance/ui/FaultTableDlg.h"
 #include "model/ResultCode.h"
-#include "sim/SimAtuMemory.h"
 #include "sim/SimClock.h"
 #include "sim/SimFaultLog.h"
 #include <QButtonGroup>
@@ -20,9 +17,7 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -70,10 +65,8 @@ TEST_F(MaintenanceDialogs, FaultTableListsNewestFirstAndSavesTheLinesAsShown)
     QString chosen = harness.TempPath("faults.txt");
     CFaultTableDlg dialog(
         harness.model.get(), &harness.sink, nullptr, [&](QWidget*, const QString&, const QString&) { return chosen; });
-    EXPECT_EQ(dialog.windowTitle(), "Fault Table (Newest Entry at Top)");
     EXPECT_TRUE(QFontInfo(dialog.TextBox()->font()).fixedPitch());
     dialog.Begin();
-    EXPECT_EQ(dialog.CloseButton()->text(), "Cancel");
     EXPECT_FALSE(dialog.SaveButton()->isEnabled());
     ASSERT_TRUE(RunUntil([&] { return !dialog.IsReading(); }));
     const CSimFaultLog& log = harness.device->Feature<CSimFaultLog>();
@@ -81,8 +74,6 @@ TEST_F(MaintenanceDialogs, FaultTableListsNewestFirstAndSavesTheLinesAsShown)
     EXPECT_EQ(shown.size(), static_cast<int>(log.Index()) + 1); // the simulated log fills slots 0 .. index
     EXPECT_TRUE(shown.front().startsWith(QString::asprintf("%3u ", unsigned(log.Index()))));
     EXPECT_TRUE(shown.back().startsWith("  0 "));
-    EXPECT_EQ(dialog.ProgressBar()->value(), dialog.ProgressBar()->maximum());
-    EXPECT_EQ(dialog.CloseButton()->text(), "Close");
     ASSERT_TRUE(dialog.SaveButton()->isEnabled());
     EXPECT_EQ(dialog.SaveAs(), 0u);
     QFile file(chosen);
@@ -118,12 +109,8 @@ TEST_F(MaintenanceDialogs, DateTimeApplySetsAfterTheRunningReadThenReadingResume
     CDateTimeSheet sheet(harness.model.get(), &harness.sink);
     sheet.Page()->SetComputerClock(&MaintenanceDialogs::NineOClock);
     sheet.show();
-    EXPECT_EQ(sheet.Page()->State(), CDateTimePage::Reading);
     ASSERT_TRUE(RunUntil([&] { return Wire().count("^cc;") == 3; }));
-    EXPECT_EQ(sheet.Page()->ComputerText(), "24-03-05 09:00:00");
-    EXPECT_EQ(sheet.Page()->AmplifierText().left(15), "24-03-05 08:58:");
     EXPECT_EQ(sheet.Page()->DifferenceText(), "95 s behind the PC");
-    EXPECT_TRUE(sheet.Page()->LocalButton()->isChecked());
     QTest::mouseClick(sheet.ApplyButton(), Qt::LeftButton);
     ASSERT_TRUE(RunUntil([&] { return Wire().endsWith("^cc;") && Wire().contains("T09:00:00;"); }));
     EXPECT_TRUE(Wire().endsWith("^cc;^cc;^cc;^cc24-03-05T09:00:00;^cc;"));
@@ -132,38 +119,24 @@ TEST_F(MaintenanceDialogs, DateTimeApplySetsAfterTheRunningReadThenReadingResume
     EXPECT_TRUE(sheet.isVisible());
 }
 
-TEST_F(MaintenanceDialogs, DateTimeOkSetsPausesAndCloses)
+// OK and Cancel wait for the read that runs; OK then sets the clock, Cancel sets nothing.
+TEST_F(MaintenanceDialogs, DateTimeOkAndCancelCloseAfterTheRunningRead)
 {
-    CDateTimeSheet sheet(harness.model.get(), &harness.sink);
-    sheet.Page()->SetComputerClock(&MaintenanceDialogs::NineOClock);
-    sheet.show();
-    QTest::mouseClick(sheet.OkButton(), Qt::LeftButton);
-    EXPECT_TRUE(sheet.isVisible()); // the read that runs ends first
-    std::uint64_t setAt = 0;
-    ASSERT_TRUE(RunUntil([&] {
-        if (!setAt && Wire().contains("^cc24"))
-            setAt = harness.host.Now();
-        return !sheet.isVisible();
-    }));
-    EXPECT_EQ(Wire(), "^cc;^cc24-03-05T09:00:00;");
-    EXPECT_EQ(sheet.result(), QDialog::Accepted);
-    EXPECT_GE(harness.host.Now() - setAt, 110u);
-    EXPECT_EQ(harness.model->RunningMachine(), nullptr);
+    for (const bool ok : {true, false}) {
+        harness.device->ClearLogs();
+        CDateTimeSheet sheet(harness.model.get(), &harness.sink);
+        sheet.Page()->SetComputerClock(&MaintenanceDialogs::NineOClock);
+        sheet.show();
+        QTest::mouseClick(ok ? sheet.OkButton() : sheet.CancelButton(), Qt::LeftButton);
+        EXPECT_TRUE(sheet.isVisible());
+        ASSERT_TRUE(RunUntil([&] { return !sheet.isVisible(); }));
+        EXPECT_EQ(Wire(), ok ? "^cc;^cc24-03-05T09:00:00;" : "^cc;");
+        EXPECT_EQ(sheet.result(), ok ? QDialog::Accepted : QDialog::Rejected);
+        EXPECT_EQ(harness.model->RunningMachine(), nullptr);
+    }
 }
 
-TEST_F(MaintenanceDialogs, DateTimeCancelWaitsForTheReadAndAPauseAndSetsNothing)
-{
-    CDateTimeSheet sheet(harness.model.get(), &harness.sink);
-    sheet.show();
-    ASSERT_TRUE(RunUntil([&] { return Wire().count("^cc;") == 2; }));
-    QTest::mouseClick(sheet.CancelButton(), Qt::LeftButton);
-    EXPECT_TRUE(sheet.isVisible());
-    ASSERT_TRUE(RunUntil([&] { return !sheet.isVisible(); }));
-    EXPECT_EQ(Wire(), "^cc;^cc;");
-    EXPECT_EQ(sheet.result(), QDialog::Rejected);
-}
-
-TEST_F(MaintenanceDialogs, DateTimeKeepsTheAmplifierFieldWhileItsYearIsZeroAndFollowsTheMode)
+TEST_F(MaintenanceDialogs, DateTimeKeepsTheAmplifierFieldWhileItsYearIsZero)
 {
     harness.device->Feature<CSimClock>().Set(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9), Qt::UTC));
     CDateTimeSheet sheet(harness.model.get(), &harness.sink);
@@ -175,10 +148,6 @@ TEST_F(MaintenanceDialogs, DateTimeKeepsTheAmplifierFieldWhileItsYearIsZeroAndFo
     ASSERT_TRUE(RunUntil([&] { return Wire().count("^cc;") == 4; }));
     EXPECT_EQ(harness.model->m_amplifierTime.m_value.wYear, 0);
     EXPECT_EQ(sheet.Page()->AmplifierText(), shown);
-    QTest::mouseClick(sheet.Page()->LocalButton(), Qt::LeftButton);
-    EXPECT_EQ(harness.model->m_dateTimeUtc.m_value, 0);
-    harness.model->m_dateTimeUtc.Set(1);
-    EXPECT_TRUE(sheet.Page()->UtcButton()->isChecked());
 }
 
 TEST_F(MaintenanceDialogs, DateTimeErrorShowsItsCaptionAndCloses)
@@ -189,23 +158,6 @@ TEST_F(MaintenanceDialogs, DateTimeErrorShowsItsCaptionAndCloses)
     ASSERT_TRUE(RunUntil([&] { return !sheet.isVisible(); }));
     EXPECT_EQ(
         harness.sink.messages, QStringList {"Set Date and Time Error: No response to CLOCK CALENDAR query (^CC)"});
-}
-
-TEST_F(MaintenanceDialogs, ResetOffersABackupThenResets)
-{
-    CEraseConfigDlg dialog(harness.model.get(), &harness.sink);
-    dialog.BackupOffer().SetRunner(SaveRunner());
-    EXPECT_EQ(dialog.windowTitle(), "Reset Configuration to Factory Default");
-    dialog.show();
-    QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
-    EXPECT_EQ(backups, 1);
-    ASSERT_TRUE(QFile::exists(dialog.BackupOffer().SavedFile()));
-    EXPECT_EQ(dialog.WaitCount(), 1u);
-    ASSERT_TRUE(RunUntil([&] { return dialog.result() != 0; }));
-    EXPECT_EQ(dialog.result(), 1);
-    EXPECT_TRUE(Wire().endsWith("^cf;^ecqvmst;^on0;;^I;^on1;"));
-    EXPECT_TRUE(harness.sink.status.contains("Configuration was reset to factory default"));
-    EXPECT_EQ(dialog.WaitCount(), 0u);
 }
 
 TEST_F(MaintenanceDialogs, ResetInABootLoaderSaysNothingWasErasedUnderItsOwnCaption)
@@ -229,7 +181,6 @@ TEST_F(MaintenanceDialogs, EraseAsksOffersTheBackupOnceAndShowsHowEachEraseEnded
     dialog.BackupOffer().SetRunner(SaveRunner());
     dialog.show();
     dialog.Bands()->button(3)->click();
-    EXPECT_EQ(harness.model->m_band.m_value, 3);
     ASSERT_TRUE(dialog.Erase(2));
     EXPECT_EQ(backups, 1);
     EXPECT_EQ(dialog.WaitCount(), 1u);
@@ -241,7 +192,6 @@ TEST_F(MaintenanceDialogs, EraseAsksOffersTheBackupOnceAndShowsHowEachEraseEnded
     // A failed erase is said in the dialog and in a box; no second backup is offered.
     harness.device->SetCommandHandler("rv", [](const QByteArray&) { return QByteArray(); });
     harness.model->m_band.Set(CModel::Band(11));
-    EXPECT_TRUE(dialog.Bands()->button(11)->isChecked());
     ASSERT_TRUE(dialog.Erase(1));
     ASSERT_TRUE(RunUntil([&] { return dialog.ErasesInProgress() == 0; }));
     EXPECT_EQ(backups, 1);
@@ -252,7 +202,6 @@ TEST_F(MaintenanceDialogs, EraseAsksOffersTheBackupOnceAndShowsHowEachEraseEnded
     EXPECT_EQ(harness.sink.messages.back(), "ATU Memory Erase Error: No response to firmware revision query");
     EXPECT_EQ(harness.sink.questions.size(), 3); // two confirmations, one backup
     EXPECT_EQ(dialog.WaitCount(), 0u);
-    EXPECT_TRUE(dialog.AntennaButton(1)->isEnabled());
 }
 
 TEST_F(MaintenanceDialogs, EraseNotConfirmedSendsNothing)
@@ -264,22 +213,4 @@ TEST_F(MaintenanceDialogs, EraseNotConfirmedSendsNothing)
     EXPECT_EQ(dialog.StatusLabel()->text(), "Not confirmed: nothing was erased");
     harness.host.RunUntilIdle(10000);
     EXPECT_TRUE(Wire().isEmpty());
-}
-
-TEST_F(MaintenanceDialogs, ConfigurationPageHasTheFourButtonsWithTheirDescriptions)
-{
-    CConfigPage page(harness.model.get(), &harness.sink);
-    const std::pair<QPushButton*, const char*> kButtons[] = {
-        {page.FaultTableButton(), "Display Fault Table..."},
-        {page.EraseMemoryButton(), "ATU Memory Erase..."},
-        {page.ResetButton(), "Reset Configuration..."},
-        {page.DateTimeButton(), "Set Date and Time..."},
-    };
-    QStringList descriptions;
-    for (QLabel* label : page.findChildren<QLabel*>())
-        descriptions << label->text();
-    for (const auto& [button, text] : kButtons)
-        EXPECT_EQ(button->text(), text);
-    EXPECT_TRUE(descriptions.filter("fault").size() >= 1);
-    EXPECT_TRUE(descriptions.filter("Returns every setting to its factory default").size() == 1);
 }

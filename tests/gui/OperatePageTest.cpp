@@ -1,16 +1,13 @@
-// The Operate page in the main window, offscreen: readings and their formats, peak hold, the
-// relay fields, what stays disabled and why, and the page on the simulated amplifier in real
-// time.
+// The Operate page in the main window, offscreen: peak hold, the relay fields, what stays
+// disabled and why, and the page on the simulated amplifier in real time.
 #include "operate/ui/OperatePage.h"
 #include "MainFrameFixture.h"
 #include "operate/OperateStateMachine.h"
 #include "operate/ui/HistoryChart.h"
 #include "operate/ui/MeterBar.h"
 #include "operate/ui/RelaySpinBox.h"
-#include "sim/SimOperate.h"
 #include <QCheckBox>
 #include <QLabel>
-#include <QLineSeries>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -21,37 +18,13 @@ struct FieldCase {
     void (*set)(CModel& model);
     const char* field;
     const char* shown;
+    friend void PrintTo(const FieldCase& c, std::ostream* os) { *os << c.name; }
 };
 
-std::ostream& operator<<(std::ostream& out, const FieldCase& c)
-{
-    return out << c.name;
-}
-
+// The texts themselves are OperateText's matter: here, that the page uses them, and that an
+// implausible efficiency keeps the field as it was.
 const FieldCase kFields[] = {
-    {"SwrOf9IsEmpty", [](CModel& m) { m.m_swr.Set(9); }, "swr", ""},
-    {"SwrOf15", [](CModel& m) { m.m_swr.Set(15); }, "swr", "1.5"},
-    {"SwrOf1000IsEmpty", [](CModel& m) { m.m_swr.Set(1000); }, "swr", ""},
     {"BypassSwrAsSwr", [](CModel& m) { m.m_swrBypass.Set(999); }, "bypassSwr", "99.9"},
-    {"VoltageRoundsUp", [](CModel& m) { m.m_paVoltage.Set(48950); }, "paVoltage", "49.0"},
-    {"VoltageRoundsDown", [](CModel& m) { m.m_paVoltage.Set(48940); }, "paVoltage", "48.9"},
-    {"FrequencyOf0IsEmpty", [](CModel& m) { m.m_frequency.Set(0); }, "frequency", ""},
-    {"Frequency", [](CModel& m) { m.m_frequency.Set(14200); }, "frequency", "14200"},
-    {"EfficiencyOfDcInput",
-        [](CModel& m) {
-            m.m_paVoltage.Set(50000);
-            m.m_paCurrent.Set(40);
-            m.m_powerForward.Set(1200);
-        },
-        "efficiency", "60"},
-    {"EfficiencyWithoutCurrentIsEmpty",
-        [](CModel& m) {
-            m.m_paVoltage.Set(50000);
-            m.m_paCurrent.Set(40);
-            m.m_powerForward.Set(1200);
-            m.m_paCurrent.Set(0);
-        },
-        "efficiency", ""},
     {"EfficiencyOf100KeepsTheLastOne",
         [](CModel& m) {
             m.m_paVoltage.Set(50000);
@@ -60,6 +33,14 @@ const FieldCase kFields[] = {
             m.m_powerForward.Set(2000);
         },
         "efficiency", "50"},
+    {"EfficiencyWithoutCurrentIsEmpty",
+        [](CModel& m) {
+            m.m_paVoltage.Set(50000);
+            m.m_paCurrent.Set(40);
+            m.m_powerForward.Set(1200);
+            m.m_paCurrent.Set(0);
+        },
+        "efficiency", ""},
 };
 } // namespace
 
@@ -102,7 +83,6 @@ TEST_F(OperatePageTest, PeakHoldKeepsTheHighestForwardPowerUntilAZero)
     CModel& model = frame->Model();
     QCheckBox* hold = Find<QCheckBox>("peakHold");
     hold->click();
-    EXPECT_EQ(model.m_peakHoldVarn.m_value, 1u);
     QStringList shown;
     for (WORD power : {500, 300, 0, 200}) {
         model.m_powerForward.Set(power);
@@ -110,9 +90,6 @@ TEST_F(OperatePageTest, PeakHoldKeepsTheHighestForwardPowerUntilAZero)
     }
     EXPECT_EQ(shown, (QStringList {"500", "500", "0", "200"}));
     EXPECT_EQ(Find<CMeterBar>("forwardBar")->Value(), 200);
-    hold->click();
-    model.m_powerForward.Set(100);
-    EXPECT_EQ(Find<QLabel>("forward")->text(), "100");
 }
 
 TEST_F(OperatePageTest, TypedCapacitanceAsksForTheRelaysNearestBelow)
@@ -135,25 +112,6 @@ TEST_F(OperatePageTest, TypedCapacitanceAsksForTheRelaysNearestBelow)
     EXPECT_EQ(Machine(page)->m_capacitorRequest.m_relays, 0xBD);
 }
 
-TEST_F(OperatePageTest, SpinStepsToTheNextValueTheRelaysMake)
-{
-    ShowPage();
-    auto* capacitance = Find<CRelaySpinBox>("capacitance");
-    auto* inductance = Find<CRelaySpinBox>("inductance");
-    capacitance->stepBy(1);
-    EXPECT_EQ(capacitance->value(), 8);
-    capacitance->stepBy(1);
-    EXPECT_EQ(capacitance->value(), 22);
-    capacitance->stepBy(-2);
-    EXPECT_EQ(capacitance->value(), 0);
-    capacitance->setValue(2000);
-    capacitance->stepBy(-1);
-    EXPECT_EQ(capacitance->value(), 1999);
-    inductance->setValue(8370);
-    inductance->stepBy(1);
-    EXPECT_EQ(inductance->value(), 8370);
-}
-
 TEST_F(OperatePageTest, WhatThisVersionCannotDoIsDisabledAndSaysWhy)
 {
     ShowPage();
@@ -162,17 +120,11 @@ TEST_F(OperatePageTest, WhatThisVersionCannotDoIsDisabledAndSaysWhy)
     QRadioButton* band28 = Find<QRadioButton>("band9");
     EXPECT_FALSE(band28->isEnabled());
     EXPECT_TRUE(band28->toolTip().contains("28 MHz"));
-    EXPECT_TRUE(Find<QRadioButton>("band8")->isEnabled());
     QPushButton* store = Find<QPushButton>("atuStore");
     EXPECT_FALSE(store->isEnabled());
     EXPECT_TRUE(store->toolTip().startsWith("Save current ATU settings\n"));
     EXPECT_TRUE(store->toolTip().contains("not support"));
-    EXPECT_EQ(Find<QPushButton>("atuTune")->toolTip(), "Start a search ATU tune");
-    QCheckBox* side = Find<QCheckBox>("capsOnTxSide");
-    EXPECT_FALSE(side->isEnabled());
-    frame->Model().m_capacitorSide.Set(L'T');
-    EXPECT_TRUE(side->isChecked());
-    Screenshot(QStringLiteral("operate-offline"));
+    EXPECT_FALSE(Find<QCheckBox>("capsOnTxSide")->isEnabled());
 }
 
 TEST_F(OperatePageTest, ControlsFollowTheFirmwareStatusButTheFieldBeingTypedInKeepsItsFocus)
@@ -193,20 +145,6 @@ TEST_F(OperatePageTest, ControlsFollowTheFirmwareStatusButTheFieldBeingTypedInKe
     EXPECT_TRUE(Find<QPushButton>("menu")->isEnabled());
 }
 
-TEST_F(OperatePageTest, UnchangedReadingsRepaintNothing)
-{
-    ShowPage();
-    CModel& model = frame->Model();
-    model.m_temperature.Set(45);
-    auto* bar = Find<CMeterBar>("temperatureBar");
-    const int updates = bar->UpdateCount();
-    for (int i = 0; i < 10; ++i)
-        model.m_temperature.Set(45);
-    EXPECT_EQ(bar->UpdateCount(), updates);
-    model.m_temperature.Set(70);
-    EXPECT_EQ(bar->UpdateCount(), updates + 1);
-}
-
 TEST_F(OperatePageTest, OnTheSimulatedAmplifierMetersMoveAndABandKeyTakesEffect)
 {
     ConnectToSim();
@@ -215,15 +153,10 @@ TEST_F(OperatePageTest, OnTheSimulatedAmplifierMetersMoveAndABandKeyTakesEffect)
     // The simulated operator transmits from the start: the forward power is the last of these.
     ASSERT_TRUE(QTest::qWaitFor([&] { return Find<QLabel>("forward")->text().toInt() > 500; }, 5000));
     EXPECT_FALSE(Find<QPlainTextEdit>("display")->toPlainText().isEmpty());
-    EXPECT_EQ(Find<QLabel>("frequency")->text(), "14200");
-    EXPECT_TRUE(Find<QRadioButton>("band5")->isChecked());
-    EXPECT_TRUE(Find<QPushButton>("menu")->isEnabled());
     QTest::mouseClick(Find<QRadioButton>("band3"), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return Find<QLabel>("frequency")->text() == "7100"; }, 5000));
     EXPECT_EQ(model.m_band.m_value, 3);
-    EXPECT_TRUE(Find<QRadioButton>("band3")->isChecked());
     ASSERT_TRUE(QTest::qWaitFor([&] { return page->History()->PointCount() >= 1; }, 5000));
-    Screenshot(QStringLiteral("operate"));
 }
 
 TEST_F(OperatePageTest, PollingStartsByItselfWhenThePageIsShownDuringTheContact)

@@ -28,37 +28,26 @@ TEST_P(OutputDecorateTest, StampsEveryLineAndDropsCarriageReturns)
 
 INSTANTIATE_TEST_SUITE_P(Texts, OutputDecorateTest,
     ::testing::Values(DecorateCase {"^sn;", true, "12:34:56 ^sn;", false}, DecorateCase {"\r\n", false, "\n", true},
-        DecorateCase {"^SN01234;", true, "12:34:56 ^SN01234;", false},
         // An answer split over two reads goes on in the same line.
         DecorateCase {"234;", false, "234;", false},
         DecorateCase {"a\r\nb\r\n", true, "12:34:56 a\n12:34:56 b\n", true}, DecorateCase {"\r", true, "", true},
-        DecorateCase {"\n\n", true, "12:34:56 \n12:34:56 \n", true}, DecorateCase {"", false, "", false}));
+        DecorateCase {"\n\n", true, "12:34:56 \n12:34:56 \n", true}, DecorateCase {"", false, "", false}),
+    ::testing::PrintToStringParamName());
 
 TEST(OutputWindow, AppendsWithTheClockTimeAndClearsToALineStart)
 {
     COutputWindow output;
     output.SetClock([] { return QTime(9, 5, 7); });
-    output.AppendText(QStringLiteral("^sn;"));
-    output.AppendText(QStringLiteral("\r\n"));
+    output.AppendText(QStringLiteral("^sn;\r\n"), QStringLiteral("> "), Qt::blue);
     output.AppendText(QStringLiteral("^SN0"));
     output.AppendText(QStringLiteral("1234;"));
-    EXPECT_EQ(output.toPlainText(), QStringLiteral("09:05:07 ^sn;\n09:05:07 ^SN01234;"));
-    EXPECT_FALSE(output.AtLineStart());
     output.EndLine();
-    EXPECT_TRUE(output.AtLineStart());
-    output.EndLine();
-    EXPECT_EQ(output.toPlainText(), QStringLiteral("09:05:07 ^sn;\n09:05:07 ^SN01234;\n"));
+    output.EndLine(); // once: the line has ended
+    EXPECT_EQ(output.toPlainText(), QStringLiteral("09:05:07 > ^sn;\n09:05:07 ^SN01234;\n"));
     output.ClearOutput();
     EXPECT_TRUE(output.toPlainText().isEmpty());
     output.AppendText(QStringLiteral("x"));
     EXPECT_EQ(output.toPlainText(), QStringLiteral("09:05:07 x"));
-}
-
-TEST(OutputWindow, UsesAFixedPitchFontAtTenPoints)
-{
-    const QFont font = COutputWindow::OutputFont();
-    EXPECT_EQ(font.pointSize(), 10);
-    EXPECT_TRUE(QFontInfo(font).fixedPitch());
-    COutputWindow output;
-    EXPECT_TRUE(output.isReadOnly());
+    // Columns of answers line up only in a font that says it is fixed-pitch.
+    EXPECT_TRUE(QFontInfo(COutputWindow::OutputFont()).fixedPitch());
 }

@@ -1,8 +1,10 @@
 #include "firmware/ui/FirmwarePage.h"
 #include "config/ui/ConfigSaveDlg.h"
 #include "firmware/ConfigBackup.h"
+#include "firmware/FileNameParts.h"
 #include "firmware/FirmwareImage.h"
 #include "firmware/FirmwareStringIds.h"
+#include "firmware/RevisionOrder.h"
 #include "firmware/download/DownloadStringIds.h"
 #include "firmware/download/FileServerAddress.h"
 #include "firmware/ui/FtpDlg.h"
@@ -10,11 +12,13 @@
 #include "link/ContactStateMachineInterface.h"
 #include "model/DeviceName.h"
 #include "model/ErrorText.h"
+#include "model/FolderInUse.h"
 #include "model/ResultCode.h"
 #include "model/RevisionText.h"
 #include "model/StringTable.h"
 #include "ui/ErrorBox.h"
 #include "ui/OutputWindow.h"
+#include "ui/PageStringIds.h"
 #include <QAction>
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -60,6 +64,11 @@ CFirmwarePage::CFirmwarePage(CModel* model, IUserPrompt* prompt, QWidget* parent
     folderLayout->addWidget(m_folder, 1, 0);
     folderLayout->addWidget(m_default, 1, 1);
     folderLayout->addWidget(m_browse, 1, 2);
+    m_folderNote = new QLabel(folderGroup);
+    m_folderNote->setObjectName(QStringLiteral("folderNote"));
+    m_folderNote->setWordWrap(true);
+    m_folderNote->hide();
+    folderLayout->addWidget(m_folderNote, 2, 0, 1, 3);
     folderLayout->setColumnStretch(0, 1);
 
     auto* checkGroup = new QGroupBox(ResourceString(IDS_FW_GROUP_CHECK), this);
@@ -85,13 +94,17 @@ CFirmwarePage::CFirmwarePage(CModel* model, IUserPrompt* prompt, QWidget* parent
         value->setAlignment(Qt::AlignCenter);
         value->setMinimumWidth(80);
     }
+    m_order = new QLabel(revisionGroup);
+    m_order->setObjectName(QStringLiteral("revisionOrder"));
+    m_order->setToolTip(ResourceString(IDS_PAGE_TIP_REVISION_ORDER));
     m_send = MakeButton(IDS_FW_SEND, IDS_FW_TIP_SEND, "sendFirmware", revisionGroup);
     auto* revisionLayout = new QGridLayout(revisionGroup);
     revisionLayout->addWidget(new QLabel(ResourceString(IDS_FW_INSTALLED), revisionGroup), 0, 0);
     revisionLayout->addWidget(m_installed, 0, 1);
     revisionLayout->addWidget(new QLabel(ResourceString(IDS_FW_AVAILABLE), revisionGroup), 1, 0);
     revisionLayout->addWidget(m_available, 1, 1);
-    revisionLayout->addWidget(m_send, 2, 0, 1, 2);
+    revisionLayout->addWidget(m_order, 1, 2);
+    revisionLayout->addWidget(m_send, 2, 0, 1, 3);
 
     auto* logGroup = new QGroupBox(ResourceString(IDS_FW_GROUP_LOG), this);
     m_log = new COutputWindow(logGroup);
@@ -183,11 +196,49 @@ void CFirmwarePage::AppendActivityLine(const QString& text)
 void CFirmwarePage::ShowInstalled()
 {
     m_installed->setText(RevisionText(m_model->m_firmwareRevision.m_value));
+    ShowOrder();
+}
+
+namespace {
+// The available revision against the installed one, only while the amplifier runs firmware
+// whose revision has been read.
+RevisionOrder Order(const CModel& model, const CFirmwareFiles& files)
+{
+    if (model.m_firmwareStatus.m_value != FirmwareApplication || !files.HasFirmwareFile())
+        return RevisionOrder::Unknown;
+    return FirmwareRevision::Compare(model.m_firmwareRevision.m_value, files.FirmwareFile().m_revision);
+}
+} // namespace
+
+void CFirmwarePage::ShowOrder()
+{
+    switch (Order(*m_model, m_files)) {
+    case RevisionOrder::Newer:
+        m_order->setText(ResourceString(IDS_PAGE_REVISION_NEWER));
+        break;
+    case RevisionOrder::Same:
+        m_order->setText(ResourceString(IDS_PAGE_REVISION_SAME));
+        break;
+    case RevisionOrder::Older:
+        m_order->setText(ResourceString(IDS_PAGE_REVISION_OLDER));
+        break;
+    case RevisionOrder::Unknown:
+        m_order->clear();
+        break;
+    }
 }
 
 void CFirmwarePage::RefreshAvailable(bool report)
 {
-    m_files.ScanFolder(m_model->m_firmwareFolder.m_value);
+    QString note;
+    m_folderInUse = FolderInUse::Choose(m_model->m_firmwareFolder.m_value, m_model->DefaultFirmwareFolder(), &note);
+    if (note != m_folderNote->text()) {
+        m_folderNote->setText(note);
+        m_folderNote->setVisible(!note.isEmpty());
+        if (!note.isEmpty())
+            AppendActivityLine(note);
+    }
+    m_files.ScanFolder(m_folderInUse);
     if (m_files.HasFirmwareFile()) {
         const WORD revision = m_files.FirmwareFile().m_revision;
         m_available->setText(FormatResource(IDS_FW_REVISION_FORMAT, revision / 100u, revision % 100u));
@@ -196,6 +247,30 @@ void CFirmwarePage::RefreshAvailable(bool report)
         if (report)
             AppendActivityLine(FormatResource(IDS_FW_FOLDER_LACKS_FILE, ProductName(), ProductName()));
     }
+    ShowOrder();
+}
+
+void CFirmwarePage::ReportRevisions()
+{
+    const int status = m_model->m_firmwareStatus.m_value;
+    if (status == FirmwareApplication)
+        AppendActivityLine(
+            FormatResource(IDS_FW_CLI_INSTALLED, ProductName(), RevisionText(m_model->m_firmwareRevision.m_value)));
+    else if (status == FirmwareBootLoader)
+        AppendActivityLine(FormatResource(IDS_FW_CLI_INSTALLED_BOOT, ProductName()));
+    else
+        AppendActivityLine(FormatResource(IDS_FW_CLI_INSTALLED_NONE, ProductName(), ProductName()));
+    AppendActivityLine(FormatResource(IDS_FW_CLI_FOLDER, m_folderInUse));
+    if (!m_files.HasFirmwareFile()) {
+        AppendActivityLine(ResourceString(IDS_FW_CLI_NEWEST_NONE));
+        return;
+    }
+    const CRevisionedFileName& file = m_files.FirmwareFile();
+    AppendActivityLine(
+        FormatResource(IDS_FW_CLI_NEWEST, FileNameParts::Name(file.m_fileName), RevisionText(file.m_revision)));
+    static const unsigned kVerdicts[] = {0, IDS_FW_CLI_UPDATE_AVAILABLE, IDS_FW_CLI_UP_TO_DATE, IDS_FW_OLDER_IN_FOLDER};
+    if (const unsigned verdict = kVerdicts[static_cast<int>(Order(*m_model, m_files))])
+        AppendActivityLine(ResourceString(verdict));
 }
 
 void CFirmwarePage::SetFolder(const QString& folder)
@@ -218,6 +293,10 @@ void CFirmwarePage::UpdateButtons()
     for (QPushButton* button : {m_default, m_browse, m_check, m_send})
         button->setEnabled(idle);
     m_folder->setReadOnly(!idle);
+    if (m_reportPending && idle) {
+        m_reportPending = false;
+        ReportRevisions();
+    }
 }
 
 void CFirmwarePage::ChooseDefaultFolder()
@@ -242,14 +321,16 @@ void CFirmwarePage::CheckRevisionNow()
 {
     RefreshAvailable(true);
     IContactStateMachine* contact = m_model->ContactMachine();
-    if (m_model->m_firmwareStatus.m_value != FirmwareApplication) {
-        if (m_model->m_firmwareStatus.m_value == FirmwareNone)
-            AppendActivityLine(FormatResource(IDS_NOT_RESPONDING, ProductName()));
+    IStateMachine* running = m_model->RunningMachine();
+    const bool ask = m_model->m_firmwareStatus.m_value == FirmwareApplication && contact && contact->IsIdle()
+        && (!running || running->IsIdle());
+    if (!ask) {
+        ReportRevisions();
         return;
     }
-    IStateMachine* running = m_model->RunningMachine();
-    if (contact && (!running || running->IsIdle()))
-        contact->StartRevisionQuery();
+    // The answer arrives later: the report follows once the query has ended.
+    contact->StartRevisionQuery();
+    m_reportPending = true;
     UpdateButtons();
 }
 
@@ -278,7 +359,7 @@ void CFirmwarePage::SendFirmware()
         PopupError(FormatResource(IDS_NOT_RESPONDING, ProductName()));
         return;
     }
-    AppendActivityLine(FormatResource(IDS_FW_SENDING_FROM, m_model->m_firmwareFolder.m_value));
+    AppendActivityLine(FormatResource(IDS_FW_SENDING_FROM, m_folderInUse));
     if (!m_model->IsExpectedDevice()) {
         PopupError(
             FormatResource(IDS_FW_WRONG_DEVICE, DeviceName(m_model->m_device.m_value), ProductName(), ProductName()));
@@ -293,6 +374,8 @@ void CFirmwarePage::SendFirmware()
             return;
         }
     }
+    if (status == FirmwareApplication && !ConfirmDowngrade())
+        return;
     m_sending = true;
     UpdateButtons();
     if (status == FirmwareApplication && !OfferBackup()) {
@@ -319,6 +402,22 @@ void CFirmwarePage::SendFirmware()
     AppendActivityLine(FormatResource(IDS_ELAPSED_TIME, static_cast<unsigned>((clock.elapsed() + 500) / 1000)));
     ShowInstalled();
     UpdateButtons();
+}
+
+bool CFirmwarePage::ConfirmDowngrade()
+{
+    // Going back to an older revision is sometimes wanted, never by accident.
+    const WORD installed = m_model->m_firmwareRevision.m_value;
+    const CRevisionedFileName& file = m_files.FirmwareFile();
+    if (FirmwareRevision::Compare(installed, file.m_revision) != RevisionOrder::Older)
+        return true;
+    if (m_prompt
+        && m_prompt->AskYesNo(IUserPrompt::Icon::Warning, ResourceString(IDS_FW_DOWNGRADE_CAPTION),
+            FormatResource(IDS_FW_DOWNGRADE_QUESTION, FileNameParts::Name(file.m_fileName),
+                RevisionText(file.m_revision), RevisionText(installed), ProductName())))
+        return true;
+    AppendActivityLine(ResourceString(IDS_FW_CLI_NOT_CONFIRMED));
+    return false;
 }
 
 bool CFirmwarePage::OfferBackup()
@@ -367,7 +466,7 @@ DWORD CFirmwarePage::RunLoaderDialog()
 
 void CFirmwarePage::CopyNewFiles()
 {
-    RunCopyDialog(m_model->m_firmwareFolder.m_value);
+    RunCopyDialog(m_folderInUse);
     // Whatever the copy's end, the folder may have changed.
     RefreshAvailable(true);
 }

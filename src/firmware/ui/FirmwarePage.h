@@ -68,10 +68,21 @@ public:
     QPushButton* SendButton() const { return m_send; }
     QLabel* InstalledText() const { return m_installed; }
     QLabel* AvailableText() const { return m_available; }
+    // "newer", "same" or "older" beside the available revision; empty when they do not compare.
+    QLabel* OrderText() const { return m_order; }
+    // Shown while the remembered folder is away and the default one serves instead.
+    QLabel* FolderNote() const { return m_folderNote; }
+    // The folder scanned: the remembered one, or the default while that one is away.
+    const QString& ScannedFolder() const { return m_folderInUse; }
     COutputWindow* ActivityLog() const { return m_log; }
 
 private:
     void ShowInstalled();
+    void ShowOrder();
+    // What "Check Revision Now" found: installed, available, and how they compare.
+    void ReportRevisions();
+    // False when the file is older than the firmware running and the user keeps that one.
+    bool ConfirmDowngrade();
     void SetFolder(const QString& folder);
     bool ConversationRunning() const;
     void PopupError(const QString& text);
@@ -93,8 +104,12 @@ private:
     QPushButton* m_copy;
     QLabel* m_installed;
     QLabel* m_available;
+    QLabel* m_order;
+    QLabel* m_folderNote;
+    QString m_folderInUse;
     QPushButton* m_send;
     COutputWindow* m_log;
     QTimer* m_busyPoll;
     bool m_sending = false;
+    bool m_reportPending = false; // "Check Revision Now" reports once its query has ended
 };

@@ -158,7 +158,8 @@ void CMcuLoaderDlg::OnCompletion(DWORD result)
     LogLine(ErrorCodeLine(result));
     m_model->Status(ErrorCodeLine(result));
     // A file refused before anything was sent left the amplifier as it was: nothing to reload.
-    if (result != Result::UnexpectedDevice && m_machine->Image().IsLoaded())
+    // A load the user stopped failed no verification: the machine has said what to do next.
+    if (result != Result::UnexpectedDevice && result != Result::Cancelled && m_machine->Image().IsLoaded())
         LogLine(FormatResource(IDS_FW_VERIFICATION_FAILED, ProductName(), ProductName()));
 }
 

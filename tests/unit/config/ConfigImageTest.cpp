@@ -99,7 +99,7 @@ TEST(BufferedConfigReceiver, ReplaysEverythingInOrder)
     EXPECT_EQ(target.log, (QStringList {"verdict 1", "block 256 0102", "byte 32 9", "verdict 0", "block 512 03"}));
 }
 
-TEST(ConfigFolder, EmptyOrVanishedFolderFallsBackToTheDefault)
+TEST(ConfigFolder, EmptyOrMissingFolderFallsBackToTheDefaultWhichDoesNotReplaceIt)
 {
     QTemporaryDir dir;
     CVirtualEventHost host;
@@ -109,6 +109,9 @@ TEST(ConfigFolder, EmptyOrVanishedFolderFallsBackToTheDefault)
     EXPECT_EQ(ConfigFile::InitialFolder(model), fallback);
     model.m_configurationFolder.Set(dir.filePath("gone"));
     EXPECT_EQ(ConfigFile::InitialFolder(model), fallback);
+    // A USB stick not plugged in: the default serves, the setting waits for the stick.
+    ConfigFile::RememberFolder(model, fallback + "/x.QRO4000Config");
+    EXPECT_EQ(model.m_configurationFolder.m_value, dir.filePath("gone"));
     QDir(dir.path()).mkpath("kept");
     model.m_configurationFolder.Set(dir.filePath("kept"));
     EXPECT_EQ(ConfigFile::InitialFolder(model), dir.filePath("kept"));

@@ -168,3 +168,23 @@ TEST_F(FirmwareCli, StatusComparesInstalledAndAvailable)
     EXPECT_TRUE(run.out.contains("\"releaseNotes\":false")) << run.out.toStdString();
 }
 } // namespace
+
+namespace {
+// --yes answers a script's questions, not a downgrade: only --downgrade lets an older file go.
+TEST_F(FirmwareCli, OlderRevisionIsSentOnlyWithDowngrade)
+{
+    WriteFirmware(firmwareFolder, "qro4000fw0150.hex");
+    CRun run = Run({"-p", "SIM", "--yes", "firmware", "load", "--no-backup"}, "erase-ms=100");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("Refused: qro4000fw0150.hex is revision 01.50, older than revision 01.53 installed "
+                                 "in the QRO4000. Add --downgrade to send the older revision.\n"))
+        << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains("Sending firmware file")) << run.err.toStdString();
+    EXPECT_TRUE(Run({"-p", "SIM", "firmware", "status"})
+                    .out.contains("The firmware folder holds an older revision than the one installed\n"));
+    run = Run({"-p", "SIM", "--yes", "firmware", "load", "--no-backup", "--downgrade"},
+        "revision-after-load=150,erase-ms=100");
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("QRO4000 verification succeeded\n")) << run.out.toStdString();
+}
+} // namespace
