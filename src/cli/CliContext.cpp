@@ -1,4 +1,5 @@
 #include "cli/CliContext.h"
+#include "link/ConnectionState.h"
 #include "model/ErrorText.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
@@ -126,6 +127,9 @@ int CCliContext::ReportFailure(DWORD code)
 {
     EndProgress();
     Err(ErrorCodeLine(code));
+    const QString advice = FailureAdvice(code, ReadConnectionFacts(*m_model));
+    if (!advice.isEmpty())
+        Err(advice);
     if (code == Result::Cancelled || g_interrupted)
         return ExitInterrupted;
     return ExitFailure;
