@@ -21,6 +21,7 @@
 #include "ui/HelpRequest.h"
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -429,6 +430,15 @@ void CMainFrame::showEvent(QShowEvent* event)
 {
     if (m_firstShow && !event->spontaneous()) {
         m_firstShow = false;
+        // Pages not yet shown are not polished, and an unpolished page asks for less room than
+        // it will take: the window would open at a size that depends on the page shown first.
+        // Every page is polished first, so the largest sets the size.
+        for (int tab = 0; tab < m_tabView->count(); ++tab) {
+            QWidget* page = m_tabView->widget(tab);
+            page->ensurePolished();
+            if (page->layout())
+                page->layout()->activate();
+        }
         const QSize pages = m_tabView->sizeHint();
         m_minimumTrackingSize
             = QSize((pages.width() * 105 + 50) / 100, (pages.height() * 109 + 50) / 100).expandedTo(minimumSizeHint());
