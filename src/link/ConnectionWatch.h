@@ -13,7 +13,7 @@ class CModel;
 class CConnectionWatch : public IEventSink {
 public:
     CConnectionWatch(CModel& model, std::function<void()> changed);
-    ~CConnectionWatch() override;
+    ~CConnectionWatch();
     CConnectionWatch(const CConnectionWatch&) = delete;
     CConnectionWatch& operator=(const CConnectionWatch&) = delete;
 

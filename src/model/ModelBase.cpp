@@ -186,7 +186,7 @@ void CModelBase::OnPortFailed()
     const bool isRemote = ParseRemotePortName(m_serialPort->Name(), &remote);
     const QString text = isRemote ? FormatResource(IDS_REMOTE_CONNECTION_LOST, HostAndPort(remote))
                                   : FormatResource(IDS_PORT_LOST, m_serialPort->Name());
-    const QString advice = ResourceString(isRemote ? IDS_ADVICE_REMOTE_CHECK : IDS_PORT_LOST_ADVICE);
+    const QString advice = isRemote ? ResourceString(IDS_ADVICE_REMOTE_CHECK) : ResourceString(IDS_PORT_LOST_ADVICE);
     m_serialPort->Close();
     // The reason first, so that observers of the port state see it.
     m_portLost.Set(1);

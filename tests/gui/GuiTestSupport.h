@@ -10,25 +10,18 @@
 class QWidget;
 
 namespace GuiTest {
-// Removes every stored setting of the program.
-void ClearSettings();
+void ClearSettings(); // every stored setting of the program
 void WriteSetting(const QString& name, const QVariant& value);
 QVariant ReadSetting(const QString& name);
-bool HasSetting(const QString& name);
 
 // Saves a PNG of the widget's window as <build>/gui-screenshots/<name>.png.
 bool SaveScreenshot(QWidget* widget, const QString& name);
-QString ScreenshotFolder();
 } // namespace GuiTest
 
 // Message boxes and questions recorded instead of shown.
 class CScriptedPrompt : public IUserPrompt {
 public:
-    struct Message {
-        Icon icon;
-        QString caption;
-        QString text;
-    };
+    struct Message { Icon icon; QString caption; QString text; };
     void ShowMessage(Icon icon, const QString& caption, const QString& text) override;
     bool AskYesNo(Icon icon, const QString& caption, const QString& text) override;
 

@@ -75,6 +75,7 @@ TEST_P(PortLoss, FarEndClosingIsReportedOnceAndClosesThePortEverywhere)
         SelectPage(CTabView::PortPage);
     } else {
         ASSERT_TRUE(QTest::qWaitFor([&] { return device->ReceivedLog().contains(";"); }, kContactLimitMs));
+        EXPECT_EQ(window.PortPage()->StopButton()->isVisible(), GetParam() == During::ContactSearch);
         server.reset();
     }
     ASSERT_TRUE(WaitForBoxesClosed());
@@ -82,10 +83,13 @@ TEST_P(PortLoss, FarEndClosingIsReportedOnceAndClosesThePortEverywhere)
     EXPECT_EQ(prompt.messages.size(), 1u);
     EXPECT_EQ(prompt.maxDepth, 1);
     EXPECT_TRUE(prompt.messages[0].text.contains("has gone away")) << qPrintable(prompt.messages[0].text);
+    // The save's own box names the port, as the model's does.
+    EXPECT_TRUE(prompt.messages[0].text.contains(link)) << qPrintable(prompt.messages[0].text);
+    const QString lost = "Port " + link + " lost: is the cable unplugged?";
+    EXPECT_TRUE(window.PortPage()->ConnectionPanel()->text().startsWith(lost));
+    EXPECT_TRUE(window.ConnectionItem()->text().startsWith(lost));
     EXPECT_EQ(shown.filter("Serial port \"" + link + "\" has gone away").size(), 1) << qPrintable(shown.join('\n'));
     const CModel& model = window.Model();
-    EXPECT_EQ(model.m_serialPortState.m_value, 0);
-    EXPECT_EQ(model.m_portLost.m_value, 1);
     EXPECT_EQ(model.m_firmwareStatus.m_value, FirmwareNone);
     EXPECT_EQ(window.windowTitle(), TitleBaseText() + " on " + link + " closed");
     EXPECT_FALSE(window.PortPage()->ClosePortButton()->isEnabled());

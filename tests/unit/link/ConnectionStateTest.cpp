@@ -101,10 +101,9 @@ TEST_P(Availability, Rule)
 {
     const CActionAvailability got = ActionAvailability(GetParam().action, GetParam().facts);
     EXPECT_EQ(got.enabled, GetParam().reason == nullptr);
-    if (GetParam().reason)
-        EXPECT_TRUE(got.reason.contains(QString::fromLatin1(GetParam().reason))) << qPrintable(got.reason);
-    else
-        EXPECT_TRUE(got.reason.isEmpty());
+    EXPECT_TRUE(got.reason.contains(QString::fromLatin1(GetParam().reason ? GetParam().reason : "")))
+        << qPrintable(got.reason);
+    EXPECT_EQ(got.reason.isEmpty(), GetParam().reason == nullptr);
 }
 INSTANTIATE_TEST_SUITE_P(
     Link, Availability, ::testing::ValuesIn(kGates), [](const auto& info) { return info.param.name; });
