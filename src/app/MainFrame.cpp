@@ -14,15 +14,15 @@
 #include "link/ui/PortPage.h"
 #include "model/QtSettingsStore.h"
 #include "model/ResultCode.h"
-#include "operate/ui/OperatePage.h"
 #include "model/RevisionText.h"
 #include "model/StringTable.h"
+#include "operate/ui/OperatePage.h"
 #include "sim/PortFactory.h"
 #include "ui/HelpRequest.h"
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>

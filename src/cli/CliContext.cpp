@@ -1,9 +1,9 @@
 #include "cli/CliContext.h"
 #include "link/ConnectionState.h"
 #include "model/ErrorText.h"
+#include "model/QtSettingsStore.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
-#include "model/QtSettingsStore.h"
 #include "sim/PortFactory.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -31,17 +31,17 @@ CConnectionState DescribeConnection(const CConnectionFacts& facts)
 {
     // The firmware status belongs to the port that is open: what answered before a loss or a
     // close is not there any more.
-    const bool found = facts.portOpen
-        && (facts.firmwareStatus == FirmwareApplication || facts.firmwareStatus == FirmwareBootLoader);
+    const bool found
+        = facts.portOpen && (facts.firmwareStatus == FirmwareApplication || facts.firmwareStatus == FirmwareBootLoader);
     if (facts.portLost)
         return {ConnectionKind::PortLost, FormatResource(IDS_CONN_PORT_LOST, facts.port), false};
     if (facts.contactBusy && !found) {
         if (facts.portOpen)
-            return {ConnectionKind::Searching, FormatResource(IDS_CONN_SEARCHING, ProductName(), facts.port, facts.speed),
-                true};
+            return {ConnectionKind::Searching,
+                FormatResource(IDS_CONN_SEARCHING, ProductName(), facts.port, facts.speed), true};
         // Opening the port: nothing to stop yet, and nothing found.
-        return {ConnectionKind::Searching, FormatResource(IDS_CONN_SEARCHING, ProductName(), facts.port, 230400u),
-            false};
+        return {
+            ConnectionKind::Searching, FormatResource(IDS_CONN_SEARCHING, ProductName(), facts.port, 230400u), false};
     }
     if (facts.port.isEmpty())
         return {ConnectionKind::NoPort, FormatResource(IDS_CONN_NO_PORT, ProductName()), false};
@@ -49,15 +49,15 @@ CConnectionState DescribeConnection(const CConnectionFacts& facts)
         return {ConnectionKind::PortClosed, FormatResource(IDS_CONN_PORT_CLOSED, facts.port), false};
     if (facts.firmwareStatus == FirmwareApplication) {
         const QString serial = facts.serialNumber < kNoSerialNumber ? QString::asprintf("%05u", facts.serialNumber)
-                                                                     : ResourceString(IDS_CONN_SERIAL_UNKNOWN);
+                                                                    : ResourceString(IDS_CONN_SERIAL_UNKNOWN);
         return {ConnectionKind::Connected,
-            FormatResource(IDS_CONN_CONNECTED, ProductName(), RevisionText(facts.revision), serial, facts.port,
-                facts.speed),
+            FormatResource(
+                IDS_CONN_CONNECTED, ProductName(), RevisionText(facts.revision), serial, facts.port, facts.speed),
             false};
     }
     if (facts.firmwareStatus == FirmwareBootLoader)
-        return {ConnectionKind::BootLoader, FormatResource(IDS_CONN_BOOT_LOADER, ProductName(), facts.port, facts.speed),
-            false};
+        return {ConnectionKind::BootLoader,
+            FormatResource(IDS_CONN_BOOT_LOADER, ProductName(), facts.port, facts.speed), false};
     if (!facts.otherDevice.isEmpty())
         return {ConnectionKind::OtherDevice, facts.otherDevice, false};
     if (facts.contactResult == Result::Cancelled)

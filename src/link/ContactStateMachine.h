@@ -33,7 +33,7 @@ private:
         return started;
     }
 
-    CEventSource m_activity{kActivityEventId};
+    CEventSource m_activity {kActivityEventId};
     CClosePortState<CContactStateMachine> m_closePortState;
     COpenPortState<CContactStateMachine> m_openPortState;
     CEstablishContactState<CContactStateMachine> m_establishContactState;

@@ -1,6 +1,6 @@
 #include "model/ModelBase.h"
-#include "link/ContactStateMachineInterface.h"
 #include "link/ConnectionStringIds.h"
+#include "link/ContactStateMachineInterface.h"
 #include "link/LinkStringIds.h"
 #include "link/RemotePortName.h"
 #include "link/RemoteStringIds.h"
@@ -206,8 +206,8 @@ void CModelBase::OnPortFailed()
             return;
         m_lossReportPending = false;
         if (m_userPrompt)
-            m_userPrompt->ShowMessage(IUserPrompt::Icon::Error, ResourceString(IDS_COM_PORT_ERROR),
-                text + QStringLiteral("\r\n") + advice);
+            m_userPrompt->ShowMessage(
+                IUserPrompt::Icon::Error, ResourceString(IDS_COM_PORT_ERROR), text + QStringLiteral("\r\n") + advice);
     });
 }
 

@@ -224,8 +224,8 @@ TEST_F(RemoteStation, DroppedConnectionIsReportedOnceLikeAnUnpluggedAdapter)
     EXPECT_FALSE(model->IsPortOpen());
     // One report, naming the server: one status line and one box, not the port's line and
     // the model's besides.
-    const QString lost = QStringLiteral("The connection to the serial device server 127.0.0.1:%1 was lost.")
-                             .arg(ser2net.m_rfcPort);
+    const QString lost
+        = QStringLiteral("The connection to the serial device server 127.0.0.1:%1 was lost.").arg(ser2net.m_rfcPort);
     EXPECT_EQ(sink.status.filter(QStringLiteral("lost")), QStringList {lost});
     ASSERT_EQ(sink.messages.size(), 1);
     EXPECT_TRUE(sink.messages[0].contains(lost + "\r\nCheck that the serial device server is running"))

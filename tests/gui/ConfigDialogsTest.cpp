@@ -1,5 +1,4 @@
-// The configuration dialogs on the simulated amplifier in virtual time: the real widgets,
-// with the file dialog replaced by a chooser that answers from the test.
+// The configuration dialogs in virtual time: real widgets, the file dialog answered by the test.
 #include "SimHarness.h"
 #include "config/ConfigFileReader.h"
 #include "config/ConfigFileWriter.h"
@@ -173,8 +172,9 @@ TEST_F(ConfigDialogs, SaveThatCannotBeginSendsNothing)
     const QString fifo = harness.TempPath("fifo");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     // sysfs takes no new file, even from root.
-    for (const auto& [path, reason] : {std::pair {QString(), QString()}, std::pair {fifo, fifo + " is not a regular file"},
-             std::pair {QString("/sys/a"), QString("Cannot write in the folder /sys. Error code 0x00000005")}}) {
+    for (const auto& [path, reason] :
+        {std::pair {QString(), QString()}, std::pair {fifo, fifo + " is not a regular file"},
+            std::pair {QString("/sys/a"), QString("Cannot write in the folder /sys. Error code 0x00000005")}}) {
         harness.sink.messages.clear();
         chooser.answer = path;
         CConfigSaveDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
@@ -251,8 +251,8 @@ TEST_F(ConfigDialogs, RestoreThatCannotBeginSendsNothing)
         dialog.Begin();
         EXPECT_EQ(dialog.result(), k == "altered" ? 3 : 2);
         EXPECT_EQ(harness.sink.status.value(harness.sink.status.size() - 1) == "Nothing was written.", k == "declined");
-        EXPECT_EQ(harness.sink.messages, k == "altered" ? QStringList {"Restore Configuration Error: " + altered}
-                                                        : QStringList {});
+        EXPECT_EQ(harness.sink.messages,
+            k == "altered" ? QStringList {"Restore Configuration Error: " + altered} : QStringList {});
         harness.host.RunUntilIdle(60000);
         EXPECT_TRUE(Wire().isEmpty());
         EXPECT_TRUE(k != "altered" || harness.model->RunningMachine() == nullptr);
@@ -280,9 +280,10 @@ TEST_F(ConfigDialogs, InterruptingTheRestoreAsksFirst)
         ASSERT_TRUE(local.RunUntilIdle(*local.model->RunningMachine(), kLong));
         EXPECT_EQ(dialog.ResultCode(), yes ? Result::Cancelled : 0u);
         EXPECT_EQ(local.device->ReceivedLog().count("^on1;"), yes ? 0 : 1);
-        EXPECT_EQ(local.sink.messages, yes ? QStringList {"Critical Operation in Progress: Restore was cancelled. Turn "
-                                                          "power off and back on, then restore configuration."}
-                                           : QStringList {});
+        EXPECT_EQ(local.sink.messages,
+            yes ? QStringList {"Critical Operation in Progress: Restore was cancelled. Turn "
+                               "power off and back on, then restore configuration."}
+                : QStringList {});
     }
 }
 

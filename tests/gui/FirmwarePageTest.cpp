@@ -281,7 +281,8 @@ TEST_F(FirmwarePage, SendToAnotherDeviceIsRefused)
     ASSERT_TRUE(h->RunUntilIdle(*h->model->ContactMachine()));
     ASSERT_EQ(h->model->m_firmwareStatus.m_value, FirmwareNone);
     EXPECT_FALSE(page->SendButton()->isEnabled());
-    EXPECT_TRUE(page->SendButton()->toolTip().startsWith("Found a QRO800, not a QRO4000")) << qPrintable(page->SendButton()->toolTip());
+    EXPECT_TRUE(page->SendButton()->toolTip().startsWith("Found a QRO800, not a QRO4000"))
+        << qPrintable(page->SendButton()->toolTip());
     EXPECT_EQ(loads, 0);
 }
 

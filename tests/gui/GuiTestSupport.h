@@ -1,6 +1,5 @@
 #pragma once
-// Helpers shared by the GUI tests: the program's settings (in the test's temporary folder),
-// screenshots of the pages a test visits, and a prompt that answers from a script.
+// GUI test helpers: the program's settings (in a temporary folder), screenshots, a scripted prompt.
 #include "model/UserPrompt.h"
 #include <QStringList>
 #include <QVariant>
@@ -21,16 +20,19 @@ bool SaveScreenshot(QWidget* widget, const QString& name);
 // Message boxes and questions recorded instead of shown.
 class CScriptedPrompt : public IUserPrompt {
 public:
-    struct Message { Icon icon; QString caption; QString text; };
+    struct Message {
+        Icon icon;
+        QString caption;
+        QString text;
+    };
     void ShowMessage(Icon icon, const QString& caption, const QString& text) override;
     bool AskYesNo(Icon icon, const QString& caption, const QString& text) override;
 
     std::vector<Message> messages;
     std::vector<Message> questions;
     std::deque<bool> answers; // answers in order; Yes once they run out
-    // A message box is a nested event loop: with holdMs set, each stays open that long while
-    // events go on arriving (up to a few deep, so that a cascade still ends), and the deepest
-    // nesting is kept.
+    // A box is a nested event loop: with holdMs set, each stays open that long while events go
+    // on arriving (up to three deep, so that a cascade still ends); the deepest nesting is kept.
     int holdMs = 0;
     int depth = 0;
     int maxDepth = 0;

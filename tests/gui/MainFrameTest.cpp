@@ -21,7 +21,8 @@ TEST_F(MainFrameTest, FirstStartWithNoSettingsShowsPortPageRevisionTitleAndReady
     EXPECT_EQ(window.TabView()->CurrentPageIndex(), CTabView::PortPage);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("QRO4000 Utility Revision 1.0.0.0"));
     EXPECT_EQ(window.StatusText(), QStringLiteral("Ready"));
-    EXPECT_EQ(window.ConnectionItem()->text(), QStringLiteral("No port chosen: choose the port the QRO4000 is connected to."));
+    EXPECT_EQ(window.ConnectionItem()->text(),
+        QStringLiteral("No port chosen: choose the port the QRO4000 is connected to."));
     EXPECT_TRUE(prompt.messages.empty());
     const QPoint centre = window.screen()->availableGeometry().center();
     EXPECT_LE((window.frameGeometry().center() - centre).manhattanLength(), 2);
@@ -98,12 +99,13 @@ TEST_F(MainFrameTest, StatusLinesReachTheStatusBarAndTheActivityLog)
     window.Model().m_port.Set(QStringLiteral("SIM"));
     ASSERT_TRUE(WaitForFirmwareStatus(FirmwareApplication));
     const QString log = firmware->ActivityLog()->toPlainText();
-    EXPECT_TRUE(log.contains(QStringLiteral("Opening Serial Port SIM"))) << qPrintable(log);
-    EXPECT_TRUE(log.contains(QStringLiteral("Attempting to contact QRO4000 on port SIM at 38400 bit/s")));
-    EXPECT_TRUE(log.contains(QStringLiteral("QueryIState Send \"^I;\""))) << qPrintable(log);
+    for (const char* line : {"Opening Serial Port SIM", "Attempting to contact QRO4000 on port SIM at 38400 bit/s",
+             "QueryIState Send \"^I;\""})
+        EXPECT_TRUE(log.contains(QLatin1String(line))) << qPrintable(log);
     EXPECT_TRUE(shown.filter(QStringLiteral(" Send \"")).isEmpty());
     EXPECT_TRUE(shown.contains(QStringLiteral("Opening Serial Port SIM")));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window.StatusText() == "QRO4000 revision 01.53. Serial port speed 38400 bit/s"; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return window.StatusText() == "QRO4000 revision 01.53. Serial port speed 38400 bit/s"; }, 5000));
 
     auto* label = window.findChild<QLabel*>(QStringLiteral("statusText"));
     window.OnStatusLine(IStatusSink::Kind::Status, QStringLiteral("Failed to save configuration\r\nCannot write"));

@@ -1,6 +1,5 @@
-// The main window on a real pseudo-terminal, with the amplifier served in-process as
-// qro4000-sim serves it: its far end closes under the window (message boxes held open as the
-// nested event loops they are), and another device answers in its place.
+// The main window on a real pseudo-terminal served in-process as qro4000-sim serves it: its far
+// end closes under the window (boxes held open as the nested loops they are); another device answers.
 #include "MainFrameFixture.h"
 #include "app/CommandTesterPage.h"
 #include "config/ui/ConfigPage.h"

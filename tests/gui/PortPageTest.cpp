@@ -3,8 +3,8 @@
 #include "model/QtSettingsStore.h"
 #include "model/RevisionText.h"
 #include "sim/SimPort.h"
-#include <QLabel>
 #include <QAbstractItemView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -27,9 +27,8 @@ TEST_F(PortPageTest, PanelAndStatusBarFollowTheLink)
         return same ? ::testing::AssertionSuccess()
                     : ::testing::AssertionFailure() << qPrintable(page->ConnectionPanel()->text());
     };
-    auto statusBarSays = [&](const QString& text) {
-        return QTest::qWaitFor([&] { return window.StatusText() == text; }, 5000);
-    };
+    auto statusBarSays
+        = [&](const QString& text) { return QTest::qWaitFor([&] { return window.StatusText() == text; }, 5000); };
     EXPECT_TRUE(shows("No port chosen"));
     QTest::mouseClick(page->TestButton(), Qt::LeftButton); // with no port: an error box, the list opens
     ASSERT_EQ(prompt.messages.size(), 1u);
@@ -63,7 +62,6 @@ TEST_F(PortPageTest, PanelAndStatusBarFollowTheLink)
     QTest::mouseClick(page->TestButton(), Qt::LeftButton);
     EXPECT_TRUE(shows("Searching for the QRO4000 on SIM at "));
     EXPECT_TRUE(page->StopButton()->isVisible());
-    QTest::qWait(1500); // into the second speed
     Screenshot(QStringLiteral("searching"));
     QTest::mouseClick(page->StopButton(), Qt::LeftButton);
     EXPECT_TRUE(window.Model().ContactMachine()->IsIdle());

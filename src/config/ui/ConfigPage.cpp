@@ -8,9 +8,9 @@
 #include "maintenance/ui/EraseMemoryDlg.h"
 #include "maintenance/ui/FaultTableDlg.h"
 #include "model/StringTable.h"
-#include "ui/Availability.h"
 #include "settings/SettingsStringIds.h"
 #include "settings/ui/EditConfigSheet.h"
+#include "ui/Availability.h"
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>

@@ -1,8 +1,8 @@
 // The one connection state the Port page and the status bar show, the buttons' availability
 // with its reasons, and the advice under a failure's code: pure functions of the link's facts;
 // then the contact machine's Stop and its start and end notices on the simulated amplifier.
-#include "SimHarness.h"
 #include "link/ConnectionState.h"
+#include "SimHarness.h"
 #include "model/ResultCode.h"
 #include <gtest/gtest.h>
 
@@ -116,8 +116,9 @@ TEST(FailureAdvice, NamesTheGonePortAndAsksForFirmwareFirst)
         "the Port page.");
     EXPECT_TRUE(FailureAdvice(Result::AccessDenied, lost).startsWith("The port /dev/ttyUSB0 has gone"));
     EXPECT_EQ(FailureAdvice(Result::AccessDenied, Open(3)), ""); // refused by a driver, not gone
-    EXPECT_TRUE(FailureAdvice(Result::RemoteConnectionLost, With(lost, [](auto& f) { f.port = "rfc2217://amp:3000"; }))
-                    .startsWith("The connection to the serial device server amp:3000 has gone"));
+    EXPECT_TRUE(FailureAdvice(Result::RemoteConnectionLost, With(lost, [](auto& f) {
+        f.port = "rfc2217://amp:3000";
+    })).startsWith("The connection to the serial device server amp:3000 has gone"));
     EXPECT_EQ(FailureAdvice(Result::UnexpectedDevice, Open(2)),
         "The QRO4000 on /dev/ttyUSB0 is in its boot loader, waiting for firmware: load firmware on the Firmware page "
         "first, then try again.");
