@@ -18,6 +18,7 @@ struct GateRow {
     const char* configWhy; // nullptr: enabled
     const char* checkWhy;
     bool sendEnabled;
+    friend void PrintTo(const GateRow& row, std::ostream* os) { *os << row.name; }
 };
 
 const GateRow kGateRows[] = {

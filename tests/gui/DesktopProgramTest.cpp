@@ -40,6 +40,7 @@ struct RunCase {
     int exitCode;
     bool onStandardOutput;
     QStringList says;
+    friend void PrintTo(const RunCase& run, std::ostream* os) { *os << run.name; }
 };
 
 class DesktopProgram : public ::testing::TestWithParam<RunCase> { };

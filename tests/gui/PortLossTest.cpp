@@ -38,24 +38,23 @@ protected:
     std::unique_ptr<CPtyServer> server;
 };
 
-enum class During { Idle, ContactSearch, ConfigSave };
-class PortLoss : public PtyFrame, public ::testing::WithParamInterface<During> { };
+class PortLoss : public PtyFrame, public ::testing::WithParamInterface<std::string> { };
 } // namespace
 
 TEST_P(PortLoss, FarEndClosingIsReportedOnceAndClosesThePortEverywhere)
 {
     Serve();
-    device->GetFaults().silent = GetParam() == During::ContactSearch;
+    device->GetFaults().silent = GetParam() == "Searching";
     CMainFrame& window = Start(link);
     QStringList shown;
     QObject::connect(&window, &CMainFrame::StatusTextShown, [&](const QString& text) { shown << text; });
-    if (GetParam() != During::ContactSearch) {
+    if (GetParam() != "Searching") {
         ASSERT_TRUE(WaitForFirmwareStatus(FirmwareApplication));
         ASSERT_TRUE(WaitForBoxesClosed()); // the contact's own status box
         prompt.messages.clear();
     }
     prompt.holdMs = 700;
-    if (GetParam() == During::ConfigSave) {
+    if (GetParam() == "Saving") {
         // The save dialog is modal: the far end closes, and the failed dialog is closed, from
         // inside its loop.
         QTimer script;
@@ -74,7 +73,7 @@ TEST_P(PortLoss, FarEndClosingIsReportedOnceAndClosesThePortEverywhere)
         SelectPage(CTabView::PortPage);
     } else {
         ASSERT_TRUE(QTest::qWaitFor([&] { return device->ReceivedLog().contains(";"); }, kContactLimitMs));
-        EXPECT_EQ(window.PortPage()->StopButton()->isVisible(), GetParam() == During::ContactSearch);
+        EXPECT_EQ(window.PortPage()->StopButton()->isVisible(), GetParam() == "Searching");
         server.reset();
     }
     ASSERT_TRUE(WaitForBoxesClosed());
@@ -101,11 +100,7 @@ TEST_P(PortLoss, FarEndClosingIsReportedOnceAndClosesThePortEverywhere)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    While, PortLoss, ::testing::Values(During::Idle, During::ContactSearch, During::ConfigSave), [](const auto& info) {
-        return std::string(info.param == During::Idle ? "Idle"
-                : info.param == During::ContactSearch ? "Searching"
-                                                      : "Saving");
-    });
+    While, PortLoss, ::testing::Values("Idle", "Searching", "Saving"), [](const auto& info) { return info.param; });
 
 TEST_F(PtyFrame, AnotherDeviceIsNamedAndNotTakenForTheAmplifier)
 {

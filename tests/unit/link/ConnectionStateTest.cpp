@@ -30,6 +30,7 @@ struct StateCase {
     ConnectionKind kind;
     const char* text;
     bool canStop;
+    friend void PrintTo(const StateCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ConnectionStateOf : public ::testing::TestWithParam<StateCase> { };
@@ -73,6 +74,7 @@ struct GateCase {
     DeviceAction action;
     CConnectionFacts facts;
     const char* reason; // nullptr: enabled
+    friend void PrintTo(const GateCase& c, std::ostream* os) { *os << c.name; }
 };
 class Availability : public ::testing::TestWithParam<GateCase> { };
 
