@@ -1,6 +1,8 @@
 #include "app/CommandTesterPage.h"
 #include "app/AppStringIds.h"
 #include "app/EditMacrosSheet.h"
+#include "link/ConnectionState.h"
+#include "link/ConnectionStringIds.h"
 #include "model/StringTable.h"
 #include "ui/ContextHelp.h"
 #include "ui/ElidedButton.h"
@@ -23,6 +25,7 @@ const QColor kSentColour(0x00, 0x3C, 0xB4);
 
 CCommandTesterPage::CCommandTesterPage(CModel* model, IUserPrompt* prompt, QWidget* parent)
     : CPageBase(model, prompt, parent)
+    , m_connectionWatch(*model, [this] { EnableControls(); })
 {
     m_promptLabel = new QLabel(ResourceString(IDS_APP_TESTER_PROMPT), this);
     m_entry = new QLineEdit(this);
@@ -62,7 +65,17 @@ CCommandTesterPage::CCommandTesterPage(CModel* model, IUserPrompt* prompt, QWidg
     m_clear->setToolTip(ResourceString(IDS_TIP_CLEAR));
     CContextHelp::Apply(m_clear, kClearId);
 
+    m_whyDisabled = new QLabel(this);
+    m_whyDisabled->setObjectName(QStringLiteral("whyDisabled"));
+    m_whyDisabled->setWordWrap(true);
+    // Greyed out with the rest of the page, but it must stay readable: it says why.
+    QPalette readable = m_whyDisabled->palette();
+    readable.setColor(QPalette::Disabled, QPalette::WindowText, readable.color(QPalette::Active, QPalette::WindowText));
+    m_whyDisabled->setPalette(readable);
+    m_whyDisabled->hide();
+
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_whyDisabled, 1);
     buttons->addStretch(1);
     buttons->addWidget(m_editMacros);
     buttons->addWidget(m_clear);
@@ -83,7 +96,7 @@ CCommandTesterPage::CCommandTesterPage(CModel* model, IUserPrompt* prompt, QWidg
 
     for (unsigned i = 0; i < kMacroCount; ++i)
         ShowMacro(i);
-    EnableControls(m_model->m_firmwareStatus.m_value != FirmwareNone);
+    EnableControls();
 }
 
 CCommandTesterPage::~CCommandTesterPage()
@@ -99,8 +112,7 @@ void CCommandTesterPage::OnPageShown()
     m_model->m_commandTexts.AddObserver(this);
     for (unsigned i = 0; i < kMacroCount; ++i)
         OnEvent(m_model->m_commandCaptions.EventId(), i, 0);
-    m_model->m_firmwareStatus.AddObserver(this);
-    OnEvent(m_model->m_firmwareStatus.EventId(), 0, 0);
+    m_connectionWatch.Attach();
     m_observing = true;
 }
 
@@ -108,7 +120,7 @@ void CCommandTesterPage::OnPageHidden()
 {
     m_model->m_commandCaptions.RemoveObserver(this);
     m_model->m_commandTexts.RemoveObserver(this);
-    m_model->m_firmwareStatus.RemoveObserver(this);
+    m_connectionWatch.Detach();
     m_observing = false;
 }
 
@@ -118,8 +130,6 @@ void CCommandTesterPage::OnEvent(std::uint32_t eventId, std::uintptr_t index, st
     if (eventId == m_model->m_commandCaptions.EventId() || eventId == m_model->m_commandTexts.EventId()) {
         if (index < kMacroCount)
             ShowMacro(static_cast<unsigned>(index));
-    } else if (eventId == m_model->m_firmwareStatus.EventId()) {
-        EnableControls(m_model->m_firmwareStatus.m_value != FirmwareNone);
     }
 }
 
@@ -134,10 +144,14 @@ void CCommandTesterPage::ShowMacro(unsigned index)
                                          : FormatResource(IDS_PAGE_TIP_MACRO, label, command));
 }
 
-void CCommandTesterPage::EnableControls(bool enable)
+void CCommandTesterPage::EnableControls()
 {
+    const CActionAvailability availability
+        = ActionAvailability(DeviceAction::CommandTester, ReadConnectionFacts(*m_model));
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        child->setEnabled(enable);
+        child->setEnabled(availability.enabled);
+    m_whyDisabled->setText(FormatResource(IDS_WHY_COMMAND_TESTER, availability.reason));
+    m_whyDisabled->setVisible(!availability.enabled);
 }
 
 unsigned CCommandTesterPage::DestructiveCommandWarning(const QString& text, QString* command)

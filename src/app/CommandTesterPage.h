@@ -1,5 +1,6 @@
 #pragma once
 #include "app/CommandHistory.h"
+#include "link/ConnectionWatch.h"
 #include "model/EventSink.h"
 #include "ui/PageBase.h"
 #include <array>
@@ -49,6 +50,8 @@ public:
     COutputWindow* Output() const { return m_output; }
     QPushButton* EditMacrosButton() const { return m_editMacros; }
     QPushButton* ClearButton() const { return m_clear; }
+    // Says on the page why it is greyed out; hidden while it is not.
+    QLabel* WhyDisabled() const { return m_whyDisabled; }
     const CCommandHistory& History() const { return m_history; }
     bool IsObserving() const { return m_observing; }
 
@@ -59,7 +62,7 @@ private:
     void OnEntryEdited(const QString& text);
     void OnEntryReturn();
     void OnEditMacros();
-    void EnableControls(bool enable);
+    void EnableControls();
     bool ConfirmDestructive(const QString& text);
     // Macro button `index` (0 to 31): its label, cut to fit, and its command as the tooltip.
     void ShowMacro(unsigned index);
@@ -70,6 +73,8 @@ private:
     COutputWindow* m_output;
     QPushButton* m_editMacros;
     QPushButton* m_clear;
+    QLabel* m_whyDisabled;
     CCommandHistory m_history;
+    CConnectionWatch m_connectionWatch;
     bool m_observing = false;
 };

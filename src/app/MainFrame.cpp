@@ -8,17 +8,21 @@
 #include "config/ui/ConfigPage.h"
 #include "firmware/ui/FirmwarePage.h"
 #include "firmware/ui/ReleaseInfoDlg.h"
+#include "link/ConnectionState.h"
+#include "link/ConnectionStringIds.h"
 #include "link/ContactStateMachineInterface.h"
 #include "link/ui/PortPage.h"
 #include "model/QtSettingsStore.h"
-#include "operate/ui/OperatePage.h"
+#include "model/ResultCode.h"
 #include "model/RevisionText.h"
 #include "model/StringTable.h"
+#include "operate/ui/OperatePage.h"
 #include "sim/PortFactory.h"
 #include "ui/HelpRequest.h"
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
@@ -71,6 +75,7 @@ CMainFrame::CMainFrame(const QString& port, IUserPrompt* prompt, QWidget* parent
     : QMainWindow(parent)
     , m_model(m_host, std::make_unique<CQtSettingsStore>())
     , m_injectedPrompt(prompt)
+    , m_connectionWatch(m_model, [this] { OnConnectionChanged(); })
 {
     InitAppResources();
     setObjectName(QStringLiteral("mainFrame"));
@@ -78,7 +83,15 @@ CMainFrame::CMainFrame(const QString& port, IUserPrompt* prompt, QWidget* parent
     // 1. The status bar, reading "Ready".
     m_statusText = new QLabel(ResourceString(IDS_READY), this);
     m_statusText->setObjectName(QStringLiteral("statusText"));
+    // A long line is cut at the window's edge rather than widening the window; its tooltip
+    // holds all of it.
+    m_statusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_statusText->setMinimumWidth(1);
     statusBar()->addWidget(m_statusText, 1);
+    m_connectionItem = new QLabel(this);
+    m_connectionItem->setObjectName(QStringLiteral("connectionItem"));
+    m_connectionItem->setWhatsThis(ResourceString(IDS_CONN_TIP_STATE));
+    statusBar()->addPermanentWidget(m_connectionItem);
     statusBar()->setSizeGripEnabled(true);
 
     // 2. The model reports to this window and opens ports through the factory; settings load.
@@ -214,6 +227,7 @@ void CMainFrame::AttachObservers()
     m_model.m_advancedMode.AddObserver(this);
     m_model.m_trace.AddObserver(this);
     m_model.m_verboseLogging.AddObserver(this);
+    m_connectionWatch.Attach();
     // Drawing the values once: the title only. The contact is started right after this, and
     // a start with no port must leave "Ready" in the status bar.
     UpdateTitle();
@@ -231,6 +245,7 @@ void CMainFrame::DetachObservers()
     m_model.m_advancedMode.RemoveObserver(this);
     m_model.m_trace.RemoveObserver(this);
     m_model.m_verboseLogging.RemoveObserver(this);
+    m_connectionWatch.Detach();
 }
 
 void CMainFrame::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t extra)
@@ -311,10 +326,29 @@ void CMainFrame::PostFirmwareStatusLine()
         return;
     // Taken now, shown once the machine that changed the status has returned.
     const QString text = FirmwareStatusLine();
+    m_statusLinePending = true;
     QTimer::singleShot(0, this, [this, text] {
+        m_statusLinePending = false;
         if (!m_shutDown)
             OnStatusLine(Kind::Status, text);
     });
+}
+
+void CMainFrame::OnConnectionChanged()
+{
+    const CConnectionFacts facts = ReadConnectionFacts(m_model);
+    const CConnectionState state = DescribeConnection(facts);
+    m_connectionItem->setText(state.text);
+    m_connectionItem->setToolTip(state.text);
+    // A contact that has ended leaves its outcome in the status bar even when the firmware
+    // status stayed as it was (a search stopped or closed, an amplifier that never answered):
+    // "Attempting to contact..." no longer holds. A port that would not open keeps the line
+    // saying why.
+    const bool ended = m_contactWasBusy && !facts.contactBusy;
+    m_contactWasBusy = facts.contactBusy;
+    if (ended && !m_statusLinePending
+        && (facts.portOpen || !Result::Failed(facts.contactResult) || facts.contactResult == Result::Cancelled))
+        PostFirmwareStatusLine();
 }
 
 void CMainFrame::RouteCommEvent()
@@ -334,6 +368,7 @@ void CMainFrame::SetStatusText(const QString& text)
     line.replace(QLatin1String("\r\n"), QLatin1String("  "));
     line.replace(QLatin1Char('\n'), QLatin1String("  "));
     m_statusText->setText(line);
+    m_statusText->setToolTip(BoxText(text));
     emit StatusTextShown(text);
 }
 
@@ -395,6 +430,15 @@ void CMainFrame::showEvent(QShowEvent* event)
 {
     if (m_firstShow && !event->spontaneous()) {
         m_firstShow = false;
+        // Pages not yet shown are not polished, and an unpolished page asks for less room than
+        // it will take: the window would open at a size that depends on the page shown first.
+        // Every page is polished first, so the largest sets the size.
+        for (int tab = 0; tab < m_tabView->count(); ++tab) {
+            QWidget* page = m_tabView->widget(tab);
+            page->ensurePolished();
+            if (page->layout())
+                page->layout()->activate();
+        }
         const QSize pages = m_tabView->sizeHint();
         m_minimumTrackingSize
             = QSize((pages.width() * 105 + 50) / 100, (pages.height() * 109 + 50) / 100).expandedTo(minimumSizeHint());

@@ -1,4 +1,5 @@
 #pragma once
+#include "link/ConnectionWatch.h"
 #include "link/QtEventHost.h"
 #include "model/EventSink.h"
 #include "model/Model.h"
@@ -32,6 +33,8 @@ public:
     CPortPage* PortPage() const { return m_portPage; }
     CCommandTesterPage* CommandTesterPage() const { return m_commandTesterPage; }
     QString StatusText() const;
+    // The permanent item at the right of the status bar: where the link to the amplifier stands.
+    QLabel* ConnectionItem() const { return m_connectionItem; }
     // Zero until the window is first shown.
     QSize MinimumTrackingSize() const { return m_minimumTrackingSize; }
 
@@ -71,6 +74,7 @@ private:
     void UpdateChecks();
     void SetStatusText(const QString& text);
     void PostFirmwareStatusLine();
+    void OnConnectionChanged();
     void RouteCommEvent();
     bool RestorePlacement();
     void SavePlacement();
@@ -80,6 +84,10 @@ private:
     CModel m_model;
     IUserPrompt* m_injectedPrompt;
     QLabel* m_statusText = nullptr;
+    QLabel* m_connectionItem = nullptr;
+    CConnectionWatch m_connectionWatch;
+    bool m_contactWasBusy = false;
+    bool m_statusLinePending = false;
     CTabView* m_tabView = nullptr;
     CPortPage* m_portPage = nullptr;
     CCommandTesterPage* m_commandTesterPage = nullptr;

@@ -1,9 +1,10 @@
 #include "cli/CliContext.h"
 #include "link/LinkStringIds.h"
+#include "link/ConnectionState.h"
 #include "model/ErrorText.h"
+#include "model/QtSettingsStore.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
-#include "model/QtSettingsStore.h"
 #include "sim/PortFactory.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -127,6 +128,9 @@ int CCliContext::ReportFailure(DWORD code)
 {
     EndProgress();
     Err(ErrorCodeLine(code));
+    const QString advice = FailureAdvice(code, ReadConnectionFacts(*m_model));
+    if (!advice.isEmpty())
+        Err(advice);
     if (code == Result::Cancelled || g_interrupted)
         return ExitInterrupted;
     return ExitFailure;

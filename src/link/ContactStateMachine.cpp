@@ -11,6 +11,15 @@ CContactStateMachine::CContactStateMachine(CModel* model)
 {
 }
 
+bool CContactStateMachine::Cancel()
+{
+    if (!CStateHost::Cancel())
+        return false;
+    if (m_current == &m_establishContactState)
+        EnterFinalState();
+    return true;
+}
+
 void CContactStateMachine::OnFinalState()
 {
     // An unexpected device keeps the status it was identified with.
@@ -23,4 +32,5 @@ void CContactStateMachine::OnFinalState()
         m_status = 0;
     if (!m_model->PublishFirmwareStatus(m_status) && otherDevice)
         m_model->m_firmwareStatus.Notify();
+    m_activity.Notify();
 }

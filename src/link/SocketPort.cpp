@@ -267,7 +267,10 @@ void CSocketPort::OnConnectionLost()
     m_lastError = Result::RemoteConnectionLost;
     if (m_opening)
         return; // the open fails and says so itself
-    ReportStatus(FormatResource(IDS_REMOTE_CONNECTION_LOST, HostAndPort(m_address)));
+    // An owner that hears of the failure reports it, in its own words and once; without one,
+    // this line is all the user gets.
+    if (!m_failureNotify)
+        ReportStatus(FormatResource(IDS_REMOTE_CONNECTION_LOST, HostAndPort(m_address)));
     // As an unplugged adapter: whoever is reading finds out at its next read, and the owner
     // closes the port.
     Post([this]() {

@@ -1,6 +1,9 @@
 #include "model/ModelBase.h"
+#include "link/ConnectionStringIds.h"
 #include "link/ContactStateMachineInterface.h"
 #include "link/LinkStringIds.h"
+#include "link/RemotePortName.h"
+#include "link/RemoteStringIds.h"
 #include "model/DeviceName.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
@@ -178,7 +181,12 @@ void CModelBase::OnPortFailed()
     // Once per failure: a port already closed stays quiet until it is opened again.
     if (m_serialPortState.m_value == 0 || !m_serialPort)
         return;
-    const QString text = FormatResource(IDS_PORT_LOST, m_serialPort->Name());
+    // A serial device server's connection is named as such: its port name is an address.
+    CRemoteAddress remote;
+    const bool isRemote = ParseRemotePortName(m_serialPort->Name(), &remote);
+    const QString text = isRemote ? FormatResource(IDS_REMOTE_CONNECTION_LOST, HostAndPort(remote))
+                                  : FormatResource(IDS_PORT_LOST, m_serialPort->Name());
+    const QString advice = isRemote ? ResourceString(IDS_ADVICE_REMOTE_CHECK) : ResourceString(IDS_PORT_LOST_ADVICE);
     m_serialPort->Close();
     // The reason first, so that observers of the port state see it.
     m_portLost.Set(1);
@@ -193,13 +201,13 @@ void CModelBase::OnPortFailed()
     if (m_runningMachine && !m_runningMachine->IsIdle())
         m_runningMachine->OnCommEvent(handled);
     std::weak_ptr<bool> alive = m_alive;
-    m_host.Post([this, alive, text]() {
+    m_host.Post([this, alive, text, advice]() {
         if (alive.expired() || !m_lossReportPending)
             return;
         m_lossReportPending = false;
         if (m_userPrompt)
-            m_userPrompt->ShowMessage(IUserPrompt::Icon::Error, ResourceString(IDS_COM_PORT_ERROR),
-                text + QStringLiteral("\r\n") + ResourceString(IDS_PORT_LOST_ADVICE));
+            m_userPrompt->ShowMessage(
+                IUserPrompt::Icon::Error, ResourceString(IDS_COM_PORT_ERROR), text + QStringLiteral("\r\n") + advice);
     });
 }
 

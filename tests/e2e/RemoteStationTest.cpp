@@ -214,23 +214,22 @@ TEST_F(RemoteStation, FirmwareLoadWritesEveryByteOfTheImage)
     load->Release();
 }
 
-TEST_F(RemoteStation, DroppedConnectionFailsOnceLikeAnUnpluggedAdapter)
+TEST_F(RemoteStation, DroppedConnectionIsReportedOnceLikeAnUnpluggedAdapter)
 {
+    model->SetUserPrompt(&sink);
     ASSERT_TRUE(Connect(ser2net.Rfc2217Name()));
-    ISerialPort* port = model->Port();
-    int failures = 0;
-    port->SetFailureNotify([&] { ++failures; });
     ser2net.Kill();
-    ASSERT_TRUE(RunUntil([&] { return failures > 0; }, 10000));
+    ASSERT_TRUE(RunUntil([&] { return model->m_portLost.m_value == 1; }, 10000));
     RunUntil([] { return false; }, 200);
-    EXPECT_EQ(failures, 1);
-    EXPECT_EQ(port->LastError(), Result::RemoteConnectionLost);
-    BYTE byte = 0;
-    DWORD count = 0;
-    EXPECT_FALSE(port->Read(&byte, 1, &count));
-    EXPECT_FALSE(port->WriteText(QStringLiteral(";")));
-    EXPECT_EQ(port->LastError(), Result::RemoteConnectionLost);
-    EXPECT_TRUE(sink.Contains(QStringLiteral("127.0.0.1:%1 was lost").arg(ser2net.m_rfcPort)));
+    EXPECT_FALSE(model->IsPortOpen());
+    // One report, naming the server: one status line and one box, not the port's line and
+    // the model's besides.
+    const QString lost
+        = QStringLiteral("The connection to the serial device server 127.0.0.1:%1 was lost.").arg(ser2net.m_rfcPort);
+    EXPECT_EQ(sink.status.filter(QStringLiteral("lost")), QStringList {lost});
+    ASSERT_EQ(sink.messages.size(), 1);
+    EXPECT_TRUE(sink.messages[0].contains(lost + "\r\nCheck that the serial device server is running"))
+        << sink.messages[0].toStdString();
 
     // The server back: a new contact works.
     bool missing = false;

@@ -1,96 +1,77 @@
-// The Configuration page in the main window on the simulated amplifier, in real time: save the
-// amplifier's configuration, restore it, and see a tampered file refused.
-#include "MainFrameFixture.h"
+// Buttons that need the amplifier, on every page, as the simulated amplifier is found, waits in
+// its boot loader, stays silent or is not there: greyed out with the reason in their tooltip,
+// enabled when they can work; the firmware folder's buttons always usable.
 #include "config/ui/ConfigPage.h"
-#include "config/ui/ConfigRestoreDlg.h"
-#include <QApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QFile>
+#include "MainFrameFixture.h"
+#include "app/CommandTesterPage.h"
+#include "firmware/ui/FirmwarePage.h"
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QTimer>
 
 namespace {
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-}  // namespace
-
-class ConfigPageTest : public CMainFrameFixture {
-protected:
-    CConfigPage* Page()
-    {
-        SelectPage(CConfigPage::kTabIndex);
-        return frame->findChild<CConfigPage*>();
-    }
+struct GateRow {
+    const char* name;
+    const char* sim; // added to the simulated amplifier's options
+    const char* port;
+    int status; // waited for; -1: a search that never ends
+    const char* configWhy; // nullptr: enabled
+    const char* checkWhy;
+    bool sendEnabled;
+    friend void PrintTo(const GateRow& row, std::ostream* os) { *os << row.name; }
 };
 
-TEST_F(ConfigPageTest, ButtonsAndHelpTopic)
+const GateRow kGateRows[] = {
+    {"NoAmplifier", "", "", 0, "No amplifier in contact: choose its port", "No amplifier in contact", false},
+    {"Application", "", "SIM", FirmwareApplication, nullptr, nullptr, true},
+    {"BootLoader", ",bootloader", "SIM", FirmwareBootLoader, "in its boot loader, waiting for firmware",
+        "in its boot loader", true},
+    {"Searching", ",silent", "SIM", -1, "Wait: the search for the amplifier", "Wait: the search", false},
+};
+
+::testing::AssertionResult Says(const QPushButton* button, const char* why)
 {
-    Start();
-    CConfigPage* page = Page();
-    ASSERT_NE(page, nullptr);
-    EXPECT_EQ(frame->TabView()->Page(CTabView::ConfigurationPage), page);
-    EXPECT_EQ(CConfigPage::kTabIndex, CTabView::ConfigurationPage);
-    EXPECT_EQ(frame->TabView()->CurrentPageIndex(), CConfigPage::kTabIndex);
-    EXPECT_EQ(page->SaveButton()->text(), "Save Configuration...");
-    EXPECT_EQ(page->RestoreButton()->text(), "Restore Configuration...");
-    EXPECT_EQ(page->HelpTopic(), "Configuration.htm");
+    if (why ? !button->isEnabled() && button->toolTip().contains(QLatin1String(why)) : button->isEnabled())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << qPrintable(button->objectName())
+                                         << (button->isEnabled() ? " enabled, " : " disabled, ")
+                                         << qPrintable(button->toolTip());
+}
+} // namespace
+
+class ButtonsSayWhyNot : public CMainFrameFixture, public ::testing::WithParamInterface<GateRow> { };
+
+TEST_P(ButtonsSayWhyNot, WhenTheyCannotWork)
+{
+    const GateRow& row = GetParam();
+    qputenv("QRO4000_SIM", QByteArray("baud=38400,pace=0") + row.sim);
+    CMainFrame& window = Start(QString::fromLatin1(row.port));
+    const QString state = row.status == 0 ? "No port" : row.status < 0 ? "Searching" : "";
+    ASSERT_TRUE(row.status <= 0 || WaitForFirmwareStatus(row.status));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.ConnectionItem()->text().startsWith(state); }, 5000));
+
+    SelectPage(CConfigPage::kTabIndex);
+    auto* config = frame->findChild<CConfigPage*>();
+    for (QPushButton* button : {config->EditButton(), config->SaveButton(), config->RestoreButton(),
+             config->FaultTableButton(), config->EraseMemoryButton(), config->ResetButton(), config->DateTimeButton()})
+        EXPECT_TRUE(Says(button, row.configWhy));
     Screenshot(QStringLiteral("configuration"));
+
+    SelectPage(CTabView::FirmwarePage);
+    auto* firmware = frame->findChild<CFirmwarePage*>();
+    EXPECT_TRUE(Says(firmware->CheckButton(), row.checkWhy));
+    EXPECT_EQ(firmware->SendButton()->isEnabled(), row.sendEnabled);
+    EXPECT_TRUE(firmware->DefaultButton()->isEnabled() && firmware->BrowseButton()->isEnabled());
+
+    SelectPage(CTabView::CommandTesterPage);
+    CCommandTesterPage* tester = window.CommandTesterPage();
+    const bool testerEnabled = row.status > 0;
+    EXPECT_EQ(tester->Entry()->isEnabled(), testerEnabled);
+    EXPECT_EQ(tester->WhyDisabled()->isVisible(), !testerEnabled);
+    EXPECT_TRUE(
+        testerEnabled || tester->WhyDisabled()->text().startsWith("Greyed out: " + QString::fromLatin1(row.checkWhy)))
+        << qPrintable(tester->WhyDisabled()->text());
 }
 
-TEST_F(ConfigPageTest, SaveRestoreAndATamperedFile)
-{
-    ConnectToSim();
-    CConfigPage* page = Page();
-    ASSERT_NE(page, nullptr);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("amp.QRO4000Config");
-    QString chosen = path;
-    QString offered;
-    page->SetFileChoosers(
-        [&](QWidget*, const QString& o, const QString&) {
-            offered = o;
-            return chosen;
-        },
-        [&](QWidget*, const QString& o, const QString&) {
-            offered = o;
-            return chosen;
-        });
-
-    EXPECT_EQ(page->OpenSaveDialog(), 1);
-    EXPECT_TRUE(offered.endsWith(".QRO4000Config"));
-    EXPECT_TRUE(QFileInfo(offered).fileName().startsWith("SN01234."));
-    const QByteArray saved = ReadAll(path);
-    ASSERT_FALSE(saved.isEmpty());
-    EXPECT_EQ(frame->Model().m_configurationFolder.m_value, QDir::toNativeSeparators(dir.path()));
-
-    // The restore dialog keeps its outcome in view: the user closes it.
-    QTimer closer;
-    closer.callOnTimeout([] {
-        auto* dialog = qobject_cast<CConfigRestoreDlg*>(QApplication::activeModalWidget());
-        if (dialog && dialog->CancelButton()->text() == "Close")
-            dialog->CancelButton()->click();
-    });
-    closer.start(50);
-    EXPECT_EQ(page->OpenRestoreDialog(), 1);
-    EXPECT_EQ(offered, QDir::toNativeSeparators(dir.path()));
-    EXPECT_TRUE(prompt.messages.empty() || prompt.messages.back().caption != "Restore Configuration Error");
-
-    QByteArray tampered = saved;
-    tampered[tampered.indexOf("MEM4 00002000 40 ") + 17] ^= 1;
-    const QString bad = dir.filePath("bad.QRO4000Config");
-    QFile file(bad);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(tampered);
-    file.close();
-    chosen = bad;
-    const std::size_t before = prompt.messages.size();
-    EXPECT_EQ(page->OpenRestoreDialog(), 3);
-    ASSERT_EQ(prompt.messages.size(), before + 1);
-    EXPECT_EQ(prompt.messages.back().caption, "Restore Configuration Error");
-    EXPECT_TRUE(prompt.messages.back().text.startsWith("The configuration file has been altered"));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Link, ButtonsSayWhyNot, ::testing::ValuesIn(kGateRows), [](const auto& info) { return info.param.name; });

@@ -3,7 +3,6 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
-#include <ostream>
 
 namespace {
 struct CProgramRun {
@@ -34,52 +33,33 @@ CProgramRun RunWithoutDisplay(const QStringList& arguments)
 }
 } // namespace
 
-TEST(DesktopProgram, VersionPrintsTheTitleBaseWithoutADisplay)
-{
-    const CProgramRun run = RunWithoutDisplay({QStringLiteral("--version")});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, QStringLiteral("QRO4000 Utility Revision 1.0.0.0\n"));
-    EXPECT_TRUE(run.err.isEmpty()) << qPrintable(run.err);
-}
-
-TEST(DesktopProgram, WithoutADisplayItSaysSoAndHowToRunIt)
-{
-    const CProgramRun run = RunWithoutDisplay({QStringLiteral("--port"), QStringLiteral("SIM")});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.out.isEmpty());
-    EXPECT_TRUE(run.err.contains(QStringLiteral("no display is available"))) << qPrintable(run.err);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("xvfb-run -a qro4000-utility --port SIM"))) << qPrintable(run.err);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("QT_QPA_PLATFORM=offscreen"))) << qPrintable(run.err);
-}
-
-struct UsageCase {
-    const char* argument;
-    const char* message;
+// What the program says for each command line, with no display of any kind.
+struct RunCase {
+    const char* name;
+    QStringList arguments;
+    int exitCode;
+    bool onStandardOutput;
+    QStringList says;
+    friend void PrintTo(const RunCase& run, std::ostream* os) { *os << run.name; }
 };
 
-void PrintTo(const UsageCase& c, std::ostream* os)
+class DesktopProgram : public ::testing::TestWithParam<RunCase> { };
+
+TEST_P(DesktopProgram, CommandLine)
 {
-    *os << c.argument;
+    const CProgramRun run = RunWithoutDisplay(GetParam().arguments);
+    EXPECT_EQ(run.exitCode, GetParam().exitCode);
+    const QString& said = GetParam().onStandardOutput ? run.out : run.err;
+    EXPECT_TRUE((GetParam().onStandardOutput ? run.err : run.out).isEmpty());
+    for (const QString& text : GetParam().says)
+        EXPECT_TRUE(said.contains(text)) << qPrintable(said);
 }
 
-class DesktopProgramUsage : public ::testing::TestWithParam<UsageCase> { };
-
-TEST_P(DesktopProgramUsage, BadOptionsAreUsageErrors)
-{
-    const CProgramRun run = RunWithoutDisplay({QString::fromLatin1(GetParam().argument)});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.err.startsWith(QString::fromLatin1(GetParam().message))) << qPrintable(run.err);
-    EXPECT_TRUE(run.err.contains(QStringLiteral("Usage: qro4000-utility [--port NAME] [--version]")));
-}
-
-INSTANTIATE_TEST_SUITE_P(Options, DesktopProgramUsage,
-    ::testing::Values(UsageCase {"--colour", "qro4000-utility: unknown option \"--colour\""},
-        UsageCase {"--port", "qro4000-utility: option \"--port\" needs a value"}));
-
-TEST(DesktopProgram, HelpListsTheOptions)
-{
-    const CProgramRun run = RunWithoutDisplay({QStringLiteral("--help")});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.out.contains(QStringLiteral("--port NAME"))) << qPrintable(run.out);
-    EXPECT_TRUE(run.out.contains(QStringLiteral("--version")));
-}
+INSTANTIATE_TEST_SUITE_P(Options, DesktopProgram,
+    ::testing::Values(RunCase {"Version", {"--version"}, 0, true, {"QRO4000 Utility Revision 1.0.0.0\n"}},
+        RunCase {"NoDisplay", {"--port", "SIM"}, 1, false,
+            {"no display is available", "xvfb-run -a qro4000-utility --port SIM", "QT_QPA_PLATFORM=offscreen"}},
+        RunCase {"UnknownOption", {"--colour"}, 2, false,
+            {"qro4000-utility: unknown option \"--colour\"", "Usage: qro4000-utility [--port NAME] [--version]"}},
+        RunCase {"PortWithoutName", {"--port"}, 2, false, {"qro4000-utility: option \"--port\" needs a value"}}),
+    [](const auto& info) { return std::string(info.param.name); });

@@ -119,9 +119,9 @@ TEST_F(FirmwarePage, AMissingFolderIsStoodInForByTheDefaultAndKept)
 
 TEST_F(FirmwarePage, CheckRevisionNowAsksTheAmplifierAndLogsWhatItFound)
 {
-    QTest::mouseClick(page->CheckButton(), Qt::LeftButton); // no file, nothing in contact
-    EXPECT_TRUE(LogText().contains("Firmware folder does not contain required QRO4000 firmware file\n"));
-    EXPECT_TRUE(LogText().contains("Installed in QRO4000:  unknown (QRO4000 is not responding)\n"));
+    // Nothing in contact: the button is greyed out and says why.
+    EXPECT_FALSE(page->CheckButton()->isEnabled());
+    EXPECT_TRUE(page->CheckButton()->toolTip().startsWith(QStringLiteral("No amplifier in contact")));
     WriteFirmware("qro4000fw0160.hex");
     ASSERT_TRUE(h->Connect());
     h->model->m_firmwareRevision.Set(0);
@@ -137,11 +137,13 @@ TEST_F(FirmwarePage, CheckRevisionNowAsksTheAmplifierAndLogsWhatItFound)
             + "\nNewest firmware file:  qro4000fw0160.hex (revision 01.60)\nA newer firmware revision is available\n");
 }
 
-// Sends refused before anything reaches the amplifier: the setting-up, and the error box.
+// Sends refused before anything reaches the amplifier: the setting-up, and the error box, or
+// the reason the greyed-out button gives when no QRO4000 is in contact.
 struct RefusalCase {
     const char* name;
     void (*setUp)(CSimHarness& h, const QString& folder);
     const char* message;
+    const char* greyedOut;
     friend void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -151,29 +153,36 @@ TEST_P(FirmwarePageRefusals, SendNothing)
 {
     GetParam().setUp(*h, folder);
     h->device->ClearLogs();
+    EXPECT_EQ(page->SendButton()->isEnabled(), GetParam().greyedOut == nullptr);
+    if (GetParam().greyedOut) {
+        EXPECT_TRUE(page->SendButton()->toolTip().startsWith(QString::fromLatin1(GetParam().greyedOut)))
+            << qPrintable(page->SendButton()->toolTip());
+    }
     Send();
     EXPECT_TRUE(prompt.questions.empty());
-    ASSERT_EQ(prompt.messages.size(), 1u);
-    EXPECT_EQ(prompt.messages[0].caption, QStringLiteral("Error"));
-    EXPECT_TRUE(prompt.messages[0].text.startsWith(QString::fromLatin1(GetParam().message).arg(folder)))
-        << prompt.messages[0].text.toStdString();
+    ASSERT_EQ(prompt.messages.size(), GetParam().message ? 1u : 0u);
+    if (GetParam().message) {
+        EXPECT_EQ(prompt.messages[0].caption, QStringLiteral("Error"));
+        EXPECT_TRUE(prompt.messages[0].text.startsWith(QString::fromLatin1(GetParam().message).arg(folder)))
+            << prompt.messages[0].text.toStdString();
+    }
     EXPECT_EQ(loads, 0);
     EXPECT_EQ(h->device->ReceivedLog(), QByteArray());
 }
 
 INSTANTIATE_TEST_SUITE_P(Sends, FirmwarePageRefusals,
     ::testing::Values(RefusalCase {"WithoutAFile", [](CSimHarness& h, const QString&) { ASSERT_TRUE(h.Connect()); },
-                          "A required firmware file is missing"},
+                          "A required firmware file is missing", nullptr},
         RefusalCase {"WithoutAnAmplifier",
             [](CSimHarness&, const QString& folder) { WriteImage(folder, "qro4000fw0154.hex"); },
-            "QRO4000 is not responding"},
+            nullptr, "No amplifier in contact"},
         RefusalCase {"ToAnotherDevice",
             [](CSimHarness& h, const QString& folder) {
                 WriteImage(folder, "qro4000fw0154.hex");
                 h.device->SetCommandHandler("I", [](const QByteArray&) { return QByteArray("^IQRO800;"); });
                 h.Connect();
             },
-            "The connected device is a QRO800, not a QRO4000."},
+            nullptr, "Found a QRO800, not a QRO4000"},
         RefusalCase {"OfAFileWithNothingToLoad",
             [](CSimHarness& h, const QString& folder) {
                 QFile file(QDir(folder).filePath("qro4000fw0154.hex"));
@@ -181,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(Sends, FirmwarePageRefusals,
                 file.write(":020000041D08D5\r\n:0100000001FE\r\n:00000001FF\r\n");
                 ASSERT_TRUE(h.Connect());
             },
-            "Refused: no data for the firmware area in %1"}),
+            "Refused: no data for the firmware area in %1", nullptr}),
     [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
 
 // How the questions before a load are answered, and what is sent then.

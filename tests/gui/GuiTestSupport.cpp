@@ -7,43 +7,39 @@
 #include <QWidget>
 
 namespace GuiTest {
+namespace {
+// The program's own settings, read afresh each time: the program writes them through another
+// QSettings object.
+struct CProgramSettings : QSettings {
+    CProgramSettings()
+        : QSettings(QSettings::NativeFormat, QSettings::UserScope, "Brimwell", "QRO4000 Utility")
+    {
+        sync();
+    }
+    ~CProgramSettings() override { sync(); }
+};
+} // namespace
+
 void ClearSettings()
 {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Brimwell", "QRO4000 Utility");
-    settings.clear();
-    settings.sync();
+    CProgramSettings().clear();
 }
 
 void WriteSetting(const QString& name, const QVariant& value)
 {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Brimwell", "QRO4000 Utility");
-    settings.setValue(name, value);
-    settings.sync();
+    CProgramSettings().setValue(name, value);
 }
 
 QVariant ReadSetting(const QString& name)
 {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Brimwell", "QRO4000 Utility");
-    settings.sync();
-    return settings.value(name);
-}
-
-bool HasSetting(const QString& name)
-{
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Brimwell", "QRO4000 Utility");
-    settings.sync();
-    return settings.contains(name);
-}
-
-QString ScreenshotFolder()
-{
-    return QStringLiteral(QRO_BINARY_DIR "/gui-screenshots");
+    return CProgramSettings().value(name);
 }
 
 bool SaveScreenshot(QWidget* widget, const QString& name)
 {
-    QDir().mkpath(ScreenshotFolder());
-    return widget->window()->grab().save(ScreenshotFolder() + '/' + name + QStringLiteral(".png"));
+    const QString folder = QStringLiteral(QRO_BINARY_DIR "/gui-screenshots");
+    QDir().mkpath(folder);
+    return widget->window()->grab().save(folder + '/' + name + QStringLiteral(".png"));
 }
 } // namespace GuiTest
 

@@ -1,6 +1,5 @@
 #pragma once
-// Helpers shared by the GUI tests: the program's settings (in the test's temporary folder),
-// screenshots of the pages a test visits, and a prompt that answers from a script.
+// GUI test helpers: the program's settings (in a temporary folder), screenshots, a scripted prompt.
 #include "model/UserPrompt.h"
 #include <QStringList>
 #include <QVariant>
@@ -10,15 +9,12 @@
 class QWidget;
 
 namespace GuiTest {
-// Removes every stored setting of the program.
-void ClearSettings();
+void ClearSettings(); // every stored setting of the program
 void WriteSetting(const QString& name, const QVariant& value);
 QVariant ReadSetting(const QString& name);
-bool HasSetting(const QString& name);
 
 // Saves a PNG of the widget's window as <build>/gui-screenshots/<name>.png.
 bool SaveScreenshot(QWidget* widget, const QString& name);
-QString ScreenshotFolder();
 } // namespace GuiTest
 
 // Message boxes and questions recorded instead of shown.
@@ -35,9 +31,8 @@ public:
     std::vector<Message> messages;
     std::vector<Message> questions;
     std::deque<bool> answers; // answers in order; Yes once they run out
-    // A message box is a nested event loop: with holdMs set, each stays open that long while
-    // events go on arriving (up to a few deep, so that a cascade still ends), and the deepest
-    // nesting is kept.
+    // A box is a nested event loop: with holdMs set, each stays open that long while events go
+    // on arriving (up to three deep, so that a cascade still ends); the deepest nesting is kept.
     int holdMs = 0;
     int depth = 0;
     int maxDepth = 0;

@@ -14,8 +14,7 @@
 
 class CMainFrameFixture : public ::testing::Test {
 protected:
-    // Real time on the Qt event loop: the contact polls three silent speeds (four polls of
-    // 100 ms each) before the simulated amplifier answers at 38400 bit/s.
+    // Real time: the contact polls three silent speeds before the amplifier answers at 38400 bit/s.
     static constexpr int kContactLimitMs = 30000;
 
     void SetUp() override

@@ -2,136 +2,104 @@
 #include "link/QtEventHost.h"
 #include "model/QtSettingsStore.h"
 #include "model/RevisionText.h"
+#include "sim/SimPort.h"
 #include <QAbstractItemView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 
 class PortPageTest : public CMainFrameFixture { };
 
-TEST_F(PortPageTest, ControlsHaveTheirTextsAndTips)
-{
-    CPortPage* page = Start().PortPage();
-    EXPECT_EQ(page->TestButton()->text(), QStringLiteral("Test Communications"));
-    EXPECT_EQ(page->TestButton()->toolTip(), QStringLiteral("Reopen port and determine serial port speed"));
-    EXPECT_TRUE(page->TestButton()->isDefault());
-    EXPECT_EQ(page->ClosePortButton()->text(), QStringLiteral("Close Port"));
-    EXPECT_EQ(page->ClosePortButton()->toolTip(), QStringLiteral("Stop polling and close the serial port"));
-    EXPECT_EQ(page->PortList()->toolTip(), QStringLiteral("Choose port connected to the QRO4000"));
-    EXPECT_TRUE(page->PortList()->isEditable());
-    EXPECT_FALSE(page->PortList()->whatsThis().isEmpty());
-    EXPECT_FALSE(page->ClosePortButton()->isEnabled());
-    // SIM is offered last, with its description.
-    const int last = page->PortList()->count() - 1;
-    EXPECT_EQ(page->PortList()->itemText(last), QStringLiteral("SIM"));
-    EXPECT_EQ(page->PortList()->DescriptionAt(last), QStringLiteral("built-in simulated amplifier"));
-}
-
-TEST_F(PortPageTest, ChoosingSimConnectsWithoutAnotherClick)
+// The panel and the status bar's item say the same at every step; Close Port and Stop leave no
+// stale line in the status bar.
+TEST_F(PortPageTest, PanelAndStatusBarFollowTheLink)
 {
     CMainFrame& window = Start();
-    ChooseInPortList(QStringLiteral("SIM"));
-    EXPECT_EQ(window.Model().m_port.m_value, QStringLiteral("SIM"));
-    const QString expected = TitleBaseText() + QStringLiteral(" - S/N 01234 on SIM at 38400 bit/s");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window.windowTitle() == expected; }, kContactLimitMs))
-        << qPrintable(window.windowTitle());
-    EXPECT_TRUE(window.PortPage()->ClosePortButton()->isEnabled());
-    // The status box of the contact, once.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !prompt.messages.empty(); }, 5000));
+    CPortPage* page = window.PortPage();
+    auto shows = [&](const QString& text) {
+        const bool same = QTest::qWaitFor(
+            [&] {
+                return page->ConnectionPanel()->text().startsWith(text)
+                    && window.ConnectionItem()->text() == page->ConnectionPanel()->text();
+            },
+            kContactLimitMs);
+        return same ? ::testing::AssertionSuccess()
+                    : ::testing::AssertionFailure() << qPrintable(page->ConnectionPanel()->text());
+    };
+    auto statusBarSays
+        = [&](const QString& text) { return QTest::qWaitFor([&] { return window.StatusText() == text; }, 5000); };
+    EXPECT_TRUE(shows("No port chosen"));
+    QTest::mouseClick(page->TestButton(), Qt::LeftButton); // with no port: an error box, the list opens
     ASSERT_EQ(prompt.messages.size(), 1u);
-    EXPECT_EQ(prompt.messages[0].icon, IUserPrompt::Icon::Information);
-    EXPECT_EQ(prompt.messages[0].caption, QStringLiteral("QRO4000 Status"));
-    EXPECT_EQ(prompt.messages[0].text, QStringLiteral("QRO4000 revision 01.53. Serial port speed 38400 bit/s"));
-    Screenshot(QStringLiteral("port"));
-
-    CloseFrame();
-    EXPECT_EQ(GuiTest::ReadSetting(QStringLiteral("Port")).toString(), QStringLiteral("SIM"));
-}
-
-TEST_F(PortPageTest, ClosePortDisablesItself)
-{
-    ConnectToSim();
-    CMainFrame& window = *frame;
-    QPushButton* close = window.PortPage()->ClosePortButton();
-    ASSERT_TRUE(close->isEnabled());
-    QTest::mouseClick(close, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.Model().IsPortOpen(); }, 5000));
-    EXPECT_FALSE(close->isEnabled());
-    EXPECT_EQ(window.windowTitle(), TitleBaseText() + QStringLiteral(" on SIM closed"));
-    Screenshot(QStringLiteral("port"));
-
-    // Test Communications opens it again.
-    QTest::mouseClick(window.PortPage()->TestButton(), Qt::LeftButton);
-    ASSERT_TRUE(WaitForFirmwareStatus(FirmwareApplication));
-    EXPECT_TRUE(close->isEnabled());
-}
-
-TEST_F(PortPageTest, SwitchingToAnotherTabAndBackShowsNoBox)
-{
-    ConnectToSim();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return prompt.messages.size() == 1; }, 5000));
-    SelectPage(CTabView::CommandTesterPage);
-    Screenshot(QStringLiteral("command-tester"));
-    SelectPage(CTabView::PortPage);
-    EXPECT_TRUE(frame->PortPage()->IsObserving());
-    // A box would be posted to the event loop: let it run.
-    QTest::qWait(50);
-    EXPECT_EQ(prompt.messages.size(), 1u);
-}
-
-TEST_F(PortPageTest, TestCommunicationsWithNoPortChosenShowsTheErrorBox)
-{
-    CMainFrame& window = Start();
-    QTest::mouseClick(window.PortPage()->TestButton(), Qt::LeftButton);
-    ASSERT_EQ(prompt.messages.size(), 1u);
-    EXPECT_EQ(prompt.messages[0].icon, IUserPrompt::Icon::Error);
-    EXPECT_EQ(prompt.messages[0].caption, QStringLiteral("Select a Serial Port"));
-    EXPECT_EQ(prompt.messages[0].text, QStringLiteral("Please choose a serial port on the Port page"));
+    EXPECT_EQ(prompt.messages[0].caption + ": " + prompt.messages[0].text,
+        QStringLiteral("Select a Serial Port: Please choose a serial port on the Port page"));
     EXPECT_EQ(window.StatusText(), QStringLiteral("Please choose a serial port on the Port page"));
-    EXPECT_TRUE(window.PortPage()->PortList()->view()->isVisible());
+    EXPECT_TRUE(page->PortList()->view()->isVisible());
+    page->PortList()->hidePopup();
+
+    ChooseInPortList(QStringLiteral("SIM"));
+    EXPECT_TRUE(shows("Connected: QRO4000 revision 01.53, serial number 01234, on SIM at 38400 bit/s"));
+    EXPECT_TRUE(page->ClosePortButton()->isEnabled());
+    EXPECT_FALSE(page->StopButton()->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return prompt.messages.size() == 2; }, 5000)); // the contact's box, once
+    EXPECT_EQ(prompt.messages[1].icon, IUserPrompt::Icon::Information);
+    EXPECT_EQ(prompt.messages[1].text, QStringLiteral("QRO4000 revision 01.53. Serial port speed 38400 bit/s"));
+    SelectPage(CTabView::CommandTesterPage); // and back: showing the page shows no box
+    SelectPage(CTabView::PortPage);
+    QTest::qWait(50);
+    EXPECT_EQ(prompt.messages.size(), 2u);
     Screenshot(QStringLiteral("port"));
-    window.PortPage()->PortList()->hidePopup();
+
+    QTest::mouseClick(page->ClosePortButton(), Qt::LeftButton);
+    EXPECT_TRUE(shows("Port SIM closed."));
+    EXPECT_FALSE(page->ClosePortButton()->isEnabled());
+    EXPECT_EQ(window.windowTitle(), TitleBaseText() + QStringLiteral(" on SIM closed"));
+    EXPECT_TRUE(statusBarSays(QStringLiteral("Serial Port is closed"))) << qPrintable(window.StatusText());
+
+    // Nothing answers: the search goes on until Stop, which ends it at once.
+    static_cast<CSimPort*>(window.Model().Port())->Device().GetFaults().silent = true;
+    QTest::mouseClick(page->TestButton(), Qt::LeftButton);
+    EXPECT_TRUE(shows("Searching for the QRO4000 on SIM at "));
+    EXPECT_TRUE(page->StopButton()->isVisible());
+    Screenshot(QStringLiteral("searching"));
+    QTest::mouseClick(page->StopButton(), Qt::LeftButton);
+    EXPECT_TRUE(window.Model().ContactMachine()->IsIdle());
+    EXPECT_TRUE(shows("Search stopped on SIM."));
+    EXPECT_FALSE(page->StopButton()->isVisible());
+    EXPECT_TRUE(statusBarSays(QStringLiteral("QRO4000 is not responding"))) << qPrintable(window.StatusText());
+
+    // Close Port during a search: the search's line does not outlive it.
+    QTest::mouseClick(page->TestButton(), Qt::LeftButton);
+    EXPECT_TRUE(shows("Searching for the QRO4000 on SIM at "));
+    QTest::mouseClick(page->ClosePortButton(), Qt::LeftButton);
+    EXPECT_TRUE(shows("Port SIM closed."));
+    EXPECT_TRUE(statusBarSays(QStringLiteral("Serial Port is closed"))) << qPrintable(window.StatusText());
+
+    // Clearing the port name closes the port as well.
+    QTest::mouseClick(page->TestButton(), Qt::LeftButton);
+    ASSERT_TRUE(window.Model().IsPortOpen());
+    window.Model().m_port.Set(QString());
+    EXPECT_TRUE(shows("No port chosen"));
     EXPECT_FALSE(window.Model().IsPortOpen());
 }
 
-TEST_F(PortPageTest, SavedPortThatNoLongerExistsIsForgotten)
+// The port chosen last, or given with --port, is contacted at start; a saved port that has gone
+// since is forgotten.
+TEST_F(PortPageTest, PortAtStart)
 {
-    GuiTest::WriteSetting(QStringLiteral("Port"), QStringLiteral("COM7"));
-    CMainFrame& window = Start();
-    EXPECT_TRUE(window.Model().m_port.m_value.isEmpty());
-    EXPECT_EQ(window.PortPage()->PortList()->currentIndex(), -1);
-    EXPECT_TRUE(window.PortPage()->PortList()->currentText().isEmpty());
-    EXPECT_EQ(window.windowTitle(), TitleBaseText());
-    CloseFrame();
-    EXPECT_TRUE(GuiTest::ReadSetting(QStringLiteral("Port")).toString().isEmpty());
-}
-
-TEST_F(PortPageTest, SavedSimIsContactedAtStart)
-{
-    GuiTest::WriteSetting(QStringLiteral("Port"), QStringLiteral("SIM"));
-    CMainFrame& window = Start();
-    EXPECT_EQ(window.PortPage()->PortList()->currentText(), QStringLiteral("SIM"));
-    ASSERT_TRUE(WaitForFirmwareStatus(FirmwareApplication));
-    EXPECT_EQ(window.windowTitle(), TitleBaseText() + QStringLiteral(" - S/N 01234 on SIM at 38400 bit/s"));
-}
-
-TEST_F(PortPageTest, PortOptionChoosesThePortAtStart)
-{
-    CMainFrame& window = Start(QStringLiteral("SIM"));
-    EXPECT_EQ(window.Model().m_port.m_value, QStringLiteral("SIM"));
-    EXPECT_EQ(window.PortPage()->PortList()->currentText(), QStringLiteral("SIM"));
-    ASSERT_TRUE(WaitForFirmwareStatus(FirmwareApplication));
-    EXPECT_EQ(window.windowTitle(), TitleBaseText() + QStringLiteral(" - S/N 01234 on SIM at 38400 bit/s"));
-}
-
-TEST_F(PortPageTest, ClearingThePortNameClosesThePort)
-{
-    ConnectToSim();
-    CMainFrame& window = *frame;
-    window.Model().m_port.Set(QString());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !window.Model().IsPortOpen(); }, 5000));
-    EXPECT_EQ(window.windowTitle(), TitleBaseText());
-    EXPECT_FALSE(window.PortPage()->ClosePortButton()->isEnabled());
+    for (const char* saved : {"SIM", "", "COM7"}) {
+        GuiTest::ClearSettings();
+        GuiTest::WriteSetting(QStringLiteral("Port"), QString::fromLatin1(saved));
+        CMainFrame& window = Start(*saved ? QString() : QStringLiteral("SIM"));
+        const bool gone = QLatin1String(saved) == QLatin1String("COM7");
+        EXPECT_EQ(window.PortPage()->PortList()->currentText(), gone ? QString() : QStringLiteral("SIM"));
+        EXPECT_EQ(window.PortPage()->PortList()->currentIndex() < 0, gone);
+        ASSERT_TRUE(gone || WaitForFirmwareStatus(FirmwareApplication));
+        EXPECT_EQ(window.windowTitle(), TitleBaseText() + (gone ? "" : " - S/N 01234 on SIM at 38400 bit/s"));
+        CloseFrame();
+        EXPECT_EQ(GuiTest::ReadSetting(QStringLiteral("Port")).toString(), gone ? "" : "SIM");
+    }
 }
 
 TEST_F(PortPageTest, TypedPortNameIsChosenWithEnter)
@@ -144,26 +112,12 @@ TEST_F(PortPageTest, TypedPortNameIsChosenWithEnter)
     EXPECT_EQ(window.Model().m_port.m_value, QStringLiteral("/nonexistent/ttyQRO"));
     // The contact was started and could not open it.
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.Model().ContactMachine()->IsIdle(); }, 5000));
+    QTest::qWait(50); // the reason stays in the status bar, the panel says the port is closed
+    EXPECT_TRUE(window.ConnectionItem()->text().startsWith("Port /nonexistent/ttyQRO closed."));
     EXPECT_EQ(window.windowTitle(), TitleBaseText() + QStringLiteral(" on /nonexistent/ttyQRO closed"));
     EXPECT_TRUE(window.StatusText().startsWith(QStringLiteral("Unable to open serial port \"/nonexistent/ttyQRO\"")))
         << qPrintable(window.StatusText());
     EXPECT_EQ(entry->text(), QStringLiteral("/nonexistent/ttyQRO"));
-}
-
-TEST(PortChoices, SortedWithoutRegardToCaseWithSimLast)
-{
-    auto port = [](const char* name) {
-        CPortInfo info;
-        info.name = QString::fromLatin1(name);
-        return info;
-    };
-    const std::vector<CPortInfo> choices
-        = CPortPage::PortChoices({port("COM2"), port("ttyUSB0"), port("COM10"), port("com3"), port("SIM"), port("")});
-    QStringList names;
-    for (const CPortInfo& info : choices)
-        names << info.name;
-    EXPECT_EQ(names, (QStringList {"COM10", "COM2", "com3", "ttyUSB0", "SIM"}));
-    EXPECT_EQ(choices.back().description, QStringLiteral("built-in simulated amplifier"));
 }
 
 // The page on its own, over a port list that changes as adapters come and go.
@@ -179,6 +133,13 @@ protected:
     {
         page = std::make_unique<CPortPage>(model.get(), &prompt, nullptr, [this] { return ports; });
         page->OnPageShown();
+    }
+    QStringList Names() const
+    {
+        QStringList names;
+        for (int i = 0; i < page->PortList()->count(); ++i)
+            names << page->PortList()->itemText(i);
+        return names;
     }
     static CPortInfo Port(const char* name, const char* description)
     {
@@ -196,53 +157,28 @@ protected:
     std::unique_ptr<CPortPage> page;
 };
 
+// Sorted without regard to case, SIM last with its description; opening the list shows an
+// adapter plugged in meanwhile and keeps the selection.
 TEST_F(PortPageListTest, DropDownShowsNewPortsAndKeepsTheSelection)
 {
-    MakePage();
-    CPortComboBox* list = page->PortList();
-    ASSERT_EQ(list->count(), 2);
-    EXPECT_EQ(list->DescriptionAt(0), QStringLiteral("FT232R USB UART"));
-    list->setCurrentIndex(0);
-    ports.push_back(Port("ttyACM0", "QRO4000 USB"));
-    list->showPopup();
-    ASSERT_EQ(list->count(), 3);
-    EXPECT_EQ(list->itemText(0), QStringLiteral("ttyACM0"));
-    EXPECT_EQ(list->DescriptionAt(0), QStringLiteral("QRO4000 USB"));
-    EXPECT_EQ(list->currentText(), QStringLiteral("ttyUSB1"));
-    EXPECT_EQ(list->currentIndex(), 1);
-    list->hidePopup();
-}
-
-TEST_F(PortPageListTest, SavedPortStillPresentIsSelected)
-{
+    ports = {Port("ttyUSB1", "FT232R USB UART"), Port("COM10", ""), Port("com3", ""), Port("SIM", ""), Port("", "")};
     model->m_port.Set(QStringLiteral("ttyUSB1"));
     MakePage();
-    EXPECT_EQ(page->PortList()->currentIndex(), 0);
-    EXPECT_EQ(model->m_port.m_value, QStringLiteral("ttyUSB1"));
-}
-
-TEST_F(PortPageListTest, PortNameMatchesWholeNamesOnly)
-{
-    ports = {Port("COM10", ""), Port("COM2", "")};
-    MakePage();
-    page->ChoosePort(QStringLiteral("COM1"));
-    EXPECT_EQ(page->PortList()->currentIndex(), -1);
-    EXPECT_EQ(page->PortList()->currentText(), QStringLiteral("COM1"));
-}
-
-TEST_F(PortPageListTest, ShowingThePageDrawsButShowsNoBox)
-{
-    MakePage();
-    page->OnPageHidden();
-    EXPECT_FALSE(page->IsObserving());
-    model->m_firmwareStatus.Set(FirmwareApplication);
-    page->OnPageShown();
-    EXPECT_TRUE(page->IsObserving());
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(prompt.messages.empty());
-    EXPECT_EQ(model->m_firmwareStatus.ObserverCount(), 1u);
-    page->OnPageHidden();
-    EXPECT_EQ(model->m_firmwareStatus.ObserverCount(), 0u);
+    CPortComboBox* list = page->PortList();
+    EXPECT_EQ(Names(), (QStringList {"COM10", "com3", "ttyUSB1", "SIM"}));
+    EXPECT_EQ(list->DescriptionAt(3), QStringLiteral("built-in simulated amplifier"));
+    EXPECT_EQ(list->currentIndex(), 2); // the saved port, still present
+    ports.push_back(Port("ttyACM0", "QRO4000 USB"));
+    list->showPopup();
+    EXPECT_EQ(Names(), (QStringList {"COM10", "com3", "ttyACM0", "ttyUSB1", "SIM"}));
+    EXPECT_EQ(list->DescriptionAt(2), QStringLiteral("QRO4000 USB"));
+    EXPECT_EQ(list->currentText(), QStringLiteral("ttyUSB1"));
+    EXPECT_EQ(list->currentIndex(), 3);
+    list->hidePopup();
+    // A name is matched whole: "ttyUSB" that has gone is not shown as ttyUSB1.
+    page->ChoosePort(QStringLiteral("ttyUSB"));
+    EXPECT_EQ(list->currentIndex(), -1);
+    EXPECT_EQ(list->currentText(), QStringLiteral("ttyUSB"));
 }
 
 TEST_F(PortPageListTest, ServerAddressesChosenAreOfferedNewestFirstAndKeptAtTheNextStart)
@@ -252,9 +188,7 @@ TEST_F(PortPageListTest, ServerAddressesChosenAreOfferedNewestFirstAndKeptAtTheN
              "rfc2217://f:6", "RFC2217://a:1", "ttyUSB1", "rfc2217://no-port"})
         page->ChoosePort(QString::fromLatin1(name));
     page->FillList();
-    QStringList names;
-    for (int i = 0; i < page->PortList()->count(); ++i)
-        names << page->PortList()->itemText(i);
+    const QStringList names = Names();
     // Five at most; a name chosen again moves up; devices and malformed names are not kept.
     EXPECT_EQ(names,
         (QStringList {

@@ -10,6 +10,7 @@
 #include "model/StringTable.h"
 #include "settings/SettingsStringIds.h"
 #include "settings/ui/EditConfigSheet.h"
+#include "ui/Availability.h"
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -19,6 +20,7 @@ CConfigPage::CConfigPage(CModel* model, IUserPrompt* prompt, QWidget* parent)
     : CPageBase(model, prompt, parent)
     , m_saveChooser(ConfigFileDialogs::SaveChooser())
     , m_openChooser(ConfigFileDialogs::OpenChooser())
+    , m_connectionWatch(*model, [this] { UpdateButtons(); })
 {
     m_edit = new QPushButton(ResourceString(IDS_SETTINGS_BUTTON), this);
     m_edit->setObjectName(QStringLiteral("editConfiguration"));
@@ -71,6 +73,15 @@ CConfigPage::CConfigPage(CModel* model, IUserPrompt* prompt, QWidget* parent)
     connect(m_eraseMemory, &QPushButton::clicked, this, [this] { OpenEraseMemoryDialog(); });
     connect(m_reset, &QPushButton::clicked, this, [this] { OpenResetDialog(); });
     connect(m_dateTime, &QPushButton::clicked, this, [this] { OpenDateTimeSheet(); });
+    UpdateButtons();
+}
+
+void CConfigPage::UpdateButtons()
+{
+    const CActionAvailability availability
+        = ActionAvailability(DeviceAction::ConfigTask, ReadConnectionFacts(*m_model));
+    for (QPushButton* button : {m_edit, m_save, m_restore, m_faultTable, m_eraseMemory, m_reset, m_dateTime})
+        ApplyAvailability(button, availability);
 }
 
 void CConfigPage::SetFileChoosers(ConfigFileChooser save, ConfigFileChooser open)

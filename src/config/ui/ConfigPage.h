@@ -1,5 +1,6 @@
 #pragma once
 #include "config/ui/ConfigFileChooser.h"
+#include "link/ConnectionWatch.h"
 #include "ui/PageBase.h"
 
 class QPushButton;
@@ -13,6 +14,8 @@ public:
 
     CConfigPage(CModel* model, IUserPrompt* prompt, QWidget* parent = nullptr);
     QString HelpTopic() const override { return QStringLiteral("Configuration.htm"); }
+    void OnPageShown() override { m_connectionWatch.Attach(); }
+    void OnPageHidden() override { m_connectionWatch.Detach(); }
 
     QPushButton* EditButton() const { return m_edit; }
     QPushButton* SaveButton() const { return m_save; }
@@ -34,6 +37,9 @@ public:
     int OpenDateTimeSheet();
 
 private:
+    // Every button needs the amplifier running its application and the port to itself.
+    void UpdateButtons();
+
     QPushButton* m_edit;
     QPushButton* m_save;
     QPushButton* m_restore;
@@ -43,4 +49,5 @@ private:
     QPushButton* m_dateTime;
     ConfigFileChooser m_saveChooser;
     ConfigFileChooser m_openChooser;
+    CConnectionWatch m_connectionWatch;
 };

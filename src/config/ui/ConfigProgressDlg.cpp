@@ -1,6 +1,7 @@
 #include "config/ui/ConfigProgressDlg.h"
 #include "config/ConfigStringIds.h"
 #include "config/ui/ModelProgress.h"
+#include "link/ConnectionState.h"
 #include "model/ErrorText.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
@@ -94,11 +95,19 @@ QString CConfigProgressDlg::OutcomeText() const
 void CConfigProgressDlg::ShowFailure(unsigned captionId, unsigned failedId, DWORD code, const QString& detail)
 {
     const QString failed = ResourceString(failedId);
+    // What the code means here: the port that has gone, the firmware load that comes first.
+    const QString advice = detail.isEmpty() ? FailureAdvice(code, ReadConnectionFacts(*m_model)) : QString();
     if (!detail.isEmpty())
         m_model->Status(detail);
     m_model->Status(failed);
-    ShowOutcome(failed + QLatin1Char('\n') + (detail.isEmpty() ? ErrorCodeLine(code) : detail));
-    if (detail.isEmpty())
+    if (!advice.isEmpty())
+        m_model->Status(advice);
+    const QString why = detail.isEmpty() ? ErrorCodeLine(code) : detail;
+    ShowOutcome(failed + QLatin1Char('\n') + why + (advice.isEmpty() ? QString() : QLatin1Char('\n') + advice));
+    if (!advice.isEmpty() && m_prompt)
+        m_prompt->ShowMessage(
+            IUserPrompt::Icon::Error, ResourceString(captionId), GetErrorText(code) + QStringLiteral("\r\n") + advice);
+    else if (detail.isEmpty())
         ShowErrorBox(m_prompt, code, captionId);
     else if (m_prompt)
         m_prompt->ShowMessage(IUserPrompt::Icon::Error, ResourceString(captionId), detail);

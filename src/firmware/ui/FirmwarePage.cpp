@@ -9,6 +9,8 @@
 #include "firmware/download/FileServerAddress.h"
 #include "firmware/ui/FtpDlg.h"
 #include "firmware/ui/McuLoaderDlg.h"
+#include "link/ConnectionState.h"
+#include "link/ConnectionStringIds.h"
 #include "link/ContactStateMachineInterface.h"
 #include "model/DeviceName.h"
 #include "model/ErrorText.h"
@@ -16,6 +18,7 @@
 #include "model/ResultCode.h"
 #include "model/RevisionText.h"
 #include "model/StringTable.h"
+#include "ui/Availability.h"
 #include "ui/ErrorBox.h"
 #include "ui/OutputWindow.h"
 #include "ui/PageStringIds.h"
@@ -289,11 +292,16 @@ bool CFirmwarePage::ConversationRunning() const
 
 void CFirmwarePage::UpdateButtons()
 {
-    const bool idle = !ConversationRunning();
-    for (QPushButton* button : {m_default, m_browse, m_check, m_send})
-        button->setEnabled(idle);
-    m_folder->setReadOnly(!idle);
-    if (m_reportPending && idle) {
+    // The folder is only read when firmware is sent: it may change during a search or a
+    // conversation, never while a load is being prepared or runs.
+    for (QPushButton* button : {m_default, m_browse})
+        button->setEnabled(!m_sending);
+    m_folder->setReadOnly(m_sending);
+    const CConnectionFacts facts = ReadConnectionFacts(*m_model);
+    const CActionAvailability busy {false, ResourceString(IDS_WHY_BUSY)};
+    ApplyAvailability(m_check, m_sending ? busy : ActionAvailability(DeviceAction::CheckRevision, facts));
+    ApplyAvailability(m_send, m_sending ? busy : ActionAvailability(DeviceAction::SendFirmware, facts));
+    if (m_reportPending && !ConversationRunning()) {
         m_reportPending = false;
         ReportRevisions();
     }

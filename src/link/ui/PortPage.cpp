@@ -1,4 +1,6 @@
 #include "link/ui/PortPage.h"
+#include "link/ConnectionState.h"
+#include "link/ConnectionStringIds.h"
 #include "link/ContactStateMachineInterface.h"
 #include "link/LinkStringIds.h"
 #include "link/RemotePortHistory.h"
@@ -9,6 +11,7 @@
 #include "model/StringTable.h"
 #include "ui/ContextHelp.h"
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,6 +25,7 @@ const QString kSimPortName = QStringLiteral("SIM");
 CPortPage::CPortPage(CModel* model, IUserPrompt* prompt, QWidget* parent, PortLister lister)
     : CPageBase(model, prompt, parent)
     , m_lister(lister ? std::move(lister) : PortLister(&ListSerialPorts))
+    , m_connectionWatch(*model, [this] { ShowConnectionState(); })
 {
     m_label = new QLabel(ResourceString(IDS_PORT_LABEL), this);
     m_portList = new CPortComboBox(this);
@@ -38,6 +42,21 @@ CPortPage::CPortPage(CModel* model, IUserPrompt* prompt, QWidget* parent, PortLi
     m_closeButton->setObjectName(QStringLiteral("closeButton"));
     m_closeButton->setToolTip(ResourceString(IDS_TIP_CLOSE_PORT));
     m_closeButton->setEnabled(false);
+    m_connectionPanel = new QLabel(this);
+    m_connectionPanel->setObjectName(QStringLiteral("connectionPanel"));
+    m_connectionPanel->setFrameShape(QFrame::StyledPanel);
+    m_connectionPanel->setWordWrap(true);
+    m_connectionPanel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_connectionPanel->setWhatsThis(ResourceString(IDS_CONN_TIP_STATE));
+    m_stopButton = new QPushButton(ResourceString(IDS_CONN_STOP), this);
+    m_stopButton->setObjectName(QStringLiteral("stopButton"));
+    m_stopButton->setToolTip(ResourceString(IDS_CONN_TIP_STOP));
+    m_stopButton->setAutoDefault(false);
+    // The panel keeps its place whether or not Stop is there.
+    QSizePolicy keepPlace = m_stopButton->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    m_stopButton->setSizePolicy(keepPlace);
+    m_stopButton->hide();
     CContextHelp::Apply(m_portList, kPortListId);
     CContextHelp::Apply(m_testButton, kTestButtonId);
     CContextHelp::Apply(m_closeButton, kCloseButtonId);
@@ -52,13 +71,18 @@ CPortPage::CPortPage(CModel* model, IUserPrompt* prompt, QWidget* parent, PortLi
     layout->addWidget(m_closeButton, 3, 1);
     layout->setColumnMinimumWidth(1, 180);
     layout->setColumnStretch(2, 1);
-    layout->setRowStretch(4, 1);
+    auto* panel = new QHBoxLayout;
+    panel->addWidget(m_connectionPanel, 1);
+    panel->addWidget(m_stopButton);
+    layout->addLayout(panel, 4, 0, 1, 3);
+    layout->setRowStretch(5, 1);
 
     connect(m_portList, &CPortComboBox::PopupAboutToShow, this, &CPortPage::FillList);
     connect(m_portList, qOverload<int>(&QComboBox::activated), this, &CPortPage::OnPortActivated);
     connect(m_portList->lineEdit(), &QLineEdit::returnPressed, this, &CPortPage::OnPortTyped);
     connect(m_testButton, &QPushButton::clicked, this, &CPortPage::OnTestCommunications);
     connect(m_closeButton, &QPushButton::clicked, this, &CPortPage::OnClosePort);
+    connect(m_stopButton, &QPushButton::clicked, this, &CPortPage::OnStop);
 
     FillList();
     // A port that has disappeared since the last run is forgotten; a serial device server
@@ -141,6 +165,7 @@ void CPortPage::OnPageShown()
     OnEvent(m_model->m_port.EventId(), 0, 0);
     m_model->m_serialPortState.AddObserver(this);
     OnEvent(m_model->m_serialPortState.EventId(), 0, 0);
+    m_connectionWatch.Attach();
     m_observing = true;
 }
 
@@ -149,7 +174,22 @@ void CPortPage::OnPageHidden()
     m_model->m_firmwareStatus.RemoveObserver(this);
     m_model->m_port.RemoveObserver(this);
     m_model->m_serialPortState.RemoveObserver(this);
+    m_connectionWatch.Detach();
     m_observing = false;
+}
+
+void CPortPage::ShowConnectionState()
+{
+    const CConnectionState state = DescribeConnection(ReadConnectionFacts(*m_model));
+    m_connectionPanel->setText(state.text);
+    m_stopButton->setVisible(state.canStop);
+}
+
+void CPortPage::OnStop()
+{
+    // The search ends at its next poll; the port stays open for the next try.
+    if (IContactStateMachine* contact = m_model->ContactMachine())
+        contact->Cancel();
 }
 
 void CPortPage::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t extra)

@@ -1,4 +1,5 @@
 #pragma once
+#include "link/ConnectionWatch.h"
 #include "link/PortList.h"
 #include "model/EventSink.h"
 #include "ui/PageBase.h"
@@ -42,6 +43,9 @@ public:
     CPortComboBox* PortList() const { return m_portList; }
     QPushButton* TestButton() const { return m_testButton; }
     QPushButton* ClosePortButton() const { return m_closeButton; }
+    // The line that says where the link stands, and Stop, shown while a search runs.
+    QLabel* ConnectionPanel() const { return m_connectionPanel; }
+    QPushButton* StopButton() const { return m_stopButton; }
 
 private:
     void SelectModelPort();
@@ -50,11 +54,16 @@ private:
     void OnPortActivated(int index);
     void OnPortTyped();
     void PostStatusBox();
+    void ShowConnectionState();
+    void OnStop();
 
     PortLister m_lister;
     QLabel* m_label;
     CPortComboBox* m_portList;
     QPushButton* m_testButton;
     QPushButton* m_closeButton;
+    QLabel* m_connectionPanel;
+    QPushButton* m_stopButton;
+    CConnectionWatch m_connectionWatch;
     bool m_observing = false;
 };

@@ -1,0 +1,115 @@
+#include "link/ConnectionState.h"
+#include "link/ConnectionStringIds.h"
+#include "link/ContactStateMachineInterface.h"
+#include "link/RemotePortName.h"
+#include "model/Model.h"
+#include "model/ResultCode.h"
+#include "model/RevisionText.h"
+#include "model/StringTable.h"
+
+CConnectionFacts ReadConnectionFacts(CModel& model)
+{
+    CConnectionFacts facts;
+    facts.port = model.Port() && model.IsPortOpen() ? model.Port()->Name() : model.m_port.m_value;
+    facts.portOpen = model.IsPortOpen();
+    facts.portLost = model.m_portLost.m_value != 0;
+    if (IContactStateMachine* contact = model.ContactMachine()) {
+        facts.contactBusy = !contact->IsIdle();
+        facts.contactResult = contact->ResultCode();
+    }
+    facts.taskBusy = model.RunningMachine() && !model.RunningMachine()->IsIdle();
+    facts.firmwareStatus = model.m_firmwareStatus.m_value;
+    facts.revision = model.m_firmwareRevision.m_value;
+    facts.serialNumber = model.m_serialNumber.m_value;
+    facts.speed = model.PortSpeed();
+    if (model.IsOtherDevice())
+        facts.otherDevice = model.OtherDeviceText();
+    return facts;
+}
+
+CConnectionState DescribeConnection(const CConnectionFacts& facts)
+{
+    // The firmware status belongs to the port that is open: what answered before a loss or a
+    // close is not there any more.
+    const bool found
+        = facts.portOpen && (facts.firmwareStatus == FirmwareApplication || facts.firmwareStatus == FirmwareBootLoader);
+    if (facts.portLost)
+        return {ConnectionKind::PortLost, FormatResource(IDS_CONN_PORT_LOST, facts.port), false};
+    if (facts.contactBusy && !found) {
+        if (facts.portOpen)
+            return {ConnectionKind::Searching,
+                FormatResource(IDS_CONN_SEARCHING, ProductName(), facts.port, facts.speed), true};
+        // Opening the port: nothing to stop yet, and nothing found.
+        return {
+            ConnectionKind::Searching, FormatResource(IDS_CONN_SEARCHING, ProductName(), facts.port, 230400u), false};
+    }
+    if (facts.port.isEmpty())
+        return {ConnectionKind::NoPort, FormatResource(IDS_CONN_NO_PORT, ProductName()), false};
+    if (!facts.portOpen)
+        return {ConnectionKind::PortClosed, FormatResource(IDS_CONN_PORT_CLOSED, facts.port), false};
+    if (facts.firmwareStatus == FirmwareApplication) {
+        const QString serial = facts.serialNumber < kNoSerialNumber ? QString::asprintf("%05u", facts.serialNumber)
+                                                                    : ResourceString(IDS_CONN_SERIAL_UNKNOWN);
+        return {ConnectionKind::Connected,
+            FormatResource(
+                IDS_CONN_CONNECTED, ProductName(), RevisionText(facts.revision), serial, facts.port, facts.speed),
+            false};
+    }
+    if (facts.firmwareStatus == FirmwareBootLoader)
+        return {ConnectionKind::BootLoader,
+            FormatResource(IDS_CONN_BOOT_LOADER, ProductName(), facts.port, facts.speed), false};
+    if (!facts.otherDevice.isEmpty())
+        return {ConnectionKind::OtherDevice, facts.otherDevice, false};
+    if (facts.contactResult == Result::Cancelled)
+        return {ConnectionKind::Stopped, FormatResource(IDS_CONN_STOPPED, facts.port), false};
+    return {ConnectionKind::NotResponding, FormatResource(IDS_CONN_NOT_RESPONDING, ProductName(), facts.port), false};
+}
+
+CActionAvailability ActionAvailability(DeviceAction action, const CConnectionFacts& facts)
+{
+    const CConnectionState state = DescribeConnection(facts);
+    auto no = [](const QString& reason) { return CActionAvailability {false, reason}; };
+    if (state.kind == ConnectionKind::Searching)
+        return no(ResourceString(IDS_WHY_SEARCHING));
+    if (facts.contactBusy || facts.taskBusy)
+        return no(ResourceString(IDS_WHY_BUSY));
+    switch (state.kind) {
+    case ConnectionKind::Connected:
+        return {true, QString()};
+    case ConnectionKind::BootLoader:
+        // The boot loader takes firmware and raw commands, nothing else.
+        if (action == DeviceAction::SendFirmware || action == DeviceAction::CommandTester)
+            return {true, QString()};
+        return no(ResourceString(IDS_WHY_BOOT_LOADER));
+    case ConnectionKind::PortLost:
+        return no(FormatResource(IDS_ADVICE_PORT_GONE, facts.port));
+    case ConnectionKind::OtherDevice:
+        return no(facts.otherDevice);
+    default:
+        return no(ResourceString(IDS_WHY_NO_AMPLIFIER));
+    }
+}
+
+QString FailureAdvice(DWORD code, const CConnectionFacts& facts)
+{
+    switch (code) {
+    case Result::PortLost:
+    case Result::RemoteConnectionLost:
+    case Result::AccessDenied: {
+        // Access denied on a port that is still open is another matter (a driver's refusal).
+        if (facts.portOpen && code == Result::AccessDenied)
+            return {};
+        CRemoteAddress address;
+        if (ParseRemotePortName(facts.port, &address))
+            return FormatResource(IDS_ADVICE_REMOTE_LOST, HostAndPort(address));
+        return FormatResource(IDS_ADVICE_PORT_GONE, facts.port);
+    }
+    case Result::UnexpectedDevice:
+        if (facts.portOpen && facts.firmwareStatus == FirmwareBootLoader)
+            return FormatResource(IDS_ADVICE_BOOT_LOADER, ProductName(), facts.port);
+        // Another device is named by the contact that found it.
+        return {};
+    default:
+        return {};
+    }
+}
