@@ -6,9 +6,14 @@
 
 namespace ConfigCli {
 CProgressBar::CProgressBar(CCliContext& context, const QString& label, const IStateMachine& machine)
+    : CProgressBar(context, label)
+{
+    m_machine = &machine;
+}
+
+CProgressBar::CProgressBar(CCliContext& context, const QString& label)
     : m_context(context)
     , m_label(label)
-    , m_machine(machine)
 {
     m_context.Model().m_progressPosition.AddObserver(this);
     m_context.Model().m_progressRange.AddObserver(this);
@@ -24,8 +29,8 @@ CProgressBar::~CProgressBar()
 void CProgressBar::OnEvent(std::uint32_t, std::uintptr_t, std::intptr_t)
 {
     const CModel& model = m_context.Model();
-    m_context.ShowProgress(
-        m_label, model.m_progressPosition.m_value, model.m_progressRange.m_value, m_machine.RetryCount());
+    m_context.ShowProgress(m_label, model.m_progressPosition.m_value, model.m_progressRange.m_value,
+        m_machine ? m_machine->RetryCount() : 0);
 }
 
 int Usage(CCliContext& context, const char* usage)

@@ -8,17 +8,18 @@ class CConfigImage;
 
 namespace ConfigCli {
 // Draws the model's progress values as a bar on standard error while it lives, with the
-// machine's retries so far.
+// machine's retries so far when a machine is given.
 class CProgressBar : public IEventSink {
 public:
     CProgressBar(CCliContext& context, const QString& label, const IStateMachine& machine);
+    CProgressBar(CCliContext& context, const QString& label);
     ~CProgressBar();
     void OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t extra) override;
 
 private:
     CCliContext& m_context;
     QString m_label;
-    const IStateMachine& m_machine;
+    const IStateMachine* m_machine = nullptr;
 };
 
 // "usage: qro4000 <usage>" on standard error; answers the usage exit status.
