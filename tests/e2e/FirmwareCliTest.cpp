@@ -1,0 +1,120 @@
+// The firmware commands of qro4000 as a user runs them, on the built-in simulated amplifier.
+#include "CliProcess.h"
+#include "HexTestFiles.h"
+#include <QDir>
+
+namespace {
+const QString kLoads = QStringLiteral(",revision-after-load=154,erase-ms=100");
+
+class FirmwareCli : public CliTest {
+protected:
+    void SetUp() override
+    {
+        CliTest::SetUp();
+        QDir().mkpath(firmwareFolder);
+    }
+    QString WriteFirmware(const QString& folder, const QString& name, const QByteArray& text = Image())
+    {
+        const QString path = QDir(folder).filePath(name);
+        EXPECT_TRUE(WriteFile(path, text));
+        return path;
+    }
+    // 3000 bytes from 0x1D000000: six packets.
+    static QByteArray Image()
+    {
+        QByteArray text = CHexTestFiles::Record(4, 0, {0x1D, 0x00});
+        for (int at = 0; at < 3000; at += 20) {
+            std::vector<BYTE> bytes(20);
+            for (int i = 0; i < 20; ++i)
+                bytes[i] = static_cast<BYTE>(at + i);
+            text += CHexTestFiles::Record(0, static_cast<WORD>(at), bytes);
+        }
+        return text + ":00000001FF\r\n";
+    }
+    const QString firmwareFolder = Path("data/Brimwell/QRO4000 Firmware");
+};
+
+TEST_F(FirmwareCli, HexCheckShowsRangeAndUsedSize)
+{
+    const CliRun run = Run({"hex-check", WriteFirmware(m_dir.path(), "qro4000fw0154.hex")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("Intel HEX file is valid: 152 records, 3000 data bytes\n")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("Address range: 0x1D000000 - 0x1D000BB7\n")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("Used size:     3072 bytes (6 packets of 512 bytes")) << run.out.toStdString();
+}
+
+TEST_F(FirmwareCli, HexCheckNamesTheLineOfTheError)
+{
+    const QString path = WriteFirmware(m_dir.path(), "bad.hex", ":020000041D00DD\r\n:0401000001020304F2\r\n");
+    const CliRun run = Run({"hex-check", path});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("Line 2, error code 0xE2000022: intel hex line checksum error\n"))
+        << run.err.toStdString();
+}
+
+TEST_F(FirmwareCli, HexCheckRefusesAnImageWithNoDataForTheFirmwareArea)
+{
+    // 2 bytes at 0x1D080000, just above the window.
+    const QString path
+        = WriteFirmware(m_dir.path(), "qro4000fw0154.hex", ":020000041D08D5\r\n:02000000AABB99\r\n:00000001FF\r\n");
+    const CliRun run = Run({"hex-check", path});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.contains("Data bytes:    0 inside the firmware window, 2 outside it (ignored)\n"))
+        << run.out.toStdString();
+    EXPECT_TRUE(run.err.startsWith("Refused: no data for the firmware area in " + path)) << run.err.toStdString();
+}
+
+// The README's demonstration: an image made by qro4000-sim carries its revision, which the
+// simulated amplifier then reports, so the load ends verified.
+TEST_F(FirmwareCli, DemonstrationImageOfTheSimulatorLoadsAndVerifies)
+{
+    const QString image = QDir(firmwareFolder).filePath("qro4000fw0163.hex");
+    EXPECT_EQ(QProcess::execute(QStringLiteral(QRO_SIM_PATH), {"--make-image", image, "--revision", "163"}), 0);
+    const CliRun run = Run({"-p", "SIM", "--yes", "firmware", "load", "--no-backup"}, ",erase-ms=100");
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("QRO4000 responded with revision 01.63")) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("QRO4000 verification succeeded\n")) << run.out.toStdString();
+}
+
+TEST_F(FirmwareCli, DamagedFileIsRefusedBeforeContact)
+{
+    const QString path = WriteFirmware(m_dir.path(), "qro4000fw0154.hex", ":020000041D00DD\r\n");
+    const CliRun run = Run({"-p", "SIM", "--yes", "firmware", "load", path, "--no-backup"}, kLoads);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("Line 2, error code 0xE2000023: Missing intel hex end-of-file record"))
+        << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains("Attempting to contact")) << run.err.toStdString();
+}
+
+TEST_F(FirmwareCli, LoadNeedsConfirmation)
+{
+    WriteFirmware(firmwareFolder, "qro4000fw0154.hex");
+    const CliRun run = Run({"-p", "SIM", "firmware", "load", "--no-backup"}, kLoads);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("Firmware load not started")) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains("Sending firmware file")) << run.err.toStdString();
+}
+
+TEST_F(FirmwareCli, LoadsTheNewestFileAndChecksTheRevision)
+{
+    WriteFirmware(firmwareFolder, "qro4000fw0150.hex");
+    WriteFirmware(firmwareFolder, "qro4000fw0154.hex");
+    const CliRun run = Run({"-p", "SIM", "--yes", "firmware", "load", "--no-backup"}, kLoads);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("Sending firmware file " + firmwareFolder + "/qro4000fw0154.hex to QRO4000"))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("QRO4000 verification succeeded\nQRO4000 firmware load is complete\n"))
+        << run.out.toStdString();
+}
+
+TEST_F(FirmwareCli, StatusComparesInstalledAndAvailable)
+{
+    WriteFirmware(firmwareFolder, "qro4000fw0154.hex");
+    const CliRun run = Run({"-p", "SIM", "--json", "firmware", "status"}, kLoads);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("\"installed\":\"01.53\"")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("\"available\":\"01.54\"")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("\"newerAvailable\":true")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("\"releaseNotes\":false")) << run.out.toStdString();
+}
+} // namespace
