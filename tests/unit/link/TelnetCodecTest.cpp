@@ -153,8 +153,9 @@ TEST_P(RemoteName, IsReadOrRefused)
     CRemoteAddress address;
     const bool ok = ParseRemotePortName(QString::fromUtf8(GetParam().text), &address);
     ASSERT_EQ(ok, GetParam().hostAndPort != nullptr);
-    if (ok)
+    if (ok) {
         EXPECT_EQ(HostAndPort(address), QString::fromUtf8(GetParam().hostAndPort));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, RemoteName,
