@@ -1,8 +1,10 @@
 // One run of qro4000 on its built-in simulated amplifier per row: the exit code, and what the
 // user reads (standard output and error together) or must never read.
 #include "CliProcess.h"
+#include "RowName.h"
 
 namespace {
+using ::operator<<;
 struct CliRow {
     const char* name;
     QStringList args; // after "-p SIM"

@@ -1,4 +1,5 @@
 #include "ConfigTestSupport.h"
+#include "RowName.h"
 #include "config/ConfigLine.h"
 #include "model/ResultCode.h"
 #include <QTemporaryDir>
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 const QString kAltered = "The configuration file has been altered after it was saved.\r\nCannot restore from a "
                          "modified configuration file.";
 const QString kIncomplete

@@ -1,4 +1,5 @@
 #include "config/ConfigRestoreStateMachine.h"
+#include "RowName.h"
 #include "ConfigTestSupport.h"
 #include "SimHarness.h"
 #include "config/ConfigRegions.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 constexpr std::uint64_t kLong = 24ull * 3600 * 1000;
 using CRecord = CConfigRestoreStateMachine::CRecord;
 

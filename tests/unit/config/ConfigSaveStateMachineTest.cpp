@@ -1,4 +1,5 @@
 #include "config/ConfigSaveStateMachine.h"
+#include "RowName.h"
 #include "ConfigTestSupport.h"
 #include "SimHarness.h"
 #include "config/ConfigSaveCompletion.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 constexpr std::uint64_t kLong = 24ull * 3600 * 1000;
 
 // The simulated amplifier's own answer to a read command, optionally with a damaged check byte.

@@ -1,6 +1,7 @@
 // The copy from the file server against a real FTP server on loopback: what is chosen, what
 // lands in the firmware folder, and what the user reads when it goes wrong.
 #include "firmware/download/FirmwareDownload.h"
+#include "RowName.h"
 #include "EventLoop.h"
 #include "FtpTestServer.h"
 #include "model/ResultCode.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 // A whole image in three records: the window's base, four bytes, the end.
 const QByteArray kGoodHex = ":020000041D00DD\r\n:0400000001020304F2\r\n:00000001FF\r\n";
 // The same with one checksum digit wrong.

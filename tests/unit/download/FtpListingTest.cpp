@@ -1,9 +1,11 @@
 // The folder listing and the names in it, as servers send them; and the server address.
 #include "firmware/download/FtpListing.h"
+#include "RowName.h"
 #include "firmware/download/FileServerAddress.h"
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 using Kind = CFtpListEntry::Kind;
 
 struct ListingRow {

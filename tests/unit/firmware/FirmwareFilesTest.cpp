@@ -1,4 +1,5 @@
 #include "firmware/FirmwareFiles.h"
+#include "RowName.h"
 #include "firmware/FileNameParts.h"
 #include <QDir>
 #include <QFile>
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 struct NameCase {
     const char* name;
     const char* path;

@@ -1,10 +1,12 @@
 #include "firmware/IntelHexReader.h"
+#include "RowName.h"
 #include "HexTestFiles.h"
 #include "firmware/FirmwareImage.h"
 #include "model/ResultCode.h"
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 constexpr DWORD kLow = CFirmwareImage::kLoaderLow;
 
 // Checksums below were worked out by hand: the two's complement of the sum of all other bytes.

@@ -1,7 +1,9 @@
 #include "LoaderFixture.h"
+#include "RowName.h"
 #include "model/ErrorText.h"
 
 namespace {
+using ::operator<<;
 const QString kRestartAdvice = "The QRO4000 boot loader is still waiting for the rest of the firmware and answers "
                                "nothing else until it restarts.\r\nRemove power from the QRO4000, restore it, then "
                                "send the firmware again.";

@@ -1,9 +1,11 @@
 // The contact sequence against the simulated amplifier (speeds, identity, revision, serial
 // number) and against a scripted one (malformed answers), in virtual time.
 #include "EngineFixture.h"
+#include "RowName.h"
 #include "link/ContactStateMachine.h"
 
 namespace {
+using ::operator<<;
 CSimDevice::Options At(DWORD speed)
 {
     CSimDevice::Options o = CSimHarness::DefaultOptions();
@@ -14,6 +16,7 @@ CSimDevice::Options At(DWORD speed)
 } // namespace
 
 struct SpeedCase {
+    const char* name;
     DWORD speed;
     int unansweredPolls;
 };
@@ -42,9 +45,9 @@ TEST_P(ContactSpeed, AmplifierAnswersAfterFourPollsAtEachFasterSpeed)
 }
 
 INSTANTIATE_TEST_SUITE_P(Speeds, ContactSpeed,
-    ::testing::Values(SpeedCase {230400, 0}, SpeedCase {115200, 4}, SpeedCase {38400, 12}, SpeedCase {19200, 16},
-        SpeedCase {4800, 24}),
-    [](const auto& info) { return "At" + std::to_string(info.param.speed); });
+    ::testing::Values(SpeedCase {"At230400", 230400, 0}, SpeedCase {"At115200", 115200, 4},
+        SpeedCase {"At38400", 38400, 12}, SpeedCase {"At19200", 19200, 16}, SpeedCase {"At4800", 4800, 24}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Contact, WithNoAmplifierThePollTimeOutGrowsAfterEveryFullCycle)
 {

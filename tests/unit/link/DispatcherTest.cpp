@@ -1,11 +1,13 @@
 // Routing of port notifications and timers between the contact machine, the running task
 // machine and the page shown.
 #include "link/Dispatcher.h"
+#include "RowName.h"
 #include "link/StateMachine.h"
 #include "link/VirtualEventHost.h"
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 class CFakeMachine : public IStateMachine {
 public:
     explicit CFakeMachine(DWORD timerId)

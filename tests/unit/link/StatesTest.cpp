@@ -1,6 +1,7 @@
 // The generic command states: speed detection, identify, EEPROM block reads and writes, and
 // the fixed commands, on a scripted amplifier in virtual time.
 #include "EngineFixture.h"
+#include "RowName.h"
 #include "link/DelayState.h"
 #include "link/DetermineSpeedState.h"
 #include "link/EepromBlock.h"
@@ -14,6 +15,7 @@
 using Machine = CProbeMachine;
 
 namespace {
+using ::operator<<;
 // An amplifier that answers ";" polls only at one speed.
 CScriptedPort::Script PollAnswerAt(DWORD speed)
 {

@@ -1,10 +1,12 @@
 // Texts of result codes from the three sources, and the formats that combine a code with its
 // text.
 #include "model/ErrorText.h"
+#include "RowName.h"
 #include "model/StringTable.h"
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 struct TextCase {
     const char* name;
     DWORD code;

@@ -1,6 +1,7 @@
 // The model's own operations: the device table, lost contact, unsaved edits, the SWR
 // threshold group and the speed commands.
 #include "model/Model.h"
+#include "RowName.h"
 #include "link/VirtualEventHost.h"
 #include "model/QtSettingsStore.h"
 #include "model/WaitCursor.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 class ModelTest : public ::testing::Test {
 protected:
     ModelTest()

@@ -1,6 +1,7 @@
 // Settings read back from a real settings file: defaults, clamping, wrong types, the saved
 // copies that make a save write only what changed, and a failed write tried again.
 #include "link/VirtualEventHost.h"
+#include "RowName.h"
 #include "model/Model.h"
 #include "model/QtSettingsStore.h"
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 // Counts writes and can refuse them, over the real store.
 class CCountingStore : public ISettingsStore {
 public:

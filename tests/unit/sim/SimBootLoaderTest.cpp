@@ -1,9 +1,11 @@
 // The simulated amplifier's boot loader: entering it, unlock, erase, packets, end, version and
 // restart, and its named faults.
 #include "SimWire.h"
+#include "RowName.h"
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 constexpr DWORD kBase = CSimDevice::kFlashBase;
 
 CSimDevice::Options BootOptions()

@@ -1,5 +1,6 @@
 // The option text of the simulated amplifier ("QRO4000_SIM", qro4000-sim's switches).
 #include "sim/SimOptions.h"
+#include "RowName.h"
 #include <QStringList>
 #include <gtest/gtest.h>
 
