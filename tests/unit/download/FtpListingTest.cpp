@@ -16,6 +16,11 @@ struct ListingRow {
     Kind kind;
     qint64 size;
 };
+// Its name may be null: the description names the row.
+std::ostream& operator<<(std::ostream& out, const ListingRow& row)
+{
+    return out << row.what;
+}
 
 const ListingRow kListingRows[] = {
     {"UnixFileWithTime", "-rw-r--r--   1 ftp ftp  1456789 Jan 05 12:00 qro4000fw0150.hex\r\n", true,
