@@ -1,19 +1,12 @@
 #pragma once
 // Running the real programs from end-to-end tests: a child process that is always ended, and
 // one run of the command-line program with its exit status and output.
-#include <QCoreApplication>
+#include "EventLoop.h"
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
-
-inline void EnsureApplication()
-{
-    static int argc = 1;
-    static char name[] = "e2e_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);  // lives as long as the test program
-}
+#include <gtest/gtest.h>
 
 // A child process that is always ended: politely first, then for good.
 class CChild {
@@ -74,3 +67,37 @@ inline CliRun RunCli(
         run.exitCode = cli.Process().exitCode();
     return run;
 }
+
+// Starts qro4000-sim serving a pseudo-terminal linked at `link`; answers the terminal's path
+// it prints (empty when it printed none).
+inline QString StartSimOnPty(CChild& sim, const QString& link, const QStringList& args = {})
+{
+    sim.Process().start(QStringLiteral(QRO_SIM_PATH), QStringList {"--link", link} + args);
+    while (sim.Process().waitForStarted(10000) && !sim.Process().canReadLine())
+        if (!sim.Process().waitForReadyRead(10000))
+            return {};
+    return QString::fromLocal8Bit(sim.Process().readLine()).trimmed();
+}
+
+// The command-line tests' fixture: qro4000 with its settings and folders in a temporary home, on
+// its built-in simulated amplifier at 38400 bit/s unpaced, with further options (",name=value").
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override { EnsureApplication(); }
+    QString Path(const QString& name) const { return m_dir.filePath(name); }
+    CliRun Run(const QStringList& args, const QString& simOptions = {}, int timeoutMs = 120000)
+    {
+        return RunCli(m_dir, args, {QStringLiteral("QRO4000_SIM=baud=38400,pace=0") + simOptions}, timeoutMs);
+    }
+    static QByteArray ReadFile(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    static bool WriteFile(const QString& path, const QByteArray& bytes)
+    {
+        QFile f(path);
+        return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+    }
+    QTemporaryDir m_dir;
+};

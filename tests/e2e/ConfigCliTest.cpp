@@ -1,34 +1,17 @@
 // The configuration commands of qro4000 as a user runs them, on the built-in simulated
 // amplifier: save, check, a tampered file refused with nothing written, and a restore.
 #include "CliProcess.h"
-#include <QFile>
 #include <gtest/gtest.h>
 
-namespace {
-const QStringList kFastSim{QStringLiteral("QRO4000_SIM=baud=38400,pace=0")};
-
-class ConfigCli : public ::testing::Test {
-protected:
-    void SetUp() override { EnsureApplication(); }
-    QString File(const char* name) const { return m_dir.filePath(QLatin1String(name)); }
-    CliRun Run(const QStringList& args) { return RunCli(m_dir, args, kFastSim); }
-    QTemporaryDir m_dir;
-};
-
-QByteArray Read(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-}  // namespace
+using ConfigCli = CliTest;
 
 TEST_F(ConfigCli, SaveCheckAndRestoreRoundTrip)
 {
-    const QString file = File("amp.QRO4000Config");
+    const QString file = Path("amp.QRO4000Config");
     const CliRun save = Run({"-p", "SIM", "save-config", file});
     ASSERT_TRUE(save.finished);
     ASSERT_EQ(save.exitCode, 0) << save.err.toStdString();
-    const QByteArray saved = Read(file);
+    const QByteArray saved = ReadFile(file);
     EXPECT_TRUE(saved.startsWith("*QRO4000 Configuration saved on "));
     EXPECT_TRUE(saved.contains("\r\nQRO4000 Serial Number = 01234\r\n"));
     EXPECT_EQ(saved.count("\r\nMEM4 "), 4096);
@@ -40,50 +23,40 @@ TEST_F(ConfigCli, SaveCheckAndRestoreRoundTrip)
     ASSERT_TRUE(restore.finished);
     EXPECT_EQ(restore.exitCode, 0) << restore.err.toStdString();
     EXPECT_TRUE(restore.out.contains("Serial numbers match (01234)")) << restore.out.toStdString();
-    EXPECT_TRUE(restore.out.contains("229360 bytes")) << restore.out.toStdString();  // 0x37FF0
+    EXPECT_TRUE(restore.out.contains("229360 bytes")) << restore.out.toStdString(); // 0x37FF0
     EXPECT_TRUE(restore.out.contains("Configuration was restored")) << restore.out.toStdString();
 }
 
-TEST_F(ConfigCli, TamperedFileIsRefusedAndNothingIsWritten)
+TEST_F(ConfigCli, RestoreWithoutYesStopsAndATamperedFileIsRefusedWithNothingWritten)
 {
-    const QString file = File("amp.QRO4000Config");
+    const QString file = Path("amp.QRO4000Config");
     ASSERT_EQ(Run({"-p", "SIM", "save-config", file}).exitCode, 0);
-    QByteArray text = Read(file);
-    // Change one hex digit of the first memory line's data.
+    const CliRun unconfirmed = Run({"-p", "SIM", "--trace", "restore-config", file});
+    ASSERT_TRUE(unconfirmed.finished);
+    EXPECT_NE(unconfirmed.exitCode, 0);
+    EXPECT_TRUE(unconfirmed.err.contains("--yes")) << unconfirmed.err.toStdString();
+    EXPECT_FALSE(unconfirmed.err.contains("Send \"^ew"));
+
+    // One hex digit of the first memory line's data changed.
+    QByteArray text = ReadFile(file);
     const qsizetype at = text.indexOf("MEM4 00000000 40 ") + 17;
     text[at] = text[at] == '0' ? '1' : '0';
-    {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(text);
-    }
-    const CliRun check = Run({"check-config", file});
-    EXPECT_EQ(check.exitCode, 1);
+    ASSERT_TRUE(WriteFile(file, text));
+    EXPECT_EQ(Run({"check-config", file}).exitCode, 1);
     const CliRun restore = Run({"-p", "SIM", "--yes", "--trace", "restore-config", file});
     ASSERT_TRUE(restore.finished);
     EXPECT_EQ(restore.exitCode, 1);
-    EXPECT_TRUE(restore.err.contains("The configuration file has been altered after it was saved.")) << restore.err.toStdString();
+    EXPECT_TRUE(restore.err.contains("The configuration file has been altered after it was saved."))
+        << restore.err.toStdString();
     EXPECT_FALSE(restore.err.contains("Send \"^ew")) << "a write went out";
-}
-
-TEST_F(ConfigCli, RestoreWithoutYesAndNoTerminalAsksAndStops)
-{
-    const QString file = File("amp.QRO4000Config");
-    ASSERT_EQ(Run({"-p", "SIM", "save-config", file}).exitCode, 0);
-    const CliRun restore = Run({"-p", "SIM", "--trace", "restore-config", file});
-    ASSERT_TRUE(restore.finished);
-    EXPECT_NE(restore.exitCode, 0);
-    EXPECT_TRUE(restore.err.contains("--yes")) << restore.err.toStdString();
-    EXPECT_FALSE(restore.err.contains("Send \"^ew"));
 }
 
 TEST_F(ConfigCli, NoisyLineGivesAnExactFileAndARestoreThatIsReadBack)
 {
     // The amplifier damages one answer, then two digits of a later one so that its check byte
     // still holds: the save reads every block after the damage until two answers agree.
-    const QString file = File("noisy.QRO4000Config");
-    const CliRun save = RunCli(m_dir, {"-p", "SIM", "--verbose", "save-config", file},
-                               {"QRO4000_SIM=baud=38400,pace=0,corrupt-answer=12,corrupt-pair=30"});
+    const QString file = Path("noisy.QRO4000Config");
+    const CliRun save = Run({"-p", "SIM", "--verbose", "save-config", file}, ",corrupt-answer=12,corrupt-pair=30");
     ASSERT_EQ(save.exitCode, 0) << save.err.toStdString();
     EXPECT_TRUE(save.err.contains(": damaged answer, asking again at once (try 2 of 10)")) << save.err.toStdString();
     EXPECT_TRUE(save.err.contains(": two readings differ, reading it again")) << save.err.toStdString();
@@ -92,8 +65,7 @@ TEST_F(ConfigCli, NoisyLineGivesAnExactFileAndARestoreThatIsReadBack)
     const CliRun diff = Run({"-p", "SIM", "diff-config", "--all", file});
     EXPECT_EQ(diff.exitCode, 0) << diff.out.toStdString() << diff.err.toStdString();
 
-    const CliRun restore = RunCli(m_dir, {"-p", "SIM", "--yes", "restore-config", file},
-                                  {"QRO4000_SIM=baud=38400,pace=0,drop-answer=40"});
+    const CliRun restore = Run({"-p", "SIM", "--yes", "restore-config", file}, ",drop-answer=40");
     EXPECT_EQ(restore.exitCode, 0) << restore.err.toStdString();
     EXPECT_TRUE(restore.out.contains("3584 blocks were read back after lost or damaged answers; 0 differed"))
         << restore.out.toStdString();

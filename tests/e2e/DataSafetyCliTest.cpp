@@ -9,11 +9,9 @@
 #include <sys/sysmacros.h>
 
 namespace {
-class DataSafetyCli : public ::testing::Test {
+class DataSafetyCli : public CliTest {
 protected:
-    void SetUp() override { EnsureApplication(); }
-    QString Path(const char* name) const { return m_dir.filePath(QLatin1String(name)); }
-    CliRun Run(const QStringList& args) { return RunCli(m_dir, args, {"QRO4000_SIM=baud=38400,pace=0"}, 30000); }
+    CliRun Run(const QStringList& args) { return CliTest::Run(args, {}, 30000); }
     static bool Contacted(const CliRun& run) { return run.err.contains("Attempting to contact"); }
     // A configuration file of these memory lines with a valid CRC line.
     QString Crafted(const QList<QByteArray>& lines) const
@@ -27,7 +25,6 @@ protected:
             + "\r\n");
         return file.fileName();
     }
-    QTemporaryDir m_dir;
 };
 } // namespace
 

@@ -10,13 +10,8 @@
 #include <gtest/gtest.h>
 
 namespace {
-class MaintenanceCli : public ::testing::Test {
+class MaintenanceCli : public CliTest {
 protected:
-    void SetUp() override { EnsureApplication(); }
-    CliRun Run(const QStringList& args, const QString& simOptions = QString())
-    {
-        return RunCli(m_dir, args, {QStringLiteral("QRO4000_SIM=baud=38400,pace=0") + simOptions});
-    }
     QStringList Backups() const
     {
         QStringList files;
@@ -25,7 +20,6 @@ protected:
             files << it.next();
         return files;
     }
-    QTemporaryDir m_dir;
 };
 } // namespace
 
@@ -54,15 +48,6 @@ TEST_F(MaintenanceCli, FaultsListsTheLogNewestFirstAsTextAndAsJson)
     EXPECT_EQ(entries[3].toObject()["count"].toInt(), 1);
 }
 
-TEST_F(MaintenanceCli, FaultsWithADamagedIndexSaysSoAndFails)
-{
-    const CliRun run = Run({"-p", "SIM", "--trace", "faults"}, ",fault-index=2000");
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains("The amplifier's fault log index is 2000")) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains("Error code 0xE20000A0: The fault log index is out of range"));
-    EXPECT_FALSE(run.err.contains("Send \"^er00038"));
-}
-
 TEST_F(MaintenanceCli, ClockShowsBothClocksAndSetSendsThePcTime)
 {
     const CliRun show = Run({"-p", "SIM", "clock"});
@@ -81,8 +66,6 @@ TEST_F(MaintenanceCli, ClockShowsBothClocksAndSetSendsThePcTime)
     const QString sent = o["sent"].toString();
     EXPECT_TRUE(set.err.contains(QStringLiteral("SetDateTimeState Send \"^cc%1T%2;\"").arg(sent.left(8), sent.mid(9))))
         << set.err.toStdString();
-
-    EXPECT_EQ(Run({"-p", "SIM", "clock", "--utc"}).exitCode, 2);
 }
 
 TEST_F(MaintenanceCli, ResetAsksSavesABackupAndResets)
@@ -103,32 +86,4 @@ TEST_F(MaintenanceCli, ResetAsksSavesABackupAndResets)
     EXPECT_EQ(noBackup.exitCode, 0) << noBackup.err.toStdString();
     EXPECT_TRUE(noBackup.err.contains("No configuration backup was made"));
     EXPECT_EQ(Backups().size(), 1);
-}
-
-TEST_F(MaintenanceCli, ResetOfAnAmplifierInItsBootLoaderErasesNothing)
-{
-    const CliRun run = Run({"-p", "SIM", "--yes", "--trace", "reset-config"}, ",bootloader=1");
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains("boot loader for firmware: nothing was erased")) << run.err.toStdString();
-    EXPECT_FALSE(run.err.contains("^ecqvmst"));
-}
-
-TEST_F(MaintenanceCli, EraseAtuTakesBandNamesAndRefusesWhatItCannotTellApart)
-{
-    const CliRun erase
-        = Run({"-p", "SIM", "--yes", "--trace", "erase-atu", "--band", "40", "--antenna", "2", "--no-backup"});
-    ASSERT_EQ(erase.exitCode, 0) << erase.err.toStdString();
-    EXPECT_TRUE(erase.err.contains("Send \"^em032;^rv;\""));
-    EXPECT_TRUE(erase.out.contains("ATU memories of the 40 m band, antenna 2 erased"));
-
-    const CliRun all
-        = Run({"-p", "SIM", "--yes", "--trace", "erase-atu", "--band", "all", "--antenna", "1", "--no-backup"});
-    EXPECT_TRUE(all.err.contains("Send \"^emAB1;^rv;\"")) << all.err.toStdString();
-
-    const CliRun ambiguous = Run({"-p", "SIM", "--yes", "erase-atu", "--band", "6", "--antenna", "1"});
-    EXPECT_EQ(ambiguous.exitCode, 2);
-    EXPECT_TRUE(ambiguous.err.contains("write 6m for the 6 m band, or 17m for band number 6 (17 m)"))
-        << ambiguous.err.toStdString();
-    EXPECT_EQ(Run({"-p", "SIM", "erase-atu", "--band", "7", "--antenna", "3"}).exitCode, 2);
-    EXPECT_EQ(Run({"-p", "SIM", "erase-atu", "--antenna", "1"}).exitCode, 2);
 }

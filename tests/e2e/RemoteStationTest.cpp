@@ -3,6 +3,7 @@
 // a save and a firmware load compared byte for byte with the amplifier's memory, and servers
 // that refuse, are no RFC 2217 server, or go away in the middle of a save.
 #include "CliProcess.h"
+#include "HexTestFiles.h"
 #include "SimHarness.h"
 #include "config/ConfigSaveStateMachine.h"
 #include "firmware/FileNameParts.h"
@@ -11,30 +12,13 @@
 #include "link/Rfc2217Port.h"
 #include "sim/PortFactory.h"
 #include "sim/PtyServer.h"
-#include <QEventLoop>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTcpServer>
-#include <QTimer>
 #include <gtest/gtest.h>
 #include <random>
 
 namespace {
-bool RunUntil(const std::function<bool()>& done, int limitMs)
-{
-    QEventLoop loop;
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    tick.start(2);
-    QTimer::singleShot(limitMs, &loop, &QEventLoop::quit);
-    if (!done())
-        loop.exec();
-    return done();
-}
-
 quint16 FreePort()
 {
     QTcpServer probe;
@@ -74,7 +58,7 @@ public:
         *missing = !m_process.Process().waitForStarted(5000);
         if (*missing)
             return "ser2net cannot be started (Debian package ser2net): " + m_process.Process().errorString();
-        if (RunUntil([&] { return Listening(m_rfcPort) && Listening(m_rawPort); }, 10000))
+        if (RunEventsUntil([&] { return Listening(m_rfcPort) && Listening(m_rawPort); }, 10000))
             return {};
         return "ser2net does not listen: " + QString::fromLocal8Bit(m_process.Process().readAllStandardError());
     }
@@ -122,7 +106,7 @@ protected:
     {
         model->m_port.Set(name);
         model->ContactMachine()->StartContact();
-        return RunUntil([&] { return model->ContactMachine()->IsIdle(); }, 30000)
+        return RunEventsUntil([&] { return model->ContactMachine()->IsIdle(); }, 30000)
             && model->m_firmwareStatus.m_value == FirmwareApplication;
     }
 
@@ -130,16 +114,11 @@ protected:
     CliRun Cli(const QStringList& args, const std::function<void()>& meanwhile = {})
     {
         CChild cli;
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-        e.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-        cli.Process().setProcessEnvironment(e);
-        cli.Process().setStandardInputFile(QProcess::nullDevice());
-        cli.Process().start(QStringLiteral(QRO_CLI_PATH), args);
+        StartCli(cli, home, args);
         if (meanwhile)
             meanwhile();
         CliRun run;
-        run.finished = RunUntil([&] { return cli.Process().state() == QProcess::NotRunning; }, 120000);
+        run.finished = RunEventsUntil([&] { return cli.Process().state() == QProcess::NotRunning; }, 120000);
         run.exitCode = run.finished ? cli.Process().exitCode() : -1;
         run.out = QString::fromUtf8(cli.Process().readAllStandardOutput());
         run.err = QString::fromUtf8(cli.Process().readAllStandardError());
@@ -174,7 +153,7 @@ TEST_F(RemoteStation, SaveReadsTheAmplifiersMemoryByteForByte)
     EXPECT_EQ(model->PortSpeed(), 38400u);
     auto* save = model->CreateMachine<CConfigSaveStateMachine>();
     ASSERT_TRUE(save->Start());
-    ASSERT_TRUE(RunUntil([&] { return save->IsIdle(); }, 120000));
+    ASSERT_TRUE(RunEventsUntil([&] { return save->IsIdle(); }, 120000));
     ASSERT_EQ(save->ResultCode(), 0u);
     const QByteArray read(reinterpret_cast<const char*>(save->ImageData()), save->GetTotalSize());
     EXPECT_TRUE(read == device->Eeprom().left(read.size()));
@@ -188,26 +167,18 @@ TEST_F(RemoteStation, FirmwareLoadWritesEveryByteOfTheImage)
     QByteArray image(2048, '\0');
     for (auto& b : image)
         b = static_cast<char>(random());
-    QByteArray hex = ":020000041D00DD\r\n";
-    for (int at = 0; at < image.size(); at += 32) {
-        // Count 32, the address, type 0, the data.
-        const QByteArray record
-            = QByteArray::fromHex(QByteArray::number(0x20000000 | (at << 8), 16)) + image.mid(at, 32);
-        char sum = 0;
-        for (char c : record)
-            sum = static_cast<char>(sum - c);
-        hex += ":" + (record + sum).toHex().toUpper() + "\r\n";
-    }
-    QFile file(home.filePath(QStringLiteral("qro4000fw0154.hex")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(hex + ":00000001FF\r\n");
-    file.close();
+    QByteArray hex = CHexTestFiles::Record(4, 0, {0x1D, 0x00});
+    for (int at = 0; at < image.size(); at += 32)
+        hex += CHexTestFiles::Record(
+            0, static_cast<WORD>(at), std::vector<BYTE>(image.begin() + at, image.begin() + at + 32));
+    CHexTestFiles files;
+    const QString path = files.Write("qro4000fw0154.hex", hex + ":00000001FF\r\n");
 
     ASSERT_TRUE(Connect(ser2net.Rfc2217Name()));
-    model->m_firmwareFile.Set(FileNameParts::Revisioned(file.fileName()));
+    model->m_firmwareFile.Set(FileNameParts::Revisioned(path));
     auto* load = model->CreateMachine<CMcuLoaderStateMachine>();
     ASSERT_TRUE(load->StartLoad(&sink));
-    ASSERT_TRUE(RunUntil([&] { return load->IsIdle(); }, 120000));
+    ASSERT_TRUE(RunEventsUntil([&] { return load->IsIdle(); }, 120000));
     EXPECT_EQ(load->ResultCode(), 0u);
     EXPECT_EQ(load->TotalRetries(), 0u);
     EXPECT_TRUE(device->Flash().left(image.size()) == image);
@@ -219,8 +190,8 @@ TEST_F(RemoteStation, DroppedConnectionIsReportedOnceLikeAnUnpluggedAdapter)
     model->SetUserPrompt(&sink);
     ASSERT_TRUE(Connect(ser2net.Rfc2217Name()));
     ser2net.Kill();
-    ASSERT_TRUE(RunUntil([&] { return model->m_portLost.m_value == 1; }, 10000));
-    RunUntil([] { return false; }, 200);
+    ASSERT_TRUE(RunEventsUntil([&] { return model->m_portLost.m_value == 1; }, 10000));
+    RunEventsUntil([] { return false; }, 200);
     EXPECT_FALSE(model->IsPortOpen());
     // One report, naming the server: one status line and one box, not the port's line and
     // the model's besides.
@@ -261,7 +232,7 @@ TEST_F(RemoteStation, ServerKilledMidSaveEndsTheSaveNamingTheServer)
     earlier.write("the earlier save");
     earlier.close();
     const CliRun save = Cli({"-p", ser2net.Rfc2217Name(), "--yes", "save-config", file}, [&] {
-        RunUntil([&] { return device->ReceivedLog().count("^er") > 200; }, 60000);
+        RunEventsUntil([&] { return device->ReceivedLog().count("^er") > 200; }, 60000);
         ser2net.Kill();
     });
     ASSERT_TRUE(save.finished);

@@ -1,33 +1,22 @@
 // "qro4000 settings" as a user runs it against qro4000-sim on pseudo-terminals: a change that
-// reads back, a value refused before anything is sent, and a profile carried from one
-// amplifier to another.
+// reads back, and a profile carried from one amplifier to another.
 #include "CliProcess.h"
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <gtest/gtest.h>
 
 namespace {
-class SettingsCli : public ::testing::Test {
+class SettingsCli : public CliTest {
 protected:
-    void SetUp() override { EnsureApplication(); }
-
-    // Starts a simulated amplifier on a pseudo-terminal linked at `link`.
     void StartSim(CChild& sim, const QString& link, const char* serial)
     {
-        sim.Process().start(
-            QStringLiteral(QRO_SIM_PATH), {"--baud", "115200", "--serial", serial, "--link", m_dir.filePath(link)});
-        ASSERT_TRUE(sim.Process().waitForStarted(10000));
-        while (!sim.Process().canReadLine())
-            ASSERT_TRUE(sim.Process().waitForReadyRead(10000)) << "qro4000-sim printed no path";
+        ASSERT_FALSE(StartSimOnPty(sim, Path(link), {"--baud", "115200", "--serial", serial}).isEmpty());
     }
     CliRun Run(const QString& link, QStringList args)
     {
         return RunCli(m_dir, QStringList {"-p", m_dir.filePath(link)} + args);
     }
     static QJsonObject Json(const CliRun& run) { return QJsonDocument::fromJson(run.out.toUtf8()).object(); }
-
-    QTemporaryDir m_dir;
 };
 } // namespace
 
@@ -47,15 +36,6 @@ TEST_F(SettingsCli, ABannerChangeIsWrittenAndReadsBack)
     EXPECT_TRUE(show.out.endsWith("\npf2=ANTENNA\n"));
 }
 
-TEST_F(SettingsCli, ABannerThatWouldEndItsCommandIsRefusedWithNothingSent)
-{
-    const CliRun run = RunCli(m_dir, {"-p", "SIM", "settings", "set", "banner=X;^ec"});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.err.contains("banner cannot be set: \";\" and \"^\" cannot be used")) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains("Nothing was sent to the amplifier.")) << run.err.toStdString();
-    EXPECT_TRUE(run.out.isEmpty());
-}
-
 TEST_F(SettingsCli, AProfileCarriesTheSettingsToAnotherAmplifier)
 {
     CChild first, second;
@@ -68,12 +48,8 @@ TEST_F(SettingsCli, AProfileCarriesTheSettingsToAnotherAmplifier)
         0);
     const CliRun exported = Run("first", {"settings", "--json"});
     ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
-    const QString profile = m_dir.filePath("station.json");
-    {
-        QFile file(profile);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(exported.out.toUtf8());
-    }
+    const QString profile = Path("station.json");
+    ASSERT_TRUE(WriteFile(profile, exported.out.toUtf8()));
 
     const CliRun imported = Run("second", {"settings", "set", "--from", profile});
     ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();

@@ -71,3 +71,57 @@ CSimPort* CSimHarness::SimPort()
 {
     return dynamic_cast<CSimPort*>(model->Port());
 }
+
+CCompletionRecorder::CCompletionRecorder(CModel& model, const CVirtualEventHost* clock)
+    : m_model(model)
+    , m_clock(clock)
+{
+    m_model.m_completion.AddObserver(this);
+}
+
+CCompletionRecorder::~CCompletionRecorder()
+{
+    m_model.m_completion.RemoveObserver(this);
+}
+
+void CCompletionRecorder::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t)
+{
+    if (eventId != 0x801D)
+        return;
+    results.append(static_cast<DWORD>(index));
+    if (m_clock)
+        times.append(m_clock->Now());
+}
+
+CProgressRecorder::CProgressRecorder(CModel& model)
+    : m_model(model)
+{
+    m_model.m_progressPosition.AddObserver(this);
+}
+
+CProgressRecorder::~CProgressRecorder()
+{
+    m_model.m_progressPosition.RemoveObserver(this);
+}
+
+void CProgressRecorder::OnEvent(std::uint32_t, std::uintptr_t, std::intptr_t)
+{
+    positions.append(m_model.m_progressPosition.m_value);
+}
+
+QList<QByteArray> Commands(const QByteArray& log)
+{
+    QList<QByteArray> commands;
+    for (qsizetype start = 0, end; (end = log.indexOf(';', start)) >= 0; start = end + 1)
+        commands << log.mid(start, end - start + 1);
+    return commands;
+}
+
+QList<QByteArray> CommandsStartingWith(const QByteArray& log, const QByteArray& prefix)
+{
+    QList<QByteArray> out;
+    for (const QByteArray& c : Commands(log))
+        if (c.startsWith(prefix))
+            out.append(c);
+    return out;
+}

@@ -3,6 +3,7 @@
 // temporary directory: the bench every machine test runs on.
 #include "link/ContactStateMachineInterface.h"
 #include "link/VirtualEventHost.h"
+#include "model/EventSink.h"
 #include "model/Model.h"
 #include "model/QtSettingsStore.h"
 #include "model/StatusSink.h"
@@ -22,7 +23,7 @@ public:
 
     QStringList status, verbose, trace, messages, questions;
     bool answerYes = true;
-    bool Contains(const QString& fragment) const;  // in any list
+    bool Contains(const QString& fragment) const; // in any list
 };
 
 class CSimHarness {
@@ -45,3 +46,33 @@ public:
     CRecordingSink sink;
     std::unique_ptr<CModel> model;
 };
+
+// Records the result of each completion event and, given the clock, its virtual time.
+class CCompletionRecorder : public IEventSink {
+public:
+    explicit CCompletionRecorder(CModel& model, const CVirtualEventHost* clock = nullptr);
+    ~CCompletionRecorder();
+    void OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t extra) override;
+    QList<DWORD> results;
+    QList<std::uint64_t> times;
+
+private:
+    CModel& m_model;
+    const CVirtualEventHost* m_clock;
+};
+
+// Records every progress position the model publishes.
+class CProgressRecorder : public IEventSink {
+public:
+    explicit CProgressRecorder(CModel& model);
+    ~CProgressRecorder();
+    void OnEvent(std::uint32_t, std::uintptr_t, std::intptr_t) override;
+    QList<DWORD> positions;
+
+private:
+    CModel& m_model;
+};
+
+// Every command of a wire log (each ends with ";"), and those that start with `prefix`.
+QList<QByteArray> Commands(const QByteArray& log);
+QList<QByteArray> CommandsStartingWith(const QByteArray& log, const QByteArray& prefix);

@@ -1,10 +1,13 @@
 #include "ConfigTestSupport.h"
+#include "RowName.h"
 #include "config/ConfigLine.h"
 #include "model/ResultCode.h"
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 const QString kAltered = "The configuration file has been altered after it was saved.\r\nCannot restore from a "
                          "modified configuration file.";
 const QString kIncomplete
@@ -50,30 +53,6 @@ DWORD ReadInto(const QByteArray& text, IConfigReceiver* receiver, WORD serial = 
 }
 } // namespace
 
-TEST(ConfigFileReader, RoundTripGivesTheSameBytesAndTheSameFile)
-{
-    const CPatternSource source(3);
-    const QByteArray text = FormatConfigFile(TestHeader(), source);
-    const CReadOutcome read = ReadText(text);
-    ASSERT_EQ(read.result, 0u) << read.message.toStdString();
-    EXPECT_EQ(read.image.PresentCount(), 0x40000u);
-    EXPECT_EQ(read.image.Bytes(), QByteArray(reinterpret_cast<const char*>(source.bytes.data()), 0x40000));
-    // Written again from what was read: byte for byte the same file.
-    class CImageSource : public IConfigMemorySource {
-    public:
-        explicit CImageSource(const CConfigImage& image)
-            : m_image(image)
-        {
-        }
-        const BYTE* GetData(DWORD address, DWORD) const override
-        {
-            return reinterpret_cast<const BYTE*>(m_image.Bytes().constData()) + address;
-        }
-        const CConfigImage& m_image;
-    } again(read.image);
-    EXPECT_EQ(FormatConfigFile(TestHeader(), again), text);
-}
-
 TEST(ConfigFileReader, FileRoundTripThroughTheDisk)
 {
     QTemporaryDir dir;
@@ -84,6 +63,7 @@ TEST(ConfigFileReader, FileRoundTripThroughTheDisk)
     CConfigFileInfo info;
     ASSERT_EQ(ReadConfigFile(path, 1234, &image, &message, &info), 0u) << message.toStdString();
     EXPECT_TRUE(message.isEmpty());
+    EXPECT_EQ(image.PresentCount(), 0x40000u);
     EXPECT_EQ(image.Bytes(), QByteArray(reinterpret_cast<const char*>(CPatternSource(9).bytes.data()), 0x40000));
     EXPECT_EQ(info.serialNumber, 1234);
     EXPECT_EQ(info.firmwareRevision, "01.53");
@@ -105,120 +85,94 @@ TEST(ConfigFileReader, PiecesOfAnySizeReadTheSame)
     EXPECT_EQ(image.Bytes(), ReadText(text).image.Bytes());
 }
 
-TEST(ConfigFileReader, OneHexDigitChangedIsRejectedAsAltered)
+// A saved file changed on its way back: what the reader makes of it.
+struct ChangeRow {
+    const char* name;
+    std::function<QByteArray(QList<QByteArray> lines)> change; // gets the pattern file's lines
+    DWORD result; // 0: read, giving the pattern image
+};
+
+QByteArray WithCrcLine(QList<QByteArray> lines, const QByteArray& crc)
 {
-    QByteArray text = PatternFile();
-    const qsizetype at = text.indexOf("MEM4 00010000 40 ") + 17 + 10;
-    text[at] = text[at] == 'A' ? 'B' : 'A';
-    const CReadOutcome read = ReadText(text);
-    EXPECT_EQ(read.result, Result::ConfigCorrupt);
-    EXPECT_EQ(read.message, kAltered);
+    lines.back() = crc;
+    return JoinLines(lines);
+}
+QByteArray CrcDigits(const QList<QByteArray>& lines)
+{
+    return lines.back().mid(10);
 }
 
-TEST(ConfigFileReader, ChangedHeaderLineIsRejectedAsAltered)
-{
-    QByteArray text = PatternFile();
-    text.replace("Firmware Revision = 01.53", "Firmware Revision = 01.54");
-    EXPECT_EQ(ReadText(text).message, kAltered);
-}
+class ConfigFileReaderChange : public testing::TestWithParam<ChangeRow> { };
 
-TEST(ConfigFileReader, WrongCrcNumberIsRejectedAsAltered)
+TEST_P(ConfigFileReaderChange, GivesItsResult)
 {
-    QList<QByteArray> lines = SplitLines(PatternFile());
-    QByteArray& crc = lines.back();
-    crc[crc.size() - 1] = crc.back() == '0' ? '1' : '0';
-    EXPECT_EQ(ReadText(JoinLines(lines)).message, kAltered);
-}
-
-TEST(ConfigFileReader, MalformedCrcLinesAreRejectedAsAltered)
-{
-    const QList<QByteArray> lines = SplitLines(PatternFile());
-    const QByteArray digits = lines.back().mid(10);
-    for (const QByteArray& bad : {QByteArray("CRC32 = ") + digits, QByteArray("CRC32 = 0x") + digits.left(7),
-             QByteArray("CRC32 =0x") + digits, QByteArray("CRC32 = 0y") + digits, QByteArray("CRC32")}) {
-        QList<QByteArray> changed = lines;
-        changed.back() = bad;
-        const CReadOutcome read = ReadText(JoinLines(changed));
-        EXPECT_EQ(read.result, Result::ConfigCorrupt) << bad.constData();
-        EXPECT_EQ(read.message, kAltered) << bad.constData();
-    }
-}
-
-TEST(ConfigFileReader, CrcLineInLowerCaseWithCapitalXIsAccepted)
-{
-    QList<QByteArray> lines = SplitLines(PatternFile());
-    const QByteArray digits = lines.back().mid(10);
-    for (const QByteArray& form : {QByteArray("CRC32 = 0X") + digits.toLower(),
-             QByteArray("crc32 = 0X") + digits.toLower(), QByteArray("CRC32 = 0x") + digits + "FF"}) {
-        lines.back() = form;
-        EXPECT_EQ(ReadText(JoinLines(lines)).result, 0u) << form.constData();
-    }
-}
-
-TEST(ConfigFileReader, FileEndingBeforeItsCrcLineIsIncomplete)
-{
-    QList<QByteArray> lines = SplitLines(PatternFile());
-    for (int keep : {static_cast<int>(lines.size()) - 1, 100, 7}) {
-        const CReadOutcome read = ReadText(JoinLines(lines.mid(0, keep)));
-        EXPECT_EQ(read.result, Result::ConfigIncomplete) << keep;
+    const CReadOutcome read = ReadText(GetParam().change(SplitLines(PatternFile())));
+    EXPECT_EQ(read.result, GetParam().result) << read.message.toStdString();
+    if (GetParam().result == Result::ConfigCorrupt)
+        EXPECT_EQ(read.message, kAltered);
+    else if (GetParam().result == Result::ConfigIncomplete)
         EXPECT_EQ(read.message, kIncomplete);
-    }
+    else
+        EXPECT_EQ(
+            read.image.Bytes(), QByteArray(reinterpret_cast<const char*>(CPatternSource().bytes.data()), 0x40000));
 }
 
-TEST(ConfigFileReader, DataAfterTheCrcLineIsIncomplete)
-{
-    QList<QByteArray> lines = SplitLines(FileWithMemoryLines({"MEM4 00000100 01 AA"}));
-    lines.append("MEM4 00000200 01 BB");
-    const CReadOutcome read = ReadText(JoinLines(lines));
-    EXPECT_EQ(read.result, Result::ConfigIncomplete);
-    EXPECT_EQ(read.message, kIncomplete);
-}
-
-TEST(ConfigFileReader, NoMemoryLinesIsIncomplete)
-{
-    const CReadOutcome read = ReadText(FileWithMemoryLines({}));
-    EXPECT_EQ(read.result, Result::ConfigIncomplete);
-    EXPECT_EQ(read.message, kIncomplete);
-    EXPECT_EQ(ReadText(QByteArray()).result, Result::ConfigIncomplete);
-}
-
-TEST(ConfigFileReader, LastLineWithoutLineFeedIsNotTaken)
-{
-    QByteArray text = PatternFile();
-    text.chop(2);
-    EXPECT_EQ(ReadText(text).result, Result::ConfigIncomplete);
-    text.append('\r');
-    EXPECT_EQ(ReadText(text).result, Result::ConfigIncomplete);
-}
-
-TEST(ConfigFileReader, LineFeedOnlyFileReadsTheSame)
-{
-    const QByteArray crlf = PatternFile();
-    QByteArray lf = crlf;
-    lf.replace("\r\n", "\n");
-    const CReadOutcome a = ReadText(crlf);
-    const CReadOutcome b = ReadText(lf);
-    ASSERT_EQ(b.result, 0u) << b.message.toStdString();
-    EXPECT_EQ(a.image.Bytes(), b.image.Bytes());
-    EXPECT_EQ(b.image.PresentCount(), 0x40000u);
-}
-
-TEST(ConfigFileReader, CarriageReturnsInsideALineAreDropped)
-{
-    QByteArray text = PatternFile();
-    text.replace("MEM4 00000040 40 ", "MEM4 0000\r0040 40\r ");
-    EXPECT_EQ(ReadText(text).result, 0u);
-}
-
-TEST(ConfigFileReader, LowerCaseHexDigitsAreAccepted)
-{
-    QList<QByteArray> lines = SplitLines(PatternFile());
-    for (int i = 6; i < 6 + 4096; ++i)
-        lines[i] = lines[i].left(5) + lines[i].mid(5).toLower();
-    const CReadOutcome read = ReadText(WithFreshCrc(lines));
-    ASSERT_EQ(read.result, 0u);
-    EXPECT_EQ(read.image.Bytes(), ReadText(PatternFile()).image.Bytes());
-}
+INSTANTIATE_TEST_SUITE_P(Files, ConfigFileReaderChange,
+    testing::Values(ChangeRow {"OneHexDigitChangedIsAltered",
+                        [](QList<QByteArray> l) {
+                            l[6 + 1024][27] = l[6 + 1024][27] == 'A' ? 'B' : 'A';
+                            return JoinLines(l);
+                        },
+                        Result::ConfigCorrupt},
+        ChangeRow {"HeaderLineChangedIsAltered",
+            [](QList<QByteArray> l) { return JoinLines(l).replace("Revision = 01.53", "Revision = 01.54"); },
+            Result::ConfigCorrupt},
+        ChangeRow {"CrcNumberChangedIsAltered",
+            [](QList<QByteArray> l) {
+                l.back().back() = l.back().back() == '0' ? '1' : '0';
+                return JoinLines(l);
+            },
+            Result::ConfigCorrupt},
+        ChangeRow {"CrcWithout0xIsAltered",
+            [](QList<QByteArray> l) { return WithCrcLine(l, "CRC32 = " + CrcDigits(l)); }, Result::ConfigCorrupt},
+        ChangeRow {"CrcOfSevenDigitsIsAltered",
+            [](QList<QByteArray> l) { return WithCrcLine(l, "CRC32 = 0x" + CrcDigits(l).left(7)); },
+            Result::ConfigCorrupt},
+        ChangeRow {"CrcWithoutSpaceIsAltered",
+            [](QList<QByteArray> l) { return WithCrcLine(l, "CRC32 =0x" + CrcDigits(l)); }, Result::ConfigCorrupt},
+        ChangeRow {"CrcWith0yIsAltered",
+            [](QList<QByteArray> l) { return WithCrcLine(l, "CRC32 = 0y" + CrcDigits(l)); }, Result::ConfigCorrupt},
+        ChangeRow {"CrcWithoutNumberIsAltered", [](QList<QByteArray> l) { return WithCrcLine(l, "CRC32"); },
+            Result::ConfigCorrupt},
+        ChangeRow {"CrcInLowerCaseWithCapitalXIsRead",
+            [](QList<QByteArray> l) { return WithCrcLine(l, "crc32 = 0X" + CrcDigits(l).toLower()); }, 0},
+        ChangeRow {"CrcWithMoreDigitsIsRead",
+            [](QList<QByteArray> l) { return WithCrcLine(l, "CRC32 = 0x" + CrcDigits(l) + "FF"); }, 0},
+        ChangeRow {"EndingBeforeItsCrcLineIsIncomplete",
+            [](QList<QByteArray> l) { return JoinLines(l.mid(0, l.size() - 1)); }, Result::ConfigIncomplete},
+        ChangeRow {"EndingInTheHeaderIsIncomplete", [](QList<QByteArray> l) { return JoinLines(l.mid(0, 5)); },
+            Result::ConfigIncomplete},
+        ChangeRow {"EmptyIsIncomplete", [](QList<QByteArray>) { return QByteArray(); }, Result::ConfigIncomplete},
+        ChangeRow {"DataAfterTheCrcLineIsIncomplete",
+            [](QList<QByteArray> l) { return WithFreshCrc(l.mid(0, 8)) + "MEM4 00000200 01 BB\r\n"; },
+            Result::ConfigIncomplete},
+        ChangeRow {"NoMemoryLinesIsIncomplete", [](QList<QByteArray> l) { return WithFreshCrc(l.mid(0, 7)); },
+            Result::ConfigIncomplete},
+        ChangeRow {"LastLineWithoutLineFeedIsIncomplete", [](QList<QByteArray> l) { return JoinLines(l).chopped(2); },
+            Result::ConfigIncomplete},
+        ChangeRow {"LastLineEndedByCarriageReturnIsIncomplete",
+            [](QList<QByteArray> l) { return JoinLines(l).chopped(1); }, Result::ConfigIncomplete},
+        ChangeRow {"LineFeedsOnlyIsRead", [](QList<QByteArray> l) { return JoinLines(l, "\n"); }, 0},
+        ChangeRow {"CarriageReturnsInsideALineAreDropped",
+            [](QList<QByteArray> l) { return JoinLines(l).replace("MEM4 00000040 40 ", "MEM4 0000\r0040 40\r "); }, 0},
+        ChangeRow {"LowerCaseHexDigitsAreRead",
+            [](QList<QByteArray> l) {
+                for (int i = 6; i < 6 + 4096; ++i)
+                    l[i] = l[i].left(5) + l[i].mid(5).toLower();
+                return WithFreshCrc(l);
+            },
+            0}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct CBadLine {
     const char* name;
@@ -375,15 +329,6 @@ TEST(ConfigFileReader, MissingFileIsReportedWithTheCallAndTheFileName)
               "specified.");
 }
 
-TEST(ConfigFileReader, FolderInsteadOfAFileIsAnError)
-{
-    QTemporaryDir dir;
-    QString message;
-    CConfigImage image;
-    EXPECT_NE(ReadConfigFile(dir.path(), 1234, &image, &message), 0u);
-    EXPECT_FALSE(message.isEmpty());
-}
-
 TEST(ConfigLine, ParseDecimalAsTheCLibraryDoes)
 {
     EXPECT_EQ(ConfigLine::ParseDecimal("  42abc"), 42u);
@@ -391,12 +336,4 @@ TEST(ConfigLine, ParseDecimalAsTheCLibraryDoes)
     EXPECT_EQ(ConfigLine::ParseDecimal("-1"), 0xFFFFFFFFu);
     EXPECT_EQ(ConfigLine::ParseDecimal("x1"), 0u);
     EXPECT_EQ(ConfigLine::ParseDecimal(""), 0u);
-}
-
-TEST(ConfigLine, FormatMemoryLine)
-{
-    const BYTE data[3] = {0x00, 0xAB, 0xFF};
-    char out[ConfigLine::kMaxMemoryLineLength];
-    const std::size_t n = ConfigLine::FormatMemoryLine(out, 0x3FFC0, 3, data);
-    EXPECT_EQ(std::string(out, n), "MEM4 0003FFC0 03 00ABFF");
 }

@@ -1,12 +1,14 @@
 #include "config/ConfigRestoreStateMachine.h"
-#include "ConfigMachineTestSupport.h"
+#include "RowName.h"
 #include "ConfigTestSupport.h"
+#include "SimHarness.h"
 #include "config/ConfigRegions.h"
 #include "link/EepromBlock.h"
 #include "model/ResultCode.h"
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 constexpr std::uint64_t kLong = 24ull * 3600 * 1000;
 using CRecord = CConfigRestoreStateMachine::CRecord;
 
@@ -57,104 +59,44 @@ protected:
 };
 } // namespace
 
-TEST_F(ConfigRestore, LineAtZeroKeepsOnlyItsBytesFrom0x10)
-{
-    const auto data = Bytes(64, 0xAB);
-    machine->StoreBlock(0, 64, data.data());
-    ASSERT_EQ(machine->RecordCount(), 1u);
-    EXPECT_EQ(machine->Record(0).address, 0x10u);
-    EXPECT_EQ(machine->Record(0).length, 48u);
-}
+// How a file's 64-byte line becomes write records: only writable bytes, split at region ends,
+// and the per-unit bytes kept when the file comes from another amplifier.
+struct SplitRow {
+    const char* name;
+    bool otherAmplifier;
+    DWORD line;
+    std::vector<std::pair<DWORD, DWORD>> records; // address, length
+};
 
-TEST_F(ConfigRestore, LineAt0x37FC0IsOneWholeRecord)
+class ConfigRestoreSplit : public ConfigRestore, public testing::WithParamInterface<SplitRow> { };
+
+TEST_P(ConfigRestoreSplit, LineGivesTheseRecords)
 {
+    const SplitRow& row = GetParam();
     std::vector<BYTE> data(64);
     for (int i = 0; i < 64; ++i)
         data[i] = static_cast<BYTE>(i);
-    machine->StoreBlock(0x37FC0, 64, data.data());
-    ASSERT_EQ(machine->RecordCount(), 1u);
-    EXPECT_EQ(machine->Record(0).address, 0x37FC0u);
-    EXPECT_EQ(machine->Record(0).length, 64u);
-    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(machine->Record(0).data), 64),
-        QByteArray(reinterpret_cast<const char*>(data.data()), 64));
-}
-
-TEST_F(ConfigRestore, LinesFrom0x38000UpGiveNoRecord)
-{
-    const auto data = Bytes(64, 1);
-    for (DWORD a = 0x38000; a < 0x40000; a += 0x1000)
-        machine->StoreBlock(a, 64, data.data());
-    machine->StoreBlock(0xFFFFFFF0, 64, data.data());
-    EXPECT_EQ(machine->RecordCount(), 0u);
-}
-
-TEST_F(ConfigRestore, LineAcrossTwoRegionsGivesTwoRecords)
-{
-    std::vector<BYTE> data(64);
-    for (int i = 0; i < 64; ++i)
-        data[i] = static_cast<BYTE>(i);
-    machine->StoreBlock(0x60, 64, data.data());
-    ASSERT_EQ(machine->RecordCount(), 2u);
-    EXPECT_EQ(machine->Record(0).address, 0x60u);
-    EXPECT_EQ(machine->Record(0).length, 0x20u);
-    EXPECT_EQ(machine->Record(1).address, 0x80u);
-    EXPECT_EQ(machine->Record(1).length, 0x20u);
-    EXPECT_EQ(machine->Record(1).data[0], 0x20);
-}
-
-TEST_F(ConfigRestore, DifferingSerialNumbersSkipThePerUnitBytes)
-{
-    const auto data = Bytes(64, 2);
-    machine->SetSerialMismatch(true);
-    machine->StoreBlock(0x00, 64, data.data());
-    machine->StoreBlock(0xC0, 64, data.data());
-    machine->StoreBlock(0x100, 64, data.data());
-    ASSERT_EQ(machine->RecordCount(), 1u);
-    EXPECT_EQ(machine->Record(0).address, 0x100u);
-    // The verdict applies to the blocks that follow it.
-    machine->SetSerialMismatch(false);
-    machine->StoreBlock(0x40, 64, data.data());
-    EXPECT_EQ(machine->RecordCount(), 2u);
-}
-
-TEST_F(ConfigRestore, TotalsForMatchingAndDifferingSerialNumbers)
-{
-    struct Case {
-        WORD fileSerial;
-        DWORD total;
-        bool mismatch;
-    };
-    for (const Case c :
-        {Case {1234, 0x37FF0, false}, Case {4321, 0x37F00, true}, Case {kNoSerialNumber, 0x37FF0, false}}) {
-        CSimHarness local;
-        ASSERT_TRUE(local.Connect());
-        auto* m = local.model->CreateMachine<CConfigRestoreStateMachine>();
-        const QString path = local.TempPath("t.QRO4000Config");
-        ASSERT_EQ(WriteConfigFile(TestHeader(c.fileSerial), path, CPatternSource()), 0u);
-        ASSERT_EQ(LoadConfigFile(path, local.model->m_serialNumber.m_value, *m, nullptr), 0u);
-        EXPECT_EQ(m->TotalBytes(), c.total) << c.fileSerial;
-        EXPECT_EQ(m->SerialMismatch(), c.mismatch) << c.fileSerial;
-        for (const CRecord& r : m->Records())
-            ASSERT_TRUE(r.length <= 64 && Eeprom::IsWritableBlock(r.address, r.length)) << r.address;
-        m->Start();
-        EXPECT_EQ(local.model->m_progressRange.m_value, c.total);
-        EXPECT_EQ(local.model->m_progressPosition.m_value, 0u);
-        m->Cancel();
-        local.RunUntilIdle(*m);
+    machine->SetSerialMismatch(row.otherAmplifier);
+    machine->StoreBlock(row.line, 64, data.data());
+    std::vector<std::pair<DWORD, DWORD>> records;
+    for (const CRecord& r : machine->Records()) {
+        records.emplace_back(r.address, r.length);
+        EXPECT_EQ(r.data[0], data[r.address - row.line]);
     }
+    EXPECT_EQ(records, row.records);
 }
 
-TEST_F(ConfigRestore, WriteCommandFor16BytesOf0xFFAt0x100)
-{
-    const auto data = Bytes(16, 0xFF);
-    machine->StoreBlock(0x100, 16, data.data());
-    ASSERT_EQ(Run(), 0u);
-    const QList<QByteArray> writes = CommandsStartingWith(Wire(), "^ew");
-    ASSERT_EQ(writes.size(), 1);
-    // Check byte: the two's complement of 0x01 + 0x10 + 16 * 0xFF, modulo 256, is 0xFF.
-    EXPECT_EQ(writes[0], "^ew0000010010FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF;");
-    EXPECT_EQ(harness.device->Eeprom().mid(0x100, 16), QByteArray(16, '\xFF'));
-}
+INSTANTIATE_TEST_SUITE_P(Lines, ConfigRestoreSplit,
+    testing::Values(SplitRow {"AtZeroKeepsOnlyItsBytesFrom0x10", false, 0, {{0x10, 48}}},
+        SplitRow {"At0x37FC0IsOneWholeRecord", false, 0x37FC0, {{0x37FC0, 64}}},
+        SplitRow {"AcrossTwoRegionsGivesTwoRecords", false, 0x60, {{0x60, 0x20}, {0x80, 0x20}}},
+        SplitRow {"InTheFaultLogGivesNone", false, 0x38000, {}},
+        SplitRow {"AtTheEndOfTheMemoryGivesNone", false, 0x3FFC0, {}},
+        SplitRow {"WhoseAddressWrapsAroundGivesNone", false, 0xFFFFFFF0, {}},
+        SplitRow {"OfAnotherAmplifierAtZeroGivesNone", true, 0, {}},
+        SplitRow {"OfAnotherAmplifierAt0xC0GivesNone", true, 0xC0, {}},
+        SplitRow {"OfAnotherAmplifierAt0x100IsKept", true, 0x100, {{0x100, 64}}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ConfigRestore, FullRestoreWritesTheRegionsThenRestartsTheAmplifier)
 {
@@ -162,7 +104,7 @@ TEST_F(ConfigRestore, FullRestoreWritesTheRegionsThenRestartsTheAmplifier)
     ASSERT_EQ(Load(1234), 0u);
     EXPECT_EQ(machine->TotalBytes(), 0x37FF0u);
     harness.model->m_trace.m_value = 1;
-    CCompletionRecorder completion(harness);
+    CCompletionRecorder completion(*harness.model);
     ASSERT_EQ(Run(), 0u);
     EXPECT_EQ(harness.device->Eeprom(), Expected(before, 11, false));
     EXPECT_EQ(harness.device->Eeprom().left(0x10), before.left(0x10));
@@ -178,6 +120,7 @@ TEST_F(ConfigRestore, FullRestoreWritesTheRegionsThenRestartsTheAmplifier)
     EXPECT_TRUE(harness.device->PowerOn());
     EXPECT_TRUE(harness.sink.Contains("DelayPostRestore Timer Elapsed 2000 ms"));
     EXPECT_EQ(completion.results, QList<DWORD> {0});
+    EXPECT_EQ(harness.model->m_progressRange.m_value, 0x37FF0u);
     EXPECT_EQ(harness.model->m_progressPosition.m_value, 0x37FF0u);
 }
 
@@ -210,16 +153,6 @@ TEST_F(ConfigRestore, AcknowledgementsOf15Or17CharactersAreRefused)
         EXPECT_EQ(CommandsStartingWith(local.device->ReceivedLog(), "^ew").size(), 10) << variant;
         EXPECT_TRUE(CommandsStartingWith(local.device->ReceivedLog(), "^on").isEmpty());
     }
-}
-
-TEST_F(ConfigRestore, AcknowledgementInLowerCaseIsAccepted)
-{
-    const auto data = Bytes(64, 0x33);
-    machine->StoreBlock(0x1000, 64, data.data());
-    harness.device->SetCommandHandler("ew",
-        [](const QByteArray& command) { return ("^ew" + Eeprom::BuildReadCommand(0x1000, 64).mid(3)).toLower(); });
-    ASSERT_EQ(Run(), 0u);
-    EXPECT_EQ(CommandsStartingWith(Wire(), "^ew").size(), 1);
 }
 
 TEST_F(ConfigRestore, AcknowledgementWithAWrongCheckIsRefused)
@@ -265,19 +198,13 @@ TEST_F(ConfigRestore, NoAnswerAfterThePowerCommandFailsTheRestore)
     EXPECT_TRUE(CommandsStartingWith(Wire(), "^on1").isEmpty());
 }
 
-TEST_F(ConfigRestore, RejectedFileReachesNothingAndSendsNothing)
+TEST_F(ConfigRestore, AlteredFileReachesNothingAndSendsNothing)
 {
     const QString path = harness.TempPath("bad.QRO4000Config");
-    // Cut off after 3000 memory lines.
-    const QByteArray text = FormatConfigFile(TestHeader(), CPatternSource());
-    ASSERT_TRUE(WriteWholeFile(path, JoinLines(SplitLines(text).mid(0, 3006))));
-    QString message;
-    EXPECT_EQ(LoadConfigFile(path, 1234, *machine, &message), Result::ConfigIncomplete);
-    EXPECT_EQ(machine->RecordCount(), 0u);
-
     QByteArray altered = FormatConfigFile(TestHeader(), CPatternSource());
     altered[altered.indexOf("MEM4 00020000 40 ") + 20] ^= 1;
     ASSERT_TRUE(WriteWholeFile(path, altered));
+    QString message;
     EXPECT_EQ(LoadConfigFile(path, 1234, *machine, &message), Result::ConfigCorrupt);
     EXPECT_TRUE(message.startsWith("The configuration file has been altered"));
     EXPECT_EQ(machine->RecordCount(), 0u);

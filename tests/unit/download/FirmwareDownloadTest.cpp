@@ -1,16 +1,16 @@
 // The copy from the file server against a real FTP server on loopback: what is chosen, what
 // lands in the firmware folder, and what the user reads when it goes wrong.
 #include "firmware/download/FirmwareDownload.h"
+#include "RowName.h"
+#include "EventLoop.h"
 #include "FtpTestServer.h"
 #include "model/ResultCode.h"
-#include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 // A whole image in three records: the window's base, four bytes, the end.
 const QByteArray kGoodHex = ":020000041D00DD\r\n:0400000001020304F2\r\n:00000001FF\r\n";
 // The same with one checksum digit wrong.
@@ -38,11 +38,7 @@ class FirmwareDownload : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        static int argc = 1;
-        static char name[] = "unit_download";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
+        EnsureApplication();
         s_server = new CFtpTestServer;
     }
     static void TearDownTestSuite()
@@ -69,16 +65,7 @@ protected:
     void Run(const QString& url, const std::function<bool()>& during = {})
     {
         download.Start(url, local.path());
-        QEventLoop loop;
-        QTimer tick;
-        QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-            if (sink.finished || (during && during()))
-                loop.quit();
-        });
-        tick.start(5);
-        QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-        if (!sink.finished)
-            loop.exec();
+        RunEventsUntil([&] { return sink.finished || (during && during()); }, 30000);
     }
 
     static inline CFtpTestServer* s_server = nullptr;

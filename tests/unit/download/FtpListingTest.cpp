@@ -1,9 +1,11 @@
 // The folder listing and the names in it, as servers send them; and the server address.
 #include "firmware/download/FtpListing.h"
+#include "RowName.h"
 #include "firmware/download/FileServerAddress.h"
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 using Kind = CFtpListEntry::Kind;
 
 struct ListingRow {
@@ -14,6 +16,11 @@ struct ListingRow {
     Kind kind;
     qint64 size;
 };
+// Its name may be null: the description names the row.
+std::ostream& operator<<(std::ostream& out, const ListingRow& row)
+{
+    return out << row.what;
+}
 
 const ListingRow kListingRows[] = {
     {"UnixFileWithTime", "-rw-r--r--   1 ftp ftp  1456789 Jan 05 12:00 qro4000fw0150.hex\r\n", true,

@@ -1,4 +1,5 @@
 #include "firmware/FirmwareFiles.h"
+#include "RowName.h"
 #include "firmware/FileNameParts.h"
 #include <QDir>
 #include <QFile>
@@ -6,7 +7,9 @@
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 struct NameCase {
+    const char* name;
     const char* path;
     const char* extension;
     const char* title;
@@ -16,19 +19,19 @@ struct NameCase {
 };
 
 const NameCase kNames[] = {
-    {"qro4000fw0135.hex", ".hex", "qro4000fw0135", 135, "qro4000fw", true},
-    {"QRO4000FW0140.HEX", ".HEX", "QRO4000FW0140", 140, "QRO4000FW", true},
-    {"qro4000fw0135B.hex", ".hex", "qro4000fw0135B", 0, "qro4000fw0135B", false},
-    {"qro4000fw0135b.hex", ".hex", "qro4000fw0135b", 0, "qro4000fw0135b", false},
-    {"qro4000fw.hex", ".hex", "qro4000fw", 0, "qro4000fw", true},
-    {"/fw/dir.v2/qro4000fw0150.hex", ".hex", "qro4000fw0150", 150, "qro4000fw", true},
-    {"C:\\Firmware\\qro4000fw0151.hex", ".hex", "qro4000fw0151", 151, "qro4000fw", true},
-    {"qro4000fw0135.hex.bak", ".bak", "qro4000fw0135.hex", 0, "qro4000fw0135.hex", false},
-    {"qro4000fw0135", "", "qro4000fw0135", 135, "qro4000fw", false},
-    {"qro4000fwnotes.rtf", ".rtf", "qro4000fwnotes", 0, "qro4000fwnotes", false},
-    {"notes", "", "notes", 0, "notes", false},
-    {"qro4000fw99999999.hex", ".hex", "qro4000fw99999999", 0, "qro4000fw", true},
-    {"q.hex", ".hex", "q", 0, "q", false},
+    {"Revisioned", "qro4000fw0135.hex", ".hex", "qro4000fw0135", 135, "qro4000fw", true},
+    {"UpperCase", "QRO4000FW0140.HEX", ".HEX", "QRO4000FW0140", 140, "QRO4000FW", true},
+    {"TitleEndingInCapitalB", "qro4000fw0135B.hex", ".hex", "qro4000fw0135B", 0, "qro4000fw0135B", false},
+    {"TitleEndingInSmallB", "qro4000fw0135b.hex", ".hex", "qro4000fw0135b", 0, "qro4000fw0135b", false},
+    {"WithoutRevision", "qro4000fw.hex", ".hex", "qro4000fw", 0, "qro4000fw", true},
+    {"InAFolderWithADot", "/fw/dir.v2/qro4000fw0150.hex", ".hex", "qro4000fw0150", 150, "qro4000fw", true},
+    {"InAWindowsFolder", "C:\\Firmware\\qro4000fw0151.hex", ".hex", "qro4000fw0151", 151, "qro4000fw", true},
+    {"BackupCopy", "qro4000fw0135.hex.bak", ".bak", "qro4000fw0135.hex", 0, "qro4000fw0135.hex", false},
+    {"WithoutExtension", "qro4000fw0135", "", "qro4000fw0135", 135, "qro4000fw", false},
+    {"ReleaseNotes", "qro4000fwnotes.rtf", ".rtf", "qro4000fwnotes", 0, "qro4000fwnotes", false},
+    {"PlainWord", "notes", "", "notes", 0, "notes", false},
+    {"RevisionTooLong", "qro4000fw99999999.hex", ".hex", "qro4000fw99999999", 0, "qro4000fw", true},
+    {"OneLetter", "q.hex", ".hex", "q", 0, "q", false},
 };
 
 class FileNamePartsTest : public ::testing::TestWithParam<NameCase> { };
@@ -44,12 +47,8 @@ TEST_P(FileNamePartsTest, Parts)
     EXPECT_EQ(CFirmwareFiles::IsFirmwareFile(path), c.firmware);
 }
 
-void PrintTo(const NameCase& c, std::ostream* out)
-{
-    *out << c.path;
-}
-
-INSTANTIATE_TEST_SUITE_P(Names, FileNamePartsTest, ::testing::ValuesIn(kNames));
+INSTANTIATE_TEST_SUITE_P(Names, FileNamePartsTest, ::testing::ValuesIn(kNames),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FileNameParts, TitleWithoutRevisionDigitsHasRevisionZero)
 {
@@ -63,6 +62,10 @@ class FirmwareFolder : public ::testing::Test {
 protected:
     void Touch(const QString& name)
     {
+        if (name.endsWith('/')) {
+            ASSERT_TRUE(QDir(dir.path()).mkdir(name));
+            return;
+        }
         QFile f(dir.filePath(name));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
@@ -70,71 +73,41 @@ protected:
     CFirmwareFiles files;
 };
 
-TEST_F(FirmwareFolder, NewerUpperCaseFileWins)
+// A folder's files (a name ending in "/" is a folder) and the firmware file and release notes
+// the scan chooses from them ("" for none).
+struct FolderRow {
+    const char* name;
+    QStringList files;
+    const char* firmware;
+    const char* notes;
+};
+
+class FirmwareFolderChoice : public FirmwareFolder, public ::testing::WithParamInterface<FolderRow> { };
+
+TEST_P(FirmwareFolderChoice, ChoosesTheNewestLoadableFile)
 {
-    Touch("qro4000fw0135.hex");
-    Touch("QRO4000FW0140.HEX");
-    Touch("readme.txt");
+    for (const QString& name : GetParam().files)
+        Touch(name);
     ASSERT_TRUE(files.ScanFolder(dir.path()));
-    EXPECT_EQ(files.FirmwareFile().m_fileName, dir.filePath("QRO4000FW0140.HEX"));
-    EXPECT_EQ(files.FirmwareFile().m_revision, 140);
-    EXPECT_TRUE(files.HasRequiredFile());
-    EXPECT_FALSE(files.HasReleaseNotesFile());
+    const auto inFolder = [this](const char* name) { return *name ? dir.filePath(name) : QString(); };
+    EXPECT_EQ(files.FirmwareFile().m_fileName, inFolder(GetParam().firmware));
+    EXPECT_EQ(files.ReleaseNotesFile().m_fileName, inFolder(GetParam().notes));
 }
 
-TEST_F(FirmwareFolder, FileWithoutRevisionLosesToAnyNumberedFile)
-{
-    Touch("qro4000fw.hex");
-    ASSERT_TRUE(files.ScanFolder(dir.path()));
-    EXPECT_EQ(files.FirmwareFile().m_revision, 0);
-    EXPECT_TRUE(files.HasFirmwareFile());
-    Touch("qro4000fw0001.hex");
-    ASSERT_TRUE(files.ScanFolder(dir.path()));
-    EXPECT_EQ(files.FirmwareFile().m_revision, 1);
-}
-
-TEST_F(FirmwareFolder, TitleEndingInBIsNotFirmware)
-{
-    Touch("qro4000fw0135B.hex");
-    ASSERT_TRUE(files.ScanFolder(dir.path()));
-    EXPECT_FALSE(files.HasFirmwareFile());
-    EXPECT_TRUE(files.IsEmpty());
-}
-
-TEST_F(FirmwareFolder, NewerBFileDoesNotHideOlderFirmware)
-{
-    Touch("qro4000fw0135.hex");
-    Touch("qro4000fw0160B.hex");
-    ASSERT_TRUE(files.ScanFolder(dir.path()));
-    EXPECT_EQ(files.FirmwareFile().m_revision, 135);
-}
-
-TEST_F(FirmwareFolder, ReleaseNotesAloneIsNoFirmware)
-{
-    Touch("QRO4000FWNOTES.RTF");
-    ASSERT_TRUE(files.ScanFolder(dir.path()));
-    EXPECT_FALSE(files.HasFirmwareFile());
-    EXPECT_FALSE(files.HasRequiredFile());
-    EXPECT_TRUE(files.HasReleaseNotesFile());
-    EXPECT_FALSE(files.IsEmpty());
-    EXPECT_EQ(files.ReleaseNotesFile().m_fileName, dir.filePath("QRO4000FWNOTES.RTF"));
-}
-
-TEST_F(FirmwareFolder, EqualRevisionsKeepTheFirstInNameOrder)
-{
-    Touch("qro4000fw0140.hex");
-    Touch("QRO4000fw0140.hex");
-    ASSERT_TRUE(files.ScanFolder(dir.path()));
-    EXPECT_EQ(files.FirmwareFile().m_fileName, dir.filePath("QRO4000fw0140.hex"));
-}
-
-TEST_F(FirmwareFolder, SubfoldersAreNotFiles)
-{
-    ASSERT_TRUE(QDir(dir.path()).mkdir("qro4000fw0200.hex"));
-    Touch("qro4000fw0100.hex");
-    ASSERT_TRUE(files.ScanFolder(dir.path()));
-    EXPECT_EQ(files.FirmwareFile().m_revision, 100);
-}
+INSTANTIATE_TEST_SUITE_P(Folders, FirmwareFolderChoice,
+    ::testing::Values(FolderRow {"NewerUpperCaseFileWins", {"qro4000fw0135.hex", "QRO4000FW0140.HEX", "readme.txt"},
+                          "QRO4000FW0140.HEX", ""},
+        FolderRow {"FileWithoutRevisionIsFirmware", {"qro4000fw.hex"}, "qro4000fw.hex", ""},
+        FolderRow {"FileWithoutRevisionLosesToAnyNumberedFile", {"qro4000fw.hex", "qro4000fw0001.hex"},
+            "qro4000fw0001.hex", ""},
+        FolderRow {"TitleEndingInBIsNotFirmware", {"qro4000fw0135B.hex"}, "", ""},
+        FolderRow {
+            "NewerBFileDoesNotHideOlderFirmware", {"qro4000fw0135.hex", "qro4000fw0160B.hex"}, "qro4000fw0135.hex", ""},
+        FolderRow {"ReleaseNotesAloneIsNoFirmware", {"QRO4000FWNOTES.RTF"}, "", "QRO4000FWNOTES.RTF"},
+        FolderRow {"EqualRevisionsKeepTheFirstInNameOrder", {"qro4000fw0140.hex", "QRO4000fw0140.hex"},
+            "QRO4000fw0140.hex", ""},
+        FolderRow {"SubfoldersAreNotFiles", {"qro4000fw0200.hex/", "qro4000fw0100.hex"}, "qro4000fw0100.hex", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FirmwareFolder, FolderThatCannotBeReadLeavesNamesEmpty)
 {

@@ -62,25 +62,6 @@ protected:
     CFirmwareImage image;
 };
 
-TEST_F(HexToolCrossCheck, FullImageWrittenBySrecCat)
-{
-    const QString srec = Tool("srec_cat");
-    if (srec.isEmpty())
-        GTEST_SKIP() << "srec_cat (Debian package srecord) is not installed";
-    const QByteArray data = RandomBytes(kWindow, 1);
-    const QString bin = WriteBinary("in.bin", data);
-    for (const char* blockSize : {"16", "32", "255"}) {
-        const QString hex = files.Path(QStringLiteral("srec%1.hex").arg(blockSize));
-        QString error;
-        ASSERT_TRUE(RunTool(srec,
-            {bin, "-binary", "-offset", "0x1D000000", "-o", hex, "-intel", "-Output_Block_Size", blockSize}, &error))
-            << error.toStdString();
-        ASSERT_TRUE(image.LoadForLoader(hex)) << blockSize << " " << std::hex << image.LastError();
-        EXPECT_TRUE(ImageEquals(image, data)) << "records of " << blockSize << " bytes";
-        EXPECT_EQ(image.UsedLength(), 0x80000u);
-    }
-}
-
 TEST_F(HexToolCrossCheck, PartImageWrittenByObjcopy)
 {
     const QString objcopy = Tool("objcopy");
@@ -148,25 +129,4 @@ TEST_F(HexToolCrossCheck, ScatteredRecordsReadAlikeBySrecCat)
     EXPECT_EQ(static_cast<BYTE>(expected[kWindow - 1]), 0x5A);
 }
 
-// The other direction: objcopy reads a file srec_cat wrote and yields the same bytes as the
-// image.
-TEST_F(HexToolCrossCheck, ObjcopyReadsWhatTheImageHolds)
-{
-    const QString srec = Tool("srec_cat");
-    const QString objcopy = Tool("objcopy");
-    if (srec.isEmpty() || objcopy.isEmpty())
-        GTEST_SKIP() << "srec_cat and objcopy are both needed";
-    const QByteArray data = RandomBytes(65536 + 1000, 4);
-    const QString bin = WriteBinary("in.bin", data);
-    const QString hex = files.Path("in.hex");
-    QString error;
-    ASSERT_TRUE(RunTool(srec, {bin, "-binary", "-offset", "0x1D000400", "-o", hex, "-intel"}, &error))
-        << error.toStdString();
-    const QString out = files.Path("objcopy.bin");
-    ASSERT_TRUE(RunTool(objcopy, {"-I", "ihex", "-O", "binary", hex, out}, &error)) << error.toStdString();
-    const QByteArray fromObjcopy = ReadAll(out);
-    ASSERT_EQ(fromObjcopy.size(), data.size());
-    ASSERT_TRUE(image.LoadForLoader(hex));
-    EXPECT_TRUE(ImageEquals(image, QByteArray(0x400, char(0xFF)) + fromObjcopy));
-}
 } // namespace

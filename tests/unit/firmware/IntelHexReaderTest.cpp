@@ -1,10 +1,12 @@
 #include "firmware/IntelHexReader.h"
+#include "RowName.h"
 #include "HexTestFiles.h"
 #include "firmware/FirmwareImage.h"
 #include "model/ResultCode.h"
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 constexpr DWORD kLow = CFirmwareImage::kLoaderLow;
 
 // Checksums below were worked out by hand: the two's complement of the sum of all other bytes.
@@ -41,20 +43,6 @@ TEST_F(IntelHexImage, OnlyEndRecordGivesErasedImageAndOneBlock)
     EXPECT_EQ(image.UsedEnd() - image.Buffer(), 512);
 }
 
-TEST_F(IntelHexImage, ExtendedLinearAddressPlacesDataInWindow)
-{
-    ASSERT_TRUE(Load(kLinear1D00 + kData0100 + kEnd));
-    const BYTE* at = image.BlockAt(0x1D000100);
-    ASSERT_NE(at, nullptr);
-    EXPECT_EQ(at - image.Buffer(), 0x100);
-    EXPECT_EQ(at[0], 0x01);
-    EXPECT_EQ(at[3], 0x04);
-    EXPECT_EQ(at[4], 0xFF);
-    EXPECT_EQ(at[-1], 0xFF);
-    EXPECT_EQ(CountNotFill(), 4);
-    EXPECT_EQ(image.UsedEnd() - image.Buffer(), 512);
-}
-
 TEST_F(IntelHexImage, RecordsOutsideTheWindowAreIgnored)
 {
     QByteArray text;
@@ -83,13 +71,6 @@ TEST_F(IntelHexImage, LoaderRefusesAnImageWithNoDataForTheFirmwareArea)
     EXPECT_TRUE(image.LoadForLoader(files.Write("inside.hex", kLinear1D00 + kData0100 + kEnd)));
 }
 
-TEST_F(IntelHexImage, ByteOrderMarkBeforeTheFirstRecordIsIgnored)
-{
-    ASSERT_TRUE(Load("\xEF\xBB\xBF" + kLinear1D00 + kData0100 + kEnd));
-    EXPECT_EQ(image.BlockAt(0x1D000100)[0], 0x01);
-    EXPECT_EQ(CountNotFill(), 4);
-}
-
 TEST_F(IntelHexImage, RecordRunningPastTheWindowIsCutAfterSevenBytes)
 {
     std::vector<BYTE> bytes;
@@ -105,32 +86,43 @@ TEST_F(IntelHexImage, RecordRunningPastTheWindowIsCutAfterSevenBytes)
     EXPECT_EQ(image.UsedEnd() - image.Buffer(), 0x80000);
 }
 
-TEST_F(IntelHexImage, LowerCaseDigitsAreAccepted)
+// Texts that place bytes at 0x1D000100 (and nowhere else in the window).
+struct PlacedRow {
+    const char* name;
+    QByteArray text;
+    QByteArray bytes; // at 0x1D000100
+};
+
+class IntelHexPlaced : public IntelHexImage, public ::testing::WithParamInterface<PlacedRow> { };
+
+TEST_P(IntelHexPlaced, BytesLandAt0x1D000100)
 {
-    ASSERT_TRUE(Load(":020000041d00dd\n:04010000a1b2c3d411\n:00000001ff\n")); // 04+01+A1+B2+C3+D4 = 2EF -> 11
-    const BYTE* at = image.BlockAt(0x1D000100);
-    EXPECT_EQ(at[0], 0xA1);
-    EXPECT_EQ(at[3], 0xD4);
+    ASSERT_TRUE(Load(GetParam().text));
+    const QByteArray& bytes = GetParam().bytes;
+    EXPECT_EQ(CountNotFill(), bytes.size());
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(image.BlockAt(0x1D000100)), bytes.size()), bytes);
+    EXPECT_EQ(image.BlockAt(0x1D000100)[-1], 0xFF);
+    EXPECT_EQ(image.UsedEnd() - image.Buffer(), 512);
 }
 
-TEST_F(IntelHexImage, TextOutsideRecordsIsSkipped)
-{
-    ASSERT_TRUE(Load("Firmware for the QRO4000\r\nbuilt today\r\n" + kLinear1D00 + "; a comment line\r\n" + kData0100
-        + "\r\n\r\n" + kEnd + "anything after the end record: ZZZ\r\n"));
-    EXPECT_EQ(image.BlockAt(0x1D000100)[0], 0x01);
-}
+const QByteArray k01020304 = QByteArray::fromHex("01020304");
 
-TEST_F(IntelHexImage, ColonNotFirstOnItsLineStartsNoRecord)
-{
-    ASSERT_TRUE(Load(kLinear1D00 + " " + kData0100 + "x:0401000001020304F1\r\n" + kEnd));
-    EXPECT_EQ(CountNotFill(), 0);
-}
-
-TEST_F(IntelHexImage, RecordMayBeWrappedOverLines)
-{
-    ASSERT_TRUE(Load(kLinear1D00 + ":04010000\r\n01020304\r\nF1\r\n" + kEnd));
-    EXPECT_EQ(image.BlockAt(0x1D000100)[2], 0x03);
-}
+INSTANTIATE_TEST_SUITE_P(Texts, IntelHexPlaced,
+    ::testing::Values(
+        PlacedRow {"ExtendedLinearAddressPlacesDataInTheWindow", kLinear1D00 + kData0100 + kEnd, k01020304},
+        PlacedRow {
+            "ByteOrderMarkBeforeTheFirstRecordIsIgnored", "\xEF\xBB\xBF" + kLinear1D00 + kData0100 + kEnd, k01020304},
+        // 04+01+A1+B2+C3+D4 = 2EF -> 11
+        PlacedRow {"LowerCaseDigitsAreRead", ":020000041d00dd\n:04010000a1b2c3d411\n:00000001ff\n",
+            QByteArray::fromHex("A1B2C3D4")},
+        PlacedRow {"TextOutsideRecordsIsSkipped",
+            "Firmware for the QRO4000\r\nbuilt today\r\n" + kLinear1D00 + "; a comment line\r\n" + kData0100
+                + "\r\n\r\n" + kEnd + "anything after the end record: ZZZ\r\n",
+            k01020304},
+        PlacedRow {"ColonNotFirstOnItsLineStartsNoRecord",
+            kLinear1D00 + " " + kData0100 + "x:0401000001020304F1\r\n" + kEnd, {}},
+        PlacedRow {"RecordMayBeWrappedOverLines", kLinear1D00 + ":04010000\r\n01020304\r\nF1\r\n" + kEnd, k01020304}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(IntelHexImage, ExtendedSegmentAddressIsTimesSixteen)
 {

@@ -1,8 +1,9 @@
 #include "LoaderFixture.h"
-#include "firmware/LoaderPacket.h"
+#include "RowName.h"
 #include "model/ErrorText.h"
 
 namespace {
+using ::operator<<;
 const QString kRestartAdvice = "The QRO4000 boot loader is still waiting for the rest of the firmware and answers "
                                "nothing else until it restarts.\r\nRemove power from the QRO4000, restore it, then "
                                "send the firmware again.";
@@ -74,28 +75,15 @@ TEST_F(McuLoader, FullLoadFromTheApplication)
     EXPECT_EQ(notify.status, expected);
     for (const QString& line : expected)
         EXPECT_TRUE(h->sink.status.contains(line)) << line.toStdString();
-
-    EXPECT_EQ(machine->VerifyRevision(false), 0u);
-    EXPECT_EQ(S(notify.status.last()), S(QStringLiteral("QRO4000 verification succeeded")));
 }
 
 TEST_F(McuLoader, ProgressCountsUnitsOf128Bytes)
 {
     Begin();
-    struct Recorder : IEventSink {
-        void OnEvent(std::uint32_t, std::uintptr_t, std::intptr_t) override
-        {
-            positions.push_back(model->m_progressPosition.m_value);
-        }
-        CModel* model = nullptr;
-        std::vector<DWORD> positions;
-    } recorder;
-    recorder.model = h->model.get();
-    h->model->m_progressPosition.AddObserver(&recorder);
+    CProgressRecorder recorder(*h->model);
     EXPECT_EQ(Load(WriteImage(3)), 0u);
-    h->model->m_progressPosition.RemoveObserver(&recorder);
     EXPECT_EQ(h->model->m_progressRange.m_value, 12u);
-    EXPECT_EQ(recorder.positions, (std::vector<DWORD> {0, 0, 4, 8, 12}));
+    EXPECT_EQ(recorder.positions, (QList<DWORD> {0, 0, 4, 8, 12}));
 }
 
 TEST_F(McuLoader, UsedEndDecidesThePacketsSent)
@@ -111,21 +99,6 @@ TEST_F(McuLoader, UsedEndDecidesThePacketsSent)
     EXPECT_EQ(sent.mid(517, 4), Header(0x1D000200));
     EXPECT_EQ(static_cast<BYTE>(sent[517 + 4]), 0x42);
     EXPECT_EQ(sent.mid(1034, 4), QByteArray::fromHex("8FFFFFFF"));
-}
-
-TEST_F(McuLoader, AmplifierInItsBootLoaderGetsNoLdCommand)
-{
-    CSimDevice::Options options = Options();
-    options.bootLoader = true;
-    Begin(options);
-    EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareBootLoader);
-    EXPECT_EQ(Load(WriteImage(1)), 0u);
-    const QByteArray log = h->device->ReceivedLog();
-    EXPECT_FALSE(log.contains("^ld;"));
-    EXPECT_TRUE(log.startsWith(";^I;UPD"));
-    EXPECT_TRUE(FlashHoldsImage());
-    EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareApplication);
-    EXPECT_EQ(h->model->m_firmwareRevision.m_value, 154);
 }
 
 TEST_F(McuLoader, ApplicationAtAnotherSpeedIsFoundAgainAfterReset)
@@ -198,28 +171,19 @@ TEST_F(McuLoader, AnswerCToADataPacketIsARefusal)
     EXPECT_TRUE(FlashHoldsImage());
 }
 
-TEST_F(McuLoader, EleventhTimeoutWithLimitTenEndsTheLoad)
+TEST_F(McuLoader, SixthTimeoutWithLimitFiveEndsTheLoad)
 {
     Begin();
-    h->model->m_firmwareLoadRetryLimit.Set(10);
+    h->model->m_firmwareLoadRetryLimit.Set(5); // taken when the machine is made
     h->device->GetFaults().dropAckProbability = 1.0;
     EXPECT_EQ(Load(WriteImage(2)), Result::NoPacketResponse);
-    // Each of the ten earlier time-outs resynchronised with a whole packet of fill bytes.
-    const QByteArray sent = AfterBeginDownload();
-    EXPECT_EQ(sent.count(Header(0x1D000000)), 11);
-    EXPECT_EQ(sent.count(QByteArray(517, ';')), 10);
-    EXPECT_EQ(machine->TotalRetries(), 11u);
-    ExpectFailedAt("0x1D000200");
-}
-
-TEST_F(McuLoader, RetryLimitSettingIsTakenWhenTheMachineIsMade)
-{
-    Begin();
-    h->model->m_firmwareLoadRetryLimit.Set(5);
-    h->device->GetFaults().dropAckProbability = 1.0;
-    EXPECT_EQ(Load(WriteImage(1)), Result::NoPacketResponse);
-    EXPECT_EQ(AfterBeginDownload().count(Header(0x1D000000)), 6);
     EXPECT_EQ(machine->PacketRetryLimit(), 5u);
+    // Each of the five earlier time-outs resynchronised with a whole packet of fill bytes.
+    const QByteArray sent = AfterBeginDownload();
+    EXPECT_EQ(sent.count(Header(0x1D000000)), 6);
+    EXPECT_EQ(sent.count(QByteArray(517, ';')), 5);
+    EXPECT_EQ(machine->TotalRetries(), 6u);
+    ExpectFailedAt("0x1D000200");
 }
 
 TEST_F(McuLoader, LostBytesAreMadeUpWithFillBytes)
@@ -291,7 +255,7 @@ TEST_P(McuLoaderEndPacket, AnythingButBFails)
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, McuLoaderEndPacket,
-    ::testing::Values(EndPacketCase {"C", 3, false}, EndPacketCase {"N", 0, true}),
+    ::testing::Values(EndPacketCase {"AnsweredC", 3, false}, EndPacketCase {"DamagedAndAnsweredN", 0, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(McuLoader, PowerLossThenASecondLoadSucceeds)
@@ -358,24 +322,16 @@ TEST_F(McuLoader, OtherDeviceIsNeverSentBootLoaderCommands)
 TEST_F(McuLoader, DamagedFileIsRefusedBeforeAnythingIsSent)
 {
     Begin();
-    struct Completion : IEventSink {
-        void OnEvent(std::uint32_t, std::uintptr_t index, std::intptr_t) override
-        {
-            codes.push_back(static_cast<DWORD>(index));
-        }
-        std::vector<DWORD> codes;
-    } completion;
-    h->model->m_completion.AddObserver(&completion);
+    CCompletionRecorder completion(*h->model);
     const QString path = files.Write("qro4000fw0154.hex", ":020000041D00DD\r\n:0401000001020304F2\r\n:00000001FF\r\n");
     h->model->m_firmwareFile.Set(FileNameParts::Revisioned(path));
     NewMachine();
     h->device->ClearLogs();
     EXPECT_FALSE(machine->StartLoad(&notify));
     h->host.Advance(10000);
-    h->model->m_completion.RemoveObserver(&completion);
     EXPECT_EQ(machine->ResultCode(), Result::HexChecksum);
     EXPECT_TRUE(machine->IsIdle());
-    EXPECT_EQ(completion.codes, (std::vector<DWORD> {Result::HexChecksum}));
+    EXPECT_EQ(completion.results, QList<DWORD> {Result::HexChecksum});
     EXPECT_EQ(notify.status, QStringList {"Line 2, error code 0xE2000022: intel hex line checksum error"});
     EXPECT_TRUE(h->sink.status.contains("Line 2, error code 0xE2000022: intel hex line checksum error"));
     EXPECT_EQ(h->device->ReceivedLog(), QByteArray());
@@ -393,15 +349,6 @@ TEST_F(McuLoader, MissingFileIsRefusedBeforeAnythingIsSent)
     EXPECT_EQ(notify.status,
         QStringList {"CreateFile failed on \"" + files.Path("qro4000fw0200.hex")
             + "\"\r\nError 0x00000002: The system cannot find the file specified."});
-}
-
-TEST_F(McuLoader, FileNameWithoutARevisionReportsTheRevisionNowRunning)
-{
-    Begin();
-    EXPECT_EQ(Load(WriteImage(1, 7, "test-build.hex")), 0u);
-    EXPECT_EQ(machine->VerifyRevision(true), 0u);
-    EXPECT_EQ(
-        S(notify.status.last()), S("The file name gives no revision to compare: the QRO4000 now runs revision 01.54."));
 }
 
 TEST_F(McuLoader, StartLoadOnlyWhenIdle)
@@ -438,28 +385,41 @@ TEST_F(McuLoader, CancelStopsAtTheNextPacketAndSaysHowToRecover)
     ExpectRestartAdvice();
 }
 
-TEST_F(McuLoader, RevisionThatDoesNotMatchTheFileFailsVerification)
+// After a load, the revision the amplifier reports is checked against the file's name.
+struct VerifyRow {
+    const char* name;
+    const char* file;
+    WORD revisionAfterLoad;
+    bool quiet;
+    DWORD result;
+    QStringList status;
+};
+
+class McuLoaderVerify : public McuLoader, public ::testing::WithParamInterface<VerifyRow> { };
+
+TEST_P(McuLoaderVerify, ReportsTheRevision)
 {
     CSimDevice::Options options = Options();
-    options.revisionAfterLoad = 160;
+    options.revisionAfterLoad = GetParam().revisionAfterLoad;
     Begin(options);
-    EXPECT_EQ(Load(WriteImage(1)), 0u);
+    EXPECT_EQ(Load(WriteImage(1, 7, GetParam().file)), 0u);
     notify.status.clear();
-    EXPECT_EQ(machine->VerifyRevision(true), Result::RevisionVerifyFailed);
-    EXPECT_EQ(notify.status,
-        (QStringList {"Loaded QRO4000 firmware revision qro4000fw0154.hex\r\nQRO4000 responded with revision 01.60",
-            "QRO4000 verification failed. Reload QRO4000."}));
+    EXPECT_EQ(machine->VerifyRevision(GetParam().quiet), GetParam().result);
+    EXPECT_EQ(notify.status, GetParam().status);
 }
 
-TEST_F(McuLoader, QuietVerificationOfAMatchReportsTheRevisionOnly)
-{
-    Begin();
-    EXPECT_EQ(Load(WriteImage(1)), 0u);
-    notify.status.clear();
-    EXPECT_EQ(machine->VerifyRevision(true), 0u);
-    EXPECT_EQ(notify.status,
-        QStringList {"Loaded QRO4000 firmware revision qro4000fw0154.hex\r\nQRO4000 responded with revision 01.54"});
-}
+const QString kResponded154
+    = "Loaded QRO4000 firmware revision qro4000fw0154.hex\r\nQRO4000 responded with revision 01.54";
+
+INSTANTIATE_TEST_SUITE_P(Loads, McuLoaderVerify,
+    ::testing::Values(VerifyRow {"MatchSaysSo", "qro4000fw0154.hex", 154, false, 0, {"QRO4000 verification succeeded"}},
+        VerifyRow {"QuietMatchReportsTheRevisionOnly", "qro4000fw0154.hex", 154, true, 0, {kResponded154}},
+        VerifyRow {"OtherRevisionFails", "qro4000fw0154.hex", 160, true, Result::RevisionVerifyFailed,
+            {"Loaded QRO4000 firmware revision qro4000fw0154.hex\r\nQRO4000 responded with revision 01.60",
+                "QRO4000 verification failed. Reload QRO4000."}},
+        VerifyRow {"FileNameWithoutARevisionReportsTheRevisionNowRunning", "test-build.hex", 154, true, 0,
+            {"The file name gives no revision to compare: the QRO4000 now runs revision 01.54."}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(McuLoader, PacketTraceGoesToTheNotifySinkOnlyWhileVerbose)
 {
@@ -483,22 +443,6 @@ TEST_F(McuLoader, PacketTraceGoesToTheNotifySinkOnlyWhileVerbose)
     EXPECT_TRUE(notify.trace.isEmpty());
 }
 
-TEST(LoaderPacket, AddressMostSignificantFirstAndZeroSum)
-{
-    BYTE data[512];
-    for (int i = 0; i < 512; ++i)
-        data[i] = static_cast<BYTE>(i);
-    BYTE packet[LoaderPacket::kSize];
-    LoaderPacket::Build(packet, 0x1D07FE00, data);
-    EXPECT_EQ(packet[0], 0x1D);
-    EXPECT_EQ(packet[1], 0x07);
-    EXPECT_EQ(packet[2], 0xFE);
-    EXPECT_EQ(packet[3], 0x00);
-    EXPECT_EQ(packet[4 + 511], 0xFF);
-    // 1D + 07 + FE = 0x122; 0 + 1 + ... + 255 twice = 0xFF00; total 0x10022 -> checksum DE.
-    EXPECT_EQ(packet[516], 0xDE);
-    EXPECT_EQ(LoaderPacket::Address(packet), 0x1D07FE00u);
-}
 } // namespace
 
 TEST_F(McuLoader, LostAcknowledgementResynchronisesAfterTheLinesPace)

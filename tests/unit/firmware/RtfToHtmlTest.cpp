@@ -1,8 +1,10 @@
 #include "firmware/RtfToHtml.h"
+#include "RowName.h"
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 // The text of the converted notes as a view shows it: paragraphs and breaks as line ends,
 // tags left out, entities read.
 QString Shown(const QByteArray& rtf)

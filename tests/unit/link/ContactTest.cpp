@@ -1,9 +1,11 @@
 // The contact sequence against the simulated amplifier (speeds, identity, revision, serial
 // number) and against a scripted one (malformed answers), in virtual time.
 #include "EngineFixture.h"
+#include "RowName.h"
 #include "link/ContactStateMachine.h"
 
 namespace {
+using ::operator<<;
 CSimDevice::Options At(DWORD speed)
 {
     CSimDevice::Options o = CSimHarness::DefaultOptions();
@@ -11,14 +13,15 @@ CSimDevice::Options At(DWORD speed)
     return o;
 }
 
-}  // namespace
+} // namespace
 
 struct SpeedCase {
+    const char* name;
     DWORD speed;
     int unansweredPolls;
 };
 
-class ContactSpeed : public ::testing::TestWithParam<SpeedCase> {};
+class ContactSpeed : public ::testing::TestWithParam<SpeedCase> { };
 
 TEST_P(ContactSpeed, AmplifierAnswersAfterFourPollsAtEachFasterSpeed)
 {
@@ -31,7 +34,7 @@ TEST_P(ContactSpeed, AmplifierAnswersAfterFourPollsAtEachFasterSpeed)
     EXPECT_GE(bench.host.Now(), expectAnswerAfter);
     EXPECT_LT(bench.host.Now(), expectAnswerAfter + 100);
     EXPECT_EQ(bench.device->ReceivedLog().count(";") - bench.device->ReceivedLog().count("^I;"),
-              GetParam().unansweredPolls + 1);
+        GetParam().unansweredPolls + 1);
     ASSERT_TRUE(bench.RunUntilIdle(*bench.model->ContactMachine()));
     EXPECT_EQ(bench.model->ContactMachine()->ResultCode(), 0u);
     EXPECT_EQ(bench.model->m_firmwareStatus.m_value, FirmwareApplication);
@@ -42,8 +45,9 @@ TEST_P(ContactSpeed, AmplifierAnswersAfterFourPollsAtEachFasterSpeed)
 }
 
 INSTANTIATE_TEST_SUITE_P(Speeds, ContactSpeed,
-                         ::testing::Values(SpeedCase{230400, 0}, SpeedCase{115200, 4}, SpeedCase{38400, 12},
-                                           SpeedCase{19200, 16}, SpeedCase{4800, 24}));
+    ::testing::Values(SpeedCase {"At230400", 230400, 0}, SpeedCase {"At115200", 115200, 4},
+        SpeedCase {"At38400", 38400, 12}, SpeedCase {"At19200", 19200, 16}, SpeedCase {"At4800", 4800, 24}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Contact, WithNoAmplifierThePollTimeOutGrowsAfterEveryFullCycle)
 {
@@ -67,13 +71,13 @@ TEST(Contact, WithNoAmplifierThePollTimeOutGrowsAfterEveryFullCycle)
             return gaps.size() >= 12;
         },
         24ull * 3600 * 1000);
-    EXPECT_EQ(gaps, (std::vector<std::uint64_t>{100, 150, 225, 337, 505, 757, 1135, 1702, 2553, 3829, 5000, 5000}));
-    EXPECT_FALSE(bench.model->ContactMachine()->IsIdle());  // it never gives up by itself
+    EXPECT_EQ(gaps, (std::vector<std::uint64_t> {100, 150, 225, 337, 505, 757, 1135, 1702, 2553, 3829, 5000, 5000}));
+    EXPECT_FALSE(bench.model->ContactMachine()->IsIdle()); // it never gives up by itself
     EXPECT_TRUE(bench.model->ContactMachine()->Cancel());
     ASSERT_TRUE(bench.RunUntilIdle(*bench.model->ContactMachine(), 10000));
     EXPECT_EQ(bench.model->ContactMachine()->ResultCode(), 1223u);
     EXPECT_EQ(bench.model->m_firmwareStatus.m_value, FirmwareNone);
-    EXPECT_TRUE(bench.model->IsPortOpen());  // a failed contact leaves the port open
+    EXPECT_TRUE(bench.model->IsPortOpen()); // a failed contact leaves the port open
 }
 
 TEST(Contact, StatusLinesOfAContact)
@@ -81,9 +85,10 @@ TEST(Contact, StatusLinesOfAContact)
     CSimHarness bench(At(115200));
     bench.model->m_verboseLogging.m_value = 1;
     ASSERT_TRUE(bench.Connect());
-    EXPECT_EQ(bench.sink.verbose, (QStringList{"Opening Serial Port SIM", "Serial Port SIM is open"}));
-    EXPECT_EQ(bench.sink.status, (QStringList{"Attempting to contact QRO4000 on port SIM at 230400 bit/s",
-                                              "Attempting to contact QRO4000 on port SIM at 115200 bit/s"}));
+    EXPECT_EQ(bench.sink.verbose, (QStringList {"Opening Serial Port SIM", "Serial Port SIM is open"}));
+    EXPECT_EQ(bench.sink.status,
+        (QStringList {"Attempting to contact QRO4000 on port SIM at 230400 bit/s",
+            "Attempting to contact QRO4000 on port SIM at 115200 bit/s"}));
     // A new contact closes the open port first and reopens it at 230400 bit/s.
     bench.sink.verbose.clear();
     bench.model->ContactMachine()->StartContact();
@@ -165,7 +170,7 @@ protected:
     }
     void AnswerWith(QByteArray revision, QByteArray serial)
     {
-        model->ContactMachine();  // the port is created at the contact's open
+        model->ContactMachine(); // the port is created at the contact's open
         scriptRevision = std::move(revision);
         scriptSerial = std::move(serial);
     }
@@ -185,7 +190,7 @@ protected:
                 return scriptSerial;
             return {};
         };
-        port->Inject(";");  // the first poll went out before the script was set
+        port->Inject(";"); // the first poll went out before the script was set
     }
     QByteArray scriptRevision, scriptSerial;
 };

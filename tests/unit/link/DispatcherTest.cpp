@@ -1,17 +1,22 @@
 // Routing of port notifications and timers between the contact machine, the running task
 // machine and the page shown.
 #include "link/Dispatcher.h"
+#include "RowName.h"
 #include "link/StateMachine.h"
 #include "link/VirtualEventHost.h"
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 class CFakeMachine : public IStateMachine {
 public:
-    explicit CFakeMachine(DWORD timerId) : m_timerId(timerId) {}
+    explicit CFakeMachine(DWORD timerId)
+        : m_timerId(timerId)
+    {
+    }
     bool Cancel() override { return false; }
     bool IsIdle() const override { return idle; }
-    void Release() override {}
+    void Release() override { }
     void OnCommEvent(bool& handled) override
     {
         handled = true;
@@ -33,12 +38,13 @@ private:
 };
 
 struct RouteCase {
+    const char* name;
     bool contactBusy, taskBusy;
     int contactEvents, taskEvents, pageEvents;
 };
-}  // namespace
+} // namespace
 
-class Routing : public ::testing::TestWithParam<RouteCase> {};
+class Routing : public ::testing::TestWithParam<RouteCase> { };
 
 TEST_P(Routing, PortNotificationGoesToTheFirstBusyMachineElseThePage)
 {
@@ -48,7 +54,8 @@ TEST_P(Routing, PortNotificationGoesToTheFirstBusyMachineElseThePage)
     contact.idle = !c.contactBusy;
     task.idle = !c.taskBusy;
     int page = 0;
-    CDispatcher dispatcher(host, [&]() { return &contact; }, [&]() { return &task; });
+    CDispatcher dispatcher(
+        host, [&]() { return &contact; }, [&]() { return &task; });
     dispatcher.SetFallback([&]() { ++page; });
     dispatcher.OnCommEvent();
     EXPECT_EQ(contact.commEvents, c.contactEvents);
@@ -57,8 +64,10 @@ TEST_P(Routing, PortNotificationGoesToTheFirstBusyMachineElseThePage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Routing,
-                         ::testing::Values(RouteCase{true, true, 1, 0, 0}, RouteCase{true, false, 1, 0, 0},
-                                           RouteCase{false, true, 0, 1, 0}, RouteCase{false, false, 0, 0, 1}));
+    ::testing::Values(RouteCase {"BothBusyToTheContact", true, true, 1, 0, 0},
+        RouteCase {"ContactBusyToTheContact", true, false, 1, 0, 0},
+        RouteCase {"TaskBusyToTheTask", false, true, 0, 1, 0}, RouteCase {"NoneBusyToThePage", false, false, 0, 0, 1}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Routing, TaskTimerIsNotLostWhileTheContactMachineIsBusy)
 {
@@ -66,7 +75,8 @@ TEST(Routing, TaskTimerIsNotLostWhileTheContactMachineIsBusy)
     CFakeMachine contact(23), task(10);
     contact.idle = false;
     task.idle = false;
-    CDispatcher dispatcher(host, [&]() { return &contact; }, [&]() { return &task; });
+    CDispatcher dispatcher(
+        host, [&]() { return &contact; }, [&]() { return &task; });
     dispatcher.SetTimer(10, 500);
     dispatcher.SetTimer(23, 100);
     host.Advance(1000);
@@ -79,10 +89,11 @@ TEST(Routing, TimersAreOneShotAndRestartable)
     CVirtualEventHost host;
     CFakeMachine contact(23), task(10);
     task.idle = false;
-    CDispatcher dispatcher(host, [&]() { return &contact; }, [&]() { return &task; });
+    CDispatcher dispatcher(
+        host, [&]() { return &contact; }, [&]() { return &task; });
     dispatcher.SetTimer(10, 500);
     host.Advance(400);
-    dispatcher.SetTimer(10, 500);  // restarted: due at 900
+    dispatcher.SetTimer(10, 500); // restarted: due at 900
     host.Advance(400);
     EXPECT_EQ(task.timers, 0);
     host.Advance(100);

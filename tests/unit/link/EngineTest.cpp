@@ -11,7 +11,7 @@ TEST_F(EngineTest, ResponseSplitOverTwoNotificationsIsHandledOnceWhenComplete)
 {
     CGetFirmwareVersionState<Machine> state(machine.get(), "GetFirmwareVersionState", &machine->m_finalState);
     machine->Start(&state);
-    ASSERT_EQ(port->Commands(), QByteArrayList{"^rv;"});
+    ASSERT_EQ(port->Commands(), QByteArrayList {"^rv;"});
     port->Inject("^RV01");
     host.Advance(10);
     EXPECT_FALSE(machine->IsIdle());
@@ -33,7 +33,7 @@ TEST_F(EngineTest, SecondResponseOfABurstStaysInThePortUntilTheNextSend)
     host.Advance(1);
     // The revision was taken; its successor sent "^sn;", which cleared the receive buffer.
     EXPECT_EQ(model->m_firmwareRevision.m_value, 153);
-    EXPECT_EQ(port->Commands(), (QByteArrayList{"^rv;", "^sn;"}));
+    EXPECT_EQ(port->Commands(), (QByteArrayList {"^rv;", "^sn;"}));
     EXPECT_TRUE(port->pending.isEmpty());
     EXPECT_EQ(model->m_serialNumber.m_value, 0xFFFF);
 }
@@ -49,7 +49,7 @@ TEST_F(EngineTest, BytesAfterATerminatorAreLeftForTheNextNotification)
     EXPECT_TRUE(handled);
     EXPECT_EQ(machine->CurrentState(), &wait);
     EXPECT_EQ(port->pending, "^B;");
-    machine->OnCommEvent(handled);  // the delay state drops it
+    machine->OnCommEvent(handled); // the delay state drops it
     EXPECT_TRUE(port->pending.isEmpty());
     EXPECT_TRUE(machine->m_received.isEmpty());
     EXPECT_EQ(machine->CurrentState(), &wait);
@@ -63,7 +63,8 @@ TEST_F(EngineTest, TraceLinesEscapeControlCharactersAndGiveTheElapsedTime)
     port->script = [](const QByteArray&, DWORD) { return QByteArray("^Q\r\n\x01;"); };
     machine->Start(&state);
     RunUntilIdle();
-    EXPECT_EQ(sink.trace, (QStringList{"ProbeState Send \"^q;\"", "ProbeState Response \"^Q\\x0D\\x0A\\x01;\"   7 ms"}));
+    EXPECT_EQ(
+        sink.trace, (QStringList {"ProbeState Send \"^q;\"", "ProbeState Response \"^Q\\x0D\\x0A\\x01;\"   7 ms"}));
 }
 
 TEST_F(EngineTest, TimerLineAndNoTracingWhileTraceIsOff)
@@ -75,7 +76,7 @@ TEST_F(EngineTest, TimerLineAndNoTracingWhileTraceIsOff)
     model->m_trace.m_value = 1;
     machine->Start(&delay);
     RunUntilIdle();
-    EXPECT_EQ(sink.trace, QStringList{"DelayState Timer Elapsed 700 ms"});
+    EXPECT_EQ(sink.trace, QStringList {"DelayState Timer Elapsed 700 ms"});
 }
 
 TEST_F(EngineTest, CancelAnswersFalseWhenIdleAndKeepsAnEarlierFailure)
@@ -93,10 +94,10 @@ TEST_F(EngineTest, CancelTakesEffectAtTheNextSend)
     CCommandResponseRetryState<Machine> state(machine.get(), "S", &machine->m_finalState, 500, "^q;", 0xE2000050);
     machine->Start(&state);
     EXPECT_TRUE(machine->Cancel());
-    EXPECT_FALSE(machine->IsIdle());  // still waiting for the answer or the time-out
+    EXPECT_FALSE(machine->IsIdle()); // still waiting for the answer or the time-out
     host.Advance(499);
     EXPECT_FALSE(machine->IsIdle());
-    host.Advance(1);  // the time-out resends: the send ends the machine instead
+    host.Advance(1); // the time-out resends: the send ends the machine instead
     EXPECT_TRUE(machine->IsIdle());
     EXPECT_EQ(machine->ResultCode(), 1223u);
     EXPECT_EQ(port->Commands().size(), 1);
@@ -109,7 +110,7 @@ TEST_F(EngineTest, OnlyWhenIdleStartWhileBusyAnswersFalseAndChangesNothing)
     EXPECT_TRUE(machine->Start(&first));
     EXPECT_FALSE(machine->Start(&second));
     EXPECT_EQ(machine->CurrentState(), &first);
-    EXPECT_EQ(port->Commands(), QByteArrayList{"^a;"});
+    EXPECT_EQ(port->Commands(), QByteArrayList {"^a;"});
 }
 
 TEST_F(EngineTest, EmptyCommandPassesStraightOnWithoutSending)
@@ -118,7 +119,7 @@ TEST_F(EngineTest, EmptyCommandPassesStraightOnWithoutSending)
     CCommandResponseRetryState<Machine> empty(machine.get(), "Empty", &last, 500, QByteArray(), 0xE2000050);
     CCommandDelayState<Machine> emptyDelay(machine.get(), "EmptyDelay", &empty, 10, QByteArray());
     machine->Start(&emptyDelay);
-    EXPECT_EQ(port->Commands(), QByteArrayList{"^z;"});
+    EXPECT_EQ(port->Commands(), QByteArrayList {"^z;"});
 }
 
 TEST_F(EngineTest, RetryingStateSendsTenTimesThenFails)
@@ -158,22 +159,13 @@ TEST_F(EngineTest, PortFailureWhileSendingFailsWithThePlatformCode)
 
 TEST_F(EngineTest, TaskEndPublishesStatusAndCompletionWithTheResult)
 {
-    struct CCompletion : IEventSink {
-        std::vector<std::uintptr_t> results;
-        void OnEvent(std::uint32_t id, std::uintptr_t index, std::intptr_t) override
-        {
-            if (id == 0x801D)
-                results.push_back(index);
-        }
-    } completion;
-    model->m_completion.AddObserver(&completion);
+    CCompletionRecorder completion(*model);
     model->m_firmwareStatus.Set(FirmwareApplication);
     CCommandResponseState<Machine> state(machine.get(), "S", &machine->m_finalState, 500, "^q;", 0xE2000050);
     machine->Start(&state);
     RunUntilIdle();
-    EXPECT_EQ(completion.results, std::vector<std::uintptr_t>{0xE2000050});
-    EXPECT_EQ(model->m_firmwareStatus.m_value, FirmwareNone);  // a failure clears the status
-    model->m_completion.RemoveObserver(&completion);
+    EXPECT_EQ(completion.results, QList<DWORD> {0xE2000050});
+    EXPECT_EQ(model->m_firmwareStatus.m_value, FirmwareNone); // a failure clears the status
 }
 
 TEST_F(EngineTest, OtherTimerIdentifiersAreNotHandled)

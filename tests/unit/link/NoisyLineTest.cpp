@@ -2,6 +2,7 @@
 // their ";", silence sent again after the line's own pace, late answers told from the next
 // block's, and a block read until two readings agree once damage has been seen.
 #include "EngineFixture.h"
+#include "RowName.h"
 #include "link/ReadSerialPromState.h"
 #include "sim/CancellingPair.h"
 #include <random>
@@ -9,6 +10,7 @@
 using Machine = CProbeMachine;
 
 namespace {
+using ::operator<<;
 using Tamper = std::function<QByteArray(QByteArray)>;
 
 class NoisyRead : public EngineTest {

@@ -7,7 +7,9 @@ namespace {
 class CTaskMachine : public CStateHost<CTaskMachine, IStateMachine> {
 public:
     explicit CTaskMachine(CModel* model, int* destroyed)
-        : CStateHost(model, 12), m_destroyed(destroyed), m_query(this, "QueryState", &m_finalState, 500, "^q;", 0xE2000050)
+        : CStateHost(model, 12)
+        , m_destroyed(destroyed)
+        , m_query(this, "QueryState", &m_finalState, 500, "^q;", 0xE2000050)
     {
     }
     ~CTaskMachine() override { ++*m_destroyed; }
@@ -20,7 +22,10 @@ private:
 
 class CReleaseOnCompletion : public IEventSink {
 public:
-    explicit CReleaseOnCompletion(CModel* model) : m_model(model) {}
+    explicit CReleaseOnCompletion(CModel* model)
+        : m_model(model)
+    {
+    }
     void OnEvent(std::uint32_t id, std::uintptr_t result, std::intptr_t) override
     {
         if (id != 0x801D || !m_model->RunningMachine())
@@ -33,7 +38,7 @@ public:
 private:
     CModel* m_model;
 };
-}  // namespace
+} // namespace
 
 TEST_F(EngineTest, MachineReleasedFromItsOwnCompletionEventIsDestroyedAfterwards)
 {
@@ -47,7 +52,7 @@ TEST_F(EngineTest, MachineReleasedFromItsOwnCompletionEventIsDestroyedAfterwards
     task->Start();
     host.RunUntil([&]() { return destroyed > 0; }, 5000);
     EXPECT_EQ(destroyed, 1);
-    EXPECT_EQ(releaser.results, std::vector<std::uintptr_t>{0});
+    EXPECT_EQ(releaser.results, std::vector<std::uintptr_t> {0});
     EXPECT_EQ(model->RunningMachine(), nullptr);
     model->m_completion.RemoveObserver(&releaser);
 }
@@ -59,7 +64,7 @@ TEST_F(EngineTest, NewTaskMachineReplacesAnIdleOneButNotABusyOne)
     CTaskMachine* first = model->CreateMachine<CTaskMachine>(&destroyed);
     ASSERT_NE(first, nullptr);
     first->Start();
-    EXPECT_EQ(model->CreateMachine<CTaskMachine>(&destroyed), nullptr);  // the first still talks
+    EXPECT_EQ(model->CreateMachine<CTaskMachine>(&destroyed), nullptr); // the first still talks
     EXPECT_EQ(model->RunningMachine(), first);
     host.RunUntil([&]() { return first->IsIdle(); }, 5000);
     CTaskMachine* second = model->CreateMachine<CTaskMachine>(&destroyed);
@@ -74,7 +79,7 @@ TEST_F(EngineTest, NoTaskMachineWhileTheContactMachineIsBusy)
 {
     model->SetRunningMachine(nullptr);
     model->m_port.Set("TEST");
-    model->ContactMachine()->StartContact();  // nobody answers: it keeps polling
+    model->ContactMachine()->StartContact(); // nobody answers: it keeps polling
     int destroyed = 0;
     EXPECT_EQ(model->CreateMachine<CTaskMachine>(&destroyed), nullptr);
     model->ContactMachine()->Cancel();

@@ -1,6 +1,7 @@
 // The generic command states: speed detection, identify, EEPROM block reads and writes, and
 // the fixed commands, on a scripted amplifier in virtual time.
 #include "EngineFixture.h"
+#include "RowName.h"
 #include "link/DelayState.h"
 #include "link/DetermineSpeedState.h"
 #include "link/EepromBlock.h"
@@ -14,6 +15,7 @@
 using Machine = CProbeMachine;
 
 namespace {
+using ::operator<<;
 // An amplifier that answers ";" polls only at one speed.
 CScriptedPort::Script PollAnswerAt(DWORD speed)
 {
@@ -22,7 +24,7 @@ CScriptedPort::Script PollAnswerAt(DWORD speed)
     };
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(EngineTest, SpeedDetectionAt19200PollsFourTimesAtEachFasterSpeed)
 {
@@ -65,20 +67,21 @@ TEST_F(EngineTest, OperateSpeedCheckFailsAfterOneFullCycle)
     machine->Start(&state);
     RunUntilIdle();
     EXPECT_EQ(machine->ResultCode(), 0xE2000049u);
-    EXPECT_EQ(port->writes.size(), 28u);  // 4 polls at each of the 7 speeds
+    EXPECT_EQ(port->writes.size(), 28u); // 4 polls at each of the 7 speeds
     EXPECT_EQ(m.PortSpeed(), 38400u);
 }
 
 namespace {
 struct IdentifyCase {
+    const char* name;
     const char* answer;
     int expectedStatus;
     bool toIdentifiedNext;
     int device;
 };
-}  // namespace
+} // namespace
 
-class IdentifyStates : public EngineTest, public ::testing::WithParamInterface<IdentifyCase> {};
+class IdentifyStates : public EngineTest, public ::testing::WithParamInterface<IdentifyCase> { };
 
 TEST_P(IdentifyStates, AnswerChoosesTheNextState)
 {
@@ -95,9 +98,10 @@ TEST_P(IdentifyStates, AnswerChoosesTheNextState)
 }
 
 INSTANTIATE_TEST_SUITE_P(Devices, IdentifyStates,
-                         ::testing::Values(IdentifyCase{"^IQRO4000;", 3, true, 15},
-                                           IdentifyCase{"^Iqro4000;", 2, false, 15},  // boot loader: next (final)
-                                           IdentifyCase{"^IRX5;", 0, true, 2}));      // another device
+    ::testing::Values(IdentifyCase {"ApplicationGoesOn", "^IQRO4000;", 3, true, 15},
+        IdentifyCase {"BootLoaderEnds", "^Iqro4000;", 2, false, 15},
+        IdentifyCase {"AnotherDeviceGoesOnWithoutAStatus", "^IRX5;", 0, true, 2}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EngineTest, IdentifyAnswerWithoutADeviceNameIsRejectedAndAskedAgain)
 {
@@ -132,25 +136,27 @@ TEST_F(EngineTest, EepromReadOf200BytesGoesInBlocksOf64_64_64_8)
     port->script = EepromAnswers(&memory);
     QByteArray destination(200, '\0');
     CReadSerialPromState<Machine> read(machine.get(), "ReadState", &machine->m_finalState, 4000, 0xE2000050, 0, 200,
-                                       reinterpret_cast<BYTE*>(destination.data()));
+        reinterpret_cast<BYTE*>(destination.data()));
     machine->Start(&read);
     RunUntilIdle();
     EXPECT_EQ(machine->ResultCode(), 0u);
-    EXPECT_EQ(port->Commands(), (QByteArrayList{"^er0000000040C0;", "^er000000404080;", "^er000000804040;",
-                                                "^er000000C008" + QByteArray::number(0x100 - 0xC8, 16).toUpper() + ";"}));
+    EXPECT_EQ(port->Commands(),
+        (QByteArrayList {"^er0000000040C0;", "^er000000404080;", "^er000000804040;",
+            "^er000000C008" + QByteArray::number(0x100 - 0xC8, 16).toUpper() + ";"}));
     EXPECT_EQ(destination, memory.left(200));
     EXPECT_EQ(model->m_progressPosition.m_value, 200u);
 }
 
 namespace {
 struct BoundaryCase {
+    const char* name;
     DWORD start;
     DWORD total;
     std::vector<DWORD> blocks;
 };
-}  // namespace
+} // namespace
 
-class EepromBoundaries : public ::testing::TestWithParam<BoundaryCase> {};
+class EepromBoundaries : public ::testing::TestWithParam<BoundaryCase> { };
 
 TEST_P(EepromBoundaries, EveryBlockAdvancesAndEndsAtA256ByteBoundary)
 {
@@ -166,12 +172,12 @@ TEST_P(EepromBoundaries, EveryBlockAdvancesAndEndsAtA256ByteBoundary)
 }
 
 INSTANTIATE_TEST_SUITE_P(Ranges, EepromBoundaries,
-                         ::testing::Values(BoundaryCase{0x0, 200, {64, 64, 64, 8}},
-                                           BoundaryCase{0xF0, 64, {16, 48}},
-                                           BoundaryCase{0xFE, 4, {2, 2}},  // low byte 0xFE: no empty block
-                                           BoundaryCase{0xFF, 1, {1}},
-                                           BoundaryCase{0x1C0, 64, {64}},
-                                           BoundaryCase{0x10, 0x70, {64, 48}}));
+    ::testing::Values(BoundaryCase {"WholeBlocksThenTheRest", 0x0, 200, {64, 64, 64, 8}},
+        BoundaryCase {"SplitAtA256ByteBoundary", 0xF0, 64, {16, 48}},
+        BoundaryCase {"TwoBytesBeforeABoundaryGiveNoEmptyBlock", 0xFE, 4, {2, 2}},
+        BoundaryCase {"LastByteBeforeABoundary", 0xFF, 1, {1}}, BoundaryCase {"EndingAtABoundary", 0x1C0, 64, {64}},
+        BoundaryCase {"UnalignedStart", 0x10, 0x70, {64, 48}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EngineTest, ReadAnswerInLowerCaseIsAccepted)
 {
@@ -179,7 +185,7 @@ TEST_F(EngineTest, ReadAnswerInLowerCaseIsAccepted)
     port->script = EepromAnswers(&memory, [](QByteArray a) { return a.toLower(); });
     QByteArray destination(64, '\0');
     CReadSerialPromState<Machine> read(machine.get(), "ReadState", &machine->m_finalState, 4000, 0xE2000050, 0x100, 64,
-                                       reinterpret_cast<BYTE*>(destination.data()));
+        reinterpret_cast<BYTE*>(destination.data()));
     machine->Start(&read);
     RunUntilIdle();
     EXPECT_EQ(machine->ResultCode(), 0u);
@@ -191,7 +197,8 @@ TEST_F(EngineTest, ReadAnswersThatDoNotFitTheCommandAreRefused)
 {
     const QByteArray command = Eeprom::BuildReadCommand(0x40, 4);
     BYTE data[64];
-    const QByteArray good = "^ER000000400401020304" + QByteArray::number(0x100 - ((0x40 + 4 + 1 + 2 + 3 + 4) & 0xFF), 16).toUpper() + ";";
+    const QByteArray good
+        = "^ER000000400401020304" + QByteArray::number(0x100 - ((0x40 + 4 + 1 + 2 + 3 + 4) & 0xFF), 16).toUpper() + ";";
     EXPECT_EQ(Eeprom::ParseReadAnswer(command, good, 4, data), 4);
     EXPECT_EQ(data[3], 4);
     const QByteArray otherAddress = "^ER00000044" + good.mid(11);
@@ -207,12 +214,12 @@ TEST_F(EngineTest, CancelDuringAReadEndsAtTheNextBlockWith1223)
     port->script = EepromAnswers(&memory);
     QByteArray destination(256, '\0');
     CReadSerialPromState<Machine> read(machine.get(), "ReadState", &machine->m_finalState, 4000, 0xE2000050, 0, 256,
-                                       reinterpret_cast<BYTE*>(destination.data()));
+        reinterpret_cast<BYTE*>(destination.data()));
     machine->Start(&read);
     machine->Cancel();
     RunUntilIdle();
     EXPECT_EQ(machine->ResultCode(), 1223u);
-    EXPECT_EQ(port->writes.size(), 1u);  // the block in flight completed; the next send stopped
+    EXPECT_EQ(port->writes.size(), 1u); // the block in flight completed; the next send stopped
     EXPECT_EQ(destination.left(64), memory.left(64));
 }
 
@@ -222,11 +229,11 @@ TEST_F(EngineTest, ReadPastTheEndOfTheMemoryFailsBeforeSendingThatBlock)
     port->script = EepromAnswers(&memory);
     QByteArray destination(0x80, '\0');
     CReadSerialPromState<Machine> read(machine.get(), "ReadState", &machine->m_finalState, 4000, 0xE2000050, 0x3FFC0,
-                                       0x80, reinterpret_cast<BYTE*>(destination.data()));
+        0x80, reinterpret_cast<BYTE*>(destination.data()));
     machine->Start(&read);
     RunUntilIdle();
     EXPECT_EQ(machine->ResultCode(), 0xE200000Cu);
-    EXPECT_EQ(port->Commands(), QByteArrayList{"^er0003FFC040FE;"});
+    EXPECT_EQ(port->Commands(), QByteArrayList {"^er0003FFC040FE;"});
     EXPECT_EQ(destination.left(64), memory.right(64));
 }
 
@@ -239,7 +246,7 @@ TEST_F(EngineTest, ReadTimeoutsAreSharedByAllBlocksOfOneVisit)
     port->script = [&](const QByteArray& w, DWORD s) { return ++n % 2 ? QByteArray() : answer(w, s); };
     QByteArray destination(64 * 6, '\0');
     CReadSerialPromState<Machine> read(machine.get(), "ReadState", &machine->m_finalState, 100, 0xE2000050, 0, 64 * 6,
-                                       reinterpret_cast<BYTE*>(destination.data()));
+        reinterpret_cast<BYTE*>(destination.data()));
     machine->m_retryLimit = 6;
     machine->Start(&read);
     RunUntilIdle();
@@ -248,14 +255,15 @@ TEST_F(EngineTest, ReadTimeoutsAreSharedByAllBlocksOfOneVisit)
 
 TEST_F(EngineTest, WriteCommandAndAcknowledgement)
 {
-    const BYTE ff[16] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    const BYTE ff[16]
+        = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     const QByteArray command = Eeprom::BuildWriteCommand(0x100, 16, ff);
     EXPECT_EQ(command, "^ew0000010010FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF;");
     // Acknowledgement: address, count and a check byte summing to 0.
     EXPECT_TRUE(Eeprom::IsWriteAcknowledged(command, "^EW0000010010EF;"));
     EXPECT_TRUE(Eeprom::IsWriteAcknowledged(command, "^ew0000010010ef;"));
-    EXPECT_FALSE(Eeprom::IsWriteAcknowledged(command, "^EW0000010010EF"));    // 15 characters
-    EXPECT_FALSE(Eeprom::IsWriteAcknowledged(command, "^EW0000010010EF;;"));  // 17 characters
+    EXPECT_FALSE(Eeprom::IsWriteAcknowledged(command, "^EW0000010010EF")); // 15 characters
+    EXPECT_FALSE(Eeprom::IsWriteAcknowledged(command, "^EW0000010010EF;;")); // 17 characters
     EXPECT_FALSE(Eeprom::IsWriteAcknowledged(command, "^EW0000010010EE;"));
 }
 
@@ -267,8 +275,8 @@ TEST_F(EngineTest, WriteStateStopsOutsideTheWritableRegions)
         DWORD start, total;
         bool allowed;
     };
-    for (const Case c : {Case{0x0, 16, false}, Case{0x10, 0x70, true}, Case{0x37FC0, 64, true}, Case{0x38000, 32, false},
-                         Case{0x70, 0x20, false} /* spans two regions */, Case{0x300, 0xC00, true}}) {
+    for (const Case c : {Case {0x0, 16, false}, Case {0x10, 0x70, true}, Case {0x37FC0, 64, true},
+             Case {0x38000, 32, false}, Case {0x70, 0x20, false} /* spans two regions */, Case {0x300, 0xC00, true}}) {
         port->writes.clear();
         // The amplifier's acknowledgement carries the check of address and count only.
         port->script = [](const QByteArray& w, DWORD) {
@@ -277,8 +285,8 @@ TEST_F(EngineTest, WriteStateStopsOutsideTheWritableRegions)
             const BYTE check = Eeprom::CheckByte(address, count);
             return "^EW" + w.mid(3, 10) + QByteArray::number(check, 16).rightJustified(2, '0').toUpper() + ";";
         };
-        CWriteSerialPromState<Machine> write(machine.get(), "WriteState", &machine->m_finalState, 4000, 0xE2000051,
-                                             c.start, c.total, data);
+        CWriteSerialPromState<Machine> write(
+            machine.get(), "WriteState", &machine->m_finalState, 4000, 0xE2000051, c.start, c.total, data);
         machine->Start(&write);
         RunUntilIdle();
         EXPECT_EQ(machine->ResultCode(), c.allowed ? 0u : 0xE200000Cu) << std::hex << c.start;
@@ -295,6 +303,6 @@ TEST_F(EngineTest, FixedCommandsAreWrittenAndTheMachineGoesOnAfterTenMillisecond
     CCacheFlushState<Machine> flush(machine.get(), "CacheFlushState", &off);
     machine->Start(&flush);
     RunUntilIdle();
-    EXPECT_EQ(port->Commands(), (QByteArrayList{"^cf;", "^on0;", "^on1;"}));
+    EXPECT_EQ(port->Commands(), (QByteArrayList {"^cf;", "^on0;", "^on1;"}));
     EXPECT_EQ(host.Now(), 30u);
 }

@@ -1,6 +1,7 @@
 // Reset configuration, ATU memory erase and the clock conversation on the simulated amplifier,
 // in virtual time: exact writes and their order, the amplifier's memory afterwards, the ends.
 #include "SimHarness.h"
+#include "RowName.h"
 #include "maintenance/DateTimeStateMachine.h"
 #include "maintenance/EraseConfigStateMachine.h"
 #include "model/ResultCode.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 class Maintenance : public testing::Test {
 protected:
     void SetUp() override

@@ -1,10 +1,12 @@
 // Fault log entries decoded from their 32 bytes: every detail rule, the name table's edges and
 // the line format. Each row is an entry given by its non-zero fields.
 #include "maintenance/FaultEntry.h"
+#include "RowName.h"
 #include <gtest/gtest.h>
 #include <initializer_list>
 
 namespace {
+using ::operator<<;
 struct Put {
     int offset;
     DWORD value;

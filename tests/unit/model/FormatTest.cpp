@@ -25,7 +25,7 @@ TEST(Format, MissingOrMismatchedArgumentsFormatAsNothing)
 {
     EXPECT_EQ(Fmt("a%sb%uc"), "abc");
     EXPECT_EQ(Fmt("%u|%s", "text", 5), "|");
-    EXPECT_EQ(Fmt("%n%p"), "%n%p");  // unknown conversions stay as written, nothing is read
+    EXPECT_EQ(Fmt("%n%p"), "%n%p"); // unknown conversions stay as written, nothing is read
     EXPECT_EQ(Fmt("trailing %"), "trailing %");
-    EXPECT_EQ(Fmt("%99999999999d", 1).size(), Fmt("%99999999999d", 1).size());  // no runaway width
+    EXPECT_EQ(Fmt("%99999999999d", 1).size(), Fmt("%99999999999d", 1).size()); // no runaway width
 }

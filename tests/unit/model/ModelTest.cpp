@@ -1,30 +1,36 @@
 // The model's own operations: the device table, lost contact, unsaved edits, the SWR
 // threshold group and the speed commands.
-#include "link/VirtualEventHost.h"
 #include "model/Model.h"
+#include "RowName.h"
+#include "link/VirtualEventHost.h"
 #include "model/QtSettingsStore.h"
 #include "model/WaitCursor.h"
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 class ModelTest : public ::testing::Test {
 protected:
-    ModelTest() : model(host, std::make_unique<CQtSettingsStore>(dir.filePath("s.ini"))) {}
+    ModelTest()
+        : model(host, std::make_unique<CQtSettingsStore>(dir.filePath("s.ini")))
+    {
+    }
     QTemporaryDir dir;
     CVirtualEventHost host;
     CModel model;
 };
 
 struct IdentifyCase {
+    const char* name;
     const char* response;
     bool found;
     int device;
     int kind;
 };
-}  // namespace
+} // namespace
 
-class Identify : public ModelTest, public ::testing::WithParamInterface<IdentifyCase> {};
+class Identify : public ModelTest, public ::testing::WithParamInterface<IdentifyCase> { };
 
 TEST_P(Identify, SearchOrderAndKind)
 {
@@ -37,18 +43,13 @@ TEST_P(Identify, SearchOrderAndKind)
 }
 
 INSTANTIATE_TEST_SUITE_P(Responses, Identify,
-                         ::testing::Values(IdentifyCase{"^IQRO4000;", true, 15, 3},
-                                           IdentifyCase{"^Iqro4000;", true, 15, 2},
-                                           IdentifyCase{"^I RX5 QRO4000;", true, 2, 2},  // RX5 comes first
-                                           IdentifyCase{"^IQRO800;", true, 3, 2},
-                                           IdentifyCase{"^Iatu800;", true, 4, 2},
-                                           IdentifyCase{"^IATU800;", true, 4, 3},
-                                           IdentifyCase{"^IQ9;", true, 6, 3},
-                                           IdentifyCase{"^Iq9;", true, 6, 2},
-                                           IdentifyCase{"^ILDA0100;", true, 9, 3},
-                                           IdentifyCase{"^IR5B;", true, 1, 2},
-                                           IdentifyCase{"^IQrO4000;", false, 0, 0},
-                                           IdentifyCase{";", false, 0, 0}));
+    ::testing::Values(IdentifyCase {"Qro4000Application", "^IQRO4000;", true, 15, 3},
+        IdentifyCase {"Qro4000BootLoader", "^Iqro4000;", true, 15, 2},
+        IdentifyCase {"EarlierEntryOfTheTableWins", "^I RX5 QRO4000;", true, 2, 2},
+        IdentifyCase {"AnotherAmplifier", "^IQRO800;", true, 3, 2},
+        IdentifyCase {"MixedCaseIsNoDevice", "^IQrO4000;", false, 0, 0},
+        IdentifyCase {"PollAnswerIsNoDevice", ";", false, 0, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ModelTest, ExpectedDeviceIsTheQro4000Only)
 {
@@ -75,7 +76,7 @@ TEST_F(ModelTest, ResetDeviceValuesForgetsTheAmplifier)
     EXPECT_EQ(model.m_serialNumber.m_value, 0xFFFF);
     EXPECT_EQ(model.m_firmwareStatus.m_value, FirmwareNone);
     EXPECT_EQ(notified, 1);
-    model.ResetDeviceValues();  // already 0: not told again
+    model.ResetDeviceValues(); // already 0: not told again
     EXPECT_EQ(notified, 1);
     model.m_firmwareStatus.RemoveObserver(&sink);
 }
@@ -91,37 +92,14 @@ TEST_F(ModelTest, UnsavedChangesFollowEveryPendingValue)
     EXPECT_TRUE(model.HasUnsavedChanges());
 }
 
-TEST_F(ModelTest, SwrThresholdGroupSelector)
-{
-    EXPECT_EQ(&model.SwrThresholds(1), &model.m_swrThresholdNoMatch);
-    EXPECT_EQ(&model.SwrThresholds(2), &model.m_swrThresholdRetune);
-    EXPECT_EQ(&model.SwrThresholds(3), &model.m_swrThresholdStop);
-    EXPECT_EQ(&model.SwrThresholds(0), &model.m_swrThresholdBypass);
-    EXPECT_EQ(&model.SwrThresholds(7), &model.m_swrThresholdBypass);
-}
-
 TEST_F(ModelTest, SpeedCommands)
 {
-    const std::pair<DWORD, const char*> cases[] = {{4800, "^BR0;"},  {9600, "^BR1;"},   {19200, "^BR2;"},
-                                                   {38400, "^BR3;"}, {57600, "^BR4;"},  {115200, "^BR5;"},
-                                                   {230400, "^BR6;"}, {14400, ""}};
+    const std::pair<DWORD, const char*> cases[] = {{4800, "^BR0;"}, {9600, "^BR1;"}, {19200, "^BR2;"}, {38400, "^BR3;"},
+        {57600, "^BR4;"}, {115200, "^BR5;"}, {230400, "^BR6;"}, {14400, ""}};
     for (const auto& [speed, command] : cases)
         EXPECT_EQ(CModelBase::SpeedCommand(speed), QByteArray(command)) << speed;
     // Only while the application runs.
     EXPECT_FALSE(model.ChangeSpeed(38400));
-}
-
-TEST_F(ModelTest, InitialValues)
-{
-    EXPECT_EQ(model.m_antenna.m_value, 1);
-    EXPECT_EQ(model.m_atuMode.m_value, L'B');
-    EXPECT_EQ(model.m_serialNumber.m_value, 0xFFFF);
-    EXPECT_EQ(model.m_dateTimeUtc.m_value, 1);
-    EXPECT_EQ(model.m_operatePollInterval.m_value, 300u);
-    EXPECT_EQ(model.m_firmwareLoadRetryLimit.m_value, 10u);
-    EXPECT_EQ(model.m_completion.EventId(), 0x801Du);
-    EXPECT_EQ(model.m_portSpeed.EventId(), 0x8079u);
-    EXPECT_EQ(model.m_temperature.EventId(), 0x816Du);
 }
 
 namespace {
@@ -130,7 +108,7 @@ public:
     void ApplyWaitCursor(bool on) { changes.push_back(on); }
     std::vector<bool> changes;
 };
-}  // namespace
+} // namespace
 
 TEST(WaitCursor, NestedWaitsRestoreTheCursorOnlyAtTheLastEnd)
 {
@@ -138,9 +116,9 @@ TEST(WaitCursor, NestedWaitsRestoreTheCursorOnlyAtTheLastEnd)
     owner.BeginWait();
     owner.BeginWait();
     owner.EndWait();
-    EXPECT_EQ(owner.changes, (std::vector<bool>{true}));
+    EXPECT_EQ(owner.changes, (std::vector<bool> {true}));
     owner.EndWait();
-    EXPECT_EQ(owner.changes, (std::vector<bool>{true, false}));
-    owner.EndWait();  // unbalanced: ignored
+    EXPECT_EQ(owner.changes, (std::vector<bool> {true, false}));
+    owner.EndWait(); // unbalanced: ignored
     EXPECT_EQ(owner.WaitCount(), 0u);
 }

@@ -1,6 +1,7 @@
 // Settings read back from a real settings file: defaults, clamping, wrong types, the saved
 // copies that make a save write only what changed, and a failed write tried again.
 #include "link/VirtualEventHost.h"
+#include "RowName.h"
 #include "model/Model.h"
 #include "model/QtSettingsStore.h"
 #include <QDir>
@@ -10,10 +11,14 @@
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 // Counts writes and can refuse them, over the real store.
 class CCountingStore : public ISettingsStore {
 public:
-    explicit CCountingStore(const QString& file) : m_inner(file) {}
+    explicit CCountingStore(const QString& file)
+        : m_inner(file)
+    {
+    }
     bool IsOpen() const override { return true; }
     DWORD ReadDword(const QString& n, DWORD* v) override { return m_inner.ReadDword(n, v); }
     DWORD ReadString(const QString& n, QString* v) override { return m_inner.ReadString(n, v); }
@@ -63,13 +68,14 @@ protected:
 };
 
 struct BoundCase {
+    const char* row;
     const char* name;
-    QVariant stored;  // invalid: nothing stored
+    QVariant stored; // invalid: nothing stored
     DWORD expected;
 };
-}  // namespace
+} // namespace
 
-class BoundedSettings : public PersistenceTest, public ::testing::WithParamInterface<BoundCase> {};
+class BoundedSettings : public PersistenceTest, public ::testing::WithParamInterface<BoundCase> { };
 
 TEST_P(BoundedSettings, LoadClampsToTheBounds)
 {
@@ -83,14 +89,15 @@ TEST_P(BoundedSettings, LoadClampsToTheBounds)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, BoundedSettings,
-                         ::testing::Values(BoundCase{"OperatePollInterval", 50, 100},
-                                           BoundCase{"OperatePollInterval", 40000, 30000},
-                                           BoundCase{"OperatePollInterval", QVariant(), 300},
-                                           BoundCase{"OperatePollInterval", 2500, 2500},
-                                           BoundCase{"OperatePollInterval", "fast", 300},  // wrong type: missing
-                                           BoundCase{"FirmwareLoadRetryLimit", 2, 5},
-                                           BoundCase{"FirmwareLoadRetryLimit", 99, 25},
-                                           BoundCase{"FirmwareLoadRetryLimit", QVariant(), 10}));
+    ::testing::Values(BoundCase {"PollIntervalBelowTheFloorIs100", "OperatePollInterval", 50, 100},
+        BoundCase {"PollIntervalAboveTheCeilingIs30000", "OperatePollInterval", 40000, 30000},
+        BoundCase {"PollIntervalMissingIs300", "OperatePollInterval", QVariant(), 300},
+        BoundCase {"PollIntervalWithinIsKept", "OperatePollInterval", 2500, 2500},
+        BoundCase {"PollIntervalNotANumberIs300", "OperatePollInterval", "fast", 300},
+        BoundCase {"RetryLimitBelowTheFloorIs5", "FirmwareLoadRetryLimit", 2, 5},
+        BoundCase {"RetryLimitAboveTheCeilingIs25", "FirmwareLoadRetryLimit", 99, 25},
+        BoundCase {"RetryLimitMissingIs10", "FirmwareLoadRetryLimit", QVariant(), 10}),
+    [](const auto& info) { return std::string(info.param.row); });
 
 TEST_F(PersistenceTest, ClampedValueIsWrittenBackAtTheNextSave)
 {
@@ -119,7 +126,7 @@ TEST_F(PersistenceTest, SaveWithNoChangeWritesNothing)
 {
     {
         auto first = MakeModel();
-        first->SaveSettings();  // writes the generated captions and default folders once
+        first->SaveSettings(); // writes the generated captions and default folders once
     }
     CCountingStore* store = nullptr;
     auto model = MakeModel(&store);
@@ -139,7 +146,7 @@ TEST_F(PersistenceTest, ChangedValuesAreWrittenInListOrderAndRoundTrip)
         model->m_trace.Set(1);
         model->m_commandTexts.Set(31, "^sn;");
         model->SaveSettings();
-        EXPECT_EQ(store->written, (QStringList{"ActivePage", "CommandText32", "Port", "Trace"}));
+        EXPECT_EQ(store->written, (QStringList {"ActivePage", "CommandText32", "Port", "Trace"}));
     }
     auto again = MakeModel();
     EXPECT_EQ(again->m_port.m_value, "COM7");
@@ -165,7 +172,7 @@ TEST_F(PersistenceTest, FailedWriteIsTriedAgainAtTheNextSave)
 
 TEST_F(PersistenceTest, StringOfTheWrongTypeCountsAsMissing)
 {
-    Store("Port", QStringList{"COM1", "COM2"});
+    Store("Port", QStringList {"COM1", "COM2"});
     auto model = MakeModel();
     EXPECT_EQ(model->m_port.m_value, "");
 }
@@ -190,11 +197,4 @@ TEST_F(PersistenceTest, DefaultFoldersAreCreatedUnderApplicationData)
     EXPECT_EQ(configuration, m_dir.filePath("appdata/Brimwell/QRO4000 Configuration"));
     EXPECT_TRUE(QDir(firmware).exists());
     EXPECT_TRUE(QDir(configuration).exists());
-}
-
-TEST_F(PersistenceTest, StoredFoldersAreKept)
-{
-    Store("FirmwareFolder", "/srv/fw");
-    auto model = MakeModel();
-    EXPECT_EQ(model->m_firmwareFolder.m_value, "/srv/fw");
 }

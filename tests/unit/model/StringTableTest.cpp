@@ -8,24 +8,6 @@
 #include <gtest/gtest.h>
 #include <map>
 
-TEST(StringTable, TitleBaseIsTheRevisionLine)
-{
-    EXPECT_EQ(TitleBaseText(), "QRO4000 Utility Revision 1.0.0.0");
-}
-
-TEST(StringTable, QuotedTextsUnderTheirNumbers)
-{
-    EXPECT_EQ(ResourceString(57345), "Ready");
-    EXPECT_EQ(ResourceString(168), "QRO4000");
-    EXPECT_EQ(FormatResource(IDS_ATTEMPTING_CONTACT, ProductName(), "COM3", 230400),
-        "Attempting to contact QRO4000 on port COM3 at 230400 bit/s");
-    EXPECT_EQ(FormatResource(IDS_PORT_ACCESS_DENIED, "COM3"),
-        "Serial port \"COM3\" access denied; may in use by another program or USB cable may have been removed.");
-    EXPECT_EQ(FormatResource(IDS_CONFIG_FILTER, "QRO4000", "QRO4000Config", "QRO4000Config"),
-        "QRO4000 Configuration File (*.QRO4000Config)|*.QRO4000Config|All files (*.*)|*.*|");
-    EXPECT_EQ(ResourceString(99999), "");
-}
-
 TEST(StringTable, RevisionTexts)
 {
     const std::pair<WORD, const char*> cases[] = {{0, "??.??"}, {9999, " N/A "}, {65534, "Loading"}, {5, "00.05"},

@@ -9,15 +9,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-QList<QByteArray> Commands(const QByteArray& log)
-{
-    QList<QByteArray> commands;
-    for (const QByteArray& part : log.split(';'))
-        commands << part + ';';
-    commands.removeLast(); // after the last ";"
-    return commands;
-}
-
 class OperateMachine : public ::testing::Test {
 protected:
     explicit OperateMachine(const CSimDevice::Options& options = CSimHarness::DefaultOptions())
@@ -285,23 +276,15 @@ TEST_F(OperateMachine, ATickDuringACycleRestartsAtItsEndWithoutOverlap)
     harness.device->GetOptions().answerDelayMs = 10; // a cycle of about 250 ms
     Model().m_operatePollInterval.m_value = 100;
     COperatePoller poller(Model());
-    QList<std::uint64_t> starts, ends;
-    class CEnds : public IEventSink {
-    public:
-        void OnEvent(std::uint32_t, std::uintptr_t, std::intptr_t) override { times->append(host->Now()); }
-        QList<std::uint64_t>* times;
-        CVirtualEventHost* host;
-    } recorder;
-    recorder.times = &ends;
-    recorder.host = &harness.host;
-    Model().m_completion.AddObserver(&recorder);
+    QList<std::uint64_t> starts;
+    CCompletionRecorder recorder(Model(), &harness.host);
+    const QList<std::uint64_t>& ends = recorder.times;
     poller.Start();
     for (int i = 0; i < 400 && ends.size() < 4; ++i) {
         harness.host.Advance(5);
         if (poller.Machine() && !poller.Machine()->IsIdle() && starts.size() == ends.size())
             starts.append(harness.host.Now());
     }
-    Model().m_completion.RemoveObserver(&recorder);
     ASSERT_GE(ends.size(), 4);
     for (int i = 1; i < 4; ++i) {
         EXPECT_GE(starts[i], ends[i - 1]);

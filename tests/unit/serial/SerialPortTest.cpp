@@ -1,7 +1,8 @@
 // The Qt serial port on a real pseudo-terminal: line settings, the seven speeds, writes,
 // non-blocking reads, posted notifications, exclusive open and a vanished device.
-#include "link/QtEventHost.h"
 #include "link/SerialPort.h"
+#include "EventLoop.h"
+#include "link/QtEventHost.h"
 #include "link/VirtualEventHost.h"
 #include "model/ResultCode.h"
 #include <QCoreApplication>
@@ -13,15 +14,6 @@
 #include <unistd.h>
 
 namespace {
-QCoreApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "serial_tests";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    return app;
-}
-
 class CPty {
 public:
     CPty()
@@ -41,7 +33,7 @@ public:
     }
     speed_t Speed() const
     {
-        termios t{};
+        termios t {};
         tcgetattr(master, &t);
         return cfgetospeed(&t);
     }
@@ -63,7 +55,10 @@ public:
         }
         return out;
     }
-    void Write(const QByteArray& bytes) const { ASSERT_EQ(::write(master, bytes.constData(), bytes.size()), bytes.size()); }
+    void Write(const QByteArray& bytes) const
+    {
+        ASSERT_EQ(::write(master, bytes.constData(), bytes.size()), bytes.size());
+    }
 
     int master = -1;
     QString slave;
@@ -71,20 +66,17 @@ public:
 
 class SerialPortTest : public ::testing::Test {
 protected:
-    SerialPortTest() : port(host, nullptr, nullptr) { App(); }
-    bool WaitFor(const std::function<bool()>& condition, int ms = 2000)
+    SerialPortTest()
+        : port(host, nullptr, nullptr)
     {
-        QElapsedTimer clock;
-        clock.start();
-        while (!condition() && clock.elapsed() < ms)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        return condition();
+        EnsureApplication();
     }
+    static bool WaitFor(const std::function<bool()>& condition, int ms = 2000) { return RunEventsUntil(condition, ms); }
     CPty pty;
     CQtEventHost host;
     CSerialPort port;
 };
-}  // namespace
+} // namespace
 
 TEST_F(SerialPortTest, OpensAt230400AndAcceptsOnlyTheSevenSpeeds)
 {
@@ -95,7 +87,7 @@ TEST_F(SerialPortTest, OpensAt230400AndAcceptsOnlyTheSevenSpeeds)
     EXPECT_FALSE(port.SetSpeed(14400));
     EXPECT_EQ(port.LastError(), 0x80070057u);
     EXPECT_EQ(port.Speed(), 230400u);
-    EXPECT_TRUE(port.SetSpeed(230400));  // the current speed: at once
+    EXPECT_TRUE(port.SetSpeed(230400)); // the current speed: at once
     for (DWORD speed : {4800u, 9600u, 19200u, 38400u, 57600u, 115200u}) {
         EXPECT_TRUE(port.SetSpeed(speed));
         EXPECT_EQ(port.Speed(), speed);

@@ -8,24 +8,15 @@
 #include <gtest/gtest.h>
 
 namespace {
-QList<QByteArray> Commands(const QByteArray& log)
-{
-    QList<QByteArray> commands;
-    for (qsizetype start = 0, end; (end = log.indexOf(';', start)) >= 0; start = end + 1)
-        commands << log.mid(start, end - start + 1);
-    return commands;
-}
-
 class EditConfig : public testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(harness.Connect());
+        completion.results.clear(); // the contact's own
         machine = harness.model->CreateMachine<CEditConfigStateMachine>();
         ASSERT_NE(machine, nullptr);
-        harness.model->m_completion.AddObserver(&completion);
     }
-    void TearDown() override { harness.model->m_completion.RemoveObserver(&completion); }
 
     DWORD Run(bool write)
     {
@@ -48,11 +39,8 @@ protected:
     CSimSettings& Sim() { return harness.device->Feature<CSimSettings>(); }
     QList<QByteArray> Wire() const { return Commands(harness.device->ReceivedLog()); }
 
-    struct CCompletion : IEventSink {
-        void OnEvent(std::uint32_t, std::uintptr_t index, std::intptr_t) override { results << DWORD(index); }
-        QList<DWORD> results;
-    } completion;
     CSimHarness harness;
+    CCompletionRecorder completion {*harness.model};
     CEditConfigStateMachine* machine = nullptr;
 };
 } // namespace

@@ -1,9 +1,11 @@
 // The settings' answers and set commands byte for byte, and the values people type.
 #include "settings/SettingsAnswers.h"
+#include "RowName.h"
 #include "settings/SettingsText.h"
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 struct AnswerRow {
     const char* name;
     SettingId id;

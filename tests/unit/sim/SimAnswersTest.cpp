@@ -31,6 +31,8 @@ const AnswerCase kAnswers[] = {
     {"PowerOnIsSilent", "^on1;", ""},
     {"UnknownCommandIsIgnored", "^zz;", ""},
     {"TextWithoutCaretIsIgnored", "rv;", ""},
+    {"CaretStartsANewCommand", "garbage^rv;", "^RV01.53;"},
+    {"TwoCommandsInOneWriteGetTwoAnswersInOrder", "^rv;^sn;", "^RV01.53;^SN01234;"},
     {"ReadBlock", "^er0000010010EF;", "^ER0000010010000102030405060708090A0B0C0D0E0F77;"},
     {"ReadBlockLowerCaseHex", "^er0000010010ef;", "^ER0000010010000102030405060708090A0B0C0D0E0F77;"},
     {"ReadOneByte", "^er0000010301FB;", "^ER000001030103F8;"},
@@ -49,24 +51,6 @@ const AnswerCase kAnswers[] = {
 };
 } // namespace
 
-// The rows above were written by hand; the line's own builders must agree with them.
-TEST(SimAnswerRows, BlockCommandsAreWellFormed)
-{
-    EXPECT_EQ(Eeprom::BuildReadCommand(0x100, 16), QByteArray("^er0000010010EF;"));
-    EXPECT_EQ(Eeprom::BuildReadCommand(0x103, 1), QByteArray("^er0000010301FB;"));
-    EXPECT_EQ(Eeprom::BuildReadCommand(0x3FFD0, 64), QByteArray("^er0003FFD040EE;"));
-    const BYTE ff[16]
-        = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    EXPECT_EQ(Eeprom::BuildWriteCommand(0x100, 16, ff), QByteArray("^ew0000010010FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF;"));
-    const BYTE five = 0x5A;
-    EXPECT_EQ(Eeprom::BuildWriteCommand(0x10, 1, &five), QByteArray("^ew00000010015A95;"));
-    EXPECT_EQ(Eeprom::BuildWriteCommand(0x0, 1, &five), QByteArray("^ew00000000015AA5;"));
-    const BYTE zero = 0;
-    EXPECT_EQ(Eeprom::BuildWriteCommand(0x38000, 1, &zero), QByteArray("^ew0003800001007C;"));
-    const BYTE two[2] = {0, 0};
-    EXPECT_EQ(Eeprom::BuildWriteCommand(0x7F, 2, two), QByteArray("^ew0000007F0200007F;"));
-}
-
 class SimAnswers : public ::testing::TestWithParam<AnswerCase> { };
 
 TEST_P(SimAnswers, ExactBytes)
@@ -79,26 +63,6 @@ TEST_P(SimAnswers, ExactBytes)
 
 INSTANTIATE_TEST_SUITE_P(Application, SimAnswers, ::testing::ValuesIn(kAnswers),
     [](const ::testing::TestParamInfo<AnswerCase>& info) { return std::string(info.param.name); });
-
-TEST(SimDevice, RevisionAndSerialNumberComeFromTheOptions)
-{
-    CSimDevice::Options options = CSimWire::Defaults();
-    options.revision = 7;
-    options.serialNumber = 65535;
-    CSimWire wire(options);
-    EXPECT_EQ(wire.Exchange("^rv;"), QByteArray("^RV00.07;"));
-    EXPECT_EQ(wire.Exchange("^sn;"), QByteArray("^SN65535;"));
-}
-
-TEST(SimDevice, AnswersOnlyAtItsConfiguredSpeed)
-{
-    CSimWire wire;
-    for (DWORD speed : {230400u, 115200u, 57600u, 19200u, 9600u, 4800u}) {
-        EXPECT_EQ(wire.Exchange(";", speed), QByteArray()) << speed;
-        EXPECT_EQ(wire.Exchange("^I;", speed), QByteArray()) << speed;
-    }
-    EXPECT_EQ(wire.Exchange(";", 38400), QByteArray(";"));
-}
 
 TEST(SimDevice, AnswerIsLostWhenTheProgramChangesSpeedBeforeItArrives)
 {
@@ -120,18 +84,6 @@ TEST(SimDevice, PartialCommandIsCompletedByTheNextWrite)
     EXPECT_EQ(wire.received, QByteArray("^SN01234;"));
 }
 
-TEST(SimDevice, CaretStartsANewCommand)
-{
-    CSimWire wire;
-    EXPECT_EQ(wire.Exchange("garbage^rv;"), QByteArray("^RV01.53;"));
-}
-
-TEST(SimDevice, TwoCommandsInOneWriteGetTwoAnswersInOrder)
-{
-    CSimWire wire;
-    EXPECT_EQ(wire.Exchange("^rv;^sn;"), QByteArray("^RV01.53;^SN01234;"));
-}
-
 class SimSpeedCommand : public ::testing::TestWithParam<std::pair<int, DWORD>> { };
 
 TEST_P(SimSpeedCommand, SwitchesTheConfiguredSpeed)
@@ -151,7 +103,8 @@ TEST_P(SimSpeedCommand, SwitchesTheConfiguredSpeed)
 
 INSTANTIATE_TEST_SUITE_P(AllSpeeds, SimSpeedCommand,
     ::testing::Values(std::make_pair(0, 4800u), std::make_pair(1, 9600u), std::make_pair(2, 19200u),
-        std::make_pair(3, 38400u), std::make_pair(4, 57600u), std::make_pair(5, 115200u), std::make_pair(6, 230400u)));
+        std::make_pair(3, 38400u), std::make_pair(4, 57600u), std::make_pair(5, 115200u), std::make_pair(6, 230400u)),
+    [](const auto& info) { return "To" + std::to_string(info.param.second); });
 
 TEST(SimDevice, SpeedCommandOutOfRangeChangesNothing)
 {
@@ -178,34 +131,6 @@ TEST(SimDevice, PowerOffAndOnKeepTheEeprom)
     EXPECT_EQ(static_cast<BYTE>(wire.device->Eeprom()[0x10]), 0x5A);
 }
 
-TEST(SimDevice, WriteStoresExactlyTheBlock)
-{
-    CSimWire wire;
-    const QByteArray before = wire.device->Eeprom();
-    BYTE data[64];
-    for (int i = 0; i < 64; ++i)
-        data[i] = static_cast<BYTE>(0xA0 ^ i);
-    const QByteArray command = Eeprom::BuildWriteCommand(0x1040, 64, data);
-    const QByteArray ack = wire.Exchange(command);
-    EXPECT_TRUE(Eeprom::IsWritableBlock(0x1040, 64));
-    EXPECT_TRUE(Eeprom::IsWriteAcknowledged(command, ack)) << ack.constData();
-    QByteArray expected = before;
-    expected.replace(0x1040, 64, QByteArray(reinterpret_cast<const char*>(data), 64));
-    EXPECT_EQ(wire.device->Eeprom(), expected);
-}
-
-TEST(SimDevice, ReadAnswersPassTheProgramsOwnCheck)
-{
-    CSimWire wire;
-    for (DWORD address : {0x0u, 0x40u, 0x38000u, 0x3FFC0u}) {
-        const QByteArray command = Eeprom::BuildReadCommand(address, 64);
-        const QByteArray answer = wire.Exchange(command);
-        BYTE data[64];
-        ASSERT_EQ(Eeprom::ParseReadAnswer(command, answer, 64, data), 64) << answer.constData();
-        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(data), 64), wire.device->Eeprom().mid(address, 64));
-    }
-}
-
 TEST(SimDevice, WritableRegionsAreExactlyTheSix)
 {
     CSimWire wire;
@@ -222,17 +147,6 @@ TEST(SimDevice, WritableRegionsAreExactlyTheSix)
         EXPECT_EQ(!answer.isEmpty(), p.writable) << std::hex << p.address;
         EXPECT_EQ(static_cast<BYTE>(wire.device->Eeprom()[p.address]) == byte, p.writable) << std::hex << p.address;
     }
-}
-
-TEST(SimDevice, ReceivedAndSentLogsHoldTheWire)
-{
-    CSimWire wire;
-    wire.Exchange("^sn;");
-    wire.Exchange(";", 19200);
-    EXPECT_EQ(wire.device->ReceivedLog(), QByteArray("^sn;;"));
-    EXPECT_EQ(wire.device->SentLog(), QByteArray("^SN01234;"));
-    wire.device->ClearLogs();
-    EXPECT_TRUE(wire.device->ReceivedLog().isEmpty());
 }
 
 TEST(SimDevice, CommandHandlerExtendsTheCommandSet)

@@ -1,5 +1,6 @@
 // The option text of the simulated amplifier ("QRO4000_SIM", qro4000-sim's switches).
 #include "sim/SimOptions.h"
+#include "RowName.h"
 #include <QStringList>
 #include <gtest/gtest.h>
 
@@ -40,6 +41,7 @@ TEST(SimOptions, SpacesAndSwitchesWithoutValue)
 }
 
 struct BadOption {
+    const char* name;
     const char* text;
     const char* named; // part of the error text
 };
@@ -59,9 +61,12 @@ TEST_P(SimOptionsBad, IsRefusedAndChangesNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SimOptionsBad,
-    ::testing::Values(BadOption {"serial=5,baud=14400", "baud"}, BadOption {"baud=fast", "baud"},
-        BadOption {"serial=70000", "serial"}, BadOption {"pace=2", "pace"}, BadOption {"colour=blue", "colour"},
-        BadOption {"baud", "baud"}, BadOption {"delay=-1", "delay"}, BadOption {"revision=1.53", "revision"}));
+    ::testing::Values(BadOption {"UnsupportedSpeed", "serial=5,baud=14400", "baud"},
+        BadOption {"SpeedInWords", "baud=fast", "baud"}, BadOption {"SerialAbove65535", "serial=70000", "serial"},
+        BadOption {"PaceNeitherZeroNorOne", "pace=2", "pace"}, BadOption {"UnknownName", "colour=blue", "colour"},
+        BadOption {"SpeedWithoutValue", "baud", "baud"}, BadOption {"NegativeDelay", "delay=-1", "delay"},
+        BadOption {"RevisionWithADot", "revision=1.53", "revision"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SimOptions, FaultsNeedTheFaultsOverload)
 {
