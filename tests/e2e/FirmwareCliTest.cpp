@@ -117,14 +117,12 @@ TEST_F(FirmwareCli, StatusComparesInstalledAndAvailable)
     EXPECT_TRUE(run.out.contains("\"newerAvailable\":true")) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains("\"releaseNotes\":false")) << run.out.toStdString();
 }
-} // namespace
 
-namespace {
 // --yes answers a script's questions, not a downgrade: only --downgrade lets an older file go.
 TEST_F(FirmwareCli, OlderRevisionIsSentOnlyWithDowngrade)
 {
     WriteFirmware(firmwareFolder, "qro4000fw0150.hex");
-    CRun run = Run({"-p", "SIM", "--yes", "firmware", "load", "--no-backup"}, "erase-ms=100");
+    CliRun run = Run({"-p", "SIM", "--yes", "firmware", "load", "--no-backup"}, "erase-ms=100");
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains("Refused: qro4000fw0150.hex is revision 01.50, older than revision 01.53 installed "
                                  "in the QRO4000. Add --downgrade to send the older revision.\n"))
