@@ -122,7 +122,7 @@ TEST_F(FirmwareCli, StatusComparesInstalledAndAvailable)
 TEST_F(FirmwareCli, OlderRevisionIsSentOnlyWithDowngrade)
 {
     WriteFirmware(firmwareFolder, "qro4000fw0150.hex");
-    CliRun run = Run({"-p", "SIM", "--yes", "firmware", "load", "--no-backup"}, "erase-ms=100");
+    CliRun run = Run({"-p", "SIM", "--yes", "firmware", "load", "--no-backup"}, QStringLiteral(",erase-ms=100"));
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains("Refused: qro4000fw0150.hex is revision 01.50, older than revision 01.53 installed "
                                  "in the QRO4000. Add --downgrade to send the older revision.\n"))
@@ -131,7 +131,7 @@ TEST_F(FirmwareCli, OlderRevisionIsSentOnlyWithDowngrade)
     EXPECT_TRUE(Run({"-p", "SIM", "firmware", "status"})
                     .out.contains("The firmware folder holds an older revision than the one installed\n"));
     run = Run({"-p", "SIM", "--yes", "firmware", "load", "--no-backup", "--downgrade"},
-        "revision-after-load=150,erase-ms=100");
+        QStringLiteral(",revision-after-load=150,erase-ms=100"));
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("QRO4000 verification succeeded\n")) << run.out.toStdString();
 }
