@@ -5,6 +5,7 @@
 #include "model/ErrorText.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
+#include "ui/DialogWaitCursor.h"
 #include "ui/ErrorBox.h"
 #include <QHBoxLayout>
 #include <QLabel>
@@ -150,12 +151,5 @@ void CConfigProgressDlg::reject()
 
 void CConfigProgressDlg::ApplyWaitCursor(bool wait)
 {
-    if (wait) {
-        setCursor(Qt::WaitCursor);
-        // The user can still reach Cancel.
-        m_cancel->setCursor(Qt::ArrowCursor);
-    } else {
-        unsetCursor();
-        m_cancel->unsetCursor();
-    }
+    ApplyDialogWaitCursor(this, m_cancel, wait);
 }

@@ -5,6 +5,7 @@
 #include "model/ErrorText.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
+#include "ui/DialogWaitCursor.h"
 #include "ui/OutputWindow.h"
 #include <QHBoxLayout>
 #include <QProgressBar>
@@ -145,12 +146,5 @@ void CFtpDlg::reject()
 
 void CFtpDlg::ApplyWaitCursor(bool wait)
 {
-    if (wait) {
-        setCursor(Qt::WaitCursor);
-        // The user can still reach Cancel.
-        m_cancel->setCursor(Qt::ArrowCursor);
-    } else {
-        unsetCursor();
-        m_cancel->unsetCursor();
-    }
+    ApplyDialogWaitCursor(this, m_cancel, wait);
 }

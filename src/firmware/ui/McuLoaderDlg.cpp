@@ -6,6 +6,7 @@
 #include "model/ErrorText.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
+#include "ui/DialogWaitCursor.h"
 #include "ui/OutputWindow.h"
 #include <QHBoxLayout>
 #include <QLabel>
@@ -194,12 +195,5 @@ void CMcuLoaderDlg::done(int result)
 
 void CMcuLoaderDlg::ApplyWaitCursor(bool wait)
 {
-    if (wait) {
-        setCursor(Qt::WaitCursor);
-        // The user can still reach Cancel.
-        m_cancel->setCursor(Qt::ArrowCursor);
-    } else {
-        unsetCursor();
-        m_cancel->unsetCursor();
-    }
+    ApplyDialogWaitCursor(this, m_cancel, wait);
 }

@@ -3,6 +3,7 @@
 #include "maintenance/MaintenanceStringIds.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
+#include "ui/DialogWaitCursor.h"
 #include "ui/ErrorBox.h"
 #include <QHBoxLayout>
 #include <QLabel>
@@ -111,11 +112,5 @@ void CEraseConfigDlg::reject()
 
 void CEraseConfigDlg::ApplyWaitCursor(bool wait)
 {
-    if (wait) {
-        setCursor(Qt::WaitCursor);
-        m_cancel->setCursor(Qt::ArrowCursor);
-    } else {
-        unsetCursor();
-        m_cancel->unsetCursor();
-    }
+    ApplyDialogWaitCursor(this, m_cancel, wait);
 }

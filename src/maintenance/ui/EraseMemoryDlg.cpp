@@ -6,6 +6,7 @@
 #include "model/ResultCode.h"
 #include "model/StringIds.h"
 #include "model/StringTable.h"
+#include "ui/DialogWaitCursor.h"
 #include "ui/ErrorBox.h"
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -185,11 +186,5 @@ void CEraseMemoryDlg::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::
 
 void CEraseMemoryDlg::ApplyWaitCursor(bool wait)
 {
-    if (wait) {
-        setCursor(Qt::WaitCursor);
-        m_close->setCursor(Qt::ArrowCursor);
-    } else {
-        unsetCursor();
-        m_close->unsetCursor();
-    }
+    ApplyDialogWaitCursor(this, m_close, wait);
 }
