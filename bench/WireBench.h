@@ -2,7 +2,10 @@
 // What the wire-time benchmarks share: qro4000-sim started on a pseudo-terminal, a port that
 // hands everything to the real one so that a benchmark can count and time what crosses it,
 // and the event loop run until a condition holds.
+#include "link/ContactStateMachineInterface.h"
 #include "link/SerialPortInterface.h"
+#include "link/StateMachine.h"
+#include "model/Model.h"
 #include <QEventLoop>
 #include <QProcess>
 #include <QTimer>
@@ -13,7 +16,10 @@
 // Passes every operation to the port it wraps; benchmarks override what they measure.
 class CForwardingPort : public ISerialPort {
 public:
-    explicit CForwardingPort(std::unique_ptr<ISerialPort> port) : m_port(std::move(port)) {}
+    explicit CForwardingPort(std::unique_ptr<ISerialPort> port)
+        : m_port(std::move(port))
+    {
+    }
     bool Open(const QString& name, bool quiet) override { return m_port->Open(name, quiet); }
     void Close() override { m_port->Close(); }
     bool IsOpen() const override { return m_port->IsOpen(); }
@@ -59,4 +65,44 @@ inline QString StartSimulator(QProcess& sim, const QString& path, const QStringL
         return {};
     }
     return QString::fromLocal8Bit(sim.readLine()).trimmed();
+}
+
+// The options every wire benchmark takes, --sim PATH [--baud N] [--delay MS], with their
+// defaults filled in by the caller; a benchmark's own options go to `extra` (option, value),
+// which answers whether it took them. False when PATH is missing or the speed is unknown.
+struct CWireBenchOptions {
+    QString simPath;
+    DWORD baud = 0;
+    QString delay;
+};
+
+inline bool ParseWireBenchOptions(const QStringList& args, CWireBenchOptions* options,
+    const std::function<bool(const QString&, const QString&)>& extra = {})
+{
+    for (int i = 1; i + 1 < args.size(); ++i) {
+        const QString& value = args[i + 1];
+        if (args[i] == "--sim")
+            options->simPath = value;
+        else if (args[i] == "--baud")
+            options->baud = value.toUInt();
+        else if (args[i] == "--delay")
+            options->delay = value;
+        else if (!extra || !extra(args[i], value))
+            continue;
+        ++i;
+    }
+    return !options->simPath.isEmpty() && IsSupportedSpeed(options->baud);
+}
+
+// Finds the amplifier on `pty` with the model's contact sequence; false, said on standard
+// error under the benchmark's name, when no amplifier runs its application there.
+inline bool ContactAmplifier(CModel& model, const QString& pty, const char* benchmark)
+{
+    model.m_port.m_value = pty;
+    model.ContactMachine()->StartContact();
+    if (RunUntil([&] { return model.ContactMachine()->IsIdle(); }, 60000)
+        && model.m_firmwareStatus.m_value == FirmwareApplication)
+        return true;
+    std::fprintf(stderr, "%s: no amplifier on %s\n", benchmark, qPrintable(pty));
+    return false;
 }

@@ -6,6 +6,7 @@
 // the end of writing the next block command (the rest is the line and the simulated amplifier).
 //
 //   bench_config_wire --sim PATH [--baud 230400] [--delay MS]
+#include "WireBench.h"
 #include "config/ConfigFileReader.h"
 #include "config/ConfigFileWriter.h"
 #include "config/ConfigRestoreStateMachine.h"
@@ -15,7 +16,6 @@
 #include "model/Model.h"
 #include "model/QtSettingsStore.h"
 #include "sim/PortFactory.h"
-#include "WireBench.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -76,11 +76,6 @@ private:
     qint64 m_answerEndNs = -1;
 };
 
-bool RunUntilIdle(IStateMachine& machine, int limitMs)
-{
-    return RunUntil([&] { return machine.IsIdle(); }, limitMs);
-}
-
 // Ends the event loop the moment the completion event arrives, so that the time measured is
 // the sequence's own.
 class CCompletionWaiter : public IEventSink {
@@ -138,26 +133,18 @@ void PrintRow(const CMeasure& m, DWORD baud)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QString simPath;
-    DWORD baud = 230400;
-    QString delay = "0";
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == "--sim" && i + 1 < args.size())
-            simPath = args[++i];
-        else if (args[i] == "--baud" && i + 1 < args.size())
-            baud = args[++i].toUInt();
-        else if (args[i] == "--delay" && i + 1 < args.size())
-            delay = args[++i];
-    }
-    if (simPath.isEmpty() || !IsSupportedSpeed(baud)) {
+    CWireBenchOptions options {{}, 230400, QStringLiteral("0")};
+    if (!ParseWireBenchOptions(app.arguments(), &options)) {
         std::fprintf(stderr, "usage: bench_config_wire --sim PATH [--baud 230400] [--delay MS]\n");
         return 2;
     }
+    const QString& simPath = options.simPath;
+    const DWORD baud = options.baud;
+    const QString& delay = options.delay;
 
     QProcess sim;
-    const QString pty =
-        StartSimulator(sim, simPath, {"--baud", QString::number(baud), "--pace", "--delay", delay}, "bench_config_wire");
+    const QString pty = StartSimulator(
+        sim, simPath, {"--baud", QString::number(baud), "--pace", "--delay", delay}, "bench_config_wire");
     if (pty.isEmpty())
         return 1;
 
@@ -171,10 +158,7 @@ int main(int argc, char** argv)
         counter = port.get();
         return port;
     });
-    model.m_port.m_value = pty;
-    model.ContactMachine()->StartContact();
-    if (!RunUntilIdle(*model.ContactMachine(), 60000) || model.m_firmwareStatus.m_value != FirmwareApplication) {
-        std::fprintf(stderr, "bench_config_wire: no amplifier on %s\n", qPrintable(pty));
+    if (!ContactAmplifier(model, pty, "bench_config_wire")) {
         sim.terminate();
         sim.waitForFinished(3000);
         return 1;

@@ -39,22 +39,14 @@ public:
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QString simPath;
-    DWORD baud = 230400;
-    QString delay = "0";
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == "--sim" && i + 1 < args.size())
-            simPath = args[++i];
-        else if (args[i] == "--baud" && i + 1 < args.size())
-            baud = args[++i].toUInt();
-        else if (args[i] == "--delay" && i + 1 < args.size())
-            delay = args[++i];
-    }
-    if (simPath.isEmpty() || !IsSupportedSpeed(baud)) {
+    CWireBenchOptions options {{}, 230400, QStringLiteral("0")};
+    if (!ParseWireBenchOptions(app.arguments(), &options)) {
         std::fprintf(stderr, "usage: bench_fault_table_wire --sim PATH [--baud 230400] [--delay MS]\n");
         return 2;
     }
+    const QString& simPath = options.simPath;
+    const DWORD baud = options.baud;
+    const QString& delay = options.delay;
     QProcess sim;
     const QString pty = StartSimulator(sim, simPath,
         {"--baud", QString::number(baud), "--pace", "--delay", delay, "--fault-entries", "1500"},
@@ -71,11 +63,7 @@ int main(int argc, char** argv)
         counter = port.get();
         return port;
     });
-    model.m_port.m_value = pty;
-    model.ContactMachine()->StartContact();
-    if (!RunUntil([&] { return model.ContactMachine()->IsIdle(); }, 60000)
-        || model.m_firmwareStatus.m_value != FirmwareApplication) {
-        std::fprintf(stderr, "bench_fault_table_wire: no amplifier on %s\n", qPrintable(pty));
+    if (!ContactAmplifier(model, pty, "bench_fault_table_wire")) {
         return 1;
     }
 

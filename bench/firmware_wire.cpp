@@ -6,6 +6,7 @@
 // sequence makes on purpose.
 //
 //   bench_firmware_wire --sim PATH [--baud 38400] [--delay MS] [--blocks 1024]
+#include "WireBench.h"
 #include "firmware/FileNameParts.h"
 #include "firmware/LoaderPacket.h"
 #include "firmware/McuLoaderStateMachine.h"
@@ -15,7 +16,6 @@
 #include "model/Model.h"
 #include "model/QtSettingsStore.h"
 #include "sim/PortFactory.h"
-#include "WireBench.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -122,25 +122,21 @@ QByteArray MakeHex(unsigned blocks)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QString simPath;
-    DWORD baud = 38400;
-    QString delay = "0";
+    CWireBenchOptions options {{}, 38400, QStringLiteral("0")};
     unsigned blocks = 1024;
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == "--sim" && i + 1 < args.size())
-            simPath = args[++i];
-        else if (args[i] == "--baud" && i + 1 < args.size())
-            baud = args[++i].toUInt();
-        else if (args[i] == "--delay" && i + 1 < args.size())
-            delay = args[++i];
-        else if (args[i] == "--blocks" && i + 1 < args.size())
-            blocks = args[++i].toUInt();
-    }
-    if (simPath.isEmpty() || !IsSupportedSpeed(baud) || blocks == 0 || blocks > 1024) {
+    const auto takeBlocks = [&blocks](const QString& option, const QString& value) {
+        if (option != "--blocks")
+            return false;
+        blocks = value.toUInt();
+        return true;
+    };
+    if (!ParseWireBenchOptions(app.arguments(), &options, takeBlocks) || blocks == 0 || blocks > 1024) {
         std::fprintf(stderr, "usage: bench_firmware_wire --sim PATH [--baud 38400] [--delay MS] [--blocks 1024]\n");
         return 2;
     }
+    const QString& simPath = options.simPath;
+    const DWORD baud = options.baud;
+    const QString& delay = options.delay;
 
     QProcess sim;
     const QString pty = StartSimulator(sim, simPath,
@@ -166,11 +162,7 @@ int main(int argc, char** argv)
         port = p.get();
         return p;
     });
-    model.m_port.m_value = pty;
-    model.ContactMachine()->StartContact();
-    if (!RunUntil([&] { return model.ContactMachine()->IsIdle(); }, 60000)
-        || model.m_firmwareStatus.m_value != FirmwareApplication) {
-        std::fprintf(stderr, "bench_firmware_wire: no amplifier on %s\n", qPrintable(pty));
+    if (!ContactAmplifier(model, pty, "bench_firmware_wire")) {
         sim.terminate();
         sim.waitForFinished(3000);
         return 1;

@@ -50,22 +50,14 @@ void Change(CModel& model, SettingId id, const char* text)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QString simPath;
-    DWORD baud = 38400;
-    QString delay = "1";
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == "--sim" && i + 1 < args.size())
-            simPath = args[++i];
-        else if (args[i] == "--baud" && i + 1 < args.size())
-            baud = args[++i].toUInt();
-        else if (args[i] == "--delay" && i + 1 < args.size())
-            delay = args[++i];
-    }
-    if (simPath.isEmpty() || !IsSupportedSpeed(baud)) {
+    CWireBenchOptions options {{}, 38400, QStringLiteral("1")};
+    if (!ParseWireBenchOptions(app.arguments(), &options)) {
         std::fprintf(stderr, "usage: bench_settings_wire --sim PATH [--baud 38400] [--delay MS]\n");
         return 2;
     }
+    const QString& simPath = options.simPath;
+    const DWORD baud = options.baud;
+    const QString& delay = options.delay;
     QProcess sim;
     const QString pty = StartSimulator(
         sim, simPath, {"--baud", QString::number(baud), "--pace", "--delay", delay}, "bench_settings_wire");
@@ -81,11 +73,7 @@ int main(int argc, char** argv)
         counter = port.get();
         return port;
     });
-    model.m_port.m_value = pty;
-    model.ContactMachine()->StartContact();
-    if (!RunUntil([&] { return model.ContactMachine()->IsIdle(); }, 60000)
-        || model.m_firmwareStatus.m_value != FirmwareApplication) {
-        std::fprintf(stderr, "bench_settings_wire: no amplifier on %s\n", qPrintable(pty));
+    if (!ContactAmplifier(model, pty, "bench_settings_wire")) {
         return 1;
     }
 
