@@ -10,6 +10,7 @@
 # image. Goals: save and restore 1.5 or less with lost answers, 2.5 or less with damaged bytes.
 #
 #   bench/noisy_line_bench.sh [BUILD_DIR] [FIRMWARE_KIB]   (defaults: build, 64)
+#   RUNS="save restore" bench/noisy_line_bench.sh           (the groups to run; default all three)
 # It takes several minutes: every run goes at the line's real speed.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -90,11 +91,14 @@ row() { # name fault seconds retries exact
 }
 
 faults=("clean" "--drop-rate 0.05" "--corrupt-rate 0.001")
+runs=" ${RUNS:-save restore firmware} "
 echo "Machine load at the start: $(cut -d' ' -f1-3 /proc/loadavg)"
 printf "%-9s %-22s %9s %7s %8s %6s\n" "run" "fault" "seconds" "ratio" "retries" "exact"
 failed=0
 
-# Saves: seed 1, the memory the simulator held compared with the file.
+# Saves: seed 1, the memory the simulator held compared with the file. The restores need the
+# clean save's file.
+[[ $runs == *" save "* || $runs == *" restore "* ]] || faults=()
 for fault in "${faults[@]}"; do
   options=(); [ "$fault" = clean ] || read -r -a options <<<"$fault"
   start_sim --baud 115200 --seed 1 "${options[@]}"
@@ -112,8 +116,9 @@ done
 
 # Restores of the clean file into a simulator holding another memory (seed 2), the memory
 # afterwards compared with the file in the six regions a restore writes (0x10 to 0x37FFF).
-file_memory "$work/reference.cfg" "$work/reference.bin"
-for fault in "${faults[@]}"; do
+[[ $runs == *" restore "* ]] && restores=("${faults[@]}") || restores=()
+[ ${#restores[@]} -eq 0 ] || file_memory "$work/reference.cfg" "$work/reference.bin"
+for fault in "${restores[@]}"; do
   options=(); [ "$fault" = clean ] || read -r -a options <<<"$fault"
   start_sim --baud 115200 --seed 2 "${options[@]}"
   timed_cli restore-config "$work/reference.cfg"
@@ -144,7 +149,9 @@ for at in range(0, size, 32):
 lines.append(':00000001FF\r\n')
 open(sys.argv[1], 'w', newline='').write(''.join(lines))
 EOF
-for fault in "clean" "--drop-ack-rate 0.05"; do
+loads=()
+[[ $runs == *" firmware "* ]] && loads=("clean" "--drop-ack-rate 0.05")
+for fault in "${loads[@]}"; do
   options=(); [ "$fault" = clean ] || read -r -a options <<<"$fault"
   start_sim --baud 38400 --revision-after-load 154 "${options[@]}"
   timed_cli firmware load "$work/qro4000fw0154.hex" --no-backup
