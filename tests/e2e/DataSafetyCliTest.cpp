@@ -65,7 +65,7 @@ TEST_F(DataSafetyCli, SaveNeverReplacesADeviceOrAFifo)
     for (const QString& target : {fifo, node}) {
         const CliRun run = Run({"-p", "SIM", "save-config", target});
         EXPECT_EQ(run.exitCode, 1);
-        EXPECT_TRUE(run.err.contains(target + " is not a regular file")) << run.err.toStdString();
+        EXPECT_THAT(run.err, HasText(target + " is not a regular file"));
         EXPECT_FALSE(Contacted(run)) << "the destination is checked before the amplifier is looked for";
     }
     struct stat info { };
@@ -84,7 +84,7 @@ TEST_F(DataSafetyCli, FileThatRepeatsARecordIsRefusedWithItsLine)
         {QStringList {"check-config"}, QStringList {"-p", "SIM", "--yes", "restore-config"}}) {
         const CliRun run = Run(args + QStringList {file});
         EXPECT_EQ(run.exitCode, 1);
-        EXPECT_TRUE(run.err.contains(refused)) << run.err.toStdString();
+        EXPECT_THAT(run.err, HasText(refused));
         EXPECT_FALSE(Contacted(run));
     }
 }

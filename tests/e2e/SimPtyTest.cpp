@@ -37,9 +37,9 @@ protected:
     {
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-        EXPECT_TRUE(run.out.contains("Revision:       01.53")) << run.out.toStdString();
-        EXPECT_TRUE(run.out.contains("Serial number:  01234")) << run.out.toStdString();
-        EXPECT_TRUE(run.out.contains("Port speed:     38400 bit/s")) << run.out.toStdString();
+        EXPECT_THAT(run.out, HasText("Revision:       01.53"));
+        EXPECT_THAT(run.out, HasText("Serial number:  01234"));
+        EXPECT_THAT(run.out, HasText("Port speed:     38400 bit/s"));
     }
 
     QTemporaryDir m_dir;
@@ -68,9 +68,8 @@ TEST_F(SimPty, MissingPortFailsWithItsErrorCode)
     const CliRun run = RunCli({"-p", "/nonexistent/port", "info"});
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(
-        run.err.contains(QRegularExpression("^Error code 0x00000002: .+$", QRegularExpression::MultilineOption)))
-        << run.err.toStdString();
+    EXPECT_THAT(
+        run.err, HasText(QRegularExpression("^Error code 0x00000002: .+$", QRegularExpression::MultilineOption)));
     EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
 }
 
@@ -84,8 +83,8 @@ TEST_F(SimPty, PortHeldThroughTheLinkIsAccessDeniedByEitherName)
         const CliRun run = RunCli({"-p", name, "info"});
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 1) << name.toStdString();
-        EXPECT_TRUE(run.err.contains("access denied")) << run.err.toStdString();
-        EXPECT_TRUE(run.err.contains("Error code 0x00000005: ")) << run.err.toStdString();
+        EXPECT_THAT(run.err, HasText("access denied"));
+        EXPECT_THAT(run.err, HasText("Error code 0x00000005: "));
     }
     holder.Close();
     // Once it lets go, the port is free again.
@@ -119,7 +118,7 @@ TEST_F(SimPty, UnpluggedLeavesNothingToOpen)
     const CliRun run = RunCli({"-p", slave, "info"});
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains("Error code 0x00000002: ")) << run.err.toStdString();
+    EXPECT_THAT(run.err, HasText("Error code 0x00000002: "));
     EXPECT_FALSE(QFileInfo(m_link).isSymLink());
 }
 
@@ -129,9 +128,8 @@ TEST_F(SimPty, VanishingWhileInUseFailsTheProgramWithoutHanging)
     const CliRun run = RunCli({"-p", m_link, "info"});
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(
-        run.err.contains(QRegularExpression("^Error code 0x[0-9A-F]{8}: .+$", QRegularExpression::MultilineOption)))
-        << run.err.toStdString();
+    EXPECT_THAT(
+        run.err, HasText(QRegularExpression("^Error code 0x[0-9A-F]{8}: .+$", QRegularExpression::MultilineOption)));
 }
 
 TEST_F(SimPty, SaveConfigWithTheAmplifierKilledMidSaveFailsAndKeepsTheEarlierFile)
@@ -173,7 +171,7 @@ TEST_F(SimPty, SilentAmplifierGivesUpAfterTheContactTimeOut)
     const CliRun run = RunCli({"-p", m_link, "--timeout", "2", "info"});
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains("QRO4000 is not responding")) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains("Error code 0xE2000049: No response to semicolon poll")) << run.err.toStdString();
+    EXPECT_THAT(run.err, HasText("QRO4000 is not responding"));
+    EXPECT_THAT(run.err, HasText("Error code 0xE2000049: No response to semicolon poll"));
     EXPECT_TRUE(run.out.isEmpty());
 }

@@ -1,6 +1,7 @@
 // The option text of the simulated amplifier ("QRO4000_SIM", qro4000-sim's switches).
 #include "sim/SimOptions.h"
 #include "RowName.h"
+#include "TextMatchers.h"
 #include <QStringList>
 #include <gtest/gtest.h>
 
@@ -55,7 +56,7 @@ TEST_P(SimOptionsBad, IsRefusedAndChangesNothing)
     o.serialNumber = 99;
     QString error;
     EXPECT_FALSE(ParseSimOptions(QString::fromLatin1(GetParam().text), &o, &error));
-    EXPECT_TRUE(error.contains(QLatin1String(GetParam().named))) << error.toStdString();
+    EXPECT_THAT(error, HasText(QLatin1String(GetParam().named)));
     EXPECT_EQ(o.speed, 57600u);
     EXPECT_EQ(o.serialNumber, 99);
 }
