@@ -19,11 +19,10 @@ protected:
         CCrc32 crc;
         for (const QByteArray& line : lines)
             crc.Update(line.constData(), static_cast<std::size_t>(line.size()));
-        QFile file(Path("crafted.QRO4000Config"));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(lines.join("\r\n") + "\r\nCRC32 = 0x" + QByteArray::number(crc.Register(), 16).rightJustified(8, '0')
-            + "\r\n");
-        return file.fileName();
+        EXPECT_TRUE(WriteWholeFile(Path("crafted.QRO4000Config"),
+            lines.join("\r\n") + "\r\nCRC32 = 0x" + QByteArray::number(crc.Register(), 16).rightJustified(8, '0')
+                + "\r\n"));
+        return Path("crafted.QRO4000Config");
     }
 };
 } // namespace

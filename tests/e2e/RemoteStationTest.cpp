@@ -225,10 +225,7 @@ TEST_F(RemoteStation, ServersThatCannotServeAreToldApart)
 TEST_F(RemoteStation, ServerKilledMidSaveEndsTheSaveNamingTheServer)
 {
     const QString file = home.filePath(QStringLiteral("amp.QRO4000Config"));
-    QFile earlier(file);
-    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
-    earlier.write("the earlier save");
-    earlier.close();
+    ASSERT_TRUE(WriteWholeFile(file, "the earlier save"));
     const CliRun save = Cli({"-p", ser2net.Rfc2217Name(), "--yes", "save-config", file}, [&] {
         RunEventsUntil([&] { return device->ReceivedLog().count("^er") > 200; }, 60000);
         ser2net.Kill();
@@ -237,6 +234,5 @@ TEST_F(RemoteStation, ServerKilledMidSaveEndsTheSaveNamingTheServer)
     EXPECT_EQ(save.exitCode, 1);
     EXPECT_THAT(save.err, HasText(QStringLiteral("127.0.0.1:%1").arg(ser2net.m_rfcPort)));
     EXPECT_THAT(save.err, HasText(QStringLiteral("0xE20000C1")));
-    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
-    EXPECT_EQ(earlier.readAll(), QByteArray("the earlier save"));
+    EXPECT_EQ(ReadWholeFile(file), QByteArray("the earlier save"));
 }

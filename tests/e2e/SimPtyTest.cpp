@@ -136,9 +136,7 @@ TEST_F(SimPty, SaveConfigWithTheAmplifierKilledMidSaveFailsAndKeepsTheEarlierFil
 {
     StartSim({"--pace"}); // paced, the save takes minutes: the kill comes mid-way
     const QString file = m_dir.filePath("amp.QRO4000Config");
-    QFile earlier(file);
-    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
-    earlier.close();
+    ASSERT_TRUE(WriteWholeFile(file, "earlier"));
     CChild cli;
     StartCli(cli, m_dir, {"-p", m_link, "--yes", "--trace", "save-config", file});
     cli.Process().setReadChannel(QProcess::StandardError);
@@ -152,8 +150,7 @@ TEST_F(SimPty, SaveConfigWithTheAmplifierKilledMidSaveFailsAndKeepsTheEarlierFil
     EXPECT_EQ(cli.Process().exitCode(), 1);
     EXPECT_TRUE(err.contains(("Serial port \"" + m_link + "\" has gone away").toUtf8())) << err.constData();
     EXPECT_TRUE(err.contains("Error code 0xE2000070: ")) << err.constData();
-    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
-    EXPECT_EQ(earlier.readAll(), "earlier");
+    EXPECT_EQ(ReadWholeFile(file), "earlier");
 }
 
 TEST_F(SimPty, BadOptionIsAUsageError)

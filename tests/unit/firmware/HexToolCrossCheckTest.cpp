@@ -46,6 +46,7 @@ TEST(HexToolCrossCheck, ScatteredRecordsReadAlikeBySrecCat)
     ASSERT_EQ(static_cast<BYTE>(expected[window - 1]), 0x5A);
     CFirmwareImage image;
     ASSERT_TRUE(image.LoadForLoader(hex)) << std::hex << image.LastError();
+    EXPECT_EQ(image.UsedLength(), window + 1); // the record across the end fills the last block
     for (DWORD i = 0; i < window; ++i)
         ASSERT_EQ(image.Buffer()[i], static_cast<BYTE>(expected[i]))
             << "at 0x" << std::hex << (CFirmwareImage::kLoaderLow + i);

@@ -78,7 +78,7 @@ TEST(Observable, ArrayIndexTenNotifiesAndElevenIsIgnored)
     EXPECT_EQ(array[10], 7);
 }
 
-TEST(Observable, PendingValueSetReplacesAnUnappliedEdit)
+TEST(Observable, SetFromTheAmplifierReplacesAnUnappliedEditElementByElement)
 {
     CObservableValuePending<CString> banner(0x8138);
     banner.m_pending = "EDITED";
@@ -86,10 +86,6 @@ TEST(Observable, PendingValueSetReplacesAnUnappliedEdit)
     banner.Set("FROM AMP");
     EXPECT_FALSE(banner.HasUnsavedChange());
     EXPECT_EQ(banner.m_pending, "FROM AMP");
-}
-
-TEST(Observable, PendingArraySetClearsOnlyThatElementsDifference)
-{
     CObservableArrayPending<WORD, 11> thresholds(0x8169);
     thresholds.m_pending[3] = 30;
     thresholds.m_pending[4] = 40;

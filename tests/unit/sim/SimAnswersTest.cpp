@@ -149,19 +149,6 @@ TEST(SimDevice, WritableRegionsAreExactlyTheSix)
     }
 }
 
-TEST(SimDevice, CommandHandlerExtendsTheCommandSet)
-{
-    CSimWire wire;
-    wire.device->SetCommandHandler(
-        "pwf", [](const QByteArray& command) { return command == "^pwf;" ? QByteArray("^PWF1234;") : QByteArray(); });
-    EXPECT_EQ(wire.Exchange("^pwf;"), QByteArray("^PWF1234;"));
-    EXPECT_EQ(wire.Exchange("^PWF;"), QByteArray());
-    wire.device->SetCommandHandler("rv", [](const QByteArray&) { return QByteArray("^RV02.00;"); });
-    EXPECT_EQ(wire.Exchange("^rv;"), QByteArray("^RV02.00;"));
-    wire.device->SetCommandHandler("rv", nullptr);
-    EXPECT_EQ(wire.Exchange("^rv;"), QByteArray("^RV01.53;"));
-}
-
 TEST(SimEeprom, StartsWithPlausibleContent)
 {
     CSimWire wire;
