@@ -27,11 +27,11 @@ protected:
     void ExpectFailedAt(const char* address)
     {
         ASSERT_GE(notify.status.size(), 2);
-        EXPECT_EQ(S(notify.status[notify.status.size() - 2]),
-            S("Send QRO4000 firmware failed at load address " + QString::fromLatin1(address)));
+        EXPECT_EQ(notify.status[notify.status.size() - 2],
+            "Send QRO4000 firmware failed at load address " + QString::fromLatin1(address));
         ExpectRestartAdvice();
     }
-    void ExpectRestartAdvice() { EXPECT_EQ(S(notify.status.last()), S(kRestartAdvice)); }
+    void ExpectRestartAdvice() { EXPECT_EQ(notify.status.last(), kRestartAdvice); }
 };
 
 TEST_F(McuLoader, FullLoadFromTheApplication)
