@@ -159,11 +159,3 @@ TEST(SimPortFactory, DeviceVanishesAfterTheTimeAsked)
     EXPECT_EQ(port->LastError(), Result::PortLost);
     EXPECT_FALSE(port->IsOpen());
 }
-
-TEST(SimPortFactory, OtherNamesGiveARealPort)
-{
-    CVirtualEventHost host;
-    std::unique_ptr<ISerialPort> port = CreatePort(QStringLiteral("/dev/null-port"), host);
-    EXPECT_EQ(dynamic_cast<CSimPort*>(port.get()), nullptr);
-    EXPECT_NE(port, nullptr);
-}
