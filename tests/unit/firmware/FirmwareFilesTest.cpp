@@ -50,14 +50,6 @@ TEST_P(FileNamePartsTest, Parts)
 INSTANTIATE_TEST_SUITE_P(Names, FileNamePartsTest, ::testing::ValuesIn(kNames),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(FileNameParts, TitleWithoutRevisionDigitsHasRevisionZero)
-{
-    EXPECT_EQ(FileNameParts::Revisioned("firmware.hex").m_revision, 0);
-    EXPECT_EQ(FileNameParts::Revisioned("qro4000fw.hex").m_revision, 0);
-    EXPECT_EQ(FileNameParts::Revisioned("qro4000fw0099.hex").m_revision, 99);
-    EXPECT_EQ(FileNameParts::Revisioned("/a/b/firmware.hex").m_fileName, QStringLiteral("/a/b/firmware.hex"));
-}
-
 class FirmwareFolder : public ::testing::Test {
 protected:
     void Touch(const QString& name)
