@@ -66,19 +66,16 @@ TEST_F(FirmwareCli, DemonstrationImageOfTheSimulatorLoadsAndVerifies)
     EXPECT_THAT(run.out, HasText("QRO4000 verification succeeded\n"));
 }
 
-TEST_F(FirmwareCli, DamagedFileIsRefusedBeforeContact)
+// A damaged file is refused before the amplifier is contacted; a good one waits for --yes.
+TEST_F(FirmwareCli, LoadIsRefusedBeforeAnythingIsSent)
 {
     const QString path = WriteFirmware(m_dir.path(), "qro4000fw0154.hex", ":020000041D00DD\r\n");
-    const CliRun run = Run({"-p", "SIM", "--yes", "firmware", "load", path, "--no-backup"}, kLoads);
+    CliRun run = Run({"-p", "SIM", "--yes", "firmware", "load", path, "--no-backup"}, kLoads);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(run.err, HasText("Line 2, error code 0xE2000023: Missing intel hex end-of-file record"));
     EXPECT_THAT(run.err, ::testing::Not(HasText("Attempting to contact")));
-}
-
-TEST_F(FirmwareCli, LoadNeedsConfirmation)
-{
     WriteFirmware(firmwareFolder, "qro4000fw0154.hex");
-    const CliRun run = Run({"-p", "SIM", "firmware", "load", "--no-backup"}, kLoads);
+    run = Run({"-p", "SIM", "firmware", "load", "--no-backup"}, kLoads);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(run.err, HasText("Firmware load not started"));
     EXPECT_THAT(run.err, ::testing::Not(HasText("Sending firmware file")));

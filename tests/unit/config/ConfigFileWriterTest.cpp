@@ -87,14 +87,6 @@ TEST(ConfigFileWriter, NoSerialNumberMeansNoSerialNumberLine)
         EXPECT_FALSE(line.contains("Serial Number"));
 }
 
-TEST(ConfigFileFormat, DefaultFileNameWithAndWithoutSerialNumber)
-{
-    const QDateTime stamp(QDate(2024, 1, 5), QTime(13, 45, 1));
-    EXPECT_EQ(ConfigFile::DefaultFileName(1234, stamp), "SN01234.20240105T134501.QRO4000Config");
-    EXPECT_EQ(ConfigFile::DefaultFileName(65534, stamp), "SN65534.20240105T134501.QRO4000Config");
-    EXPECT_EQ(ConfigFile::DefaultFileName(kNoSerialNumber, stamp), "20240105T134501.QRO4000Config");
-}
-
 TEST(ConfigFileWriter, ReplacesAnEarlierFileWithTheFormattedText)
 {
     QTemporaryDir dir;

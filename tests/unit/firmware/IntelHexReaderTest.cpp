@@ -198,18 +198,6 @@ TEST(IntelHexFile, FolderCannotBeLoaded)
     EXPECT_TRUE(Result::Failed(image.LastError()));
 }
 
-TEST(IntelHexReader, ValidatingStoresNothingAndCountsData)
-{
-    const QByteArray text = kLinear1D00 + kData0100 + kEnd;
-    CIntelHexReader reader(kLow, CFirmwareImage::kLoaderHigh);
-    ASSERT_TRUE(reader.Parse(text.constData(), text.constData() + text.size()));
-    EXPECT_EQ(reader.Stats().records, 3u);
-    EXPECT_EQ(reader.Stats().dataRecords, 1u);
-    EXPECT_EQ(reader.Stats().lowestAddress, 0x1D000100u);
-    EXPECT_EQ(reader.Stats().highestAddress, 0x1D000103u);
-    EXPECT_EQ(reader.Stats().bytesInWindow, 4u);
-}
-
 TEST(IntelHexReader, DestinationShorterThanWindowIsNeverOverrun)
 {
     const QByteArray text = kLinear1D00 + kData0100 + kEnd;

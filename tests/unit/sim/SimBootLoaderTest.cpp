@@ -75,18 +75,6 @@ INSTANTIATE_TEST_SUITE_P(Steps, SimBootLoaderConversation,
             {{"U", "A"}, {"P", "A", 38400, 1600}, {"R", ""}, {"^I;", "^Iqro4000;"}, {"^I;", "", 115200}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(SimBootLoader, StartsInTheBootLoaderWhenAsked)
-{
-    CSimDevice::Options options = BootOptions();
-    options.bootLoader = true;
-    CSimWire wire(options);
-    EXPECT_TRUE(wire.device->InBootLoader());
-    EXPECT_EQ(wire.Exchange("^I;", 38400), QByteArray("^Iqro4000;"));
-    // No application to go back to.
-    wire.Exchange("R");
-    EXPECT_TRUE(wire.device->InBootLoader());
-}
-
 TEST(SimBootLoader, EraseTakesItsTime)
 {
     CSimWire wire(BootOptions());
@@ -132,14 +120,6 @@ TEST_F(BootLoaderDownload, FillBytesCompleteAPartialPacketWhichIsRefused)
     // The buffer is at a packet boundary again: the resent packet is taken.
     EXPECT_EQ(wire.Exchange(packet), QByteArray("A"));
     EXPECT_EQ(FlashAt(kBase), PacketData(4));
-}
-
-TEST_F(BootLoaderDownload, EndPacketAnswersB)
-{
-    EXPECT_EQ(Send(kBase, 1), QByteArray("A"));
-    EXPECT_EQ(wire.Exchange(MakePacket(CSimDevice::kEndPacketAddress, QByteArray())), QByteArray("B"));
-    // Back to commands: the version query works again.
-    EXPECT_EQ(wire.Exchange("V;"), QByteArray("BL01.02;"));
 }
 
 TEST_F(BootLoaderDownload, RestartRunsTheNewApplicationAtItsConfiguredSpeed)

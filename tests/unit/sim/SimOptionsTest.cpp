@@ -60,16 +60,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, SimOptionsBad,
         BadOption {"SpeedInWords", "baud=fast", "baud"}, BadOption {"SerialAbove65535", "serial=70000", "serial"},
         BadOption {"PaceNeitherZeroNorOne", "pace=2", "pace"}, BadOption {"UnknownName", "colour=blue", "colour"},
         BadOption {"SpeedWithoutValue", "baud", "baud"}, BadOption {"NegativeDelay", "delay=-1", "delay"},
-        BadOption {"RevisionWithADot", "revision=1.53", "revision"}),
+        BadOption {"RevisionWithADot", "revision=1.53", "revision"},
+        BadOption {"FaultWhereOnlyOptionsAreTaken", "silent", "silent"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(SimOptions, FaultsNeedTheFaultsOverload)
-{
-    CSimDevice::Options o;
-    QString error;
-    EXPECT_FALSE(ParseSimOptions(QStringLiteral("silent"), &o, &error));
-    EXPECT_TRUE(error.contains(QLatin1String("silent")));
-}
 
 TEST(SimOptions, ReadsEveryFault)
 {
