@@ -2,6 +2,8 @@
 // Running the real programs from end-to-end tests: a child process that is always ended, and
 // one run of the command-line program with its exit status and output.
 #include "EventLoop.h"
+#include "TestFiles.h"
+#include "TextMatchers.h"
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -88,16 +90,6 @@ protected:
     CliRun Run(const QStringList& args, const QString& simOptions = {}, int timeoutMs = 120000)
     {
         return RunCli(m_dir, args, {QStringLiteral("QRO4000_SIM=baud=38400,pace=0") + simOptions}, timeoutMs);
-    }
-    static QByteArray ReadFile(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    static bool WriteFile(const QString& path, const QByteArray& bytes)
-    {
-        QFile f(path);
-        return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
     }
     QTemporaryDir m_dir;
 };

@@ -5,13 +5,13 @@
 
 using ConfigCli = CliTest;
 
-TEST_F(ConfigCli, SaveCheckAndRestoreRoundTrip)
+TEST_F(ConfigCli, SaveCheckAndRestoreRoundTripAndATamperedFileIsRefusedWithNothingWritten)
 {
     const QString file = Path("amp.QRO4000Config");
     const CliRun save = Run({"-p", "SIM", "save-config", file});
     ASSERT_TRUE(save.finished);
     ASSERT_EQ(save.exitCode, 0) << save.err.toStdString();
-    const QByteArray saved = ReadFile(file);
+    const QByteArray saved = ReadWholeFile(file);
     EXPECT_TRUE(saved.startsWith("*QRO4000 Configuration saved on "));
     EXPECT_TRUE(saved.contains("\r\nQRO4000 Serial Number = 01234\r\n"));
     EXPECT_EQ(saved.count("\r\nMEM4 "), 4096);
@@ -22,33 +22,28 @@ TEST_F(ConfigCli, SaveCheckAndRestoreRoundTrip)
     const CliRun restore = Run({"-p", "SIM", "--yes", "restore-config", file});
     ASSERT_TRUE(restore.finished);
     EXPECT_EQ(restore.exitCode, 0) << restore.err.toStdString();
-    EXPECT_TRUE(restore.out.contains("Serial numbers match (01234)")) << restore.out.toStdString();
-    EXPECT_TRUE(restore.out.contains("229360 bytes")) << restore.out.toStdString(); // 0x37FF0
-    EXPECT_TRUE(restore.out.contains("Configuration was restored")) << restore.out.toStdString();
-}
+    EXPECT_THAT(restore.out, HasText("Serial numbers match (01234)"));
+    EXPECT_THAT(restore.out, HasText("229360 bytes")); // 0x37FF0
+    EXPECT_THAT(restore.out, HasText("Configuration was restored"));
 
-TEST_F(ConfigCli, RestoreWithoutYesStopsAndATamperedFileIsRefusedWithNothingWritten)
-{
-    const QString file = Path("amp.QRO4000Config");
-    ASSERT_EQ(Run({"-p", "SIM", "save-config", file}).exitCode, 0);
+    // Without --yes nothing is written, nor from a tampered file.
     const CliRun unconfirmed = Run({"-p", "SIM", "--trace", "restore-config", file});
     ASSERT_TRUE(unconfirmed.finished);
     EXPECT_NE(unconfirmed.exitCode, 0);
-    EXPECT_TRUE(unconfirmed.err.contains("--yes")) << unconfirmed.err.toStdString();
+    EXPECT_THAT(unconfirmed.err, HasText("--yes"));
     EXPECT_FALSE(unconfirmed.err.contains("Send \"^ew"));
 
     // One hex digit of the first memory line's data changed.
-    QByteArray text = ReadFile(file);
+    QByteArray text = ReadWholeFile(file);
     const qsizetype at = text.indexOf("MEM4 00000000 40 ") + 17;
     text[at] = text[at] == '0' ? '1' : '0';
-    ASSERT_TRUE(WriteFile(file, text));
+    ASSERT_TRUE(WriteWholeFile(file, text));
     EXPECT_EQ(Run({"check-config", file}).exitCode, 1);
-    const CliRun restore = Run({"-p", "SIM", "--yes", "--trace", "restore-config", file});
-    ASSERT_TRUE(restore.finished);
-    EXPECT_EQ(restore.exitCode, 1);
-    EXPECT_TRUE(restore.err.contains("The configuration file has been altered after it was saved."))
-        << restore.err.toStdString();
-    EXPECT_FALSE(restore.err.contains("Send \"^ew")) << "a write went out";
+    const CliRun tampered = Run({"-p", "SIM", "--yes", "--trace", "restore-config", file});
+    ASSERT_TRUE(tampered.finished);
+    EXPECT_EQ(tampered.exitCode, 1);
+    EXPECT_THAT(tampered.err, HasText("The configuration file has been altered after it was saved."));
+    EXPECT_FALSE(tampered.err.contains("Send \"^ew")) << "a write went out";
 }
 
 TEST_F(ConfigCli, NoisyLineGivesAnExactFileAndARestoreThatIsReadBack)
@@ -58,15 +53,14 @@ TEST_F(ConfigCli, NoisyLineGivesAnExactFileAndARestoreThatIsReadBack)
     const QString file = Path("noisy.QRO4000Config");
     const CliRun save = Run({"-p", "SIM", "--verbose", "save-config", file}, ",corrupt-answer=12,corrupt-pair=30");
     ASSERT_EQ(save.exitCode, 0) << save.err.toStdString();
-    EXPECT_TRUE(save.err.contains(": damaged answer, asking again at once (try 2 of 10)")) << save.err.toStdString();
-    EXPECT_TRUE(save.err.contains(": two readings differ, reading it again")) << save.err.toStdString();
-    EXPECT_TRUE(save.out.contains(" blocks were read until two answers agreed")) << save.out.toStdString();
+    EXPECT_THAT(save.err, HasText(": damaged answer, asking again at once (try 2 of 10)"));
+    EXPECT_THAT(save.err, HasText(": two readings differ, reading it again"));
+    EXPECT_THAT(save.out, HasText(" blocks were read until two answers agreed"));
     // The amplifier without faults holds the same memory.
     const CliRun diff = Run({"-p", "SIM", "diff-config", "--all", file});
     EXPECT_EQ(diff.exitCode, 0) << diff.out.toStdString() << diff.err.toStdString();
 
     const CliRun restore = Run({"-p", "SIM", "--yes", "restore-config", file}, ",drop-answer=40");
     EXPECT_EQ(restore.exitCode, 0) << restore.err.toStdString();
-    EXPECT_TRUE(restore.out.contains("3584 blocks were read back after lost or damaged answers; 0 differed"))
-        << restore.out.toStdString();
+    EXPECT_THAT(restore.out, HasText("3584 blocks were read back after lost or damaged answers; 0 differed"));
 }

@@ -19,11 +19,10 @@ protected:
         CCrc32 crc;
         for (const QByteArray& line : lines)
             crc.Update(line.constData(), static_cast<std::size_t>(line.size()));
-        QFile file(Path("crafted.QRO4000Config"));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(lines.join("\r\n") + "\r\nCRC32 = 0x" + QByteArray::number(crc.Register(), 16).rightJustified(8, '0')
-            + "\r\n");
-        return file.fileName();
+        EXPECT_TRUE(WriteWholeFile(Path("crafted.QRO4000Config"),
+            lines.join("\r\n") + "\r\nCRC32 = 0x" + QByteArray::number(crc.Register(), 16).rightJustified(8, '0')
+                + "\r\n"));
+        return Path("crafted.QRO4000Config");
     }
 };
 } // namespace
@@ -65,7 +64,7 @@ TEST_F(DataSafetyCli, SaveNeverReplacesADeviceOrAFifo)
     for (const QString& target : {fifo, node}) {
         const CliRun run = Run({"-p", "SIM", "save-config", target});
         EXPECT_EQ(run.exitCode, 1);
-        EXPECT_TRUE(run.err.contains(target + " is not a regular file")) << run.err.toStdString();
+        EXPECT_THAT(run.err, HasText(target + " is not a regular file"));
         EXPECT_FALSE(Contacted(run)) << "the destination is checked before the amplifier is looked for";
     }
     struct stat info { };
@@ -84,7 +83,7 @@ TEST_F(DataSafetyCli, FileThatRepeatsARecordIsRefusedWithItsLine)
         {QStringList {"check-config"}, QStringList {"-p", "SIM", "--yes", "restore-config"}}) {
         const CliRun run = Run(args + QStringList {file});
         EXPECT_EQ(run.exitCode, 1);
-        EXPECT_TRUE(run.err.contains(refused)) << run.err.toStdString();
+        EXPECT_THAT(run.err, HasText(refused));
         EXPECT_FALSE(Contacted(run));
     }
 }

@@ -32,7 +32,7 @@ TEST_F(MaintenanceCli, FaultsListsTheLogNewestFirstAsTextAndAsJson)
     EXPECT_TRUE(lines[0].startsWith("  5 ")) << lines[0].toStdString();
     EXPECT_TRUE(lines[6].startsWith("1023 ")) << lines[6].toStdString();
     EXPECT_TRUE(lines[0].contains(" 00 - ON ") || lines[0].contains(" 91 - HIGH SWR "));
-    EXPECT_TRUE(text.err.contains("1024 entries in 1024 slots, newest first (index 5)")) << text.err.toStdString();
+    EXPECT_THAT(text.err, HasText("1024 entries in 1024 slots, newest first (index 5)"));
 
     const CliRun json = Run({"-p", "SIM", "--json", "faults"}, ",fault-entries=4");
     ASSERT_EQ(json.exitCode, 0) << json.err.toStdString();
@@ -52,11 +52,10 @@ TEST_F(MaintenanceCli, ClockShowsBothClocksAndSetSendsThePcTime)
 {
     const CliRun show = Run({"-p", "SIM", "clock"});
     ASSERT_EQ(show.exitCode, 0) << show.err.toStdString();
-    EXPECT_TRUE(show.out.contains("QRO4000 clock:   ")) << show.out.toStdString();
+    EXPECT_THAT(show.out, HasText("QRO4000 clock:   "));
     EXPECT_TRUE(show.out.contains("(UTC)"));
     // The simulated clock starts 95 s behind; the PC's second may tick over before it is read.
-    EXPECT_TRUE(show.out.contains("Difference:      95 s behind the PC") || show.out.contains("96 s behind"))
-        << show.out.toStdString();
+    EXPECT_THAT(show.out, ::testing::AnyOf(HasText("Difference:      95 s behind the PC"), HasText("96 s behind")));
 
     const CliRun set = Run({"-p", "SIM", "--trace", "--json", "clock", "--set", "--local"});
     ASSERT_EQ(set.exitCode, 0) << set.err.toStdString();
@@ -72,12 +71,12 @@ TEST_F(MaintenanceCli, ResetAsksSavesABackupAndResets)
 {
     const CliRun unconfirmed = Run({"-p", "SIM", "--trace", "reset-config"});
     EXPECT_EQ(unconfirmed.exitCode, 1);
-    EXPECT_TRUE(unconfirmed.err.contains("Not confirmed: nothing was erased")) << unconfirmed.err.toStdString();
+    EXPECT_THAT(unconfirmed.err, HasText("Not confirmed: nothing was erased"));
     EXPECT_FALSE(unconfirmed.err.contains("^ecqvmst"));
 
     const CliRun reset = Run({"-p", "SIM", "--yes", "--trace", "reset-config"});
     ASSERT_EQ(reset.exitCode, 0) << reset.err.toStdString();
-    EXPECT_TRUE(reset.out.contains("Configuration backup saved to ")) << reset.out.toStdString();
+    EXPECT_THAT(reset.out, HasText("Configuration backup saved to "));
     EXPECT_TRUE(reset.out.contains("Configuration was reset to factory default"));
     EXPECT_EQ(Backups().size(), 1);
     EXPECT_LT(reset.err.indexOf("Send \"^er0003FFC040FE;\""), reset.err.indexOf("Send \"^ecqvmst;\""));

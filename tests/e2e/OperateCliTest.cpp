@@ -18,9 +18,7 @@ TEST_F(OperateCli, MonitorPrintsOneLinePerCycleAndAppendsToTheLog)
         EXPECT_TRUE(lines[0].contains(QString("\"OPER 14.200 ANT1")));
         EXPECT_TRUE(lines[0].contains(QString("BAND 14 MHz  ANT 1  OPER  FAULT 00  OVR 00")));
     }
-    QFile file(log);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QList<QByteArray> rows = file.readAll().split('\n');
+    const QList<QByteArray> rows = ReadWholeFile(log).split('\n');
     ASSERT_EQ(rows.size(), 1 + 10 + 1); // one header for the two runs, and the end of the last row
     EXPECT_EQ(rows[0],
         "time,display,forward_w,reflected_w,input_w,swr,swr_bypass,pa_current_a,pa_voltage_v,"
@@ -45,9 +43,7 @@ TEST_F(OperateCli, CtrlCEndsTheMonitorWithItsLogComplete)
     ASSERT_TRUE(cli.Process().waitForFinished(10000));
     EXPECT_EQ(cli.Process().exitCode(), 0);
     EXPECT_TRUE(cli.Process().readAllStandardError().contains("Stopped after "));
-    QFile file(log);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray rows = file.readAll();
+    const QByteArray rows = ReadWholeFile(log);
     EXPECT_TRUE(rows.endsWith("\r\n"));
     EXPECT_GE(rows.count('\n'), 4);
 }

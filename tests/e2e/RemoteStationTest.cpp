@@ -139,12 +139,12 @@ TEST_F(RemoteStation, CommandLineFindsTheAmplifierThroughBothKindsOfServer)
 {
     const CliRun rfc = Cli({"-p", ser2net.Rfc2217Name(), "info"});
     EXPECT_EQ(rfc.exitCode, 0) << rfc.err.toStdString();
-    EXPECT_TRUE(rfc.out.contains("Port speed:     38400 bit/s")) << rfc.out.toStdString();
-    EXPECT_TRUE(rfc.out.contains("Serial number:  01234")) << rfc.out.toStdString();
+    EXPECT_THAT(rfc.out, HasText("Port speed:     38400 bit/s"));
+    EXPECT_THAT(rfc.out, HasText("Serial number:  01234"));
     // Raw TCP cannot change the far port's speed: the amplifier answers at the server's.
     const CliRun raw = Cli({"-p", ser2net.RawName(), "info"});
     EXPECT_EQ(raw.exitCode, 0) << raw.err.toStdString();
-    EXPECT_TRUE(raw.out.contains("Revision:       01.53")) << raw.out.toStdString();
+    EXPECT_THAT(raw.out, HasText("Revision:       01.53"));
 }
 
 TEST_F(RemoteStation, SaveReadsTheAmplifiersMemoryByteForByte)
@@ -199,8 +199,7 @@ TEST_F(RemoteStation, DroppedConnectionIsReportedOnceLikeAnUnpluggedAdapter)
         = QStringLiteral("The connection to the serial device server 127.0.0.1:%1 was lost.").arg(ser2net.m_rfcPort);
     EXPECT_EQ(sink.status.filter(QStringLiteral("lost")), QStringList {lost});
     ASSERT_EQ(sink.messages.size(), 1);
-    EXPECT_TRUE(sink.messages[0].contains(lost + "\r\nCheck that the serial device server is running"))
-        << sink.messages[0].toStdString();
+    EXPECT_THAT(sink.messages[0], HasText(lost + "\r\nCheck that the serial device server is running"));
 
     // The server back: a new contact works.
     bool missing = false;
@@ -220,25 +219,20 @@ TEST_F(RemoteStation, ServersThatCannotServeAreToldApart)
     const QString closed = QStringLiteral("rfc2217://127.0.0.1:%1").arg(FreePort());
     const CliRun refused = Cli({"-p", closed, "info"});
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_TRUE(refused.err.contains("\"" + closed + "\". Error 0xE20000C0: The serial device server refused"))
-        << refused.err.toStdString();
+    EXPECT_THAT(refused.err, HasText("\"" + closed + "\". Error 0xE20000C0: The serial device server refused"));
 }
 
 TEST_F(RemoteStation, ServerKilledMidSaveEndsTheSaveNamingTheServer)
 {
     const QString file = home.filePath(QStringLiteral("amp.QRO4000Config"));
-    QFile earlier(file);
-    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
-    earlier.write("the earlier save");
-    earlier.close();
+    ASSERT_TRUE(WriteWholeFile(file, "the earlier save"));
     const CliRun save = Cli({"-p", ser2net.Rfc2217Name(), "--yes", "save-config", file}, [&] {
         RunEventsUntil([&] { return device->ReceivedLog().count("^er") > 200; }, 60000);
         ser2net.Kill();
     });
     ASSERT_TRUE(save.finished);
     EXPECT_EQ(save.exitCode, 1);
-    EXPECT_TRUE(save.err.contains(QStringLiteral("127.0.0.1:%1").arg(ser2net.m_rfcPort))) << save.err.toStdString();
-    EXPECT_TRUE(save.err.contains(QStringLiteral("0xE20000C1"))) << save.err.toStdString();
-    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
-    EXPECT_EQ(earlier.readAll(), QByteArray("the earlier save"));
+    EXPECT_THAT(save.err, HasText(QStringLiteral("127.0.0.1:%1").arg(ser2net.m_rfcPort)));
+    EXPECT_THAT(save.err, HasText(QStringLiteral("0xE20000C1")));
+    EXPECT_EQ(ReadWholeFile(file), QByteArray("the earlier save"));
 }

@@ -30,7 +30,7 @@ TEST_F(SettingsCli, ABannerChangeIsWrittenAndReadsBack)
 
     const CliRun show = Run("amp", {"settings"});
     ASSERT_EQ(show.exitCode, 0) << show.err.toStdString();
-    EXPECT_TRUE(show.out.contains("\nbanner=HELLO\n")) << show.out.toStdString();
+    EXPECT_THAT(show.out, HasText("\nbanner=HELLO\n"));
     EXPECT_TRUE(show.out.startsWith("antenna-enable=2,2,2,2,1,1,1,1,1,1,1\n")) << show.out.toStdString();
     EXPECT_TRUE(show.out.contains("\nswr-stop=3.5,3.5,3.5,3.5,3.5,3.5,3.5,3.5,3.5,3.5,3.0\n"));
     EXPECT_TRUE(show.out.endsWith("\npf2=ANTENNA\n"));
@@ -49,11 +49,11 @@ TEST_F(SettingsCli, AProfileCarriesTheSettingsToAnotherAmplifier)
     const CliRun exported = Run("first", {"settings", "--json"});
     ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
     const QString profile = Path("station.json");
-    ASSERT_TRUE(WriteFile(profile, exported.out.toUtf8()));
+    ASSERT_TRUE(WriteWholeFile(profile, exported.out.toUtf8()));
 
     const CliRun imported = Run("second", {"settings", "set", "--from", profile});
     ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
-    EXPECT_TRUE(imported.out.contains("banner: QRO4000 -> STATION 1\n")) << imported.out.toStdString();
+    EXPECT_THAT(imported.out, HasText("banner: QRO4000 -> STATION 1\n"));
 
     QJsonObject expected = Json(exported);
     QJsonObject actual = Json(Run("second", {"settings", "--json"}));

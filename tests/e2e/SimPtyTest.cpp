@@ -37,9 +37,9 @@ protected:
     {
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-        EXPECT_TRUE(run.out.contains("Revision:       01.53")) << run.out.toStdString();
-        EXPECT_TRUE(run.out.contains("Serial number:  01234")) << run.out.toStdString();
-        EXPECT_TRUE(run.out.contains("Port speed:     38400 bit/s")) << run.out.toStdString();
+        EXPECT_THAT(run.out, HasText("Revision:       01.53"));
+        EXPECT_THAT(run.out, HasText("Serial number:  01234"));
+        EXPECT_THAT(run.out, HasText("Port speed:     38400 bit/s"));
     }
 
     QTemporaryDir m_dir;
@@ -68,9 +68,8 @@ TEST_F(SimPty, MissingPortFailsWithItsErrorCode)
     const CliRun run = RunCli({"-p", "/nonexistent/port", "info"});
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(
-        run.err.contains(QRegularExpression("^Error code 0x00000002: .+$", QRegularExpression::MultilineOption)))
-        << run.err.toStdString();
+    EXPECT_THAT(
+        run.err, HasText(QRegularExpression("^Error code 0x00000002: .+$", QRegularExpression::MultilineOption)));
     EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
 }
 
@@ -84,8 +83,8 @@ TEST_F(SimPty, PortHeldThroughTheLinkIsAccessDeniedByEitherName)
         const CliRun run = RunCli({"-p", name, "info"});
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 1) << name.toStdString();
-        EXPECT_TRUE(run.err.contains("access denied")) << run.err.toStdString();
-        EXPECT_TRUE(run.err.contains("Error code 0x00000005: ")) << run.err.toStdString();
+        EXPECT_THAT(run.err, HasText("access denied"));
+        EXPECT_THAT(run.err, HasText("Error code 0x00000005: "));
     }
     holder.Close();
     // Once it lets go, the port is free again.
@@ -119,7 +118,7 @@ TEST_F(SimPty, UnpluggedLeavesNothingToOpen)
     const CliRun run = RunCli({"-p", slave, "info"});
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains("Error code 0x00000002: ")) << run.err.toStdString();
+    EXPECT_THAT(run.err, HasText("Error code 0x00000002: "));
     EXPECT_FALSE(QFileInfo(m_link).isSymLink());
 }
 
@@ -129,18 +128,15 @@ TEST_F(SimPty, VanishingWhileInUseFailsTheProgramWithoutHanging)
     const CliRun run = RunCli({"-p", m_link, "info"});
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(
-        run.err.contains(QRegularExpression("^Error code 0x[0-9A-F]{8}: .+$", QRegularExpression::MultilineOption)))
-        << run.err.toStdString();
+    EXPECT_THAT(
+        run.err, HasText(QRegularExpression("^Error code 0x[0-9A-F]{8}: .+$", QRegularExpression::MultilineOption)));
 }
 
 TEST_F(SimPty, SaveConfigWithTheAmplifierKilledMidSaveFailsAndKeepsTheEarlierFile)
 {
     StartSim({"--pace"}); // paced, the save takes minutes: the kill comes mid-way
     const QString file = m_dir.filePath("amp.QRO4000Config");
-    QFile earlier(file);
-    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
-    earlier.close();
+    ASSERT_TRUE(WriteWholeFile(file, "earlier"));
     CChild cli;
     StartCli(cli, m_dir, {"-p", m_link, "--yes", "--trace", "save-config", file});
     cli.Process().setReadChannel(QProcess::StandardError);
@@ -154,8 +150,7 @@ TEST_F(SimPty, SaveConfigWithTheAmplifierKilledMidSaveFailsAndKeepsTheEarlierFil
     EXPECT_EQ(cli.Process().exitCode(), 1);
     EXPECT_TRUE(err.contains(("Serial port \"" + m_link + "\" has gone away").toUtf8())) << err.constData();
     EXPECT_TRUE(err.contains("Error code 0xE2000070: ")) << err.constData();
-    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
-    EXPECT_EQ(earlier.readAll(), "earlier");
+    EXPECT_EQ(ReadWholeFile(file), "earlier");
 }
 
 TEST_F(SimPty, BadOptionIsAUsageError)
@@ -173,7 +168,7 @@ TEST_F(SimPty, SilentAmplifierGivesUpAfterTheContactTimeOut)
     const CliRun run = RunCli({"-p", m_link, "--timeout", "2", "info"});
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains("QRO4000 is not responding")) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains("Error code 0xE2000049: No response to semicolon poll")) << run.err.toStdString();
+    EXPECT_THAT(run.err, HasText("QRO4000 is not responding"));
+    EXPECT_THAT(run.err, HasText("Error code 0xE2000049: No response to semicolon poll"));
     EXPECT_TRUE(run.out.isEmpty());
 }

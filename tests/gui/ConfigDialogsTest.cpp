@@ -1,5 +1,6 @@
 // The configuration dialogs in virtual time: real widgets, the file dialog answered by the test.
 #include "SimHarness.h"
+#include "TestFiles.h"
 #include "config/ConfigFileReader.h"
 #include "config/ConfigFileWriter.h"
 #include "config/ConfigImage.h"
@@ -19,18 +20,6 @@
 
 namespace {
 constexpr std::uint64_t kLong = 24ull * 3600 * 1000;
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 // Remembers what the dialog offered and answers with a fixed path.
 struct CChooser {
@@ -113,7 +102,7 @@ TEST_F(ConfigDialogs, SaveWritesTheFileAndRemembersItsFolder)
 TEST_F(ConfigDialogs, CancelDuringTheSaveWritesNoFileAndKeepsTheEarlierOne)
 {
     chooser.answer = harness.TempPath("kept.QRO4000Config");
-    ASSERT_TRUE(WriteAll(chooser.answer, "earlier\r\n"));
+    ASSERT_TRUE(WriteWholeFile(chooser.answer, "earlier\r\n"));
     CConfigSaveDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());
     dialog.Begin();
     ASSERT_TRUE(harness.host.RunUntil([&]() { return Wire().count("^er") == 20; }, kLong));
@@ -122,7 +111,7 @@ TEST_F(ConfigDialogs, CancelDuringTheSaveWritesNoFileAndKeepsTheEarlierOne)
     EXPECT_EQ(dialog.result(), 2);
     EXPECT_EQ(dialog.ResultCode(), Result::Cancelled);
     EXPECT_EQ(Wire().count("^er"), 20);
-    EXPECT_EQ(ReadAll(chooser.answer), "earlier\r\n");
+    EXPECT_EQ(ReadWholeFile(chooser.answer), "earlier\r\n");
     EXPECT_EQ(harness.sink.status.count("Save configuration was cancelled"), 1);
     EXPECT_EQ(dialog.WaitCount(), 0u);
 }
@@ -242,9 +231,9 @@ TEST_F(ConfigDialogs, RestoreThatCannotBeginSendsNothing)
         const QString k = QString::fromLatin1(kind);
         chooser.answer = k == "none" ? QString() : PatternFile(k + ".QRO4000Config", '\x11');
         if (k == "altered") {
-            QByteArray text = ReadAll(chooser.answer);
+            QByteArray text = ReadWholeFile(chooser.answer);
             text[text.indexOf("MEM4 00001000 40 ") + 17] = '2';
-            ASSERT_TRUE(WriteAll(chooser.answer, text));
+            ASSERT_TRUE(WriteWholeFile(chooser.answer, text));
         }
         harness.sink.answerYes = false;
         CConfigRestoreDlg dialog(harness.model.get(), &harness.sink, nullptr, chooser.Get());

@@ -1,6 +1,6 @@
 // The loader dialog on the simulated amplifier in virtual time: the real widgets, shown
 // without a modal loop so that the test drives the clock.
-#include "../unit/firmware/HexTestFiles.h"
+#include "HexTestFiles.h"
 #include "GuiTestSupport.h"
 #include "SimHarness.h"
 #include "firmware/FileNameParts.h"

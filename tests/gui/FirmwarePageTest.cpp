@@ -2,6 +2,7 @@
 #include "firmware/ui/FirmwarePage.h"
 #include "MainFrameFixture.h"
 #include "SimHarness.h"
+#include "TestFiles.h"
 #include "firmware/FileNameParts.h"
 #include "firmware/ui/McuLoaderDlg.h"
 #include "model/ResultCode.h"
@@ -17,9 +18,8 @@ namespace {
 // A demonstration image that the simulated amplifier reports as the revision of its name.
 void WriteImage(const QString& folder, const QString& name)
 {
-    QFile file(QDir(folder).filePath(name));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(SimFirmwareImage::MakeHexImage(FileNameParts::Revision(name)));
+    ASSERT_TRUE(
+        WriteWholeFile(QDir(folder).filePath(name), SimFirmwareImage::MakeHexImage(FileNameParts::Revision(name))));
 }
 
 class FirmwarePage : public ::testing::Test {
@@ -174,8 +174,8 @@ INSTANTIATE_TEST_SUITE_P(Sends, FirmwarePageRefusals,
     ::testing::Values(RefusalCase {"WithoutAFile", [](CSimHarness& h, const QString&) { ASSERT_TRUE(h.Connect()); },
                           "A required firmware file is missing", nullptr},
         RefusalCase {"WithoutAnAmplifier",
-            [](CSimHarness&, const QString& folder) { WriteImage(folder, "qro4000fw0154.hex"); },
-            nullptr, "No amplifier in contact"},
+            [](CSimHarness&, const QString& folder) { WriteImage(folder, "qro4000fw0154.hex"); }, nullptr,
+            "No amplifier in contact"},
         RefusalCase {"ToAnotherDevice",
             [](CSimHarness& h, const QString& folder) {
                 WriteImage(folder, "qro4000fw0154.hex");
@@ -185,9 +185,8 @@ INSTANTIATE_TEST_SUITE_P(Sends, FirmwarePageRefusals,
             nullptr, "Found a QRO800, not a QRO4000"},
         RefusalCase {"OfAFileWithNothingToLoad",
             [](CSimHarness& h, const QString& folder) {
-                QFile file(QDir(folder).filePath("qro4000fw0154.hex"));
-                ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-                file.write(":020000041D08D5\r\n:0100000001FE\r\n:00000001FF\r\n");
+                ASSERT_TRUE(WriteWholeFile(
+                    QDir(folder).filePath("qro4000fw0154.hex"), ":020000041D08D5\r\n:0100000001FE\r\n:00000001FF\r\n"));
                 ASSERT_TRUE(h.Connect());
             },
             "Refused: no data for the firmware area in %1", nullptr}),

@@ -1,4 +1,5 @@
 #include "GuiTestSupport.h"
+#include "TestFiles.h"
 #include "firmware/ui/ReleaseInfoDlg.h"
 #include <QCoreApplication>
 #include <QFile>
@@ -9,17 +10,11 @@
 #include <gtest/gtest.h>
 
 namespace {
-bool Write(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 TEST(FirmwareReleaseNotes, ShowsTheNotesWithTheirEmphasis)
 {
     QTemporaryDir dir;
     // Found whatever the case of its name.
-    ASSERT_TRUE(Write(dir.filePath("QRO4000FWNOTES.RTF"),
+    ASSERT_TRUE(WriteWholeFile(dir.filePath("QRO4000FWNOTES.RTF"),
         "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 {\\b Revision 01.54}\\par Fixes the \\i band\\i0  "
         "display.\\par}"));
     CScriptedPrompt prompt;
@@ -54,7 +49,7 @@ TEST(FirmwareReleaseNotes, UnreadableFileGivesTheOtherErrorBox)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("qro4000fwnotes.rtf");
-    ASSERT_TRUE(Write(path, "{\\rtf1 secret}"));
+    ASSERT_TRUE(WriteWholeFile(path, "{\\rtf1 secret}"));
     QFile::setPermissions(path, QFileDevice::WriteOwner);
     QFile probe(path);
     if (probe.open(QIODevice::ReadOnly))

@@ -2,6 +2,7 @@
 // the fault table and its file, the date and time page's Apply / OK / Cancel order, the reset
 // and ATU memory erase dialogs with the backup offered first.
 #include "SimHarness.h"
+#include "TestFiles.h"
 #include "config/ui/ConfigSaveDlg.h"
 #include "link/ContactStateMachineInterface.h"
 #include "maintenance/ui/DateTimePage.h"
@@ -76,9 +77,7 @@ TEST_F(MaintenanceDialogs, FaultTableListsNewestFirstAndSavesTheLinesAsShown)
     EXPECT_TRUE(shown.back().startsWith("  0 "));
     ASSERT_TRUE(dialog.SaveButton()->isEnabled());
     EXPECT_EQ(dialog.SaveAs(), 0u);
-    QFile file(chosen);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromLatin1(file.readAll()), shown.join("\r\n") + "\r\n");
+    EXPECT_EQ(QString::fromLatin1(ReadWholeFile(chosen)), shown.join("\r\n") + "\r\n");
     chosen = harness.TempPath("missing-folder/faults.txt");
     EXPECT_NE(dialog.SaveAs(), 0u);
     EXPECT_TRUE(harness.sink.messages.back().startsWith("Fault Table Error: "))

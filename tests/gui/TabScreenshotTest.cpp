@@ -2,6 +2,7 @@
 // QRO4000_SCREENSHOTS naming a folder each tab is written there as a PNG (scripts/screenshots.sh
 // makes the README's pictures so); a normal run writes nothing.
 #include "MainFrameFixture.h"
+#include "TestFiles.h"
 #include "app/CommandTesterPage.h"
 #include "firmware/ui/FirmwarePage.h"
 #include "sim/SimFirmwareImage.h"
@@ -15,8 +16,8 @@ class TabScreenshots : public CMainFrameFixture { };
 TEST_F(TabScreenshots, EveryTabShowsOnTheSimulatedAmplifier)
 {
     ConnectToSim();
-    QFile image(QDir(frame->Model().m_firmwareFolder.m_value).filePath("qro4000fw0154.hex"));
-    ASSERT_TRUE(image.open(QIODevice::WriteOnly) && image.write(SimFirmwareImage::MakeHexImage(154)) > 0);
+    ASSERT_TRUE(WriteWholeFile(QDir(frame->Model().m_firmwareFolder.m_value).filePath("qro4000fw0154.hex"),
+        SimFirmwareImage::MakeHexImage(154)));
     CCommandTesterPage* tester = frame->CommandTesterPage();
     // What each tab shows once it has something to show.
     const std::pair<const char*, std::function<bool()>> tabs[] = {

@@ -1,4 +1,5 @@
 #include "FtpTestServer.h"
+#include "TestFiles.h"
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -79,21 +80,7 @@ QString CFtpTestServer::FirmwareFolder() const
 
 void CFtpTestServer::Put(const QString& name, const QByteArray& bytes)
 {
-    WriteFile(QDir(FirmwareFolder()).filePath(name), bytes);
-}
-
-void CFtpTestServer::WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(bytes);
-}
-
-QByteArray CFtpTestServer::ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    WriteWholeFile(QDir(FirmwareFolder()).filePath(name), bytes);
 }
 
 int CFtpTestServer::CountLog(const QString& fragment, int expected, int waitMs)

@@ -25,9 +25,6 @@ public:
 
     // A loopback port where nothing listens.
     static quint16 UnusedPort();
-    // Files on either side, whole.
-    static void WriteFile(const QString& path, const QByteArray& bytes);
-    static QByteArray ReadFile(const QString& path);
 
 private:
     QTemporaryDir m_root;

@@ -1,8 +1,8 @@
 #pragma once
 // Writing HEX texts to temporary files for the reader and image tests.
+#include "TestFiles.h"
 #include "model/Types.h"
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 #include <QTemporaryDir>
 #include <vector>
@@ -11,11 +11,8 @@ class CHexTestFiles {
 public:
     QString Write(const QString& name, const QByteArray& text)
     {
-        const QString path = m_dir.filePath(name);
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly))
-            file.write(text);
-        return path;
+        WriteWholeFile(m_dir.filePath(name), text);
+        return m_dir.filePath(name);
     }
     QString Path(const QString& name) const { return m_dir.filePath(name); }
 

@@ -261,59 +261,45 @@ TEST(ConfigFileReader, OneByteLineWithoutReceiverIsRejected)
     EXPECT_EQ(message, "Unable to parse line \"MEM 02 .34  = 5F\"");
 }
 
+// The serial number line against the amplifier's: the verdict, before the first memory line. An
+// empty line here stands for a file without one.
 TEST(ConfigFileReader, SerialNumberVerdict)
 {
     struct Case {
         WORD amplifier;
         QByteArray line;
-        bool mismatch;
+        QList<bool> verdicts;
+        DWORD result = 0;
     };
     const Case cases[] = {
-        {1234, "QRO4000 Serial Number = 01234", false},
-        {1234, "QRO4000 Serial Number = 4321", true},
-        {1234, "QRO4000 Serial Number =   1234xyz", false},
-        {1234, "QRO4000 Serial Number = 66770", false},
-        {0, "QRO4000 Serial Number = abc", false},
-        {1234, "QRO4000 Serial Number = -1", true},
-        {65535 - 1, "QRO4000 Serial Number = -2", false},
+        {1234, "QRO4000 Serial Number = 01234", {false}},
+        {1234, "QRO4000 Serial Number = 4321", {true}},
+        {1234, "QRO4000 Serial Number =   1234xyz", {false}},
+        {1234, "QRO4000 Serial Number = 66770", {false}},
+        {0, "QRO4000 Serial Number = abc", {false}},
+        {1234, "QRO4000 Serial Number = -1", {true}},
+        {65535 - 1, "QRO4000 Serial Number = -2", {false}},
+        {kNoSerialNumber, "QRO4000 Serial Number: garbage", {false}}, // not parsed without an amplifier's number
+        {1234, "", {}},
+        {1234, "QRO4000 Serial Number: 01234", {}, Result::ConfigCorrupt},
     };
     for (const Case& c : cases) {
         QList<QByteArray> lines = SplitLines(FormatConfigFile(TestHeader(), CPatternSource()));
-        lines[5] = c.line;
+        if (c.line.isEmpty())
+            lines.removeAt(5);
+        else
+            lines[5] = c.line;
         CRecordingReceiver receiver;
-        ASSERT_EQ(ReadInto(WithFreshCrc(lines), &receiver, c.amplifier), 0u) << c.line.constData();
-        EXPECT_EQ(receiver.verdicts, QList<bool> {c.mismatch}) << c.line.constData();
-        // The verdict comes before the first memory line.
+        QString message;
+        ASSERT_EQ(ReadInto(WithFreshCrc(lines), &receiver, c.amplifier, &message), c.result) << c.line.constData();
+        if (c.result != 0) {
+            EXPECT_EQ(message,
+                "Unable to parse QRO4000 Serial Number line \"" + c.line + "\", Serial Number verification skipped");
+            continue;
+        }
+        EXPECT_EQ(receiver.verdicts, c.verdicts) << c.line.constData();
         EXPECT_EQ(receiver.blocks.size(), 4096);
     }
-}
-
-TEST(ConfigFileReader, SerialNumberLineWithoutEqualsIsRejectedWhenTheAmplifierHasOne)
-{
-    QList<QByteArray> lines = SplitLines(PatternFile());
-    lines[5] = "QRO4000 Serial Number: 01234";
-    QString message;
-    CRecordingReceiver receiver;
-    EXPECT_EQ(ReadInto(WithFreshCrc(lines), &receiver, 1234, &message), Result::ConfigCorrupt);
-    EXPECT_EQ(message,
-        "Unable to parse QRO4000 Serial Number line \"QRO4000 Serial Number: 01234\", Serial Number "
-        "verification skipped");
-}
-
-TEST(ConfigFileReader, WithoutAnAmplifierSerialNumberTheLineIsNotParsed)
-{
-    QList<QByteArray> lines = SplitLines(PatternFile());
-    lines[5] = "QRO4000 Serial Number: garbage";
-    CRecordingReceiver receiver;
-    EXPECT_EQ(ReadInto(WithFreshCrc(lines), &receiver, kNoSerialNumber), 0u);
-    EXPECT_EQ(receiver.verdicts, QList<bool> {false});
-}
-
-TEST(ConfigFileReader, FileWithoutSerialNumberLineGivesNoVerdict)
-{
-    CRecordingReceiver receiver;
-    EXPECT_EQ(ReadInto(PatternFile(kNoSerialNumber), &receiver, 1234), 0u);
-    EXPECT_TRUE(receiver.verdicts.isEmpty());
 }
 
 TEST(ConfigFileReader, MissingFileIsReportedWithTheCallAndTheFileName)

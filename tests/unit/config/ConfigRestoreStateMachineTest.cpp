@@ -1,6 +1,6 @@
 #include "config/ConfigRestoreStateMachine.h"
-#include "RowName.h"
 #include "ConfigTestSupport.h"
+#include "RowName.h"
 #include "SimHarness.h"
 #include "config/ConfigRegions.h"
 #include "link/EepromBlock.h"

@@ -74,17 +74,3 @@ CReadOutcome ReadText(const QByteArray& text, WORD amplifierSerial)
     outcome.info = reader.Info();
     return outcome;
 }
-
-QByteArray ReadWholeFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-bool WriteWholeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}

@@ -5,6 +5,7 @@
 #include "config/ConfigFileWriter.h"
 #include "config/ConfigImage.h"
 #include "config/ConfigMemorySource.h"
+#include "TestFiles.h"
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -39,6 +40,3 @@ struct CReadOutcome {
     CConfigFileInfo info;
 };
 CReadOutcome ReadText(const QByteArray& text, WORD amplifierSerial = 1234);
-
-QByteArray ReadWholeFile(const QString& path);
-bool WriteWholeFile(const QString& path, const QByteArray& bytes);

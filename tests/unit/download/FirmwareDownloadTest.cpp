@@ -4,6 +4,7 @@
 #include "RowName.h"
 #include "EventLoop.h"
 #include "FtpTestServer.h"
+#include "TestFiles.h"
 #include "model/ResultCode.h"
 #include <QDir>
 #include <QFile>
@@ -56,9 +57,9 @@ protected:
 
     void PutLocal(const QString& name, const QByteArray& bytes)
     {
-        CFtpTestServer::WriteFile(local.filePath(name), bytes);
+        WriteWholeFile(local.filePath(name), bytes);
     }
-    QByteArray ReadLocal(const QString& name) const { return CFtpTestServer::ReadFile(local.filePath(name)); }
+    QByteArray ReadLocal(const QString& name) const { return ReadWholeFile(local.filePath(name)); }
     QStringList LocalFiles() const { return QDir(local.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
     // Runs a copy to its end (or until `during` asks to stop waiting).

@@ -6,7 +6,7 @@
 namespace {
 const QDateTime kTime(QDate(2024, 1, 5), QTime(13, 45, 1));
 
-TEST(ConfigBackup, ConfigurationFolderAndDefaultName)
+TEST(ConfigBackup, ConfigurationFolderOrTheDefaultAndTheDefaultName)
 {
     CSimHarness h;
     const QString folder = h.TempPath("configs");
@@ -15,11 +15,8 @@ TEST(ConfigBackup, ConfigurationFolderAndDefaultName)
     h.model->m_serialNumber.Set(1234);
     EXPECT_EQ(ConfigBackup::FileName(*h.model, kTime),
         QDir::toNativeSeparators(folder + "/SN01234.20240105T134501.QRO4000Config"));
-}
-
-TEST(ConfigBackup, DefaultFolderWhenTheSettingNamesNone)
-{
-    CSimHarness h;
+    // A folder that has gone, and no serial number: the default folder, a name without it.
+    h.model->m_serialNumber.Set(0xFFFF);
     h.model->m_configurationFolder.Set(h.TempPath("gone"));
     const QString name = ConfigBackup::FileName(*h.model, kTime);
     EXPECT_EQ(name,

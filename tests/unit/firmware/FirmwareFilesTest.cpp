@@ -50,14 +50,6 @@ TEST_P(FileNamePartsTest, Parts)
 INSTANTIATE_TEST_SUITE_P(Names, FileNamePartsTest, ::testing::ValuesIn(kNames),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(FileNameParts, TitleWithoutRevisionDigitsHasRevisionZero)
-{
-    EXPECT_EQ(FileNameParts::Revisioned("firmware.hex").m_revision, 0);
-    EXPECT_EQ(FileNameParts::Revisioned("qro4000fw.hex").m_revision, 0);
-    EXPECT_EQ(FileNameParts::Revisioned("qro4000fw0099.hex").m_revision, 99);
-    EXPECT_EQ(FileNameParts::Revisioned("/a/b/firmware.hex").m_fileName, QStringLiteral("/a/b/firmware.hex"));
-}
-
 class FirmwareFolder : public ::testing::Test {
 protected:
     void Touch(const QString& name)
@@ -118,18 +110,12 @@ TEST_F(FirmwareFolder, FolderThatCannotBeReadLeavesNamesEmpty)
     EXPECT_FALSE(files.ScanFolder(QString()));
 }
 
-TEST_F(FirmwareFolder, ScanLeavesTheCurrentDirectoryAlone)
+TEST_F(FirmwareFolder, FolderWithTrailingSeparatorGetsNoSecondOneAndTheCurrentDirectoryStays)
 {
     const QString before = QDir::currentPath();
     Touch("qro4000fw0100.hex");
-    ASSERT_TRUE(files.ScanFolder(dir.path()));
-    EXPECT_EQ(QDir::currentPath(), before);
-}
-
-TEST_F(FirmwareFolder, FolderWithTrailingSeparatorGetsNoSecondOne)
-{
-    Touch("qro4000fw0100.hex");
     ASSERT_TRUE(files.ScanFolder(dir.path() + "/"));
+    EXPECT_EQ(QDir::currentPath(), before);
     EXPECT_EQ(files.FirmwareFile().m_fileName, dir.path() + "/qro4000fw0100.hex");
     EXPECT_EQ(CFirmwareFiles::JoinPath("C:\\fw\\", "a.hex"), QStringLiteral("C:\\fw\\a.hex"));
 }
@@ -161,14 +147,11 @@ TEST(FirmwareFilesCopyList, KeepsOneNewestFirmwareFileAndTheNotes)
     held.AddToCopyList("qro4000fw0150B.hex", &list); // not loadable
     held.AddToCopyList("readme.txt", &list);
     EXPECT_EQ(list, (QStringList {"qro4000fw0140.hex", "qro4000fwnotes.rtf"}));
-}
-
-TEST(FirmwareFilesCopyList, EmptyFolderTakesFirstFirmwareFile)
-{
+    // With nothing held the first firmware file is taken; an equal revision does not replace it.
     CFirmwareFiles none;
-    QStringList list;
+    list.clear();
     none.AddToCopyList("QRO4000FW0100.HEX", &list);
-    none.AddToCopyList("qro4000fw0100.hex", &list); // equal revision: no change
+    none.AddToCopyList("qro4000fw0100.hex", &list);
     EXPECT_EQ(list, (QStringList {"QRO4000FW0100.HEX"}));
 }
 } // namespace

@@ -1,6 +1,6 @@
 #include "firmware/IntelHexReader.h"
-#include "RowName.h"
 #include "HexTestFiles.h"
+#include "RowName.h"
 #include "firmware/FirmwareImage.h"
 #include "model/ResultCode.h"
 #include <gtest/gtest.h>
@@ -43,21 +43,7 @@ TEST_F(IntelHexImage, OnlyEndRecordGivesErasedImageAndOneBlock)
     EXPECT_EQ(image.UsedEnd() - image.Buffer(), 512);
 }
 
-TEST_F(IntelHexImage, RecordsOutsideTheWindowAreIgnored)
-{
-    QByteArray text;
-    text += CHexTestFiles::Record(4, 0, {0x1C, 0xFF});
-    text += CHexTestFiles::Record(0, 0xFFF0, std::vector<BYTE>(16, 0x11)); // 0x1CFFFFF0..0x1CFFFFFF
-    text += CHexTestFiles::Record(4, 0, {0x1D, 0x07});
-    text += CHexTestFiles::Record(0, 0xFFFF, {0x22}); // 0x1D07FFFF: high is exclusive
-    text += CHexTestFiles::Record(4, 0, {0x1D, 0x08});
-    text += CHexTestFiles::Record(0, 0x0000, {0x33, 0x33}); // 0x1D080000
-    text += kEnd;
-    ASSERT_TRUE(Load(text));
-    EXPECT_EQ(CountNotFill(), 0);
-    EXPECT_EQ(image.Stats().dataBytes, 19u);
-    EXPECT_EQ(image.Stats().bytesInWindow, 0u);
-}
+// Records below, above and across the end of the window: HexToolCrossCheckTest, byte by byte.
 
 // An image with no byte in the window would erase the amplifier's firmware and load nothing.
 TEST_F(IntelHexImage, LoaderRefusesAnImageWithNoDataForTheFirmwareArea)
@@ -69,21 +55,6 @@ TEST_F(IntelHexImage, LoaderRefusesAnImageWithNoDataForTheFirmwareArea)
     EXPECT_TRUE(image.ErrorText().startsWith("Refused: no data for the firmware area in " + path
         + ". None of its 2 data bytes lies between 0x1D000000 and 0x1D07FFFE"));
     EXPECT_TRUE(image.LoadForLoader(files.Write("inside.hex", kLinear1D00 + kData0100 + kEnd)));
-}
-
-TEST_F(IntelHexImage, RecordRunningPastTheWindowIsCutAfterSevenBytes)
-{
-    std::vector<BYTE> bytes;
-    for (BYTE i = 0; i < 16; ++i)
-        bytes.push_back(static_cast<BYTE>(0xA0 + i));
-    ASSERT_TRUE(Load(CHexTestFiles::Record(4, 0, {0x1D, 0x07}) + CHexTestFiles::Record(0, 0xFFF8, bytes) + kEnd));
-    const BYTE* at = image.BlockAt(0x1D07FFF8);
-    ASSERT_NE(at, nullptr);
-    for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(at[i], 0xA0 + i) << i;
-    EXPECT_EQ(at[7], 0xFF); // the buffer's last byte lies outside the window
-    EXPECT_EQ(CountNotFill(), 7);
-    EXPECT_EQ(image.UsedEnd() - image.Buffer(), 0x80000);
 }
 
 // Texts that place bytes at 0x1D000100 (and nowhere else in the window).
@@ -225,18 +196,6 @@ TEST(IntelHexFile, FolderCannotBeLoaded)
     CFirmwareImage image;
     EXPECT_FALSE(image.LoadForLoader(files.Path("")));
     EXPECT_TRUE(Result::Failed(image.LastError()));
-}
-
-TEST(IntelHexReader, ValidatingStoresNothingAndCountsData)
-{
-    const QByteArray text = kLinear1D00 + kData0100 + kEnd;
-    CIntelHexReader reader(kLow, CFirmwareImage::kLoaderHigh);
-    ASSERT_TRUE(reader.Parse(text.constData(), text.constData() + text.size()));
-    EXPECT_EQ(reader.Stats().records, 3u);
-    EXPECT_EQ(reader.Stats().dataRecords, 1u);
-    EXPECT_EQ(reader.Stats().lowestAddress, 0x1D000100u);
-    EXPECT_EQ(reader.Stats().highestAddress, 0x1D000103u);
-    EXPECT_EQ(reader.Stats().bytesInWindow, 4u);
 }
 
 TEST(IntelHexReader, DestinationShorterThanWindowIsNeverOverrun)

@@ -3,6 +3,7 @@
 #include "HexTestFiles.h"
 #include "LossyPort.h"
 #include "SimHarness.h"
+#include "TextMatchers.h"
 #include "firmware/FileNameParts.h"
 #include "firmware/McuLoaderStateMachine.h"
 #include "sim/SimPort.h"
@@ -93,9 +94,3 @@ protected:
     CMcuLoaderStateMachine* machine = nullptr;
     QByteArray image;
 };
-
-// Qt strings as gtest shows them in failures.
-inline std::string S(const QString& text)
-{
-    return text.toStdString();
-}

@@ -16,34 +16,9 @@ using Machine = CProbeMachine;
 
 namespace {
 using ::operator<<;
-// An amplifier that answers ";" polls only at one speed.
-CScriptedPort::Script PollAnswerAt(DWORD speed)
-{
-    return [speed](const QByteArray& written, DWORD lineSpeed) {
-        return written == ";" && lineSpeed == speed ? QByteArray(";") : QByteArray();
-    };
-}
-
 } // namespace
 
-TEST_F(EngineTest, SpeedDetectionAt19200PollsFourTimesAtEachFasterSpeed)
-{
-    port->script = PollAnswerAt(19200);
-    CDetermineSpeedState<Machine> state(machine.get(), "DetermineSpeedState", &machine->m_finalState);
-    machine->Start(&state);
-    RunUntilIdle();
-    EXPECT_EQ(machine->ResultCode(), 0u);
-    std::vector<DWORD> speeds;
-    for (const auto& w : port->writes)
-        speeds.push_back(w.speed);
-    std::vector<DWORD> expected;
-    for (DWORD s : {230400u, 115200u, 57600u, 38400u})
-        expected.insert(expected.end(), 4, s);
-    expected.push_back(19200);
-    EXPECT_EQ(speeds, expected);
-    EXPECT_EQ(model->PortSpeed(), 19200u);
-}
-
+// Finding the amplifier at its speed after four polls at each faster one: ContactSpeed.
 TEST_F(EngineTest, SpeedDetectionGivesUpAtTwentySpeedChanges)
 {
     model->m_trace.m_value = 1;

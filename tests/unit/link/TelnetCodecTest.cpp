@@ -2,6 +2,7 @@
 // anywhere, malformed subnegotiations, the negotiation with ser2net's own opening (captured
 // on the wire), the COM-PORT-OPTION requests and answers, and the names of remote ports.
 #include "link/TelnetCodec.h"
+#include "RowName.h"
 #include "link/RemotePortName.h"
 #include "link/TelnetOptions.h"
 #include <gtest/gtest.h>
@@ -38,11 +39,6 @@ struct EscapeCase {
     bool binary;
     QByteArray wire;
 };
-
-void PrintTo(const EscapeCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
 
 class TelnetEscape : public ::testing::TestWithParam<EscapeCase> { };
 

@@ -2,6 +2,7 @@
 // input and folders that take no new file. Each refusal must come before any open that could
 // block or replace.
 #include "model/FileChecks.h"
+#include "TestFiles.h"
 #include "model/ResultCode.h"
 #include <QDir>
 #include <QFile>
@@ -15,10 +16,8 @@ struct Place {
     QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
     QString File(const char* name, qsizetype size) const
     {
-        QFile f(Path(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(size, 'x'));
-        return f.fileName();
+        EXPECT_TRUE(WriteWholeFile(Path(name), QByteArray(size, 'x')));
+        return Path(name);
     }
     QString Fifo(const char* name) const
     {

@@ -51,14 +51,6 @@ INSTANTIATE_TEST_SUITE_P(Responses, Identify,
         IdentifyCase {"PollAnswerIsNoDevice", ";", false, 0, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ModelTest, ExpectedDeviceIsTheQro4000Only)
-{
-    model.m_device.Set(CModelBase::DeviceQRO4000);
-    EXPECT_TRUE(model.IsExpectedDevice());
-    model.m_device.Set(CModelBase::DeviceQRO800);
-    EXPECT_FALSE(model.IsExpectedDevice());
-}
-
 TEST_F(ModelTest, ResetDeviceValuesForgetsTheAmplifier)
 {
     model.m_firmwareRevision.Set(153);

@@ -37,26 +37,18 @@ private:
 };
 } // namespace
 
-TEST(Observable, SettingTheSameValueStillNotifiesEveryObserver)
-{
-    std::vector<Call> log;
-    CLogSink a(1, &log), b(2, &log);
-    CObservableValue<int> value(0x8078, 5);
-    value.AddObserver(&a);
-    value.AddObserver(&b);
-    value.Set(5);
-    EXPECT_EQ(log, (std::vector<Call> {{1, 0x8078, 0}, {2, 0x8078, 0}}));
-}
-
-TEST(Observable, ObserversAreCalledOnceEachInOrderAndNotOnceRemoved)
+TEST(Observable, ObserversAreCalledOnceEachInOrderEvenForTheSameValueAndNotOnceRemoved)
 {
     std::vector<Call> log;
     CLogSink a(1, &log), b(2, &log), c(3, &log);
-    CObservableValue<int> value(0x8066);
+    CObservableValue<int> value(0x8066, 5);
     EXPECT_TRUE(value.AddObserver(&a));
     EXPECT_TRUE(value.AddObserver(&a)); // attached twice: one entry
     EXPECT_EQ(value.ObserverCount(), 1u);
     value.AddObserver(&b);
+    value.Set(5); // the same value still notifies, in attachment order
+    EXPECT_EQ(log, (std::vector<Call> {{1, 0x8066, 0}, {2, 0x8066, 0}}));
+    log.clear();
     value.AddObserver(&c);
     value.RemoveObserver(&a);
     value.RemoveObserver(&a); // not attached any more: ignored
@@ -78,7 +70,7 @@ TEST(Observable, ArrayIndexTenNotifiesAndElevenIsIgnored)
     EXPECT_EQ(array[10], 7);
 }
 
-TEST(Observable, PendingValueSetReplacesAnUnappliedEdit)
+TEST(Observable, SetFromTheAmplifierReplacesAnUnappliedEditElementByElement)
 {
     CObservableValuePending<CString> banner(0x8138);
     banner.m_pending = "EDITED";
@@ -86,10 +78,6 @@ TEST(Observable, PendingValueSetReplacesAnUnappliedEdit)
     banner.Set("FROM AMP");
     EXPECT_FALSE(banner.HasUnsavedChange());
     EXPECT_EQ(banner.m_pending, "FROM AMP");
-}
-
-TEST(Observable, PendingArraySetClearsOnlyThatElementsDifference)
-{
     CObservableArrayPending<WORD, 11> thresholds(0x8169);
     thresholds.m_pending[3] = 30;
     thresholds.m_pending[4] = 40;

@@ -99,17 +99,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, BoundedSettings,
         BoundCase {"RetryLimitMissingIs10", "FirmwareLoadRetryLimit", QVariant(), 10}),
     [](const auto& info) { return std::string(info.param.row); });
 
-TEST_F(PersistenceTest, ClampedValueIsWrittenBackAtTheNextSave)
+// A value put right on loading (clamped, or an empty caption named) is written back.
+TEST_F(PersistenceTest, ValuesPutRightOnLoadingAreWrittenBack)
 {
     Store("OperatePollInterval", 50);
-    CCountingStore* store = nullptr;
-    auto model = MakeModel(&store);
-    model->SaveSettings();
-    EXPECT_EQ(Stored("OperatePollInterval").toUInt(), 100u);
-}
-
-TEST_F(PersistenceTest, EmptyCaptionBecomesMacroNumberAndIsWrittenBack)
-{
     Store("CommandCaption7", "");
     Store("CommandCaption8", "Tune");
     CCountingStore* store = nullptr;
@@ -117,6 +110,7 @@ TEST_F(PersistenceTest, EmptyCaptionBecomesMacroNumberAndIsWrittenBack)
     EXPECT_EQ(model->m_commandCaptions[6], "Macro 7");
     EXPECT_EQ(model->m_commandCaptions[7], "Tune");
     model->SaveSettings();
+    EXPECT_EQ(Stored("OperatePollInterval").toUInt(), 100u);
     EXPECT_EQ(Stored("CommandCaption7").toString(), "Macro 7");
     EXPECT_TRUE(store->written.contains("CommandCaption7"));
     EXPECT_FALSE(store->written.contains("CommandCaption8"));

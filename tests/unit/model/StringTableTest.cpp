@@ -16,11 +16,6 @@ TEST(StringTable, RevisionTexts)
         EXPECT_EQ(RevisionText(revision), text) << revision;
 }
 
-TEST(StringTable, OutputLinePrefix)
-{
-    EXPECT_EQ(OutputLinePrefix(9, 5, 0), "09:05:00 ");
-}
-
 TEST(ResultCodes, PlatformNumbersCountAs8007Codes)
 {
     EXPECT_EQ(Result::AsFailureCode(5), 0x80070005u);

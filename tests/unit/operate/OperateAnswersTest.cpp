@@ -1,8 +1,10 @@
 // The answer parsers of the operate queries, on the text after the prefix.
 #include "operate/OperateAnswers.h"
+#include "RowName.h"
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 using namespace OperateAnswers;
 
 template <class T> QString Shown(const std::optional<T>& value)
@@ -21,11 +23,6 @@ struct ParseCase {
     const char* rest;
     const char* expected;
 };
-
-std::ostream& operator<<(std::ostream& out, const ParseCase& c)
-{
-    return out << c.name;
-}
 
 const ParseCase kCases[] = {
     {"DisplayKeepsSpacesBeforeTheSemicolon", [](const QByteArray& r) { return Shown(DisplayText(r)); }, "  TUNE  ;",

@@ -1,6 +1,7 @@
 // The settings' answers and set commands byte for byte, and the values people type.
 #include "settings/SettingsAnswers.h"
 #include "RowName.h"
+#include "TextMatchers.h"
 #include "settings/SettingsText.h"
 #include <gtest/gtest.h>
 
@@ -126,7 +127,7 @@ TEST_P(RefusedValue, SaysWhy)
     SettingValue value;
     QString message;
     EXPECT_FALSE(SettingsText::Parse(SettingsTable::Info(row.id), QString::fromUtf8(row.text), &value, &message));
-    EXPECT_TRUE(message.contains(QString::fromUtf8(row.reasonPart))) << message.toStdString();
+    EXPECT_THAT(message, HasText(QString::fromUtf8(row.reasonPart)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, RefusedValue, testing::ValuesIn(kRefused),

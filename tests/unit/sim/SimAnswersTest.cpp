@@ -1,19 +1,16 @@
 // What the simulated amplifier answers, byte for byte, in its application firmware.
+#include "RowName.h"
 #include "SimWire.h"
 #include "link/EepromBlock.h"
 #include <gtest/gtest.h>
 
 namespace {
+using ::operator<<;
 struct AnswerCase {
     const char* name;
     const char* command;
     const char* answer; // "" for no answer
 };
-
-std::ostream& operator<<(std::ostream& out, const AnswerCase& c)
-{
-    return out << c.name;
-}
 
 // EEPROM bytes 0x100..0x10F hold 00 01 .. 0F in these cases, so the block answers can be written
 // out by hand: address bytes 00 00 01 00 and count 10 sum to 0x11, data 0 .. 15 to 0x78, so the
@@ -147,19 +144,6 @@ TEST(SimDevice, WritableRegionsAreExactlyTheSix)
         EXPECT_EQ(!answer.isEmpty(), p.writable) << std::hex << p.address;
         EXPECT_EQ(static_cast<BYTE>(wire.device->Eeprom()[p.address]) == byte, p.writable) << std::hex << p.address;
     }
-}
-
-TEST(SimDevice, CommandHandlerExtendsTheCommandSet)
-{
-    CSimWire wire;
-    wire.device->SetCommandHandler(
-        "pwf", [](const QByteArray& command) { return command == "^pwf;" ? QByteArray("^PWF1234;") : QByteArray(); });
-    EXPECT_EQ(wire.Exchange("^pwf;"), QByteArray("^PWF1234;"));
-    EXPECT_EQ(wire.Exchange("^PWF;"), QByteArray());
-    wire.device->SetCommandHandler("rv", [](const QByteArray&) { return QByteArray("^RV02.00;"); });
-    EXPECT_EQ(wire.Exchange("^rv;"), QByteArray("^RV02.00;"));
-    wire.device->SetCommandHandler("rv", nullptr);
-    EXPECT_EQ(wire.Exchange("^rv;"), QByteArray("^RV01.53;"));
 }
 
 TEST(SimEeprom, StartsWithPlausibleContent)
