@@ -38,6 +38,28 @@ private:
     std::unique_ptr<ISerialPort> m_port;
 };
 
+// Counts the bytes that cross the port and the writes made, for the wire-time tables.
+class CCountingPort : public CForwardingPort {
+public:
+    using CForwardingPort::CForwardingPort;
+    bool Read(BYTE* buffer, DWORD count, DWORD* bytesRead) override
+    {
+        const bool ok = CForwardingPort::Read(buffer, count, bytesRead);
+        if (ok)
+            received += *bytesRead;
+        return ok;
+    }
+    bool WriteText(const QString& text) override
+    {
+        sent += static_cast<std::uint64_t>(text.size());
+        ++writes;
+        return CForwardingPort::WriteText(text);
+    }
+    std::uint64_t sent = 0;
+    std::uint64_t received = 0;
+    std::uint64_t writes = 0;
+};
+
 // Runs the event loop until `done` holds or `limitMs` have passed; answers `done()`.
 inline bool RunUntil(const std::function<bool()>& done, int limitMs)
 {

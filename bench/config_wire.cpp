@@ -26,7 +26,7 @@
 
 namespace {
 // Counts what crosses the port in each direction.
-class CCountingPort : public CForwardingPort {
+class CTimingPort : public CForwardingPort {
 public:
     using CForwardingPort::CForwardingPort;
     bool Read(BYTE* buffer, DWORD count, DWORD* bytesRead) override
@@ -152,9 +152,9 @@ int main(int argc, char** argv)
     CQtEventHost host;
     CModel model(host, std::make_unique<CQtSettingsStore>(dir.filePath("settings.ini")));
     model.SetApplicationDataFolder(dir.filePath("appdata"));
-    CCountingPort* counter = nullptr;
+    CTimingPort* counter = nullptr;
     model.SetPortFactory([&](const QString& name) -> std::unique_ptr<ISerialPort> {
-        auto port = std::make_unique<CCountingPort>(CreatePort(name, host));
+        auto port = std::make_unique<CTimingPort>(CreatePort(name, host));
         counter = port.get();
         return port;
     });

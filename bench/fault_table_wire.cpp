@@ -15,27 +15,6 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
-namespace {
-class CCountingPort : public CForwardingPort {
-public:
-    using CForwardingPort::CForwardingPort;
-    bool Read(BYTE* buffer, DWORD count, DWORD* bytesRead) override
-    {
-        const bool ok = CForwardingPort::Read(buffer, count, bytesRead);
-        if (ok)
-            received += *bytesRead;
-        return ok;
-    }
-    bool WriteText(const QString& text) override
-    {
-        sent += static_cast<std::uint64_t>(text.size());
-        return CForwardingPort::WriteText(text);
-    }
-    std::uint64_t sent = 0;
-    std::uint64_t received = 0;
-};
-} // namespace
-
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);

@@ -19,24 +19,6 @@
 #include <cstdio>
 
 namespace {
-class CCountingPort : public CForwardingPort {
-public:
-    using CForwardingPort::CForwardingPort;
-    bool Read(BYTE* buffer, DWORD count, DWORD* bytesRead) override
-    {
-        const bool ok = CForwardingPort::Read(buffer, count, bytesRead);
-        if (ok)
-            received += *bytesRead;
-        return ok;
-    }
-    bool WriteText(const QString& text) override
-    {
-        sent += static_cast<std::uint64_t>(text.size());
-        ++writes;
-        return CForwardingPort::WriteText(text);
-    }
-    std::uint64_t sent = 0, received = 0, writes = 0;
-};
 
 void Change(CModel& model, SettingId id, const char* text)
 {
