@@ -2,9 +2,9 @@
 // What the wire-time benchmarks share: qro4000-sim started on a pseudo-terminal, a port that
 // hands everything to the real one so that a benchmark can count and time what crosses it,
 // and the event loop run until a condition holds.
-#include "link/ContactStateMachineInterface.h"
-#include "link/SerialPortInterface.h"
-#include "link/StateMachine.h"
+#include "model/ContactStateMachineInterface.h"
+#include "model/SerialPortInterface.h"
+#include "model/StateMachine.h"
 #include "model/Model.h"
 #include <QEventLoop>
 #include <QProcess>

@@ -11,7 +11,7 @@
 #include "config/ConfigFileWriter.h"
 #include "config/ConfigRestoreStateMachine.h"
 #include "config/ConfigSaveStateMachine.h"
-#include "link/ContactStateMachineInterface.h"
+#include "model/ContactStateMachineInterface.h"
 #include "link/QtEventHost.h"
 #include "model/Model.h"
 #include "model/QtSettingsStore.h"

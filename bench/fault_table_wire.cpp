@@ -5,7 +5,7 @@
 //
 //   bench_fault_table_wire --sim PATH [--baud 230400] [--delay MS]
 #include "WireBench.h"
-#include "link/ContactStateMachineInterface.h"
+#include "model/ContactStateMachineInterface.h"
 #include "link/QtEventHost.h"
 #include "maintenance/FaultTableReader.h"
 #include "model/Model.h"

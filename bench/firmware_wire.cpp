@@ -10,7 +10,7 @@
 #include "firmware/FileNameParts.h"
 #include "firmware/LoaderPacket.h"
 #include "firmware/McuLoaderStateMachine.h"
-#include "link/ContactStateMachineInterface.h"
+#include "model/ContactStateMachineInterface.h"
 #include "link/QtEventHost.h"
 #include "model/ErrorText.h"
 #include "model/Model.h"

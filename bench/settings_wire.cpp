@@ -6,7 +6,7 @@
 //
 //   bench_settings_wire --sim PATH [--baud 38400] [--delay MS]
 #include "WireBench.h"
-#include "link/ContactStateMachineInterface.h"
+#include "model/ContactStateMachineInterface.h"
 #include "link/QtEventHost.h"
 #include "model/QtSettingsStore.h"
 #include "settings/EditConfigStateMachine.h"

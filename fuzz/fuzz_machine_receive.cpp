@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the receive path of the machines: the contact sequence and an EEPROM
 // block read get the input, chunk by chunk, as the amplifier's answers to what they send.
-#include "link/ContactStateMachineInterface.h"
+#include "model/ContactStateMachineInterface.h"
 #include "link/ReadSerialPromState.h"
 #include "link/VirtualEventHost.h"
 #include "model/Model.h"

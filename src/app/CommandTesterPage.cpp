@@ -2,7 +2,7 @@
 #include "app/AppStringIds.h"
 #include "app/EditMacrosSheet.h"
 #include "link/ConnectionState.h"
-#include "link/ConnectionStringIds.h"
+#include "model/ConnectionStringIds.h"
 #include "model/StringTable.h"
 #include "ui/ContextHelp.h"
 #include "ui/ElidedButton.h"

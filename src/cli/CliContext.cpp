@@ -1,5 +1,5 @@
 #include "cli/CliContext.h"
-#include "link/LinkStringIds.h"
+#include "model/LinkStringIds.h"
 #include "link/ConnectionState.h"
 #include "model/ErrorText.h"
 #include "model/QtSettingsStore.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/ContactStateMachineInterface.h"
+#include "model/ContactStateMachineInterface.h"
 #include "link/QtEventHost.h"
 #include "model/Model.h"
 #include "model/StatusSink.h"

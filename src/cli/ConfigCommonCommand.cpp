@@ -3,7 +3,7 @@
 #include "config/ConfigSaveCompletion.h"
 #include "config/ConfigSaveStateMachine.h"
 #include "config/ConfigStringIds.h"
-#include "firmware/ConfigBackup.h"
+#include "config/ConfigBackup.h"
 #include "model/FileChecks.h"
 #include "model/StringTable.h"
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #include "cli/CommandRegistry.h"
 #include "cli/ConfigCommonCommand.h"
 #include "config/ConfigFileFormat.h"
-#include "config/ConfigFolder.h"
+#include "model/ConfigFolder.h"
 #include "config/ConfigSaveCompletion.h"
 #include "config/ConfigSaveStateMachine.h"
 #include "config/ConfigStringIds.h"

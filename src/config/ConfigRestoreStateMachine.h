@@ -1,5 +1,5 @@
 #pragma once
-#include "config/ConfigQueryIState.h"
+#include "link/ConfigQueryIState.h"
 #include "config/ConfigRestoreReadBackBodyState.h"
 #include "config/ConfigRestoreReadBackEntryState.h"
 #include "config/ConfigRestoreSerialPromLoopBodyState.h"

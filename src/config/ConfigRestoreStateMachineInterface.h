@@ -1,6 +1,6 @@
 #pragma once
 #include "config/ConfigReceiver.h"
-#include "link/StateMachine.h"
+#include "model/StateMachine.h"
 
 // The configuration restore as its dialog and the command line drive it: the file reader
 // fills it with records, then it writes them into the amplifier and restarts the amplifier.

@@ -1,5 +1,5 @@
 #pragma once
-#include "config/ConfigQueryIState.h"
+#include "link/ConfigQueryIState.h"
 #include "config/ConfigSaveSerialPromLoopBodyState.h"
 #include "config/ConfigSaveSerialPromLoopConditionState.h"
 #include "config/ConfigSaveStateMachineInterface.h"

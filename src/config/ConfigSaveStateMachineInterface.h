@@ -1,6 +1,6 @@
 #pragma once
 #include "config/ConfigMemorySource.h"
-#include "link/StateMachine.h"
+#include "model/StateMachine.h"
 
 // The configuration save as its dialog and the command line drive it: read the amplifier's
 // whole configuration memory into an image, which the file writer then takes as its source.

@@ -1,7 +1,7 @@
 #pragma once
 #include "link/CommandResponseRetryState.h"
 #include "link/EepromBlock.h"
-#include "link/LinkStringIds.h"
+#include "model/LinkStringIds.h"
 
 // How the EEPROM block states deal with a noisy line (RF from the amplifier itself gets into
 // USB serial cables: lost and damaged answers are everyday events, not faults).

@@ -1,5 +1,5 @@
 #include "link/ConnectionWatch.h"
-#include "link/ContactStateMachineInterface.h"
+#include "model/ContactStateMachineInterface.h"
 #include "model/Model.h"
 
 CConnectionWatch::CConnectionWatch(CModel& model, std::function<void()> changed)

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/ContactStateMachineInterface.h"
+#include "model/ContactStateMachineInterface.h"
 #include "link/ContactStates.h"
 #include "link/QueryIState.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/EventHost.h"
+#include "model/EventHost.h"
 #include <QElapsedTimer>
 #include <QObject>
 #include <unordered_map>

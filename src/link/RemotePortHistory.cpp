@@ -1,5 +1,5 @@
 #include "link/RemotePortHistory.h"
-#include "link/RemotePortName.h"
+#include "model/RemotePortName.h"
 #include "model/SettingsStore.h"
 
 namespace {

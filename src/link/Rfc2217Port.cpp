@@ -1,5 +1,5 @@
 #include "link/Rfc2217Port.h"
-#include "link/RemoteStringIds.h"
+#include "model/RemoteStringIds.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "link/EventHost.h"
-#include "link/SerialPortInterface.h"
+#include "model/EventHost.h"
+#include "model/SerialPortInterface.h"
 #include <QObject>
 #include <memory>
 

@@ -1,5 +1,5 @@
 #include "link/SocketPort.h"
-#include "link/RemoteStringIds.h"
+#include "model/RemoteStringIds.h"
 #include "model/ErrorText.h"
 #include "model/ResultCode.h"
 #include "model/StatusSink.h"

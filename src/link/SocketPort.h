@@ -1,7 +1,7 @@
 #pragma once
-#include "link/EventHost.h"
-#include "link/RemotePortName.h"
-#include "link/SerialPortInterface.h"
+#include "model/EventHost.h"
+#include "model/RemotePortName.h"
+#include "model/SerialPortInterface.h"
 #include <QObject>
 #include <functional>
 #include <memory>

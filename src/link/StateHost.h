@@ -1,7 +1,7 @@
 #pragma once
 #include "link/LinkQuality.h"
 #include "link/State.h"
-#include "link/StateMachine.h"
+#include "model/StateMachine.h"
 #include "model/Model.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/EventHost.h"
+#include "model/EventHost.h"
 #include <cstdint>
 #include <map>
 #include <utility>

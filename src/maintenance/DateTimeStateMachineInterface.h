@@ -1,5 +1,5 @@
 #pragma once
-#include "link/StateMachine.h"
+#include "model/StateMachine.h"
 
 // The clock conversation as the date and time page and the command line drive it. Each start
 // works only while the machine is idle; each ends 100 ms after its command with the completion

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/StateMachine.h"
+#include "model/StateMachine.h"
 
 // The two destructive maintenance tasks: a reset of the configuration to factory default (the
 // ATU memories are kept) and the erase of ATU memories for one band (or all) of one antenna.

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/StateMachine.h"
+#include "model/StateMachine.h"
 
 // The fault table's conversation as its reader drives it: the index first, then one entry at a
 // time at the slot the index word names.

@@ -1,8 +1,8 @@
 #pragma once
-#include "link/Dispatcher.h"
-#include "link/EventHost.h"
-#include "link/SerialPortInterface.h"
-#include "link/StateMachine.h"
+#include "model/Dispatcher.h"
+#include "model/EventHost.h"
+#include "model/SerialPortInterface.h"
+#include "model/StateMachine.h"
 #include "model/FirmwareStatusValue.h"
 #include "model/ObservableValue.h"
 #include "model/PersistentArray.h"

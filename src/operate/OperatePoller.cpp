@@ -1,5 +1,5 @@
 #include "operate/OperatePoller.h"
-#include "link/ContactStateMachineInterface.h"
+#include "model/ContactStateMachineInterface.h"
 #include "model/Model.h"
 #include "operate/OperateStateMachine.h"
 

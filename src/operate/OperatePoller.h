@@ -1,5 +1,5 @@
 #pragma once
-#include "link/EventHost.h"
+#include "model/EventHost.h"
 #include "model/EventSink.h"
 #include <functional>
 #include <memory>

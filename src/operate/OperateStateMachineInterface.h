@@ -1,5 +1,5 @@
 #pragma once
-#include "link/StateMachine.h"
+#include "model/StateMachine.h"
 #include "operate/OperateKeys.h"
 #include <functional>
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "config/ConfigQueryIState.h"
+#include "link/ConfigQueryIState.h"
 #include "link/DetermineSpeedState.h"
 #include "settings/EditConfigStateMachineInterface.h"
 #include "settings/SettingSetState.h"

@@ -1,5 +1,5 @@
 #include "sim/PortFactory.h"
-#include "link/RemotePortName.h"
+#include "model/RemotePortName.h"
 #include "link/Rfc2217Port.h"
 #include "link/SerialPort.h"
 #include "model/StatusSink.h"

@@ -1,6 +1,6 @@
 #include "sim/SimDevice.h"
 #include "link/EepromBlock.h"
-#include "link/SerialPortInterface.h"
+#include "model/SerialPortInterface.h"
 #include "model/HexDigits.h"
 #include "sim/CancellingPair.h"
 #include "sim/SimFeatures.h"

@@ -2,7 +2,7 @@
 // The simulated QRO4000: one device model used in-process (port "SIM"), served on a
 // pseudo-terminal by qro4000-sim, and in tests. It is a test instrument first: every fault it
 // can inject is a path the program must survive.
-#include "link/EventHost.h"
+#include "model/EventHost.h"
 #include "model/Types.h"
 #include <QByteArray>
 #include <functional>

@@ -1,5 +1,5 @@
 #include "sim/SimOptions.h"
-#include "link/SerialPortInterface.h"
+#include "model/SerialPortInterface.h"
 #include <QStringList>
 
 namespace {

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/SerialPortInterface.h"
+#include "model/SerialPortInterface.h"
 #include "sim/SimDevice.h"
 #include <memory>
 

@@ -6,7 +6,7 @@
 #include "config/ConfigImage.h"
 #include "config/ConfigRegions.h"
 #include "config/ui/ConfigRestoreDlg.h"
-#include "config/ui/ConfigSaveDlg.h"
+#include "ui/ConfigSaveDlg.h"
 #include "model/ErrorText.h"
 #include "model/ResultCode.h"
 #include <QDir>

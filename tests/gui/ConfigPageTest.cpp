@@ -1,7 +1,7 @@
 // Buttons that need the amplifier, on every page, as the simulated amplifier is found, waits in
 // its boot loader, stays silent or is not there: greyed out with the reason in their tooltip,
 // enabled when they can work; the firmware folder's buttons always usable.
-#include "config/ui/ConfigPage.h"
+#include "app/ConfigPage.h"
 #include "MainFrameFixture.h"
 #include "app/CommandTesterPage.h"
 #include "firmware/ui/FirmwarePage.h"

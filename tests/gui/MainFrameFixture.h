@@ -4,7 +4,7 @@
 #include "app/HelpWindow.h"
 #include "app/MainFrame.h"
 #include "app/TabView.h"
-#include "link/ContactStateMachineInterface.h"
+#include "model/ContactStateMachineInterface.h"
 #include "link/ui/PortComboBox.h"
 #include "link/ui/PortPage.h"
 #include <QApplication>

@@ -3,8 +3,8 @@
 // and ATU memory erase dialogs with the backup offered first.
 #include "SimHarness.h"
 #include "TestFiles.h"
-#include "config/ui/ConfigSaveDlg.h"
-#include "link/ContactStateMachineInterface.h"
+#include "ui/ConfigSaveDlg.h"
+#include "model/ContactStateMachineInterface.h"
 #include "maintenance/ui/DateTimePage.h"
 #include "maintenance/ui/DateTimeSheet.h"
 #include "maintenance/ui/EraseConfigDlg.h"

@@ -2,7 +2,7 @@
 // end closes under the window (boxes held open as the nested loops they are); another device answers.
 #include "MainFrameFixture.h"
 #include "app/CommandTesterPage.h"
-#include "config/ui/ConfigPage.h"
+#include "app/ConfigPage.h"
 #include "link/QtEventHost.h"
 #include "model/RevisionText.h"
 #include "sim/PtyServer.h"

@@ -2,7 +2,7 @@
 // A serial port whose far end is a script: every write is recorded with the speed it went out
 // at, and the script answers with bytes delivered after a delay of virtual time. Lets engine
 // tests control exactly what arrives and when (split answers, bursts, silence).
-#include "link/SerialPortInterface.h"
+#include "model/SerialPortInterface.h"
 #include "link/VirtualEventHost.h"
 #include <QByteArrayList>
 #include <functional>

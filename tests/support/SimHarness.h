@@ -1,7 +1,7 @@
 #pragma once
 // A model on the simulated amplifier in virtual time, with its settings and folders in a
 // temporary directory: the bench every machine test runs on.
-#include "link/ContactStateMachineInterface.h"
+#include "model/ContactStateMachineInterface.h"
 #include "link/VirtualEventHost.h"
 #include "model/EventSink.h"
 #include "model/Model.h"

@@ -1,7 +1,7 @@
 #include "config/ui/ConfigRestoreDlg.h"
 #include "config/ConfigFileFormat.h"
 #include "config/ConfigFileReader.h"
-#include "config/ConfigFolder.h"
+#include "model/ConfigFolder.h"
 #include "config/ConfigRestoreReport.h"
 #include "config/ConfigRestoreStateMachine.h"
 #include "config/ConfigStringIds.h"

@@ -1,5 +1,5 @@
 #include "firmware/ui/McuLoaderDlg.h"
-#include "config/ui/ModelProgress.h"
+#include "ui/ModelProgress.h"
 #include "firmware/FileNameParts.h"
 #include "firmware/FirmwareStringIds.h"
 #include "firmware/McuLoaderStateMachine.h"

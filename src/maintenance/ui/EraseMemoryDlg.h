@@ -1,5 +1,5 @@
 #pragma once
-#include "maintenance/ui/ConfigBackupOffer.h"
+#include "ui/ConfigBackupOffer.h"
 #include "model/EventSink.h"
 #include "model/Model.h"
 #include "model/UserPrompt.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "config/ui/ConfigFileChooser.h"
+#include "ui/ConfigFileChooser.h"
 #include "maintenance/FaultTableReader.h"
 #include "model/EventSink.h"
 #include "model/Model.h"

@@ -1,7 +1,7 @@
 #include "ConfigTestSupport.h"
 #include "config/BufferedConfigReceiver.h"
 #include "config/ConfigDiff.h"
-#include "config/ConfigFolder.h"
+#include "model/ConfigFolder.h"
 #include "config/ConfigRegions.h"
 #include "link/VirtualEventHost.h"
 #include "model/Model.h"

@@ -1,7 +1,7 @@
 #pragma once
 // A port that passes everything to another port, except that each write first goes through a
 // filter: the test's way to lose or damage bytes on their way to the amplifier.
-#include "link/SerialPortInterface.h"
+#include "model/SerialPortInterface.h"
 #include <QByteArray>
 #include <functional>
 #include <memory>

@@ -1,8 +1,8 @@
 // Routing of port notifications and timers between the contact machine, the running task
 // machine and the page shown.
-#include "link/Dispatcher.h"
+#include "model/Dispatcher.h"
 #include "RowName.h"
-#include "link/StateMachine.h"
+#include "model/StateMachine.h"
 #include "link/VirtualEventHost.h"
 #include <gtest/gtest.h>
 

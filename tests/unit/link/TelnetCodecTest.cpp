@@ -3,7 +3,7 @@
 // on the wire), the COM-PORT-OPTION requests and answers, and the names of remote ports.
 #include "link/TelnetCodec.h"
 #include "RowName.h"
-#include "link/RemotePortName.h"
+#include "model/RemotePortName.h"
 #include "link/TelnetOptions.h"
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "config/ui/ModelProgress.h"
-#include "link/LinkStringIds.h"
+#include "ui/ModelProgress.h"
+#include "model/LinkStringIds.h"
 #include "model/StringTable.h"
 #include <QLabel>
 #include <QProgressBar>

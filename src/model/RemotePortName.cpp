@@ -1,4 +1,4 @@
-#include "link/RemotePortName.h"
+#include "model/RemotePortName.h"
 
 namespace {
 const QString kRawPrefix = QStringLiteral("socket://");

@@ -1,6 +1,6 @@
 #pragma once
-#include "config/ui/ConfigFileChooser.h"
-#include "link/StateMachine.h"
+#include "ui/ConfigFileChooser.h"
+#include "model/StateMachine.h"
 #include "model/EventSink.h"
 #include "model/Model.h"
 #include "model/UserPrompt.h"

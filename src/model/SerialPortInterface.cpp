@@ -1,4 +1,4 @@
-#include "link/SerialPortInterface.h"
+#include "model/SerialPortInterface.h"
 
 bool IsSupportedSpeed(DWORD bitsPerSecond)
 {

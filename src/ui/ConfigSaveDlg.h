@@ -1,5 +1,5 @@
 #pragma once
-#include "config/ui/ConfigProgressDlg.h"
+#include "ui/ConfigProgressDlg.h"
 #include <QDateTime>
 
 class CConfigSaveStateMachine;

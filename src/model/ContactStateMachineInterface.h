@@ -1,5 +1,5 @@
 #pragma once
-#include "link/StateMachine.h"
+#include "model/StateMachine.h"
 #include "model/EventSource.h"
 
 // The long-lived machine that opens the chosen port, finds the amplifier's speed and reads its

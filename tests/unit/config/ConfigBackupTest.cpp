@@ -1,4 +1,4 @@
-#include "firmware/ConfigBackup.h"
+#include "config/ConfigBackup.h"
 #include "SimHarness.h"
 #include <QDir>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/EventHost.h"
+#include "model/EventHost.h"
 #include <functional>
 #include <unordered_map>
 

@@ -1,6 +1,6 @@
-#include "config/ui/ConfigProgressDlg.h"
+#include "ui/ConfigProgressDlg.h"
 #include "config/ConfigStringIds.h"
-#include "config/ui/ModelProgress.h"
+#include "ui/ModelProgress.h"
 #include "link/ConnectionState.h"
 #include "model/ErrorText.h"
 #include "model/ResultCode.h"

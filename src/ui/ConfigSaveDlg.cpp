@@ -1,6 +1,6 @@
-#include "config/ui/ConfigSaveDlg.h"
+#include "ui/ConfigSaveDlg.h"
 #include "config/ConfigFileFormat.h"
-#include "config/ConfigFolder.h"
+#include "model/ConfigFolder.h"
 #include "config/ConfigSaveCompletion.h"
 #include "config/ConfigSaveStateMachine.h"
 #include "config/ConfigStringIds.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "config/ui/ConfigFileChooser.h"
+#include "ui/ConfigFileChooser.h"
 #include "link/ConnectionWatch.h"
 #include "ui/PageBase.h"
 

@@ -1,5 +1,5 @@
-#include "link/Dispatcher.h"
-#include "link/StateMachine.h"
+#include "model/Dispatcher.h"
+#include "model/StateMachine.h"
 
 CDispatcher::CDispatcher(IEventHost& host, MachineGetter contact, MachineGetter running)
     : m_host(host), m_contact(std::move(contact)), m_running(std::move(running))

@@ -1,4 +1,4 @@
-#include "config/ui/ConfigFileChooser.h"
+#include "ui/ConfigFileChooser.h"
 #include <QFileDialog>
 
 namespace ConfigFileDialogs {

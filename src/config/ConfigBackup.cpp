@@ -1,6 +1,6 @@
-#include "firmware/ConfigBackup.h"
+#include "config/ConfigBackup.h"
 #include "config/ConfigFileFormat.h"
-#include "config/ConfigFolder.h"
+#include "model/ConfigFolder.h"
 #include <QDir>
 
 namespace ConfigBackup {

@@ -1,4 +1,4 @@
-#include "config/ConfigFolder.h"
+#include "model/ConfigFolder.h"
 #include "model/FolderInUse.h"
 #include "model/ModelBase.h"
 #include <QDir>
