@@ -1,16 +1,4 @@
 #include "model/Model.h"
-#include "link/ContactStateMachine.h"
-
-CModel::CModel(IEventHost& host, std::unique_ptr<ISettingsStore> store) : CModelBase(host, std::move(store))
-{
-    m_persistentValues.push_back(&m_dateTimeUtc);
-    m_persistentValues.push_back(&m_operatePollInterval);
-    m_persistentValues.push_back(&m_peakHoldVarn);
-    m_persistentValues.push_back(&m_fileServer);
-    m_contactMachine = std::make_unique<CContactStateMachine>(this);
-}
-
-CModel::~CModel() = default;
 
 bool CModel::IsExpectedDevice() const
 {

@@ -7,6 +7,7 @@
 // operate, edit-configuration and date-and-time conversations fill.
 class CModel : public CModelBase {
 public:
+    // Defined in link/ModelContact.cpp: the model gets its contact machine from the link.
     CModel(IEventHost& host, std::unique_ptr<ISettingsStore> store);
     ~CModel() override;
 

@@ -1,7 +1,5 @@
 #include "sim/PortFactory.h"
-#include "model/RemotePortName.h"
-#include "link/Rfc2217Port.h"
-#include "link/SerialPort.h"
+#include "link/RealPortFactory.h"
 #include "model/StatusSink.h"
 #include "sim/SimOptions.h"
 #include "sim/SimPort.h"
@@ -29,13 +27,5 @@ std::unique_ptr<ISerialPort> CreatePort(const QString& name, IEventHost& host, I
         }
         return std::make_unique<CSimPort>(host, device);
     }
-    switch (RemoteProtocolOf(name)) {
-    case RemoteProtocol::RawTcp:
-        return std::make_unique<CSocketPort>(host, status, prompt);
-    case RemoteProtocol::Rfc2217:
-        return std::make_unique<CRfc2217Port>(host, status, prompt);
-    case RemoteProtocol::None:
-        break;
-    }
-    return std::make_unique<CSerialPort>(host, status, prompt);
+    return CreateRealPort(name, host, status, prompt);
 }

@@ -9,7 +9,7 @@ class IUserPrompt;
 
 // The port for a name: "SIM" is the built-in simulated amplifier (its options from the
 // environment variable QRO4000_SIM, for example "baud=38400,serial=1234,pace=1");
-// "socket://HOST:PORT" and "rfc2217://HOST:PORT" reach a serial device server over TCP; any
-// other name is a real serial port.
+// every other name is a real port (CreateRealPort: a serial device server over TCP, or a
+// serial port).
 std::unique_ptr<ISerialPort> CreatePort(
     const QString& name, IEventHost& host, IStatusSink* status = nullptr, IUserPrompt* prompt = nullptr);

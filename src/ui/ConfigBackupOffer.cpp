@@ -13,6 +13,11 @@ CConfigBackupOffer::CConfigBackupOffer(CModel* model, IUserPrompt* prompt)
 {
 }
 
+QString CConfigBackupOffer::FileName(CModelBase& model, const QDateTime& timeStamp)
+{
+    return ConfigBackup::FileName(model, timeStamp);
+}
+
 bool CConfigBackupOffer::Offer(QWidget* parent, unsigned operationId)
 {
     if (m_model->m_firmwareStatus.m_value != FirmwareApplication || !m_prompt)

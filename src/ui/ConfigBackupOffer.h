@@ -1,6 +1,7 @@
 #pragma once
 #include "model/Model.h"
 #include "model/UserPrompt.h"
+#include <QDateTime>
 #include <functional>
 
 class QWidget;
@@ -16,6 +17,8 @@ public:
     using Runner = std::function<int(QWidget* parent, const QString& fileName, DWORD* result)>;
 
     CConfigBackupOffer(CModel* model, IUserPrompt* prompt);
+    // The file a backup goes to: the configuration folder and the name a save would offer.
+    static QString FileName(CModelBase& model, const QDateTime& timeStamp);
     void SetRunner(Runner runner) { m_runner = std::move(runner); }
 
     // Asks, and saves when the user says so. True when the operation may go on: the backup was

@@ -1,6 +1,6 @@
 #include "firmware/ui/FirmwarePage.h"
+#include "ui/ConfigBackupOffer.h"
 #include "ui/ConfigSaveDlg.h"
-#include "config/ConfigBackup.h"
 #include "firmware/FileNameParts.h"
 #include "firmware/FirmwareImage.h"
 #include "firmware/FirmwareStringIds.h"
@@ -432,7 +432,7 @@ bool CFirmwarePage::OfferBackup()
 {
     // New firmware can change or reset settings, and users are told to keep a copy before
     // every firmware change: offer it each time, one click to skip.
-    const QString fileName = ConfigBackup::FileName(*m_model, QDateTime::currentDateTime());
+    const QString fileName = CConfigBackupOffer::FileName(*m_model, QDateTime::currentDateTime());
     if (!m_prompt
         || !m_prompt->AskYesNo(IUserPrompt::Icon::Question, ResourceString(IDS_FW_BACKUP_CAPTION),
             FormatResource(IDS_FW_BACKUP_QUESTION, ProductName(), fileName))) {
