@@ -7,20 +7,19 @@
 #include <QStringList>
 
 namespace {
-constexpr char kUsage[] = "band MHZ";
+constexpr CCliArg kArguments[] = {
+    CliArg::Argument("MHZ", "the band by its frequency in MHz: 1.8, 3.5, 5, 7, 10, 14, 18, 21, 24 or 50"),
+};
 
-int RunBand(CCliContext& context, const QStringList& arguments)
+int RunBand(CCliContext& context, const CCliArguments& arguments)
 {
-    const int band = arguments.size() == 1 ? OperateKeys::BandFromText(arguments[0]) : -1;
+    const int band = OperateKeys::BandFromText(arguments.Positional(0));
     if (band < 0) {
-        if (arguments.size() == 1) {
-            QStringList bands;
-            for (int b = 0; b < OperateKeys::kBandCount; ++b)
-                bands << OperateKeys::BandLabel(b);
-            context.Err(FormatResource(IDS_OP_CLI_UNKNOWN_BAND, arguments[0], bands.join(QStringLiteral(", "))));
-        }
-        context.Err(QStringLiteral("usage: qro4000 %1").arg(QLatin1String(kUsage)));
-        return ExitUsage;
+        QStringList bands;
+        for (int b = 0; b < OperateKeys::kBandCount; ++b)
+            bands << OperateKeys::BandLabel(b);
+        context.Err(FormatResource(IDS_OP_CLI_UNKNOWN_BAND, arguments.Positional(0), bands.join(QStringLiteral(", "))));
+        return CliUsageError(context, "band");
     }
     // Refused before anything is sent: there is no command that would select this band.
     if (static_cast<DWORD>(band) == OperateKeys::kBand28) {
@@ -37,4 +36,4 @@ int RunBand(CCliContext& context, const QStringList& arguments)
 }
 } // namespace
 
-QRO_CLI_COMMAND("band", kUsage, "select the band by its MHz (1.8, 3.5, 5, 7, 10, 14, 18, 21, 24, 50)", RunBand);
+QRO_CLI_COMMAND("band", kArguments, "select the band by its MHz (1.8, 3.5, 5, 7, 10, 14, 18, 21, 24, 50)", RunBand);

@@ -10,13 +10,13 @@
 #include <QJsonObject>
 
 namespace {
-constexpr char kUsage[] = "check-config FILE";
+constexpr CCliArg kArguments[] = {
+    CliArg::Argument("FILE", "the configuration file"),
+};
 
-int RunCheckConfig(CCliContext& context, const QStringList& arguments)
+int RunCheckConfig(CCliContext& context, const CCliArguments& arguments)
 {
-    if (arguments.size() != 1 || arguments[0].startsWith('-'))
-        return ConfigCli::Usage(context, kUsage);
-    const QString fileName = arguments[0];
+    const QString fileName = arguments.Positional(0);
     // No amplifier: the serial number line is read for display only.
     CConfigImage image;
     QString message;
@@ -55,5 +55,5 @@ int RunCheckConfig(CCliContext& context, const QStringList& arguments)
 }
 } // namespace
 
-QRO_CLI_COMMAND("check-config", kUsage,
+QRO_CLI_COMMAND("check-config", kArguments,
     "check a configuration file without an amplifier: format, CRC, serial number, revisions", RunCheckConfig);

@@ -9,7 +9,11 @@
 #include <QJsonObject>
 
 namespace {
-constexpr char kUsage[] = "clock [--set [--local|--utc]]";
+constexpr CCliArg kArguments[] = {
+    CliArg::Flag("--set", "set the amplifier's clock from the PC's"),
+    CliArg::Flag("--local", "with --set: the PC's local time"),
+    CliArg::Flag("--utc", "with --set: UTC (default: the program's date and time setting)"),
+};
 
 // Takes the PC's clock at the moment the amplifier's answer arrives, so that the difference
 // is not stretched by the pause that ends the machine.
@@ -40,22 +44,15 @@ QString DifferenceText(const std::optional<qint64>& seconds)
         static_cast<unsigned long long>(*seconds < 0 ? -*seconds : *seconds));
 }
 
-int RunClock(CCliContext& context, const QStringList& arguments)
+int RunClock(CCliContext& context, const CCliArguments& arguments)
 {
-    bool set = false;
-    int mode = -1; // -1: the "DateTimeUtc" setting
-    for (const QString& a : arguments) {
-        if (a == QLatin1String("--set"))
-            set = true;
-        else if (a == QLatin1String("--utc"))
-            mode = 1;
-        else if (a == QLatin1String("--local"))
-            mode = 0;
-        else
-            return ConfigCli::Usage(context, kUsage);
-    }
+    const bool set = arguments.Has("--set");
+    if (arguments.Has("--utc") && arguments.Has("--local"))
+        return CliUsageError(context, "clock", QStringLiteral("--local and --utc exclude each other"));
+    // -1: the "DateTimeUtc" setting
+    const int mode = arguments.Has("--utc") ? 1 : arguments.Has("--local") ? 0 : -1;
     if (mode >= 0 && !set)
-        return ConfigCli::Usage(context, kUsage);
+        return CliUsageError(context, "clock", QStringLiteral("--local and --utc go with --set"));
 
     int exitStatus = ExitFailure;
     if (!MaintenanceCli::ConnectToApplication(context, Result::BootLoaderNoClock, &exitStatus))
@@ -101,5 +98,5 @@ int RunClock(CCliContext& context, const QStringList& arguments)
 }
 } // namespace
 
-QRO_CLI_COMMAND("clock", kUsage,
+QRO_CLI_COMMAND("clock", kArguments,
     "show the amplifier's clock beside the PC's; --set sets it from the PC's (UTC or local time)", RunClock);

@@ -32,12 +32,6 @@ void CProgressBar::OnEvent(std::uint32_t, std::uintptr_t, std::intptr_t)
         m_label, model.m_progressPosition.m_value, model.m_progressRange.m_value, m_machine.RetryCount());
 }
 
-int Usage(CCliContext& context, const char* usage)
-{
-    context.Err(FormatResource(IDS_CONFIG_CLI_USAGE, usage));
-    return ExitUsage;
-}
-
 DWORD SaveBackup(CCliContext& context, QString* fileName, QString* message)
 {
     CModel& model = context.Model();

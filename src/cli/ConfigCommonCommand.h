@@ -21,9 +21,6 @@ private:
     const IStateMachine& m_machine;
 };
 
-// "usage: qro4000 <usage>" on standard error; answers the usage exit status.
-int Usage(CCliContext& context, const char* usage);
-
 // Saves the amplifier's configuration into the configuration folder under a backup name, as a
 // firmware load or an erase does first, with a progress bar. The destination is checked before
 // anything is read. Answers the result; `fileName` gets the backup's path, `message` what to say

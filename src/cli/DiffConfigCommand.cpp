@@ -9,7 +9,11 @@
 #include "model/StringTable.h"
 
 namespace {
-constexpr char kUsage[] = "diff-config FILE [FILE2] [--all]";
+constexpr CCliArg kArguments[] = {
+    CliArg::Argument("FILE", "a configuration file"),
+    CliArg::OptionalArgument("FILE2", "the file to compare it with (default: the amplifier)"),
+    CliArg::Flag("--all", "compare every address, not only the restore regions"),
+};
 // As diff does: 0 the same, 1 different, 2 trouble.
 constexpr int kDifferent = 1;
 constexpr int kTrouble = 2;
@@ -22,20 +26,10 @@ int Trouble(CCliContext& context, DWORD code, const QString& message)
     return status == ExitInterrupted ? status : kTrouble;
 }
 
-int RunDiffConfig(CCliContext& context, const QStringList& arguments)
+int RunDiffConfig(CCliContext& context, const CCliArguments& arguments)
 {
-    bool all = false;
-    QStringList files;
-    for (const QString& a : arguments) {
-        if (a == "--all")
-            all = true;
-        else if (a.startsWith('-'))
-            return ConfigCli::Usage(context, kUsage);
-        else
-            files << a;
-    }
-    if (files.isEmpty() || files.size() > 2)
-        return ConfigCli::Usage(context, kUsage);
+    const bool all = arguments.Has("--all");
+    const QStringList& files = arguments.Positional();
 
     CConfigImage first;
     CConfigImage second;
@@ -94,7 +88,7 @@ int RunDiffConfig(CCliContext& context, const QStringList& arguments)
 }
 } // namespace
 
-QRO_CLI_COMMAND("diff-config", kUsage,
+QRO_CLI_COMMAND("diff-config", kArguments,
     "list the address ranges where two files, or a file and the amplifier, differ "
     "(within the restore regions unless --all)",
     RunDiffConfig);

@@ -8,25 +8,19 @@
 #include "model/StringTable.h"
 
 namespace {
-constexpr char kUsage[] = "erase-atu --band B --antenna N [--no-backup]";
+constexpr CCliArg kArguments[] = {
+    CliArg::Required("--band", "B", "the band: 0-10, 160, 80, 60, 40, 30, 20, 17, 15, 12, 10, 6 (m), or all"),
+    CliArg::Required("--antenna", "N", "the antenna, 1 or 2"),
+    CliArg::Flag("--no-backup", "erase without saving the configuration first"),
+};
 
-int RunEraseAtu(CCliContext& context, const QStringList& arguments)
+int RunEraseAtu(CCliContext& context, const CCliArguments& arguments)
 {
-    bool backup = true;
-    QString bandText, antennaText;
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString& a = arguments[i];
-        if (a == QLatin1String("--no-backup"))
-            backup = false;
-        else if (a == QLatin1String("--band") && i + 1 < arguments.size())
-            bandText = arguments[++i];
-        else if (a == QLatin1String("--antenna") && i + 1 < arguments.size())
-            antennaText = arguments[++i];
-        else
-            return ConfigCli::Usage(context, kUsage);
-    }
+    const bool backup = !arguments.Has("--no-backup");
+    const QString bandText = arguments.Value("--band");
+    const QString antennaText = arguments.Value("--antenna");
     if (bandText.isEmpty() || antennaText.isEmpty())
-        return ConfigCli::Usage(context, kUsage);
+        return CliUsageError(context, "erase-atu");
     const int band = AtuBands::Parse(bandText);
     if (band == AtuBands::kAmbiguous) {
         const QString t = bandText.trimmed();
@@ -74,5 +68,5 @@ int RunEraseAtu(CCliContext& context, const QStringList& arguments)
 }
 } // namespace
 
-QRO_CLI_COMMAND("erase-atu", kUsage,
+QRO_CLI_COMMAND("erase-atu", kArguments,
     "erase the ATU memories of one band (0-10, 160 ... 6m, or all) of one antenna; saves a backup first", RunEraseAtu);

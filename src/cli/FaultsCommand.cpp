@@ -11,7 +11,9 @@
 #include <vector>
 
 namespace {
-constexpr char kUsage[] = "faults";
+constexpr CCliArg kArguments[] = {
+    CliArg::Flag("--json", "one JSON object per entry"),
+};
 
 struct CReadEntry {
     unsigned slot;
@@ -28,10 +30,8 @@ QJsonObject ToJson(const CReadEntry& e)
     return o;
 }
 
-int RunFaults(CCliContext& context, const QStringList& arguments)
+int RunFaults(CCliContext& context, const CCliArguments&)
 {
-    if (!arguments.isEmpty())
-        return ConfigCli::Usage(context, kUsage);
     int exitStatus = ExitFailure;
     if (!MaintenanceCli::ConnectToApplication(context, Result::BootLoaderNoFaultLog, &exitStatus))
         return exitStatus;
@@ -74,5 +74,5 @@ int RunFaults(CCliContext& context, const QStringList& arguments)
 }
 } // namespace
 
-QRO_CLI_COMMAND("faults", "faults [--json]",
+QRO_CLI_COMMAND("faults", kArguments,
     "read the amplifier's fault log and list it, newest first (--json: one object per entry)", RunFaults);

@@ -3,24 +3,21 @@
 #include "cli/CommandRegistry.h"
 
 namespace {
-int RunFirmware(CCliContext& context, const QStringList& arguments)
-{
-    const QString sub = arguments.value(0);
-    if (sub == QLatin1String("status"))
-        return RunFirmwareStatus(context, arguments.mid(1));
-    if (sub == QLatin1String("load"))
-        return RunFirmwareLoad(context, arguments.mid(1));
-    if (sub == QLatin1String("download"))
-        return RunFirmwareDownload(context, arguments.mid(1));
-    context.Err(QStringLiteral("usage: qro4000 firmware status\n"
-                               "       qro4000 firmware load [FILE] [--no-backup] [--downgrade]\n"
-                               "       qro4000 firmware download [--server URL] [--folder DIR]"));
-    return ExitUsage;
-}
+constexpr CCliArg kLoadArguments[] = {
+    CliArg::OptionalArgument("FILE", "the firmware file (default: the newest in the firmware folder)"),
+    CliArg::Flag("--no-backup", "send without saving the configuration first"),
+    CliArg::Flag("--downgrade", "allow a file older than the installed firmware"),
+};
+constexpr CCliArg kDownloadArguments[] = {
+    CliArg::Option("--server", "URL", "the file server (default: the program's setting)"),
+    CliArg::Option("--folder", "DIR", "the firmware folder to copy into (default: the program's setting)"),
+};
 } // namespace
 
-QRO_CLI_COMMAND("firmware",
-    "firmware status | load [FILE] [--no-backup] [--downgrade] | download [--server URL] [--folder DIR]",
-    "compare installed and available firmware, send a firmware file (default: the newest in the "
-    "firmware folder; the configuration is saved first), or copy new files from the Brimwell file server",
-    RunFirmware);
+QRO_CLI_COMMAND("firmware status", {}, "compare the installed firmware with the newest file of the firmware folder",
+    RunFirmwareStatus);
+QRO_CLI_COMMAND("firmware load", kLoadArguments,
+    "send a firmware file (default: the newest in the firmware folder; the configuration is saved first)",
+    RunFirmwareLoad);
+QRO_CLI_COMMAND("firmware download", kDownloadArguments, "copy new firmware files from the Brimwell file server",
+    RunFirmwareDownload);

@@ -38,26 +38,13 @@ public:
     const CFirmwareDownload* m_download = nullptr;
     bool m_finished = false;
 };
-
-const char kUsage[] = "usage: qro4000 firmware download [--server URL] [--folder DIR]";
 } // namespace
 
-int RunFirmwareDownload(CCliContext& context, const QStringList& arguments)
+int RunFirmwareDownload(CCliContext& context, const CCliArguments& arguments)
 {
     CModel& model = context.Model();
-    QString server = model.m_fileServer.m_value;
-    QString folder = model.m_firmwareFolder.m_value;
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        QString* target = argument == QLatin1String("--server") ? &server
-            : argument == QLatin1String("--folder")             ? &folder
-                                                                : nullptr;
-        if (!target || i + 1 >= arguments.size()) {
-            context.Err(QString::fromLatin1(kUsage));
-            return ExitUsage;
-        }
-        *target = arguments[++i];
-    }
+    const QString server = arguments.Value("--server", model.m_fileServer.m_value);
+    const QString folder = arguments.Value("--folder", model.m_firmwareFolder.m_value);
 
     CCliDownloadSink sink(context);
     CFirmwareDownload download(&sink);

@@ -85,23 +85,11 @@ DWORD SaveConfiguration(CCliContext& context)
 }
 } // namespace
 
-int RunFirmwareLoad(CCliContext& context, const QStringList& arguments)
+int RunFirmwareLoad(CCliContext& context, const CCliArguments& arguments)
 {
-    bool backup = true;
-    bool downgrade = false;
-    QString given;
-    for (const QString& a : arguments) {
-        if (a == QLatin1String("--no-backup")) {
-            backup = false;
-        } else if (a == QLatin1String("--downgrade")) {
-            downgrade = true;
-        } else if (a.startsWith('-') || !given.isEmpty()) {
-            context.Err(QStringLiteral("usage: qro4000 firmware load [FILE] [--no-backup] [--downgrade]"));
-            return ExitUsage;
-        } else {
-            given = a;
-        }
-    }
+    const bool backup = !arguments.Has("--no-backup");
+    const bool downgrade = arguments.Has("--downgrade");
+    const QString given = arguments.Positional(0);
     CModel& model = context.Model();
     QElapsedTimer elapsed;
     elapsed.start();

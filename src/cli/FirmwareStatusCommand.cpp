@@ -10,12 +10,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-int RunFirmwareStatus(CCliContext& context, const QStringList& arguments)
+int RunFirmwareStatus(CCliContext& context, const CCliArguments&)
 {
-    if (!arguments.isEmpty()) {
-        context.Err(QStringLiteral("usage: qro4000 firmware status"));
-        return ExitUsage;
-    }
     CModel& model = context.Model();
     QString note;
     const QString folder = FolderInUse::Choose(model.m_firmwareFolder.m_value, model.DefaultFirmwareFolder(), &note);

@@ -10,13 +10,13 @@
 #include <QJsonObject>
 
 namespace {
-int RunHexCheck(CCliContext& context, const QStringList& arguments)
+constexpr CCliArg kArguments[] = {
+    CliArg::Argument("FILE", "the Intel HEX firmware file"),
+};
+
+int RunHexCheck(CCliContext& context, const CCliArguments& arguments)
 {
-    if (arguments.size() != 1 || arguments[0].startsWith('-')) {
-        context.Err(QStringLiteral("usage: qro4000 hex-check FILE"));
-        return ExitUsage;
-    }
-    const QString fileName = arguments[0];
+    const QString fileName = arguments.Positional(0);
     CFirmwareImage image;
     const bool valid = image.LoadForLoader(fileName);
     // A file with nothing for the firmware window parses; its figures show why it is refused.
@@ -71,5 +71,5 @@ int RunHexCheck(CCliContext& context, const QStringList& arguments)
 }
 } // namespace
 
-QRO_CLI_COMMAND("hex-check", "hex-check FILE",
+QRO_CLI_COMMAND("hex-check", kArguments,
     "check an Intel HEX firmware file: address range, used size, or the line of the first error", RunHexCheck);

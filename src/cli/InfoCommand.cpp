@@ -6,12 +6,8 @@
 #include <QJsonObject>
 
 namespace {
-int RunInfo(CCliContext& context, const QStringList& arguments)
+int RunInfo(CCliContext& context, const CCliArguments&)
 {
-    if (!arguments.isEmpty()) {
-        context.Err(QStringLiteral("usage: qro4000 info"));
-        return ExitUsage;
-    }
     const DWORD result = context.Connect();
     if (result != 0)
         return context.ReportFailure(result);
@@ -43,4 +39,4 @@ int RunInfo(CCliContext& context, const QStringList& arguments)
 }
 }  // namespace
 
-QRO_CLI_COMMAND("info", "info", "find the amplifier and show its revision, serial number and speed", RunInfo);
+QRO_CLI_COMMAND("info", {}, "find the amplifier and show its revision, serial number and speed", RunInfo);

@@ -10,32 +10,17 @@
 #include <QFile>
 
 namespace {
-constexpr char kUsage[] = "monitor [--count N] [--interval MS] [--csv FILE] [--json]";
+constexpr CCliArg kArguments[] = {
+    CliArg::Option("--count", "N", "stop after N cycles (default: until Ctrl+C)"),
+    CliArg::Option("--interval", "MS", "the poll interval (default: the program's setting)"),
+    CliArg::Option("--csv", "FILE", "also append each cycle to FILE as a CSV row"),
+    CliArg::Flag("--json", "one JSON object per cycle"),
+};
 constexpr unsigned kMaxInterval = 3600000;
 
 int Usage(CCliContext& context)
 {
-    context.Err(QStringLiteral("usage: qro4000 %1").arg(QLatin1String(kUsage)));
-    return ExitUsage;
-}
-
-// "--name VALUE" or "--name=VALUE"; false (with `i` unchanged) when `arguments[i]` is not it.
-bool TakeOption(const QStringList& arguments, int& i, const char* name, QString* value, bool* missing)
-{
-    const QString& a = arguments[i];
-    const QString option = QLatin1String(name);
-    if (a.startsWith(option + QLatin1Char('='))) {
-        *value = a.mid(option.size() + 1);
-        return true;
-    }
-    if (a != option)
-        return false;
-    if (i + 1 >= arguments.size()) {
-        *missing = true;
-        return true;
-    }
-    *value = arguments[++i];
-    return true;
+    return CliUsageError(context, "monitor");
 }
 
 bool ReadCount(
@@ -84,28 +69,19 @@ private:
     QFile m_file;
 };
 
-int RunMonitor(CCliContext& context, const QStringList& arguments)
+int RunMonitor(CCliContext& context, const CCliArguments& arguments)
 {
     unsigned count = 0;
     unsigned interval = 0;
-    QString csvPath;
-    for (int i = 0; i < arguments.size(); ++i) {
-        QString value;
-        bool missing = false;
-        if (TakeOption(arguments, i, "--count", &value, &missing)) {
-            if (missing || !ReadCount(context, QStringLiteral("--count"), value, 1, 0x7FFFFFFF, &count))
-                return Usage(context);
-        } else if (TakeOption(arguments, i, "--interval", &value, &missing)) {
-            if (missing || !ReadCount(context, QStringLiteral("--interval"), value, 0, kMaxInterval, &interval))
-                return Usage(context);
-        } else if (TakeOption(arguments, i, "--csv", &value, &missing)) {
-            if (missing || value.isEmpty())
-                return Usage(context);
-            csvPath = value;
-        } else {
-            return Usage(context);
-        }
-    }
+    const QString csvPath = arguments.Value("--csv");
+    if (arguments.Has("--count")
+        && !ReadCount(context, QStringLiteral("--count"), arguments.Value("--count"), 1, 0x7FFFFFFF, &count))
+        return Usage(context);
+    if (arguments.Has("--interval")
+        && !ReadCount(context, QStringLiteral("--interval"), arguments.Value("--interval"), 0, kMaxInterval, &interval))
+        return Usage(context);
+    if (arguments.Has("--csv") && csvPath.isEmpty())
+        return Usage(context);
     CModel& model = context.Model();
     if (interval == 0)
         interval = model.m_operatePollInterval.m_value;
@@ -151,5 +127,5 @@ int RunMonitor(CCliContext& context, const QStringList& arguments)
 }
 } // namespace
 
-QRO_CLI_COMMAND("monitor", kUsage,
+QRO_CLI_COMMAND("monitor", kArguments,
     "poll the amplifier's meters and display, one line per cycle (Ctrl+C stops); --csv appends to a log", RunMonitor);

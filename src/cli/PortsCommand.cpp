@@ -6,12 +6,8 @@
 #include <QJsonObject>
 
 namespace {
-int RunPorts(CCliContext& context, const QStringList& arguments)
+int RunPorts(CCliContext& context, const CCliArguments&)
 {
-    if (!arguments.isEmpty()) {
-        context.Err(QStringLiteral("usage: qro4000 ports"));
-        return ExitUsage;
-    }
     std::vector<CPortInfo> ports = ListSerialPorts();
     std::sort(ports.begin(), ports.end(), [](const CPortInfo& a, const CPortInfo& b) { return a.name < b.name; });
     CPortInfo sim;
@@ -37,4 +33,4 @@ int RunPorts(CCliContext& context, const QStringList& arguments)
 }
 }  // namespace
 
-QRO_CLI_COMMAND("ports", "ports", "list the serial ports, and SIM (the simulated amplifier)", RunPorts);
+QRO_CLI_COMMAND("ports", {}, "list the serial ports, and SIM (the simulated amplifier)", RunPorts);

@@ -5,15 +5,15 @@
 #include "operate/OperateStringIds.h"
 
 namespace {
-constexpr char kUsage[] = "power on|off";
+constexpr CCliArg kArguments[] = {
+    CliArg::Argument("on|off", "switch the amplifier on or off"),
+};
 
-int RunPower(CCliContext& context, const QStringList& arguments)
+int RunPower(CCliContext& context, const CCliArguments& arguments)
 {
-    const QString word = arguments.size() == 1 ? arguments[0].toLower() : QString();
-    if (word != QLatin1String("on") && word != QLatin1String("off")) {
-        context.Err(QStringLiteral("usage: qro4000 %1").arg(QLatin1String(kUsage)));
-        return ExitUsage;
-    }
+    const QString word = arguments.Positional(0).toLower();
+    if (word != QLatin1String("on") && word != QLatin1String("off"))
+        return CliUsageError(context, "power");
     const unsigned on = word == QLatin1String("on") ? 1 : 0;
     COperateSession session(context);
     if (const int opened = session.Open(); opened != ExitSuccess)
@@ -24,4 +24,4 @@ int RunPower(CCliContext& context, const QStringList& arguments)
 }
 } // namespace
 
-QRO_CLI_COMMAND("power", kUsage, "switch the amplifier on or off and show its state", RunPower);
+QRO_CLI_COMMAND("power", kArguments, "switch the amplifier on or off and show its state", RunPower);

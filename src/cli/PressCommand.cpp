@@ -7,7 +7,9 @@
 #include <QStringList>
 
 namespace {
-constexpr char kUsage[] = "press KEY";
+constexpr CCliArg kArguments[] = {
+    CliArg::Arguments("KEY", "the key's name (\"atu mode\" may be two words)"),
+};
 
 QString KeyList()
 {
@@ -20,16 +22,15 @@ QString KeyList()
     return names.join(QStringLiteral(", "));
 }
 
-int RunPress(CCliContext& context, const QStringList& arguments)
+int RunPress(CCliContext& context, const CCliArguments& arguments)
 {
     // "atu mode" may come as two words.
-    const QString word = arguments.join(QLatin1Char(' '));
-    const OperateKey key = arguments.isEmpty() ? OperateKey::Count : OperateKeys::KeyFromText(word);
+    const QString word = arguments.Positional().join(QLatin1Char(' '));
+    const OperateKey key = word.isEmpty() ? OperateKey::Count : OperateKeys::KeyFromText(word);
     if (key == OperateKey::Count) {
-        if (!arguments.isEmpty())
+        if (!word.isEmpty())
             context.Err(FormatResource(IDS_OP_CLI_UNKNOWN_KEY, word, KeyList()));
-        context.Err(QStringLiteral("usage: qro4000 %1").arg(QLatin1String(kUsage)));
-        return ExitUsage;
+        return CliUsageError(context, "press");
     }
     if (key == OperateKey::AtuStore) {
         context.Err(ResourceString(IDS_OP_COMMAND_UNSUPPORTED));
@@ -44,4 +45,4 @@ int RunPress(CCliContext& context, const QStringList& arguments)
 } // namespace
 
 QRO_CLI_COMMAND(
-    "press", kUsage, "press a front-panel key (ANTENNA, ATU-TUNE, MODE, UP, ...) and show the result", RunPress);
+    "press", kArguments, "press a front-panel key (ANTENNA, ATU-TUNE, MODE, UP, ...) and show the result", RunPress);

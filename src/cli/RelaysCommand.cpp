@@ -9,7 +9,10 @@
 #include <optional>
 
 namespace {
-constexpr char kUsage[] = "relays [--cap PF] [--ind NH]";
+constexpr CCliArg kArguments[] = {
+    CliArg::Option("--cap", "PF", "set the capacitors to the capacitance nearest below PF picofarads"),
+    CliArg::Option("--ind", "NH", "set the inductors to the inductance nearest below NH nanohenries"),
+};
 using RelayBanks::Bank;
 
 // The relays nearest below the value typed, as on the page; nothing when the text is no value.
@@ -25,21 +28,16 @@ bool ReadRelays(CCliContext& context, const QString& option, const QString& text
     return true;
 }
 
-int RunRelays(CCliContext& context, const QStringList& arguments)
+int RunRelays(CCliContext& context, const CCliArguments& arguments)
 {
     std::optional<BYTE> capacitors;
     std::optional<BYTE> inductors;
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString& a = arguments[i];
-        const bool cap = a == QLatin1String("--cap");
-        if ((!cap && a != QLatin1String("--ind")) || i + 1 >= arguments.size()) {
-            context.Err(QStringLiteral("usage: qro4000 %1").arg(QLatin1String(kUsage)));
-            return ExitUsage;
-        }
-        if (!ReadRelays(
-                context, a, arguments[++i], cap ? Bank::Capacitors : Bank::Inductors, cap ? &capacitors : &inductors))
-            return ExitUsage;
-    }
+    if (arguments.Has("--cap")
+        && !ReadRelays(context, QStringLiteral("--cap"), arguments.Value("--cap"), Bank::Capacitors, &capacitors))
+        return ExitUsage;
+    if (arguments.Has("--ind")
+        && !ReadRelays(context, QStringLiteral("--ind"), arguments.Value("--ind"), Bank::Inductors, &inductors))
+        return ExitUsage;
     COperateSession session(context);
     if (const int opened = session.Open(); opened != ExitSuccess)
         return opened;
@@ -75,5 +73,5 @@ int RunRelays(CCliContext& context, const QStringList& arguments)
 }
 } // namespace
 
-QRO_CLI_COMMAND("relays", kUsage,
+QRO_CLI_COMMAND("relays", kArguments,
     "show the tuner's relays, or set them to the capacitance (pF) and inductance (nH) nearest below", RunRelays);

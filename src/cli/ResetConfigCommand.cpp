@@ -6,16 +6,13 @@
 #include "model/StringTable.h"
 
 namespace {
-constexpr char kUsage[] = "reset-config [--no-backup]";
+constexpr CCliArg kArguments[] = {
+    CliArg::Flag("--no-backup", "reset without saving the configuration first"),
+};
 
-int RunResetConfig(CCliContext& context, const QStringList& arguments)
+int RunResetConfig(CCliContext& context, const CCliArguments& arguments)
 {
-    bool backup = true;
-    for (const QString& a : arguments) {
-        if (a != QLatin1String("--no-backup"))
-            return ConfigCli::Usage(context, kUsage);
-        backup = false;
-    }
+    const bool backup = !arguments.Has("--no-backup");
     int exitStatus = ExitFailure;
     if (!MaintenanceCli::ConnectToApplication(context, Result::BootLoaderNothingErased, &exitStatus)
         || !MaintenanceCli::Confirm(context, IDS_RESET_CAPTION,
@@ -37,5 +34,5 @@ int RunResetConfig(CCliContext& context, const QStringList& arguments)
 }
 } // namespace
 
-QRO_CLI_COMMAND("reset-config", kUsage,
+QRO_CLI_COMMAND("reset-config", kArguments,
     "reset the amplifier's configuration to factory default (ATU memories kept); saves a backup first", RunResetConfig);

@@ -9,13 +9,13 @@
 #include "model/StringTable.h"
 
 namespace {
-constexpr char kUsage[] = "restore-config FILE";
+constexpr CCliArg kArguments[] = {
+    CliArg::Argument("FILE", "the configuration file to write into the amplifier"),
+};
 
-int RunRestoreConfig(CCliContext& context, const QStringList& arguments)
+int RunRestoreConfig(CCliContext& context, const CCliArguments& arguments)
 {
-    if (arguments.size() != 1 || arguments[0].startsWith('-'))
-        return ConfigCli::Usage(context, kUsage);
-    const QString fileName = arguments[0];
+    const QString fileName = arguments.Positional(0);
 
     // The whole file is read and checked before the amplifier is looked for: a missing or
     // damaged file fails at once, not after the search. The text is kept, so the file the
@@ -89,5 +89,5 @@ int RunRestoreConfig(CCliContext& context, const QStringList& arguments)
 }
 } // namespace
 
-QRO_CLI_COMMAND("restore-config", kUsage,
+QRO_CLI_COMMAND("restore-config", kArguments,
     "check FILE, show what it will write and, once confirmed, write it into the amplifier", RunRestoreConfig);

@@ -13,7 +13,9 @@
 #include <QFileInfo>
 
 namespace {
-constexpr char kUsage[] = "save-config [FILE]";
+constexpr CCliArg kArguments[] = {
+    CliArg::OptionalArgument("FILE", "the file, or the folder for the offered name (default: the configuration folder)"),
+};
 
 int RefuseDestination(CCliContext& context, DWORD code, const QString& message)
 {
@@ -22,13 +24,11 @@ int RefuseDestination(CCliContext& context, DWORD code, const QString& message)
     return context.ReportFailure(code);
 }
 
-int RunSaveConfig(CCliContext& context, const QStringList& arguments)
+int RunSaveConfig(CCliContext& context, const CCliArguments& arguments)
 {
-    if (arguments.size() > 1 || (arguments.size() == 1 && arguments[0].startsWith('-')))
-        return ConfigCli::Usage(context, kUsage);
     // The time stamp of the file is when the save began, as in the program's dialog.
     const QDateTime timeStamp = QDateTime::currentDateTime();
-    QString fileName = arguments.isEmpty() ? QString() : arguments[0];
+    QString fileName = arguments.Positional(0);
     const bool toFolder = fileName.isEmpty() || QFileInfo(fileName).isDir();
 
     // The destination is checked before the amplifier is even looked for: a device, a FIFO or
@@ -95,5 +95,5 @@ int RunSaveConfig(CCliContext& context, const QStringList& arguments)
 }
 } // namespace
 
-QRO_CLI_COMMAND("save-config", kUsage,
+QRO_CLI_COMMAND("save-config", kArguments,
     "read the amplifier's whole configuration into a file (default: the name the program offers)", RunSaveConfig);

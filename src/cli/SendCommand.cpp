@@ -2,29 +2,25 @@
 #include "cli/CommandRegistry.h"
 
 namespace {
-int RunSend(CCliContext& context, const QStringList& arguments)
+constexpr CCliArg kArguments[] = {
+    CliArg::Argument("TEXT", "sent as it is: no \";\" is added"),
+    CliArg::Option("--wait", "MS", "how long to collect the answer (default 500 ms)"),
+};
+
+int RunSend(CCliContext& context, const CCliArguments& arguments)
 {
-    QString text;
+    const QString text = arguments.Positional(0);
     DWORD waitMs = 500;
-    for (int i = 0; i < arguments.size(); ++i) {
-        if (arguments[i] == "--wait" && i + 1 < arguments.size()) {
-            bool ok = false;
-            waitMs = arguments[++i].toUInt(&ok);
-            if (!ok) {
-                context.Err(QStringLiteral("--wait needs a number of milliseconds"));
-                return ExitUsage;
-            }
-        } else if (text.isEmpty()) {
-            text = arguments[i];
-        } else {
-            context.Err(QStringLiteral("usage: qro4000 send TEXT [--wait MS]"));
+    if (arguments.Has("--wait")) {
+        bool ok = false;
+        waitMs = arguments.Value("--wait").toUInt(&ok);
+        if (!ok) {
+            context.Err(QStringLiteral("--wait needs a number of milliseconds"));
             return ExitUsage;
         }
     }
-    if (text.isEmpty()) {
-        context.Err(QStringLiteral("usage: qro4000 send TEXT [--wait MS]"));
-        return ExitUsage;
-    }
+    if (text.isEmpty())
+        return CliUsageError(context, "send");
     // Find the amplifier first so that the text goes out at the speed it listens at.
     const DWORD result = context.Connect();
     if (result != 0)
@@ -52,4 +48,4 @@ int RunSend(CCliContext& context, const QStringList& arguments)
 }
 }  // namespace
 
-QRO_CLI_COMMAND("send", "send TEXT [--wait MS]", "send TEXT unchanged and print what the amplifier answers", RunSend);
+QRO_CLI_COMMAND("send", kArguments, "send TEXT unchanged and print what the amplifier answers", RunSend);

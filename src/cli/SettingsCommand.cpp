@@ -10,12 +10,17 @@
 #include <map>
 
 namespace {
-constexpr char kUsage[] = "settings [--json] | set ...";
+constexpr CCliArg kShowArguments[] = {
+    CliArg::Flag("--json", "as a settings profile"),
+};
+constexpr CCliArg kSetArguments[] = {
+    CliArg::Option("--from", "FILE", "the values of a settings profile; NAME=VALUE given too wins"),
+    CliArg::Arguments("NAME=VALUE...", "a setting and its new value"),
+};
 
 int Usage(CCliContext& context)
 {
-    context.Err(ResourceString(IDS_SETTINGS_CLI_USAGE));
-    return ExitUsage;
+    return CliUsageError(context, "settings set");
 }
 
 QString NameOf(SettingId id)
@@ -82,28 +87,26 @@ int PrintSettings(CCliContext& context)
     return ExitSuccess;
 }
 
-int SetSettings(CCliContext& context, const QStringList& arguments)
+int SetSettings(CCliContext& context, const CCliArguments& arguments)
 {
     // Everything is read and checked before the amplifier is contacted: a refused value sends
     // nothing at all.
     std::map<SettingId, SettingValue> wanted;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
+    if (arguments.Has("--from")) {
         QString message;
-        if (arguments[i] == QLatin1String("--from")) {
-            if (++i >= arguments.size())
-                return Usage(context);
-            SettingsProfile::Values values;
-            if (SettingsProfile::Load(arguments[i], &values, &message) != 0) {
-                context.Err(message);
-                context.Err(ResourceString(IDS_SETTINGS_CLI_NOTHING_SENT));
-                return ExitFailure;
-            }
-            for (const auto& [id, value] : values)
-                wanted[id] = value;
-            continue;
+        SettingsProfile::Values values;
+        if (SettingsProfile::Load(arguments.Value("--from"), &values, &message) != 0) {
+            context.Err(message);
+            context.Err(ResourceString(IDS_SETTINGS_CLI_NOTHING_SENT));
+            return ExitFailure;
         }
+        for (const auto& [id, value] : values)
+            wanted[id] = value;
+    }
+    for (const QString& text : arguments.Positional()) {
+        QString message;
         std::pair<SettingId, SettingValue> assignment;
-        if (!SettingsProfile::ParseAssignment(arguments[i], &assignment, &message)) {
+        if (!SettingsProfile::ParseAssignment(text, &assignment, &message)) {
             context.Err(message);
             context.Err(ResourceString(IDS_SETTINGS_CLI_NOTHING_SENT));
             return ExitUsage;
@@ -155,16 +158,11 @@ int SetSettings(CCliContext& context, const QStringList& arguments)
     return result == 0 ? ExitSuccess : context.ReportFailure(result);
 }
 
-int RunSettings(CCliContext& context, const QStringList& arguments)
+int RunSettings(CCliContext& context, const CCliArguments&)
 {
-    if (arguments.isEmpty())
-        return PrintSettings(context);
-    if (arguments[0] == QLatin1String("set"))
-        return SetSettings(context, arguments.mid(1));
-    return Usage(context);
+    return PrintSettings(context);
 }
 } // namespace
 
-QRO_CLI_COMMAND("settings", kUsage,
-    "show the amplifier's settings (--json: as a profile); \"settings set [--from FILE] NAME=VALUE...\" changes them",
-    RunSettings);
+QRO_CLI_COMMAND("settings", kShowArguments, "show the amplifier's settings (--json: as a profile)", RunSettings);
+QRO_CLI_COMMAND("settings set", kSetArguments, "change settings, checked before anything is sent", SetSettings);

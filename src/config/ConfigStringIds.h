@@ -14,7 +14,6 @@ enum ConfigStringId : unsigned {
     IDS_CONFIG_TIP_RESTORE = 1109,
 
     // Command line.
-    IDS_CONFIG_CLI_USAGE = 1120,
     IDS_CONFIG_CLI_SAVED_TO = 1121,
     IDS_CONFIG_CLI_READING = 1122,
     IDS_CONFIG_CLI_FILE = 1123,

@@ -96,3 +96,22 @@ TEST_F(DataSafetyCli, PortNameTooLongIsSaidSoAndNotEchoedWhole)
         << run.err.toStdString();
     EXPECT_LT(run.err.size(), 200);
 }
+
+TEST_F(DataSafetyCli, ARepeatedOptionIsAUsageErrorAndNothingIsSent)
+{
+    // One value per option: "--band 40 --band 20" must not erase 20 m.
+    const QStringList rows[] = {
+        {"-p", "SIM", "--yes", "erase-atu", "--band", "40", "--band", "20", "--antenna", "1"},
+        {"-p", "SIM", "--yes", "erase-atu", "--band=40", "--antenna", "1", "--band", "20"},
+        {"-p", "SIM", "send", "^PWR1;", "--wait", "10", "--wait=20"},
+        {"-p", "SIM", "--yes", "reset-config", "--no-backup", "--no-backup"},
+        {"-p", "SIM", "info", "--port", "SIM"},
+    };
+    for (const QStringList& args : rows) {
+        const CliRun run = Run(args);
+        const std::string what = args.join(' ').toStdString();
+        EXPECT_EQ(run.exitCode, 2) << what;
+        EXPECT_TRUE(run.err.contains("is given twice")) << what << ": " << run.err.toStdString();
+        EXPECT_FALSE(Contacted(run)) << what;
+    }
+}
