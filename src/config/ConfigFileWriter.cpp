@@ -4,15 +4,12 @@
 #include "config/ConfigRegions.h"
 #include "config/Crc32.h"
 #include "model/ErrorText.h"
-#include "model/FileChecks.h"
-#include "model/FileError.h"
 #include "model/ModelBase.h"
 #include "model/ResultCode.h"
 #include "model/RevisionText.h"
+#include "model/SaveWhole.h"
 #include "model/StringTable.h"
-#include <QSaveFile>
 #include <algorithm>
-#include <cerrno>
 
 namespace {
 class CLineWriter {
@@ -87,38 +84,7 @@ QByteArray FormatConfigFile(const CConfigFileHeader& header, const IConfigMemory
 DWORD WriteConfigFile(
     const CConfigFileHeader& header, const QString& fileName, const IConfigMemorySource& source, QString* message)
 {
-    // Checked again at the moment of writing: the rename below would replace whatever the name
-    // has become since the save began.
-    const DWORD refused = FileChecks::CheckSaveDestination(fileName, message);
-    if (refused != 0)
-        return refused;
-    const QByteArray text = FormatConfigFile(header, source);
-    QSaveFile file(fileName);
-    auto fail = [&](const char* call, DWORD fallback, int savedErrno) {
-        const DWORD code = FileError::FromDevice(file, savedErrno, fallback);
-        file.cancelWriting();
-        if (message)
-            *message = CallFailedOn(QString::fromLatin1(call), fileName, code);
-        return code;
-    };
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail("CreateFile", Result::AccessDenied, errno);
-    constexpr qsizetype kChunk = 1 << 16;
-    for (qsizetype at = 0; at < text.size(); at += kChunk) {
-        const qsizetype n = std::min(kChunk, text.size() - at);
-        errno = 0;
-        const qint64 written = file.write(text.constData() + at, n);
-        if (written != n)
-            return fail("WriteFile", Result::WriteFault, errno);
-    }
-    // Flushes to the disk, then renames over the target.
-    errno = 0;
-    if (!file.commit())
-        return fail("WriteFile", Result::WriteFault, errno);
-    if (message)
-        message->clear();
-    return 0;
+    return SaveWhole(fileName, FormatConfigFile(header, source), message);
 }
 
 DWORD WriteConfigFile(const CModelBase& model, const QString& fileName, const QDateTime& timeStamp,

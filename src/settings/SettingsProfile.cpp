@@ -3,6 +3,7 @@
 #include "model/FileChecks.h"
 #include "model/FileError.h"
 #include "model/ResultCode.h"
+#include "model/SaveWhole.h"
 #include "model/StringTable.h"
 #include "settings/SettingsStringIds.h"
 #include "settings/SettingsText.h"
@@ -10,7 +11,6 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QStringList>
 #include <cerrno>
 
@@ -94,27 +94,7 @@ bool ParseAssignment(const QString& text, std::pair<SettingId, SettingValue>* as
 
 DWORD Save(const QString& path, const Values& values, QString* message)
 {
-    if (const DWORD refused = FileChecks::CheckSaveDestination(path, message))
-        return refused;
-    const QByteArray json = ToJson(values);
-    QSaveFile file(path);
-    auto fail = [&](const char* call, DWORD fallback, int savedErrno) {
-        const DWORD code = FileError::FromDevice(file, savedErrno, fallback);
-        file.cancelWriting();
-        *message = CallFailedOn(QString::fromLatin1(call), QDir::toNativeSeparators(path), code);
-        return code;
-    };
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
-        return fail("CreateFile", Result::AccessDenied, errno);
-    errno = 0;
-    if (file.write(json) != json.size())
-        return fail("WriteFile", Result::WriteFault, errno);
-    errno = 0;
-    if (!file.commit())
-        return fail("WriteFile", Result::WriteFault, errno);
-    message->clear();
-    return 0;
+    return SaveWhole(path, ToJson(values), message, QDir::toNativeSeparators(path));
 }
 
 DWORD Load(const QString& path, Values* values, QString* message)
