@@ -21,6 +21,11 @@ struct SimSetting {
     const char* value; // what the value is, for the usage text; null for a switch
     const char* help;
     bool fault; // a fault rather than an option
+    // How the value is read: a switch (0 or 1), a probability (0 ... 1), a supported line speed,
+    // or a whole number up to `max`; and where it is put.
+    enum class Kind { Switch, Probability, Speed, Number } kind;
+    qulonglong max;
+    void (*store)(CSimDevice::Options& options, CSimDevice::Faults& faults, double value);
 };
 const std::vector<SimSetting>& SimSettings();
 const SimSetting* FindSimSetting(const QString& name);
