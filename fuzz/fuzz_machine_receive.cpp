@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the receive path of the machines: the contact sequence and an EEPROM
 // block read get the input, chunk by chunk, as the amplifier's answers to what they send.
 #include "model/ContactStateMachineInterface.h"
-#include "link/ReadSerialPromState.h"
+#include "link/states/ReadSerialPromState.h"
 #include "link/VirtualEventHost.h"
 #include "model/Model.h"
 #include "NullSettingsStore.h"

@@ -2,8 +2,8 @@
 // Telnet framing: the decoder, cut into pieces where the input says, and the option
 // negotiation it drives. The pieces must decode as the whole does, the data can never be
 // longer than the input, and every answer is one negotiation of three bytes.
-#include "link/TelnetCodec.h"
-#include "link/TelnetOptions.h"
+#include "link/ports/TelnetCodec.h"
+#include "link/ports/TelnetOptions.h"
 #include <cstdint>
 #include <cstdlib>
 

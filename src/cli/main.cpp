@@ -1,6 +1,6 @@
 #include "cli/CliContext.h"
 #include "cli/CommandRegistry.h"
-#include "link/PortList.h"
+#include "link/ports/PortList.h"
 #include "model/RevisionText.h"
 #include <QCoreApplication>
 #include <algorithm>

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/ReadBackSerialPromState.h"
+#include "link/states/ReadBackSerialPromState.h"
 
 // Reads back the record of the current loop pass and writes it again if it differs. Each
 // block has its own 10 tries, as in the write loop.

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/WriteSerialPromState.h"
+#include "link/states/WriteSerialPromState.h"
 
 // Writes the record of the current loop pass, at most 64 bytes per "^ew". Each block has its
 // own 10 sends, for the reason the save's read loop gives; writing a block again after a lost

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/ConfigQueryIState.h"
+#include "link/states/ConfigQueryIState.h"
 #include "config/ConfigRestoreReadBackBodyState.h"
 #include "config/ConfigRestoreReadBackEntryState.h"
 #include "config/ConfigRestoreSerialPromLoopBodyState.h"
@@ -7,9 +7,9 @@
 #include "config/ConfigRestoreStateMachineInterface.h"
 #include "config/IncrementLoopVariableState.h"
 #include "config/InitializeLoopVariableState.h"
-#include "link/DelayState.h"
-#include "link/DetermineSpeedState.h"
-#include "link/FixedCommandStates.h"
+#include "link/states/DelayState.h"
+#include "link/states/DetermineSpeedState.h"
+#include "link/states/FixedCommandStates.h"
 #include <vector>
 
 // Writes the records of a configuration file back into the amplifier with "^ew", then waits,

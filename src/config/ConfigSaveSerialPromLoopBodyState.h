@@ -1,6 +1,6 @@
 #pragma once
 #include "config/MemoryRegion.h"
-#include "link/ReadSerialPromState.h"
+#include "link/states/ReadSerialPromState.h"
 
 // Reads the region of the current loop pass into the machine's image, 64 bytes per "^er".
 //

@@ -1,14 +1,14 @@
 #pragma once
-#include "link/ConfigQueryIState.h"
+#include "link/states/ConfigQueryIState.h"
 #include "config/ConfigSaveSerialPromLoopBodyState.h"
 #include "config/ConfigSaveSerialPromLoopConditionState.h"
 #include "config/ConfigSaveStateMachineInterface.h"
 #include "config/IncrementLoopVariableState.h"
 #include "config/InitializeLoopVariableState.h"
 #include "config/MemoryRegion.h"
-#include "link/DelayState.h"
-#include "link/DetermineSpeedState.h"
-#include "link/FixedCommandStates.h"
+#include "link/states/DelayState.h"
+#include "link/states/DetermineSpeedState.h"
+#include "link/states/FixedCommandStates.h"
 #include <vector>
 
 // Reads the amplifier's configuration memory, 0x40000 bytes in 4096 "^er" blocks of 64, into

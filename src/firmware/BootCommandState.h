@@ -1,5 +1,5 @@
 #pragma once
-#include "link/CommandResponseState.h"
+#include "link/states/CommandResponseState.h"
 
 // A one-letter boot loader command answered by one letter: "A" accepts; "N", "F" or "P" is a
 // refusal that ends the load with the state's refusal code, since going on would program a

@@ -1,6 +1,6 @@
 #pragma once
 #include "firmware/FirmwareStringIds.h"
-#include "link/CommandDelayState.h"
+#include "link/states/CommandDelayState.h"
 
 // "R" restarts the amplifier into its new application, which comes back at its configured
 // speed after a few seconds; whatever arrives meanwhile is ignored.

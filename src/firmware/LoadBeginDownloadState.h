@@ -1,6 +1,6 @@
 #pragma once
 #include "firmware/FirmwareStringIds.h"
-#include "link/CommandResponseState.h"
+#include "link/states/CommandResponseState.h"
 
 // "D" starts the download; the boot loader echoes "D". From here on the amplifier holds no
 // runnable application until the load completes, which the revision "Loading" shows.

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/CommandDelayState.h"
+#include "link/states/CommandDelayState.h"
 
 // Makes a running application hand over to its boot loader with "^ld;" (nothing is answered;
 // the 2000 ms give it time to restart), then moves the port to the boot loader's speed, at

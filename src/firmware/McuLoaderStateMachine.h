@@ -14,8 +14,8 @@
 #include "firmware/VerifyExpectedDeviceState.h"
 #include "link/AnswerPace.h"
 #include "link/ContactStates.h"
-#include "link/DetermineSpeedState.h"
-#include "link/QueryIState.h"
+#include "link/states/DetermineSpeedState.h"
+#include "link/states/QueryIState.h"
 #include "model/StatusSink.h"
 
 // Loads a firmware image into the amplifier through its boot loader.

@@ -1,6 +1,6 @@
 #pragma once
 #include "firmware/FirmwareStringIds.h"
-#include "link/CommandResponseRetryState.h"
+#include "link/states/CommandResponseRetryState.h"
 
 // "V;": the boot ROM's version, reported as the boot loader gives it.
 template <class SM> class CShowBootVersionState : public CCommandResponseRetryState<SM> {

@@ -1,7 +1,7 @@
 #pragma once
 #include "model/ContactStateMachineInterface.h"
 #include "link/ContactStates.h"
-#include "link/QueryIState.h"
+#include "link/states/QueryIState.h"
 
 // Opens the chosen port, finds the amplifier's speed, identifies it and reads its revision and
 // serial number. The model keeps it for the life of the program; it ends by publishing the

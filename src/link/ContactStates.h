@@ -2,7 +2,7 @@
 // The states of the contact sequence; the revision and serial number states are also used by
 // the firmware loader after the amplifier restarts.
 #include "link/Answers.h"
-#include "link/CommandResponseRetryState.h"
+#include "link/states/CommandResponseRetryState.h"
 #include "model/ErrorText.h"
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/QueryIState.h"
+#include "link/states/QueryIState.h"
 
 // "^I;" before a maintenance task: only a QRO4000 running its application goes on. Another
 // device must not receive a QRO4000's erase or EEPROM commands (its memory has another layout),

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/DelayState.h"
+#include "link/states/DelayState.h"
 #include "maintenance/DateTimeStateMachineInterface.h"
 #include "maintenance/GetDateTimeState.h"
 #include "maintenance/SetDateTimeState.h"

@@ -1,6 +1,6 @@
 #pragma once
-#include "link/DetermineSpeedState.h"
-#include "link/FixedCommandStates.h"
+#include "link/states/DetermineSpeedState.h"
+#include "link/states/FixedCommandStates.h"
 #include "maintenance/ApplicationQueryIState.h"
 #include "maintenance/EraseConfigStateMachineInterface.h"
 #include "maintenance/EraseMemoryState.h"

@@ -1,6 +1,6 @@
 #pragma once
 #include "link/Answers.h"
-#include "link/CommandResponseRetryState.h"
+#include "link/states/CommandResponseRetryState.h"
 
 // Erases the ATU memories of the model's band (0 to 10, or 11 for all bands) and antenna (1 or
 // 2): "^em051;" is band 5, antenna 1, "^emAB2;" all bands of antenna 2. The revision query goes

@@ -1,6 +1,6 @@
 #pragma once
-#include "link/DetermineSpeedState.h"
-#include "link/ReadSerialPromState.h"
+#include "link/states/DetermineSpeedState.h"
+#include "link/states/ReadSerialPromState.h"
 #include "maintenance/ApplicationQueryIState.h"
 #include "maintenance/FaultTableStateMachineInterface.h"
 #include "maintenance/ReadFaultIndexState.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/CommandResponseRetry2State.h"
+#include "link/states/CommandResponseRetry2State.h"
 #include "maintenance/ClockText.h"
 
 // "^cc;": any answer ending in ";" is taken and read by its character positions into the model's

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/ReadSerialPromState.h"
+#include "link/states/ReadSerialPromState.h"
 
 // Reads the fault log's index word: two bytes at 0x0A, low byte first, stored as a number once
 // both are in. The block reading is the generic EEPROM read's.

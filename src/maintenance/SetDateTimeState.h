@@ -1,5 +1,5 @@
 #pragma once
-#include "link/CommandDelayState.h"
+#include "link/states/CommandDelayState.h"
 #include "maintenance/ClockText.h"
 
 // Sets the amplifier's clock from the model's computer time, taken when the state is entered.

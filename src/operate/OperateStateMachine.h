@@ -1,6 +1,6 @@
 #pragma once
-#include "link/OperateDetermineSpeedState.h"
-#include "link/QueryIState.h"
+#include "link/states/OperateDetermineSpeedState.h"
+#include "link/states/QueryIState.h"
 #include "operate/OperateStateMachineInterface.h"
 #include "operate/OperateStates.h"
 

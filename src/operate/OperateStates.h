@@ -2,10 +2,10 @@
 // The states of the operate poll cycle. Most are one query that fills one model value
 // (COperateQueryState); the others carry the cycle's jumps and the user's requests.
 #include "link/Answers.h"
-#include "link/CommandDelayState.h"
-#include "link/CommandOptionalResponse2State.h"
-#include "link/CommandOptionalResponseState.h"
-#include "link/CommandResponseState.h"
+#include "link/states/CommandDelayState.h"
+#include "link/states/CommandOptionalResponse2State.h"
+#include "link/states/CommandOptionalResponseState.h"
+#include "link/states/CommandResponseState.h"
 #include "model/HexDigits.h"
 #include "operate/OperateAnswers.h"
 

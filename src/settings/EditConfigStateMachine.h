@@ -1,6 +1,6 @@
 #pragma once
-#include "link/ConfigQueryIState.h"
-#include "link/DetermineSpeedState.h"
+#include "link/states/ConfigQueryIState.h"
+#include "link/states/DetermineSpeedState.h"
 #include "settings/EditConfigStateMachineInterface.h"
 #include "settings/SettingSetState.h"
 #include <bitset>

@@ -1,6 +1,6 @@
 #pragma once
-#include "link/CommandOptionalResponse2State.h"
-#include "link/CommandResponseRetry2State.h"
+#include "link/states/CommandOptionalResponse2State.h"
+#include "link/states/CommandResponseRetry2State.h"
 #include "settings/SettingsAnswers.h"
 #include "settings/SettingsModel.h"
 

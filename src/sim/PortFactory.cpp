@@ -1,5 +1,5 @@
 #include "sim/PortFactory.h"
-#include "link/RealPortFactory.h"
+#include "link/ports/RealPortFactory.h"
 #include "model/StatusSink.h"
 #include "sim/SimOptions.h"
 #include "sim/SimPort.h"

@@ -9,7 +9,7 @@
 #include "firmware/FileNameParts.h"
 #include "firmware/McuLoaderStateMachine.h"
 #include "link/QtEventHost.h"
-#include "link/Rfc2217Port.h"
+#include "link/ports/Rfc2217Port.h"
 #include "sim/PortFactory.h"
 #include "sim/PtyServer.h"
 #include <QFile>

@@ -2,7 +2,7 @@
 // talks to it as to a serial port.
 #include "CliProcess.h"
 #include "link/QtEventHost.h"
-#include "link/SerialPort.h"
+#include "link/ports/SerialPort.h"
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 #include "model/ConnectionStringIds.h"
 #include "model/ContactStateMachineInterface.h"
 #include "model/LinkStringIds.h"
-#include "link/RemotePortHistory.h"
+#include "link/ports/RemotePortHistory.h"
 #include "model/RemotePortName.h"
 #include "model/RemoteStringIds.h"
 #include "link/ui/PortComboBox.h"

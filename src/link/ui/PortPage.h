@@ -1,6 +1,6 @@
 #pragma once
 #include "link/ConnectionWatch.h"
-#include "link/PortList.h"
+#include "link/ports/PortList.h"
 #include "model/EventSink.h"
 #include "ui/PageBase.h"
 #include <functional>

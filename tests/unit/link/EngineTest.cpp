@@ -1,9 +1,9 @@
 // The engine: answer assembly, tracing, cancel, start rules, timers and routing.
 #include "EngineFixture.h"
-#include "link/CommandDelayState.h"
-#include "link/CommandResponseRetryState.h"
+#include "link/states/CommandDelayState.h"
+#include "link/states/CommandResponseRetryState.h"
 #include "link/ContactStates.h"
-#include "link/DelayState.h"
+#include "link/states/DelayState.h"
 
 using Machine = CProbeMachine;
 

@@ -3,7 +3,7 @@
 // block's, and a block read until two readings agree once damage has been seen.
 #include "EngineFixture.h"
 #include "RowName.h"
-#include "link/ReadSerialPromState.h"
+#include "link/states/ReadSerialPromState.h"
 #include "sim/CancellingPair.h"
 #include <random>
 

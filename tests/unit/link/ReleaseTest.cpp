@@ -1,7 +1,7 @@
 // Task machines belong to the model: a new one replaces an idle one, a busy conversation is
 // never orphaned, and a window may release a machine from inside its completion event.
 #include "EngineFixture.h"
-#include "link/CommandResponseState.h"
+#include "link/states/CommandResponseState.h"
 
 namespace {
 class CTaskMachine : public CStateHost<CTaskMachine, IStateMachine> {

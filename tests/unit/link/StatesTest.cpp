@@ -2,14 +2,14 @@
 // the fixed commands, on a scripted amplifier in virtual time.
 #include "EngineFixture.h"
 #include "RowName.h"
-#include "link/DelayState.h"
-#include "link/DetermineSpeedState.h"
+#include "link/states/DelayState.h"
+#include "link/states/DetermineSpeedState.h"
 #include "link/EepromBlock.h"
-#include "link/FixedCommandStates.h"
-#include "link/OperateDetermineSpeedState.h"
-#include "link/QueryIState.h"
-#include "link/ReadSerialPromState.h"
-#include "link/WriteSerialPromState.h"
+#include "link/states/FixedCommandStates.h"
+#include "link/states/OperateDetermineSpeedState.h"
+#include "link/states/QueryIState.h"
+#include "link/states/ReadSerialPromState.h"
+#include "link/states/WriteSerialPromState.h"
 #include <QRandomGenerator>
 
 using Machine = CProbeMachine;

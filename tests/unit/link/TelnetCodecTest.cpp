@@ -1,10 +1,10 @@
 // The Telnet framing of serial device servers on byte vectors: IAC doubling, a stream cut
 // anywhere, malformed subnegotiations, the negotiation with ser2net's own opening (captured
 // on the wire), the COM-PORT-OPTION requests and answers, and the names of remote ports.
-#include "link/TelnetCodec.h"
+#include "link/ports/TelnetCodec.h"
 #include "RowName.h"
 #include "model/RemotePortName.h"
-#include "link/TelnetOptions.h"
+#include "link/ports/TelnetOptions.h"
 #include <gtest/gtest.h>
 
 using namespace Telnet;

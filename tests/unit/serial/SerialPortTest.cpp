@@ -1,6 +1,6 @@
 // The Qt serial port on a real pseudo-terminal: line settings, the seven speeds, writes,
 // non-blocking reads, posted notifications, exclusive open and a vanished device.
-#include "link/SerialPort.h"
+#include "link/ports/SerialPort.h"
 #include "EventLoop.h"
 #include "link/QtEventHost.h"
 #include "link/VirtualEventHost.h"

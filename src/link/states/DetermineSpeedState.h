@@ -1,5 +1,5 @@
 #pragma once
-#include "link/CommandResponseRetryState.h"
+#include "link/states/CommandResponseRetryState.h"
 
 // Finds the speed at which the amplifier answers: 4 polls ";" of 100 ms at each speed, in the
 // order 230400, 115200, 57600, 38400, 19200, 9600, 4800, 230400 ... Any answer ending in ";"

@@ -1,7 +1,7 @@
 #pragma once
-#include "link/SocketPort.h"
-#include "link/TelnetCodec.h"
-#include "link/TelnetOptions.h"
+#include "link/ports/SocketPort.h"
+#include "link/ports/TelnetCodec.h"
+#include "link/ports/TelnetOptions.h"
 
 // A serial port reached through a serial device server over Telnet with the COM-PORT-OPTION
 // ("rfc2217://HOST:PORT"): the speed, 8N1 without flow control and DTR and RTS off reach the

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/CommandOptionalResponseState.h"
+#include "link/states/CommandOptionalResponseState.h"
 
 // An optional-answer state that starts every visit with its stored command.
 template <class SM>

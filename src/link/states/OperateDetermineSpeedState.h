@@ -1,5 +1,5 @@
 #pragma once
-#include "link/CommandResponseRetryState.h"
+#include "link/states/CommandResponseRetryState.h"
 
 // The operate machine's speed check: as CDetermineSpeedState, but it gives up after trying
 // every speed once, back at the speed it started from.

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/CommandAnswerState.h"
+#include "link/states/CommandAnswerState.h"
 
 // Sends a command that must be answered: no acceptable answer within the time-out fails the
 // machine with the state's error code.

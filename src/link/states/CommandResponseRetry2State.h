@@ -1,5 +1,5 @@
 #pragma once
-#include "link/CommandResponseRetryState.h"
+#include "link/states/CommandResponseRetryState.h"
 
 // A retrying state that may change its command during a visit (a set command becoming a
 // query) and starts every visit with the stored one.

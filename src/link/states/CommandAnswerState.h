@@ -1,5 +1,5 @@
 #pragma once
-#include "link/CommandDelayState.h"
+#include "link/states/CommandDelayState.h"
 
 // What the optional-answer and required-answer command states share: the answer check
 // (ProcessResponse), what happens to an accepted answer (Accept, Advance) and the characters

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/CommandAnswerState.h"
+#include "link/states/CommandAnswerState.h"
 
 // Sends a command and takes an answer if one comes; no answer is not a failure.
 template <class SM>

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/QueryIState.h"
+#include "link/states/QueryIState.h"
 
 // "^I;" before the configuration memory is read or written. Only a QRO4000 running its
 // application goes on: another device's memory has another layout (writing a QRO4000 image

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/CommandResponseRetryState.h"
+#include "link/states/CommandResponseRetryState.h"
 #include "link/EepromBlock.h"
 #include "model/LinkStringIds.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/BlockExchangeState.h"
+#include "link/states/BlockExchangeState.h"
 #include <cstring>
 
 // Reads back `total` bytes at `start` of the amplifier's EEPROM and compares them with

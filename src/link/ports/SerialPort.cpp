@@ -1,5 +1,5 @@
-#include "link/SerialPort.h"
-#include "link/PortList.h"
+#include "link/ports/SerialPort.h"
+#include "link/ports/PortList.h"
 #include "model/ErrorText.h"
 #include "model/ResultCode.h"
 #include "model/StatusSink.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/CommandResponseRetryState.h"
+#include "link/states/CommandResponseRetryState.h"
 
 // Identifies the device with "^I;". The model's device table names it and tells whether it
 // answers from its application (status 3) or its boot loader (status 2). A QRO4000 in its boot

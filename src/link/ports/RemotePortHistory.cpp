@@ -1,4 +1,4 @@
-#include "link/RemotePortHistory.h"
+#include "link/ports/RemotePortHistory.h"
 #include "model/RemotePortName.h"
 #include "model/SettingsStore.h"
 

@@ -1,4 +1,4 @@
-#include "link/SocketPort.h"
+#include "link/ports/SocketPort.h"
 #include "model/RemoteStringIds.h"
 #include "model/ErrorText.h"
 #include "model/ResultCode.h"

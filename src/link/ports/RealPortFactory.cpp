@@ -1,6 +1,6 @@
-#include "link/RealPortFactory.h"
-#include "link/Rfc2217Port.h"
-#include "link/SerialPort.h"
+#include "link/ports/RealPortFactory.h"
+#include "link/ports/Rfc2217Port.h"
+#include "link/ports/SerialPort.h"
 #include "model/RemotePortName.h"
 
 std::unique_ptr<ISerialPort> CreateRealPort(

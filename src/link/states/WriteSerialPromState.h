@@ -1,5 +1,5 @@
 #pragma once
-#include "link/BlockExchangeState.h"
+#include "link/states/BlockExchangeState.h"
 
 // Writes `total` bytes from `source` to the amplifier's EEPROM at `start`, one acknowledged
 // block at a time. A block outside the writable regions fails the machine with 0xE200000C

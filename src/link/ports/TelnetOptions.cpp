@@ -1,5 +1,5 @@
-#include "link/TelnetOptions.h"
-#include "link/TelnetCodec.h"
+#include "link/ports/TelnetOptions.h"
+#include "link/ports/TelnetCodec.h"
 
 CTelnetOptions::CTelnetOptions(std::initializer_list<std::uint8_t> local, std::initializer_list<std::uint8_t> remote)
 {

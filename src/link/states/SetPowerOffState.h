@@ -1,5 +1,5 @@
 #pragma once
-#include "link/CommandDelayState.h"
+#include "link/states/CommandDelayState.h"
 
 // Switches the amplifier off (its serial interface stays alive); no answer is expected. The machine goes on after 10 ms.
 template <class SM>

@@ -1,5 +1,5 @@
 #pragma once
-#include "link/BlockExchangeState.h"
+#include "link/states/BlockExchangeState.h"
 #include <QByteArrayList>
 
 // Reads `total` bytes from `start` of the amplifier's EEPROM into `destination`, one checked

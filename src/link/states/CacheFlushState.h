@@ -1,5 +1,5 @@
 #pragma once
-#include "link/CommandDelayState.h"
+#include "link/states/CommandDelayState.h"
 
 // Empties the amplifier's write cache into its EEPROM; no answer is expected. The machine goes on after 10 ms.
 template <class SM>

@@ -1,4 +1,4 @@
-#include "link/PortList.h"
+#include "link/ports/PortList.h"
 #include <QDir>
 #include <QFileInfo>
 #include <QSerialPortInfo>

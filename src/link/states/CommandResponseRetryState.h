@@ -1,5 +1,5 @@
 #pragma once
-#include "link/CommandResponseState.h"
+#include "link/states/CommandResponseState.h"
 
 // A required answer, asked for up to the machine's retry limit (10 sends) per visit.
 template <class SM>

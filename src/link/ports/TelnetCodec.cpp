@@ -1,4 +1,4 @@
-#include "link/TelnetCodec.h"
+#include "link/ports/TelnetCodec.h"
 
 namespace Telnet {
 namespace {

@@ -1,4 +1,4 @@
-#include "link/Rfc2217Port.h"
+#include "link/ports/Rfc2217Port.h"
 #include "model/RemoteStringIds.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
