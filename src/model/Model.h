@@ -40,10 +40,10 @@ public:
     CObservableValue<BYTE> m_overdriveCode{0x814C, 0};
     CObservableValue<WORD> m_paCurrent{0x814D, 0};
     CObservableValue<DWORD> m_paVoltage{0x814E, 0};
-    CObservableValue<WORD> m_value814F{0x814F, 0};
+    // Peak hold ("PeakHoldVarn"): the highest forward and input power since the last reading of 0.
+    CObservableValue<WORD> m_forwardPowerPeak{0x814F, 0};
     CPersistentValue<DWORD> m_peakHoldVarn{0x8156, "PeakHoldVarn", 0};
-    CObservableValue<WORD> m_value8154{0x8154, 0};
-    CObservableValue<WORD> m_value8155{0x8155, 0};
+    CObservableValue<WORD> m_inputPowerPeak{0x8154, 0};
     CObservableValue<WORD> m_powerDissipated{0x8157, 0};
     CObservableValue<WORD> m_powerForward{0x8158, 0};
     CObservableValue<WORD> m_powerInput{0x8159, 0};

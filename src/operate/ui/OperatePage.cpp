@@ -505,11 +505,11 @@ void COperatePage::ShowForward()
     const WORD power = m.m_powerForward.m_value;
     WORD shown = power;
     if (m.m_peakHoldVarn.m_value != 0) {
-        if (power == 0 || power > m.m_value814F.m_value)
-            m.m_value814F.Set(power); // the forward power peak
+        if (power == 0 || power > m.m_forwardPowerPeak.m_value)
+            m.m_forwardPowerPeak.Set(power);
         else
-            shown = m.m_value814F.m_value;
-        m_forward.bar->SetPeak(m.m_value814F.m_value);
+            shown = m.m_forwardPowerPeak.m_value;
+        m_forward.bar->SetPeak(m.m_forwardPowerPeak.m_value);
     } else {
         m_forward.bar->SetPeak(-1);
     }
@@ -523,10 +523,10 @@ void COperatePage::ShowInput()
     const WORD power = m.m_powerInput.m_value;
     WORD shown = power;
     if (m.m_peakHoldVarn.m_value != 0) {
-        if (power == 0 || power > m.m_value8154.m_value)
-            m.m_value8154.Set(power); // the input power peak
+        if (power == 0 || power > m.m_inputPowerPeak.m_value)
+            m.m_inputPowerPeak.Set(power);
         else
-            shown = m.m_value8154.m_value;
+            shown = m.m_inputPowerPeak.m_value;
     }
     SetText(m_input.value, QString::number(shown));
 }
