@@ -7,12 +7,11 @@
 #include "model/StringTable.h"
 #include "ui/DialogWaitCursor.h"
 #include "ui/ErrorBox.h"
-#include <QHBoxLayout>
+#include "ui/ProgressFrame.h"
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 
 CConfigProgressDlg::CConfigProgressDlg(CModel* model, IUserPrompt* prompt, QWidget* parent, ConfigFileChooser chooser,
     const QString& objectName, unsigned captionId, unsigned textId)
@@ -25,25 +24,11 @@ CConfigProgressDlg::CConfigProgressDlg(CModel* model, IUserPrompt* prompt, QWidg
     setWindowTitle(ResourceString(captionId));
     m_text = new QLabel(ResourceString(textId), this);
     m_text->setObjectName(QStringLiteral("text2320"));
-    m_progress = new QProgressBar(this);
-    m_progress->setObjectName(QStringLiteral("progress2319"));
-    m_progress->setTextVisible(false);
-    m_retries = new QLabel(this);
-    m_retries->setObjectName(QStringLiteral("retries"));
-    m_retries->hide();
-    m_cancel = new QPushButton(ResourceString(IDS_CONFIG_CANCEL), this);
-    m_cancel->setObjectName(QStringLiteral("cancel"));
-    m_cancel->setAutoDefault(false);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_cancel);
-    buttons->addStretch(1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_text);
-    layout->addWidget(m_progress);
-    layout->addWidget(m_retries);
-    layout->addLayout(buttons);
+    const CProgressFrame frame = CProgressFrame::Build(
+        this, m_text, 0, QStringLiteral("progress2319"), ResourceString(IDS_CONFIG_CANCEL));
+    m_progress = frame.progress;
+    m_retries = frame.retries;
+    m_cancel = frame.button;
     setMinimumWidth(320);
 
     connect(m_cancel, &QPushButton::clicked, this, &CConfigProgressDlg::OnCancel);

@@ -8,12 +8,11 @@
 #include "model/StringTable.h"
 #include "ui/DialogWaitCursor.h"
 #include "ui/OutputWindow.h"
-#include <QHBoxLayout>
+#include "ui/ProgressFrame.h"
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 
 CMcuLoaderDlg::CMcuLoaderDlg(CModel* model, IUserPrompt* prompt, QWidget* parent)
     : QDialog(parent)
@@ -24,27 +23,13 @@ CMcuLoaderDlg::CMcuLoaderDlg(CModel* model, IUserPrompt* prompt, QWidget* parent
     setWindowTitle(ResourceString(IDS_FW_DLG_SENDING));
     m_log = new COutputWindow(this);
     m_log->setObjectName(QStringLiteral("log"));
-    m_progress = new QProgressBar(this);
-    m_progress->setObjectName(QStringLiteral("progress"));
-    m_progress->setTextVisible(false);
+    const CProgressFrame frame
+        = CProgressFrame::Build(this, m_log, 1, QStringLiteral("progress"), ResourceString(IDS_FW_CANCEL));
+    m_progress = frame.progress;
     m_progress->setRange(0, 1);
     m_progress->setValue(0);
-    m_retries = new QLabel(this);
-    m_retries->setObjectName(QStringLiteral("retries"));
-    m_retries->hide();
-    m_cancel = new QPushButton(ResourceString(IDS_FW_CANCEL), this);
-    m_cancel->setObjectName(QStringLiteral("cancel"));
-    m_cancel->setAutoDefault(false);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_cancel);
-    buttons->addStretch(1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_log, 1);
-    layout->addWidget(m_progress);
-    layout->addWidget(m_retries);
-    layout->addLayout(buttons);
+    m_retries = frame.retries;
+    m_cancel = frame.button;
     resize(640, 360);
 
     connect(m_cancel, &QPushButton::clicked, this, &CMcuLoaderDlg::OnCancel);
