@@ -8,6 +8,10 @@ CModel::CModel(IEventHost& host, std::unique_ptr<ISettingsStore> store) : CModel
     m_persistentValues.push_back(&m_peakHoldVarn);
     m_persistentValues.push_back(&m_fileServer);
     m_contactMachine = std::make_unique<CContactStateMachine>(this);
+    m_readings = {&m_band, &m_antenna, &m_atuInline, &m_atuMode, &m_capacitors, &m_faultCode, &m_frequency,
+        &m_inductors, &m_displayText, &m_operateStandby, &m_overdriveCode, &m_paCurrent, &m_paVoltage,
+        &m_powerDissipated, &m_powerForward, &m_powerInput, &m_powerReflected, &m_powerStatus, &m_capacitorSide,
+        &m_swr, &m_swrBypass, &m_temperature};
 }
 
 CModel::~CModel() = default;
@@ -15,6 +19,22 @@ CModel::~CModel() = default;
 bool CModel::IsExpectedDevice() const
 {
     return m_device.m_value == DeviceQRO4000;
+}
+
+void CModel::ResetDeviceValues()
+{
+    MarkReadingsStale();
+    // Another amplifier, or this one after the link was gone: whether it is on is not known,
+    // and nothing goes out on the strength of the old answer.
+    if (m_powerStatus.m_value != 0)
+        m_powerStatus.Forget(0);
+    CModelBase::ResetDeviceValues();
+}
+
+void CModel::MarkReadingsStale()
+{
+    for (CReadingState* reading : m_readings)
+        reading->MarkStale();
 }
 
 void CModel::LoadSettings()
