@@ -5,7 +5,6 @@
 // neighbours aside or running into them; the whole text is kept, and is its tooltip unless
 // another is set. It asks for the room of its whole text but makes do with little.
 class CElidedLabel : public QLabel {
-    Q_OBJECT
 public:
     explicit CElidedLabel(QWidget* parent = nullptr);
 
