@@ -76,8 +76,9 @@ QString Display(const CModel& model)
 
 QString HexCode(const CModel& model, const CReadingValue<BYTE>& reading)
 {
-    return IsLive(model, reading) ? QStringLiteral("%1").arg(unsigned(reading.m_value), 2, 16, QLatin1Char('0')).toUpper()
-                                  : QStringLiteral("--");
+    return IsLive(model, reading)
+        ? QStringLiteral("%1").arg(unsigned(reading.m_value), 2, 16, QLatin1Char('0')).toUpper()
+        : QStringLiteral("--");
 }
 
 QString OrDash(const QString& text)
@@ -149,7 +150,8 @@ QString CsvRow(const CModel& m, const QDateTime& at)
 QString Json(const CModel& m, const QDateTime& at)
 {
     const bool powerLive = IsLive(m, m.m_powerStatus);
-    QJsonObject o {{"time", Timestamp(at)}, {"power", powerLive ? QJsonValue(m.m_powerStatus.m_value != 0) : QJsonValue()}};
+    QJsonObject o {
+        {"time", Timestamp(at)}, {"power", powerLive ? QJsonValue(m.m_powerStatus.m_value != 0) : QJsonValue()}};
     if (!PowerOff(m)) {
         o.insert("display", IsLive(m, m.m_displayText) ? QJsonValue(m.m_displayText.m_value) : QJsonValue());
         o.insert("forwardW", JsonNumber(m, m.m_powerForward));

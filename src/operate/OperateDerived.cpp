@@ -31,7 +31,7 @@ void UpdatePeaks(CModel& model)
 {
     const bool hold = model.m_peakHoldVarn.m_value != 0;
     UpdatePeak(model.m_powerForward, model.m_value814F, hold); // the forward power peak
-    UpdatePeak(model.m_powerInput, model.m_value8154, hold);   // the input power peak
+    UpdatePeak(model.m_powerInput, model.m_value8154, hold); // the input power peak
 }
 
 std::optional<WORD> ShownForward(const CModel& model)

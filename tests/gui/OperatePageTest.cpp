@@ -7,6 +7,7 @@
 #include "operate/ui/MeterBar.h"
 #include "operate/ui/RelaySpinBox.h"
 #include <QCheckBox>
+#include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -60,6 +61,13 @@ TEST_F(OperatePageTest, ReadingsShowWhetherTheyAreLiveWithTheirUnitsAndTheFaults
     EXPECT_TRUE(Find<QRadioButton>("oper")->isChecked());
     for (auto [name, unit] : {std::pair {"frequencyUnit", "kHz"}, {"paCurrentUnit", "A"}, {"paVoltageUnit", "V"}})
         EXPECT_EQ(Find<QLabel>(name)->text(), unit);
+    // Five scale marks below each bar, between the ends of its frame.
+    const QImage bar = Find<CMeterBar>("forwardBar")->grab().toImage();
+    const QRgb mark = Find<CMeterBar>("forwardBar")->palette().color(QPalette::Mid).rgb();
+    int marks = 0;
+    for (int x = 0; x < bar.width(); ++x)
+        marks += bar.pixel(x, bar.height() - 3) == mark;
+    EXPECT_EQ(marks, 5 + 2);
     auto* swrBar = Find<CMeterBar>("swrBar");
     EXPECT_EQ(swrBar->Caution(), 2.5);
     EXPECT_TRUE(swrBar->toolTip().contains("own retune and stop thresholds")) << qPrintable(swrBar->toolTip());

@@ -1,7 +1,7 @@
 // The derived readings every front end shows: peak hold, efficiency, whether a reading is live,
 // and the SWR scale's marks.
-#include "SimHarness.h"
 #include "operate/OperateDerived.h"
+#include "SimHarness.h"
 #include <gtest/gtest.h>
 
 namespace {
