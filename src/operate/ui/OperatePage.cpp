@@ -558,8 +558,12 @@ void COperatePage::Show(std::uint32_t id)
         ShowAdvanced();
     } else if (id == m.m_peakHoldVarn.EventId()) {
         SetChecked(m_peakHold, m.m_peakHoldVarn.m_value != 0);
-        ShowForward();
-        ShowInput();
+        // Mid-cycle the readings are being read again: the cycle's end shows them.
+        IOperateStateMachine* machine = m_poller.Machine();
+        if (!machine || machine->IsIdle()) {
+            ShowForward();
+            ShowInput();
+        }
     } else if (id == m.m_completion.EventId()) {
         // The whole cycle at once: the display text and the meters from the same answers, and
         // everything the cycle did not read shown as not live.
