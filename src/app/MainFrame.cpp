@@ -81,14 +81,14 @@ CMainFrame::CMainFrame(const QString& port, IUserPrompt* prompt, QWidget* parent
     setObjectName(QStringLiteral("mainFrame"));
 
     // 1. The status bar, reading "Ready".
-    m_statusText = new QLabel(ResourceString(IDS_READY), this);
+    m_statusText = new CElidedLabel(this);
+    m_statusText->SetFullText(ResourceString(IDS_READY));
     m_statusText->setObjectName(QStringLiteral("statusText"));
-    // A long line is cut at the window's edge rather than widening the window; its tooltip
-    // holds all of it.
+    // A long line is cut with "…" rather than widening the window or running into the link
+    // item; its tooltip holds all of it.
     m_statusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    m_statusText->setMinimumWidth(1);
     statusBar()->addWidget(m_statusText, 1);
-    m_connectionItem = new QLabel(this);
+    m_connectionItem = new CElidedLabel(this);
     m_connectionItem->setObjectName(QStringLiteral("connectionItem"));
     m_connectionItem->setWhatsThis(ResourceString(IDS_CONN_TIP_STATE));
     statusBar()->addPermanentWidget(m_connectionItem);
@@ -267,7 +267,11 @@ void CMainFrame::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intpt
                 contact->StartContact();
         }
     } else if (eventId == m_model.m_completion.EventId()) {
-        SetStatusText(ResourceString(IDS_READY));
+        // "Ready" only with the amplifier there: beside a lost, closed or silent port it would
+        // contradict the link item, and the line saying what went wrong stays.
+        const ConnectionKind link = DescribeConnection(ReadConnectionFacts(m_model)).kind;
+        if (link == ConnectionKind::Connected || link == ConnectionKind::BootLoader)
+            SetStatusText(ResourceString(IDS_READY));
     } else if (eventId == m_model.m_advancedMode.EventId() || eventId == m_model.m_trace.EventId()
         || eventId == m_model.m_verboseLogging.EventId()) {
         UpdateChecks();
@@ -289,8 +293,13 @@ QString CMainFrame::TitleText() const
         title += FormatResource(IDS_TITLE_SERIAL, m_model.m_serialNumber.m_value);
     const QString& port = m_model.m_port.m_value;
     if (!port.isEmpty()) {
-        if (m_model.IsPortOpen())
+        // The speed only once the amplifier answers at it: while a search tries one speed after
+        // another, or after it gave up, the port's speed of the moment says nothing.
+        const int status = m_model.m_firmwareStatus.m_value;
+        if (m_model.IsPortOpen() && (status == FirmwareApplication || status == FirmwareBootLoader))
             title += FormatResource(IDS_TITLE_PORT_OPEN, port, m_model.PortSpeed());
+        else if (m_model.IsPortOpen())
+            title += FormatResource(IDS_TITLE_PORT_SEARCHING, port);
         else
             title += FormatResource(IDS_TITLE_PORT_CLOSED, port);
     }
@@ -338,7 +347,7 @@ void CMainFrame::OnConnectionChanged()
 {
     const CConnectionFacts facts = ReadConnectionFacts(m_model);
     const CConnectionState state = DescribeConnection(facts);
-    m_connectionItem->setText(state.text);
+    m_connectionItem->SetFullText(state.text);
     m_connectionItem->setToolTip(state.text);
     // A contact that has ended leaves its outcome in the status bar even when the firmware
     // status stayed as it was (a search stopped or closed, an amplifier that never answered):
@@ -359,7 +368,7 @@ void CMainFrame::RouteCommEvent()
 
 QString CMainFrame::StatusText() const
 {
-    return m_statusText->text();
+    return m_statusText->FullText();
 }
 
 void CMainFrame::SetStatusText(const QString& text)
@@ -367,7 +376,7 @@ void CMainFrame::SetStatusText(const QString& text)
     QString line = text;
     line.replace(QLatin1String("\r\n"), QLatin1String("  "));
     line.replace(QLatin1Char('\n'), QLatin1String("  "));
-    m_statusText->setText(line);
+    m_statusText->SetFullText(line);
     m_statusText->setToolTip(BoxText(text));
     emit StatusTextShown(text);
 }

@@ -5,6 +5,7 @@
 #include "model/Model.h"
 #include "model/StatusSink.h"
 #include "model/UserPrompt.h"
+#include "ui/ElidedLabel.h"
 #include <QMainWindow>
 #include <QPointer>
 
@@ -83,8 +84,8 @@ private:
     CQtEventHost m_host;
     CModel m_model;
     IUserPrompt* m_injectedPrompt;
-    QLabel* m_statusText = nullptr;
-    QLabel* m_connectionItem = nullptr;
+    CElidedLabel* m_statusText = nullptr;
+    CElidedLabel* m_connectionItem = nullptr;
     CConnectionWatch m_connectionWatch;
     bool m_contactWasBusy = false;
     bool m_statusLinePending = false;

@@ -5,7 +5,7 @@ namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 }
 
-long long ParseDecimal(const QByteArray& text, qsizetype at)
+std::optional<long long> ParseDecimal(const QByteArray& text, qsizetype at)
 {
     while (at < text.size() && text[at] == ' ')
         ++at;
@@ -21,6 +21,10 @@ long long ParseDecimal(const QByteArray& text, qsizetype at)
             value = 0xFFFFFFFFLL + 1;  // out of every range the callers accept
         ++at;
     }
+    while (at < text.size() && text[at] == ' ')
+        ++at;
+    if (at + 1 != text.size() || text[at] != ';')
+        return std::nullopt;
     return negative ? -value : value;
 }
 
@@ -39,10 +43,10 @@ bool ParseSerialNumber(const QByteArray& answer, WORD* serialNumber)
 {
     if (answer.size() < 3 || qstrnicmp(answer.constData(), "^SN", 3) != 0)
         return false;
-    const long long value = ParseDecimal(answer, 3);
-    if (value < 0 || value > 65535)
+    const auto value = ParseDecimal(answer, 3);
+    if (!value || *value < 0 || *value > 65535)
         return false;
-    *serialNumber = static_cast<WORD>(value);
+    *serialNumber = static_cast<WORD>(*value);
     return true;
 }
 }  // namespace Answers

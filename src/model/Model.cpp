@@ -5,6 +5,22 @@ bool CModel::IsExpectedDevice() const
     return m_device.m_value == DeviceQRO4000;
 }
 
+void CModel::ResetDeviceValues()
+{
+    MarkReadingsStale();
+    // Another amplifier, or this one after the link was gone: whether it is on is not known,
+    // and nothing goes out on the strength of the old answer.
+    if (m_powerStatus.m_value != 0)
+        m_powerStatus.Forget(0);
+    CModelBase::ResetDeviceValues();
+}
+
+void CModel::MarkReadingsStale()
+{
+    for (CReadingState* reading : m_readings)
+        reading->MarkStale();
+}
+
 void CModel::LoadSettings()
 {
     CModelBase::LoadSettings();

@@ -150,6 +150,9 @@ bool CModelBase::OpenPort(const QString& name, bool quiet)
         return true;
     }
     if (!m_serialPort || m_serialPort->Name() != name) {
+        // Another port, maybe another amplifier: nothing known of the old one carries over.
+        if (m_serialPort)
+            ResetDeviceValues();
         m_serialPort.reset();
         if (m_portFactory)
             m_serialPort = m_portFactory(name);

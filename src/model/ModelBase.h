@@ -8,6 +8,7 @@
 #include "model/PersistentArray.h"
 #include "model/PersistentBoundedValue.h"
 #include "model/PersistentValue.h"
+#include "model/ReadingValue.h"
 #include "model/RevisionedFileName.h"
 #include "model/SerialPortSpeedValue.h"
 #include "model/SettingsStore.h"
@@ -46,7 +47,7 @@ public:
     // --- values, with their event ids ---
     CPersistentValue<int> m_activePage{0x8065, "ActivePage", 0};
     CPersistentValue<DWORD> m_advancedMode{0x8066, "AdvancedMode", 0};
-    CObservableValue<Band> m_band{0x8067, Band(0)};
+    CReadingValue<Band> m_band{0x8067, Band(0)};
     CPersistentArray<CString, 32> m_commandCaptions{0x8068, "CommandCaption%1", 1};
     CPersistentArray<CString, 32> m_commandTexts{0x8069, "CommandText%1", 1};
     CPersistentValue<CString> m_configurationFolder{0x806B, "ConfigurationFolder", CString()};

@@ -9,6 +9,15 @@ bool IsSpace(char c)
     return std::isspace(static_cast<unsigned char>(c)) != 0;
 }
 
+// Whether the answer ends at `at` as an answer must: trailing spaces, then its ";" as the last
+// character. Anything else there means the answer was damaged on the way.
+bool EndsAnswer(const QByteArray& text, qsizetype at)
+{
+    while (at < text.size() && text[at] == ' ')
+        ++at;
+    return at + 1 == text.size() && text[at] == ';';
+}
+
 std::optional<BYTE> TwoHexDigits(const QByteArray& text, qsizetype at)
 {
     if (text.size() < at + 2)
@@ -30,20 +39,27 @@ bool HasPrefix(const QByteArray& answer, const QByteArray& prefix)
 std::optional<WORD> Word(const QByteArray& rest)
 {
     // A negative reading is as impossible as one above 65535: both are dropped.
-    const long long value = Answers::ParseDecimal(rest, 0);
-    if (value < 0 || value > 0xFFFF)
+    const auto value = Answers::ParseDecimal(rest, 0);
+    if (!value || *value < 0 || *value > 0xFFFF)
         return std::nullopt;
-    return static_cast<WORD>(value);
+    return static_cast<WORD>(*value);
 }
 
 std::optional<DWORD> Millivolts(const QByteArray& rest)
 {
-    return static_cast<DWORD>(Answers::ParseDecimal(rest, 0));
+    // A negative voltage is no reading (as unsigned it would show as 4294967.3 V).
+    const auto value = Answers::ParseDecimal(rest, 0);
+    if (!value || *value < 0 || *value > 0xFFFFFFFFLL)
+        return std::nullopt;
+    return static_cast<DWORD>(*value);
 }
 
 std::optional<BYTE> Antenna(const QByteArray& rest)
 {
-    const auto low = static_cast<BYTE>(Answers::ParseDecimal(rest, 0) & 0xFF);
+    const auto value = Answers::ParseDecimal(rest, 0);
+    if (!value)
+        return std::nullopt;
+    const auto low = static_cast<BYTE>(*value & 0xFF);
     if (low != 1 && low != 2)
         return std::nullopt;
     return low;
@@ -52,34 +68,42 @@ std::optional<BYTE> Antenna(const QByteArray& rest)
 std::optional<int> Band(const QByteArray& rest)
 {
     // A negative band would index outside every per-band array.
-    const long long value = Answers::ParseDecimal(rest, 0);
-    if (value < 0 || value > 10)
+    const auto value = Answers::ParseDecimal(rest, 0);
+    if (!value || *value < 0 || *value > 10)
         return std::nullopt;
-    return static_cast<int>(value);
+    return static_cast<int>(*value);
 }
 
 std::optional<int> Flag(const QByteArray& rest)
 {
-    if (rest.isEmpty() || (rest[0] != '0' && rest[0] != '1'))
+    if (rest.isEmpty() || (rest[0] != '0' && rest[0] != '1') || !EndsAnswer(rest, 1))
         return std::nullopt;
     return rest[0] - '0';
 }
 
 std::optional<wchar_t> Letter(const QByteArray& rest)
 {
-    if (rest.isEmpty())
+    // "^am;" carries no letter: its ";" is not one.
+    if (rest.isEmpty() || rest[0] == ';' || IsSpace(rest[0]) || !EndsAnswer(rest, 1))
         return std::nullopt;
     return static_cast<wchar_t>(static_cast<unsigned char>(rest[0]));
 }
 
 std::optional<BYTE> HexByte(const QByteArray& rest)
 {
+    if (!EndsAnswer(rest, 2))
+        return std::nullopt;
     return TwoHexDigits(rest, 0);
 }
 
 std::optional<BYTE> RelayByte(const QByteArray& rest)
 {
-    return TwoHexDigits(rest.trimmed(), 0);
+    qsizetype at = 0;
+    while (at < rest.size() && IsSpace(rest[at]))
+        ++at;
+    if (!EndsAnswer(rest, at + 2))
+        return std::nullopt;
+    return TwoHexDigits(rest, at);
 }
 
 std::optional<QString> DisplayText(const QByteArray& rest)

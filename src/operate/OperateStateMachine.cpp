@@ -1,4 +1,5 @@
 #include "operate/OperateStateMachine.h"
+#include "operate/OperateDerived.h"
 
 COperateStateMachine::COperateStateMachine(CModel* model)
     : CStateHost(model, kTimerId)
@@ -43,6 +44,9 @@ COperateStateMachine::~COperateStateMachine()
 
 bool COperateStateMachine::StartPoll()
 {
+    if (!IsIdle())
+        return false;
+    m_model->MarkReadingsStale();
     return StartAt(&m_operateDetermineSpeedState, true);
 }
 
@@ -89,8 +93,10 @@ bool COperateStateMachine::TakePowerRequest(unsigned* on)
 
 void COperateStateMachine::OnFinalState()
 {
-    if (Result::Failed(m_result))
+    if (Result::Failed(m_result)) {
         m_status = 0;
+        m_model->MarkReadingsStale();
+    }
     if (m_status != m_model->m_firmwareStatus.m_value) {
         // The boot loader talks at its own fixed speed only.
         if (m_status == FirmwareBootLoader) {
@@ -99,6 +105,7 @@ void COperateStateMachine::OnFinalState()
         }
         m_model->PublishFirmwareStatus(m_status);
     }
+    OperateDerived::UpdatePeaks(*m_model);
     m_model->NotifyCompletion(m_result);
 }
 

@@ -8,8 +8,13 @@
 // antenna, tuner state and relays into the model, then sends what the user asked for since the
 // last cycle. With the amplifier switched off a cycle reads the power status only.
 //
+// A cycle begins by marking every reading not current; each answer taken makes its reading
+// current again, and a failed cycle leaves none current. So after a cycle, the current readings
+// are exactly those this cycle read.
+//
 //  1 OperateDetermineSpeedState ";" 100 ms, every speed once (0xE2000049)
-//  2 QueryIState "^I;" 500 ms x 10 (0xE2000524); a QRO4000 in its boot loader ends the cycle
+//  2 QueryIState "^I;" 500 ms x 10 (0xE2000524); a QRO4000 in its boot loader ends the cycle,
+//    another device fails it (0xE200004E)
 //  3 GetPowerStatusState "^on;" -> 4, or 26 when the amplifier is off
 //  4 OperateQueryRevisionState "^rv;" required (0xE200000D)
 //  5..25 one optional query each, 500 ms: "^ds;" "^fl;" "^oc;" (revision 153 on) "^os;" "^an;"
@@ -72,7 +77,7 @@ private:
 
     std::function<void()> m_releaseNotify;
     COperateDetermineSpeedState<COperateStateMachine> m_operateDetermineSpeedState;
-    CQueryIState<COperateStateMachine> m_queryIState;
+    COperateQueryIState<COperateStateMachine> m_queryIState;
     CGetPowerStatusState<COperateStateMachine> m_getPowerStatusState;
     COperateQueryRevisionState<COperateStateMachine> m_operateQueryRevisionState;
     CGetLcdTextState<COperateStateMachine> m_getLcdTextState;

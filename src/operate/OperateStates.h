@@ -6,6 +6,7 @@
 #include "link/states/CommandOptionalResponse2State.h"
 #include "link/states/CommandOptionalResponseState.h"
 #include "link/states/CommandResponseState.h"
+#include "link/states/QueryIState.h"
 #include "model/HexDigits.h"
 #include "operate/OperateAnswers.h"
 
@@ -26,11 +27,11 @@ struct COperateRelayRequest {
 
 // A query that fills one model value. The answer must begin with the command without its ";",
 // in any case; Parse takes the rest and answers the value, or nothing to drop the answer (the
-// value then keeps what it had, and the time-out moves the cycle on).
+// value then keeps what it had, is not current, and the time-out moves the cycle on).
 template <class SM, class T, auto Parse, template <class> class Base = CCommandOptionalResponse2State>
 class COperateQueryState : public Base<SM> {
 public:
-    COperateQueryState(SM* host, const char* name, CState<SM>* next, const char* command, CObservableValue<T>& value)
+    COperateQueryState(SM* host, const char* name, CState<SM>* next, const char* command, CReadingValue<T>& value)
         : Base<SM>(host, name, next, OperateTiming::kQueryTimeout, QByteArray(command))
         , m_prefix(QByteArray(command).chopped(1))
         , m_value(value)
@@ -50,7 +51,7 @@ public:
     }
 
     const QByteArray m_prefix;
-    CObservableValue<T>& m_value;
+    CReadingValue<T>& m_value;
 };
 
 template <class SM> using CGetLcdTextState = COperateQueryState<SM, CString, OperateAnswers::DisplayText>;
@@ -75,6 +76,24 @@ template <class SM> using CGetPowerReflectedState = COperateQueryState<SM, WORD,
 template <class SM> using CGetSwrState = COperateQueryState<SM, WORD, OperateAnswers::Word>;
 template <class SM> using CGetSwrBypassState = COperateQueryState<SM, WORD, OperateAnswers::Word>;
 template <class SM> using CGetTemperatureState = COperateQueryState<SM, WORD, OperateAnswers::Word>;
+
+// "^I;" in the poll cycle: another device ends the cycle as it ends the contact (0xE200004E),
+// before anything meant for the QRO4000 (power, keys, relays) goes to it and before its answers
+// ("^RV" among them) are taken for the QRO4000's.
+template <class SM> class COperateQueryIState : public CQueryIState<SM> {
+public:
+    using CQueryIState<SM>::CQueryIState;
+
+    void GoToNext() override
+    {
+        if (!this->m_host->Model()->IsExpectedDevice()) {
+            this->m_host->m_status = FirmwareNone;
+            this->Fail(Result::UnexpectedDevice);
+            return;
+        }
+        CQueryIState<SM>::GoToNext();
+    }
+};
 
 // "^oc;" only where the firmware knows it: with an older revision the command is emptied and
 // the state passes on without sending.
@@ -134,7 +153,7 @@ public:
 // next cycle reads the byte back.
 template <class SM, class Get> class CRelaySetState : public Get {
 public:
-    CRelaySetState(SM* host, const char* name, CState<SM>* next, const char* command, CObservableValue<BYTE>& value,
+    CRelaySetState(SM* host, const char* name, CState<SM>* next, const char* command, CReadingValue<BYTE>& value,
         COperateRelayRequest& request)
         : Get(host, name, next, command, value)
         , m_request(request)

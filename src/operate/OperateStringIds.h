@@ -89,4 +89,19 @@ enum OperateStringId : unsigned {
     IDS_OP_CLI_BAND_SELECTED = 1478,
     IDS_OP_CLI_SIDE_TX = 1479,
     IDS_OP_CLI_SIDE_ANTENNA = 1480,
+
+    // Readings that are not live, the indicators' tips, units, the SWR scale and the chart.
+    IDS_OP_NOT_LIVE = 3000,
+    IDS_OP_TIP_NOT_LIVE = 3001,
+    IDS_OP_TIP_FAULT_STATE = 3002,
+    IDS_OP_TIP_OVR_STATE = 3003,
+    IDS_OP_TIP_OPER_STATE = 3004,
+    IDS_OP_TIP_ANT_STATE = 3005,
+    IDS_OP_TIP_ATU_STATE = 3006,
+    IDS_OP_UNIT_KILOHERTZ = 3007,
+    IDS_OP_UNIT_AMPERES = 3008,
+    IDS_OP_UNIT_VOLTS = 3009,
+    IDS_OP_TIP_SWR_AMPLIFIER = 3010,
+    IDS_OP_TIP_SWR_FIXED = 3011,
+    IDS_OP_AXIS_TIME = 3012,
 };

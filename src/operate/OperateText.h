@@ -12,8 +12,8 @@ QString Voltage(DWORD millivolts);
 QString Frequency(WORD kilohertz);
 // DC input of the PA in watts: (amperes x millivolts + 500) / 1000.
 unsigned long long DcPower(WORD amperes, DWORD millivolts);
-// Efficiency in percent of the DC input; kNoEfficiency when the DC input is 0 (the field is
-// emptied), kImplausibleEfficiency at 100 or more (no sensible reading: the field keeps its text).
+// Efficiency in percent of the DC input; kNoEfficiency when the DC input is 0,
+// kImplausibleEfficiency at 100 or more (no sensible reading).
 constexpr int kNoEfficiency = -1;
 constexpr int kImplausibleEfficiency = -2;
 int Efficiency(WORD forwardWatts, WORD amperes, DWORD millivolts);

@@ -80,7 +80,8 @@ bool Parse(const SettingInfo& info, const QByteArray& prefix, const QByteArray& 
     case SettingKind::BandNumbers:
         return ParseBandNumbers(info, body, value);
     case SettingKind::Flag:
-        if (body.isEmpty() || (body[0] != '0' && body[0] != '1'))
+        // "^AA1x;" is damaged, not 1: only trailing spaces may follow the digit.
+        if (body.isEmpty() || (body[0] != '0' && body[0] != '1') || body.count(' ') != body.size() - 1)
             return false;
         *value = SettingValue();
         value->flag = body[0] == '1' ? 1 : 0;

@@ -7,7 +7,7 @@
 //   per band, numbers  the prefix, 11 numbers separated by spaces or commas, ";"
 //                      (a separator right after the prefix is allowed: the set command writes
 //                      one there)                                          ^ABAB08 08 08 ... 08;
-//   flag               the prefix, then "0" or "1"                         ^AA1;
+//   flag               the prefix, then "0" or "1", trailing spaces aside   ^AA1;
 //   text               the rest after the prefix, white space and ";" trimmed at both ends
 // An answer that breaks any of these rules, or holds a value outside the setting's range, is
 // rejected whole: no value is taken from it.

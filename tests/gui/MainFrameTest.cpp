@@ -120,6 +120,15 @@ TEST_F(MainFrameTest, StatusLinesReachTheStatusBarAndTheActivityLog)
     window.OnStatusLine(IStatusSink::Kind::Status, QString(400, QLatin1Char('x')));
     QCoreApplication::processEvents();
     EXPECT_EQ(window.size(), before);
+    // Cut with "…", clear of the link item, whole in the tooltip.
+    EXPECT_TRUE(label->text().endsWith(QChar(0x2026))) << qPrintable(label->text());
+    EXPECT_LE(label->geometry().right(), window.ConnectionItem()->geometry().left());
+    EXPECT_EQ(window.StatusText().size(), 400);
+    // Beside a lost port, the end of a task is not "Ready".
+    window.Model().m_portLost.Set(1);
+    window.Model().NotifyCompletion(0);
+    EXPECT_NE(window.StatusText(), QStringLiteral("Ready"));
+    window.Model().m_portLost.Set(0);
 }
 
 TEST_F(MainFrameTest, HelpOpensThePageTopicAnAnchorOrSaysThereIsNone)

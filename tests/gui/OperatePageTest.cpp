@@ -1,5 +1,5 @@
-// The Operate page in the main window, offscreen: peak hold, the relay fields, what stays
-// disabled and why, and the page on the simulated amplifier in real time.
+// The Operate page in the main window, offscreen: live and old readings, the relay fields, what
+// stays disabled and why, and the page on the simulated amplifier in real time.
 #include "operate/ui/OperatePage.h"
 #include "MainFrameFixture.h"
 #include "operate/OperateStateMachine.h"
@@ -7,42 +7,13 @@
 #include "operate/ui/MeterBar.h"
 #include "operate/ui/RelaySpinBox.h"
 #include <QCheckBox>
+#include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-
-namespace {
-struct FieldCase {
-    const char* name;
-    void (*set)(CModel& model);
-    const char* field;
-    const char* shown;
-    friend void PrintTo(const FieldCase& c, std::ostream* os) { *os << c.name; }
-};
-
-// The texts themselves are OperateText's matter: here, that the page uses them, and that an
-// implausible efficiency keeps the field as it was.
-const FieldCase kFields[] = {
-    {"BypassSwrAsSwr", [](CModel& m) { m.m_swrBypass.Set(999); }, "bypassSwr", "99.9"},
-    {"EfficiencyOf100KeepsTheLastOne",
-        [](CModel& m) {
-            m.m_paVoltage.Set(50000);
-            m.m_paCurrent.Set(40);
-            m.m_powerForward.Set(1000);
-            m.m_powerForward.Set(2000);
-        },
-        "efficiency", "50"},
-    {"EfficiencyWithoutCurrentIsEmpty",
-        [](CModel& m) {
-            m.m_paVoltage.Set(50000);
-            m.m_paCurrent.Set(40);
-            m.m_powerForward.Set(1200);
-            m.m_paCurrent.Set(0);
-        },
-        "efficiency", ""},
-};
-} // namespace
+#include <QValueAxis>
+#include <limits>
 
 class OperatePageTest : public CMainFrameFixture {
 protected:
@@ -65,31 +36,70 @@ protected:
     }
 };
 
-class OperatePageFields : public OperatePageTest, public ::testing::WithParamInterface<FieldCase> { };
-
-TEST_P(OperatePageFields, Shows)
+TEST_F(OperatePageTest, ReadingsShowWhetherTheyAreLiveWithTheirUnitsAndTheFaultsName)
 {
-    ShowPage();
-    GetParam().set(frame->Model());
-    EXPECT_EQ(Find<QLabel>(GetParam().field)->text().toStdString(), GetParam().shown);
+    COperatePage* page = ShowPage();
+    CModel& m = frame->Model();
+    m.m_firmwareStatus.Change(FirmwareApplication);
+    m.m_advancedMode.Set(1);
+    m.m_swrThresholdRetune.Set(5, 25);
+    m.m_swrThresholdStop.Set(5, 30);
+    m.m_band.Set(CModel::Band(5));
+    m.m_faultCode.Set(0x91);
+    m.m_operateStandby.Set(1);
+    m.m_swrBypass.Set(999);
+    m.m_paVoltage.Set(50000);
+    m.m_paCurrent.Set(40);
+    m.m_powerForward.Set(2000); // 100 % of the DC input: no efficiency to show
+    m.m_displayText.Set(QStringLiteral("OPER 14.200 ANT1"));
+    const QString notLive = QString(QChar(0x2013));
+    EXPECT_EQ(Find<QLabel>("forward")->text(), "2000");
+    EXPECT_EQ(Find<QLabel>("bypassSwr")->text(), "99.9");
+    EXPECT_EQ(Find<QLabel>("efficiency")->text(), notLive);
+    EXPECT_TRUE(Find<QCheckBox>("fault")->isChecked());
+    EXPECT_EQ(Find<QLabel>("faultName")->text(), "HIGH SWR");
+    EXPECT_TRUE(Find<QRadioButton>("oper")->isChecked());
+    for (auto [name, unit] : {std::pair {"frequencyUnit", "kHz"}, {"paCurrentUnit", "A"}, {"paVoltageUnit", "V"}})
+        EXPECT_EQ(Find<QLabel>(name)->text(), unit);
+    // Five scale marks below each bar, between the ends of its frame.
+    const QImage bar = Find<CMeterBar>("forwardBar")->grab().toImage();
+    const QRgb mark = Find<CMeterBar>("forwardBar")->palette().color(QPalette::Mid).rgb();
+    int marks = 0;
+    for (int x = 0; x < bar.width(); ++x)
+        marks += bar.pixel(x, bar.height() - 3) == mark;
+    EXPECT_EQ(marks, 5 + 2);
+    auto* swrBar = Find<CMeterBar>("swrBar");
+    EXPECT_EQ(swrBar->Caution(), 2.5);
+    EXPECT_TRUE(swrBar->toolTip().contains("own retune and stop thresholds")) << qPrintable(swrBar->toolTip());
+    for (const QAbstractAxis* axis : page->History()->chart()->axes())
+        EXPECT_FALSE(axis->titleText().isEmpty());
+
+    // The boot loader waits: nothing on the page is live.
+    m.m_firmwareStatus.Change(FirmwareBootLoader);
+    for (const char* name : {"forward", "bypassSwr", "swr", "temperature", "frequency"})
+        EXPECT_EQ(Find<QLabel>(name)->text(), notLive) << name;
+    EXPECT_FALSE(Find<CMeterBar>("forwardBar")->IsLive());
+    for (const char* name : {"fault", "oper", "stby", "ant1", "atuIn"}) {
+        EXPECT_FALSE(Find<QAbstractButton>(name)->isChecked()) << name;
+        EXPECT_FALSE(Find<QAbstractButton>(name)->isEnabled()) << name;
+    }
+    EXPECT_TRUE(Find<QLabel>("faultName")->text().isEmpty());
+    EXPECT_FALSE(Find<QPlainTextEdit>("display")->toolTip().isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, OperatePageFields, ::testing::ValuesIn(kFields),
-    [](const ::testing::TestParamInfo<FieldCase>& info) { return std::string(info.param.name); });
-
-TEST_F(OperatePageTest, PeakHoldKeepsTheHighestForwardPowerUntilAZero)
+TEST_F(OperatePageTest, HistoryBreaksItsLinesWhereThereIsNoData)
 {
-    ShowPage();
-    CModel& model = frame->Model();
-    QCheckBox* hold = Find<QCheckBox>("peakHold");
-    hold->click();
-    QStringList shown;
-    for (WORD power : {500, 300, 0, 200}) {
-        model.m_powerForward.Set(power);
-        shown << Find<QLabel>("forward")->text();
-    }
-    EXPECT_EQ(shown, (QStringList {"500", "500", "0", "200"}));
-    EXPECT_EQ(Find<CMeterBar>("forwardBar")->Value(), 200);
+    CHistoryChart chart;
+    const double none = std::numeric_limits<double>::quiet_NaN();
+    chart.AddReading(0, 100, 1.5, 30);
+    chart.AddReading(2000, 100, none, 30); // no SWR reading: that line breaks
+    chart.AddReading(4000, 100, 1.5, 30);
+    chart.Break(); // a disconnection
+    chart.AddReading(60000, 100, 1.5, 30);
+    chart.AddReading(62000, 100, 1.5, 30);
+    EXPECT_EQ(chart.ForwardSeries().size(), 2u);
+    EXPECT_EQ(chart.SwrSeries().size(), 3u);
+    EXPECT_EQ(chart.PointCount(), 4);
 }
 
 TEST_F(OperatePageTest, TypedCapacitanceAsksForTheRelaysNearestBelow)
@@ -157,6 +167,11 @@ TEST_F(OperatePageTest, OnTheSimulatedAmplifierMetersMoveAndABandKeyTakesEffect)
     ASSERT_TRUE(QTest::qWaitFor([&] { return Find<QLabel>("frequency")->text() == "7100"; }, 5000));
     EXPECT_EQ(model.m_band.m_value, 3);
     ASSERT_TRUE(QTest::qWaitFor([&] { return page->History()->PointCount() >= 1; }, 5000));
+    // Switched off, the amplifier's last figures are not shown as live.
+    Find<QCheckBox>("powerOn")->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Find<QLabel>("forward")->text() == QString(QChar(0x2013)); }, 5000));
+    EXPECT_FALSE(Find<QRadioButton>("oper")->isChecked());
+    EXPECT_FALSE(Find<CMeterBar>("forwardBar")->IsLive());
 }
 
 TEST_F(OperatePageTest, PollingStartsByItselfWhenThePageIsShownDuringTheContact)

@@ -67,6 +67,8 @@ TEST_F(PortPageTest, PanelAndStatusBarFollowTheLink)
     EXPECT_TRUE(window.Model().ContactMachine()->IsIdle());
     EXPECT_TRUE(shows("Search stopped on SIM."));
     EXPECT_FALSE(page->StopButton()->isVisible());
+    // No speed in the title once the search has given up: none is known.
+    EXPECT_EQ(window.windowTitle(), TitleBaseText() + QStringLiteral(" on SIM"));
     EXPECT_TRUE(statusBarSays(QStringLiteral("QRO4000 is not responding"))) << qPrintable(window.StatusText());
 
     // Close Port during a search: the search's line does not outlive it.

@@ -2,7 +2,8 @@
 #include "link/states/CommandResponseRetryState.h"
 
 // The operate machine's speed check: as CDetermineSpeedState, but it gives up after trying
-// every speed once, back at the speed it started from.
+// every speed once, back at the speed it started from. Leaving the speed it started from, it
+// takes the amplifier as gone (firmware status 0) until the cycle finds it again.
 template <class SM>
 class COperateDetermineSpeedState : public CCommandResponseRetryState<SM> {
 public:
@@ -27,6 +28,11 @@ public:
         }
         m_attemptCount = 0;
         CModel* model = this->m_host->Model();
+        // No answer at the speed it was found at: the amplifier is not there as far as anyone
+        // can tell, and nothing may say "connected at" the speeds being tried. The end of the
+        // cycle publishes the status again if it is found.
+        if (model->PortSpeed() == m_startSpeed)
+            model->PublishFirmwareStatus(FirmwareNone);
         const DWORD speed = NextDetectionSpeed(model->PortSpeed());
         model->SetPortSpeed(speed);
         model->NotifyPortSpeed();

@@ -3,9 +3,14 @@
 #include "operate/OperateStringIds.h"
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QValueAxis>
 #include <algorithm>
+#include <cmath>
+#include <limits>
+#include <tuple>
 
 namespace {
 // Scales for a 1.5 kW amplifier; an axis grows when a reading goes beyond it.
@@ -13,15 +18,14 @@ constexpr double kPowerTop = 1500;
 constexpr double kSwrTop = 3.0;
 constexpr double kTemperatureTop = 100;
 
-QLineSeries* MakeSeries(QChart* chart, unsigned nameId, const QColor& colour)
+// The larger of two readings, where NaN is none.
+double Higher(double a, double b)
 {
-    auto* series = new QLineSeries(chart);
-    series->setName(ResourceString(nameId));
-    QPen pen(colour);
-    pen.setWidthF(1.5);
-    series->setPen(pen);
-    chart->addSeries(series);
-    return series;
+    if (std::isnan(a))
+        return b;
+    if (std::isnan(b))
+        return a;
+    return std::max(a, b);
 }
 
 QValueAxis* MakeAxis(
@@ -56,33 +60,58 @@ CHistoryChart::CHistoryChart(QWidget* parent)
     const QColor power(0x1F, 0x6F, 0xC0);
     const QColor swr(0xC0, 0x40, 0x20);
     const QColor temperature(0x30, 0x90, 0x30);
-    m_forward = MakeSeries(chart, IDS_OP_SERIES_FORWARD, power);
-    m_swr = MakeSeries(chart, IDS_OP_SERIES_SWR, swr);
-    m_temperature = MakeSeries(chart, IDS_OP_SERIES_TEMPERATURE, temperature);
-
     m_time = new QDateTimeAxis(chart);
     m_time->setFormat(QStringLiteral("HH:mm"));
     m_time->setTickCount(6);
+    m_time->setTitleText(ResourceString(IDS_OP_AXIS_TIME));
     const QDateTime now = QDateTime::currentDateTime();
     m_time->setRange(now.addMSecs(-kSpanMs), now);
     chart->addAxis(m_time, Qt::AlignBottom);
     m_powerAxis = MakeAxis(chart, 0, kPowerTop, "%d", power, Qt::AlignLeft);
     m_swrAxis = MakeAxis(chart, 1.0, kSwrTop, "%.1f", swr, Qt::AlignRight);
     m_temperatureAxis = MakeAxis(chart, 0, kTemperatureTop, "%d", temperature, Qt::AlignRight);
-    for (auto [series, axis] : {std::pair<QLineSeries*, QValueAxis*> {m_forward, m_powerAxis}, {m_swr, m_swrAxis},
-             {m_temperature, m_temperatureAxis}}) {
-        series->attachAxis(m_time);
-        series->attachAxis(axis);
+    for (auto [line, nameId, colour, axis] : {std::tuple {&m_forward, IDS_OP_SERIES_FORWARD, power, m_powerAxis},
+             std::tuple {&m_swr, IDS_OP_SERIES_SWR, swr, m_swrAxis},
+             std::tuple {&m_temperature, IDS_OP_SERIES_TEMPERATURE, temperature, m_temperatureAxis}}) {
+        line->name = ResourceString(nameId);
+        line->colour = colour;
+        line->axis = axis;
+        // Each axis says what it measures, in the line's colour.
+        axis->setTitleText(line->name);
+        axis->setTitleBrush(colour);
+        // The first segment carries the legend entry, and stays even when empty.
+        line->parts.push_back(MakeSegment(*line, true));
     }
+}
+
+QLineSeries* CHistoryChart::MakeSegment(const Line& line, bool inLegend)
+{
+    auto* series = new QLineSeries(chart());
+    series->setName(line.name);
+    QPen pen(line.colour);
+    pen.setWidthF(1.5);
+    series->setPen(pen);
+    chart()->addSeries(series);
+    series->attachAxis(m_time);
+    series->attachAxis(line.axis);
+    if (!inLegend)
+        for (QLegendMarker* marker : chart()->legend()->markers(series))
+            marker->setVisible(false);
+    return series;
 }
 
 int CHistoryChart::PointCount() const
 {
-    return static_cast<int>(m_forward->count());
+    int count = 0;
+    for (const QLineSeries* part : m_forward.parts)
+        count += static_cast<int>(part->count());
+    return count;
 }
 
 void CHistoryChart::AddReading(qint64 atMs, double forward, double swr, double temperature)
 {
+    if (swr < 1.0)
+        swr = std::numeric_limits<double>::quiet_NaN();
     if (m_gathering && atMs - m_pointAt >= kPointMs)
         Flush();
     if (!m_gathering) {
@@ -91,36 +120,56 @@ void CHistoryChart::AddReading(qint64 atMs, double forward, double swr, double t
         m_pointForward = forward;
         m_pointSwr = swr;
     } else {
-        m_pointForward = std::max(m_pointForward, forward);
-        m_pointSwr = std::max(m_pointSwr, swr);
+        m_pointForward = Higher(m_pointForward, forward);
+        m_pointSwr = Higher(m_pointSwr, swr);
     }
     m_pointTemperature = temperature;
 }
 
-void CHistoryChart::Append(QLineSeries* series, qint64 atMs, double value, qint64 cutoffMs)
+void CHistoryChart::Break()
 {
-    qsizetype old = 0;
-    const qsizetype count = series->count();
-    while (old < count && series->at(old).x() < static_cast<double>(cutoffMs))
-        ++old;
-    if (old > 0)
-        series->removePoints(0, old);
-    series->append(static_cast<double>(atMs), value);
+    if (m_gathering)
+        Flush();
+    for (Line* line : {&m_forward, &m_swr, &m_temperature})
+        line->open = false;
+}
+
+void CHistoryChart::Append(Line& line, double value, qint64 cutoffMs)
+{
+    // Points older than the span go, and with them segments left empty (the legend's stays).
+    for (QLineSeries* part : line.parts) {
+        qsizetype old = 0;
+        const qsizetype count = part->count();
+        while (old < count && part->at(old).x() < static_cast<double>(cutoffMs))
+            ++old;
+        if (old > 0)
+            part->removePoints(0, old);
+    }
+    while (line.parts.size() > 1 && line.parts[1]->count() == 0 && !(line.open && line.parts.size() == 2)) {
+        chart()->removeSeries(line.parts[1]);
+        delete line.parts[1];
+        line.parts.erase(line.parts.begin() + 1);
+    }
+    if (std::isnan(value)) {
+        line.open = false;
+        return;
+    }
+    if (!line.open) {
+        line.open = true;
+        if (line.parts.back()->count() != 0)
+            line.parts.push_back(MakeSegment(line, false));
+    }
+    line.parts.back()->append(static_cast<double>(m_pointAt), value);
+    if (value > line.axis->max())
+        line.axis->setMax(value);
 }
 
 void CHistoryChart::Flush()
 {
     m_gathering = false;
     const qint64 cutoff = m_pointAt - kSpanMs;
-    Append(m_forward, m_pointAt, m_pointForward, cutoff);
-    if (m_pointSwr >= 1.0)
-        Append(m_swr, m_pointAt, m_pointSwr, cutoff);
-    Append(m_temperature, m_pointAt, m_pointTemperature, cutoff);
-    if (m_pointForward > m_powerAxis->max())
-        m_powerAxis->setMax(m_pointForward);
-    if (m_pointSwr > m_swrAxis->max())
-        m_swrAxis->setMax(m_pointSwr);
-    if (m_pointTemperature > m_temperatureAxis->max())
-        m_temperatureAxis->setMax(m_pointTemperature);
+    Append(m_forward, m_pointForward, cutoff);
+    Append(m_swr, m_pointSwr, cutoff);
+    Append(m_temperature, m_pointTemperature, cutoff);
     m_time->setRange(QDateTime::fromMSecsSinceEpoch(cutoff), QDateTime::fromMSecsSinceEpoch(m_pointAt));
 }

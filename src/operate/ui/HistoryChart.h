@@ -1,5 +1,6 @@
 #pragma once
 #include <QChartView>
+#include <vector>
 
 class QDateTimeAxis;
 class QLineSeries;
@@ -9,7 +10,9 @@ class QValueAxis;
 // Operate page receives. Readings are gathered into one point every 2 s (the highest forward
 // power and SWR of the span, its last temperature), so the chart redraws at most that often
 // however fast the amplifier is polled, and not at all while no reading comes; a peak is never
-// lost between points.
+// lost between points. Where there is no data (a reading not live, a disconnection, time on
+// another page) the lines break instead of joining across the gap: each line is a run of
+// segments, one series each, under one legend entry.
 class CHistoryChart : public QChartView {
     Q_OBJECT
 public:
@@ -18,22 +21,34 @@ public:
 
     explicit CHistoryChart(QWidget* parent = nullptr);
 
-    // A poll cycle's reading at `atMs` (milliseconds since the epoch). `swr` below 1 means no
-    // reading (no RF): the SWR line skips it.
+    // A poll cycle's reading at `atMs` (milliseconds since the epoch). A value that is NaN is
+    // no reading, as is an `swr` below 1 (no RF): that line breaks there.
     void AddReading(qint64 atMs, double forward, double swr, double temperature);
-    // Points drawn so far (forward power line).
+    // No data from here on: every line ends, and the next reading starts new segments.
+    void Break();
+    // Points drawn so far (forward power line, all its segments).
     int PointCount() const;
-    QLineSeries* ForwardSeries() const { return m_forward; }
-    QLineSeries* SwrSeries() const { return m_swr; }
-    QLineSeries* TemperatureSeries() const { return m_temperature; }
+    // The segments of each line, oldest first.
+    const std::vector<QLineSeries*>& ForwardSeries() const { return m_forward.parts; }
+    const std::vector<QLineSeries*>& SwrSeries() const { return m_swr.parts; }
+    const std::vector<QLineSeries*>& TemperatureSeries() const { return m_temperature.parts; }
 
 private:
+    struct Line {
+        QString name;
+        QColor colour;
+        QValueAxis* axis = nullptr;
+        std::vector<QLineSeries*> parts;
+        // The last segment takes the next point; false after a break.
+        bool open = false;
+    };
+    QLineSeries* MakeSegment(const Line& line, bool inLegend);
     void Flush();
-    static void Append(QLineSeries* series, qint64 atMs, double value, qint64 cutoffMs);
+    void Append(Line& line, double value, qint64 cutoffMs);
 
-    QLineSeries* m_forward;
-    QLineSeries* m_swr;
-    QLineSeries* m_temperature;
+    Line m_forward;
+    Line m_swr;
+    Line m_temperature;
     QDateTimeAxis* m_time;
     QValueAxis* m_powerAxis;
     QValueAxis* m_swrAxis;

@@ -24,12 +24,12 @@ CMeterBar::CMeterBar(double minimum, double maximum, double caution, double dang
 
 QSize CMeterBar::sizeHint() const
 {
-    return {160, 14};
+    return {160, 16};
 }
 
 QSize CMeterBar::minimumSizeHint() const
 {
-    return {60, 14};
+    return {60, 16};
 }
 
 int CMeterBar::Pixels(double value) const
@@ -43,6 +43,34 @@ void CMeterBar::SetValue(double value)
 {
     m_value = value;
     Repaint();
+}
+
+void CMeterBar::SetLive(bool live)
+{
+    if (m_live == live)
+        return;
+    m_live = live;
+    ++m_updates;
+    update();
+}
+
+void CMeterBar::SetZones(double caution, double danger)
+{
+    if (m_caution == caution && m_danger == danger)
+        return;
+    m_caution = caution;
+    m_danger = danger;
+    ++m_updates;
+    update();
+}
+
+std::vector<double> CMeterBar::ScaleMarks() const
+{
+    constexpr int kSteps = 4;
+    std::vector<double> marks;
+    for (int step = 0; step <= kSteps; ++step)
+        marks.push_back(m_minimum + (m_maximum - m_minimum) * step / kSteps);
+    return marks;
 }
 
 void CMeterBar::SetPeak(double peak)
@@ -78,17 +106,24 @@ void CMeterBar::paintEvent(QPaintEvent* event)
     const bool enabled = isEnabled();
     painter.fillRect(rect(), palette().color(enabled ? QPalette::Base : QPalette::Window));
     const int top = 1;
-    const int height = this->height() - 2;
+    // The lowest pixels carry the scale marks.
+    constexpr int kMarkHeight = 3;
+    const int height = this->height() - 2 - kMarkHeight;
     // The bar in its zones: each zone's colour only as far as the reading reaches.
     const double zones[3][2] = {{m_minimum, m_caution}, {m_caution, m_danger}, {m_danger, m_maximum}};
     const QColor colours[3] = {kGreen, kAmber, kRed};
-    for (int zone = 0; zone < 3; ++zone) {
+    for (int zone = 0; zone < 3 && m_live; ++zone) {
         const int from = Pixels(zones[zone][0]);
         const int to = std::min(Pixels(zones[zone][1]), m_valuePixels);
         if (to > from)
             painter.fillRect(1 + from, top, to - from, height, enabled ? colours[zone] : colours[zone].lighter(160));
     }
-    if (m_peakPixels >= 0)
+    painter.setPen(palette().color(QPalette::Mid));
+    for (double mark : ScaleMarks()) {
+        const int x = std::clamp(1 + Pixels(mark), 1, width() - 2);
+        painter.drawLine(x, top + height, x, this->height() - 2);
+    }
+    if (m_live && m_peakPixels >= 0)
         painter.fillRect(std::max(1, m_peakPixels - 1), top, 2, height, palette().color(QPalette::WindowText));
     painter.setPen(palette().color(QPalette::Mid));
     painter.drawRect(frame);

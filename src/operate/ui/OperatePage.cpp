@@ -1,5 +1,7 @@
 #include "operate/ui/OperatePage.h"
+#include "model/FaultNames.h"
 #include "model/StringTable.h"
+#include "operate/OperateDerived.h"
 #include "operate/OperateStateMachineInterface.h"
 #include "operate/OperateStringIds.h"
 #include "operate/OperateText.h"
@@ -20,6 +22,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <limits>
 
 namespace {
 using RelayBanks::Bank;
@@ -54,14 +57,33 @@ void SetChecked(QAbstractButton* button, bool checked)
     button->setChecked(checked);
 }
 
-// A box or radio button that shows a state of the amplifier: the user cannot change it.
-template <class B> B* MakeIndicator(unsigned captionId, const char* name, QWidget* parent)
+// A box or radio button that shows a state of the amplifier: the user cannot change it, so it
+// takes neither the mouse nor the focus, and its tip says which key changes the state.
+template <class B> B* MakeIndicator(unsigned captionId, const char* name, unsigned tipId, QWidget* parent)
 {
     auto* button = new B(ResourceString(captionId), parent);
     button->setObjectName(QLatin1String(name));
     button->setAttribute(Qt::WA_TransparentForMouseEvents);
     button->setFocusPolicy(Qt::NoFocus);
+    button->setCheckable(true);
+    button->setToolTip(ResourceString(tipId));
     return button;
+}
+
+// An exclusive pair shows neither button checked: the state is not known.
+void ClearPair(QAbstractButton* a, QAbstractButton* b)
+{
+    for (QAbstractButton* button : {a, b}) {
+        if (!button->isChecked())
+            continue;
+        const QSignalBlocker block(button);
+        QButtonGroup* group = button->group();
+        if (group)
+            group->setExclusive(false);
+        button->setChecked(false);
+        if (group)
+            group->setExclusive(true);
+    }
 }
 
 BYTE BoxesByte(const std::vector<QCheckBox*>& boxes)
@@ -129,12 +151,20 @@ void COperatePage::BuildPanel(QWidget* panel)
     m_display->setMinimumWidth(metrics.horizontalAdvance(QLatin1Char('M')) * 21 + 16);
     FitDisplay(2);
 
-    m_fault = MakeIndicator<QCheckBox>(IDS_OP_FAULT, "fault", panel);
-    m_overdrive = MakeIndicator<QCheckBox>(IDS_OP_OVR, "overdrive", panel);
+    m_fault = MakeIndicator<QCheckBox>(IDS_OP_FAULT, "fault", IDS_OP_TIP_FAULT_STATE, panel);
+    m_overdrive = MakeIndicator<QCheckBox>(IDS_OP_OVR, "overdrive", IDS_OP_TIP_OVR_STATE, panel);
     m_fault->setStyleSheet(QStringLiteral("QCheckBox:checked { color: #c02020; font-weight: bold; }"));
     m_overdrive->setStyleSheet(m_fault->styleSheet());
+    // The fault's name as the fault table writes it ("HIGH SWR" for 0x91).
+    m_faultName = new QLabel(panel);
+    m_faultName->setObjectName(QStringLiteral("faultName"));
+    m_faultName->setStyleSheet(QStringLiteral("QLabel { color: #c02020; font-weight: bold; }"));
+    auto* faultRow = new QHBoxLayout;
+    faultRow->addWidget(m_fault);
+    faultRow->addWidget(m_faultName);
+    faultRow->addStretch(1);
     auto* codes = new QVBoxLayout;
-    codes->addWidget(m_fault);
+    codes->addLayout(faultRow);
     codes->addWidget(m_overdrive);
     codes->addStretch(1);
 
@@ -187,12 +217,12 @@ void COperatePage::BuildPanel(QWidget* panel)
     m_powerOn->setToolTip(ResourceString(IDS_OP_TIP_POWER));
     connect(m_powerOn, &QCheckBox::clicked, this, &COperatePage::SetPower);
     m_controls.push_back(m_powerOn);
-    m_oper = MakeIndicator<QRadioButton>(IDS_OP_OPER, "oper", panel);
-    m_stby = MakeIndicator<QRadioButton>(IDS_OP_STBY, "stby", panel);
-    m_ant1 = MakeIndicator<QRadioButton>(IDS_OP_ANT1, "ant1", panel);
-    m_ant2 = MakeIndicator<QRadioButton>(IDS_OP_ANT2, "ant2", panel);
-    m_atuIn = MakeIndicator<QCheckBox>(IDS_OP_IN, "atuIn", panel);
-    m_atuBypass = MakeIndicator<QCheckBox>(IDS_OP_BYP, "atuBypass", panel);
+    m_oper = MakeIndicator<QRadioButton>(IDS_OP_OPER, "oper", IDS_OP_TIP_OPER_STATE, panel);
+    m_stby = MakeIndicator<QRadioButton>(IDS_OP_STBY, "stby", IDS_OP_TIP_OPER_STATE, panel);
+    m_ant1 = MakeIndicator<QRadioButton>(IDS_OP_ANT1, "ant1", IDS_OP_TIP_ANT_STATE, panel);
+    m_ant2 = MakeIndicator<QRadioButton>(IDS_OP_ANT2, "ant2", IDS_OP_TIP_ANT_STATE, panel);
+    m_atuIn = MakeIndicator<QCheckBox>(IDS_OP_IN, "atuIn", IDS_OP_TIP_ATU_STATE, panel);
+    m_atuBypass = MakeIndicator<QCheckBox>(IDS_OP_BYP, "atuBypass", IDS_OP_TIP_ATU_STATE, panel);
     // Each pair is exclusive on its own, not with the other pair.
     for (auto [a, b] : {std::pair {m_oper, m_stby}, std::pair {m_ant1, m_ant2}}) {
         auto* group = new QButtonGroup(this);
@@ -211,13 +241,13 @@ void COperatePage::BuildPanel(QWidget* panel)
     grid->addWidget(bandGroup, 2, 0, 1, 2);
     grid->addLayout(states, 3, 0, 1, 2);
     grid->setRowStretch(4, 1);
-    for (QWidget* w : std::initializer_list<QWidget*> {
-             m_fault, m_overdrive, m_oper, m_stby, m_ant1, m_ant2, m_atuIn, m_atuBypass, m_display})
-        m_controls.push_back(w);
+    // The indicators are enabled while what they show is live (ShowReadings), not with the
+    // controls: a greyed, unchecked box reads as "not known", not as "no fault".
+    m_controls.push_back(m_display);
 }
 
-QLabel* COperatePage::AddReading(
-    QWidget* parent, QGridLayout* grid, int row, unsigned captionId, const char* name, CMeterBar* bar)
+QLabel* COperatePage::AddReading(QWidget* parent, QGridLayout* grid, int row, unsigned captionId, const char* name,
+    CMeterBar* bar, unsigned unitId)
 {
     auto* caption = new QLabel(ResourceString(captionId), parent);
     auto* value = new QLabel(parent);
@@ -231,9 +261,16 @@ QLabel* COperatePage::AddReading(
     value->clear();
     grid->addWidget(caption, row, 0);
     grid->addWidget(value, row, 1);
+    // A caption without its unit gets it beside the value.
+    if (unitId) {
+        auto* unit = new QLabel(ResourceString(unitId), parent);
+        unit->setObjectName(QLatin1String(name) + QLatin1String("Unit"));
+        grid->addWidget(unit, row, 2);
+        m_controls.push_back(unit);
+    }
     if (bar) {
         bar->setObjectName(QLatin1String(name) + QLatin1String("Bar"));
-        grid->addWidget(bar, row, 2);
+        grid->addWidget(bar, row, 3);
         m_controls.push_back(bar);
     }
     m_controls.push_back(caption);
@@ -255,25 +292,28 @@ void COperatePage::BuildMeters(QWidget* meters)
     m_forward.value = AddReading(meters, grid, row++, IDS_OP_FORWARD, "forward", m_forward.bar);
     m_reflected.value = AddReading(meters, grid, row++, IDS_OP_REFLECTED, "reflected", m_reflected.bar);
     m_swr.value = AddReading(meters, grid, row++, IDS_OP_SWR, "swr", m_swr.bar);
-    m_paCurrent.value = AddReading(meters, grid, row++, IDS_OP_PA_CURRENT, "paCurrent", m_paCurrent.bar);
+    m_paCurrent.value
+        = AddReading(meters, grid, row++, IDS_OP_PA_CURRENT, "paCurrent", m_paCurrent.bar, IDS_OP_UNIT_AMPERES);
     m_temperature.value = AddReading(meters, grid, row++, IDS_OP_TEMPERATURE, "temperature", m_temperature.bar);
     m_input.value = AddReading(meters, grid, row++, IDS_OP_INPUT, "input");
     m_bypassSwr.value = AddReading(meters, grid, row++, IDS_OP_BYPASS_SWR, "bypassSwr");
-    m_frequency = AddReading(meters, grid, row++, IDS_OP_FREQUENCY, "frequency");
-    for (auto [reading, captionId, name] : {std::tuple {&m_paVoltage, IDS_OP_PA_VOLTAGE, "paVoltage"},
-             std::tuple {&m_dissipated, IDS_OP_DISSIPATED, "dissipated"},
-             std::tuple {&m_efficiency, IDS_OP_EFFICIENCY, "efficiency"}}) {
-        reading->value = AddReading(meters, grid, row, captionId, name);
-        m_advanced.push_back(grid->itemAtPosition(row, 0)->widget());
-        m_advanced.push_back(reading->value);
+    m_frequency = AddReading(meters, grid, row++, IDS_OP_FREQUENCY, "frequency", nullptr, IDS_OP_UNIT_KILOHERTZ);
+    for (auto [reading, captionId, name, unitId] :
+        {std::tuple {&m_paVoltage, IDS_OP_PA_VOLTAGE, "paVoltage", unsigned(IDS_OP_UNIT_VOLTS)},
+            std::tuple {&m_dissipated, IDS_OP_DISSIPATED, "dissipated", 0u},
+            std::tuple {&m_efficiency, IDS_OP_EFFICIENCY, "efficiency", 0u}}) {
+        reading->value = AddReading(meters, grid, row, captionId, name, nullptr, unitId);
+        for (int column = 0; column < 3; ++column)
+            if (QLayoutItem* item = grid->itemAtPosition(row, column))
+                m_advanced.push_back(item->widget());
         ++row;
     }
     m_peakHold = new QCheckBox(ResourceString(IDS_OP_PEAK_HOLD), meters);
     m_peakHold->setObjectName(QStringLiteral("peakHold"));
     m_peakHold->setToolTip(ResourceString(IDS_OP_TIP_PEAK_HOLD));
     connect(m_peakHold, &QCheckBox::clicked, this, [this](bool on) { m_model->m_peakHoldVarn.Set(on ? 1 : 0); });
-    grid->addWidget(m_peakHold, row++, 0, 1, 3);
-    grid->setColumnStretch(2, 1);
+    grid->addWidget(m_peakHold, row++, 0, 1, 4);
+    grid->setColumnStretch(3, 1);
     grid->setRowStretch(row, 1);
 }
 
@@ -326,8 +366,9 @@ void COperatePage::OnPageShown()
 void COperatePage::OnPageHidden()
 {
     Observe(false);
-    m_pending.clear();
     m_poller.Stop();
+    // Nothing is read while another page is shown: the history's lines stop here.
+    m_history->Break();
 }
 
 void COperatePage::Observe(bool on)
@@ -351,17 +392,13 @@ void COperatePage::Observe(bool on)
 
 void COperatePage::ShowAll()
 {
-    CModel& m = *m_model;
-    for (const CEventSource* value : std::initializer_list<const CEventSource*> {&m.m_displayText, &m.m_faultCode,
-             &m.m_overdriveCode, &m.m_operateStandby, &m.m_antenna, &m.m_atuInline, &m.m_atuMode, &m.m_capacitorSide,
-             &m.m_frequency, &m.m_powerReflected, &m.m_swr, &m.m_swrBypass, &m.m_paCurrent, &m.m_paVoltage,
-             &m.m_temperature, &m.m_powerDissipated, &m.m_peakHoldVarn, &m.m_advancedMode})
-        Show(value->EventId());
+    ShowReadings();
     ShowBand();
     ShowPowerStatus();
     ShowRelays(Bank::Capacitors);
     ShowRelays(Bank::Inductors);
-    m_historyDirty = false;
+    Show(m_model->m_peakHoldVarn.EventId());
+    ShowAdvanced();
 }
 
 void COperatePage::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t extra)
@@ -369,120 +406,192 @@ void COperatePage::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::int
     (void)index;
     (void)extra;
     // A poll cycle sets its readings one answer after another, a few milliseconds apart:
-    // drawing each at once would repaint the page some twenty times a cycle. They are gathered
-    // and drawn together when the cycle ends. What the page itself decides on (enabling,
-    // advanced mode, peak hold) is shown at once.
+    // drawing each at once would repaint the page some twenty times a cycle, and show a display
+    // text of this cycle beside meters of the last. They are drawn together when the cycle
+    // ends. What the page itself decides on (enabling, advanced mode, peak hold) is shown at
+    // once.
     CModel& m = *m_model;
     const bool immediate = eventId == m.m_completion.EventId() || eventId == m.m_firmwareStatus.EventId()
         || eventId == m.m_advancedMode.EventId() || eventId == m.m_peakHoldVarn.EventId();
     IOperateStateMachine* machine = m_poller.Machine();
-    if (!immediate && machine && !machine->IsIdle()) {
-        if (std::find(m_pending.begin(), m_pending.end(), eventId) == m_pending.end())
-            m_pending.push_back(eventId);
+    if (!immediate && machine && !machine->IsIdle())
         return;
-    }
-    if (eventId == m.m_completion.EventId())
-        ShowPending();
     Show(eventId);
 }
 
-void COperatePage::ShowPending()
+bool COperatePage::IsLive(const CReadingState& reading) const
 {
-    // Swapped out first: drawing may notify again (the peak values).
-    std::vector<std::uint32_t> pending;
-    pending.swap(m_pending);
-    for (std::uint32_t id : pending)
-        Show(id);
+    return OperateDerived::IsLive(*m_model, reading);
+}
+
+void COperatePage::ShowReading(Reading& reading, const std::optional<QString>& text, double barValue)
+{
+    SetText(reading.value, text ? *text : ResourceString(IDS_OP_NOT_LIVE));
+    reading.value->setToolTip(text ? QString() : ResourceString(IDS_OP_TIP_NOT_LIVE));
+    if (reading.bar) {
+        reading.bar->SetLive(text.has_value());
+        if (text)
+            reading.bar->SetValue(barValue);
+    }
+}
+
+void COperatePage::ShowReadings()
+{
+    CModel& m = *m_model;
+    ShowDisplay();
+    ShowIndicators();
+    const bool frequencyLive = IsLive(m.m_frequency);
+    SetText(m_frequency,
+        frequencyLive ? OperateText::Frequency(m.m_frequency.m_value) : ResourceString(IDS_OP_NOT_LIVE));
+    m_frequency->setToolTip(frequencyLive ? QString() : ResourceString(IDS_OP_TIP_NOT_LIVE));
+    ShowForward();
+    ShowInput();
+    auto number = [this](const auto& value) -> std::optional<QString> {
+        return IsLive(value) ? std::optional<QString>(QString::number(value.m_value)) : std::nullopt;
+    };
+    ShowReading(m_reflected, number(m.m_powerReflected), m.m_powerReflected.m_value);
+    const std::optional<QString> swr
+        = IsLive(m.m_swr) ? std::optional<QString>(OperateText::Swr(m.m_swr.m_value)) : std::nullopt;
+    ShowReading(m_swr, swr, swr && !swr->isEmpty() ? m.m_swr.m_value / 10.0 : 1.0);
+    ShowSwrScale();
+    ShowReading(m_bypassSwr,
+        IsLive(m.m_swrBypass) ? std::optional<QString>(OperateText::Swr(m.m_swrBypass.m_value)) : std::nullopt, 0);
+    ShowReading(m_paCurrent, number(m.m_paCurrent), m.m_paCurrent.m_value);
+    ShowReading(m_paVoltage,
+        IsLive(m.m_paVoltage) ? std::optional<QString>(OperateText::Voltage(m.m_paVoltage.m_value)) : std::nullopt, 0);
+    ShowReading(m_temperature, number(m.m_temperature), m.m_temperature.m_value);
+    ShowReading(m_dissipated, number(m.m_powerDissipated), 0);
+    ShowEfficiency();
+}
+
+void COperatePage::ShowDisplay()
+{
+    // The amplifier's lines may end in "\r\n" or "\r"; the field shows lines either way. An old
+    // text stays readable but dimmed, with a tip saying it is not live.
+    CModel& m = *m_model;
+    const bool live = IsLive(m.m_displayText);
+    QString text = m.m_displayText.m_value;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (m_display->toPlainText() != text) {
+        m_display->setPlainText(text);
+        FitDisplay(static_cast<int>(text.count(QLatin1Char('\n'))) + 1);
+    }
+    if (m_displayLive != live) {
+        m_displayLive = live;
+        m_display->setStyleSheet(live ? QStringLiteral("QPlainTextEdit { background: #1d2a1d; color: #ffc040; }")
+                                      : QStringLiteral("QPlainTextEdit { background: #2a2a2a; color: #707070; }"));
+        m_display->setToolTip(live ? QString() : ResourceString(IDS_OP_TIP_NOT_LIVE));
+    }
+}
+
+void COperatePage::ShowIndicators()
+{
+    CModel& m = *m_model;
+    auto live = [this](QWidget* indicator, bool isLive) {
+        if (indicator->isEnabled() != isLive)
+            indicator->setEnabled(isLive);
+        return isLive;
+    };
+    const bool faultLive = live(m_fault, IsLive(m.m_faultCode));
+    SetChecked(m_fault, faultLive && m.m_faultCode.m_value != 0);
+    SetText(m_faultName, faultLive && m.m_faultCode.m_value != 0 ? FaultCodeName(m.m_faultCode.m_value) : QString());
+    SetChecked(m_overdrive, live(m_overdrive, IsLive(m.m_overdriveCode)) && m.m_overdriveCode.m_value != 0);
+    const bool operLive = live(m_oper, IsLive(m.m_operateStandby));
+    live(m_stby, operLive);
+    if (operLive)
+        SetChecked(m.m_operateStandby.m_value ? m_oper : m_stby, true);
+    else
+        ClearPair(m_oper, m_stby);
+    const bool antennaLive = IsLive(m.m_antenna) && (m.m_antenna.m_value == 1 || m.m_antenna.m_value == 2);
+    live(m_ant1, antennaLive);
+    live(m_ant2, antennaLive);
+    if (antennaLive)
+        SetChecked(m.m_antenna.m_value == 1 ? m_ant1 : m_ant2, true);
+    else
+        ClearPair(m_ant1, m_ant2);
+    // IN and BYP: the mode letter "B" is bypassed, "I" in line; another letter leaves IN as
+    // it was, and BYP follows the in-line answer.
+    const bool modeLive = live(m_atuIn, IsLive(m.m_atuMode));
+    const bool inlineLive = live(m_atuBypass, IsLive(m.m_atuInline) || (modeLive && m.m_atuMode.m_value == L'B'));
+    if (!modeLive)
+        SetChecked(m_atuIn, false);
+    else if (m.m_atuMode.m_value == L'B')
+        SetChecked(m_atuIn, false);
+    else if (m.m_atuMode.m_value == L'I')
+        SetChecked(m_atuIn, true);
+    if (!inlineLive)
+        SetChecked(m_atuBypass, false);
+    else
+        SetChecked(m_atuBypass, (modeLive && m.m_atuMode.m_value == L'B') || m.m_atuInline.m_value == 0);
+}
+
+void COperatePage::ShowSwrScale()
+{
+    const OperateDerived::SwrZones zones = OperateDerived::SwrScale(*m_model);
+    m_swr.bar->SetZones(zones.caution, zones.danger);
+    const QString caution = QString::number(zones.caution, 'f', 1);
+    const QString danger = QString::number(zones.danger, 'f', 1);
+    const QString tip = FormatResource(zones.fromAmplifier ? IDS_OP_TIP_SWR_AMPLIFIER : IDS_OP_TIP_SWR_FIXED, caution, danger);
+    if (m_swr.bar->toolTip() != tip)
+        m_swr.bar->setToolTip(tip);
 }
 
 void COperatePage::Show(std::uint32_t id)
 {
     CModel& m = *m_model;
-    if (id == m.m_displayText.EventId()) {
-        // The amplifier's lines may end in "\r\n" or "\r"; the field shows lines either way.
-        QString text = m.m_displayText.m_value;
-        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        if (m_display->toPlainText() != text) {
-            m_display->setPlainText(text);
-            FitDisplay(static_cast<int>(text.count(QLatin1Char('\n'))) + 1);
-        }
-    } else if (id == m.m_faultCode.EventId()) {
-        SetChecked(m_fault, m.m_faultCode.m_value != 0);
-    } else if (id == m.m_overdriveCode.EventId()) {
-        SetChecked(m_overdrive, m.m_overdriveCode.m_value != 0);
-    } else if (id == m.m_operateStandby.EventId()) {
-        SetChecked(m.m_operateStandby.m_value ? m_oper : m_stby, true);
-    } else if (id == m.m_antenna.EventId()) {
-        if (m.m_antenna.m_value == 1 || m.m_antenna.m_value == 2)
-            SetChecked(m.m_antenna.m_value == 1 ? m_ant1 : m_ant2, true);
-    } else if (id == m.m_atuInline.EventId()) {
-        SetChecked(m_atuBypass, m.m_atuInline.m_value == 0);
-    } else if (id == m.m_atuMode.EventId()) {
-        if (m.m_atuMode.m_value == L'B') {
-            SetChecked(m_atuIn, false);
-            SetChecked(m_atuBypass, true);
-        } else if (m.m_atuMode.m_value == L'I') {
-            SetChecked(m_atuIn, true);
-        }
-    } else if (id == m.m_band.EventId()) {
+    if (id == m.m_band.EventId()) {
         ShowBand();
+        ShowSwrScale();
     } else if (id == m.m_powerStatus.EventId()) {
         ShowPowerStatus();
     } else if (id == m.m_capacitorSide.EventId()) {
         SetChecked(m_capsOnTxSide, m.m_capacitorSide.m_value == L'T');
-    } else if (id == m.m_frequency.EventId()) {
-        SetText(m_frequency, OperateText::Frequency(m.m_frequency.m_value));
-    } else if (id == m.m_powerForward.EventId()) {
-        ShowForward();
-        ShowEfficiency();
-        m_historyDirty = true;
-    } else if (id == m.m_powerInput.EventId()) {
-        ShowInput();
-    } else if (id == m.m_powerReflected.EventId()) {
-        SetText(m_reflected.value, QString::number(m.m_powerReflected.m_value));
-        m_reflected.bar->SetValue(m.m_powerReflected.m_value);
-    } else if (id == m.m_swr.EventId()) {
-        const QString text = OperateText::Swr(m.m_swr.m_value);
-        SetText(m_swr.value, text);
-        m_swr.bar->SetValue(text.isEmpty() ? 1.0 : m.m_swr.m_value / 10.0);
-        m_historyDirty = true;
-    } else if (id == m.m_swrBypass.EventId()) {
-        SetText(m_bypassSwr.value, OperateText::Swr(m.m_swrBypass.m_value));
-    } else if (id == m.m_paCurrent.EventId()) {
-        SetText(m_paCurrent.value, QString::number(m.m_paCurrent.m_value));
-        m_paCurrent.bar->SetValue(m.m_paCurrent.m_value);
-        ShowEfficiency();
-    } else if (id == m.m_paVoltage.EventId()) {
-        SetText(m_paVoltage.value, OperateText::Voltage(m.m_paVoltage.m_value));
-        ShowEfficiency();
-    } else if (id == m.m_temperature.EventId()) {
-        SetText(m_temperature.value, QString::number(m.m_temperature.m_value));
-        m_temperature.bar->SetValue(m.m_temperature.m_value);
-        m_historyDirty = true;
-    } else if (id == m.m_powerDissipated.EventId()) {
-        SetText(m_dissipated.value, QString::number(m.m_powerDissipated.m_value));
     } else if (id == m.m_capacitors.EventId()) {
         ShowRelays(Bank::Capacitors);
     } else if (id == m.m_inductors.EventId()) {
         ShowRelays(Bank::Inductors);
     } else if (id == m.m_firmwareStatus.EventId()) {
         EnableControls();
+        ShowReadings();
     } else if (id == m.m_advancedMode.EventId()) {
         ShowAdvanced();
     } else if (id == m.m_peakHoldVarn.EventId()) {
         SetChecked(m_peakHold, m.m_peakHoldVarn.m_value != 0);
-        ShowForward();
-        ShowInput();
-    } else if (id == m.m_completion.EventId()) {
-        if (++m_cycles == m_bandHoldUntil)
-            ShowBand();
-        if (m_historyDirty) {
-            m_historyDirty = false;
-            m_history->AddReading(QDateTime::currentMSecsSinceEpoch(), m.m_powerForward.m_value, m.m_swr.m_value / 10.0,
-                m.m_temperature.m_value);
+        // Mid-cycle the readings are being read again: the cycle's end shows them.
+        IOperateStateMachine* machine = m_poller.Machine();
+        if (!machine || machine->IsIdle()) {
+            ShowForward();
+            ShowInput();
         }
+    } else if (id == m.m_completion.EventId()) {
+        // The whole cycle at once: the display text and the meters from the same answers, and
+        // everything the cycle did not read shown as not live.
+        ShowReadings();
+        ShowPowerStatus();
+        ShowRelays(Bank::Capacitors);
+        ShowRelays(Bank::Inductors);
+        SetChecked(m_capsOnTxSide, m.m_capacitorSide.m_value == L'T');
+        if (++m_cycles >= m_bandHoldUntil)
+            ShowBand();
+        AddHistory();
+    } else {
+        // A reading set between cycles (a test, a front end driving the model by hand).
+        ShowReadings();
     }
+}
+
+void COperatePage::AddHistory()
+{
+    CModel& m = *m_model;
+    // A point where the cycle read nothing breaks the lines instead of joining across the gap.
+    if (!IsLive(m.m_powerForward) && !IsLive(m.m_swr) && !IsLive(m.m_temperature)) {
+        m_history->Break();
+        return;
+    }
+    const double none = std::numeric_limits<double>::quiet_NaN();
+    m_history->AddReading(QDateTime::currentMSecsSinceEpoch(), IsLive(m.m_powerForward) ? m.m_powerForward.m_value : none,
+        IsLive(m.m_swr) ? m.m_swr.m_value / 10.0 : none, IsLive(m.m_temperature) ? m.m_temperature.m_value : none);
 }
 
 void COperatePage::FitDisplay(int lines)
@@ -502,43 +611,26 @@ void COperatePage::ShowForward()
     // Peak hold keeps the highest reading in view until the amplifier reads 0 (the operator
     // stopped transmitting); the bar goes on showing the live reading, with the peak marked.
     CModel& m = *m_model;
-    const WORD power = m.m_powerForward.m_value;
-    WORD shown = power;
-    if (m.m_peakHoldVarn.m_value != 0) {
-        if (power == 0 || power > m.m_forwardPowerPeak.m_value)
-            m.m_forwardPowerPeak.Set(power);
-        else
-            shown = m.m_forwardPowerPeak.m_value;
-        m_forward.bar->SetPeak(m.m_forwardPowerPeak.m_value);
-    } else {
-        m_forward.bar->SetPeak(-1);
-    }
-    SetText(m_forward.value, QString::number(shown));
-    m_forward.bar->SetValue(power);
+    const std::optional<WORD> shown = OperateDerived::ShownForward(m);
+    ShowReading(m_forward, shown ? std::optional<QString>(QString::number(*shown)) : std::nullopt,
+        m.m_powerForward.m_value);
+    m_forward.bar->SetPeak(shown && m.m_peakHoldVarn.m_value != 0 ? *shown : -1);
 }
 
 void COperatePage::ShowInput()
 {
-    CModel& m = *m_model;
-    const WORD power = m.m_powerInput.m_value;
-    WORD shown = power;
-    if (m.m_peakHoldVarn.m_value != 0) {
-        if (power == 0 || power > m.m_inputPowerPeak.m_value)
-            m.m_inputPowerPeak.Set(power);
-        else
-            shown = m.m_inputPowerPeak.m_value;
-    }
-    SetText(m_input.value, QString::number(shown));
+    const std::optional<WORD> shown = OperateDerived::ShownInput(*m_model);
+    ShowReading(m_input, shown ? std::optional<QString>(QString::number(*shown)) : std::nullopt, 0);
 }
 
 void COperatePage::ShowEfficiency()
 {
-    CModel& m = *m_model;
-    const int percent = OperateText::Efficiency(m.m_powerForward.m_value, m.m_paCurrent.m_value, m.m_paVoltage.m_value);
-    if (percent == OperateText::kNoEfficiency)
-        SetText(m_efficiency.value, QString());
-    else if (percent != OperateText::kImplausibleEfficiency)
-        SetText(m_efficiency.value, QString::number(percent));
+    const int percent = OperateDerived::Efficiency(*m_model);
+    if (percent == OperateDerived::kNoDcInput)
+        ShowReading(m_efficiency, QString(), 0);
+    else
+        ShowReading(m_efficiency,
+            percent == OperateDerived::kNotAvailable ? std::nullopt : std::optional<QString>(QString::number(percent)), 0);
 }
 
 void COperatePage::ShowBand()

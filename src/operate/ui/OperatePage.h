@@ -4,6 +4,7 @@
 #include "operate/OperatePoller.h"
 #include "operate/RelayBanks.h"
 #include "ui/PageBase.h"
+#include <optional>
 #include <vector>
 
 class CHistoryChart;
@@ -49,13 +50,20 @@ private:
     void BuildPanel(QWidget* panel);
     void BuildMeters(QWidget* meters);
     void BuildRelays(QWidget* relays);
-    QLabel* AddReading(
-        QWidget* parent, QGridLayout* grid, int row, unsigned captionId, const char* name, CMeterBar* bar = nullptr);
+    QLabel* AddReading(QWidget* parent, QGridLayout* grid, int row, unsigned captionId, const char* name,
+        CMeterBar* bar = nullptr, unsigned unitId = 0);
 
     void Observe(bool on);
     void ShowAll();
-    void ShowPending();
     void Show(std::uint32_t eventId);
+    bool IsLive(const CReadingState& reading) const;
+    // The reading's text, or nothing when it is not live ("–", the bar empty).
+    void ShowReading(Reading& reading, const std::optional<QString>& text, double barValue);
+    void ShowReadings();
+    void ShowDisplay();
+    void ShowIndicators();
+    void ShowSwrScale();
+    void AddHistory();
     void FitDisplay(int lines);
     void ShowForward();
     void ShowInput();
@@ -80,14 +88,12 @@ private:
     // band, and the buttons would jump back and forth.
     unsigned m_cycles = 0;
     unsigned m_bandHoldUntil = 0;
-    // The last readings that went into the history chart have not all been charted yet.
-    bool m_historyDirty = false;
-    // Values set while a poll cycle runs, drawn when it ends (event ids, each once).
-    std::vector<std::uint32_t> m_pending;
 
     QPlainTextEdit* m_display;
     int m_displayLines = 0;
+    bool m_displayLive = true;
     QCheckBox* m_fault;
+    QLabel* m_faultName;
     QCheckBox* m_overdrive;
     QRadioButton* m_oper;
     QRadioButton* m_stby;

@@ -47,6 +47,16 @@ const ParseCase kCases[] = {
     {"FaultCode0A", [](const QByteArray& r) { return Shown(HexByte(r)); }, "0A;", "10"},
     {"OneHexDigitIsDropped", [](const QByteArray& r) { return Shown(HexByte(r)); }, "a;", "dropped"},
     {"RelayByteInWhiteSpace", [](const QByteArray& r) { return Shown(RelayByte(r)); }, " \t1f;", "31"},
+    // Anything but spaces between the value and its ";" means the answer was damaged.
+    {"ReadingWithTrailingSpaces", [](const QByteArray& r) { return Shown(Word(r)); }, "12  ;", "12"},
+    {"DamagedReadingIsDropped", [](const QByteArray& r) { return Shown(Word(r)); }, "13=9;", "dropped"},
+    {"ReadingWithoutItsSemicolonIsDropped", [](const QByteArray& r) { return Shown(Word(r)); }, "13", "dropped"},
+    {"DamagedBandIsDropped", [](const QByteArray& r) { return Shown(Band(r)); }, "=;", "dropped"},
+    {"DamagedVoltageIsDropped", [](const QByteArray& r) { return Shown(Millivolts(r)); }, "=0083;", "dropped"},
+    {"NegativeVoltageIsDropped", [](const QByteArray& r) { return Shown(Millivolts(r)); }, "-1;", "dropped"},
+    {"EmptyLetterIsDropped", [](const QByteArray& r) { return Shown(Letter(r)); }, ";", "dropped"},
+    {"FlagWithMoreIsDropped", [](const QByteArray& r) { return Shown(Flag(r)); }, "1x;", "dropped"},
+    {"ThreeHexDigitsAreDropped", [](const QByteArray& r) { return Shown(HexByte(r)); }, "0A1;", "dropped"},
 };
 
 class OperateAnswer : public ::testing::TestWithParam<ParseCase> { };

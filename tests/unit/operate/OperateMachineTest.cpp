@@ -109,6 +109,8 @@ TEST_F(OperateMachineOff, AmplifierOffIsAskedForItsPowerOnly)
     ASSERT_EQ(Cycle(), 0u);
     EXPECT_EQ(Wire(), (QList<QByteArray> {";", "^I;", "^on;"}));
     EXPECT_EQ(Model().m_powerStatus.m_value, 0);
+    EXPECT_TRUE(Model().m_powerStatus.IsCurrent());
+    EXPECT_FALSE(Model().m_displayText.IsCurrent());
     EXPECT_EQ(Model().m_firmwareStatus.m_value, FirmwareApplication);
 }
 
@@ -142,11 +144,12 @@ TEST_F(OperateMachine, LowerCaseRevisionAnswerIsDroppedAndTheCycleFails)
     EXPECT_EQ(harness.sink.trace.filter(QLatin1String("OperateQueryRevisionState Timer Elapsed 500 ms")).size(), 1);
 }
 
-TEST_F(OperateMachine, MalformedAnswersKeepTheValues)
+TEST_F(OperateMachine, MalformedAnswersKeepTheValuesButAreNotCurrent)
 {
     ASSERT_EQ(Cycle(), 0u);
-    const QByteArray bad[][2] = {{"an", "^AN3;"}, {"fl", "^FLg0;"}, {"bn", "^BN11;"}, {"cr", "^CR 1;"}, {"os", "^OSX;"},
-        {"pwf", "^PWF70000;"}, {"tm", "^XX45;"}};
+    const DWORD voltage = Model().m_paVoltage.m_value;
+    const QByteArray bad[][2] = {{"an", "^AN3;"}, {"fl", "^FLg0;"}, {"bn", "^BN=;"}, {"cr", "^CR 1;"}, {"os", "^OSX;"},
+        {"pwf", "^PWF13=9;"}, {"tm", "^XX45;"}, {"vmh", "^VMH-5;"}, {"am", "^AM;"}};
     for (const auto& [name, answer] : bad)
         harness.device->SetCommandHandler(name, [answer = answer](const QByteArray&) { return answer; });
     ASSERT_EQ(Cycle(), 0u);
@@ -155,8 +158,31 @@ TEST_F(OperateMachine, MalformedAnswersKeepTheValues)
     EXPECT_EQ(Model().m_band.m_value, 5);
     EXPECT_EQ(Model().m_capacitors.m_value, Sim().m_capacitors);
     EXPECT_EQ(Model().m_operateStandby.m_value, 1);
-    EXPECT_GT(Model().m_powerForward.m_value, 0);
+    EXPECT_GT(Model().m_powerForward.m_value, 13);
     EXPECT_GT(Model().m_temperature.m_value, 0);
+    EXPECT_EQ(Model().m_paVoltage.m_value, voltage);
+    EXPECT_EQ(Model().m_atuMode.m_value, L'I');
+    for (const CReadingState* reading : std::initializer_list<const CReadingState*> {&Model().m_antenna,
+             &Model().m_band, &Model().m_powerForward, &Model().m_paVoltage, &Model().m_atuMode, &Model().m_temperature})
+        EXPECT_FALSE(reading->IsCurrent());
+    EXPECT_TRUE(Model().m_displayText.IsCurrent());
+    EXPECT_TRUE(Model().m_frequency.IsCurrent());
+}
+
+TEST_F(OperateMachine, AnotherDeviceEndsTheCycleAndIsSentNothing)
+{
+    ASSERT_EQ(Cycle(), 0u);
+    harness.device->SetCommandHandler("i", [](const QByteArray&) { return QByteArray("^IRX5;"); });
+    machine->PressMode();
+    EXPECT_EQ(Cycle(), Result::UnexpectedDevice);
+    EXPECT_EQ(Wire(), (QList<QByteArray> {";", "^I;"}));
+    EXPECT_EQ(Model().m_firmwareStatus.m_value, FirmwareNone);
+    EXPECT_FALSE(Model().m_powerStatus.IsCurrent());
+    // Another port: whether its amplifier is on is not known.
+    EXPECT_EQ(Model().m_powerStatus.m_value, 1);
+    Model().ClosePort();
+    Model().OpenPort(QStringLiteral("OTHER"), true);
+    EXPECT_EQ(Model().m_powerStatus.m_value, 0);
 }
 
 TEST_F(OperateMachine, KeysGoInOneWriteInTheFixedOrder)
@@ -227,20 +253,34 @@ TEST_F(OperateMachine, SilentMidCycleKeepsTheValuesThenFailsTheNextCycle)
     harness.device->GetFaults().fallSilentAnswer = 12;
     const std::uint64_t start = harness.host.Now();
     ASSERT_EQ(Cycle(), 0u);
+    EXPECT_FALSE(Model().m_frequency.IsCurrent());
     // Ten queries from "^fq;" to "^tm;" wait out their 500 ms each.
     EXPECT_GE(harness.host.Now() - start, 5000u);
     EXPECT_EQ(Model().m_frequency.m_value, frequency);
     EXPECT_EQ(Model().m_firmwareStatus.m_value, FirmwareApplication);
+    // While other speeds are tried, the amplifier is not taken as there at any of them.
+    struct StatusAtSpeed : IEventSink {
+        CModel& model;
+        QList<int> statuses;
+        explicit StatusAtSpeed(CModel& m) : model(m) { model.m_portSpeed.AddObserver(this); }
+        ~StatusAtSpeed() { model.m_portSpeed.RemoveObserver(this); }
+        void OnEvent(std::uint32_t, std::uintptr_t, std::intptr_t) override { statuses << model.m_firmwareStatus.m_value; }
+    } during(Model());
     EXPECT_EQ(Cycle(), Result::NoSemicolonResponse);
     EXPECT_EQ(Model().m_firmwareStatus.m_value, FirmwareNone);
+    ASSERT_FALSE(during.statuses.isEmpty());
+    EXPECT_FALSE(during.statuses.contains(FirmwareApplication));
 }
 
 TEST_F(OperateMachine, BootLoaderEndsTheCycleAt38400)
 {
     harness.device->GetOptions().speed = 57600;
     Model().SetPortSpeed(57600);
+    ASSERT_EQ(Cycle(), 0u);
     harness.device->SetCommandHandler("i", [](const QByteArray&) { return QByteArray("^Iqro4000;"); });
     ASSERT_EQ(Cycle(), 0u);
+    for (const CReadingState* reading : Model().Readings())
+        EXPECT_FALSE(reading->IsCurrent());
     EXPECT_EQ(Wire(), (QList<QByteArray> {";", "^I;"}));
     EXPECT_EQ(Model().m_firmwareStatus.m_value, FirmwareBootLoader);
     EXPECT_EQ(Model().PortSpeed(), 38400u);

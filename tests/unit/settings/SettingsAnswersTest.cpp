@@ -40,6 +40,7 @@ const AnswerRow kAnswers[] = {
     {"FlagZero",                          SettingId::NetDhcp,           "^dh;",    "^dh0;",                        true,  "off"},
     {"FlagTwoIsRefused",                  SettingId::AtuXcvrKey,        "^xk;",    "^XK2;",                        false, ""},
     {"FlagWithNothingAfterThePrefix",     SettingId::AtuXcvrKey,        "^xk;",    "^XK;",                         false, ""},
+    {"FlagWithMoreIsDamaged",             SettingId::AtuXcvrKey,        "^xk;",    "^XK1x;",                       false, ""},
     {"TextIsTrimmedOfSpacesAndSemicolons",SettingId::Banner,            "^bt;",    "^BT  Hello Contest ;;",        true,  "Hello Contest"},
     {"TextMayBeEmpty",                    SettingId::Pf2,               "^pf2;",   "^PF2;",                        true,  ""},
     {"TextOfTheOtherKeyIsDropped",        SettingId::Pf2,               "^pf2;",   "^PF1ANTENNA;",                 false, ""},
