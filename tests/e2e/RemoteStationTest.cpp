@@ -212,7 +212,8 @@ TEST_F(RemoteStation, ServersThatCannotServeAreToldApart)
     // A raw server answers no Telnet: it is no RFC 2217 server.
     CRfc2217Port port(host, &sink, nullptr);
     port.SetTimeouts(5000, 300);
-    EXPECT_FALSE(port.Open(QStringLiteral("rfc2217://127.0.0.1:%1").arg(ser2net.m_rawPort), true));
+    const QString raw = QStringLiteral("rfc2217://127.0.0.1:%1").arg(ser2net.m_rawPort);
+    RunEventsUntil([&] { return port.Open(raw, true) || port.LastError() != Result::IoPending; }, 10000);
     EXPECT_EQ(port.LastError(), Result::RemoteNoPortControl);
     EXPECT_FALSE(port.IsOpen());
     // Nothing listens: refused, with the port named.
