@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
 #include <sys/stat.h>
 
 namespace {
@@ -78,5 +80,14 @@ DWORD CheckSaveDestination(const QString& path, QString* message)
     if (message)
         message->clear();
     return 0;
+}
+
+DWORD MakeFolder(const QString& path)
+{
+    std::error_code error;
+    const std::filesystem::path native(QFile::encodeName(path).toStdString());
+    if (std::filesystem::create_directories(native, error) || std::filesystem::is_directory(native))
+        return 0;
+    return FileError::FromErrno(error.value(), Result::AccessDenied);
 }
 } // namespace FileChecks
