@@ -85,6 +85,8 @@ TEST_F(SimPty, PortHeldThroughTheLinkIsAccessDeniedByEitherName)
         EXPECT_EQ(run.exitCode, 1) << name.toStdString();
         EXPECT_THAT(run.err, HasText("access denied"));
         EXPECT_THAT(run.err, HasText("Error code 0x00000005: "));
+        // The holder is this process, not the simulated amplifier at the line's far end.
+        EXPECT_THAT(run.err, HasText(QStringLiteral(" (process %1)").arg(QCoreApplication::applicationPid())));
     }
     holder.Close();
     // Once it lets go, the port is free again.
