@@ -111,5 +111,5 @@ int main(int argc, char** argv)
         return ExitUsage;
     }
     CCliContext context(options);
-    return command->run(context, commandArgs);
+    return context.Finish(command->run(context, commandArgs));
 }
