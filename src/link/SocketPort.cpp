@@ -140,6 +140,7 @@ bool CSocketPort::StartConnecting(const QString& name, bool quiet)
     m_name = name;
     m_received.clear();
     m_failed = false;
+    m_failure = 0;
     m_dropped = 0;
     m_sinceCommand = 0;
     m_speed = 230400;
@@ -209,7 +210,9 @@ bool CSocketPort::FinishOpen(bool quiet)
             OnConnectionLost();
     });
     m_opening = true;
-    const bool started = StartSession();
+    // What the server sent while the connection was being made is the session's first bytes.
+    OnReadyRead();
+    const bool started = !m_failed && StartSession();
     m_opening = false;
     if (!started || m_failed) {
         // A server that hangs up while the session starts is most often one whose port
@@ -256,7 +259,7 @@ bool CSocketPort::SetSpeed(DWORD bitsPerSecond)
     if (!IsSupportedSpeed(bitsPerSecond))
         return Fail(Result::InvalidArgumentHResult);
     if (m_failed)
-        return Fail(Result::RemoteConnectionLost);
+        return Fail(m_failure);
     if (bitsPerSecond == m_speed)
         return true;
     if (!ApplySpeed(bitsPerSecond))
@@ -270,7 +273,7 @@ bool CSocketPort::PurgeReceive()
     if (!IsOpen())
         return Fail(Result::InvalidHandle);
     if (m_failed)
-        return Fail(Result::RemoteConnectionLost);
+        return Fail(m_failure);
     // What the socket holds arrived before the purge as much as what was already taken.
     OnReadyRead();
     if (m_failed)
@@ -291,7 +294,7 @@ bool CSocketPort::Read(BYTE* buffer, DWORD count, DWORD* bytesRead)
     if (!IsOpen())
         return Fail(Result::InvalidHandle);
     if (m_failed)
-        return Fail(Result::RemoteConnectionLost);
+        return Fail(m_failure);
     const qsizetype n = std::min<qsizetype>(count, m_received.size());
     std::copy_n(m_received.constData(), n, reinterpret_cast<char*>(buffer));
     m_received.remove(0, n);
@@ -310,7 +313,7 @@ bool CSocketPort::WriteBytes(const BYTE* data, DWORD count)
     if (!IsOpen())
         return Fail(Result::InvalidHandle);
     if (m_failed)
-        return Fail(Result::RemoteConnectionLost);
+        return Fail(m_failure);
     if (count == 0)
         return true;
     m_sinceCommand = 0;
@@ -320,7 +323,7 @@ bool CSocketPort::WriteBytes(const BYTE* data, DWORD count)
 bool CSocketPort::SendBytes(const QByteArray& bytes)
 {
     if (m_socket->write(bytes) != bytes.size())
-        return Fail(m_failed ? Result::RemoteConnectionLost : MapSocketError(m_socket->error()));
+        return Fail(m_failed ? m_failure : MapSocketError(m_socket->error()));
     m_socket->flush();
     // The system takes a command at once; a firmware packet may wait while the server drains
     // its buffers, but never longer than the server takes to answer.
@@ -332,7 +335,7 @@ bool CSocketPort::SendBytes(const QByteArray& bytes)
             return Fail(Result::Cancelled);
     }
     if (m_failed || !m_socket)
-        return Fail(Result::RemoteConnectionLost);
+        return Fail(m_failed ? m_failure : Result::RemoteConnectionLost);
     return true;
 }
 

@@ -70,8 +70,12 @@ DWORD CheckSaveDestination(const QString& path, QString* message)
         const int savedErrno = errno;
         // A folder that is not there is a path not found, not a missing file.
         DWORD code = Result::PathNotFound;
-        if (StatPath(folder, &info, &error))
+        if (StatPath(folder, &info, &error)) {
             code = FileError::FromDevice(probe, savedErrno, Result::AccessDenied);
+            // A folder that is there but makes no new file (as /proc answers) refuses access.
+            if (code == Result::FileNotFound || code == Result::PathNotFound)
+                code = Result::AccessDenied;
+        }
         else if (error != ENOENT)
             code = FileError::FromErrno(error, Result::PathNotFound);
         return Refuse(code,
@@ -88,6 +92,7 @@ DWORD MakeFolder(const QString& path)
     const std::filesystem::path native(QFile::encodeName(path).toStdString());
     if (std::filesystem::create_directories(native, error) || std::filesystem::is_directory(native))
         return 0;
-    return FileError::FromErrno(error.value(), Result::AccessDenied);
+    // Every missing folder above was to be made: one the system says is missing was refused.
+    return error.value() == ENOENT ? Result::AccessDenied : FileError::FromErrno(error.value(), Result::AccessDenied);
 }
 } // namespace FileChecks

@@ -4,7 +4,8 @@
 // "QRO4000/firmware", below a starting folder when one is chosen (so that the cases of a suite
 // can share one server); a file ".listing" there replaces the answer to LIST with its bytes,
 // for listings no file system can hold, and a file ".cut" holding "BYTES TIMES" cuts that many
-// transfers short after BYTES while the server still says they are complete. The server's log
+// transfers of longer files short after BYTES while the server still says they are complete
+// (and answers no SIZE, as such servers do). The server's log
 // (one line per transfer) is kept.
 #include <QProcess>
 #include <QTemporaryDir>

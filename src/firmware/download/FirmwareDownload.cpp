@@ -26,11 +26,12 @@ std::filesystem::path NativePath(const QString& path)
 #endif
 }
 
-// Failures of this computer's folder, not of the transfer: trying again changes nothing.
-bool IsLocalFailure(DWORD code)
+// Failures that trying again cannot mend: of this computer's folder, or a file larger than any
+// firmware.
+bool EndsTheCopy(DWORD code)
 {
     return code == Result::Cancelled || code == Result::DiskFull || code == Result::AccessDenied
-        || code == Result::PathNotFound || code == Result::WriteFault;
+        || code == Result::PathNotFound || code == Result::WriteFault || code == Result::ServerSentTooMuch;
 }
 
 // Whole RTF: "{\rtf" first and its outer group closed by the last character (spaces and NULs
@@ -172,8 +173,8 @@ void CFirmwareDownload::OnCompleted(DWORD code, const QByteArray& data, const QS
         if (!detail.isEmpty())
             Line(IFirmwareDownloadSink::Line::Detail, FormatResource(IDS_DL_DETAIL, detail));
         // A file that does not arrive whole (cut short, stalled, refused) counts as one failed
-        // try of that file; only a failure on this side ends the copy at once.
-        if (m_state != GettingFile || IsLocalFailure(code)) {
+        // try of that file; only a failure no try can mend ends the copy at once.
+        if (m_state != GettingFile || EndsTheCopy(code)) {
             Finish(OperationName(), code);
             return;
         }
