@@ -146,10 +146,10 @@ DWORD CCliContext::Connect()
 int CCliContext::ReportFailure(DWORD code)
 {
     EndProgress();
-    // A line already said (a file's check, a call that failed on a file) may carry the code
-    // with its text: it is not said twice.
-    if (!m_saidSinceFailure.contains(QString::asprintf("0x%08X", code)))
-        Err(ErrorCodeLine(code));
+    // A line already said (a file's check) may end with this very line: it is not said twice.
+    const QString line = ErrorCodeLine(code);
+    if (!m_saidSinceFailure.contains(line))
+        Err(line);
     m_saidSinceFailure.clear();
     const QString advice = FailureAdvice(code, ReadConnectionFacts(*m_model));
     if (!advice.isEmpty())

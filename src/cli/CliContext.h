@@ -43,7 +43,7 @@ public:
     bool Interrupted() const;
 
     // "Error code 0x%08X: %s" on standard error, unless a line said since the last failure
-    // report names the code already, then the advice for it; answers the exit status for it.
+    // report holds it already, then the advice for it; answers the exit status for it.
     int ReportFailure(DWORD code);
     // A progress bar on standard error when it is a terminal, with the retries so far when
     // there are any; nothing otherwise.

@@ -53,7 +53,7 @@ bool BackupFirst(CCliContext& context, bool backup, int* exitStatus)
         *exitStatus = context.ReportFailure(Result::Cancelled);
         return false;
     }
-    if (!message.contains(QString::asprintf("0x%08X", result)))
+    if (!message.contains(ErrorCodeLine(result)))
         context.Err(ErrorCodeLine(result));
     context.Err(ResourceString(IDS_MAINT_CLI_BACKUP_FAILED));
     context.Err(ResourceString(IDS_MAINT_CLI_USE_NO_BACKUP));

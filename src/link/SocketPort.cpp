@@ -210,9 +210,7 @@ bool CSocketPort::FinishOpen(bool quiet)
             OnConnectionLost();
     });
     m_opening = true;
-    // What the server sent while the connection was being made is the session's first bytes.
-    OnReadyRead();
-    const bool started = !m_failed && StartSession();
+    const bool started = StartSession();
     m_opening = false;
     if (!started || m_failed) {
         // A server that hangs up while the session starts is most often one whose port
@@ -227,6 +225,9 @@ bool CSocketPort::FinishOpen(bool quiet)
         return false;
     }
     m_lastError = 0;
+    // What the server sent while the connection was being made and the session started: its
+    // notice went out before anyone listened.
+    OnReadyRead();
     return true;
 }
 
@@ -355,6 +356,8 @@ void CSocketPort::QueueBytes(const QByteArray& bytes)
 bool CSocketPort::WaitForServer(const std::function<bool()>& done)
 {
     QDeadlineTimer deadline(m_answerMs);
+    // Bytes already held (sent before the session's start) come first.
+    OnReadyRead();
     while (!done()) {
         if (g_waitsInterrupted && m_opening)
             return Fail(Result::Cancelled);

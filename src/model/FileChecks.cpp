@@ -73,7 +73,7 @@ DWORD CheckSaveDestination(const QString& path, QString* message)
         if (StatPath(folder, &info, &error)) {
             code = FileError::FromDevice(probe, savedErrno, Result::AccessDenied);
             // A folder that is there but makes no new file (as /proc answers) refuses access.
-            if (code == Result::FileNotFound || code == Result::PathNotFound)
+            if (code == Result::FileNotFound && S_ISDIR(info.st_mode))
                 code = Result::AccessDenied;
         }
         else if (error != ENOENT)

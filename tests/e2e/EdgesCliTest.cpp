@@ -87,6 +87,14 @@ TEST_F(EdgesCli, MonitorEndsWhenItsReaderHasGoneAndBrokenPipesAreIgnored)
     EXPECT_THAT(QString::fromUtf8(shell.Process().readAllStandardError()), HasText("Broken pipe"));
 }
 
+TEST_F(EdgesCli, AFolderThatTakesNoFileIsRefusedOnceWithPermissionAdvice)
+{
+    const CliRun run = Run({"-p", "SIM", "save-config", "/proc/"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err.count("0x00000005: Access is denied"), 1) << run.err.toStdString();
+    EXPECT_THAT(run.err, HasText("Access to that file or folder was refused: check its permissions"));
+}
+
 TEST(RemoteOpen, ServerThatNeverAcceptsLeavesTheEventLoopRunningAndACancelEndsIt)
 {
     EnsureApplication();
