@@ -1,5 +1,6 @@
 #include "app/AppStringIds.h"
 #include "app/MainFrame.h"
+#include "model/QtMessages.h"
 #include "model/RevisionText.h"
 #include "model/StringTable.h"
 #include <QApplication>
@@ -81,6 +82,7 @@ int main(int argc, char** argv)
 
     int qtArgc = static_cast<int>(qtArguments.size());
     qtArguments.push_back(nullptr);
+    KeepQtMessagesOffTheTerminal(false);
     QApplication application(qtArgc, qtArguments.data());
     QApplication::setOrganizationName(QStringLiteral("Brimwell"));
     QApplication::setApplicationName(QStringLiteral("QRO4000 Utility"));

@@ -1,18 +1,24 @@
 #include "cli/CliContext.h"
+#include "cli/CliStringIds.h"
 #include "model/LinkStringIds.h"
 #include "link/ConnectionState.h"
+#include "link/ports/SocketPort.h"
 #include "model/ErrorText.h"
+#include "model/QtMessages.h"
 #include "model/QtSettingsStore.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
 #include "sim/PortFactory.h"
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <unistd.h>
@@ -23,20 +29,33 @@ std::atomic<bool> g_interrupted{false};
 extern "C" void OnInterrupt(int)
 {
     g_interrupted = true;
+    CSocketPort::InterruptWaits();
 }
 
-void Write(FILE* stream, const QString& text)
+// False (with errno set) when the stream did not take the line: a full disk, a closed pipe.
+bool Write(FILE* stream, const QString& text)
 {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    std::fputc('\n', stream);
-    std::fflush(stream);
+    const QByteArray bytes = text.toUtf8() + '\n';
+    const bool written = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream)
+        == static_cast<size_t>(bytes.size());
+    return std::fflush(stream) == 0 && written;
+}
+
+// What standard output is, for a message about it: the file or device it goes to, when the
+// system says.
+QString StandardOutputName()
+{
+    const QString target = QFileInfo(QStringLiteral("/proc/self/fd/1")).symLinkTarget();
+    if (target.isEmpty() || target.startsWith(QLatin1String("/proc/")))
+        return ResourceString(IDS_CLI_STANDARD_OUTPUT);
+    return target;
 }
 }  // namespace
 
 CCliContext::CCliContext(const Options& options) : m_options(options)
 {
     std::signal(SIGINT, OnInterrupt);
+    KeepQtMessagesOffTheTerminal(options.trace);
     m_model = std::make_unique<CModel>(m_host, std::make_unique<CQtSettingsStore>());
     m_model->SetPortFactory([this](const QString& name) { return CreatePort(name, m_host, this, this); });
     m_model->SetStatusSink(this);
@@ -127,7 +146,11 @@ DWORD CCliContext::Connect()
 int CCliContext::ReportFailure(DWORD code)
 {
     EndProgress();
-    Err(ErrorCodeLine(code));
+    // A line already said (a file's check) may end with this very line: it is not said twice.
+    const QString line = ErrorCodeLine(code);
+    if (!m_saidSinceFailure.contains(line))
+        Err(line);
+    m_saidSinceFailure.clear();
     const QString advice = FailureAdvice(code, ReadConnectionFacts(*m_model));
     if (!advice.isEmpty())
         Err(advice);
@@ -165,13 +188,28 @@ void CCliContext::EndProgress()
 
 void CCliContext::Out(const QString& text)
 {
-    Write(stdout, text);
+    if (m_outputError != 0)
+        return;
+    if (!Write(stdout, text))
+        m_outputError = errno != 0 ? errno : EIO;
+}
+
+int CCliContext::Finish(int exitStatus)
+{
+    if (m_outputError == 0 && std::fflush(stdout) != 0)
+        m_outputError = errno != 0 ? errno : EIO;
+    if (m_outputError == 0)
+        return exitStatus;
+    Err(FormatResource(IDS_CLI_OUTPUT_FAILED, StandardOutputName(), QString::fromLocal8Bit(std::strerror(m_outputError))));
+    return exitStatus == ExitInterrupted ? ExitInterrupted : ExitFailure;
 }
 
 void CCliContext::Err(const QString& text)
 {
     if (m_progressShown)
         EndProgress();
+    if (m_saidSinceFailure.size() < 64 * 1024)
+        m_saidSinceFailure += text;
     Write(stderr, text);
 }
 

@@ -42,15 +42,22 @@ public:
     void RunFor(DWORD ms, const std::function<bool()>& until = {});
     bool Interrupted() const;
 
-    // "Error code 0x%08X: %s" on standard error; answers the exit status for it.
+    // "Error code 0x%08X: %s" on standard error, unless a line said since the last failure
+    // report holds it already, then the advice for it; answers the exit status for it.
     int ReportFailure(DWORD code);
     // A progress bar on standard error when it is a terminal, with the retries so far when
     // there are any; nothing otherwise.
     void ShowProgress(const QString& label, DWORD position, DWORD range, DWORD retries = 0);
     void EndProgress();
 
-    // Standard output and standard error, line by line.
+    // Standard output and standard error, line by line. Output that cannot be written (a full
+    // disk, a pipe whose reader has gone) is not tried again: OutputFailed() says so, and
+    // Finish() turns it into a failure.
     void Out(const QString& text);
+    bool OutputFailed() const { return m_outputError != 0; }
+    // The command's exit status, or a failure naming standard output's file when something
+    // written there did not arrive.
+    int Finish(int exitStatus);
     void Err(const QString& text);
 
     // IStatusSink, IUserPrompt
@@ -63,6 +70,8 @@ private:
     CQtEventHost m_host;
     std::unique_ptr<CModel> m_model;
     bool m_progressShown = false;
+    int m_outputError = 0;
+    QString m_saidSinceFailure; // standard error's text since the last failure report
 };
 
 // Exit statuses of the command-line program.

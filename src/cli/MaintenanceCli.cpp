@@ -53,7 +53,8 @@ bool BackupFirst(CCliContext& context, bool backup, int* exitStatus)
         *exitStatus = context.ReportFailure(Result::Cancelled);
         return false;
     }
-    context.Err(ErrorCodeLine(result));
+    if (!message.contains(ErrorCodeLine(result)))
+        context.Err(ErrorCodeLine(result));
     context.Err(ResourceString(IDS_MAINT_CLI_BACKUP_FAILED));
     context.Err(ResourceString(IDS_MAINT_CLI_USE_NO_BACKUP));
     *exitStatus = ExitFailure;

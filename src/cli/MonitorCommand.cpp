@@ -3,6 +3,7 @@
 #include "cli/OperateSession.h"
 #include "model/ErrorText.h"
 #include "model/FileChecks.h"
+#include "model/Format.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
 #include "operate/OperateStringIds.h"
@@ -29,7 +30,7 @@ bool ReadCount(
     bool ok = false;
     const qulonglong value = text.toULongLong(&ok);
     if (!ok || value < low || value > high) {
-        context.Err(FormatResource(IDS_OP_CLI_BAD_NUMBER, name, low, high, text));
+        context.Err(FormatResource(IDS_OP_CLI_BAD_NUMBER, name, low, high, EchoText(text)));
         return false;
     }
     *out = static_cast<unsigned>(value);
@@ -110,6 +111,8 @@ int RunMonitor(CCliContext& context, const CCliArguments& arguments)
         } else {
             context.Out(
                 context.GetOptions().json ? OperateReadings::Json(model, now) : OperateReadings::Line(model, now));
+            if (context.OutputFailed())
+                break; // nobody reads on: the program says so as it ends
             if (csv.IsOpen() && !csv.Write(context, OperateReadings::CsvRow(model, now)))
                 return ExitFailure;
         }

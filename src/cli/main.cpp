@@ -130,5 +130,5 @@ int main(int argc, char** argv)
         return ExitUsage;
     }
     CCliContext context(options);
-    return command->run(context, arguments);
+    return context.Finish(command->run(context, arguments));
 }

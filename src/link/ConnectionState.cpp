@@ -93,12 +93,16 @@ CActionAvailability ActionAvailability(DeviceAction action, const CConnectionFac
 QString FailureAdvice(DWORD code, const CConnectionFacts& facts)
 {
     switch (code) {
+    case Result::AccessDenied:
+        // Only a port that failed under a task has gone; one that refused to open said so
+        // as it did, and otherwise it was a file or a folder that refused.
+        if (!facts.portLost)
+            return !facts.portOpen && facts.contactResult == Result::AccessDenied
+                ? QString()
+                : ResourceString(IDS_ADVICE_ACCESS_DENIED);
+        [[fallthrough]];
     case Result::PortLost:
-    case Result::RemoteConnectionLost:
-    case Result::AccessDenied: {
-        // Access denied on a port that is still open is another matter (a driver's refusal).
-        if (facts.portOpen && code == Result::AccessDenied)
-            return {};
+    case Result::RemoteConnectionLost: {
         CRemoteAddress address;
         if (ParseRemotePortName(facts.port, &address))
             return FormatResource(IDS_ADVICE_REMOTE_LOST, HostAndPort(address));

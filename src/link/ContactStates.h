@@ -29,10 +29,14 @@ public:
     }
 };
 
-// Opens the port named by the "Port" setting at 230400 bit/s (closing it first when open).
+// Opens the port named by the "Port" setting at 230400 bit/s (closing it first when open). A
+// port that takes time to open (a connection to a serial device server) is asked again every
+// few milliseconds while it says IoPending, so that the event loop runs meanwhile and a cancel
+// ends the open at once.
 template <class SM>
 class COpenPortState : public CState<SM> {
 public:
+    static constexpr DWORD kPollMs = 10;
     using CState<SM>::CState;
     void Enter() override
     {
@@ -47,14 +51,33 @@ public:
             return;
         }
         host->ReportVerbose(FormatResource(IDS_OPENING_PORT, name));
+        TryOpen();
+    }
+    void OnTimeout() override { TryOpen(); }
+
+private:
+    void TryOpen()
+    {
+        SM* host = this->m_host;
+        CModel* model = host->Model();
+        const QString name = model->m_port.m_value;
+        if (Result::Failed(host->m_result)) {
+            model->ClosePort();
+            this->GoToFinal();
+            return;
+        }
         if (!model->OpenPort(name, true)) {
             const DWORD error = model->PortLastError();
+            if (error == Result::IoPending) {
+                host->StartTimer(kPollMs);
+                return;
+            }
             if (error == Result::AccessDenied) {
                 host->ReportStatus(FormatResource(IDS_PORT_ACCESS_DENIED, name));
                 const QString advice = model->Port() ? model->Port()->ErrorAdvice() : QString();
                 if (!advice.isEmpty())
                     host->ReportStatus(advice);
-            } else {
+            } else if (error != Result::Cancelled) {
                 host->ReportStatus(FormatResource(IDS_UNABLE_TO_OPEN_PORT, name, error, GetErrorText(error)));
             }
             this->Fail(error ? error : Result::GenFailure);

@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
 #include <sys/stat.h>
 
 namespace {
@@ -68,8 +70,12 @@ DWORD CheckSaveDestination(const QString& path, QString* message)
         const int savedErrno = errno;
         // A folder that is not there is a path not found, not a missing file.
         DWORD code = Result::PathNotFound;
-        if (StatPath(folder, &info, &error))
+        if (StatPath(folder, &info, &error)) {
             code = FileError::FromDevice(probe, savedErrno, Result::AccessDenied);
+            // A folder that is there but makes no new file (as /proc answers) refuses access.
+            if (code == Result::FileNotFound && S_ISDIR(info.st_mode))
+                code = Result::AccessDenied;
+        }
         else if (error != ENOENT)
             code = FileError::FromErrno(error, Result::PathNotFound);
         return Refuse(code,
@@ -78,5 +84,15 @@ DWORD CheckSaveDestination(const QString& path, QString* message)
     if (message)
         message->clear();
     return 0;
+}
+
+DWORD MakeFolder(const QString& path)
+{
+    std::error_code error;
+    const std::filesystem::path native(QFile::encodeName(path).toStdString());
+    if (std::filesystem::create_directories(native, error) || std::filesystem::is_directory(native))
+        return 0;
+    // Every missing folder above was to be made: one the system says is missing was refused.
+    return error.value() == ENOENT ? Result::AccessDenied : FileError::FromErrno(error.value(), Result::AccessDenied);
 }
 } // namespace FileChecks

@@ -17,4 +17,8 @@ DWORD CheckInputFile(const QString& path, qint64 maxBytes, QString* message);
 // created there and removed again, so an unwritable place fails before the amplifier is read.
 // A symbolic link to a regular file is fine.
 DWORD CheckSaveDestination(const QString& path, QString* message);
+
+// Makes a folder and the folders above it that are missing: 0, or why not (access denied for a
+// place the user may not write, a path not found where a file stands in the way).
+DWORD MakeFolder(const QString& path);
 } // namespace FileChecks

@@ -240,3 +240,11 @@ QString FormatText(const QString& format, std::initializer_list<CFormatArg> argL
     }
     return out;
 }
+
+QString EchoText(const QString& value)
+{
+    constexpr qsizetype kShown = 60;
+    if (value.size() <= kShown + 20)
+        return value;
+    return value.left(kShown) + QStringLiteral("... (%1 characters)").arg(value.size());
+}

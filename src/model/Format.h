@@ -30,6 +30,10 @@ private:
 
 QString FormatText(const QString& format, std::initializer_list<CFormatArg> args);
 
+// A value the user or a server gave, as a message echoes it: whole when short, else its start,
+// "..." and its length, so that a mistake of megabytes makes a line, not a screenful.
+QString EchoText(const QString& value);
+
 template <class... A>
 QString Fmt(const QString& format, A&&... args)
 {

@@ -187,7 +187,8 @@ void CModelBase::OnPortFailed()
     // A serial device server's connection is named as such: its port name is an address.
     CRemoteAddress remote;
     const bool isRemote = ParseRemotePortName(m_serialPort->Name(), &remote);
-    const QString text = isRemote ? FormatResource(IDS_REMOTE_CONNECTION_LOST, HostAndPort(remote))
+    const bool flooded = m_serialPort->LastError() == Result::RemoteFlooded;
+    const QString text = isRemote ? FormatResource(flooded ? IDS_REMOTE_FLOODED : IDS_REMOTE_CONNECTION_LOST, HostAndPort(remote))
                                   : FormatResource(IDS_PORT_LOST, m_serialPort->Name());
     const QString advice = isRemote ? ResourceString(IDS_ADVICE_REMOTE_CHECK) : ResourceString(IDS_PORT_LOST_ADVICE);
     m_serialPort->Close();

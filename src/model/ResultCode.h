@@ -80,6 +80,8 @@ constexpr std::uint32_t ReadBackDiffers = 0xE200007C;
 constexpr std::uint32_t NotEveryFileCopied = 0xE20000B0;
 constexpr std::uint32_t ServerSentTooMuch = 0xE20000B1;
 constexpr std::uint32_t CopyNotPutInPlace = 0xE20000B2;
+constexpr std::uint32_t FileSizeDiffers = 0xE20000BE;
+constexpr std::uint32_t ReleaseNotesDamaged = 0xE20000BF;
 
 // Remote stations: a serial device server reached over TCP.
 constexpr std::uint32_t RemoteRefused = 0xE20000C0;
@@ -91,6 +93,7 @@ constexpr std::uint32_t RemoteBadName = 0xE20000C5;
 constexpr std::uint32_t RemoteUnreachable = 0xE20000C6;
 constexpr std::uint32_t RemoteSpeedRefused = 0xE20000C7;
 constexpr std::uint32_t RemoteClosedAtOnce = 0xE20000C8;
+constexpr std::uint32_t RemoteFlooded = 0xE20000CF;
 
 // Edit configuration.
 constexpr std::uint32_t SettingRefused = 0xE2000090;

@@ -2,6 +2,7 @@
 #include "model/ErrorText.h"
 #include "model/FileChecks.h"
 #include "model/FileError.h"
+#include "model/Format.h"
 #include "model/ResultCode.h"
 #include "model/SaveWhole.h"
 #include "model/StringTable.h"
@@ -29,7 +30,7 @@ bool ParseNamed(
 {
     const SettingInfo* info = SettingsTable::Find(name);
     if (!info) {
-        *message = FormatResource(IDS_SETTINGS_ERR_UNKNOWN, name, KnownNames());
+        *message = FormatResource(IDS_SETTINGS_ERR_UNKNOWN, EchoText(name), KnownNames());
         return false;
     }
     QString reason;
@@ -86,7 +87,7 @@ bool ParseAssignment(const QString& text, std::pair<SettingId, SettingValue>* as
 {
     const qsizetype equals = text.indexOf(QLatin1Char('='));
     if (equals <= 0) {
-        *message = FormatResource(IDS_SETTINGS_CLI_BAD_ASSIGNMENT, text);
+        *message = FormatResource(IDS_SETTINGS_CLI_BAD_ASSIGNMENT, EchoText(text));
         return false;
     }
     return ParseNamed(text.left(equals).trimmed(), text.mid(equals + 1), assignment, message);

@@ -135,11 +135,14 @@ bool Parse(const SettingInfo& info, const QString& text, SettingValue* value, QS
         return true;
     }
     case SettingKind::Text: {
-        *message = CheckText(info, trimmed);
+        // Spaces around an address or a port number are no part of it; those around a text
+        // are refused by its check, never dropped unseen.
+        const QString taken = info.rule == TextRule::Printable ? text : trimmed;
+        *message = CheckText(info, taken);
         if (!message->isEmpty())
             return false;
         *value = SettingValue();
-        value->text = trimmed;
+        value->text = taken;
         if (info.rule == TextRule::IPv4)
             ReadIPv4(trimmed, &value->text);
         else if (info.rule == TextRule::Port)
@@ -166,8 +169,11 @@ QString CheckText(const SettingInfo& info, const QString& text)
         break;
     }
     // "^bt;" is the query: an empty text cannot be set.
-    if (text.isEmpty())
+    if (text.trimmed().isEmpty())
         return ResourceString(IDS_SETTINGS_ERR_EMPTY);
+    // The amplifier's answer loses them, so a text with them could never be read back as set.
+    if (text.front().isSpace() || text.back().isSpace())
+        return ResourceString(IDS_SETTINGS_ERR_OUTER_SPACES);
     for (QChar c : text) {
         if (c == QLatin1Char(';') || c == QLatin1Char('^'))
             return ResourceString(IDS_SETTINGS_ERR_COMMAND_CHARACTER);

@@ -87,6 +87,14 @@ TEST_F(SimPty, PortHeldThroughTheLinkIsAccessDeniedByEitherName)
         EXPECT_THAT(run.err, HasText("Error code 0x00000005: "));
     }
     holder.Close();
+    // Held by a monitor started after the simulated amplifier: the monitor is named, not the
+    // amplifier at the line's far end.
+    CChild monitor;
+    StartCli(monitor, m_dir, {"-p", m_link, "monitor"});
+    ASSERT_TRUE(RunEventsUntil([&] { return monitor.Process().canReadLine(); }, 30000));
+    EXPECT_THAT(RunCli({"-p", m_link, "info"}).err,
+        HasText(QStringLiteral("is in use by qro4000 (process %1)").arg(monitor.Process().processId())));
+    monitor.Stop();
     // Once it lets go, the port is free again.
     ExpectInfo(RunCli({"-p", m_link, "info"}));
 }

@@ -78,6 +78,7 @@ TEST_F(MaintenanceDialogs, FaultTableListsNewestFirstAndSavesTheLinesAsShown)
     ASSERT_TRUE(dialog.SaveButton()->isEnabled());
     EXPECT_EQ(dialog.SaveAs(), 0u);
     EXPECT_EQ(QString::fromLatin1(ReadWholeFile(chosen)), shown.join("\r\n") + "\r\n");
+    EXPECT_EQ(dialog.findChild<QLabel*>("status")->text(), "Fault table saved to " + chosen);
     chosen = harness.TempPath("missing-folder/faults.txt");
     EXPECT_NE(dialog.SaveAs(), 0u);
     EXPECT_TRUE(harness.sink.messages.back().startsWith("Fault Table Error: "))

@@ -3,7 +3,10 @@
 // Python on a free port, serving a temporary folder to anonymous users. The folder holds
 // "QRO4000/firmware", below a starting folder when one is chosen (so that the cases of a suite
 // can share one server); a file ".listing" there replaces the answer to LIST with its bytes,
-// for listings no file system can hold. The server's log (one line per transfer) is kept.
+// for listings no file system can hold, and a file ".cut" holding "BYTES TIMES" cuts that many
+// transfers of longer files short after BYTES while the server still says they are complete
+// (and answers no SIZE, as such servers do). The server's log
+// (one line per transfer) is kept.
 #include <QProcess>
 #include <QTemporaryDir>
 

@@ -30,6 +30,7 @@ enum DownloadStringId : unsigned {
     IDS_DL_CALL_RENAME = 1725,
     IDS_DL_UP_TO_DATE = 1726,
     IDS_DL_PROGRESS_FORMAT = 1727,
+    IDS_DL_CALL_CHECK_NOTES = 3403,
 
     // The Firmware page's file server address.
     IDS_DL_SERVER_ACTION = 1740,

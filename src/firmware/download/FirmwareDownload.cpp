@@ -12,6 +12,7 @@
 #include "model/StringTable.h"
 #include <QDir>
 #include <QFile>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -23,6 +24,40 @@ std::filesystem::path NativePath(const QString& path)
 #else
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 #endif
+}
+
+// Failures that trying again cannot mend: of this computer's folder, or a file larger than any
+// firmware.
+bool EndsTheCopy(DWORD code)
+{
+    return code == Result::Cancelled || code == Result::DiskFull || code == Result::AccessDenied
+        || code == Result::PathNotFound || code == Result::WriteFault || code == Result::ServerSentTooMuch;
+}
+
+// Whole RTF: "{\rtf" first and its outer group closed by the last character (spaces and NULs
+// after it aside), escaped braces not counted.
+bool IsWholeRtf(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = file.readAll();
+    if (!text.startsWith("{\\rtf"))
+        return false;
+    qsizetype end = text.size();
+    while (end > 0 && (text[end - 1] == '\0' || std::isspace(static_cast<unsigned char>(text[end - 1]))))
+        --end;
+    int depth = 0;
+    for (qsizetype i = 0; i < end; ++i) {
+        const char c = text[i];
+        if (c == '\\')
+            ++i; // an escaped character, brace or not
+        else if (c == '{')
+            ++depth;
+        else if (c == '}' && --depth == 0 && i != end - 1)
+            return false; // the document closed before its end
+    }
+    return depth == 0;
 }
 
 bool IsHexFile(const QString& name)
@@ -137,8 +172,9 @@ void CFirmwareDownload::OnCompleted(DWORD code, const QByteArray& data, const QS
         const QString detail = m_transfer->LastDetail();
         if (!detail.isEmpty())
             Line(IFirmwareDownloadSink::Line::Detail, FormatResource(IDS_DL_DETAIL, detail));
-        // A file the server lists but will not hand out counts as one failed try of that file.
-        if (code != Result::FileNotFound || m_state != GettingFile) {
+        // A file that does not arrive whole (cut short, stalled, refused) counts as one failed
+        // try of that file; only a failure no try can mend ends the copy at once.
+        if (m_state != GettingFile || EndsTheCopy(code)) {
             Finish(OperationName(), code);
             return;
         }
@@ -196,8 +232,7 @@ void CFirmwareDownload::OnListing(const QByteArray& listing)
         Finish(ResourceString(IDS_DL_OP_ALL_COPY_COMPLETE), 0);
         return;
     }
-    if (!QDir().mkpath(m_folder)) {
-        const DWORD code = FileOpenErrorCode(m_folder);
+    if (const DWORD code = FileChecks::MakeFolder(m_folder)) {
         Line(IFirmwareDownloadSink::Line::Report,
             CallFailedOn(ResourceString(IDS_DL_CALL_CREATE_FOLDER), m_folder, code));
         Finish(ResourceString(IDS_DL_CALL_CREATE_FOLDER), code);
@@ -242,6 +277,10 @@ DWORD CFirmwareDownload::PutInPlace(const QString& tempPath, const QString& dest
             return code;
         }
         Line(IFirmwareDownloadSink::Line::StatusText, FormatResource(IDS_FW_VERIFICATION_SUCCEEDED, destination));
+    } else if (CFirmwareFiles::IsReleaseNotesFile(destination) && !IsWholeRtf(tempPath)) {
+        Line(IFirmwareDownloadSink::Line::Log, CallFailedOn(ResourceString(IDS_DL_CALL_CHECK_NOTES), destination,
+                                                   Result::ReleaseNotesDamaged));
+        return Result::ReleaseNotesDamaged;
     }
     // The temporary file is readable by its owner only; the copy is a file like the others.
     QFile::setPermissions(tempPath,

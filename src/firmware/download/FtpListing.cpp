@@ -1,4 +1,5 @@
 #include "firmware/download/FtpListing.h"
+#include "model/Format.h"
 #include <QStringList>
 #include <array>
 
@@ -223,8 +224,9 @@ bool IsSafeFileName(const QString& name)
     return !IsDeviceName(name);
 }
 
-QString Printable(const QString& name)
+QString Printable(const QString& whole)
 {
+    const QString name = EchoText(whole);
     QString text;
     text.reserve(name.size());
     for (QChar c : name) {

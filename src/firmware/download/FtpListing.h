@@ -28,6 +28,7 @@ QList<CFtpListEntry> Parse(const QByteArray& listing);
 // space (Windows would drop them and write another file), at most 255 UTF-8 bytes. The rules
 // are those of the strictest system the program runs on, so a folder behaves the same on all.
 bool IsSafeFileName(const QString& name);
-// The name as it can be shown on one log line: control characters become "\xNN".
+// The name as it can be shown on one log line: control characters become "\xNN", and a name
+// too long for a line is cut.
 QString Printable(const QString& name);
 } // namespace FtpListing

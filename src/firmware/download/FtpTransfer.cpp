@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <curl/curl.h>
 #include <mutex>
 #include <optional>
@@ -242,6 +243,17 @@ void CFtpTransfer::Shared::Perform(CURL* easy, CURLM* multiHandle, const Job& cu
         code = state.localFailure != 0 ? state.localFailure : CurlErrors::ToResultCode(result);
         if (cancel)
             code = Result::Cancelled;
+        // A server may end a transfer early and still say it is complete: the file must have
+        // the size the server announced for it (SIZE), or else the one the listing gave.
+        curl_off_t announced = -1;
+        if (code == 0 && file && curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) != CURLE_OK)
+            announced = -1;
+        const qint64 expected = announced >= 0 ? static_cast<qint64>(announced) : current.request.sizeHint;
+        if (code == 0 && file && expected >= 0 && state.received != expected) {
+            code = Result::FileSizeDiffers;
+            std::snprintf(errorBuffer, sizeof errorBuffer, "%lld of %lld bytes received",
+                static_cast<long long>(state.received), static_cast<long long>(expected));
+        }
     }
     if (code == 0 && file) {
         if (!file->flush()) {

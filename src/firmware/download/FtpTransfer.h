@@ -27,7 +27,9 @@ public:
         Operation operation = Operation::Connect;
         QString url;
         QString folder; // GetFile: the folder that receives the temporary file
-        qint64 sizeHint = -1; // GetFile: the size the listing gave, for progress
+        // GetFile: the size the listing gave, for progress, and the size the file must have
+        // when the server does not announce one of its own.
+        qint64 sizeHint = -1;
     };
 
     // The most a file or a listing may hold: a firmware file of the whole flash is about 1.5 MB.
@@ -51,8 +53,9 @@ public:
 signals:
     // Bytes received so far of the file in flight, and its size (-1 when unknown).
     void Progress(qint64 received, qint64 total);
-    // code: 0 or the failure in the program's numbering. A listing comes in `data`; a file in
-    // `tempPath`, which the receiver now owns.
+    // code: 0 or the failure in the program's numbering (FileSizeDiffers for a file that did
+    // not arrive whole). A listing comes in `data`; a file in `tempPath`, which the receiver
+    // now owns.
     void Completed(DWORD code, const QByteArray& data, const QString& tempPath);
 
 private:

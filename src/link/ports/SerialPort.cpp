@@ -326,6 +326,28 @@ void CSerialPort::ReportError(const QString& operation, DWORD code)
     m_port->clearError();
 }
 
+#ifdef Q_OS_UNIX
+namespace {
+// Whether the process holds the master side of the pseudo-terminal `device` ("/dev/pts/N"):
+// its fdinfo names the terminal's index.
+bool ServesPseudoTerminal(const QString& pid, const QFileInfoList& open, const QString& device)
+{
+    const QString prefix = QStringLiteral("/dev/pts/");
+    if (!device.startsWith(prefix))
+        return false;
+    const QByteArray index = "tty-index:\t" + device.mid(prefix.size()).toLatin1() + '\n';
+    for (const QFileInfo& fd : open) {
+        if (!fd.symLinkTarget().endsWith(QLatin1String("ptmx")))
+            continue;
+        QFile info(QStringLiteral("/proc/%1/fdinfo/%2").arg(pid, fd.fileName()));
+        if (info.open(QIODevice::ReadOnly) && info.readAll().contains(index))
+            return true;
+    }
+    return false;
+}
+} // namespace
+#endif
+
 QString CSerialPort::FindAccessAdvice() const
 {
 #ifdef Q_OS_UNIX
@@ -341,7 +363,10 @@ QString CSerialPort::FindAccessAdvice() const
             if (!numeric || pid.toLongLong() == static_cast<qlonglong>(getpid()))
                 continue;
             const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
-            for (const QFileInfo& fd : fds.entryInfoList(QDir::System | QDir::NoDotAndDotDot)) {
+            const QFileInfoList open = fds.entryInfoList(QDir::System | QDir::NoDotAndDotDot);
+            if (ServesPseudoTerminal(pid, open, device))
+                continue; // the far end of the line (a simulated amplifier), not a holder
+            for (const QFileInfo& fd : open) {
                 if (fd.symLinkTarget() == device) {
                     QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
                     QString who = QStringLiteral("process %1").arg(pid);

@@ -2,6 +2,9 @@
 #include "model/EventHost.h"
 #include "model/RemotePortName.h"
 #include "model/SerialPortInterface.h"
+#include <QDeadlineTimer>
+#include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <functional>
 #include <memory>
@@ -18,13 +21,22 @@ class IUserPrompt;
 // server, the failure notification, and every later read and write fails with
 // RemoteConnectionLost until the port is opened again.
 //
-// Opening waits for the connection (bounded by the connect time-out); everything else waits
-// only for answers the server must give, never for ones it may leave out.
+// Opening never holds up the caller while the name is looked up and the connection is made:
+// Open() answers false with IoPending until the connection stands (then the session starts and
+// it answers as an open does) or has failed; both together take at most the connect time-out.
+// Once connected, the port waits only for answers the server must give, never for ones it may
+// leave out; a Ctrl+C (InterruptWaits) ends an open and its waits at once.
+//
+// What the server sends is held up to kMaxHeld bytes: an amplifier's longest answer is a small
+// fraction of that, so more than that unread, or more than that between two commands (data and
+// Telnet traffic together), is a server gone wrong. The excess is dropped and counted, and the connection ends
+// as a lost one does, with RemoteFlooded.
 class CSocketPort : public QObject, public ISerialPort {
     Q_OBJECT
 public:
     static constexpr int kConnectTimeoutMs = 5000;
     static constexpr int kAnswerTimeoutMs = 2000;
+    static constexpr qsizetype kMaxHeld = 64 * 1024;
 
     // The sink and prompt (both may be null) receive the port's reports and error boxes.
     CSocketPort(IEventHost& host, IStatusSink* status, IUserPrompt* prompt);
@@ -50,6 +62,13 @@ public:
 
     // The program's code for a socket error.
     static DWORD MapSocketError(int socketError);
+
+    // Ends every open in progress, and every wait of one, at once and for good (the program is
+    // ending); an open port's waits go on, so that what must be finished is. Safe to call from
+    // a signal handler.
+    static void InterruptWaits();
+    // Bytes the server sent that were dropped since the port was opened.
+    qint64 DroppedBytes() const { return m_dropped; }
 
 protected:
     // After the connection is made: what the protocol needs before the port counts as open.
@@ -82,9 +101,19 @@ protected:
 
     DWORD m_speed = 230400;
 
+public:
+    struct Lookup;
+
 private:
+    bool StartConnecting(const QString& name, bool quiet);
+    // Moves a connect in progress on: IoPending while it goes on, 0 once connected, else
+    // the failure.
+    DWORD AdvanceConnect();
+    bool FinishOpen(bool quiet);
+    void OnFlooded(qint64 dropped);
     void OnReadyRead();
     void OnConnectionLost();
+    void OnFailed(DWORD code);
     void AcknowledgeAtOnce();
     void ReportOpenFailure(DWORD code, bool quiet);
     void Post(std::function<void()> call);
@@ -98,7 +127,14 @@ private:
     QByteArray m_received;
     DWORD m_lastError = 0;
     bool m_failed = false;
+    DWORD m_failure = 0; // why the connection failed
     bool m_opening = false;
+    bool m_connecting = false;
+    QDeadlineTimer m_connectDeadline;
+    std::shared_ptr<Lookup> m_lookup;
+    QList<QHostAddress> m_addresses; // still to try, in order
+    qint64 m_dropped = 0;
+    qint64 m_sinceCommand = 0; // bytes received since the last command was sent
     bool m_notifyPending = false;
     int m_connectMs = kConnectTimeoutMs;
     int m_answerMs = kAnswerTimeoutMs;

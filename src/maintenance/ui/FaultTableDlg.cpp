@@ -176,7 +176,11 @@ DWORD CFaultTableDlg::SaveAs()
         PopupError(*m_model, m_prompt, IDS_FAULT_TABLE_ERROR, message.isEmpty() ? ErrorCodeLine(code) : message);
         return code;
     }
-    m_model->Status(FormatResource(IDS_FAULT_SAVED, QDir::toNativeSeparators(fileName)));
+    // Said where it is read: in the dialog, and in the status bar and its log.
+    const QString saved = FormatResource(IDS_FAULT_SAVED, QDir::toNativeSeparators(fileName));
+    m_status->setText(saved);
+    m_status->setToolTip(saved);
+    m_model->Status(saved);
     return 0;
 }
 

@@ -136,6 +136,43 @@ TEST_F(FirmwareDownload, ADamagedFileIsFetchedThreeTimesAndNeverLandsInTheFolder
     EXPECT_TRUE(sink.lines.contains("Copied 0 files from Brimwell to " + local.path()));
 }
 
+// Release notes of 4029 bytes: whole, or damaged at the same size (their last brace lost).
+struct CutRow {
+    const char* what;
+    const char* cut; // ".cut": bytes, and how many transfers are cut
+    bool damaged;
+};
+const CutRow kCutRows[] = {{"CutTwiceThenWhole", "1343 2", false}, {"DamagedAtItsFullSize", "0 0", true}};
+class FirmwareDownloadCut : public FirmwareDownload, public ::testing::WithParamInterface<CutRow> { };
+
+TEST_P(FirmwareDownloadCut, NotesThatDoNotArriveWholeAreFetchedAgainAndNeverLand)
+{
+    QByteArray notes = "{\\rtf1 " + QByteArray(4021, 'n') + "}";
+    if (GetParam().damaged)
+        notes.back() = ' ';
+    PutLocal("qro4000fw0150.hex", kGoodHex);
+    server.Put("qro4000fw0160.hex", kGoodHex);
+    server.Put("qro4000fwnotes.rtf", notes);
+    server.Put(".cut", GetParam().cut);
+    Run(server.Url());
+
+    EXPECT_EQ(server.CountLog("RETR " + server.FirmwareFolder() + "/qro4000fwnotes.rtf", 3, 2000), 3);
+    EXPECT_EQ(ReadLocal("qro4000fw0160.hex"), kGoodHex);
+    EXPECT_TRUE(sink.lines.contains("Copying qro4000fwnotes.rtf again (try 3 of 3)")) << sink.Text().toStdString();
+    if (GetParam().damaged) {
+        EXPECT_EQ(sink.result, Result::NotEveryFileCopied);
+        EXPECT_FALSE(LocalFiles().contains("qro4000fwnotes.rtf"));
+        EXPECT_TRUE(sink.Text().contains("Error 0xE20000BF: The release notes are not a whole RTF document"));
+    } else {
+        EXPECT_EQ(sink.result, 0u) << sink.Text().toStdString();
+        EXPECT_EQ(ReadLocal("qro4000fwnotes.rtf"), notes);
+        EXPECT_TRUE(sink.Text().contains("0xE20000BE"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, FirmwareDownloadCut, ::testing::ValuesIn(kCutRows),
+    [](const auto& info) { return std::string(info.param.what); });
+
 TEST_F(FirmwareDownload, HostileNamesOfTheListingAreSkippedAndNeverWritten)
 {
     // Each would be the newest firmware file if its name were taken as it stands.

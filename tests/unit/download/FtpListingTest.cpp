@@ -99,9 +99,10 @@ TEST_P(ServerName, IsWrittenOnlyWhenSafe)
 INSTANTIATE_TEST_SUITE_P(
     Rows, ServerName, ::testing::ValuesIn(kNameRows), [](const auto& info) { return std::string(info.param.what); });
 
-TEST(FtpListing, ControlCharactersOfANameAreShownEscaped)
+TEST(FtpListing, ControlCharactersOfANameAreShownEscapedAndAHugeNameCut)
 {
     EXPECT_EQ(FtpListing::Printable(QStringLiteral("a\r\nb\x7f")), QStringLiteral("a\\x0D\\x0Ab\\x7F"));
+    EXPECT_EQ(FtpListing::Printable(QString(20000000, 'n')), QString(60, 'n') + "... (20000000 characters)");
 }
 
 TEST(FileServerAddress, PortAndStartingFolderLeadToTheProductsFirmwareFolder)

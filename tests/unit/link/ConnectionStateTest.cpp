@@ -116,8 +116,13 @@ TEST(FailureAdvice, NamesTheGonePortAndAsksForFirmwareFirst)
     EXPECT_EQ(FailureAdvice(Result::PortLost, lost),
         "The port /dev/ttyUSB0 has gone: is the cable unplugged? Connect it again, then press Test Communications on "
         "the Port page.");
-    EXPECT_TRUE(FailureAdvice(Result::AccessDenied, lost).startsWith("The port /dev/ttyUSB0 has gone"));
-    EXPECT_EQ(FailureAdvice(Result::AccessDenied, Open(3)), ""); // refused by a driver, not gone
+    EXPECT_TRUE(FailureAdvice(Result::AccessDenied, With(lost, [](auto& f) { f.portLost = true; }))
+                    .startsWith("The port /dev/ttyUSB0 has gone"));
+    // A file or folder that refused, with the port closed or open: a matter of permissions.
+    for (const CConnectionFacts& facts : {lost, Open(3)})
+        EXPECT_TRUE(FailureAdvice(Result::AccessDenied, facts).startsWith("Access to that file or folder was refused"));
+    // A port that refused to open has said why as it did.
+    EXPECT_EQ(FailureAdvice(Result::AccessDenied, With(lost, [](auto& f) { f.contactResult = Result::AccessDenied; })), "");
     EXPECT_TRUE(FailureAdvice(Result::RemoteConnectionLost, With(lost, [](auto& f) {
         f.port = "rfc2217://amp:3000";
     })).startsWith("The connection to the serial device server amp:3000 has gone"));

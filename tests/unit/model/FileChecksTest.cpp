@@ -74,6 +74,7 @@ TEST(FileChecks, SaveDestinationsAreRegularFilesInWritableFolders)
         {"a device node", QStringLiteral("/dev/null"), Result::NotRegularFile},
         {"a folder", p.dir.path(), Result::NotRegularFile},
         {"a missing folder", p.Path("no/such/folder/x.QRO4000Config"), Result::PathNotFound},
+        {"a folder that takes no file", QStringLiteral("/proc/x.QRO4000Config"), Result::AccessDenied},
     };
     for (const Row& r : rows) {
         QString message;
@@ -83,4 +84,9 @@ TEST(FileChecks, SaveDestinationsAreRegularFilesInWritableFolders)
     EXPECT_EQ(QDir(p.dir.path()).entryList(QDir::Files | QDir::Hidden).filter(".qro4000-").size(), 0)
         << "the probe file is removed";
     EXPECT_TRUE(QFileInfo(existing).isFile());
+    // Folders made for a download: a place that refuses them says so, not "file not found".
+    EXPECT_EQ(FileChecks::MakeFolder(p.Path("a/b")), 0u);
+    EXPECT_TRUE(QFileInfo(p.Path("a/b")).isDir());
+    EXPECT_EQ(FileChecks::MakeFolder(QStringLiteral("/proc/qro4000-firmware")), Result::AccessDenied);
+    EXPECT_EQ(FileChecks::MakeFolder(existing + "/firmware"), Result::PathNotFound);
 }

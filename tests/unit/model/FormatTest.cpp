@@ -1,7 +1,13 @@
 // The printf-style formatter: the conversions the program's texts use, and safety with
-// arguments that are missing or of the wrong kind.
+// arguments that are missing or of the wrong kind; values echoed short, and Qt's own messages
+// kept off the terminal.
 #include "model/Format.h"
+#include "TestFiles.h"
+#include "model/QtMessages.h"
+#include <QTemporaryFile>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 TEST(Format, ConversionsUsedByTheTexts)
 {
@@ -28,4 +34,23 @@ TEST(Format, MissingOrMismatchedArgumentsFormatAsNothing)
     EXPECT_EQ(Fmt("%n%p"), "%n%p"); // unknown conversions stay as written, nothing is read
     EXPECT_EQ(Fmt("trailing %"), "trailing %");
     EXPECT_EQ(Fmt("%99999999999d", 1).size(), Fmt("%99999999999d", 1).size()); // no runaway width
+}
+
+TEST(QtMessages, StayOffTheTerminalUnlessTraced)
+{
+    // Standard error into a file for the length of the case.
+    QTemporaryFile capture;
+    ASSERT_TRUE(capture.open());
+    std::fflush(stderr);
+    const int saved = ::dup(STDERR_FILENO);
+    ::dup2(capture.handle(), STDERR_FILENO);
+    KeepQtMessagesOffTheTerminal(false);
+    qWarning("QIODevice::write (QTcpSocket): device not open");
+    KeepQtMessagesOffTheTerminal(true);
+    qWarning("traced");
+    qInstallMessageHandler(nullptr);
+    std::fflush(stderr);
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    EXPECT_EQ(ReadWholeFile(capture.fileName()), QByteArray("Qt: traced\n"));
 }

@@ -84,7 +84,7 @@ TEST(SettingsSetCommand, CarriesTheValueAndTheQueryInOneWrite)
         "^stbab 010 015 020 025 030 035 040 099 100 505 999;^stbab;");
     EXPECT_EQ(set(SettingId::AtuModeSwitch, "^aa;", "on"), "^aa1;^aa;");
     EXPECT_EQ(set(SettingId::NetWakeOnLan, "^wl;", "off"), "^wl0;^wl;");
-    EXPECT_EQ(set(SettingId::Banner, "^bt;", "  HELLO  "), "^btHELLO;^bt;");
+    EXPECT_EQ(set(SettingId::Banner, "^bt;", "HELLO THERE"), "^btHELLO THERE;^bt;");
     EXPECT_EQ(set(SettingId::NetIp, "^ip;", "192.168.001.010"), "^ip192.168.1.10;^ip;");
     EXPECT_EQ(set(SettingId::NetPort, "^cp;", "08080"), "^cp8080;^cp;");
 }
@@ -105,6 +105,8 @@ const RefusedRow kRefused[] = {
     {"KeyTextWithAnAccent",                  SettingId::Pf2,           "Caf\u00e9",            "only letters, digits"},
     {"BannerOneCharacterTooLong",            SettingId::Banner,        "123456789012345678901234567890123", "at most 32 characters"},
     {"EmptyBanner",                          SettingId::Banner,        "   ",                  "cannot be empty"},
+    {"BannerWithLeadingSpaces",              SettingId::Banner,        "  HELLO",              "cannot begin or end with a space"},
+    {"KeyTextWithATrailingSpace",            SettingId::Pf1,           "TUNE ",                "cannot begin or end with a space"},
     {"AddressWithThreeNumbers",              SettingId::NetIp,         "192.168.1",            "not an IPv4 address"},
     {"AddressWithA256",                      SettingId::NetGateway,    "192.168.1.256",        "not an IPv4 address"},
     {"MaskWithACommand",                     SettingId::NetMask,       "255.0.0.0;^ec",        "not an IPv4 address"},

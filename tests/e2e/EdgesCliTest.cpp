@@ -1,0 +1,134 @@
+// The command line and the remote ports where the world is unkind: output that cannot be
+// written, a reader that goes away, a server that floods, a server that never accepts.
+#include "CliProcess.h"
+#include "model/ContactStateMachineInterface.h"
+#include "link/QtEventHost.h"
+#include "model/Model.h"
+#include "model/QtSettingsStore.h"
+#include "model/ResultCode.h"
+#include "sim/PortFactory.h"
+#include <QTimer>
+#include <csignal>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+// A loopback server that sends and never reads: 64 MiB of data bytes, or of Telnet option
+// offers withdrawn and made again, then it holds the connection open.
+const char kFloodScript[] = R"(
+import socket, sys
+s = socket.socket(); s.bind(("127.0.0.1", 0)); s.listen(4)
+print(s.getsockname()[1], flush=True)
+unit = b"x" * 65536 if sys.argv[1] == "data" else b"\xff\xfb\x00\xff\xfc\x00" * 10000
+c, _ = s.accept()
+sent = 0
+try:
+    while sent < 64 * 1024 * 1024:
+        sent += c.send(unit)
+except OSError:
+    pass
+c.recv(1)
+)";
+
+struct FloodRow {
+    const char* what;
+    const char* mode;
+    const char* scheme;
+};
+const FloodRow kFloodRows[] = {
+    {"RawData", "data", "socket"},
+    {"TelnetNegotiations", "telnet", "rfc2217"},
+};
+
+class FloodingServer : public CliTest, public ::testing::WithParamInterface<FloodRow> { };
+
+TEST_P(FloodingServer, EndsTheContactWithItsOwnError)
+{
+    CChild server;
+    server.Process().start(QStringLiteral("/usr/bin/python3"), {"-c", kFloodScript, GetParam().mode});
+    ASSERT_TRUE(server.Process().waitForReadyRead(10000));
+    const QString port = QString::fromLatin1(server.Process().readLine().trimmed());
+    const CliRun run = Run({"-p", QStringLiteral("%1://127.0.0.1:%2").arg(GetParam().scheme, port), "info"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.err, HasText("0xE20000CF: The serial device server sent far more than the amplifier"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, FloodingServer, ::testing::ValuesIn(kFloodRows),
+    [](const auto& info) { return std::string(info.param.what); });
+
+using EdgesCli = CliTest;
+
+TEST_F(EdgesCli, OutputThatCannotBeWrittenFailsNamingTheFile)
+{
+    for (const QStringList& args : {QStringList {"--json", "settings"}, QStringList {"faults"},
+             QStringList {"monitor", "--count", "2"}}) {
+        CChild cli;
+        cli.Process().setStandardOutputFile(QStringLiteral("/dev/full"));
+        StartCli(cli, m_dir, QStringList {"-p", "SIM"} + args, {"QRO4000_SIM=baud=38400,pace=0,fault-entries=4"});
+        ASSERT_TRUE(cli.Process().waitForFinished(60000));
+        const QString err = QString::fromUtf8(cli.Process().readAllStandardError());
+        EXPECT_EQ(cli.Process().exitCode(), 1) << args.join(' ').toStdString() << "\n" << err.toStdString();
+        EXPECT_THAT(err, HasText("cannot write the output to /dev/full: No space left on device"));
+    }
+}
+
+TEST_F(EdgesCli, MonitorEndsWhenItsReaderHasGoneAndBrokenPipesAreIgnored)
+{
+    // As a service runs it: SIGPIPE ignored, the output read by a program that stops reading.
+    CChild shell;
+    StartCli(shell, m_dir, {}, {"QRO4000_SIM=baud=38400,pace=0"});
+    shell.Process().waitForFinished(10000); // the environment only
+    shell.Process().start(QStringLiteral("/bin/bash"),
+        {"-c", "trap '' PIPE; \"$0\" -p SIM monitor --interval 50 | head -1 >/dev/null; exit ${PIPESTATUS[0]}",
+            QStringLiteral(QRO_CLI_PATH)});
+    EXPECT_TRUE(shell.Process().waitForFinished(30000)) << "it polls on with nobody to read";
+    EXPECT_EQ(shell.Process().exitCode(), 1);
+    EXPECT_THAT(QString::fromUtf8(shell.Process().readAllStandardError()), HasText("Broken pipe"));
+}
+
+TEST_F(EdgesCli, AFolderThatTakesNoFileIsRefusedOnceWithPermissionAdvice)
+{
+    const CliRun run = Run({"-p", "SIM", "save-config", "/proc/"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err.count("0x00000005: Access is denied"), 1) << run.err.toStdString();
+    EXPECT_THAT(run.err, HasText("Access to that file or folder was refused: check its permissions"));
+}
+
+TEST(RemoteOpen, ServerThatNeverAcceptsLeavesTheEventLoopRunningAndACancelEndsIt)
+{
+    EnsureApplication();
+    // A listener whose one place in the queue is taken: the system answers no further
+    // connection, so a connect waits for its time-out.
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    const int queued = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_EQ(::connect(queued, reinterpret_cast<sockaddr*>(&address), length), 0);
+
+    QTemporaryDir home;
+    CQtEventHost host;
+    CModel model(host, std::make_unique<CQtSettingsStore>(home.filePath("settings.ini")));
+    model.SetPortFactory([&](const QString& name) { return CreatePort(name, host, nullptr, nullptr); });
+    for (const char* scheme : {"socket", "rfc2217"}) {
+        model.m_port.Set(QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(ntohs(address.sin_port)));
+        model.ContactMachine()->StartContact();
+        EXPECT_FALSE(model.ContactMachine()->IsIdle()) << scheme << ": the open holds up its caller";
+        bool ticked = false;
+        QTimer::singleShot(20, [&] { ticked = true; });
+        RunEventsUntil([&] { return ticked; }, 2000);
+        EXPECT_TRUE(ticked);
+        EXPECT_TRUE(model.ContactMachine()->Cancel());
+        EXPECT_TRUE(RunEventsUntil([&] { return model.ContactMachine()->IsIdle(); }, 2000));
+        EXPECT_EQ(model.ContactMachine()->ResultCode(), Result::Cancelled);
+        EXPECT_FALSE(model.IsPortOpen());
+    }
+    ::close(queued);
+    ::close(listener);
+}
+} // namespace
