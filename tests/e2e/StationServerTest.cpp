@@ -144,6 +144,81 @@ TEST_F(StationServer, ClientsOutsideTheAllowedRangesAreRefused)
     StopServer();
 }
 
+TEST_F(StationServer, AFirmwareLoadMakesTheOthersBusyAndAFloodIsCutOff)
+{
+    Serve();
+    // Raw Telnet clients: each asks for the server's SIGNATURE (IAC SB COM-PORT-OPTION 0 IAC SE)
+    // and reads the last one the server sent (IAC SB COM-PORT-OPTION 100 text IAC SE).
+    const QString script = QStringLiteral(R"(
+import re, socket, time
+def connect():
+    c = socket.create_connection(('127.0.0.1', %1), 5)
+    c.sendall(bytes([255, 251, 44]))
+    return c
+def read(c, seconds):
+    c.settimeout(seconds)
+    data = b''
+    try:
+        while True:
+            more = c.recv(4096)
+            if not more: break
+            data += more
+    except OSError:
+        pass
+    return data
+def signature(c, ask=True):
+    if ask: c.sendall(bytes([255, 250, 44, 0, 255, 240]))
+    return re.findall(rb'\xff\xfa,d(.*?)\xff\xf0', read(c, 1.5))[-1].decode()
+def closed(c):
+    c.settimeout(5)
+    try:
+        while c.recv(4096): pass
+        return True
+    except TimeoutError: return False
+    except OSError: return True
+flood = connect()
+flood.sendall(b'^' + b'x' * 20000)
+print('cut' if closed(flood) else 'kept')
+loader, other = connect(), connect()
+print(signature(other))
+loader.sendall(b'^ld;')
+print(signature(other))
+other.sendall(b'^sn;')
+print('answered' if b'^SN' in read(other, 1.5) else 'held')
+loader.close()
+print(signature(other, False))
+)")
+                                 .arg(m_url.section(':', -1));
+    int exitCode = -1;
+    const QString said = Python(script, &exitCode);
+    const QString name = "QRO4000 station server on " + m_url.mid(10);
+    EXPECT_EQ(said,
+        "cut\n" + name + "\n" + name + "; busy: another program is loading firmware\nheld\n" + name) << said.toStdString();
+    StopServer();
+    EXPECT_THAT(m_serverErr, HasText("sends more than 8192 bytes without waiting for the answers: cut off"));
+    EXPECT_THAT(m_serverErr, HasText("is loading firmware: the line is its own until it leaves"));
+    EXPECT_THAT(m_serverErr, HasText("The line is shared again"));
+}
+
+TEST_F(StationServer, TakesThePortUpAgainWhenTheAmplifierComesBack)
+{
+    Serve();
+    m_sim.Stop(); // the pseudo-terminal's far end closes, as an adapter pulled out
+    EXPECT_THAT(WaitForErr(m_server, &m_serverErr, "Lost the amplifier"),
+        HasText("Lost the amplifier on " + m_link + "; waiting for it to come back"));
+    // Meanwhile a client finds a silent amplifier and says so.
+    const CliRun lost = RunCli(m_dir, {"-p", m_url, "--timeout", "2", "info"});
+    EXPECT_EQ(lost.exitCode, 1);
+    EXPECT_THAT(lost.err, HasText("QRO4000 is not responding"));
+    ASSERT_TRUE(StartSimOnPty(m_sim, m_link, {"--baud", "38400", "--no-pace"}).startsWith("/dev/"));
+    QString after;
+    EXPECT_THAT(WaitForErr(m_server, &after, "In contact"), HasText("In contact with the amplifier on " + m_link));
+    const CliRun back = RunCli(m_dir, {"-p", m_url, "info"});
+    EXPECT_EQ(back.exitCode, 0) << back.err.toStdString();
+    EXPECT_EQ(m_server.Process().state(), QProcess::Running);
+    StopServer();
+}
+
 TEST(StationServerOptions, UsageErrorsAndAnAddressInUse)
 {
     EnsureApplication();
