@@ -97,6 +97,7 @@ TEST_F(StationServer, MonitorSaveAndInfoShareTheAmplifierAtOnce)
     for (const QString& line : lines)
         EXPECT_TRUE(QJsonDocument::fromJson(line.toUtf8()).isObject()) << line.toStdString();
     EXPECT_THAT(QString::fromUtf8(info.Process().readAllStandardOutput()), HasText("Revision:       01.53"));
+    EXPECT_THAT(QString::fromUtf8(info.Process().readAllStandardError()), HasText("Shared through 127.0.0.1:"));
     StopServer();
     EXPECT_THAT(m_serverErr, HasText(" connected"));
     EXPECT_THAT(m_serverErr, HasText(" disconnected"));
@@ -217,6 +218,33 @@ TEST_F(StationServer, TakesThePortUpAgainWhenTheAmplifierComesBack)
     EXPECT_EQ(back.exitCode, 0) << back.err.toStdString();
     EXPECT_EQ(m_server.Process().state(), QProcess::Running);
     StopServer();
+}
+
+TEST_F(StationServer, AFirmwareLoadThroughTheServerWhileAMonitorRuns)
+{
+    Serve();
+    const QString image = m_dir.filePath(QStringLiteral("qro4000fw0163.hex"));
+    ASSERT_EQ(QProcess::execute(QStringLiteral(QRO_SIM_PATH), {"--make-image", image, "--revision", "163"}), 0);
+    CChild monitor;
+    StartCli(monitor, m_dir, {"-p", m_url, "monitor", "--interval", "200"});
+    QString monitorErr;
+    EXPECT_THAT(WaitForErr(monitor, &monitorErr, "Shared through"),
+        HasText("Shared through " + m_url.mid(10) + ": other programs use the amplifier too"));
+    const CliRun load = RunCli(m_dir, {"-p", m_url, "--yes", "firmware", "load", image, "--no-backup"});
+    EXPECT_EQ(load.exitCode, 0) << load.err.toStdString();
+    EXPECT_THAT(load.out, HasText("QRO4000 verification succeeded"));
+    // The monitor learnt why its polls went unanswered, and goes on once the load is done.
+    EXPECT_THAT(WaitForErr(monitor, &monitorErr, "free again"),
+        HasText("is busy: another program is loading firmware"));
+    monitor.Process().readAllStandardOutput(); // the lines before the load ended
+    QByteArray resumed;
+    for (int i = 0; i < 100 && !resumed.contains('\n'); ++i) {
+        monitor.Process().waitForReadyRead(200);
+        resumed += monitor.Process().readAllStandardOutput();
+    }
+    EXPECT_TRUE(resumed.contains('\n')) << monitorErr.toStdString();
+    StopServer();
+    EXPECT_THAT(m_serverErr, ::testing::Not(HasText("Lost the amplifier")));
 }
 
 TEST(StationServerOptions, UsageErrorsAndAnAddressInUse)
