@@ -162,10 +162,11 @@ CLineArbiter::ClientId CLineArbiter::PickNext()
 {
     if (m_turn != 0) {
         auto it = m_clients.find(m_turn);
-        if (it != m_clients.end() && Ready(m_turn, it->second))
+        if (it != m_clients.end() && Ready(m_turn, it->second) && m_turnLength < kMaxTurnLength)
             return m_turn;
         m_turn = 0;
     }
+    m_turnLength = 0;
     for (std::size_t i = 0; i < m_order.size(); ++i) {
         const std::size_t index = (m_cursor + i) % m_order.size();
         const ClientId id = m_order[index];
@@ -254,6 +255,7 @@ void CLineArbiter::SendNext(ClientId id, Client& client)
     if (!rule.answered) {
         Verbose(FormatResource(IDS_STATION_COMMAND_UNANSWERED, client.name, Printable(command)));
         m_turn = id;
+        ++m_turnLength;
         return;
     }
     m_waiting = true;
@@ -337,6 +339,11 @@ void CLineArbiter::WriteRaw(const QByteArray& bytes)
 
 void CLineArbiter::BeginLease(ClientId id, LineLease lease)
 {
+    // A power cycle's holder that goes on to load firmware keeps the line for the load.
+    if (m_leaseTimer) {
+        m_host.StopTimer(m_leaseTimer);
+        m_leaseTimer = 0;
+    }
     m_lease = lease;
     m_holder = id;
     m_turn = 0;

@@ -27,6 +27,9 @@ public:
     using ClientId = std::uint32_t;
     // Bytes of one client that may wait for their turn; a client that sends more is flooding.
     static constexpr qsizetype kMaxPending = 8192;
+    // Unanswered commands one turn may carry before the next client's turn: enough for a
+    // settings sheet's writes, too few for a client to keep the line from the others.
+    static constexpr int kMaxTurnLength = 8;
     // A restore's power cycle finds the speed and identifies the amplifier in well under this.
     static constexpr DWORD kPowerCycleLimitMs = 30000;
 
@@ -94,6 +97,7 @@ private:
     ClientId m_nextId = 1;
     // The turn in progress after an unanswered command: its client goes on while it has more.
     ClientId m_turn = 0;
+    int m_turnLength = 0;
 
     // The command on the line.
     bool m_waiting = false;

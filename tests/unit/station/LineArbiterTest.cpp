@@ -107,6 +107,16 @@ TEST_F(Station, EachAnswerReachesTheClientThatAskedOneCommandAtATimeInTurns)
     EXPECT_EQ(device->ReceivedLog(), QByteArray("^sn;^on;^rv;^fl;^slow;"));
 }
 
+TEST_F(Station, UnansweredCommandsCannotKeepTheLineFromOthers)
+{
+    arbiter.Submit(b, "^rv;"); // holds the line while the others arrive
+    arbiter.Submit(a, QByteArray("^BPT01;").repeated(20));
+    arbiter.Submit(b, "^sn;");
+    host.RunUntilIdle();
+    EXPECT_EQ(device->ReceivedLog().indexOf("^sn;"), 4 + CLineArbiter::kMaxTurnLength * 7);
+    EXPECT_EQ(clientB.received, QByteArray("^RV01.53;^SN01234;"));
+}
+
 TEST_F(Station, TheNextClientWaitsAsLongAsTheAnswerMayTake)
 {
     struct Row {
