@@ -15,19 +15,19 @@
 
 namespace {
 constexpr char kUsage[] = "serve [--share ADDR:PORT|off] [--allow CIDR[,CIDR...]] [--verbose]";
-constexpr char kOptions[] =
-    "Holds the amplifier's port and shares it: every program reaches the amplifier through the\n"
-    "server, one command at a time, each answer to the program that asked.\n"
-    "\n"
-    "Options:\n"
-    "  --share ADDR:PORT        RFC 2217 sharing endpoint (default 127.0.0.1:4540); \"off\" turns it off\n"
-    "  --allow CIDR[,CIDR...]   who may connect (every endpoint); needed to listen beyond loopback\n"
-    "  --verbose                log every command and its answer\n"
-    "\n"
-    "Clients open the port rfc2217://ADDR:PORT. RFC 2217 has no authentication: reach a remote\n"
-    "station through a VPN or an SSH tunnel rather than listening on a public address.\n"
-    "Exit status: 0 after SIGINT or SIGTERM (clients closed, port released), 1 when an address\n"
-    "cannot be bound, 2 for a usage error. An amplifier that is absent or goes away is waited for.\n";
+constexpr char kOptions[]
+    = "Holds the amplifier's port and shares it: every program reaches the amplifier through the\n"
+      "server, one command at a time, each answer to the program that asked.\n"
+      "\n"
+      "Options:\n"
+      "  --share ADDR:PORT        RFC 2217 sharing endpoint (default 127.0.0.1:4540); \"off\" turns it off\n"
+      "  --allow CIDR[,CIDR...]   who may connect (every endpoint); needed to listen beyond loopback\n"
+      "  --verbose                log every command and its answer\n"
+      "\n"
+      "Clients open the port rfc2217://ADDR:PORT. RFC 2217 has no authentication: reach a remote\n"
+      "station through a VPN or an SSH tunnel rather than listening on a public address.\n"
+      "Exit status: 0 after SIGINT or SIGTERM (clients closed, port released), 1 when an address\n"
+      "cannot be bound, 2 for a usage error. An amplifier that is absent or goes away is waited for.\n";
 
 std::atomic<bool> g_terminate {false};
 
@@ -94,7 +94,8 @@ int RunServe(CCliContext& context, const QStringList& arguments)
     ServeOptions options;
     const QString usageError = ParseServeOptions(arguments, &options);
     if (options.help && usageError.isEmpty()) {
-        context.Out(QStringLiteral("usage: qro4000 -p PORT %1\n\n%2").arg(QLatin1String(kUsage), QLatin1String(kOptions)));
+        context.Out(
+            QStringLiteral("usage: qro4000 -p PORT %1\n\n%2").arg(QLatin1String(kUsage), QLatin1String(kOptions)));
         return ExitSuccess;
     }
     if (!usageError.isEmpty()) {
@@ -120,7 +121,8 @@ int RunServe(CCliContext& context, const QStringList& arguments)
     if (options.share) {
         share = std::make_unique<CShareServer>(arbiter, options.allowGiven ? options.allow : CAllowList {}, log);
         if (!share->Listen(options.shareAddress)) {
-            log(FormatResource(IDS_STATION_CANNOT_LISTEN, FormatListenAddress(options.shareAddress), share->ErrorText()));
+            log(FormatResource(
+                IDS_STATION_CANNOT_LISTEN, FormatListenAddress(options.shareAddress), share->ErrorText()));
             return ExitFailure;
         }
         log(FormatResource(IDS_STATION_SHARING, share->Address()));

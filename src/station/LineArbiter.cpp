@@ -20,7 +20,8 @@ QString Printable(const QByteArray& bytes)
 }
 } // namespace
 
-CLineArbiter::CLineArbiter(IEventHost& host) : m_host(host)
+CLineArbiter::CLineArbiter(IEventHost& host)
+    : m_host(host)
 {
 }
 
@@ -316,8 +317,8 @@ void CLineArbiter::OnPortReadable()
     const QByteArray answer = std::exchange(m_received, {});
     auto it = m_clients.find(asker);
     if (it != m_clients.end())
-        Verbose(FormatResource(IDS_STATION_COMMAND_ANSWERED, it->second.name, Printable(m_command),
-            Printable(answer.left(end + 1))));
+        Verbose(FormatResource(
+            IDS_STATION_COMMAND_ANSWERED, it->second.name, Printable(m_command), Printable(answer.left(end + 1))));
     m_lastAsker = asker;
     FinishCommand();
     Deliver(asker, answer);

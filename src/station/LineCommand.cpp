@@ -7,12 +7,12 @@ namespace LineCommand {
 namespace {
 // Settings the edit-configuration sheet reads with "^name;" and writes with "^name" followed
 // by the new value: the write is not answered (the query written after it is).
-constexpr std::array kSettings {"aeab", "apab", "hsab", "aa", "abab", "xk", "bt", "stbab", "stnab", "staab",
-    "stsab", "dh", "ip", "gw", "ma", "nm", "cp", "wl", "pf1", "pf2", "cc", "cr", "lr"};
+constexpr std::array kSettings {"aeab", "apab", "hsab", "aa", "abab", "xk", "bt", "stbab", "stnab", "staab", "stsab",
+    "dh", "ip", "gw", "ma", "nm", "cp", "wl", "pf1", "pf2", "cc", "cr", "lr"};
 
 // Queries the amplifier answers at once.
-constexpr std::array kQueries {"i", "rv", "sn", "on", "ds", "fl", "oc", "os", "an", "bn", "am", "ai", "si", "fq",
-    "pc", "vmh", "pwd", "pwf", "pwi", "pwr", "sw", "sb", "tm"};
+constexpr std::array kQueries {"i", "rv", "sn", "on", "ds", "fl", "oc", "os", "an", "bn", "am", "ai", "si", "fq", "pc",
+    "vmh", "pwd", "pwf", "pwi", "pwr", "sw", "sb", "tm"};
 
 // Commands that are never answered: front-panel keys (tap and hold), the cache flush and the
 // configuration reset.

@@ -55,8 +55,8 @@ private:
     Telnet::DecoderState m_decoder;
     // This end performs binary and suppress-go-ahead; the client may perform those and the
     // COM-PORT-OPTION (RFC 2217: the client sends WILL COM-PORT-OPTION).
-    CTelnetOptions m_options {{Telnet::kBinary, Telnet::kSuppressGoAhead},
-        {Telnet::kBinary, Telnet::kSuppressGoAhead, Telnet::kComPort}};
+    CTelnetOptions m_options {
+        {Telnet::kBinary, Telnet::kSuppressGoAhead}, {Telnet::kBinary, Telnet::kSuppressGoAhead, Telnet::kComPort}};
     bool m_ended = false;
     bool m_cutOff = false;
     bool m_dtrOn = false;

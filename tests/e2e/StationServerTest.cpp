@@ -92,7 +92,8 @@ TEST_F(StationServer, MonitorSaveAndInfoShareTheAmplifierAtOnce)
         ASSERT_TRUE(child->Process().waitForFinished(180000));
         EXPECT_EQ(child->Process().exitCode(), 0) << child->Process().readAllStandardError().data();
     }
-    const QStringList lines = QString::fromUtf8(monitor.Process().readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    const QStringList lines
+        = QString::fromUtf8(monitor.Process().readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     EXPECT_EQ(lines.size(), 8);
     for (const QString& line : lines)
         EXPECT_TRUE(QJsonDocument::fromJson(line.toUtf8()).isObject()) << line.toStdString();
@@ -115,12 +116,13 @@ TEST_F(StationServer, PyserialAsksForTheLineSpeedAndReadsTheSerialNumber)
     Serve();
     const QString port = m_url.section(':', -1);
     int exitCode = -1;
-    const QString said = Python(QStringLiteral("import serial\n"
-                                               "s = serial.serial_for_url('rfc2217://127.0.0.1:%1', baudrate=38400, timeout=5)\n"
-                                               "s.write(b'^sn;')\n"
-                                               "print(s.read_until(b';').decode())\n")
-                                    .arg(port),
-        &exitCode);
+    const QString said
+        = Python(QStringLiteral("import serial\n"
+                                "s = serial.serial_for_url('rfc2217://127.0.0.1:%1', baudrate=38400, timeout=5)\n"
+                                "s.write(b'^sn;')\n"
+                                "print(s.read_until(b';').decode())\n")
+                     .arg(port),
+            &exitCode);
     EXPECT_EQ(exitCode, 0) << said.toStdString();
     EXPECT_EQ(said, QStringLiteral("^SN01234;"));
 }
@@ -189,12 +191,12 @@ print('answered' if b'^SN' in read(other, 1.5) else 'held')
 loader.close()
 print(signature(other, False))
 )")
-                                 .arg(m_url.section(':', -1));
+                               .arg(m_url.section(':', -1));
     int exitCode = -1;
     const QString said = Python(script, &exitCode);
     const QString name = "QRO4000 station server on " + m_url.mid(10);
-    EXPECT_EQ(said,
-        "cut\n" + name + "\n" + name + "; busy: another program is loading firmware\nheld\n" + name) << said.toStdString();
+    EXPECT_EQ(said, "cut\n" + name + "\n" + name + "; busy: another program is loading firmware\nheld\n" + name)
+        << said.toStdString();
     StopServer();
     EXPECT_THAT(m_serverErr, HasText("sends more than 8192 bytes without waiting for the answers: cut off"));
     EXPECT_THAT(m_serverErr, HasText("is loading firmware: the line is its own until it leaves"));
@@ -234,8 +236,8 @@ TEST_F(StationServer, AFirmwareLoadThroughTheServerWhileAMonitorRuns)
     EXPECT_EQ(load.exitCode, 0) << load.err.toStdString();
     EXPECT_THAT(load.out, HasText("QRO4000 verification succeeded"));
     // The monitor learnt why its polls went unanswered, and goes on once the load is done.
-    EXPECT_THAT(WaitForErr(monitor, &monitorErr, "free again"),
-        HasText("is busy: another program is loading firmware"));
+    EXPECT_THAT(
+        WaitForErr(monitor, &monitorErr, "free again"), HasText("is busy: another program is loading firmware"));
     monitor.Process().readAllStandardOutput(); // the lines before the load ended
     QByteArray resumed;
     for (int i = 0; i < 100 && !resumed.contains('\n'); ++i) {

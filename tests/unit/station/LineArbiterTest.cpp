@@ -1,9 +1,9 @@
 // The arbiter between the station server's clients and the amplifier, against the simulated
 // amplifier in virtual time.
+#include "station/LineArbiter.h"
 #include "link/VirtualEventHost.h"
 #include "sim/SimDevice.h"
 #include "sim/SimPort.h"
-#include "station/LineArbiter.h"
 #include "station/LineCommand.h"
 #include <gtest/gtest.h>
 #include <memory>
@@ -66,22 +66,15 @@ TEST(LineCommand, KnowsWhichCommandsAreAnsweredAndHowLongTheyTake)
         {"^abAB 01 02 03 04 05 06 07 08 09 10 11;", false, false, 0, Effect::None},
         {"^btHELLO;", false, false, 0, Effect::None},
         {"^cc24-03-05T09:00:00;", false, false, 0, Effect::None}, // setting the clock
-        {"^cc;", false, true, 1000, Effect::None},
-        {"^cr1F;", false, false, 0, Effect::None},
-        {"^cf;", false, false, 0, Effect::None},
-        {"^ecqvmst;", false, false, 0, Effect::None},
+        {"^cc;", false, true, 1000, Effect::None}, {"^cr1F;", false, false, 0, Effect::None},
+        {"^cf;", false, false, 0, Effect::None}, {"^ecqvmst;", false, false, 0, Effect::None},
         {"^em051;", false, false, 0, Effect::EraseMemory},
         {"^rv;", true, true, 5000, Effect::None}, // the erase is done when this is answered
-        {"^rv;", false, true, 1000, Effect::None},
-        {"^er0000000040C0;", false, true, 4000, Effect::None},
-        {"^ew000000100100FF;", false, true, 4000, Effect::None},
-        {";", false, true, 1000, Effect::None},
-        {"\r\n^sn;", false, true, 1000, Effect::None},
-        {"^ld;", false, false, 0, Effect::EnterBootLoader},
-        {"^on0;", false, false, 0, Effect::PowerOff},
-        {"^on1;", false, false, 0, Effect::PowerOn},
-        {"^on;", false, true, 1000, Effect::PowerQuery},
-        {"^BR3;", false, false, 0, Effect::Speed},
+        {"^rv;", false, true, 1000, Effect::None}, {"^er0000000040C0;", false, true, 4000, Effect::None},
+        {"^ew000000100100FF;", false, true, 4000, Effect::None}, {";", false, true, 1000, Effect::None},
+        {"\r\n^sn;", false, true, 1000, Effect::None}, {"^ld;", false, false, 0, Effect::EnterBootLoader},
+        {"^on0;", false, false, 0, Effect::PowerOff}, {"^on1;", false, false, 0, Effect::PowerOn},
+        {"^on;", false, true, 1000, Effect::PowerQuery}, {"^BR3;", false, false, 0, Effect::Speed},
         {"^zz9;", false, true, 4000, Effect::None}, // unknown: waits for its ";" answer
     };
     for (const Row& row : rows) {
