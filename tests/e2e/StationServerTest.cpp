@@ -179,6 +179,12 @@ def closed(c):
         return True
     except TimeoutError: return False
     except OSError: return True
+probe = connect()
+read(probe, 0.5)
+# A speed of 9600 is answered with the line's 38400 (0x9600); a purge is answered.
+probe.sendall(bytes([255, 250, 44, 1, 0, 0, 0x25, 0x80, 255, 240, 255, 250, 44, 12, 1, 255, 240]))
+data = read(probe, 1)
+print(b'\xff\xfa,e\x00\x00\x96\x00\xff\xf0' in data, b'\xff\xfa,p\x01\xff\xf0' in data)
 flood = connect()
 flood.sendall(b'^' + b'x' * 20000)
 print('cut' if closed(flood) else 'kept')
@@ -195,7 +201,8 @@ print(signature(other, False))
     int exitCode = -1;
     const QString said = Python(script, &exitCode);
     const QString name = "QRO4000 station server on " + m_url.mid(10);
-    EXPECT_EQ(said, "cut\n" + name + "\n" + name + "; busy: another program is loading firmware\nheld\n" + name)
+    EXPECT_EQ(
+        said, "True True\ncut\n" + name + "\n" + name + "; busy: another program is loading firmware\nheld\n" + name)
         << said.toStdString();
     StopServer();
     EXPECT_THAT(m_serverErr, HasText("sends more than 8192 bytes without waiting for the answers: cut off"));
