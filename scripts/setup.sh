@@ -15,6 +15,7 @@ packages=(
   xvfb xauth
   python3-pyftpdlib
   ser2net
+  python3-serial
 )
 
 missing=()

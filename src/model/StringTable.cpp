@@ -21,6 +21,7 @@ constexpr Entry kStrings[] = {
 #include "resources/StringTableRemote.inc"
 #include "resources/StringTableSettings.inc"
 #include "resources/StringTableSim.inc"
+#include "resources/StringTableStation.inc"
 #include "resources/StringTableUi.inc"
 };
 

@@ -1,5 +1,6 @@
 #include "link/ports/Rfc2217Port.h"
 #include "model/RemoteStringIds.h"
+#include "link/SharedLineStringIds.h"
 #include "model/ResultCode.h"
 #include "model/StringTable.h"
 
@@ -11,6 +12,8 @@ bool CRfc2217Port::StartSession()
     m_options = CTelnetOptions({kBinary, kSuppressGoAhead, kComPort}, {kBinary, kSuppressGoAhead});
     m_speedReported = false;
     m_speedUnconfirmed = false;
+    m_signature.clear();
+    m_busyReason.clear();
     const QByteArray hello = m_options.EnableLocal(kBinary) + m_options.EnableRemote(kBinary)
         + m_options.EnableLocal(kSuppressGoAhead) + m_options.EnableRemote(kSuppressGoAhead)
         + m_options.EnableLocal(kComPort);
@@ -23,7 +26,11 @@ bool CRfc2217Port::StartSession()
     const QByteArray lineSettings = ComPortRequest(kSetDataSize, std::uint8_t {8})
         + ComPortRequest(kSetParity, kParityNone) + ComPortRequest(kSetStopSize, kStopBitsOne)
         + ComPortRequest(kSetControl, kControlNoFlowControl) + ComPortRequest(kSetControl, kControlDtrOff)
-        + ComPortRequest(kSetControl, kControlRtsOff);
+        + ComPortRequest(kSetControl, kControlRtsOff)
+        // Asks the server to name itself: a station server says so, and says when the line is
+        // busy. The answer is not waited for (many servers never give one); it comes before
+        // the speed report that is.
+        + ComPortRequest(kSignature, QByteArrayView());
     if (!SendBytes(lineSettings))
         return false;
     // A server whose port cannot run at the opening speed still opens: the speed search
@@ -88,8 +95,30 @@ void CRfc2217Port::TakeReceived(const QByteArray& bytes, QByteArray* data)
             && ParseBaudRate(value, &speed)) {
             m_reportedSpeed = speed;
             m_speedReported = true;
+        } else if (command == kServerOffset + kSignature) {
+            TakeSignature(QString::fromUtf8(value));
         }
         // Line and modem state notices, and the answers to the other requests, change nothing
         // here: the amplifier's answers tell whether the line works.
     }
+}
+
+void CRfc2217Port::TakeSignature(const QString& signature)
+{
+    // A station server shares the amplifier with other programs: its user learns it once, and
+    // learns why no answers come while another program has the line, so that a busy line is
+    // not taken for a lost amplifier.
+    static const QString kStationServer = QStringLiteral("QRO4000 station server");
+    static const QString kBusy = QStringLiteral("busy: ");
+    if (!signature.startsWith(kStationServer))
+        return;
+    const qsizetype busy = signature.indexOf(kBusy);
+    const QString reason = busy < 0 ? QString() : signature.mid(busy + kBusy.size());
+    if (m_signature.isEmpty())
+        ReportStatus(FormatResource(IDS_SHARED_THROUGH, HostAndPort(Address())));
+    if (reason != m_busyReason)
+        ReportStatus(reason.isEmpty() ? FormatResource(IDS_SHARED_FREE, HostAndPort(Address()))
+                                      : FormatResource(IDS_SHARED_BUSY, HostAndPort(Address()), reason));
+    m_signature = signature;
+    m_busyReason = reason;
 }

@@ -28,6 +28,7 @@ protected:
 
 private:
     bool RequestSpeed(DWORD bitsPerSecond);
+    void TakeSignature(const QString& signature);
 
     Telnet::DecoderState m_decoder;
     CTelnetOptions m_options {
@@ -36,4 +37,7 @@ private:
     bool m_speedReported = false;
     std::uint32_t m_reportedSpeed = 0;
     bool m_speedUnconfirmed = false;
+    // What the server last said of itself, and why its line is busy (empty when free).
+    QString m_signature;
+    QString m_busyReason;
 };

@@ -77,8 +77,9 @@ struct Event {
 };
 
 // A subnegotiation longer than this is malformed: its bytes are dropped up to its IAC SE, so
-// that a hostile server cannot make the decoder hold an unbounded buffer.
-constexpr qsizetype kMaxSubnegotiation = 64;
+// that a hostile server cannot make the decoder hold an unbounded buffer. A SIGNATURE text (a
+// station server's says who it is and why its line is busy) is the longest that is not.
+constexpr qsizetype kMaxSubnegotiation = 256;
 
 struct DecoderState {
     enum class Phase { Data, Iac, Verb, Sub, SubIac, Cr };
