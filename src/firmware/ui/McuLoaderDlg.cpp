@@ -46,6 +46,9 @@ CMcuLoaderDlg::CMcuLoaderDlg(CModel* model, IUserPrompt* prompt, QWidget* parent
     layout->addWidget(m_retries);
     layout->addLayout(buttons);
     resize(640, 360);
+    // Until the loader's first line, the window says what it is about to do.
+    LogLine(ResourceString(IDS_FW_LOADER_PREPARING));
+    m_progress->setRange(0, 0);
 
     connect(m_cancel, &QPushButton::clicked, this, &CMcuLoaderDlg::OnCancel);
 }

@@ -23,6 +23,17 @@ QValidator::State CSettingTextValidator::validate(QString& input, int& position)
         for (QChar c : input)
             if (!allowed.contains(c))
                 reason = SettingsText::CheckText(m_info, input);
+        // An address that more typing cannot mend: a fifth number, a number above 255 or of
+        // four digits, two dots together.
+        if (m_info.rule == TextRule::IPv4 && reason.isEmpty()) {
+            const QStringList parts = input.split(QLatin1Char('.'));
+            bool mendable = parts.size() <= 4;
+            for (qsizetype i = 0; i < parts.size() && mendable; ++i)
+                mendable
+                    = (parts[i].isEmpty() ? i == parts.size() - 1 : parts[i].toUInt() <= 255) && parts[i].size() <= 3;
+            if (!mendable)
+                reason = SettingsText::CheckText(m_info, input);
+        }
         if (reason.isEmpty())
             return SettingsText::CheckText(m_info, input).isEmpty() ? Acceptable : Intermediate;
     }
