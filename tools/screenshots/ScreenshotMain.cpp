@@ -9,6 +9,7 @@
 #include "app/TabView.h"
 #include "config/ui/ConfigPage.h"
 #include "firmware/ui/FirmwarePage.h"
+#include "link/ContactStateMachineInterface.h"
 #include "maintenance/MaintenanceStringIds.h"
 #include "maintenance/ui/ConfigBackupOffer.h"
 #include "maintenance/ui/FaultTableDlg.h"
@@ -21,6 +22,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -95,6 +97,17 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    // The Port page reports the search it was asked for in a box of its own; such boxes are
+    // closed as they come (and said), up to the backup question, which is pictured.
+    QTimer dismiss;
+    QObject::connect(&dismiss, &QTimer::timeout, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(ModalWindow())) {
+            std::fprintf(stderr, "qro4000-screenshots: closed \"%s\": %s\n", qPrintable(box->windowTitle()),
+                qPrintable(box->text()));
+            box->close();
+        }
+    });
+    dismiss.start(100);
     CMainFrame frame(QStringLiteral("SIM"));
     frame.show();
     if (!QTest::qWaitForWindowExposed(&frame)
@@ -152,6 +165,13 @@ int main(int argc, char** argv)
     {
         // The question is a modal box: it is pictured from inside its own loop, then answered
         // as Escape answers it, which saves nothing.
+        dismiss.stop();
+        // The fault table's end looks for the amplifier again: the question waits for it.
+        if (!WaitFor("the contact after the fault table", [&] {
+                return frame.Model().ContactMachine()->IsIdle()
+                    && frame.Model().m_firmwareStatus.m_value == FirmwareApplication;
+            }))
+            return 1;
         bool saved = false;
         QTimer poll;
         poll.setInterval(50);
