@@ -3,8 +3,8 @@
 // enabled when they can work; the firmware folder's buttons always usable.
 #include "config/ui/ConfigPage.h"
 #include "MainFrameFixture.h"
-#include "app/CommandTesterPage.h"
 #include "TestFiles.h"
+#include "app/CommandTesterPage.h"
 #include "firmware/ui/FirmwarePage.h"
 #include "sim/SimFirmwareImage.h"
 #include <QDir>
