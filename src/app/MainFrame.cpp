@@ -19,6 +19,8 @@
 #include "operate/ui/OperatePage.h"
 #include "sim/PortFactory.h"
 #include "ui/HelpRequest.h"
+#include "ui/ScreenFit.h"
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -26,6 +28,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTimer>
 #include <QWhatsThis>
@@ -79,6 +82,8 @@ CMainFrame::CMainFrame(const QString& port, IUserPrompt* prompt, QWidget* parent
 {
     InitAppResources();
     setObjectName(QStringLiteral("mainFrame"));
+    // Dialogs and the help window open on the screen, however large they would like to be.
+    qApp->installEventFilter(new ScreenFit::CFilter(this));
 
     // 1. The status bar, reading "Ready".
     m_statusText = new CElidedLabel(this);
@@ -443,17 +448,20 @@ void CMainFrame::showEvent(QShowEvent* event)
         // it will take: the window would open at a size that depends on the page shown first.
         // Every page is polished first, so the largest sets the size.
         for (int tab = 0; tab < m_tabView->count(); ++tab) {
-            QWidget* page = m_tabView->widget(tab);
+            QWidget* page = static_cast<QScrollArea*>(m_tabView->widget(tab))->widget();
             page->ensurePolished();
             if (page->layout())
                 page->layout()->activate();
         }
         const QSize pages = m_tabView->sizeHint();
-        m_minimumTrackingSize
+        m_openingSize
             = QSize((pages.width() * 105 + 50) / 100, (pages.height() * 109 + 50) / 100).expandedTo(minimumSizeHint());
-        setMinimumSize(m_minimumTrackingSize);
+        // The pages scroll, so the window may be made smaller than they would like: small
+        // enough for a 1366x768 screen at 125 % (1093x614 to lay out in), menus and status bar
+        // included.
+        setMinimumSize(m_openingSize.boundedTo(kLargestMinimumSize));
         if (!RestorePlacement()) {
-            resize(m_minimumTrackingSize);
+            resize(m_openingSize);
             const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
             if (screen) {
                 QRect frame = frameGeometry();
@@ -461,6 +469,7 @@ void CMainFrame::showEvent(QShowEvent* event)
                 move(frame.topLeft());
             }
         }
+        ScreenFit::FitOnScreen(this);
     }
     QMainWindow::showEvent(event);
 }

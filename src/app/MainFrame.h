@@ -36,8 +36,11 @@ public:
     QString StatusText() const;
     // The permanent item at the right of the status bar: where the link to the amplifier stands.
     QLabel* ConnectionItem() const { return m_connectionItem; }
-    // Zero until the window is first shown.
-    QSize MinimumTrackingSize() const { return m_minimumTrackingSize; }
+    // The size the window opens at without a stored placement, where the screen has room; zero
+    // until the window is first shown.
+    QSize OpeningSize() const { return m_openingSize; }
+    // No window minimum is larger: the pages scroll below their own size.
+    static constexpr QSize kLargestMinimumSize {720, 450};
 
     // The title for the values now: the program's revision, the serial number once read, and
     // the port with its speed (or "closed").
@@ -92,7 +95,7 @@ private:
     CTabView* m_tabView = nullptr;
     CPortPage* m_portPage = nullptr;
     CCommandTesterPage* m_commandTesterPage = nullptr;
-    QSize m_minimumTrackingSize;
+    QSize m_openingSize;
     bool m_firstShow = true;
     bool m_shutDown = false;
     QPointer<CReleaseInfoDlg> m_releaseNotes;

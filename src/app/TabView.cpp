@@ -1,5 +1,27 @@
 #include "app/TabView.h"
 #include "ui/PageBase.h"
+#include <QScrollArea>
+
+namespace {
+// A page scrolls when the window is smaller than the page would like: the window can then be
+// made small enough for any screen without clipping a page. The scroll area asks for the whole
+// page, so the window opens at the page's own size where there is room.
+class CPageScroller : public QScrollArea {
+public:
+    explicit CPageScroller(QWidget* page)
+    {
+        setFrameShape(QFrame::NoFrame);
+        setWidgetResizable(true);
+        setWidget(page);
+    }
+
+    QSize sizeHint() const override
+    {
+        const int frame = 2 * frameWidth();
+        return widget()->sizeHint().expandedTo(widget()->minimumSizeHint()) + QSize(frame, frame);
+    }
+};
+} // namespace
 
 CTabView::CTabView(QWidget* parent)
     : QTabWidget(parent)
@@ -17,7 +39,7 @@ CTabView::~CTabView()
 void CTabView::AddPage(int pageIndex, CPageBase* page, const QString& title)
 {
     m_pages.emplace_back(pageIndex, page);
-    addTab(page, title);
+    addTab(new CPageScroller(page), title);
 }
 
 CPageBase* CTabView::Page(int pageIndex) const

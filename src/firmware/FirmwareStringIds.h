@@ -107,4 +107,9 @@ enum FirmwareStringId : unsigned {
     IDS_FW_DOWNGRADE_CAPTION = 1287,
     IDS_FW_DOWNGRADE_QUESTION = 1288,
     IDS_FW_CLI_DOWNGRADE_REFUSED = 1289,
+
+    // The Firmware page and the loader window (numbers 3620..3659).
+    IDS_FW_WHY_NO_FILE = 3620,
+    IDS_FW_TIP_FILE_SERVER = 3621,
+    IDS_FW_LOADER_PREPARING = 3622,
 };

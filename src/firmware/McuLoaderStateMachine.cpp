@@ -79,8 +79,9 @@ DWORD CMcuLoaderStateMachine::VerifyRevision(bool quiet)
         Report(FormatResource(IDS_FW_VERIFICATION_SUCCEEDED, m_deviceName));
         return 0;
     }
-    Report(FormatResource(IDS_FW_LOADED_REVISION, m_deviceName, FileNameParts::Name(GetFileName()), ProductName(),
-        RevisionText(installed)));
+    // The revision the file carries, compared with the one the amplifier answers.
+    Report(FormatResource(
+        IDS_FW_LOADED_REVISION, m_deviceName, RevisionText(expected), ProductName(), RevisionText(installed)));
     if (installed != expected) {
         Report(FormatResource(IDS_FW_VERIFICATION_FAILED, m_deviceName, m_deviceName));
         return Result::RevisionVerifyFailed;

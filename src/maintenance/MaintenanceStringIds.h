@@ -98,4 +98,10 @@ enum MaintenanceStringId : unsigned {
     IDS_MAINT_ERASE_DESCRIPTION = 1696,
     IDS_MAINT_RESET_DESCRIPTION = 1697,
     IDS_MAINT_DATE_TIME_DESCRIPTION = 1698,
+
+    // The date and time page's tooltips (numbers 3640..3659).
+    IDS_DT_TIP_FULL = 3640,
+    IDS_DT_ZONE_UTC = 3641,
+    IDS_DT_ZONE_LOCAL = 3642,
+    IDS_DT_TIP_DIFFERENCE = 3643,
 };

@@ -67,12 +67,16 @@ bool ReadPort(const QString& text, QString* plain)
     return true;
 }
 
+} // namespace
+
 QString RangeMessage(const SettingInfo& info)
 {
     if (info.tenths)
         return ResourceString(IDS_SETTINGS_ERR_SWR_RANGE);
     return FormatResource(IDS_SETTINGS_ERR_NUMBER_RANGE, info.minimum, info.maximum);
 }
+
+namespace {
 
 bool ParseBands(const SettingInfo& info, const QString& text, SettingValue* value, QString* message)
 {

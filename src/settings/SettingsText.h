@@ -26,6 +26,8 @@ bool Parse(const SettingInfo& info, const QString& text, SettingValue* value, QS
 // Why the value cannot be sent; empty when it can.
 QString Check(const SettingInfo& info, const SettingValue& value);
 QString CheckText(const SettingInfo& info, const QString& text);
+// The range a per-band number must lie in, as a sentence part.
+QString RangeMessage(const SettingInfo& info);
 
 // The same setting value, whatever its spelling: addresses and ports compare in their plain
 // form, texts without white space at the ends.

@@ -3,8 +3,11 @@
 // enabled when they can work; the firmware folder's buttons always usable.
 #include "app/ConfigPage.h"
 #include "MainFrameFixture.h"
+#include "TestFiles.h"
 #include "app/CommandTesterPage.h"
 #include "firmware/ui/FirmwarePage.h"
+#include "sim/SimFirmwareImage.h"
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -57,6 +60,10 @@ TEST_P(ButtonsSayWhyNot, WhenTheyCannotWork)
         EXPECT_TRUE(Says(button, row.configWhy));
     Screenshot(QStringLiteral("configuration"));
 
+    // With a file to send, only the link decides.
+    const QDir folder(frame->Model().m_firmwareFolder.m_value);
+    ASSERT_TRUE(folder.mkpath(".")
+        && WriteWholeFile(folder.filePath("qro4000fw0154.hex"), SimFirmwareImage::MakeHexImage(154)));
     SelectPage(CTabView::FirmwarePage);
     auto* firmware = frame->findChild<CFirmwarePage*>();
     EXPECT_TRUE(Says(firmware->CheckButton(), row.checkWhy));

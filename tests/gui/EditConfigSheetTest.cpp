@@ -3,8 +3,11 @@
 // asks before unapplied edits are lost.
 #include "settings/ui/EditConfigSheet.h"
 #include "MainFrameFixture.h"
+#include "settings/SettingsModel.h"
 #include "settings/ui/SettingEditor.h"
+#include <QAbstractSpinBox>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -84,7 +87,88 @@ TEST_F(EditConfigSheetTest, RefusesAtTheControlWhatCouldNotBeSent)
     EXPECT_FALSE(sheet->Apply());
     EXPECT_EQ(sheet->Tabs()->tabText(sheet->Tabs()->currentIndex()), "Network");
     EXPECT_TRUE(sheet->Editor(SettingId::NetIp)->Message()->text().contains("ot an IPv4 address"));
+    EXPECT_TRUE(sheet->StatusLabel()->text().startsWith("Check \"IP address\": not an IPv4 address"));
     EXPECT_FALSE(sheet->IsBusy());
+    // Corrected, the field and the status line say nothing more.
+    QTest::keyClicks(Line(*sheet, SettingId::NetIp), QStringLiteral(".1"));
+    EXPECT_TRUE(sheet->Editor(SettingId::NetIp)->Message()->isHidden());
+    EXPECT_EQ(sheet->StatusLabel()->text(), "");
+}
+
+// A value out of range is refused as it is typed, with the range, and the message goes once the
+// field holds one it can take.
+struct TypedCase {
+    const char* name;
+    SettingId id;
+    int tab;
+    const char* typed;
+    const char* says;
+    const char* mended;
+    unsigned pending; // band 0 once mended
+    friend void PrintTo(const TypedCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class EditConfigSheetTyping : public EditConfigSheetTest, public ::testing::WithParamInterface<TypedCase> { };
+
+TEST_P(EditConfigSheetTyping, RefusesOutOfRangeWhereTyped)
+{
+    const TypedCase& c = GetParam();
+    auto sheet = Open();
+    sheet->Tabs()->setCurrentIndex(c.tab);
+    if (c.id == SettingId::NetIp && frame->Model().m_networkDhcp.m_pending)
+        qobject_cast<QCheckBox*>(sheet->Editor(SettingId::NetDhcp)->Control())->click();
+    CSettingEditor* editor = sheet->Editor(c.id);
+    auto type = [&](const char* text) {
+        editor->Control()->setFocus();
+        if (auto* spin = qobject_cast<QAbstractSpinBox*>(editor->Control()))
+            spin->selectAll();
+        else
+            qobject_cast<QLineEdit*>(editor->Control())->selectAll();
+        QTest::keyClicks(editor->Control(), QString::fromLatin1(text));
+    };
+    type(c.typed);
+    EXPECT_TRUE(editor->Message()->isVisibleTo(sheet.get()));
+    EXPECT_TRUE(editor->Message()->text().contains(QLatin1String(c.says))) << qPrintable(editor->Message()->text());
+    type(c.mended);
+    EXPECT_TRUE(editor->Message()->isHidden());
+    if (c.id != SettingId::NetIp) {
+        EXPECT_EQ(SettingsModel::Pending(frame->Model(), c.id).bands[0], c.pending);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fields, EditConfigSheetTyping,
+    ::testing::Values(TypedCase {"SwrBelowOne", SettingId::SwrBypass, 1, "0.5", "from 1.0 to 99.9", "2.5", 25},
+        TypedCase {"BinsAbove31", SettingId::AtuSettingsPerBin, 6, "45", "from 1 to 31", "4", 4},
+        TypedCase {
+            "AddressPartAbove255", SettingId::NetIp, 7, "192.168.1.300", "Not an IPv4 address", "192.168.1.3", 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// An edit is marked until it matches the amplifier again; the MAC address looks as fixed as it
+// is; the antenna digits say what they mean.
+TEST_F(EditConfigSheetTest, MarksEditsFixedFieldsAndAntennaDigits)
+{
+    auto sheet = Open();
+    QWidget* pf1 = sheet->Editor(SettingId::Pf1)->Control();
+    const QString held = Line(*sheet, SettingId::Pf1)->text();
+    sheet->Tabs()->setCurrentIndex(8);
+    Retype(*sheet, SettingId::Pf1, QStringLiteral("MEM"));
+    EXPECT_TRUE(pf1->property("changed").toBool());
+    EXPECT_EQ(pf1->toolTip(), "Changed here, not yet applied: the amplifier holds \"" + held + "\".");
+    EXPECT_TRUE(sheet->findChild<QLabel*>("changedLegend")->isVisibleTo(sheet.get()));
+    Retype(*sheet, SettingId::Pf1, held);
+    EXPECT_FALSE(pf1->property("changed").toBool());
+    EXPECT_FALSE(sheet->findChild<QLabel*>("changedLegend")->isVisibleTo(sheet.get()));
+
+    for (const SettingId id : {SettingId::NetMac, SettingId::Banner}) {
+        const QLineEdit* line = Line(*sheet, id);
+        EXPECT_EQ(line->palette().color(QPalette::Base) == line->palette().color(QPalette::Window), line->isReadOnly());
+        EXPECT_EQ(line->hasFrame(), !line->isReadOnly());
+    }
+    EXPECT_TRUE(Line(*sheet, SettingId::NetMac)->isReadOnly());
+
+    auto* enable = qobject_cast<QComboBox*>(sheet->Editor(SettingId::AntennaEnable)->Control(3));
+    EXPECT_EQ(enable->itemData(2, Qt::ToolTipRole).toString(), "2: ANT 2 only");
+    EXPECT_TRUE(sheet->findChild<QLabel*>("antennaLegend")->text().contains("Preferred: 0: no preference"));
 }
 
 TEST_F(EditConfigSheetTest, ClosingWithUnappliedEditsAsksAndNoForgetsThem)

@@ -4,11 +4,13 @@
 #include "SimHarness.h"
 #include "TestFiles.h"
 #include "firmware/FileNameParts.h"
+#include "firmware/ui/FtpDlg.h"
 #include "firmware/ui/McuLoaderDlg.h"
 #include "model/ResultCode.h"
 #include "sim/SimFirmwareImage.h"
 #include "ui/OutputWindow.h"
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTextBlock>
@@ -99,6 +101,27 @@ INSTANTIATE_TEST_SUITE_P(Folders, FirmwarePageRevisions,
         RevisionCase {"NoFile", {}, "Missing", ""}),
     [](const ::testing::TestParamInfo<RevisionCase>& info) { return std::string(info.param.name); });
 
+// The file server has a button of its own; the loader window says what it is about before the
+// loader's first line; a copy that cannot connect names its error once, and shows no byte count
+// before it knows a file's size.
+TEST_F(FirmwarePage, ServerButtonLoaderWindowAndCopyErrorsSaySomething)
+{
+    page->show();
+    EXPECT_TRUE(page->FileServerButton()->isVisible());
+    EXPECT_EQ(page->FileServerButton()->text(), "File Server...");
+    CMcuLoaderDlg loader(h->model.get(), &prompt);
+    EXPECT_TRUE(loader.findChild<COutputWindow*>("log")->toPlainText().endsWith("Preparing to send firmware...\n"));
+
+    h->model->m_fileServer.Set(QStringLiteral("ftp://127.0.0.1:1"));
+    CFtpDlg copy(h->model.get(), folder);
+    auto* bar = copy.findChild<QProgressBar*>("progress");
+    copy.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return copy.findChild<QPushButton*>("cancel")->text() == "Close"; }, 20000));
+    const QString log = copy.findChild<COutputWindow*>("log")->toPlainText();
+    EXPECT_EQ(log.count("0x00002EFD"), 1) << qPrintable(log);
+    EXPECT_FALSE(bar->isTextVisible()) << qPrintable(bar->text());
+}
+
 TEST_F(FirmwarePage, AMissingFolderIsStoodInForByTheDefaultAndKept)
 {
     const QString stick = h->TempPath("usb-stick/firmware");
@@ -172,7 +195,7 @@ TEST_P(FirmwarePageRefusals, SendNothing)
 
 INSTANTIATE_TEST_SUITE_P(Sends, FirmwarePageRefusals,
     ::testing::Values(RefusalCase {"WithoutAFile", [](CSimHarness& h, const QString&) { ASSERT_TRUE(h.Connect()); },
-                          "A required firmware file is missing", nullptr},
+                          nullptr, "The firmware folder holds no QRO4000 firmware file: press \"Copy New Files"},
         RefusalCase {"WithoutAnAmplifier",
             [](CSimHarness&, const QString& folder) { WriteImage(folder, "qro4000fw0154.hex"); }, nullptr,
             "No amplifier in contact"},

@@ -4,6 +4,7 @@
 #include "ui/ContextHelp.h"
 #include "ui/OutputWindow.h"
 #include <QAction>
+#include <QDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -29,9 +30,10 @@ TEST_F(MainFrameTest, FirstStartWithNoSettingsShowsPortPageRevisionTitleAndReady
 }
 
 // The page shown last is shown at start (an index without a page gives the Port page), and the
-// window opens at one size whatever the page (each page then at least as large as it needs),
-// which is also its minimum.
-TEST_F(MainFrameTest, StoredPageIsShownAtStartAtOneWindowSize)
+// window opens at one size whatever the page, on the offscreen platform's 800x800 screen (narrower
+// than the pages would like) with its frame, menus and status bar; made as small as it goes, at
+// most 880x520, each page scrolls rather than shrinks below what it needs.
+TEST_F(MainFrameTest, StoredPageIsShownAtStartAtOneWindowSizeOnTheScreen)
 {
     QList<QSize> sizes;
     for (const int stored : {0, 1, 2, 3, 4, 7, -1}) {
@@ -41,14 +43,58 @@ TEST_F(MainFrameTest, StoredPageIsShownAtStartAtOneWindowSize)
         const int shown = stored >= 0 && stored < CTabView::PageCount ? stored : int(CTabView::PortPage);
         EXPECT_EQ(window.TabView()->CurrentPageIndex(), shown) << stored;
         sizes << window.size();
-        EXPECT_EQ(window.minimumSize(), window.size());
-        const QWidget* page = window.TabView()->currentWidget();
+        EXPECT_TRUE(window.screen()->availableGeometry().contains(window.frameGeometry())) << kPageNames[shown];
+        Screenshot(QString::fromLatin1(kPageNames[shown]).toLower());
+        window.resize(1, 1);
+        QCoreApplication::processEvents();
+        EXPECT_LE(window.width(), 880) << kPageNames[shown];
+        EXPECT_LE(window.height(), 520) << kPageNames[shown];
+        const QWidget* page = window.TabView()->Page(shown);
         EXPECT_GE(page->width(), page->minimumSizeHint().width()) << kPageNames[shown];
         EXPECT_GE(page->height(), page->minimumSizeHint().height()) << kPageNames[shown];
-        Screenshot(QString::fromLatin1(kPageNames[shown]).toLower());
         CloseFrame();
     }
     EXPECT_EQ(sizes, QList<QSize>(sizes.size(), sizes[0]));
+}
+
+// Advanced mode shown and left again leaves the window's minimum where it was.
+TEST_F(MainFrameTest, AdvancedModeLeavesTheMinimumSize)
+{
+    CMainFrame& window = Start();
+    SelectPage(CTabView::OperatePage);
+    QAction* advanced = window.findChild<QAction*>(QStringLiteral("actionAdvancedMode"));
+    for (int round = 0; round < 3; ++round) {
+        window.resize(1, 1);
+        QCoreApplication::processEvents();
+        EXPECT_LE(window.width(), 880) << round;
+        EXPECT_LE(window.height(), 520) << round;
+        advanced->trigger();
+        QCoreApplication::processEvents();
+    }
+}
+
+// Dialogs and the help window open on the screen, however large they would be.
+TEST_F(MainFrameTest, WindowsOpenOnTheScreen)
+{
+    CMainFrame& window = Start();
+    QDialog large(&window);
+    large.setMinimumSize(300, 200);
+    large.setGeometry(500, 400, 1200, 900);
+    const std::pair<const char*, std::function<QWidget*()>> windows[] = {
+        {"help", [] { return CHelpWindow::ShowTopic(QStringLiteral("Port.htm")); }},
+        {"large dialog",
+            [&] {
+                large.show();
+                return &large;
+            }},
+    };
+    for (const auto& [name, open] : windows) {
+        QWidget* opened = open();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(opened)) << name;
+        EXPECT_TRUE(window.screen()->availableGeometry().contains(opened->frameGeometry()))
+            << name << " at " << opened->frameGeometry().x() << "," << opened->frameGeometry().y() << " "
+            << opened->frameGeometry().width() << "x" << opened->frameGeometry().height();
+    }
 }
 
 TEST_F(MainFrameTest, ExitStoresPageShownSettingsAndPlacementForTheNextStart)
@@ -56,7 +102,7 @@ TEST_F(MainFrameTest, ExitStoresPageShownSettingsAndPlacementForTheNextStart)
     CMainFrame& first = Start();
     SelectPage(CTabView::CommandTesterPage);
     first.Model().m_trace.Set(1);
-    const QRect placed(QPoint(40, 30), first.MinimumTrackingSize() + QSize(37, 23));
+    const QRect placed(QPoint(40, 30), CMainFrame::kLargestMinimumSize + QSize(37, 23));
     first.setGeometry(placed);
     ASSERT_TRUE(QTest::qWaitFor([&] { return first.geometry() == placed; }, 5000));
     first.findChild<QAction*>(QStringLiteral("actionExit"))->trigger();
@@ -80,7 +126,7 @@ TEST_F(MainFrameTest, PlacementWithAValueMissingIsIgnored)
             GuiTest::WriteSetting(QStringLiteral("Window/") + QLatin1String(CMainFrame::kPlacementNames[i]), values[i]);
     }
     CMainFrame& window = Start();
-    EXPECT_EQ(window.size(), window.MinimumTrackingSize());
+    EXPECT_TRUE(window.screen()->availableGeometry().contains(window.frameGeometry()));
     EXPECT_NE(window.geometry().topLeft(), QPoint(40, 30));
 }
 

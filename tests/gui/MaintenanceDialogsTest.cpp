@@ -5,6 +5,7 @@
 #include "TestFiles.h"
 #include "ui/ConfigSaveDlg.h"
 #include "model/ContactStateMachineInterface.h"
+#include "maintenance/ClockText.h"
 #include "maintenance/ui/DateTimePage.h"
 #include "maintenance/ui/DateTimeSheet.h"
 #include "maintenance/ui/EraseConfigDlg.h"
@@ -17,9 +18,11 @@
 #include <QFile>
 #include <QFontInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimeZone>
 #include <gtest/gtest.h>
 
 namespace {
@@ -111,12 +114,35 @@ TEST_F(MaintenanceDialogs, DateTimeApplySetsAfterTheRunningReadThenReadingResume
     sheet.show();
     ASSERT_TRUE(RunUntil([&] { return Wire().count("^cc;") == 3; }));
     EXPECT_EQ(sheet.Page()->DifferenceText(), "95 s behind the PC");
+    // The fields keep their format; their tooltips give the whole date and the zone.
+    const QString zone = " (local time, " + QString::fromUtf8(QTimeZone::systemTimeZoneId()) + ")";
+    EXPECT_EQ(sheet.findChild<QLineEdit*>("amplifierTime")->toolTip(), "2024-03-05 08:58:25" + zone);
+    EXPECT_EQ(sheet.findChild<QLineEdit*>("pcTime")->toolTip(), "2024-03-05 09:00:00" + zone);
     QTest::mouseClick(sheet.ApplyButton(), Qt::LeftButton);
     ASSERT_TRUE(RunUntil([&] { return Wire().endsWith("^cc;") && Wire().contains("T09:00:00;"); }));
     EXPECT_TRUE(Wire().endsWith("^cc;^cc;^cc;^cc24-03-05T09:00:00;^cc;"));
     EXPECT_TRUE(harness.sink.status.contains("The QRO4000's clock was set to 24-03-05 09:00:00 (local time)"));
     ASSERT_TRUE(RunUntil([&] { return sheet.Page()->DifferenceText() == "in step with the PC"; }));
     EXPECT_TRUE(sheet.isVisible());
+}
+
+// The amplifier's clock counts whole seconds and ticks apart from the PC's: one second either
+// way is in step, and stays so from one reading to the next.
+TEST_F(MaintenanceDialogs, DateTimeDifferenceSettlesWithinASecond)
+{
+    const CSimClock& clock = harness.device->Feature<CSimClock>();
+    for (const auto& [seconds, says] : {std::pair {-1, "in step with the PC"}, std::pair {1, "in step with the PC"},
+             std::pair {-2, "2 s behind the PC"}}) {
+        harness.device->ClearLogs();
+        CDateTimeSheet sheet(harness.model.get(), &harness.sink);
+        // The PC's clock that far from the amplifier's at each answer.
+        const qint64 offset = seconds;
+        sheet.Page()->SetComputerClock(
+            [&clock, offset](bool) { return ClockText::FromDateTime(clock.Now().addSecs(-offset)); });
+        sheet.show();
+        ASSERT_TRUE(RunUntil([&] { return Wire().count("^cc;") == 2; }));
+        EXPECT_EQ(sheet.Page()->DifferenceText(), QLatin1String(says)) << seconds;
+    }
 }
 
 // OK and Cancel wait for the read that runs; OK then sets the clock, Cancel sets nothing.

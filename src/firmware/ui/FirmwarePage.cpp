@@ -77,15 +77,19 @@ CFirmwarePage::CFirmwarePage(CModel* model, IUserPrompt* prompt, QWidget* parent
     auto* checkGroup = new QGroupBox(ResourceString(IDS_FW_GROUP_CHECK), this);
     m_check = MakeButton(IDS_FW_CHECK_REVISION, IDS_FW_TIP_CHECK, "checkRevision", checkGroup);
     m_copy = MakeButton(IDS_FW_COPY_FILES, IDS_FW_TIP_COPY, "copyFiles", checkGroup);
-    // The server is a setting: the button's own menu changes it.
+    // The server is a setting: a button of its own beside the copy (and the copy button's own
+    // menu) changes it.
     m_copy->setContextMenuPolicy(Qt::ActionsContextMenu);
     auto* serverAction = new QAction(ResourceString(IDS_DL_SERVER_ACTION), m_copy);
     serverAction->setObjectName(QStringLiteral("fileServer"));
     m_copy->addAction(serverAction);
     connect(serverAction, &QAction::triggered, this, &CFirmwarePage::EditFileServer);
+    m_server = MakeButton(IDS_DL_SERVER_ACTION, IDS_FW_TIP_FILE_SERVER, "fileServerButton", checkGroup);
+    connect(m_server, &QPushButton::clicked, this, &CFirmwarePage::EditFileServer);
     auto* checkLayout = new QVBoxLayout(checkGroup);
     checkLayout->addWidget(m_check);
     checkLayout->addWidget(m_copy);
+    checkLayout->addWidget(m_server);
 
     auto* revisionGroup = new QGroupBox(ResourceString(IDS_FW_GROUP_REVISION), this);
     m_installed = new QLabel(RevisionText(0), revisionGroup);
@@ -241,6 +245,11 @@ void CFirmwarePage::RefreshAvailable(bool report)
         if (!note.isEmpty())
             AppendActivityLine(note);
     }
+    ScanFiles(report);
+}
+
+void CFirmwarePage::ScanFiles(bool report)
+{
     m_files.ScanFolder(m_folderInUse);
     if (m_files.HasFirmwareFile()) {
         const WORD revision = m_files.FirmwareFile().m_revision;
@@ -251,6 +260,7 @@ void CFirmwarePage::RefreshAvailable(bool report)
             AppendActivityLine(FormatResource(IDS_FW_FOLDER_LACKS_FILE, ProductName(), ProductName()));
     }
     ShowOrder();
+    ApplySendAvailability();
 }
 
 void CFirmwarePage::ReportRevisions()
@@ -300,11 +310,27 @@ void CFirmwarePage::UpdateButtons()
     const CConnectionFacts facts = ReadConnectionFacts(*m_model);
     const CActionAvailability busy {false, ResourceString(IDS_WHY_BUSY)};
     ApplyAvailability(m_check, m_sending ? busy : ActionAvailability(DeviceAction::CheckRevision, facts));
-    ApplyAvailability(m_send, m_sending ? busy : ActionAvailability(DeviceAction::SendFirmware, facts));
+    // A file copied into the folder or taken away meanwhile shows at once (the page checks
+    // every 250 ms while it is shown).
+    if (!m_sending)
+        ScanFiles(false);
+    else
+        ApplySendAvailability();
     if (m_reportPending && !ConversationRunning()) {
         m_reportPending = false;
         ReportRevisions();
     }
+}
+
+void CFirmwarePage::ApplySendAvailability()
+{
+    const CActionAvailability busy {false, ResourceString(IDS_WHY_BUSY)};
+    CActionAvailability send
+        = m_sending ? busy : ActionAvailability(DeviceAction::SendFirmware, ReadConnectionFacts(*m_model));
+    // Nothing to send while the folder holds no firmware file.
+    if (send.enabled && !m_files.HasFirmwareFile())
+        send = {false, FormatResource(IDS_FW_WHY_NO_FILE, ProductName())};
+    ApplyAvailability(m_send, send);
 }
 
 void CFirmwarePage::ChooseDefaultFolder()

@@ -56,6 +56,9 @@ public:
     void EditFileServer();
     // Scans the folder and shows the available revision; `report` also logs a missing file.
     void RefreshAvailable(bool report);
+    // The folder in use scanned again: the available revision, its order and Send Firmware.
+    void ScanFiles(bool report);
+    void ApplySendAvailability();
     // Buttons are disabled while the amplifier is in a conversation.
     void UpdateButtons();
 
@@ -65,6 +68,7 @@ public:
     QPushButton* BrowseButton() const { return m_browse; }
     QPushButton* CheckButton() const { return m_check; }
     QPushButton* CopyButton() const { return m_copy; }
+    QPushButton* FileServerButton() const { return m_server; }
     QPushButton* SendButton() const { return m_send; }
     QLabel* InstalledText() const { return m_installed; }
     QLabel* AvailableText() const { return m_available; }
@@ -102,6 +106,7 @@ private:
     QPushButton* m_browse;
     QPushButton* m_check;
     QPushButton* m_copy;
+    QPushButton* m_server;
     QLabel* m_installed;
     QLabel* m_available;
     QLabel* m_order;

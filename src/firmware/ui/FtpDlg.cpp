@@ -27,6 +27,8 @@ CFtpDlg::CFtpDlg(CModel* model, const QString& folder, QWidget* parent)
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("progress"));
     m_progress->setFormat(ResourceString(IDS_DL_PROGRESS_FORMAT));
+    // Byte counts only once a file's size is known.
+    m_progress->setTextVisible(false);
     m_progress->setRange(0, 1);
     m_progress->setValue(0);
     m_cancel = new QPushButton(ResourceString(IDS_FW_CANCEL), this);
@@ -84,6 +86,7 @@ void CFtpDlg::OnDownloadLine(Line kind, const QString& text)
     switch (kind) {
     case Line::Report:
         LogLine(text);
+        m_reported += text;
         // The status bar and the page's log keep it after this window has closed.
         m_model->Status(text);
         break;
@@ -106,6 +109,7 @@ void CFtpDlg::OnDownloadProgress(qint64 received, qint64 total)
         return;
     }
     const int maximum = static_cast<int>(std::min<qint64>(total, CFtpTransfer::kMaxBytes));
+    m_progress->setTextVisible(true);
     m_progress->setRange(0, maximum);
     m_progress->setValue(static_cast<int>(std::min<qint64>(received, maximum)));
 }
@@ -116,8 +120,10 @@ void CFtpDlg::OnDownloadFinished(DWORD result)
     m_result = result;
     EndWait();
     m_cancel->setText(ResourceString(IDS_CLOSE));
-    if (m_progress->maximum() == 0)
+    if (m_progress->maximum() == 0) {
+        m_progress->setTextVisible(false);
         m_progress->setRange(0, 1);
+    }
     if (result == Result::Cancelled) {
         done(ResultCancelled);
         return;
@@ -127,7 +133,8 @@ void CFtpDlg::OnDownloadFinished(DWORD result)
         QTimer::singleShot(0, this, [this] { done(ResultSuccess); });
         return;
     }
-    if (result != Result::Success)
+    // A failure the download has already reported with its code is not said again.
+    if (result != Result::Success && !m_reported.contains(QString::asprintf("0x%08X", static_cast<unsigned>(result))))
         LogLine(ErrorCodeLine(result));
     LogLine(ResourceString(IDS_FW_CLICK_CLOSE));
 }

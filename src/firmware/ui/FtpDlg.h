@@ -52,6 +52,7 @@ private:
     DWORD m_result = 0;
     bool m_begun = false;
     bool m_finished = false;
+    QString m_reported; // the lines the download reported, which may already name the failure
     COutputWindow* m_log;
     QProgressBar* m_progress;
     QPushButton* m_cancel;

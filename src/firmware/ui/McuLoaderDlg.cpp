@@ -31,6 +31,9 @@ CMcuLoaderDlg::CMcuLoaderDlg(CModel* model, IUserPrompt* prompt, QWidget* parent
     m_retries = frame.retries;
     m_cancel = frame.button;
     resize(640, 360);
+    // Until the loader's first line, the window says what it is about to do.
+    LogLine(ResourceString(IDS_FW_LOADER_PREPARING));
+    m_progress->setRange(0, 0);
 
     connect(m_cancel, &QPushButton::clicked, this, &CMcuLoaderDlg::OnCancel);
 }

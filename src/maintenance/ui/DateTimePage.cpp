@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTimeZone>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -26,6 +27,18 @@ QLineEdit* ReadOnlyField(QWidget* parent, const char* name)
     field->setFont(COutputWindow::OutputFont());
     return field;
 }
+
+// The field keeps its two-digit year; the tooltip gives the whole date and the zone it is in.
+void ShowClock(QLineEdit* field, const SYSTEMTIME& time, bool utc)
+{
+    field->setText(ClockText::Format(time));
+    const auto full = ClockText::ToDateTime(time);
+    const QString zone = utc ? ResourceString(IDS_DT_ZONE_UTC)
+                             : FormatResource(IDS_DT_ZONE_LOCAL, QString::fromUtf8(QTimeZone::systemTimeZoneId()));
+    field->setToolTip(full
+            ? FormatResource(IDS_DT_TIP_FULL, full->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), zone)
+            : QString());
+}
 } // namespace
 
 CDateTimePage::CDateTimePage(CModel* model, IUserPrompt* prompt, QWidget* parent)
@@ -38,6 +51,7 @@ CDateTimePage::CDateTimePage(CModel* model, IUserPrompt* prompt, QWidget* parent
     m_computer = ReadOnlyField(this, "pcTime");
     m_amplifier = ReadOnlyField(this, "amplifierTime");
     m_difference = ReadOnlyField(this, "difference");
+    m_difference->setToolTip(ResourceString(IDS_DT_TIP_DIFFERENCE));
     auto* form = new QFormLayout;
     form->addRow(ResourceString(IDS_DT_PC_LABEL), m_computer);
     form->addRow(ResourceString(IDS_DT_AMPLIFIER_LABEL), m_amplifier);
@@ -163,11 +177,11 @@ void CDateTimePage::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::in
     if (eventId == m_model->m_completion.EventId()) {
         OnCompletion(static_cast<DWORD>(index));
     } else if (eventId == m_model->m_computerTime.EventId()) {
-        m_computer->setText(ClockText::Format(m_model->m_computerTime.m_value));
+        ShowClock(m_computer, m_model->m_computerTime.m_value, m_model->m_dateTimeUtc.m_value != 0);
     } else if (eventId == m_model->m_amplifierTime.EventId()) {
         // An amplifier whose clock was never set reads year 0: its field keeps what it showed.
         if (m_model->m_amplifierTime.m_value.wYear != 0) {
-            m_amplifier->setText(ClockText::Format(m_model->m_amplifierTime.m_value));
+            ShowClock(m_amplifier, m_model->m_amplifierTime.m_value, m_model->m_dateTimeUtc.m_value != 0);
             ShowDifference();
         }
     } else if (eventId == m_model->m_dateTimeUtc.EventId()) {
@@ -182,9 +196,11 @@ void CDateTimePage::ShowDifference()
     // Against the PC's clock at the moment the answer came, in the mode chosen.
     const auto seconds
         = ClockText::DifferenceSeconds(m_model->m_amplifierTime.m_value, m_clock(m_model->m_dateTimeUtc.m_value != 0));
+    // The amplifier answers in whole seconds, ticking apart from the PC's clock: a difference of
+    // one second comes and goes from one reading to the next and means nothing.
     if (!seconds)
         m_difference->clear();
-    else if (*seconds == 0)
+    else if (*seconds >= -1 && *seconds <= 1)
         m_difference->setText(ResourceString(IDS_DT_IN_STEP));
     else
         m_difference->setText(FormatResource(*seconds < 0 ? IDS_DT_BEHIND : IDS_DT_AHEAD,

@@ -59,6 +59,9 @@ CEditConfigSheet::CEditConfigSheet(CModel* model, IUserPrompt* prompt, QWidget* 
     m_progress->setTextVisible(false);
     m_progress->setMaximumWidth(160);
     m_progress->hide();
+    m_changedLegend = new QLabel(ResourceString(IDS_SETTINGS_CHANGED_LEGEND), this);
+    m_changedLegend->setObjectName(QStringLiteral("changedLegend"));
+    m_changedLegend->hide();
 
     m_export = new QPushButton(ResourceString(IDS_SETTINGS_EXPORT), this);
     m_import = new QPushButton(ResourceString(IDS_SETTINGS_IMPORT), this);
@@ -83,6 +86,7 @@ CEditConfigSheet::CEditConfigSheet(CModel* model, IUserPrompt* prompt, QWidget* 
     buttonRow->addWidget(buttons);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs, 1);
+    layout->addWidget(m_changedLegend);
     layout->addLayout(statusRow);
     layout->addLayout(buttonRow);
 
@@ -202,6 +206,7 @@ void CEditConfigSheet::BuildBandPage(unsigned titleId, unsigned descriptionId, c
         grid->addWidget(header, 0, column);
         // A check box per band needs no text of its own: the column says what it is.
         CSettingEditor* editor = AddEditor(id, 0, page);
+        editor->SetCaption(ResourceString(headerId));
         for (int band = 0; band < kBandCount; ++band)
             grid->addWidget(editor->Control(band), band + 1, column);
         ++column;
@@ -210,6 +215,23 @@ void CEditConfigSheet::BuildBandPage(unsigned titleId, unsigned descriptionId, c
     grid->setHorizontalSpacing(18);
     auto* layout = static_cast<QVBoxLayout*>(page->layout());
     layout->addLayout(grid);
+    for (const auto& column : columns) {
+        if (QLabel* message = m_editors[column.first]->Message())
+            layout->addWidget(message);
+    }
+    if (columns.begin()->first == SettingId::AntennaEnable) {
+        // What the amplifier's digits mean, beside the digits themselves.
+        auto meanings = [](unsigned columnId, unsigned first) {
+            return FormatResource(IDS_SETTINGS_ANT_LEGEND, ResourceString(columnId), ResourceString(first),
+                ResourceString(first + 1), ResourceString(first + 2));
+        };
+        auto* legend = new QLabel(meanings(IDS_SETTINGS_COL_ENABLE, IDS_SETTINGS_ANT_ENABLE_0) + QLatin1Char('\n')
+                + meanings(IDS_SETTINGS_COL_PREFERRED, IDS_SETTINGS_ANT_PREFERRED_0),
+            page);
+        legend->setObjectName(QStringLiteral("antennaLegend"));
+        legend->setWordWrap(true);
+        layout->addWidget(legend);
+    }
     layout->addStretch(1);
 }
 
@@ -225,7 +247,8 @@ void CEditConfigSheet::BuildSinglePage(unsigned titleId, unsigned descriptionId,
             form->addRow(editor->Control());
         } else {
             form->addRow(ResourceString(labelId), editor->Control());
-            form->addRow(QString(), editor->Message());
+            if (editor->Message())
+                form->addRow(QString(), editor->Message());
         }
     }
     auto* layout = static_cast<QVBoxLayout*>(page->layout());
@@ -414,13 +437,23 @@ void CEditConfigSheet::Import()
 
 void CEditConfigSheet::ShowValues()
 {
-    for (const auto& [id, editor] : m_editors)
+    for (const auto& [id, editor] : m_editors) {
         editor->Show(SettingsModel::Pending(*m_model, id));
+        editor->MarkChanges(SettingsModel::Current(*m_model, id));
+    }
+    m_refusal = nullptr;
 }
 
 void CEditConfigSheet::OnEdited(SettingId id)
 {
-    SettingsModel::SetPending(*m_model, id, m_editors[id]->Value());
+    CSettingEditor* editor = m_editors[id];
+    SettingsModel::SetPending(*m_model, id, editor->Value());
+    editor->MarkChanges(SettingsModel::Current(*m_model, id));
+    // The refusal said for this field goes once the field is edited again.
+    if (m_refusal == editor) {
+        m_refusal = nullptr;
+        m_status->clear();
+    }
     UpdateControls();
 }
 
@@ -436,7 +469,8 @@ bool CEditConfigSheet::ShowRefusedValue()
             m_tabs->setCurrentIndex(static_cast<int>(page));
     editor->SetMessage(reason);
     editor->Control()->setFocus();
-    SetStatus(FormatResource(IDS_SETTINGS_REFUSED, QString::fromLatin1(editor->Info().name), reason));
+    SetStatus(FormatResource(IDS_SETTINGS_CHECK_FIELD, editor->Caption(), reason));
+    m_refusal = editor;
     return true;
 }
 
@@ -447,6 +481,7 @@ void CEditConfigSheet::UpdateControls()
         page->setEnabled(editable);
     const bool changed = editable && m_model->HasUnsavedChanges();
     m_apply->setEnabled(changed);
+    m_changedLegend->setVisible(changed);
     m_ok->setEnabled(editable);
     m_export->setEnabled(editable);
     m_import->setEnabled(editable);

@@ -97,6 +97,8 @@ private:
     std::vector<QString> m_anchors;
     std::map<SettingId, CSettingEditor*> m_editors;
     QLabel* m_status;
+    QLabel* m_changedLegend;
+    CSettingEditor* m_refusal = nullptr; // the field the status line refuses, until it is edited
     QProgressBar* m_progress;
     QPushButton* m_export;
     QPushButton* m_import;

@@ -10,7 +10,9 @@ class QWidget;
 // per-band digits as a choice of the allowed values per band (a check box when they are 0 and
 // 1), per-band numbers as spin boxes (decimal SWR with one digit for the thresholds), flags as
 // a check box, texts as a line that refuses what could not be sent, the MAC address read-only.
-// A text setting has a message line that says why input was refused.
+// A number out of range is refused as it is typed; every setting but a flag has a message line
+// that says why input was refused. A control whose value differs from the amplifier's is
+// marked until it is applied or put back.
 class CSettingEditor : public QObject {
     Q_OBJECT
 public:
@@ -28,6 +30,11 @@ public:
     SettingValue Value() const;
     // The reason under a text field; empty hides it.
     void SetMessage(const QString& text);
+    // The field's caption as the sheet shows it, without a trailing colon.
+    const QString& Caption() const { return m_caption; }
+    void SetCaption(const QString& caption) { m_caption = caption; }
+    // Marks each control whose shown value differs from `current`, the amplifier's.
+    void MarkChanges(const SettingValue& current);
 
 signals:
     void Edited(SettingId id);
@@ -36,6 +43,10 @@ private:
     void Build(const QString& label, QWidget* parent);
 
     const SettingInfo& m_info;
+    QString Held(const SettingValue& value, std::size_t band) const;
+
     std::vector<QWidget*> m_controls;
+    std::vector<QString> m_tips; // each control's tooltip while unchanged
+    QString m_caption;
     QLabel* m_message = nullptr;
 };

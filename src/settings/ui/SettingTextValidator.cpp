@@ -1,5 +1,7 @@
 #include "settings/ui/SettingTextValidator.h"
+#include "settings/SettingsStringIds.h"
 #include "settings/SettingsText.h"
+#include "model/StringTable.h"
 
 CSettingTextValidator::CSettingTextValidator(const SettingInfo& info, Refused refused, QObject* parent)
     : QValidator(parent)
@@ -15,6 +17,10 @@ QValidator::State CSettingTextValidator::validate(QString& input, int& position)
     if (m_info.rule == TextRule::Printable) {
         // An empty field is only unfinished: it is refused when the sheet applies.
         reason = input.isEmpty() ? QString() : SettingsText::CheckText(m_info, input);
+        // "ATU " is on its way to "ATU TUNE": a space at either end is refused when the sheet
+        // applies, not as it is typed.
+        if (reason == ResourceString(IDS_SETTINGS_ERR_OUTER_SPACES))
+            return Intermediate;
     } else if (input.size() > m_info.maxLength) {
         reason = SettingsText::CheckText(m_info, input);
     } else {
@@ -23,6 +29,17 @@ QValidator::State CSettingTextValidator::validate(QString& input, int& position)
         for (QChar c : input)
             if (!allowed.contains(c))
                 reason = SettingsText::CheckText(m_info, input);
+        // An address that more typing cannot mend: a fifth number, a number above 255 or of
+        // four digits, two dots together.
+        if (m_info.rule == TextRule::IPv4 && reason.isEmpty()) {
+            const QStringList parts = input.split(QLatin1Char('.'));
+            bool mendable = parts.size() <= 4;
+            for (qsizetype i = 0; i < parts.size() && mendable; ++i)
+                mendable
+                    = (parts[i].isEmpty() ? i == parts.size() - 1 : parts[i].toUInt() <= 255) && parts[i].size() <= 3;
+            if (!mendable)
+                reason = SettingsText::CheckText(m_info, input);
+        }
         if (reason.isEmpty())
             return SettingsText::CheckText(m_info, input).isEmpty() ? Acceptable : Intermediate;
     }

@@ -409,13 +409,13 @@ TEST_P(McuLoaderVerify, ReportsTheRevision)
 }
 
 const QString kResponded154
-    = "Loaded QRO4000 firmware revision qro4000fw0154.hex\r\nQRO4000 responded with revision 01.54";
+    = "Loaded QRO4000 firmware revision 01.54\r\nQRO4000 responded with revision 01.54";
 
 INSTANTIATE_TEST_SUITE_P(Loads, McuLoaderVerify,
     ::testing::Values(VerifyRow {"MatchSaysSo", "qro4000fw0154.hex", 154, false, 0, {"QRO4000 verification succeeded"}},
         VerifyRow {"QuietMatchReportsTheRevisionOnly", "qro4000fw0154.hex", 154, true, 0, {kResponded154}},
         VerifyRow {"OtherRevisionFails", "qro4000fw0154.hex", 160, true, Result::RevisionVerifyFailed,
-            {"Loaded QRO4000 firmware revision qro4000fw0154.hex\r\nQRO4000 responded with revision 01.60",
+            {"Loaded QRO4000 firmware revision 01.54\r\nQRO4000 responded with revision 01.60",
                 "QRO4000 verification failed. Reload QRO4000."}},
         VerifyRow {"FileNameWithoutARevisionReportsTheRevisionNowRunning", "test-build.hex", 154, true, 0,
             {"The file name gives no revision to compare: the QRO4000 now runs revision 01.54."}}),
