@@ -67,7 +67,8 @@ endif()
 # The station server as a service, one instance per port (qro4000-serve@dev-ttyQRO4000.service),
 # and the udev rule that gives the port that stable name, as an example to fill in.
 set(QRO_SYSTEMD_UNIT_DIR lib/systemd/system CACHE PATH "Where the systemd unit goes (under the prefix unless absolute)")
-install(FILES ${QRO_PACKAGING}/qro4000-serve@.service DESTINATION ${QRO_SYSTEMD_UNIT_DIR})
+configure_file(${QRO_PACKAGING}/qro4000-serve@.service.in ${QRO_PACKAGING_OUT}/qro4000-serve@.service @ONLY)
+install(FILES ${QRO_PACKAGING_OUT}/qro4000-serve@.service DESTINATION ${QRO_SYSTEMD_UNIT_DIR})
 install(FILES ${QRO_PACKAGING}/70-qro4000.rules DESTINATION ${QRO_DOCDIR}/examples)
 
 # Debian's documentation files: the machine-readable copyright and the changelog.
@@ -103,6 +104,12 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
+# A package from a tree configured for another prefix would name that prefix in its files.
+file(WRITE ${CMAKE_BINARY_DIR}/CPackPrefixCheck.cmake
+  "if(NOT \"${CMAKE_INSTALL_PREFIX}\" STREQUAL \"/usr\")\n"
+  "  message(FATAL_ERROR \"configure with -DCMAKE_INSTALL_PREFIX=/usr (bash scripts/package.sh does)\")\n"
+  "endif()\n")
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/CPackPrefixCheck.cmake)
 include(CPack)
 
 # The package's end-to-end test: it skips while build/ holds no package.

@@ -25,7 +25,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-bash "$here/scripts/setup.sh"
+# The package's files name their places under /usr (the service's ExecStart).
+CMAKE_EXTRA_ARGS="${CMAKE_EXTRA_ARGS:-} -DCMAKE_INSTALL_PREFIX=/usr" bash "$here/scripts/setup.sh"
 build=${BUILD_DIR:-$here/build}
 rm -f "$build"/qro4000-utility_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)

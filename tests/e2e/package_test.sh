@@ -36,6 +36,9 @@ done
 info=$("$bin/qro4000" -p SIM info 2>/dev/null) || fail "qro4000 -p SIM info failed"
 grep -q '^Serial number: *[0-9]' <<<"$info" || fail "qro4000 -p SIM info printed no serial number: $info"
 
+unit=$root/usr/lib/systemd/system/qro4000-serve@.service
+grep -q '^ExecStart=/usr/bin/qro4000 -p %f serve$' "$unit" || fail "$unit does not start /usr/bin/qro4000 serve"
+
 pages=("$root"/usr/share/man/man1/*.1.gz)
 [ ${#pages[@]} -eq 3 ] || fail "expected 3 manual pages, found ${#pages[@]}: ${pages[*]}"
 for page in "${pages[@]}"; do
