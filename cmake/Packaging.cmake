@@ -11,6 +11,12 @@ set(QRO_PACKAGING ${CMAKE_SOURCE_DIR}/packaging)
 set(QRO_PACKAGING_OUT ${CMAKE_BINARY_DIR}/packaging)
 file(MAKE_DIRECTORY ${QRO_PACKAGING_OUT}/man)
 
+# On Windows and macOS only the programs are installed; the rest is for Linux desktops (and
+# made with gzip).
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  set(QRO_LINUX_FILES ON)
+endif()
+
 # The programs, each with a manual page made from its own --help after it is linked (so the
 # two never differ) and a one-line description for the page's NAME.
 string(TIMESTAMP QRO_MAN_DATE "%Y-%m-%d" UTC)
@@ -18,7 +24,7 @@ set(QRO_MAN_PAGES)
 function(qro_install_program program summary)
   install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   # Pages are made by running the program, so not in builds whose programs cannot run here.
-  if(Python3_FOUND AND NOT CMAKE_CROSSCOMPILING AND NOT QRO_SANITIZE)
+  if(QRO_LINUX_FILES AND Python3_FOUND AND NOT CMAKE_CROSSCOMPILING AND NOT QRO_SANITIZE)
     set(page ${QRO_PACKAGING_OUT}/man/${program}.1)
     add_custom_command(OUTPUT ${page}.gz
       COMMAND ${Python3_EXECUTABLE} ${QRO_PACKAGING}/manpage.py $<TARGET_FILE:${program}> ${summary}
@@ -34,6 +40,10 @@ qro_install_program(qro4000-sim "a simulated Brimwell QRO4000 amplifier on a pse
 if(QRO_BUILD_GUI)
   qro_install_program(qro4000-utility "set up, operate and update a Brimwell QRO4000 amplifier" "qro4000(1)" "qro4000-sim(1)")
 endif()
+if(NOT QRO_LINUX_FILES)
+  return()
+endif()
+
 if(QRO_MAN_PAGES)
   add_custom_target(manpages ALL DEPENDS ${QRO_MAN_PAGES})
   install(FILES ${QRO_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

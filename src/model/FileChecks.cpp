@@ -9,6 +9,9 @@
 #include <QTemporaryFile>
 #include <cerrno>
 #include <sys/stat.h>
+#if defined(_WIN32) && !defined(S_ISREG)
+#define S_ISREG(mode) (((mode) & _S_IFMT) == _S_IFREG)
+#endif
 
 namespace {
 DWORD Refuse(DWORD code, const QString& text, QString* message)
