@@ -4,6 +4,7 @@
 #include "model/RevisionText.h"
 #include "model/StringTable.h"
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -86,6 +87,9 @@ int main(int argc, char** argv)
     QApplication application(qtArgc, qtArguments.data());
     QApplication::setOrganizationName(QStringLiteral("Brimwell"));
     QApplication::setApplicationName(QStringLiteral("QRO4000 Utility"));
+    // The installed menu entry and icon (packaging/): the desktop shows them for the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.qro4000.Utility"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("qro4000-utility")));
 
     CMainFrame frame(port);
     frame.show();

@@ -1,5 +1,6 @@
 #include "cli/CliContext.h"
 #include "cli/CliStringIds.h"
+#include "cli/Terminal.h"
 #include "model/LinkStringIds.h"
 #include "link/ConnectionState.h"
 #include "link/ports/SocketPort.h"
@@ -21,7 +22,6 @@
 #include <cstring>
 #include <iostream>
 #include <string>
-#include <unistd.h>
 
 namespace {
 std::atomic<bool> g_interrupted{false};
@@ -161,7 +161,7 @@ int CCliContext::ReportFailure(DWORD code)
 
 void CCliContext::ShowProgress(const QString& label, DWORD position, DWORD range, DWORD retries)
 {
-    if (!isatty(STDERR_FILENO) || range == 0)
+    if (!Terminal::StderrIsTerminal() || range == 0)
         return;
     const int width = 30;
     const DWORD done = std::min(position, range);
@@ -237,7 +237,7 @@ bool CCliContext::AskYesNo(Icon icon, const QString& caption, const QString& tex
         return true;
     QString question = text;
     question.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (!isatty(STDIN_FILENO)) {
+    if (!Terminal::StdinIsTerminal()) {
         Err(QStringLiteral("%1: %2\nNo terminal to answer on: add --yes to proceed.").arg(caption, question));
         return false;
     }

@@ -1,6 +1,7 @@
 #include "cli/CliContext.h"
 #include "cli/ConfigCommonCommand.h"
 #include "cli/FirmwareCommand.h"
+#include "cli/Terminal.h"
 #include "firmware/FileNameParts.h"
 #include "firmware/FirmwareFiles.h"
 #include "firmware/FirmwareStringIds.h"
@@ -12,7 +13,6 @@
 #include "model/RevisionText.h"
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <unistd.h>
 
 namespace {
 // The loader's trace lines (its status lines reach the terminal through the model already).
@@ -146,7 +146,7 @@ int RunFirmwareLoad(CCliContext& context, const CCliArguments& arguments)
         && !downgrade) {
         const QString name = FileNameParts::Name(file.m_fileName);
         const QString fileRevision = RevisionText(file.m_revision);
-        if (context.GetOptions().yes || !isatty(STDIN_FILENO)) {
+        if (context.GetOptions().yes || !Terminal::StdinIsTerminal()) {
             context.Err(FormatResource(IDS_FW_CLI_DOWNGRADE_REFUSED, name, fileRevision, installed, ProductName()));
             return ExitFailure;
         }

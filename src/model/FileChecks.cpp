@@ -11,6 +11,9 @@
 #include <filesystem>
 #include <system_error>
 #include <sys/stat.h>
+#if defined(_WIN32) && !defined(S_ISREG)
+#define S_ISREG(mode) (((mode) & _S_IFMT) == _S_IFREG)
+#endif
 
 namespace {
 DWORD Refuse(DWORD code, const QString& text, QString* message)

@@ -3,6 +3,7 @@
 // to the simulated amplifier.
 #include "link/QtEventHost.h"
 #include "model/FileChecks.h"
+#include "model/RevisionText.h"
 #include "sim/PtyServer.h"
 #include "sim/SimFirmwareImage.h"
 #include "sim/SimOptions.h"
@@ -32,6 +33,7 @@ void PrintUsage(FILE* stream)
         const QByteArray left = QByteArray("--") + s.name + (s.value ? QByteArray(" ") + s.value : QByteArray());
         std::fprintf(stream, "  %-26s %s%s\n", left.constData(), s.fault ? "fault: " : "", s.help);
     }
+    std::fprintf(stream, "  %-26s %s\n", "--version", "print the program's name and revision, then exit");
     std::fprintf(stream, "  %-26s %s\n", "-h, --help", "this text");
 }
 
@@ -91,6 +93,10 @@ int main(int argc, char** argv)
         QString a = args[i];
         if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
             PrintUsage(stdout);
+            return ExitSuccess;
+        }
+        if (a == QLatin1String("--version")) {
+            std::printf("%s\n", qPrintable(TitleBaseText()));
             return ExitSuccess;
         }
         if (!a.startsWith(QLatin1String("--")))

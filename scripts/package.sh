@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Builds the Debian package into build/: qro4000-utility_VERSION_ARCH.deb. Installs what it
+# needs (Debian 12), builds with scripts/setup.sh, packs with CPack's DEB generator and checks
+# the result with lintian, desktop-file-validate and appstreamcli.
+#   sudo apt install ./build/qro4000-utility_*.deb
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+
+packages=(
+  dpkg-dev fakeroot lintian
+  man-db python3
+  librsvg2-bin desktop-file-utils appstream
+)
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo_cmd=()
+  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+  echo "Installing: ${missing[*]}"
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The package's files name their places under /usr (the service's ExecStart).
+CMAKE_EXTRA_ARGS="${CMAKE_EXTRA_ARGS:-} -DCMAKE_INSTALL_PREFIX=/usr" bash "$here/scripts/setup.sh"
+build=${BUILD_DIR:-$here/build}
+rm -f "$build"/qro4000-utility_*.deb
+(cd "$build" && cpack -G DEB >/dev/null)
+deb=$(ls "$build"/qro4000-utility_*.deb)
+
+desktop-file-validate "$here/packaging/org.qro4000.Utility.desktop"
+appstreamcli validate --no-net "$here/packaging/org.qro4000.Utility.metainfo.xml" >/dev/null
+# Errors fail the package; warnings are printed.
+lintian --fail-on error "$deb"
+echo "$deb ($(du -k "$deb" | cut -f1) KiB)"
