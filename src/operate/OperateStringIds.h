@@ -89,4 +89,8 @@ enum OperateStringId : unsigned {
     IDS_OP_CLI_BAND_SELECTED = 1478,
     IDS_OP_CLI_SIDE_TX = 1479,
     IDS_OP_CLI_SIDE_ANTENNA = 1480,
+
+    // monitor --reconnect.
+    IDS_OP_CLI_LINK_GAP = 3240,
+    IDS_OP_CLI_WAITING_FOR_PORT = 3241,
 };
