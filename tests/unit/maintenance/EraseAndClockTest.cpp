@@ -123,8 +123,9 @@ TEST_F(Maintenance, ResetAfterItsEraseEndsSwitchedOnOrFailsWithItsOwnCode)
     auto* machine = harness.model->CreateMachine<CEraseConfigStateMachine>();
     // A cancel (Ctrl+C) arriving just after the erase finishes the sequence.
     harness.device->SetCommandHandler("on", [machine](const QByteArray& command) {
-        if (command == "^on0;")
+        if (command == "^on0;") {
             EXPECT_TRUE(machine->Cancel());
+        }
         return QByteArray();
     });
     ASSERT_TRUE(machine->StartResetConfiguration());
@@ -196,10 +197,11 @@ TEST_F(Maintenance, ClockQueryWithoutATimeFailsAfterTenSends)
         ASSERT_TRUE(machine->StartGetDateTime());
         EXPECT_EQ(Run(*machine), c.result) << c.answer;
         EXPECT_EQ(harness.device->ReceivedLog(), QByteArray("^cc;").repeated(c.goodAfter ? c.goodAfter : 10));
-        if (c.result != 0)
+        if (c.result != 0) {
             EXPECT_EQ(harness.model->m_amplifierTime.m_value, before) << c.answer;
-        else
+        } else {
             EXPECT_EQ(harness.model->m_amplifierTime.m_value.wMonth, 12);
+        }
         machine->Release();
     }
 }
