@@ -158,8 +158,9 @@ TEST_F(MainFrameTest, EscapeOrClosingTheThreeWayQuestionIsCancel)
         {[](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); }, IUserPrompt::Answer::Yes}};
     for (const auto& c : cases) {
         QTimer::singleShot(0, [&] {
-            QTRY_VERIFY(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()));
-            c.act(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()));
+            QTest::qWaitFor([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr; });
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                c.act(box);
         });
         EXPECT_EQ(window.AskYesNoCancel(IUserPrompt::Icon::Question, QStringLiteral("Backup"), QStringLiteral("Save?")),
             c.answer);
