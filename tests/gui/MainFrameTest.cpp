@@ -158,7 +158,7 @@ TEST_F(MainFrameTest, EscapeOrClosingTheThreeWayQuestionIsCancel)
         {[](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); }, IUserPrompt::Answer::Yes}};
     for (const auto& c : cases) {
         QTimer::singleShot(0, [&] {
-            QTest::qWaitFor([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr; });
+            (void)QTest::qWaitFor([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr; });
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
                 c.act(box);
         });
