@@ -1,6 +1,7 @@
 #include "app/CommandTesterPage.h"
 #include "app/AppStringIds.h"
 #include "app/EditMacrosSheet.h"
+#include "link/DestructiveCommands.h"
 #include "link/ConnectionState.h"
 #include "model/ConnectionStringIds.h"
 #include "model/StringTable.h"
@@ -154,43 +155,14 @@ void CCommandTesterPage::EnableControls()
     m_whyDisabled->setVisible(!availability.enabled);
 }
 
-unsigned CCommandTesterPage::DestructiveCommandWarning(const QString& text, QString* command)
-{
-    struct Destructive {
-        const char* command;
-        unsigned warning;
-    };
-    static const Destructive kCommands[] = {
-        {"^ld", IDS_APP_WARN_BOOT_LOADER},
-        {"^ec", IDS_APP_WARN_ERASE_CONFIGURATION},
-        {"^em", IDS_APP_WARN_ERASE_MEMORIES},
-    };
-    qsizetype first = -1;
-    unsigned warning = 0;
-    for (const Destructive& d : kCommands) {
-        const qsizetype at = text.indexOf(QLatin1String(d.command), 0, Qt::CaseInsensitive);
-        if (at >= 0 && (first < 0 || at < first)) {
-            first = at;
-            warning = d.warning;
-            if (command)
-                *command = QString::fromLatin1(d.command);
-        }
-    }
-    return warning;
-}
-
 bool CCommandTesterPage::ConfirmDestructive(const QString& text)
 {
     // One stray keystroke in a raw command must not leave the amplifier waiting for firmware
-    // or wipe its configuration or tuner memories, so these three ask first.
-    QString command;
-    const unsigned warning = DestructiveCommandWarning(text, &command);
-    if (warning == 0)
+    // or wipe its configuration, tuner memories or EEPROM, so these ask first.
+    const QString question = DestructiveCommands::Question(text);
+    if (question.isEmpty())
         return true;
-    if (!m_prompt)
-        return false;
-    const QString question = FormatResource(IDS_APP_SEND_ANYWAY, FormatResource(warning, command), text);
-    return m_prompt->AskYesNo(IUserPrompt::Icon::Warning, ResourceString(IDS_APP_CONFIRM_COMMAND), question);
+    return m_prompt && m_prompt->AskYesNo(IUserPrompt::Icon::Warning, DestructiveCommands::Caption(), question);
 }
 
 bool CCommandTesterPage::SendText(const QString& text)

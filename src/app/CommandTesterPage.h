@@ -40,11 +40,6 @@ public:
     // Macro n (1 to 32): the entry's text followed by the macro's command text, as one text.
     void SendMacro(int number);
 
-    // The string number of the warning for a text holding a command that cannot be undone
-    // from here (boot loader, configuration erase, tuner memory erase), 0 for none; `command`
-    // receives the command found.
-    static unsigned DestructiveCommandWarning(const QString& text, QString* command = nullptr);
-
     QLineEdit* Entry() const { return m_entry; }
     CElidedButton* MacroButton(int number) const { return m_macros.at(static_cast<std::size_t>(number - 1)); }
     COutputWindow* Output() const { return m_output; }

@@ -422,6 +422,18 @@ bool CMainFrame::AskYesNo(Icon icon, const QString& caption, const QString& text
     return box.exec() == QMessageBox::Yes;
 }
 
+IUserPrompt::Answer CMainFrame::AskYesNoCancel(Icon icon, const QString& caption, const QString& text)
+{
+    if (m_injectedPrompt)
+        return m_injectedPrompt->AskYesNoCancel(icon, caption, text);
+    QMessageBox box(BoxIcon(icon), caption, BoxText(text), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+    box.setDefaultButton(QMessageBox::Yes);
+    // Escape and the window's close button are Cancel: nothing is done.
+    box.setEscapeButton(QMessageBox::Cancel);
+    const int button = box.exec();
+    return button == QMessageBox::Yes ? Answer::Yes : button == QMessageBox::No ? Answer::No : Answer::Cancel;
+}
+
 void CMainFrame::ShowHelp(const QString& topic)
 {
     CHelpWindow::ShowTopic(topic);

@@ -58,6 +58,7 @@ public:
     // IUserPrompt: message boxes, or the injected prompt.
     void ShowMessage(Icon icon, const QString& caption, const QString& text) override;
     bool AskYesNo(Icon icon, const QString& caption, const QString& text) override;
+    Answer AskYesNoCancel(Icon icon, const QString& caption, const QString& text) override;
     // IEventSink: the model values the window follows.
     void OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t extra) override;
 

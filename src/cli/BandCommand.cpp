@@ -29,9 +29,9 @@ int RunBand(CCliContext& context, const CCliArguments& arguments)
     COperateSession session(context);
     if (const int opened = session.Open(); opened != ExitSuccess)
         return opened;
-    context.Out(FormatResource(IDS_OP_CLI_BAND_SELECTED, OperateKeys::BandLabel(band)));
     return session.RequestAndReadBack(
         [band](IOperateStateMachine& machine) { machine.SelectBand(static_cast<BYTE>(band)); }, true,
+        {FormatResource(IDS_OP_CLI_BAND_SELECTED, OperateKeys::BandLabel(band))},
         [band](const CModel& model) { return model.m_band.m_value == band; });
 }
 } // namespace

@@ -16,12 +16,14 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <iostream>
 #include <string>
+#include <poll.h>
+#include <unistd.h>
 
 namespace {
 std::atomic<bool> g_interrupted{false};
@@ -230,6 +232,44 @@ void CCliContext::ShowMessage(Icon icon, const QString& caption, const QString& 
     Err(QStringLiteral("%1: %2: %3").arg(QLatin1String(level), caption, line));
 }
 
+bool CCliContext::ReadAnswer(const QString& prompt, std::string* line)
+{
+    const QByteArray bytes = prompt.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+    std::fflush(stderr);
+    line->clear();
+    // The terminal is read byte by byte with a short poll: a read restarted after Ctrl+C would
+    // otherwise wait for Enter.
+    for (;;) {
+        if (g_interrupted)
+            EndAtQuestion();
+        pollfd input {STDIN_FILENO, POLLIN, 0};
+        const int ready = poll(&input, 1, 100);
+        if (ready < 0 && errno != EINTR)
+            return false;
+        if (ready <= 0)
+            continue;
+        char c = 0;
+        const ssize_t got = read(STDIN_FILENO, &c, 1);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        if (c == '\n')
+            return true;
+        line->push_back(c);
+    }
+}
+
+void CCliContext::EndAtQuestion()
+{
+    std::fputc('\n', stderr);
+    Err(ResourceString(IDS_CLI_INTERRUPTED_AT_QUESTION));
+    m_model->ClosePort();
+    std::fflush(nullptr);
+    std::_Exit(ExitInterrupted);
+}
+
 bool CCliContext::AskYesNo(Icon icon, const QString& caption, const QString& text)
 {
     (void)icon;
@@ -238,14 +278,38 @@ bool CCliContext::AskYesNo(Icon icon, const QString& caption, const QString& tex
     QString question = text;
     question.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (!Terminal::StdinIsTerminal()) {
-        Err(QStringLiteral("%1: %2\nNo terminal to answer on: add --yes to proceed.").arg(caption, question));
+        Err(FormatResource(IDS_CLI_NO_TERMINAL_YES, caption, question));
         return false;
     }
-    const QByteArray prompt = QStringLiteral("%1: %2 [y/N] ").arg(caption, question).toUtf8();
-    std::fwrite(prompt.constData(), 1, static_cast<size_t>(prompt.size()), stderr);
-    std::fflush(stderr);
     std::string answer;
-    if (!std::getline(std::cin, answer))
+    if (!ReadAnswer(QStringLiteral("%1: %2 [y/N] ").arg(caption, question), &answer))
         return false;
     return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+}
+
+IUserPrompt::Answer CCliContext::AskYesNoCancel(Icon icon, const QString& caption, const QString& text)
+{
+    (void)icon;
+    if (m_options.yes)
+        return Answer::Yes;
+    QString question = text;
+    question.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (!Terminal::StdinIsTerminal()) {
+        Err(FormatResource(IDS_CLI_NO_TERMINAL_BACKUP, caption, question));
+        return Answer::Cancel;
+    }
+    QString prompt = QStringLiteral("%1: %2 [y/n/c] ").arg(caption, question);
+    for (;;) {
+        std::string answer;
+        if (!ReadAnswer(prompt, &answer))
+            return Answer::Cancel;
+        const char c = answer.empty() ? 0 : static_cast<char>(std::tolower(static_cast<unsigned char>(answer[0])));
+        if (c == 'y')
+            return Answer::Yes;
+        if (c == 'n')
+            return Answer::No;
+        if (c == 'c')
+            return Answer::Cancel;
+        prompt = QStringLiteral("[y/n/c] ");
+    }
 }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <string>
 
 // Everything a command of the command-line program works with: the model on the chosen port,
 // status lines on standard error, questions answered on the terminal (or by --yes), and the
@@ -63,9 +64,18 @@ public:
     // IStatusSink, IUserPrompt
     void OnStatusLine(Kind kind, const QString& text) override;
     void ShowMessage(Icon icon, const QString& caption, const QString& text) override;
+    // At a terminal "[y/N]"; without one, only --yes answers. Ctrl+C at a question ends the
+    // program at once with 130.
     bool AskYesNo(Icon icon, const QString& caption, const QString& text) override;
+    // At a terminal "[y/n/c]", asked again until one of them is given (end of input is c);
+    // without one, only --yes answers (Yes), otherwise Cancel. Ctrl+C ends the program with 130.
+    Answer AskYesNoCancel(Icon icon, const QString& caption, const QString& text) override;
 
 private:
+    // Writes the prompt and reads one line from the terminal: false at the end of the input.
+    bool ReadAnswer(const QString& prompt, std::string* line);
+    [[noreturn]] void EndAtQuestion();
+
     Options m_options;
     CQtEventHost m_host;
     std::unique_ptr<CModel> m_model;

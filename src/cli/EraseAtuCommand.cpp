@@ -47,7 +47,8 @@ int RunEraseAtu(CCliContext& context, const CCliArguments& arguments)
             FormatResource(
                 IDS_MAINT_CLI_CONFIRM_ERASE, bandDescription, unsigned(antenna), ProductName(), context.PortName()),
             &exitStatus)
-        || !MaintenanceCli::BackupFirst(context, backup, &exitStatus))
+        || !MaintenanceCli::BackupFirst(context, backup, MaintenanceCli::MaintenanceBackupTexts(context, IDS_BACKUP_OPERATION_ERASE),
+            MaintenanceCli::kMaintenanceBackupFailure, &exitStatus))
         return exitStatus;
 
     CModel& model = context.Model();

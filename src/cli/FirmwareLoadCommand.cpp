@@ -2,8 +2,11 @@
 #include "cli/ConfigCommonCommand.h"
 #include "cli/FirmwareCommand.h"
 #include "cli/Terminal.h"
+#include "cli/MaintenanceCli.h"
+#include "config/ConfigBackup.h"
 #include "firmware/FileNameParts.h"
 #include "firmware/FirmwareFiles.h"
+#include "firmware/FirmwareLoadPlan.h"
 #include "firmware/FirmwareStringIds.h"
 #include "firmware/McuLoaderStateMachine.h"
 #include "firmware/RevisionOrder.h"
@@ -11,6 +14,7 @@
 #include "model/ErrorText.h"
 #include "model/FolderInUse.h"
 #include "model/RevisionText.h"
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFileInfo>
 
@@ -71,18 +75,6 @@ private:
     DWORD m_startPosition = 0;
 };
 
-// Saves the configuration to the configuration folder; 0 or the failure.
-DWORD SaveConfiguration(CCliContext& context)
-{
-    QString fileName;
-    QString message;
-    const DWORD result = ConfigCli::SaveBackup(context, &fileName, &message);
-    if (!message.isEmpty())
-        context.Err(message);
-    if (result == 0)
-        context.Out(FormatResource(IDS_FW_BACKUP_SAVED, fileName));
-    return result;
-}
 } // namespace
 
 int RunFirmwareLoad(CCliContext& context, const CCliArguments& arguments)
@@ -117,12 +109,9 @@ int RunFirmwareLoad(CCliContext& context, const CCliArguments& arguments)
 
     // The whole file is read and checked as the loader will read it before the amplifier is
     // even contacted: a file that cannot be loaded, or has nothing to load, fails at once.
-    {
-        CFirmwareImage image;
-        if (!image.LoadForLoader(file.m_fileName)) {
-            context.Err(image.ErrorText());
-            return ExitFailure;
-        }
+    if (const QString damaged = FirmwareLoadPlan::CheckImage(file.m_fileName); !damaged.isEmpty()) {
+        context.Err(damaged);
+        return ExitFailure;
     }
 
     const DWORD contact = context.Connect();
@@ -131,9 +120,8 @@ int RunFirmwareLoad(CCliContext& context, const CCliArguments& arguments)
         context.Err(FormatResource(IDS_NOT_RESPONDING, ProductName()));
         return context.ReportFailure(contact ? contact : Result::NoIdentifyResponse);
     }
-    if (!model.IsExpectedDevice()) {
-        context.Err(
-            FormatResource(IDS_FW_WRONG_DEVICE, DeviceName(model.m_device.m_value), ProductName(), ProductName()));
+    if (const QString refused = FirmwareLoadPlan::CheckDevice(model); !refused.isEmpty()) {
+        context.Err(refused);
         return ExitFailure;
     }
     const bool application = model.m_firmwareStatus.m_value == FirmwareApplication;
@@ -141,17 +129,13 @@ int RunFirmwareLoad(CCliContext& context, const CCliArguments& arguments)
         = application ? RevisionText(model.m_firmwareRevision.m_value) : ResourceString(IDS_FW_REVISION_MISSING);
     // Going back to an older revision must be meant: --yes answers every question of a script,
     // so only --downgrade, or the user at the terminal, lets an older file through.
-    if (application
-        && FirmwareRevision::Compare(model.m_firmwareRevision.m_value, file.m_revision) == RevisionOrder::Older
-        && !downgrade) {
-        const QString name = FileNameParts::Name(file.m_fileName);
-        const QString fileRevision = RevisionText(file.m_revision);
+    if (FirmwareLoadPlan::IsDowngrade(model, file) && !downgrade) {
         if (context.GetOptions().yes || !Terminal::StdinIsTerminal()) {
-            context.Err(FormatResource(IDS_FW_CLI_DOWNGRADE_REFUSED, name, fileRevision, installed, ProductName()));
+            context.Err(FirmwareLoadPlan::DowngradeRefused(model, file));
             return ExitFailure;
         }
-        if (!context.AskYesNo(IUserPrompt::Icon::Warning, ResourceString(IDS_FW_DOWNGRADE_CAPTION),
-                FormatResource(IDS_FW_DOWNGRADE_QUESTION, name, fileRevision, installed, ProductName()))) {
+        if (!context.AskYesNo(IUserPrompt::Icon::Warning, FirmwareLoadPlan::DowngradeCaption(),
+                FirmwareLoadPlan::DowngradeQuestion(model, file))) {
             context.Err(ResourceString(IDS_FW_CLI_NOT_CONFIRMED));
             return ExitFailure;
         }
@@ -164,19 +148,14 @@ int RunFirmwareLoad(CCliContext& context, const CCliArguments& arguments)
     }
 
     // A new firmware may reset settings; a unit waiting in its boot loader has no
-    // configuration to read.
-    if (backup && application) {
-        const DWORD saved = SaveConfiguration(context);
-        if (saved == Result::Cancelled || context.Interrupted())
-            return context.ReportFailure(Result::Cancelled);
-        if (saved != 0) {
-            // Unattended runs (--yes) must not lose a configuration silently: stop here.
-            context.Err(FormatResource(IDS_FW_BACKUP_FAILED, saved, GetErrorText(saved)));
-            context.Err(ResourceString(IDS_FW_CLI_USE_NO_BACKUP));
-            return ExitFailure;
-        }
-    } else if (!backup) {
-        context.Err(ResourceString(IDS_FW_BACKUP_SKIPPED));
+    // configuration to read (the question is not asked then).
+    if (FirmwareLoadPlan::OffersBackup(model)) {
+        const BackupOffer::Texts texts
+            = FirmwareLoadPlan::BackupTexts(ConfigBackup::FileName(model, QDateTime::currentDateTime()), false);
+        int exitStatus = ExitFailure;
+        if (!MaintenanceCli::BackupFirst(
+                context, backup, texts, {IDS_FW_BACKUP_FAILED, IDS_FW_CLI_USE_NO_BACKUP, true}, &exitStatus))
+            return exitStatus;
     }
 
     model.m_firmwareFile.Set(file);

@@ -1,9 +1,12 @@
 #include "cli/MaintenanceCli.h"
+#include "cli/CliStringIds.h"
 #include "cli/ConfigCommonCommand.h"
 #include "config/ConfigStringIds.h"
+#include "config/ConfigBackup.h"
 #include "maintenance/MaintenanceStringIds.h"
 #include "model/ErrorText.h"
 #include "model/StringTable.h"
+#include <QDateTime>
 
 namespace MaintenanceCli {
 bool ConnectToApplication(CCliContext& context, DWORD bootLoaderCode, int* exitStatus)
@@ -34,31 +37,54 @@ bool Confirm(CCliContext& context, unsigned captionId, const QString& question, 
     return false;
 }
 
-bool BackupFirst(CCliContext& context, bool backup, int* exitStatus)
+bool BackupFirst(CCliContext& context, bool backup, const BackupOffer::Texts& texts, const FailureTexts& failure,
+    int* exitStatus)
 {
     if (!backup) {
-        context.Err(ResourceString(IDS_BACKUP_SKIPPED));
+        context.Err(texts.skipped);
         return true;
     }
-    QString fileName;
     QString message;
-    const DWORD result = ConfigCli::SaveBackup(context, &fileName, &message);
-    if (result == 0) {
-        context.Out(FormatResource(IDS_BACKUP_SAVED, fileName));
+    // The save picks the name (its own time stamp) in the folder the question names.
+    const auto save = [&](QString* fileName) { return ConfigCli::SaveBackup(context, fileName, &message); };
+    DWORD saved = 0;
+    const BackupOffer::Outcome outcome = BackupOffer::Offer(
+        context.Model(), context, texts, ConfigBackup::FileName(context.Model(), QDateTime::currentDateTime()), save,
+        [&](const QString& line) {
+            if (line != texts.skipped)
+                context.Out(line);
+            else
+                context.Err(line);
+        },
+        &saved);
+    if (BackupOffer::MayGoOn(outcome))
         return true;
-    }
     if (!message.isEmpty())
         context.Err(message);
-    if (result == Result::Cancelled || context.Interrupted()) {
-        *exitStatus = context.ReportFailure(Result::Cancelled);
+    if (saved == 0 || saved == Result::Cancelled || context.Interrupted()) {
+        // Cancel at the question, or Ctrl+C during the save: nothing was done.
+        context.Err(ResourceString(IDS_CLI_CANCELLED_NOTHING_DONE));
+        *exitStatus = ExitInterrupted;
         return false;
     }
-    if (!message.contains(ErrorCodeLine(result)))
-        context.Err(ErrorCodeLine(result));
-    context.Err(ResourceString(IDS_MAINT_CLI_BACKUP_FAILED));
-    context.Err(ResourceString(IDS_MAINT_CLI_USE_NO_BACKUP));
+    // Unattended runs (--yes) must not lose a configuration silently: stop here.
+    if (failure.codeInText) {
+        context.Err(FormatResource(failure.failedId, saved, GetErrorText(saved)));
+    } else {
+        if (!message.contains(ErrorCodeLine(saved)))
+            context.Err(ErrorCodeLine(saved));
+        context.Err(ResourceString(failure.failedId));
+    }
+    context.Err(ResourceString(failure.adviceId));
     *exitStatus = ExitFailure;
     return false;
+}
+
+BackupOffer::Texts MaintenanceBackupTexts(CCliContext& context, unsigned operationId)
+{
+    const QString fileName = ConfigBackup::FileName(context.Model(), QDateTime::currentDateTime());
+    return {ResourceString(IDS_BACKUP_CAPTION), FormatResource(IDS_BACKUP_QUESTION, ResourceString(operationId), fileName),
+        ResourceString(IDS_BACKUP_SKIPPED), IDS_BACKUP_SAVED, 0};
 }
 
 bool IsMade(CCliContext& context, const void* machine, int* exitStatus)

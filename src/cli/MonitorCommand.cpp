@@ -9,6 +9,7 @@
 #include "operate/OperateStringIds.h"
 #include <QElapsedTimer>
 #include <QFile>
+#include <optional>
 
 namespace {
 constexpr CCliArg kArguments[] = {
@@ -16,8 +17,43 @@ constexpr CCliArg kArguments[] = {
     CliArg::Option("--interval", "MS", "the poll interval (default: the program's setting)"),
     CliArg::Option("--csv", "FILE", "also append each cycle to FILE as a CSV row"),
     CliArg::Flag("--json", "one JSON object per cycle"),
+    CliArg::Flag("--reconnect", "when the port is lost, wait for it to come back and go on (the gap is marked)"),
 };
 constexpr unsigned kMaxInterval = 3600000;
+// How often a lost port is tried again.
+constexpr DWORD kReopenIntervalMs = 1000;
+
+QString Timestamp(const QDateTime& at)
+{
+    return at.toOffsetFromUtc(at.offsetFromUtc()).toString(Qt::ISODate);
+}
+
+// The gap a lost port left, where readings would have been: a text line, a JSON object or a
+// CSV row with the time and every reading empty.
+QString GapLine(bool json, const QDateTime& lost, const QDateTime& back)
+{
+    if (json)
+        return QStringLiteral("{\"time\":\"%1\",\"gap\":true}").arg(Timestamp(lost));
+    return FormatResource(
+        IDS_OP_CLI_LINK_GAP, lost.toString(QStringLiteral("HH:mm:ss")), back.toString(QStringLiteral("HH:mm:ss")));
+}
+
+QString GapCsvRow(const QDateTime& lost)
+{
+    return Timestamp(lost) + QString(OperateReadings::CsvHeader().count(QLatin1Char(',')), QLatin1Char(','));
+}
+
+// Waits until the port can be opened again; false when Ctrl+C came first.
+bool ReopenPort(CCliContext& context, COperateSession& session)
+{
+    context.Err(FormatResource(IDS_OP_CLI_WAITING_FOR_PORT, context.PortName()));
+    while (!context.Interrupted()) {
+        if (context.Model().OpenPort(context.PortName(), true))
+            return true;
+        session.Wait(kReopenIntervalMs);
+    }
+    return false;
+}
 
 int Usage(CCliContext& context)
 {
@@ -75,6 +111,7 @@ int RunMonitor(CCliContext& context, const CCliArguments& arguments)
     unsigned count = 0;
     unsigned interval = 0;
     const QString csvPath = arguments.Value("--csv");
+    const bool reconnect = arguments.Has("--reconnect");
     if (arguments.Has("--count")
         && !ReadCount(context, QStringLiteral("--count"), arguments.Value("--count"), 1, 0x7FFFFFFF, &count))
         return Usage(context);
@@ -96,6 +133,7 @@ int RunMonitor(CCliContext& context, const CCliArguments& arguments)
 
     unsigned cycles = 0;
     unsigned failures = 0;
+    std::optional<QDateTime> lostAt; // set while a lost port's gap is open
     QElapsedTimer clock;
     while (count == 0 || cycles < count) {
         clock.start();
@@ -104,13 +142,32 @@ int RunMonitor(CCliContext& context, const CCliArguments& arguments)
             break;
         ++cycles;
         const QDateTime now = QDateTime::currentDateTime();
+        if (result != 0 && !model.IsPortOpen()) {
+            // The port itself has gone (unplugged, its server stopped): polling it again cannot
+            // work. Without --reconnect that ends the monitor with the port's error.
+            if (!reconnect)
+                return context.ReportFailure(result);
+            if (!lostAt)
+                lostAt = now;
+            context.Err(FormatResource(IDS_OP_CLI_CYCLE_FAILED, result, GetErrorText(result)));
+            if (!ReopenPort(context, session))
+                break;
+            continue;
+        }
         if (result != 0) {
             // The amplifier may come back (switched on again, cable plugged in): keep polling.
-            ++failures;
+            if (!lostAt)
+                ++failures;
             context.Err(FormatResource(IDS_OP_CLI_CYCLE_FAILED, result, GetErrorText(result)));
         } else {
-            context.Out(
-                context.GetOptions().json ? OperateReadings::Json(model, now) : OperateReadings::Line(model, now));
+            const bool json = context.GetOptions().json;
+            if (lostAt) {
+                context.Out(GapLine(json, *lostAt, now));
+                if (csv.IsOpen() && !csv.Write(context, GapCsvRow(*lostAt)))
+                    return ExitFailure;
+                lostAt.reset();
+            }
+            context.Out(json ? OperateReadings::Json(model, now) : OperateReadings::Line(model, now));
             if (context.OutputFailed())
                 break; // nobody reads on: the program says so as it ends
             if (csv.IsOpen() && !csv.Write(context, OperateReadings::CsvRow(model, now)))
@@ -124,11 +181,15 @@ int RunMonitor(CCliContext& context, const CCliArguments& arguments)
             break;
     }
     // Ctrl+C is how a monitor without --count ends: a clean stop, not a failure.
-    if (context.Interrupted())
+    if (context.Interrupted()) {
         context.Err(FormatResource(IDS_OP_CLI_STOPPED, cycles));
+        return ExitSuccess;
+    }
     return failures == 0 ? ExitSuccess : ExitFailure;
 }
 } // namespace
 
 QRO_CLI_COMMAND("monitor", kArguments,
-    "poll the amplifier's meters and display, one line per cycle (Ctrl+C stops); --csv appends to a log", RunMonitor);
+    "poll the amplifier's meters and display, one line per cycle (Ctrl+C stops); --csv appends to a log; "
+    "--reconnect waits for a lost port and goes on",
+    RunMonitor);

@@ -100,20 +100,24 @@ void COperateSession::Wait(DWORD ms)
 }
 
 int COperateSession::RequestAndReadBack(const std::function<void(IOperateStateMachine&)>& request, bool needsPower,
-    const std::function<bool(const CModel&)>& taken)
+    const QStringList& sentLines, const std::function<bool(const CModel&)>& taken)
 {
     CModel& model = m_context.Model();
+    // The machine checks the power status it reads before it sends a key, band or relay: a
+    // key sent to a switched-off amplifier would be acted on later, when nobody asks for it.
+    m_machine->SetRequestsNeedPower(needsPower);
     request(*m_machine);
     for (int cycle = 0; cycle < 2; ++cycle) {
         const DWORD result = RunCycle();
         if (result != 0)
             return m_context.ReportFailure(result);
-        // A switched-off amplifier reads nothing, and sets no relays: the request cannot be
-        // checked, and is not silently dropped either.
-        if (cycle == 0 && needsPower && model.m_powerStatus.m_value == 0) {
+        if (cycle == 0 && needsPower && (m_machine->RefusedWhileOff() || model.m_powerStatus.m_value == 0)) {
             m_context.Err(FormatResource(IDS_OP_CLI_NEEDS_POWER, ProductName()));
             return m_context.ReportFailure(Result::AmplifierOff);
         }
+        if (cycle == 0)
+            for (const QString& line : sentLines)
+                m_context.Out(line);
     }
     m_context.Out(ResourceString(IDS_OP_CLI_STATE_READ));
     m_context.Out(OperateReadings::Line(model, QDateTime::currentDateTime()));

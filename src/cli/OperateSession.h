@@ -3,6 +3,7 @@
 // made, poll cycles run one at a time.
 #include "cli/CliContext.h"
 #include "model/EventSink.h"
+#include <QStringList>
 #include <functional>
 
 class COperateStateMachine;
@@ -22,10 +23,11 @@ public:
     // Lets the event loop run for `ms` (or until Ctrl+C) without spinning.
     void Wait(DWORD ms);
     // The request, the cycle that sends it and one more, then the state read back on standard
-    // output. `needsPower`: an amplifier found switched off fails with 0xE2000088; `taken`
+    // output. `needsPower`: an amplifier found switched off is sent nothing and fails with
+    // 0xE2000088; `sentLines` go to standard output once the request has gone out; `taken`
     // checks that the amplifier shows the request (0xE2000089 when it does not).
     int RequestAndReadBack(const std::function<void(IOperateStateMachine&)>& request, bool needsPower,
-        const std::function<bool(const CModel&)>& taken = {});
+        const QStringList& sentLines, const std::function<bool(const CModel&)>& taken = {});
 
     void OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t extra) override;
 

@@ -19,7 +19,7 @@ int RunPower(CCliContext& context, const CCliArguments& arguments)
     if (const int opened = session.Open(); opened != ExitSuccess)
         return opened;
     context.Out(FormatResource(IDS_OP_CLI_POWER_REQUESTED, word));
-    return session.RequestAndReadBack([on](IOperateStateMachine& machine) { machine.SetPowerStatus(on); }, false,
+    return session.RequestAndReadBack([on](IOperateStateMachine& machine) { machine.SetPowerStatus(on); }, false, {},
         [on](const CModel& model) { return (model.m_powerStatus.m_value != 0) == (on != 0); });
 }
 } // namespace

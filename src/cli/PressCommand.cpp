@@ -39,8 +39,8 @@ int RunPress(CCliContext& context, const CCliArguments& arguments)
     COperateSession session(context);
     if (const int opened = session.Open(); opened != ExitSuccess)
         return opened;
-    context.Out(FormatResource(IDS_OP_CLI_KEY_SENT, OperateKeys::Name(key)));
-    return session.RequestAndReadBack([key](IOperateStateMachine& machine) { PressKey(machine, key); }, true);
+    return session.RequestAndReadBack([key](IOperateStateMachine& machine) { PressKey(machine, key); }, true,
+        {FormatResource(IDS_OP_CLI_KEY_SENT, OperateKeys::Name(key))});
 }
 } // namespace
 

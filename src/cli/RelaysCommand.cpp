@@ -49,12 +49,13 @@ int RunRelays(CCliContext& context, const CCliArguments& arguments)
         context.Out(OperateReadings::RelaysLine(model));
         return ExitSuccess;
     }
+    QStringList requested;
     if (capacitors)
-        context.Out(FormatResource(
-            IDS_OP_CLI_CAPACITORS_REQUESTED, *capacitors, RelayBanks::Value(Bank::Capacitors, *capacitors)));
+        requested << FormatResource(
+            IDS_OP_CLI_CAPACITORS_REQUESTED, *capacitors, RelayBanks::Value(Bank::Capacitors, *capacitors));
     if (inductors)
-        context.Out(
-            FormatResource(IDS_OP_CLI_INDUCTORS_REQUESTED, *inductors, RelayBanks::Value(Bank::Inductors, *inductors)));
+        requested << FormatResource(
+            IDS_OP_CLI_INDUCTORS_REQUESTED, *inductors, RelayBanks::Value(Bank::Inductors, *inductors));
     const int status = session.RequestAndReadBack(
         [&](IOperateStateMachine& machine) {
             if (capacitors)
@@ -62,7 +63,7 @@ int RunRelays(CCliContext& context, const CCliArguments& arguments)
             if (inductors)
                 machine.SetInductors(*inductors);
         },
-        true);
+        true, requested);
     if (status != ExitSuccess)
         return status;
     context.Out(OperateReadings::RelaysLine(model));

@@ -17,7 +17,8 @@ int RunResetConfig(CCliContext& context, const CCliArguments& arguments)
     if (!MaintenanceCli::ConnectToApplication(context, Result::BootLoaderNothingErased, &exitStatus)
         || !MaintenanceCli::Confirm(context, IDS_RESET_CAPTION,
             FormatResource(IDS_MAINT_CLI_CONFIRM_RESET, ProductName(), context.PortName()), &exitStatus)
-        || !MaintenanceCli::BackupFirst(context, backup, &exitStatus))
+        || !MaintenanceCli::BackupFirst(context, backup, MaintenanceCli::MaintenanceBackupTexts(context, IDS_BACKUP_OPERATION_RESET),
+            MaintenanceCli::kMaintenanceBackupFailure, &exitStatus))
         return exitStatus;
 
     auto* machine = context.Model().CreateMachine<CEraseConfigStateMachine>();

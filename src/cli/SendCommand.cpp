@@ -1,5 +1,8 @@
 #include "cli/CliContext.h"
+#include "cli/CliStringIds.h"
 #include "cli/CommandRegistry.h"
+#include "link/DestructiveCommands.h"
+#include "model/StringTable.h"
 
 namespace {
 constexpr CCliArg kArguments[] = {
@@ -21,6 +24,12 @@ int RunSend(CCliContext& context, const CCliArguments& arguments)
     }
     if (text.isEmpty())
         return CliUsageError(context, "send");
+    // A text that cannot be undone is sent only after a yes: at the terminal, or --yes without one.
+    if (const QString question = DestructiveCommands::Question(text); !question.isEmpty()
+        && !context.AskYesNo(IUserPrompt::Icon::Warning, DestructiveCommands::Caption(), question)) {
+        context.Err(ResourceString(IDS_CLI_NOT_SENT));
+        return ExitFailure;
+    }
     // Find the amplifier first so that the text goes out at the speed it listens at.
     const DWORD result = context.Connect();
     if (result != 0)

@@ -140,6 +140,8 @@ int SetSettings(CCliContext& context, const CCliArguments& arguments)
         result = context.RunUntilIdle(*machine);
     }
     const std::vector<SettingId> notTaken = machine->NotTaken();
+    // A set that went out with nothing heard after it may or may not have been taken.
+    const std::vector<SettingId> unknown = result != 0 ? machine->Unconfirmed() : std::vector<SettingId> {};
     machine->Release();
 
     bool changed = false;
@@ -153,7 +155,9 @@ int SetSettings(CCliContext& context, const CCliArguments& arguments)
     for (SettingId id : notTaken)
         context.Err(
             FormatResource(IDS_SETTINGS_CLI_NOT_TAKEN, NameOf(id), TextOf(SettingsModel::Current(model, id), id)));
-    if (!changed)
+    for (SettingId id : unknown)
+        context.Err(FormatResource(IDS_SETTINGS_CLI_UNKNOWN, NameOf(id)));
+    if (!changed && unknown.empty())
         context.Out(ResourceString(IDS_SETTINGS_CLI_UNCHANGED));
     return result == 0 ? ExitSuccess : context.ReportFailure(result);
 }

@@ -1,23 +1,30 @@
 #include "maintenance/ClockText.h"
 
 namespace ClockText {
-namespace {
-WORD Field(const QByteArray& answer, qsizetype at)
+std::optional<SYSTEMTIME> ParseAnswer(const QByteArray& answer)
 {
-    const auto digit = [&answer](qsizetype i) { return i < answer.size() ? (answer[i] & 0x0F) : 0; };
-    return static_cast<WORD>(10 * digit(at) + digit(at + 1));
-}
-} // namespace
-
-SYSTEMTIME ParseAnswer(const QByteArray& answer)
-{
+    static constexpr char kPattern[] = "^CCdd-dd-ddTdd:dd:dd;";
+    constexpr qsizetype kLength = sizeof kPattern - 1;
+    if (answer.size() != kLength)
+        return std::nullopt;
+    for (qsizetype i = 0; i < kLength; ++i) {
+        const char c = answer[i];
+        const bool fits = kPattern[i] == 'd' ? (c >= '0' && c <= '9')
+            : (i == 1 || i == 2)             ? (c == kPattern[i] || c == kPattern[i] + ('a' - 'A'))
+                                             : c == kPattern[i];
+        if (!fits)
+            return std::nullopt;
+    }
+    const auto field = [&answer](qsizetype at) { return static_cast<WORD>(10 * (answer[at] - '0') + answer[at + 1] - '0'); };
     SYSTEMTIME t;
-    t.wYear = Field(answer, 3);
-    t.wMonth = Field(answer, 6);
-    t.wDay = Field(answer, 9);
-    t.wHour = Field(answer, 12);
-    t.wMinute = Field(answer, 15);
-    t.wSecond = Field(answer, 18);
+    t.wYear = field(3);
+    t.wMonth = field(6);
+    t.wDay = field(9);
+    t.wHour = field(12);
+    t.wMinute = field(15);
+    t.wSecond = field(18);
+    if (t.wMonth > 12 || t.wDay > 31 || t.wHour > 23 || t.wMinute > 59 || t.wSecond > 59)
+        return std::nullopt;
     return t;
 }
 

@@ -9,11 +9,11 @@
 #include <optional>
 
 namespace ClockText {
-// Reads an answer by fixed positions (3-4 year, 6-7 month, 9-10 day, 12-13 hour, 15-16 minute,
-// 18-19 second), without checking the prefix or the separators: each field is
-// 10 x (first character AND 0x0F) + (second character AND 0x0F), missing characters count as 0.
-// The year is the amplifier's two-digit year; the day of the week and milliseconds are 0.
-SYSTEMTIME ParseAnswer(const QByteArray& answer);
+// Reads an answer in the clock's format exactly ("^CC" in either case, two digits per field,
+// "-", "T", ":" where they belong, ";" at the end), with month 0-12, day 0-31, hour 0-23 and
+// minute and second 0-59 (a clock never set reads 00-00-00T00:00:00). Anything else is no
+// time: empty. The year is the amplifier's two-digit year; day of week and milliseconds are 0.
+std::optional<SYSTEMTIME> ParseAnswer(const QByteArray& answer);
 // "^cc%02u-%02u-%02uT%02u:%02u:%02u;" with the year modulo 100.
 QByteArray BuildSetCommand(const SYSTEMTIME& time);
 // "%02u-%02u-%02u %02u:%02u:%02u" with the year modulo 100.

@@ -1,5 +1,6 @@
 #include "maintenance/EraseConfigStateMachine.h"
 #include "maintenance/MaintenanceEnd.h"
+#include "maintenance/MaintenanceStringIds.h"
 
 CEraseConfigStateMachine::CEraseConfigStateMachine(CModel* model)
     : CStateHost(model, kTimerId)
@@ -22,6 +23,7 @@ CEraseConfigStateMachine::CEraseConfigStateMachine(CModel* model)
 
 bool CEraseConfigStateMachine::StartResetConfiguration()
 {
+    m_resetStarted = false;
     return StartAt(&m_determineSpeedState, true);
 }
 
@@ -30,9 +32,24 @@ bool CEraseConfigStateMachine::StartEraseMemory()
     return StartAt(&m_determineSpeedForEraseState, true);
 }
 
+bool CEraseConfigStateMachine::Cancel()
+{
+    // The configuration is gone already: stopping now would only leave the amplifier off.
+    if (m_resetStarted && !IsIdle()) {
+        ReportStatus(ResourceString(IDS_RESET_FINISHING));
+        return true;
+    }
+    return CStateHost::Cancel();
+}
+
 void CEraseConfigStateMachine::OnFinalState()
 {
-    m_status = Maintenance::StatusAfter(m_result, m_status, Result::BootLoaderNothingErased);
+    if (Result::Failed(m_result) && m_result != Result::BootLoaderAfterReset && m_resetStarted)
+        ReportStatus(FormatResource(IDS_RESET_LEFT_OFF, ProductName()));
+    m_resetStarted = false;
+    // A boot loader found after the reset keeps its status: it answers, waiting for firmware.
+    if (m_result != Result::BootLoaderAfterReset)
+        m_status = Maintenance::StatusAfter(m_result, m_status, Result::BootLoaderNothingErased);
     m_model->PublishFirmwareStatus(m_status);
     m_model->NotifyCompletion(m_result);
 }

@@ -15,8 +15,11 @@
 //    4 EraseConfigurationState "^ecqvmst;" 10 ms
 //    5 SetPowerOffState "^on0;" 10 ms
 //    6 DetermineSpeedState ";" 100 ms (0xE2000045)
-//    7 QueryIState "^I;" 500 ms (0xE2000524)
+//    7 QueryIState "^I;" 500 ms (0xE2000524; boot loader 0xE20000A4)
 //    8 SetPowerOnState "^on1;" 10 ms -> FinalState
+//   Once "^ecqvmst;" has been sent, Cancel does not leave the amplifier switched off: the
+//   sequence goes on to switch it on again. When that fails, a status line says plainly that
+//   the configuration was reset and the amplifier is switched off.
 //   StartEraseMemory:
 //    9 DetermineSpeedState ";" 100 ms (0xE2000045)
 //   10 QueryIState "^I;" 500 ms (0xE2000524; boot loader 0xE20000A1, another device 0xE200004E)
@@ -31,19 +34,48 @@ public:
 
     bool StartResetConfiguration() override;
     bool StartEraseMemory() override;
+    bool Cancel() override;
+
+    // Set once "^ecqvmst;" has gone out.
+    bool m_resetStarted = false;
 
 protected:
     void OnFinalState() override;
 
 private:
+    template <class SM> class CEraseConfigurationState : public CCommandDelayState<SM> {
+    public:
+        using CCommandDelayState<SM>::CCommandDelayState;
+        void Send() override
+        {
+            CCommandDelayState<SM>::Send();
+            if (!Result::Failed(this->m_host->m_result))
+                this->m_host->m_resetStarted = true;
+        }
+    };
+
+    // After the erase, a QRO4000 that starts in its boot loader cannot be switched on: the reset
+    // has then failed to bring it back, with its own code.
+    template <class SM> class CQueryIAfterResetState : public CQueryIState<SM> {
+    public:
+        using CQueryIState<SM>::CQueryIState;
+        void GoToNext() override
+        {
+            if (this->m_host->Model()->IsExpectedDevice() && this->m_host->m_status == FirmwareBootLoader)
+                this->Fail(Result::BootLoaderAfterReset);
+            else
+                CQueryIState<SM>::GoToNext();
+        }
+    };
+
     CDetermineSpeedState<CEraseConfigStateMachine> m_determineSpeedState;
     CApplicationQueryIState<CEraseConfigStateMachine> m_queryIState;
     CCacheFlushState<CEraseConfigStateMachine> m_cacheFlushState;
-    CCommandDelayState<CEraseConfigStateMachine> m_eraseConfigurationState;
+    CEraseConfigurationState<CEraseConfigStateMachine> m_eraseConfigurationState;
     CSetPowerOffState<CEraseConfigStateMachine> m_setPowerOffState;
     CDetermineSpeedState<CEraseConfigStateMachine> m_determineSpeedAfterResetState;
-    // After the erase, a boot loader or another device changes nothing: the reset has been done.
-    CQueryIState<CEraseConfigStateMachine> m_queryIAfterResetState;
+    // After the erase, another device changes nothing: the reset has been done.
+    CQueryIAfterResetState<CEraseConfigStateMachine> m_queryIAfterResetState;
     CSetPowerOnState<CEraseConfigStateMachine> m_setPowerOnState;
     CDetermineSpeedState<CEraseConfigStateMachine> m_determineSpeedForEraseState;
     CApplicationQueryIState<CEraseConfigStateMachine> m_queryIForEraseState;

@@ -89,6 +89,10 @@ enum MaintenanceStringId : unsigned {
     IDS_MAINT_BUSY = 1689,
     IDS_MAINT_CLI_AMBIGUOUS_BAND = 1690,
 
+    // A reset interrupted after its erase.
+    IDS_RESET_FINISHING = 3220,
+    IDS_RESET_LEFT_OFF = 3221,
+
     // The Configuration page's buttons and their descriptions.
     IDS_MAINT_FAULTS_BUTTON = 1691,
     IDS_MAINT_ERASE_BUTTON = 1692,

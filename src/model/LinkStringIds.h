@@ -18,4 +18,12 @@ enum LinkStringId : unsigned {
     IDS_PORT_LOST = 1920,
     IDS_PORT_LOST_ADVICE = 1921,
     IDS_FOUND_OTHER_DEVICE = 1922,
+
+    // Raw commands that need a yes before they are sent.
+    IDS_CONFIRM_COMMAND = 1338,
+    IDS_WARN_BOOT_LOADER = 1339,
+    IDS_WARN_ERASE_CONFIGURATION = 1340,
+    IDS_WARN_ERASE_MEMORIES = 1341,
+    IDS_SEND_ANYWAY = 1342,
+    IDS_WARN_EEPROM_WRITE = 3200,
 };

@@ -108,6 +108,7 @@ constexpr std::uint32_t FaultLogIndexOutOfRange = 0xE20000A0;
 constexpr std::uint32_t BootLoaderNothingErased = 0xE20000A1;
 constexpr std::uint32_t BootLoaderNoFaultLog = 0xE20000A2;
 constexpr std::uint32_t BootLoaderNoClock = 0xE20000A3;
+constexpr std::uint32_t BootLoaderAfterReset = 0xE20000A4;
 
 // Operate.
 constexpr std::uint32_t AmplifierOff = 0xE2000088;

@@ -1,5 +1,7 @@
 #include "operate/OperateStateMachine.h"
 #include "operate/OperateDerived.h"
+#include <algorithm>
+#include <iterator>
 
 COperateStateMachine::COperateStateMachine(CModel* model)
     : CStateHost(model, kTimerId)
@@ -47,7 +49,18 @@ bool COperateStateMachine::StartPoll()
     if (!IsIdle())
         return false;
     m_model->MarkReadingsStale();
-    return StartAt(&m_operateDetermineSpeedState, true);
+    if (!StartAt(&m_operateDetermineSpeedState, true))
+        return false;
+    m_refusedWhileOff = false;
+    return true;
+}
+
+bool COperateStateMachine::HasPendingRequests() const
+{
+    for (int index = 0; index < OperateKeys::kKeyCount; ++index)
+        if (m_keyRequests[index] && static_cast<OperateKey>(index) != OperateKey::AtuStore)
+            return true;
+    return m_capacitorRequest.m_flag || m_inductorRequest.m_flag;
 }
 
 void COperateStateMachine::SelectBand(BYTE band)
@@ -70,6 +83,15 @@ void COperateStateMachine::SetCapacitorSide(wchar_t side)
 
 QByteArray COperateStateMachine::TakeKeyCommands()
 {
+    // The power status is this cycle's (after a power request, its answer): a key pressed on a
+    // switched-off amplifier would be acted on when it is switched on, unasked.
+    if (m_requestsNeedPower && m_model->m_powerStatus.m_value == 0 && HasPendingRequests()) {
+        std::fill(std::begin(m_keyRequests), std::end(m_keyRequests), 0);
+        m_capacitorRequest = {};
+        m_inductorRequest = {};
+        m_refusedWhileOff = true;
+        return {};
+    }
     QByteArray commands;
     for (int index = 0; index < OperateKeys::kKeyCount; ++index) {
         const auto key = static_cast<OperateKey>(index);

@@ -52,10 +52,13 @@ public:
     void SetPowerStatus(unsigned on) override;
     void SetCapacitorSide(wchar_t side) override;
     void SetReleaseNotify(std::function<void()> notify) override { m_releaseNotify = std::move(notify); }
+    void SetRequestsNeedPower(bool needPower) override { m_requestsNeedPower = needPower; }
+    bool RefusedWhileOff() const override { return m_refusedWhileOff; }
 
     // --- used by the states ---
     // Every pending key's command in the fixed order, as one text ("^BPT01;^BPT19;"); the sent
-    // keys' flags are cleared.
+    // keys' flags are cleared. When requests need power and the amplifier is off, nothing: the
+    // keys, band and relays asked for are dropped instead.
     QByteArray TakeKeyCommands();
     // The pending power request (flag cleared); false when there is none.
     bool TakePowerRequest(unsigned* on);
@@ -75,7 +78,11 @@ protected:
 private:
     void Request(OperateKey key) { m_keyRequests[static_cast<int>(key)] = 1; }
 
+    bool HasPendingRequests() const;
+
     std::function<void()> m_releaseNotify;
+    bool m_requestsNeedPower = false;
+    bool m_refusedWhileOff = false;
     COperateDetermineSpeedState<COperateStateMachine> m_operateDetermineSpeedState;
     COperateQueryIState<COperateStateMachine> m_queryIState;
     CGetPowerStatusState<COperateStateMachine> m_getPowerStatusState;

@@ -36,6 +36,14 @@ public:
     // "T" or "A"; recorded, but no command carries it.
     virtual void SetCapacitorSide(wchar_t side) = 0;
 
+    // Requests from outside the Operate page (the command line, the station server) need the
+    // amplifier switched on: with this set, a cycle that finds it off sends none of the pending
+    // keys, band or relays, drops them, and says so through RefusedWhileOff(). The page leaves it
+    // unset: its keys go out as the poll cycle has always sent them.
+    virtual void SetRequestsNeedPower(bool needPower) = 0;
+    // True when the last cycle dropped requests because the amplifier was switched off.
+    virtual bool RefusedWhileOff() const = 0;
+
     // Called when the machine is destroyed, by whoever releases it: its owner's pointer must not
     // outlive it.
     virtual void SetReleaseNotify(std::function<void()> notify) = 0;

@@ -104,4 +104,7 @@ enum OperateStringId : unsigned {
     IDS_OP_TIP_SWR_AMPLIFIER = 3010,
     IDS_OP_TIP_SWR_FIXED = 3011,
     IDS_OP_AXIS_TIME = 3012,
+    // monitor --reconnect.
+    IDS_OP_CLI_LINK_GAP = 3240,
+    IDS_OP_CLI_WAITING_FOR_PORT = 3241,
 };

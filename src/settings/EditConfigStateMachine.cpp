@@ -103,6 +103,25 @@ void CEditConfigStateMachine::NoteNotTaken(SettingId id)
     m_notTaken.push_back(id);
 }
 
+void CEditConfigStateMachine::NoteSent(SettingId id)
+{
+    m_sent.set(static_cast<std::size_t>(id));
+}
+
+void CEditConfigStateMachine::NoteConfirmed(SettingId id)
+{
+    m_confirmed.set(static_cast<std::size_t>(id));
+}
+
+std::vector<SettingId> CEditConfigStateMachine::Unconfirmed() const
+{
+    std::vector<SettingId> ids;
+    for (std::size_t i = 0; i < m_sent.size(); ++i)
+        if (m_sent.test(i) && !m_confirmed.test(i))
+            ids.push_back(static_cast<SettingId>(i));
+    return ids;
+}
+
 void CEditConfigStateMachine::StepProgress()
 {
     m_model->m_progressPosition.Set(m_model->m_progressPosition.m_value + 1);
@@ -112,6 +131,8 @@ void CEditConfigStateMachine::BeginRun(DWORD steps)
 {
     m_answered.reset();
     m_notTaken.clear();
+    m_sent.reset();
+    m_confirmed.reset();
     m_model->m_progressPosition.Set(0);
     m_model->m_progressRange.Set(steps);
 }

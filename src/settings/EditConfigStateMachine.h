@@ -46,10 +46,13 @@ public:
     bool StartWrite() override;
     bool WasAnswered(SettingId id) const override;
     std::vector<SettingId> NotTaken() const override;
+    std::vector<SettingId> Unconfirmed() const override;
 
     // --- used by the states ---
     void NoteAnswered(SettingId id);
     void NoteNotTaken(SettingId id);
+    void NoteSent(SettingId id);
+    void NoteConfirmed(SettingId id);
     // Each state of a chain moves the model's progress position one step.
     void StepProgress();
 
@@ -62,6 +65,8 @@ private:
 
     std::bitset<kSettingCount> m_answered;
     std::vector<SettingId> m_notTaken;
+    std::bitset<kSettingCount> m_sent;
+    std::bitset<kSettingCount> m_confirmed;
 
     CDetermineSpeedState<SM> m_determineSpeedState;
     CConfigQueryIState<SM> m_queryIState;

@@ -19,4 +19,7 @@ public:
     // The settings the amplifier did not take in the last write (it answered another value, or
     // nothing confirmed an optional one); the run then ends with 0xE2000091.
     virtual std::vector<SettingId> NotTaken() const = 0;
+    // The settings of the last write whose set went out with no answer after it, when the
+    // write ended early (the link dropped, Ctrl+C): whether the amplifier took them is unknown.
+    virtual std::vector<SettingId> Unconfirmed() const = 0;
 };

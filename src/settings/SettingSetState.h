@@ -10,20 +10,26 @@
 // The answer says what the amplifier now holds. When that is not what was sent, the amplifier
 // has refused the value: the edit goes back into the pending copy, so that it is neither lost
 // nor shown as applied, and the machine reports the setting when it ends. An optional setting
-// whose query goes unanswered after a set is reported the same way: nothing confirms it.
+// whose read-back goes unanswered is asked again (the query alone, kReadBackTries in all)
+// before it is reported the same way: nothing confirms it. A set sent without any read-back
+// answer when the machine ends otherwise (the link dropped) is unconfirmed: its outcome is
+// unknown.
 template <class SM, class Base> class CSettingSetState : public CSettingQueryState<SM, Base> {
     using Query = CSettingQueryState<SM, Base>;
 
 public:
+    static constexpr int kReadBackTries = 3;
     using Query::Query;
 
     void Enter() override
     {
         CModel& model = *this->m_host->Model();
         m_sending = SettingsModel::HasPendingChange(model, this->m_info.id);
+        m_readBacks = 0;
         if (m_sending) {
             m_sent = SettingsModel::Pending(model, this->m_info.id);
             this->m_command = SettingsAnswers::BuildSetCommand(this->m_info, this->m_storedCommand, m_sent);
+            this->m_host->NoteSent(this->m_info.id);
         } else {
             this->m_command.clear();
         }
@@ -34,6 +40,8 @@ public:
         if (!Query::ProcessResponse())
             return false;
         CModel& model = *this->m_host->Model();
+        if (m_sending)
+            this->m_host->NoteConfirmed(this->m_info.id);
         if (m_sending
             && !SettingsText::Equivalent(this->m_info, SettingsModel::Current(model, this->m_info.id), m_sent)) {
             SettingsModel::SetPending(model, this->m_info.id, m_sent);
@@ -44,14 +52,23 @@ public:
     void OnTimeout() override
     {
         if constexpr (std::is_base_of_v<CCommandOptionalResponseState<SM>, Base>) {
-            if (m_sending)
+            if (m_sending && ++m_readBacks < kReadBackTries) {
+                // The set went out; only its answer is missing: ask what the amplifier holds.
+                this->m_command = this->m_storedCommand;
+                this->Send();
+                return;
+            }
+            if (m_sending) {
                 this->m_host->NoteNotTaken(this->m_info.id);
+                this->m_host->NoteConfirmed(this->m_info.id); // its outcome is said: not taken
+            }
         }
         Query::OnTimeout();
     }
 
 private:
     bool m_sending = false;
+    int m_readBacks = 0;
     SettingValue m_sent;
 };
 

@@ -116,4 +116,5 @@ enum SettingsStringId : unsigned {
     IDS_SETTINGS_TIP_READ_ONLY = 3610,
     IDS_SETTINGS_ON = 3611,
     IDS_SETTINGS_OFF = 3612,
+    IDS_SETTINGS_CLI_UNKNOWN = 3230,
 };

@@ -1,6 +1,7 @@
 #include "ui/ConfigBackupOffer.h"
 #include "ui/ConfigSaveDlg.h"
 #include "config/ConfigBackup.h"
+#include "link/BackupOffer.h"
 #include "maintenance/MaintenanceStringIds.h"
 #include "model/ErrorText.h"
 #include "model/ResultCode.h"
@@ -24,28 +25,29 @@ bool CConfigBackupOffer::Offer(QWidget* parent, unsigned operationId)
         return true;
     m_offered = true;
     const QString fileName = ConfigBackup::FileName(*m_model, QDateTime::currentDateTime());
-    if (!m_prompt->AskYesNo(IUserPrompt::Icon::Question, ResourceString(IDS_BACKUP_CAPTION),
-            FormatResource(IDS_BACKUP_QUESTION, ResourceString(operationId), fileName))) {
-        m_model->Status(ResourceString(IDS_BACKUP_SKIPPED));
-        return true;
-    }
-    DWORD code = Result::GenFailure;
-    int saved = 3;
-    if (m_runner) {
-        saved = m_runner(parent, fileName, &code);
-    } else {
-        CConfigSaveDlg dialog(
-            m_model, m_prompt, parent, [fileName](QWidget*, const QString&, const QString&) { return fileName; });
-        saved = dialog.exec();
-        code = dialog.ResultCode();
-    }
-    if (saved == 1) {
+    const BackupOffer::Texts texts {ResourceString(IDS_BACKUP_CAPTION),
+        FormatResource(IDS_BACKUP_QUESTION, ResourceString(operationId), fileName), ResourceString(IDS_BACKUP_SKIPPED),
+        IDS_BACKUP_SAVED, IDS_BACKUP_FAILED_CONTINUE};
+    const auto save = [&](QString* fileToSave) -> DWORD {
+        const QString name = *fileToSave;
+        DWORD code = Result::GenFailure;
+        int saved = 3;
+        if (m_runner) {
+            saved = m_runner(parent, name, &code);
+        } else {
+            CConfigSaveDlg dialog(
+                m_model, m_prompt, parent, [name](QWidget*, const QString&, const QString&) { return name; });
+            saved = dialog.exec();
+            code = dialog.ResultCode();
+        }
+        return saved == 1 ? 0 : saved == 2 ? Result::Cancelled : (code != 0 ? code : Result::GenFailure);
+    };
+    const BackupOffer::Outcome outcome = BackupOffer::Offer(
+        *m_model, *m_prompt, texts, fileName, save, [this](const QString& line) { m_model->Status(line); });
+    if (outcome == BackupOffer::Outcome::Saved)
         m_savedFile = fileName;
-        m_model->Status(FormatResource(IDS_BACKUP_SAVED, fileName));
-        return true;
-    }
-    if (saved == 2)
-        return false; // the user stopped the save: nothing is erased either
-    return m_prompt->AskYesNo(IUserPrompt::Icon::Warning, ResourceString(IDS_BACKUP_CAPTION),
-        FormatResource(IDS_BACKUP_FAILED_CONTINUE, code, GetErrorText(code)));
+    // Stopped: nothing was done, and the next attempt asks again.
+    if (!BackupOffer::MayGoOn(outcome))
+        m_offered = false;
+    return BackupOffer::MayGoOn(outcome);
 }

@@ -8,8 +8,8 @@ class QWidget;
 
 // The configuration backup offered before a reset or an ATU memory erase: neither can be undone,
 // and a saved configuration is the only way back. One question, one click to skip; Yes runs the
-// configuration save into the configuration folder under the name the save offers. Only an
-// amplifier running its application has a configuration to read.
+// configuration save into the configuration folder under the name the save offers, No goes on
+// without, Cancel (Escape) stops. The rule itself is BackupOffer's, shared with the command line.
 class CConfigBackupOffer {
 public:
     // Runs the save to the file; answers the save dialog's result (1 saved, 2 cancelled, 3 failed)
@@ -23,7 +23,7 @@ public:
 
     // Asks, and saves when the user says so. True when the operation may go on: the backup was
     // saved or skipped, or it failed and the user chose to go on. False when the user cancelled
-    // the save or chose to stop after it failed.
+    // the question or the save, or chose to stop after the save failed.
     bool Offer(QWidget* parent, unsigned operationId);
     bool WasOffered() const { return m_offered; }
     QString SavedFile() const { return m_savedFile; }

@@ -97,7 +97,7 @@ TEST_F(CommandTesterTest, EnterSendsWithoutAddingASemicolonAndUpRecallsWithoutSe
     EXPECT_EQ(Sent(), QByteArray("^sn"));
 }
 
-// Which commands count is DestructiveCommandWarning's table below; here, what the answer does.
+// Which commands count is pinned by the core's table test; here, what the answer does.
 struct DestructiveCase {
     const char* name;
     const char* text;
@@ -123,7 +123,8 @@ TEST_P(DestructiveCommandTest, IsSentOnlyAfterConfirmation)
 INSTANTIATE_TEST_SUITE_P(Commands, DestructiveCommandTest,
     ::testing::Values(DestructiveCase {"BootLoaderDeclined", "^ld;", false},
         DestructiveCase {"EraseConfigurationConfirmed", "^EC;", true},
-        DestructiveCase {"EraseMemoriesDeclined", "^em1;", false}),
+        DestructiveCase {"EraseMemoriesDeclined", "^em1;", false},
+        DestructiveCase {"EepromWriteDeclined", "^ew0010FF;", false}),
     [](const ::testing::TestParamInfo<DestructiveCase>& info) { return std::string(info.param.name); });
 
 TEST_F(CommandTesterTest, EditMacrosApplyRelabelsAtOnceCancelKeepsTheRestAndExitSaves)
@@ -193,20 +194,4 @@ TEST_F(CommandTesterTest, MacroEditorHelpButtonOpensItsAnchor)
     });
     QTest::mouseClick(page->EditMacrosButton(), Qt::LeftButton);
     EXPECT_EQ(source, QStringLiteral("qrc:/help/CommandTester.htm#MacroEditor"));
-}
-
-TEST(DestructiveCommandWarning, NamesTheFirstDestructiveCommand)
-{
-    const struct {
-        const char* text;
-        unsigned warning;
-        const char* command;
-    } cases[] = {{"^sn;", 0, ""}, {"^ld;", 1339, "^ld"}, {"^LD;", 1339, "^ld"}, {"^ec;", 1340, "^ec"},
-        {"^em;", 1341, "^em"}, {"^rv;^em;^ec;", 1341, "^em"}, {"ld ec em", 0, ""}};
-    for (const auto& c : cases) {
-        QString command;
-        EXPECT_EQ(CCommandTesterPage::DestructiveCommandWarning(QString::fromLatin1(c.text), &command), c.warning)
-            << c.text;
-        EXPECT_EQ(command, QString::fromLatin1(c.command)) << c.text;
-    }
 }

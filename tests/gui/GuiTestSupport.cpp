@@ -64,3 +64,13 @@ bool CScriptedPrompt::AskYesNo(Icon icon, const QString& caption, const QString&
     answers.pop_front();
     return answer;
 }
+
+IUserPrompt::Answer CScriptedPrompt::AskYesNoCancel(Icon icon, const QString& caption, const QString& text)
+{
+    if (choices.empty())
+        return AskYesNo(icon, caption, text) ? Answer::Yes : Answer::No;
+    questions.push_back({icon, caption, text});
+    const Answer answer = choices.front();
+    choices.pop_front();
+    return answer;
+}

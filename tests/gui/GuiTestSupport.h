@@ -27,10 +27,13 @@ public:
     };
     void ShowMessage(Icon icon, const QString& caption, const QString& text) override;
     bool AskYesNo(Icon icon, const QString& caption, const QString& text) override;
+    // From `choices` while there are any, otherwise from `answers` (Yes or No).
+    Answer AskYesNoCancel(Icon icon, const QString& caption, const QString& text) override;
 
     std::vector<Message> messages;
     std::vector<Message> questions;
     std::deque<bool> answers; // answers in order; Yes once they run out
+    std::deque<Answer> choices;
     // A box is a nested event loop: with holdMs set, each stays open that long while events go
     // on arriving (up to three deep, so that a cascade still ends); the deepest nesting is kept.
     int holdMs = 0;

@@ -6,8 +6,11 @@
 #include <QAction>
 #include <QDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
+#include <functional>
 #include <QWhatsThis>
 
 namespace {
@@ -195,4 +198,26 @@ TEST_F(MainFrameTest, HelpOpensThePageTopicAnAnchorOrSaysThereIsNone)
     EXPECT_TRUE(QWhatsThis::inWhatsThisMode());
     QWhatsThis::leaveWhatsThisMode();
     EXPECT_EQ(window.PortPage()->TestButton()->whatsThis(), CContextHelp::Program().Text(CPortPage::kTestButtonId));
+}
+
+// The three-way question of the real window: Escape and closing the box are Cancel.
+TEST_F(MainFrameTest, EscapeOrClosingTheThreeWayQuestionIsCancel)
+{
+    CMainFrame window(QStringLiteral("SIM"), nullptr);
+    const struct {
+        std::function<void(QMessageBox*)> act;
+        IUserPrompt::Answer answer;
+    } cases[] = {{[](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }, IUserPrompt::Answer::Cancel},
+        {[](QMessageBox* box) { box->close(); }, IUserPrompt::Answer::Cancel},
+        {[](QMessageBox* box) { box->button(QMessageBox::No)->click(); }, IUserPrompt::Answer::No},
+        {[](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); }, IUserPrompt::Answer::Yes}};
+    for (const auto& c : cases) {
+        QTimer::singleShot(0, [&] {
+            (void)QTest::qWaitFor([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr; });
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                c.act(box);
+        });
+        EXPECT_EQ(window.AskYesNoCancel(IUserPrompt::Icon::Question, QStringLiteral("Backup"), QStringLiteral("Save?")),
+            c.answer);
+    }
 }

@@ -16,6 +16,12 @@ bool CRecordingSink::AskYesNo(Icon, const QString& caption, const QString& text)
     return answerYes;
 }
 
+IUserPrompt::Answer CRecordingSink::AskYesNoCancel(Icon icon, const QString& caption, const QString& text)
+{
+    const bool yes = AskYesNo(icon, caption, text);
+    return choice ? *choice : yes ? Answer::Yes : Answer::No;
+}
+
 bool CRecordingSink::Contains(const QString& fragment) const
 {
     for (const QStringList* list : {&status, &verbose, &trace, &messages, &questions})

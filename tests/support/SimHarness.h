@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
+#include <optional>
 
 // Collects status lines and answers questions from a script.
 class CRecordingSink : public IStatusSink, public IUserPrompt {
@@ -20,9 +21,11 @@ public:
     void OnStatusLine(Kind kind, const QString& text) override;
     void ShowMessage(Icon icon, const QString& caption, const QString& text) override;
     bool AskYesNo(Icon icon, const QString& caption, const QString& text) override;
+    Answer AskYesNoCancel(Icon icon, const QString& caption, const QString& text) override;
 
     QStringList status, verbose, trace, messages, questions;
     bool answerYes = true;
+    std::optional<Answer> choice; // the answer to Yes/No/Cancel questions; answerYes when unset
     bool Contains(const QString& fragment) const; // in any list
 };
 

@@ -3,12 +3,14 @@
 #include "ui/ConfigSaveDlg.h"
 #include "firmware/FileNameParts.h"
 #include "firmware/FirmwareImage.h"
+#include "firmware/FirmwareLoadPlan.h"
 #include "firmware/FirmwareStringIds.h"
 #include "firmware/RevisionOrder.h"
 #include "firmware/download/DownloadStringIds.h"
 #include "firmware/download/FileServerAddress.h"
 #include "firmware/ui/FtpDlg.h"
 #include "firmware/ui/McuLoaderDlg.h"
+#include "link/BackupOffer.h"
 #include "link/ConnectionState.h"
 #include "model/ConnectionStringIds.h"
 #include "model/ContactStateMachineInterface.h"
@@ -389,30 +391,25 @@ void CFirmwarePage::SendFirmware()
         return;
     }
     const int status = m_model->m_firmwareStatus.m_value;
+    // The checks and questions are the load plan's, shared with the command line.
     if (status == FirmwareNone && !m_model->IsOtherDevice()) {
-        PopupError(FormatResource(IDS_NOT_RESPONDING, ProductName()));
+        PopupError(FirmwareLoadPlan::CheckDevice(*m_model));
         return;
     }
     AppendActivityLine(FormatResource(IDS_FW_SENDING_FROM, m_folderInUse));
-    if (!m_model->IsExpectedDevice()) {
-        PopupError(
-            FormatResource(IDS_FW_WRONG_DEVICE, DeviceName(m_model->m_device.m_value), ProductName(), ProductName()));
+    if (const QString refused = FirmwareLoadPlan::CheckDevice(*m_model); !refused.isEmpty()) {
+        PopupError(refused);
         return;
     }
-    {
-        // The file is read and checked as the loader will read it before the backup is offered:
-        // a file that cannot be loaded fails now, not after a minute of saving.
-        CFirmwareImage image;
-        if (!image.LoadForLoader(m_files.FirmwareFile().m_fileName)) {
-            PopupError(image.ErrorText());
-            return;
-        }
+    if (const QString damaged = FirmwareLoadPlan::CheckImage(m_files.FirmwareFile().m_fileName); !damaged.isEmpty()) {
+        PopupError(damaged);
+        return;
     }
-    if (status == FirmwareApplication && !ConfirmDowngrade())
+    if (!ConfirmDowngrade())
         return;
     m_sending = true;
     UpdateButtons();
-    if (status == FirmwareApplication && !OfferBackup()) {
+    if (FirmwareLoadPlan::OffersBackup(*m_model) && !OfferBackup()) {
         m_sending = false;
         UpdateButtons();
         return;
@@ -441,14 +438,12 @@ void CFirmwarePage::SendFirmware()
 bool CFirmwarePage::ConfirmDowngrade()
 {
     // Going back to an older revision is sometimes wanted, never by accident.
-    const WORD installed = m_model->m_firmwareRevision.m_value;
     const CRevisionedFileName& file = m_files.FirmwareFile();
-    if (FirmwareRevision::Compare(installed, file.m_revision) != RevisionOrder::Older)
+    if (!FirmwareLoadPlan::IsDowngrade(*m_model, file))
         return true;
     if (m_prompt
-        && m_prompt->AskYesNo(IUserPrompt::Icon::Warning, ResourceString(IDS_FW_DOWNGRADE_CAPTION),
-            FormatResource(IDS_FW_DOWNGRADE_QUESTION, FileNameParts::Name(file.m_fileName),
-                RevisionText(file.m_revision), RevisionText(installed), ProductName())))
+        && m_prompt->AskYesNo(IUserPrompt::Icon::Warning, FirmwareLoadPlan::DowngradeCaption(),
+            FirmwareLoadPlan::DowngradeQuestion(*m_model, file)))
         return true;
     AppendActivityLine(ResourceString(IDS_FW_CLI_NOT_CONFIRMED));
     return false;
@@ -457,24 +452,18 @@ bool CFirmwarePage::ConfirmDowngrade()
 bool CFirmwarePage::OfferBackup()
 {
     // New firmware can change or reset settings, and users are told to keep a copy before
-    // every firmware change: offer it each time, one click to skip.
+    // every firmware change: offer it each time, one click to skip, Cancel to send nothing.
+    if (!m_prompt)
+        return true;
     const QString fileName = CConfigBackupOffer::FileName(*m_model, QDateTime::currentDateTime());
-    if (!m_prompt
-        || !m_prompt->AskYesNo(IUserPrompt::Icon::Question, ResourceString(IDS_FW_BACKUP_CAPTION),
-            FormatResource(IDS_FW_BACKUP_QUESTION, ProductName(), fileName))) {
-        AppendActivityLine(ResourceString(IDS_FW_BACKUP_SKIPPED));
-        return true;
-    }
-    DWORD code = Result::GenFailure;
-    const int saved = RunBackupDialog(fileName, &code);
-    if (saved == 1) {
-        AppendActivityLine(FormatResource(IDS_FW_BACKUP_SAVED, fileName));
-        return true;
-    }
-    if (saved == 2)
-        return false; // the user stopped the save: nothing is sent either
-    return m_prompt->AskYesNo(IUserPrompt::Icon::Warning, ResourceString(IDS_FW_BACKUP_CAPTION),
-        FormatResource(IDS_FW_BACKUP_FAILED_CONTINUE, code, GetErrorText(code)));
+    const BackupOffer::Texts texts = FirmwareLoadPlan::BackupTexts(fileName, true);
+    const auto save = [this](QString* name) -> DWORD {
+        DWORD code = Result::GenFailure;
+        const int saved = RunBackupDialog(*name, &code);
+        return saved == 1 ? 0 : saved == 2 ? Result::Cancelled : (code != 0 ? code : Result::GenFailure);
+    };
+    return BackupOffer::MayGoOn(BackupOffer::Offer(
+        *m_model, *m_prompt, texts, fileName, save, [this](const QString& line) { AppendActivityLine(line); }));
 }
 
 int CFirmwarePage::RunBackupDialog(const QString& fileName, DWORD* result)

@@ -1,4 +1,4 @@
-// The clock's answer read by character positions, its set command and display, the difference
+// The clock's answer checked against its format, its set command and display, the difference
 // between two clocks, and the band names the ATU memory erase takes.
 #include "maintenance/AtuBands.h"
 #include "maintenance/ClockText.h"
@@ -18,15 +18,14 @@ SYSTEMTIME Time(WORD y, WORD mo, WORD d, WORD h, WORD mi, WORD s)
 }
 } // namespace
 
-TEST(ClockText, AnswerIsReadByPositionsWithoutCheckingSeparators)
+TEST(ClockText, OnlyAnAnswerInTheClocksFormatIsATime)
 {
     EXPECT_EQ(ClockText::ParseAnswer("^CC24-03-05T14:07:09;"), Time(24, 3, 5, 14, 7, 9));
-    // Prefix and separators are not looked at; each digit counts by its low four bits.
-    EXPECT_EQ(ClockText::ParseAnswer("xyz99/12/31 23.59.58;"), Time(99, 12, 31, 23, 59, 58));
-    EXPECT_EQ(ClockText::ParseAnswer("^CC2:-03-05T14:07:09;"), Time(30, 3, 5, 14, 7, 9));
-    // Missing characters count as 0.
-    EXPECT_EQ(ClockText::ParseAnswer("^CC24-03;"), Time(24, 3, 0, 0, 0, 0));
-    EXPECT_EQ(ClockText::ParseAnswer(";"), Time(0, 0, 0, 0, 0, 0));
+    EXPECT_EQ(ClockText::ParseAnswer("^cc00-00-00T00:00:00;"), Time(0, 0, 0, 0, 0, 0)); // never set
+    for (const char* damaged : {";", "^CC24-13-05T14:07:09;", "^CC24-03-05T99:07:09;", "^CC24-03-32T14:07:09;",
+             "^CC24-03-05T14:60:09;", "^CC2>-12-06T14:07:09;", "xyz99/12/31 23.59.58;", "^CC24-03;",
+             "^CC24-03-05T14:07:09", "^CC24-03-05T14:07:09;;", "^CX24-03-05T14:07:09;"})
+        EXPECT_FALSE(ClockText::ParseAnswer(damaged).has_value()) << damaged;
 }
 
 TEST(ClockText, SetCommandAndDisplayUseTheTwoDigitYear)

@@ -117,6 +117,34 @@ TEST_F(Maintenance, BootLoaderOrAnotherDeviceIsNeitherResetNorErased)
     EXPECT_EQ(Writes(), (QByteArrayList {";", "^I;", ";", "^I;", ";", "^I;"}));
 }
 
+// Once the erase has gone out, the reset either switches the amplifier on again or fails saying so.
+TEST_F(Maintenance, ResetAfterItsEraseEndsSwitchedOnOrFailsWithItsOwnCode)
+{
+    auto* machine = harness.model->CreateMachine<CEraseConfigStateMachine>();
+    // A cancel (Ctrl+C) arriving just after the erase finishes the sequence.
+    harness.device->SetCommandHandler("on", [machine](const QByteArray& command) {
+        if (command == "^on0;") {
+            EXPECT_TRUE(machine->Cancel());
+        }
+        return QByteArray();
+    });
+    ASSERT_TRUE(machine->StartResetConfiguration());
+    EXPECT_EQ(Run(*machine), 0u);
+    EXPECT_EQ(Writes().mid(3), (QByteArrayList {"^ecqvmst;", "^on0;", ";", "^I;", "^on1;"}));
+    EXPECT_TRUE(harness.sink.Contains("switching the amplifier back on"));
+
+    // The amplifier restarts in its boot loader: not switched on, and not a success.
+    harness.device->ClearLogs();
+    int identifies = 0;
+    harness.device->SetCommandHandler("i", [&identifies](const QByteArray&) {
+        return QByteArray(++identifies == 1 ? "^IQRO4000;" : "^Iqro4000;");
+    });
+    ASSERT_TRUE(machine->StartResetConfiguration());
+    EXPECT_EQ(Run(*machine), Result::BootLoaderAfterReset);
+    EXPECT_FALSE(Writes().contains("^on1;"));
+    EXPECT_EQ(harness.model->m_firmwareStatus.m_value, FirmwareBootLoader);
+}
+
 TEST_F(Maintenance, ClockIsReadThenTheMachineEndsAHundredMillisecondsLater)
 {
     harness.model->m_trace.Set(1);
@@ -148,12 +176,32 @@ TEST_F(Maintenance, ClockIsSetFromTheComputerTimeWithoutWaitingForAnAnswer)
     EXPECT_EQ(harness.sink.trace.value(at + 1), "DelayState Timer Elapsed 100 ms");
 }
 
-TEST_F(Maintenance, UnansweredClockQueryFailsAfterTenSends)
+// An answer that is no time in the clock's format is dropped and asked for again, like silence.
+TEST_F(Maintenance, ClockQueryWithoutATimeFailsAfterTenSends)
 {
-    harness.device->GetFaults().silent = true;
-    auto* machine = harness.model->CreateMachine<CDateTimeStateMachine>();
-    ASSERT_TRUE(machine->StartGetDateTime());
-    EXPECT_EQ(Run(*machine), Result::NoClockResponse);
-    EXPECT_EQ(harness.device->ReceivedLog(), QByteArray("^cc;").repeated(10));
-    EXPECT_EQ(harness.model->m_firmwareStatus.m_value, FirmwareNone);
+    const struct {
+        const char* answer; // nullptr: silence
+        int goodAfter;      // the send that first gets a good answer; 0: none
+        DWORD result;
+    } cases[] = {{nullptr, 0, Result::NoClockResponse}, {";", 0, Result::NoClockResponse},
+        {"^CC24-13-05T14:07:09;", 0, Result::NoClockResponse}, {"^CC2>-12-06T14:07:09;", 2, 0}};
+    for (const auto& c : cases) {
+        harness.device->ClearLogs();
+        harness.device->GetFaults().silent = c.answer == nullptr;
+        int sends = 0;
+        harness.device->SetCommandHandler("cc", [&](const QByteArray&) {
+            return ++sends == c.goodAfter ? QByteArray("^CC24-12-06T14:07:09;") : QByteArray(c.answer);
+        });
+        const SYSTEMTIME before = harness.model->m_amplifierTime.m_value;
+        auto* machine = harness.model->CreateMachine<CDateTimeStateMachine>();
+        ASSERT_TRUE(machine->StartGetDateTime());
+        EXPECT_EQ(Run(*machine), c.result) << c.answer;
+        EXPECT_EQ(harness.device->ReceivedLog(), QByteArray("^cc;").repeated(c.goodAfter ? c.goodAfter : 10));
+        if (c.result != 0) {
+            EXPECT_EQ(harness.model->m_amplifierTime.m_value, before) << c.answer;
+        } else {
+            EXPECT_EQ(harness.model->m_amplifierTime.m_value.wMonth, 12);
+        }
+        machine->Release();
+    }
 }

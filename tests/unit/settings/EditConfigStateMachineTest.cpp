@@ -210,6 +210,28 @@ TEST_F(EditConfig, AnUnconfirmedOptionalSetIsReported)
     EXPECT_EQ(harness.model->m_networkPort.m_pending, "5000");
 }
 
+// What the amplifier holds after a set is read back, not guessed from one lost answer.
+TEST_F(EditConfig, ALostReadBackIsAskedAgainAndALostLinkLeavesTheSetUnconfirmed)
+{
+    ASSERT_EQ(Run(false), 0u);
+    harness.device->GetFaults().dropAnswerNumber = 3; // ";", "^I;", then the banner's read-back
+    SetPending(SettingId::Banner, "HELLO");
+    EXPECT_EQ(Run(true), 0u);
+    EXPECT_EQ(harness.device->ReceivedLog(), ";^I;^btHELLO;^bt;^bt;");
+    EXPECT_TRUE(machine->NotTaken().empty());
+    EXPECT_EQ(Current(SettingId::Banner), "HELLO");
+
+    // The port goes as the set arrives: neither taken nor refused, but unknown.
+    harness.device->SetCommandHandler("aa", [this](const QByteArray& command) {
+        harness.device->GetFaults().unplugged = command != "^aa;";
+        return QByteArray();
+    });
+    SetPending(SettingId::AtuModeSwitch, Current(SettingId::AtuModeSwitch) == "on" ? "off" : "on");
+    EXPECT_NE(Run(true), 0u);
+    EXPECT_TRUE(machine->NotTaken().empty());
+    EXPECT_EQ(machine->Unconfirmed(), std::vector<SettingId> {SettingId::AtuModeSwitch});
+}
+
 TEST_F(EditConfig, ABootLoaderIsNotReadAsIfItHadSettings)
 {
     // The identity a QRO4000 gives from its boot loader.
