@@ -6,24 +6,8 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 
-packages=(
-  dpkg-dev fakeroot lintian
-  man-db python3
-  librsvg2-bin desktop-file-utils appstream
-)
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo_cmd=()
-  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-  echo "Installing: ${missing[*]}"
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+# What packing and checking need, installed by the set-up with everything else.
+export EXTRA_PACKAGES="${EXTRA_PACKAGES:-} dpkg-dev fakeroot lintian man-db python3 librsvg2-bin desktop-file-utils appstream"
 
 # The package's files name their places under /usr (the service's ExecStart).
 CMAKE_EXTRA_ARGS="${CMAKE_EXTRA_ARGS:-} -DCMAKE_INSTALL_PREFIX=/usr" bash "$here/scripts/setup.sh"

@@ -18,6 +18,10 @@ packages=(
   python3-serial
 )
 
+# Scripts that need more (the package's tools) name them here.
+read -r -a extra <<< "${EXTRA_PACKAGES:-}"
+packages+=("${extra[@]}")
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
