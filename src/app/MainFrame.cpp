@@ -274,8 +274,7 @@ void CMainFrame::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intpt
     } else if (eventId == m_model.m_completion.EventId()) {
         // "Ready" only with the amplifier there: beside a lost, closed or silent port it would
         // contradict the link item, and the line saying what went wrong stays.
-        const ConnectionKind link = DescribeConnection(ReadConnectionFacts(m_model)).kind;
-        if (link == ConnectionKind::Connected || link == ConnectionKind::BootLoader)
+        if (AmplifierThere())
             SetStatusText(ResourceString(IDS_READY));
     } else if (eventId == m_model.m_advancedMode.EventId() || eventId == m_model.m_trace.EventId()
         || eventId == m_model.m_verboseLogging.EventId()) {
@@ -344,8 +343,25 @@ void CMainFrame::PostFirmwareStatusLine()
     QTimer::singleShot(0, this, [this, text] {
         m_statusLinePending = false;
         if (!m_shutDown)
-            OnStatusLine(Kind::Status, text);
+            ShowLinkLine(text);
     });
+}
+
+bool CMainFrame::AmplifierThere()
+{
+    const ConnectionKind link = DescribeConnection(ReadConnectionFacts(m_model)).kind;
+    return link == ConnectionKind::Connected || link == ConnectionKind::BootLoader;
+}
+
+void CMainFrame::ShowLinkLine(const QString& text)
+{
+    // The link item says where the link stands, in words of its own: the status text beside it
+    // neither repeats it nor keeps a line it has overtaken ("Attempting to contact..."). The
+    // line itself goes to the activity log.
+    SetStatusText(AmplifierThere() ? ResourceString(IDS_READY) : QString());
+    CPageBase* page = m_tabView ? m_tabView->CurrentPage() : nullptr;
+    if (page && page->HasActivityLog())
+        page->AppendActivityLine(text);
 }
 
 void CMainFrame::OnConnectionChanged()
@@ -397,6 +413,12 @@ void CMainFrame::OnStatusLine(Kind kind, const QString& text)
     }
     if (kind == Kind::Verbose && m_model.m_verboseLogging.m_value == 0)
         return;
+    // A search's progress, speed by speed, is the link item's to show.
+    const CConnectionFacts facts = ReadConnectionFacts(m_model);
+    if (facts.portOpen && DescribeConnection(facts).kind == ConnectionKind::Searching) {
+        ShowLinkLine(text);
+        return;
+    }
     SetStatusText(text);
     if (log)
         log->AppendActivityLine(text);

@@ -79,6 +79,9 @@ private:
     void UpdateChecks();
     void SetStatusText(const QString& text);
     void PostFirmwareStatusLine();
+    // A line that says where the link stands: for the activity log, not the status text.
+    void ShowLinkLine(const QString& text);
+    bool AmplifierThere();
     void OnConnectionChanged();
     void RouteCommEvent();
     bool RestorePlacement();

@@ -1,5 +1,6 @@
 #include "link/ConnectionState.h"
 #include "model/ConnectionStringIds.h"
+#include "link/SharedLineStringIds.h"
 #include "model/ContactStateMachineInterface.h"
 #include "model/RemotePortName.h"
 #include "model/Model.h"
@@ -24,10 +25,31 @@ CConnectionFacts ReadConnectionFacts(CModel& model)
     facts.speed = model.PortSpeed();
     if (model.IsOtherDevice())
         facts.otherDevice = model.OtherDeviceText();
+    facts.sharedThrough = model.m_sharedThrough.m_value;
+    facts.lineBusy = model.m_lineBusy.m_value;
     return facts;
 }
 
+namespace {
+CConnectionState DescribeOwnLine(const CConnectionFacts& facts);
+} // namespace
+
 CConnectionState DescribeConnection(const CConnectionFacts& facts)
+{
+    if (!facts.portOpen || facts.portLost || facts.sharedThrough.isEmpty())
+        return DescribeOwnLine(facts);
+    // A shared line that another program has to itself answers nobody else for a while: the
+    // amplifier is not lost, and a search meanwhile can still be stopped.
+    if (!facts.lineBusy.isEmpty())
+        return {ConnectionKind::Busy, FormatResource(IDS_SHARED_BUSY, facts.sharedThrough, facts.lineBusy),
+            facts.contactBusy};
+    CConnectionState state = DescribeOwnLine(facts);
+    state.text = FormatResource(IDS_CONN_SHARED, state.text, facts.sharedThrough);
+    return state;
+}
+
+namespace {
+CConnectionState DescribeOwnLine(const CConnectionFacts& facts)
 {
     // The firmware status belongs to the port that is open: what answered before a loss or a
     // close is not there any more.
@@ -64,6 +86,7 @@ CConnectionState DescribeConnection(const CConnectionFacts& facts)
         return {ConnectionKind::Stopped, FormatResource(IDS_CONN_STOPPED, facts.port), false};
     return {ConnectionKind::NotResponding, FormatResource(IDS_CONN_NOT_RESPONDING, ProductName(), facts.port), false};
 }
+} // namespace
 
 CActionAvailability ActionAvailability(DeviceAction action, const CConnectionFacts& facts)
 {
@@ -85,6 +108,8 @@ CActionAvailability ActionAvailability(DeviceAction action, const CConnectionFac
         return no(FormatResource(IDS_ADVICE_PORT_GONE, facts.port));
     case ConnectionKind::OtherDevice:
         return no(facts.otherDevice);
+    case ConnectionKind::Busy:
+        return no(state.text);
     default:
         return no(ResourceString(IDS_WHY_NO_AMPLIFIER));
     }

@@ -16,6 +16,8 @@ struct CConnectionFacts {
     WORD serialNumber = 0xFFFF;
     DWORD speed = 0;
     QString otherDevice; // "Found a RX5, not a QRO4000, on COM3" when another device answered
+    QString sharedThrough; // the station server sharing the line ("HOST:PORT"), "" for our own
+    QString lineBusy; // why the shared line gives no answers now ("" when free)
 };
 
 // The one state the Port page's panel and the status bar show.
@@ -28,7 +30,8 @@ enum class ConnectionKind {
     Connected,
     BootLoader,
     OtherDevice,
-    NotResponding
+    NotResponding,
+    Busy // the shared line is another program's for now: no answers, nothing lost
 };
 
 struct CConnectionState {

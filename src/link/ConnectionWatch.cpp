@@ -17,7 +17,7 @@ std::vector<CEventSource*> CConnectionWatch::Sources() const
 {
     std::vector<CEventSource*> sources {&m_model.m_port, &m_model.m_serialPortState, &m_model.m_portLost,
         &m_model.m_portSpeed, &m_model.m_firmwareStatus, &m_model.m_firmwareRevision, &m_model.m_serialNumber,
-        &m_model.m_completion};
+        &m_model.m_completion, &m_model.m_sharedThrough, &m_model.m_lineBusy};
     if (IContactStateMachine* contact = m_model.ContactMachine())
         sources.push_back(&contact->Activity());
     return sources;

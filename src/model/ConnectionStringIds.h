@@ -23,4 +23,5 @@ enum ConnectionStringId : unsigned {
     IDS_ADVICE_REMOTE_LOST = 2032,
     IDS_ADVICE_REMOTE_CHECK = 2033,
     IDS_ADVICE_ACCESS_DENIED = 3404,
+    IDS_CONN_SHARED = 4600,
 };

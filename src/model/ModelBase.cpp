@@ -162,12 +162,25 @@ bool CModelBase::OpenPort(const QString& name, bool quiet)
         }
         m_serialPort->SetNotify([this]() { m_dispatcher.OnCommEvent(); });
         m_serialPort->SetFailureNotify([this]() { OnPortFailed(); });
+        m_serialPort->SetSharingNotify([this]() { UpdateSharing(); });
     }
     if (m_portLost.m_value != 0)
         m_portLost.Set(0);
     const bool open = m_serialPort->Open(name, quiet);
     m_serialPortState.Set(open ? 1 : 0);
+    UpdateSharing();
     return open;
+}
+
+void CModelBase::UpdateSharing()
+{
+    const bool open = IsPortOpen();
+    const QString through = open ? m_serialPort->SharedThrough() : QString();
+    const QString busy = open ? m_serialPort->BusyReason() : QString();
+    if (through != m_sharedThrough.m_value)
+        m_sharedThrough.Set(through);
+    if (busy != m_lineBusy.m_value)
+        m_lineBusy.Set(busy);
 }
 
 void CModelBase::ClosePort()
@@ -177,6 +190,7 @@ void CModelBase::ClosePort()
     if (m_portLost.m_value != 0)
         m_portLost.Set(0);
     m_serialPortState.Set(0);
+    UpdateSharing();
 }
 
 void CModelBase::OnPortFailed()
@@ -195,6 +209,7 @@ void CModelBase::OnPortFailed()
     // The reason first, so that observers of the port state see it.
     m_portLost.Set(1);
     m_serialPortState.Set(0);
+    UpdateSharing();
     ResetDeviceValues();
     Status(text);
     m_lossReportPending = true;
@@ -269,6 +284,10 @@ bool CModelBase::PublishFirmwareStatus(int status)
     // closed through the model now, so that everything agrees when the conversation ends.
     if (m_serialPortState.m_value != 0 && !IsPortOpen())
         OnPortFailed();
+    // A conversation that got no answers while another program had the shared line to itself
+    // found nothing about the amplifier: it is as it was.
+    if (status == 0 && IsLineBusy())
+        status = m_firmwareStatus.m_value;
     const auto value = static_cast<FIRMWARESTATUS>(IsPortOpen() ? status : 0);
     return m_firmwareStatus.Change(value);
 }

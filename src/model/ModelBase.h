@@ -72,6 +72,11 @@ public:
     // connection dropped), until it is opened or closed again; 0 otherwise. It tells a lost
     // port from one the user closed.
     CObservableValue<int> m_portLost{0x807D, 0};
+    // While the port is open: the station server the line is shared through ("HOST:PORT",
+    // empty for a line of this program's own), and why the line is busy now (another program
+    // has it to itself; empty when free).
+    CObservableValue<CString> m_sharedThrough{0x807F};
+    CObservableValue<CString> m_lineBusy{0x8080};
 
     // --- model operations ---
     virtual void ResetDeviceValues();
@@ -100,10 +105,13 @@ public:
     void NotifyPortSpeed() { m_portSpeed.Notify(0, 0); }
     DWORD PortSpeed() const;
     bool IsPortOpen() const { return m_serialPort && m_serialPort->IsOpen(); }
+    // The open port's line is shared and another program has it to itself for now: answers
+    // that do not come are no sign of a lost amplifier, whose status stands.
+    bool IsLineBusy() const { return IsPortOpen() && !m_serialPort->BusyReason().isEmpty(); }
     DWORD PortLastError() const;
 
     // Sets the firmware status and tells its observers only when it changes (answers whether
-    // it did).
+    // it did). None while the shared line is busy keeps the status.
     bool PublishFirmwareStatus(int status);
     // The device on the open port answered the identify query and is not the QRO4000; and
     // the line naming it ("Found a RX5, not a QRO4000, on COM3").
@@ -143,6 +151,8 @@ private:
     // The open port has failed for good: it is closed, every value follows, a conversation
     // going on ends with the port's error, and the loss is reported once.
     void OnPortFailed();
+    // Takes what the open port says of its sharing (nothing once it is closed).
+    void UpdateSharing();
     QString ApplicationDataFolder() const;
     QString DefaultFolder(const QString& leafFormat) const;
 

@@ -46,6 +46,14 @@ public:
     // group may open serial ports, or which process holds the port). Empty otherwise.
     virtual QString ErrorAdvice() const { return {}; }
 
+    // A line shared with other programs (a station server holds the amplifier): the server's
+    // "HOST:PORT", empty for a line of this program's own; and why the line is busy, when
+    // another program has it to itself (no answers come meanwhile), empty when free.
+    virtual QString SharedThrough() const { return {}; }
+    virtual QString BusyReason() const { return {}; }
+    // Called, through the event loop, when either of those changes.
+    virtual void SetSharingNotify(std::function<void()> changed) { (void)changed; }
+
     // Waits for the line to settle after a speed command (a real port sleeps; others need not).
     virtual void Settle(DWORD ms) = 0;
 };

@@ -95,40 +95,58 @@ TEST_F(EdgesCli, AFolderThatTakesNoFileIsRefusedOnceWithPermissionAdvice)
     EXPECT_THAT(run.err, HasText("Access to that file or folder was refused: check its permissions"));
 }
 
-TEST(RemoteOpen, ServerThatNeverAcceptsLeavesTheEventLoopRunningAndACancelEndsIt)
+// A server that never accepts (the connect waits) and one that accepts and says nothing (the
+// RFC 2217 negotiation waits): the open holds up nothing, the event loop runs on meanwhile, and
+// a cancel ends the open at once.
+TEST(RemoteOpen, SilentServersLeaveTheEventLoopRunningAndACancelEndsTheOpen)
 {
     EnsureApplication();
+    auto listen = [](int backlog, sockaddr_in* address) {
+        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        address->sin_family = AF_INET;
+        address->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof *address;
+        EXPECT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(address), length), 0);
+        EXPECT_EQ(::listen(listener, backlog), 0);
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(address), &length);
+        return listener;
+    };
     // A listener whose one place in the queue is taken: the system answers no further
     // connection, so a connect waits for its time-out.
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
-    ASSERT_EQ(::listen(listener, 0), 0);
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    sockaddr_in full {};
+    const int fullListener = listen(0, &full);
     const int queued = ::socket(AF_INET, SOCK_STREAM, 0);
-    ASSERT_EQ(::connect(queued, reinterpret_cast<sockaddr*>(&address), length), 0);
+    ASSERT_EQ(::connect(queued, reinterpret_cast<const sockaddr*>(&full), sizeof full), 0);
+    // A listener with room: the system completes the connection, and nobody ever answers.
+    sockaddr_in silent {};
+    const int silentListener = listen(4, &silent);
 
     QTemporaryDir home;
     CQtEventHost host;
     CModel model(host, std::make_unique<CQtSettingsStore>(home.filePath("settings.ini")));
     model.SetPortFactory([&](const QString& name) { return CreatePort(name, host, nullptr, nullptr); });
-    for (const char* scheme : {"socket", "rfc2217"}) {
-        model.m_port.Set(QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(ntohs(address.sin_port)));
+    const QPair<const char*, int> rows[]
+        = {{"socket", ntohs(full.sin_port)}, {"rfc2217", ntohs(full.sin_port)}, {"rfc2217", ntohs(silent.sin_port)}};
+    for (const auto& [scheme, port] : rows) {
+        model.m_port.Set(QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(port));
         model.ContactMachine()->StartContact();
         EXPECT_FALSE(model.ContactMachine()->IsIdle()) << scheme << ": the open holds up its caller";
-        bool ticked = false;
-        QTimer::singleShot(20, [&] { ticked = true; });
-        RunEventsUntil([&] { return ticked; }, 2000);
-        EXPECT_TRUE(ticked);
+        // Ten turns of the event loop, far less than the server's 2 s to answer: an open that
+        // waited for the answer inside one turn would have failed by their end.
+        int ticks = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(5);
+        RunEventsUntil([&] { return ticks >= 10; }, 5000);
+        EXPECT_FALSE(model.ContactMachine()->IsIdle()) << scheme << port;
+        EXPECT_FALSE(model.IsPortOpen());
         EXPECT_TRUE(model.ContactMachine()->Cancel());
         EXPECT_TRUE(RunEventsUntil([&] { return model.ContactMachine()->IsIdle(); }, 2000));
         EXPECT_EQ(model.ContactMachine()->ResultCode(), Result::Cancelled);
         EXPECT_FALSE(model.IsPortOpen());
     }
     ::close(queued);
-    ::close(listener);
+    ::close(fullListener);
+    ::close(silentListener);
 }
 } // namespace

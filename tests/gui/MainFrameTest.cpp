@@ -153,8 +153,15 @@ TEST_F(MainFrameTest, StatusLinesReachTheStatusBarAndTheActivityLog)
         EXPECT_TRUE(log.contains(QLatin1String(line))) << qPrintable(log);
     EXPECT_TRUE(shown.filter(QStringLiteral(" Send \"")).isEmpty());
     EXPECT_TRUE(shown.contains(QStringLiteral("Opening Serial Port SIM")));
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return window.StatusText() == "QRO4000 revision 01.53. Serial port speed 38400 bit/s"; }, 5000));
+    // Where the link stands is the link item's to say: the lines that say it again (the search,
+    // speed by speed, and its outcome) go to the log, and the status text beside the item
+    // neither repeats nor contradicts it.
+    const QString found = QStringLiteral("QRO4000 revision 01.53. Serial port speed 38400 bit/s");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return firmware->ActivityLog()->toPlainText().contains(found); }, 5000));
+    EXPECT_TRUE(window.ConnectionItem()->toolTip().startsWith(QStringLiteral("Connected: QRO4000 revision 01.53")));
+    EXPECT_TRUE(shown.filter(QStringLiteral("Attempting to contact")).isEmpty()) << qPrintable(shown.join('|'));
+    EXPECT_FALSE(shown.contains(found));
+    EXPECT_EQ(window.StatusText(), QStringLiteral("Ready"));
 
     auto* label = window.findChild<QLabel*>(QStringLiteral("statusText"));
     window.OnStatusLine(IStatusSink::Kind::Status, QStringLiteral("Failed to save configuration\r\nCannot write"));
@@ -178,6 +185,11 @@ TEST_F(MainFrameTest, StatusLinesReachTheStatusBarAndTheActivityLog)
     window.Model().NotifyCompletion(0);
     EXPECT_NE(window.StatusText(), QStringLiteral("Ready"));
     window.Model().m_portLost.Set(0);
+    window.Model().ContactMachine()->StartClosePort(); // the port closed: said once, by the link item
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return firmware->ActivityLog()->toPlainText().contains(QLatin1String("Serial Port is closed")); }, 5000));
+    EXPECT_TRUE(window.ConnectionItem()->toolTip().startsWith(QStringLiteral("Port SIM closed.")));
+    EXPECT_EQ(window.StatusText(), QString());
 }
 
 TEST_F(MainFrameTest, HelpOpensThePageTopicAnAnchorOrSaysThereIsNone)

@@ -109,7 +109,8 @@ TEST_F(PtyFrame, AnotherDeviceIsNamedAndNotTakenForTheAmplifier)
     CMainFrame& window = Start(link);
     const QString found = "Found a RX5, not a QRO4000, on " + link;
     ASSERT_TRUE(
-        QTest::qWaitFor([&] { return window.StatusText() == found && !prompt.messages.empty(); }, kContactLimitMs));
+        QTest::qWaitFor([&] { return window.ConnectionItem()->toolTip() == found && !prompt.messages.empty(); },
+            kContactLimitMs));
     EXPECT_EQ(prompt.messages[0].text, found);
     EXPECT_EQ(window.Model().m_firmwareStatus.m_value, FirmwareNone);
     SelectPage(CTabView::CommandTesterPage);

@@ -1,8 +1,11 @@
 #include "MainFrameFixture.h"
 #include "link/QtEventHost.h"
 #include "model/QtSettingsStore.h"
+#include "model/ResultCode.h"
 #include "model/RevisionText.h"
+#include "sim/SimDevice.h"
 #include "sim/SimPort.h"
+#include "station/ShareServer.h"
 #include <QAbstractItemView>
 #include <QLabel>
 #include <QLineEdit>
@@ -55,7 +58,7 @@ TEST_F(PortPageTest, PanelAndStatusBarFollowTheLink)
     EXPECT_TRUE(shows("Port SIM closed."));
     EXPECT_FALSE(page->ClosePortButton()->isEnabled());
     EXPECT_EQ(window.windowTitle(), TitleBaseText() + QStringLiteral(" on SIM closed"));
-    EXPECT_TRUE(statusBarSays(QStringLiteral("Serial Port is closed"))) << qPrintable(window.StatusText());
+    EXPECT_TRUE(statusBarSays(QString())) << qPrintable(window.StatusText());
 
     // Nothing answers: the search goes on until Stop, which ends it at once.
     static_cast<CSimPort*>(window.Model().Port())->Device().GetFaults().silent = true;
@@ -69,14 +72,14 @@ TEST_F(PortPageTest, PanelAndStatusBarFollowTheLink)
     EXPECT_FALSE(page->StopButton()->isVisible());
     // No speed in the title once the search has given up: none is known.
     EXPECT_EQ(window.windowTitle(), TitleBaseText() + QStringLiteral(" on SIM"));
-    EXPECT_TRUE(statusBarSays(QStringLiteral("QRO4000 is not responding"))) << qPrintable(window.StatusText());
+    EXPECT_TRUE(statusBarSays(QString())) << qPrintable(window.StatusText());
 
     // Close Port during a search: the search's line does not outlive it.
     QTest::mouseClick(page->TestButton(), Qt::LeftButton);
     EXPECT_TRUE(shows("Searching for the QRO4000 on SIM at "));
     QTest::mouseClick(page->ClosePortButton(), Qt::LeftButton);
     EXPECT_TRUE(shows("Port SIM closed."));
-    EXPECT_TRUE(statusBarSays(QStringLiteral("Serial Port is closed"))) << qPrintable(window.StatusText());
+    EXPECT_TRUE(statusBarSays(QString())) << qPrintable(window.StatusText());
 
     // Clearing the port name closes the port as well.
     QTest::mouseClick(page->TestButton(), Qt::LeftButton);
@@ -84,6 +87,68 @@ TEST_F(PortPageTest, PanelAndStatusBarFollowTheLink)
     window.Model().m_port.Set(QString());
     EXPECT_TRUE(shows("No port chosen"));
     EXPECT_FALSE(window.Model().IsPortOpen());
+}
+
+// Through a station server (in-process, on loopback) the panel and the status bar's item say
+// the line is shared; while another program has it to itself they say why nothing answers,
+// and the amplifier found before is not taken for lost when a poll meanwhile gets no answer.
+TEST_F(PortPageTest, ASharedLineSaysSoAndABusyOneIsNoLostAmplifier)
+{
+    CQtEventHost host;
+    auto device = std::make_shared<CSimDevice>(host, CSimDevice::Options {});
+    CSimPort line(host, device);
+    CLineArbiter arbiter(host);
+    line.SetNotify([&] { arbiter.OnPortReadable(); });
+    ASSERT_TRUE(line.Open(QStringLiteral("SIM"), true));
+    line.SetSpeed(38400);
+    arbiter.AttachPort(&line, false);
+    CShareServer server(arbiter, {}, {});
+    CListenAddress any;
+    ASSERT_TRUE(ParseListenAddress(QStringLiteral("127.0.0.1:0"), &any));
+    ASSERT_TRUE(server.Listen(any));
+    const QString through = server.Address();
+
+    CMainFrame& window = Start(QStringLiteral("rfc2217://") + through);
+    CPortPage* page = window.PortPage();
+    auto linkSays = [&](const QString& start, const QString& end = QString()) {
+        const bool same = QTest::qWaitFor(
+            [&] {
+                const QString text = page->ConnectionPanel()->text();
+                return text.startsWith(start) && text.endsWith(end) && window.ConnectionItem()->toolTip() == text;
+            },
+            kContactLimitMs);
+        return same ? ::testing::AssertionSuccess()
+                    : ::testing::AssertionFailure() << qPrintable(window.ConnectionItem()->toolTip());
+    };
+    const QString shared = QStringLiteral(" bit/s (shared through %1)").arg(through);
+    EXPECT_TRUE(linkSays(
+        QStringLiteral("Connected: QRO4000 revision 01.53, serial number 01234, on rfc2217://%1 at ").arg(through), shared));
+
+    struct Loader : IArbiterClient {
+        void OnLineData(const QByteArray&) override { }
+        void OnLineBusy(LineLease) override { }
+    } loader;
+    const CLineArbiter::ClientId loaderId = arbiter.AddClient(&loader, QStringLiteral("loader"));
+    arbiter.Submit(loaderId, "^ld;");
+    const QString busy
+        = QStringLiteral("The amplifier shared through %1 is busy: another program is loading firmware").arg(through);
+    EXPECT_TRUE(linkSays(busy));
+    // A poll cycle of the Operate page gets no answer and fails.
+    struct Completions : IEventSink {
+        void OnEvent(std::uint32_t, std::uintptr_t result, std::intptr_t) override { failed += Result::Failed(result); }
+        int failed = 0;
+    } completions;
+    window.Model().m_completion.AddObserver(&completions);
+    SelectPage(CTabView::OperatePage);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return completions.failed > 0; }, kContactLimitMs));
+    window.Model().m_completion.RemoveObserver(&completions);
+    EXPECT_EQ(window.Model().m_firmwareStatus.m_value, FirmwareApplication);
+    EXPECT_TRUE(linkSays(busy));
+
+    arbiter.RemoveClient(loaderId);
+    SelectPage(CTabView::PortPage);
+    EXPECT_TRUE(linkSays(QString(), QStringLiteral("(shared through %1)").arg(through)));
+    CloseFrame();
 }
 
 // The port chosen last, or given with --port, is contacted at start; a saved port that has gone

@@ -14,28 +14,47 @@ bool CRfc2217Port::StartSession()
     m_speedUnconfirmed = false;
     m_signature.clear();
     m_busyReason.clear();
+    m_stage = Stage::ComPort;
+    m_stageDeadline = QDeadlineTimer(AnswerTimeoutMs());
     const QByteArray hello = m_options.EnableLocal(kBinary) + m_options.EnableRemote(kBinary)
         + m_options.EnableLocal(kSuppressGoAhead) + m_options.EnableRemote(kSuppressGoAhead)
         + m_options.EnableLocal(kComPort);
-    if (!SendBytes(hello))
-        return false;
-    if (!WaitForServer([this]() { return m_options.IsLocalSettled(kComPort); }))
-        return Fail(m_options.IsLocalSettled(kComPort) ? LastError() : Result::RemoteNoPortControl);
-    if (!m_options.IsLocalEnabled(kComPort))
-        return Fail(Result::RemoteNoPortControl);
-    const QByteArray lineSettings = ComPortRequest(kSetDataSize, std::uint8_t {8})
-        + ComPortRequest(kSetParity, kParityNone) + ComPortRequest(kSetStopSize, kStopBitsOne)
-        + ComPortRequest(kSetControl, kControlNoFlowControl) + ComPortRequest(kSetControl, kControlDtrOff)
-        + ComPortRequest(kSetControl, kControlRtsOff)
-        // Asks the server to name itself: a station server says so, and says when the line is
-        // busy. The answer is not waited for (many servers never give one); it comes before
-        // the speed report that is.
-        + ComPortRequest(kSignature, QByteArrayView());
-    if (!SendBytes(lineSettings))
-        return false;
-    // A server whose port cannot run at the opening speed still opens: the speed search
-    // moves on to the speeds it can.
-    return RequestSpeed(m_speed) || LastError() == Result::RemoteSpeedRefused;
+    return SendBytes(hello);
+}
+
+DWORD CRfc2217Port::AdvanceSession()
+{
+    if (m_stage == Stage::ComPort) {
+        // A server that never agrees to the COM-PORT-OPTION is no RFC 2217 server.
+        if (!m_options.IsLocalSettled(kComPort))
+            return m_stageDeadline.hasExpired() ? Result::RemoteNoPortControl : Result::IoPending;
+        if (!m_options.IsLocalEnabled(kComPort))
+            return Result::RemoteNoPortControl;
+        const QByteArray lineSettings = ComPortRequest(kSetDataSize, std::uint8_t {8})
+            + ComPortRequest(kSetParity, kParityNone) + ComPortRequest(kSetStopSize, kStopBitsOne)
+            + ComPortRequest(kSetControl, kControlNoFlowControl) + ComPortRequest(kSetControl, kControlDtrOff)
+            + ComPortRequest(kSetControl, kControlRtsOff)
+            // Asks the server to name itself: a station server says so, and says when the line
+            // is busy. The answer is not waited for (many servers never give one); it comes
+            // before the speed report that is.
+            + ComPortRequest(kSignature, QByteArrayView()) + SetBaudRateRequest(m_speed);
+        m_speedReported = false;
+        if (!SendBytes(lineSettings))
+            return LastError();
+        m_stage = Stage::Speed;
+        m_stageDeadline = QDeadlineTimer(AnswerTimeoutMs());
+        return Result::IoPending;
+    }
+    // A server whose port cannot run at the opening speed still opens: the speed search moves
+    // on to the speeds it can.
+    if (m_speedReported)
+        return 0;
+    if (!m_stageDeadline.hasExpired())
+        return Result::IoPending;
+    // The server owes an answer; one that never gives it is not waited for again.
+    m_speedUnconfirmed = true;
+    ReportStatus(FormatResource(IDS_REMOTE_SPEED_UNCONFIRMED, HostAndPort(Address()), m_speed));
+    return 0;
 }
 
 bool CRfc2217Port::RequestSpeed(DWORD bitsPerSecond)
@@ -103,6 +122,11 @@ void CRfc2217Port::TakeReceived(const QByteArray& bytes, QByteArray* data)
     }
 }
 
+QString CRfc2217Port::SharedThrough() const
+{
+    return m_signature.isEmpty() ? QString() : HostAndPort(Address());
+}
+
 void CRfc2217Port::TakeSignature(const QString& signature)
 {
     // A station server shares the amplifier with other programs: its user learns it once, and
@@ -119,6 +143,12 @@ void CRfc2217Port::TakeSignature(const QString& signature)
     if (reason != m_busyReason)
         ReportStatus(reason.isEmpty() ? FormatResource(IDS_SHARED_FREE, HostAndPort(Address()))
                                       : FormatResource(IDS_SHARED_BUSY, HostAndPort(Address()), reason));
+    const bool changed = m_signature.isEmpty() || reason != m_busyReason;
     m_signature = signature;
     m_busyReason = reason;
+    if (changed)
+        Post([this]() {
+            if (m_sharingNotify)
+                m_sharingNotify();
+        });
 }

@@ -9,9 +9,10 @@
 // hold more; IAC bytes are doubled going out and undone coming in, so binary firmware packets
 // pass intact.
 //
-// The open waits for the server to agree to the COM-PORT-OPTION (a server that never does is
-// no RFC 2217 server) and a speed change waits for the server to report the new speed, so
-// that nothing sent afterwards leaves the far port at the old one. Requests the server may
+// The open (without holding up its caller) waits for the server to agree to the
+// COM-PORT-OPTION (a server that never does is no RFC 2217 server) and to report the opening
+// speed; a speed change waits for the server to report the new speed, so that nothing sent
+// afterwards leaves the far port at the old one. Requests the server may
 // leave unanswered are never waited for: a server on a port without modem lines (ser2net on a
 // pseudo-terminal) does not answer DTR and RTS at all.
 class CRfc2217Port : public CSocketPort {
@@ -19,8 +20,13 @@ class CRfc2217Port : public CSocketPort {
 public:
     using CSocketPort::CSocketPort;
 
+    QString SharedThrough() const override;
+    QString BusyReason() const override { return m_busyReason; }
+    void SetSharingNotify(std::function<void()> changed) override { m_sharingNotify = std::move(changed); }
+
 protected:
     bool StartSession() override;
+    DWORD AdvanceSession() override;
     void TakeReceived(const QByteArray& bytes, QByteArray* data) override;
     QByteArray Frame(const QByteArray& data) override;
     bool ApplySpeed(DWORD bitsPerSecond) override;
@@ -37,7 +43,11 @@ private:
     bool m_speedReported = false;
     std::uint32_t m_reportedSpeed = 0;
     bool m_speedUnconfirmed = false;
+    // Where the session's start stands: waiting for the COM-PORT-OPTION, then for the speed.
+    enum class Stage { ComPort, Speed } m_stage = Stage::ComPort;
+    QDeadlineTimer m_stageDeadline;
     // What the server last said of itself, and why its line is busy (empty when free).
     QString m_signature;
     QString m_busyReason;
+    std::function<void()> m_sharingNotify;
 };

@@ -67,7 +67,7 @@ DWORD CSocketPort::MapSocketError(int socketError)
 
 bool CSocketPort::IsOpen() const
 {
-    return m_socket != nullptr && !m_connecting;
+    return m_socket != nullptr && !m_connecting && !m_opening;
 }
 
 bool CSocketPort::Fail(DWORD code)
@@ -119,8 +119,10 @@ bool CSocketPort::Open(const QString& name, bool quiet)
 {
     if (IsOpen())
         return true;
-    if (m_connecting && name != m_name)
+    if ((m_connecting || m_opening) && name != m_name)
         Close();
+    if (m_opening)
+        return AdvanceOpen(quiet);
     if (!m_connecting)
         return StartConnecting(name, quiet);
     const DWORD code = g_waitsInterrupted ? Result::Cancelled : AdvanceConnect();
@@ -210,12 +212,28 @@ bool CSocketPort::FinishOpen(bool quiet)
             OnConnectionLost();
     });
     m_opening = true;
-    const bool started = StartSession();
+    if (!StartSession())
+        m_sessionFailure = m_lastError != 0 ? m_lastError : Result::GenFailure;
+    return AdvanceOpen(quiet);
+}
+
+bool CSocketPort::AdvanceOpen(bool quiet)
+{
+    // What the server has sent since: the session's answers, taken here as well as from the
+    // event loop, since the caller may ask again before the loop has run.
+    OnReadyRead();
+    DWORD code = m_sessionFailure;
+    if (code == 0 && !m_failed)
+        code = g_waitsInterrupted ? Result::Cancelled : AdvanceSession();
+    if (code == Result::IoPending && !m_failed)
+        return Fail(code);
     m_opening = false;
-    if (!started || m_failed) {
+    m_sessionFailure = 0;
+    if (code != 0 || m_failed) {
         // A server that hangs up while the session starts is most often one whose port
         // already has a client.
-        DWORD code = m_lastError != 0 ? m_lastError : Result::GenFailure;
+        if (code == 0 || code == Result::IoPending)
+            code = Result::GenFailure;
         if (g_waitsInterrupted)
             code = Result::Cancelled;
         else if (m_failed)
@@ -242,6 +260,8 @@ void CSocketPort::ReportOpenFailure(DWORD code, bool quiet)
 void CSocketPort::Close()
 {
     m_connecting = false;
+    m_opening = false;
+    m_sessionFailure = 0;
     m_lookup.reset();
     m_addresses.clear();
     if (!m_socket)

@@ -21,11 +21,12 @@ class IUserPrompt;
 // server, the failure notification, and every later read and write fails with
 // RemoteConnectionLost until the port is opened again.
 //
-// Opening never holds up the caller while the name is looked up and the connection is made:
-// Open() answers false with IoPending until the connection stands (then the session starts and
-// it answers as an open does) or has failed; both together take at most the connect time-out.
-// Once connected, the port waits only for answers the server must give, never for ones it may
-// leave out; a Ctrl+C (InterruptWaits) ends an open and its waits at once.
+// Opening never holds up the caller while the name is looked up, the connection is made and the
+// session starts: Open() answers false with IoPending until the port is open or the open has
+// failed, and the caller asks again meanwhile (the event loop runs between its calls). Looking
+// up and connecting take at most the connect time-out; each answer the session waits for, at
+// most the answer time-out. The port waits only for answers the server must give, never for
+// ones it may leave out; a Ctrl+C (InterruptWaits) ends an open and its waits at once.
 //
 // What the server sends is held up to kMaxHeld bytes: an amplifier's longest answer is a small
 // fraction of that, so more than that unread, or more than that between two commands (data and
@@ -71,9 +72,12 @@ public:
     qint64 DroppedBytes() const { return m_dropped; }
 
 protected:
-    // After the connection is made: what the protocol needs before the port counts as open.
-    // False fails the open with LastError() set.
+    // After the connection is made: what the protocol needs before the port counts as open is
+    // begun by StartSession (false fails the open with LastError() set), then moved on by
+    // AdvanceSession at each Open() call, with what the server has sent taken first: IoPending
+    // while it goes on, 0 once the port is open, else the failure.
     virtual bool StartSession() { return true; }
+    virtual DWORD AdvanceSession() { return 0; }
     // Turns received bytes into the serial line's data.
     virtual void TakeReceived(const QByteArray& bytes, QByteArray* data) { data->append(bytes); }
     // Turns the serial line's data into the bytes to send.
@@ -98,6 +102,8 @@ protected:
     void ReportStatus(const QString& text);
     const CRemoteAddress& Address() const { return m_address; }
     int AnswerTimeoutMs() const { return m_answerMs; }
+    // Runs the call from the event loop, unless the port is gone by then.
+    void Post(std::function<void()> call);
 
     DWORD m_speed = 230400;
 
@@ -110,13 +116,13 @@ private:
     // the failure.
     DWORD AdvanceConnect();
     bool FinishOpen(bool quiet);
+    bool AdvanceOpen(bool quiet);
     void OnFlooded(qint64 dropped);
     void OnReadyRead();
     void OnConnectionLost();
     void OnFailed(DWORD code);
     void AcknowledgeAtOnce();
     void ReportOpenFailure(DWORD code, bool quiet);
-    void Post(std::function<void()> call);
 
     IEventHost& m_host;
     IStatusSink* m_status;
@@ -128,7 +134,8 @@ private:
     DWORD m_lastError = 0;
     bool m_failed = false;
     DWORD m_failure = 0; // why the connection failed
-    bool m_opening = false;
+    bool m_opening = false; // connected, the session starting
+    DWORD m_sessionFailure = 0; // why the session could not start
     bool m_connecting = false;
     QDeadlineTimer m_connectDeadline;
     std::shared_ptr<Lookup> m_lookup;
