@@ -124,7 +124,8 @@ int main(int argc, char** argv)
     auto* history = frame.findChild<CHistoryChart*>();
     CCommandTesterPage* tester = frame.CommandTesterPage();
     // Each page once it has something to show; the Operate page once its history holds ten
-    // points (20 s of polling).
+    // points (20 s of polling) and the simulated amplifier is transmitting (it rests 10 s of
+    // every 30).
     struct Page {
         int index;
         const char* name;
@@ -133,7 +134,7 @@ int main(int argc, char** argv)
     const Page pages[] = {
         {CTabView::PortPage, "port", [] { return true; }},
         {CTabView::FirmwarePage, "firmware", [&] { return firmware->OrderText()->text() == "newer"; }},
-        {CTabView::OperatePage, "operate", [&] { return history->PointCount() >= 10; }},
+        {CTabView::OperatePage, "operate", [&] { return history->PointCount() >= 10 && frame.Model().m_powerForward.m_value >= 100; }},
         {CTabView::ConfigurationPage, "configuration", [] { return true; }},
         {CTabView::CommandTesterPage, "command-tester",
             [&] { return tester->Output()->toPlainText().contains(QLatin1String("^RV01.53;")); }},
@@ -142,7 +143,12 @@ int main(int argc, char** argv)
         frame.TabView()->SelectPage(page.index);
         if (page.index == CTabView::CommandTesterPage)
             QTest::keyClicks(tester->Entry(), QStringLiteral("^rv;"));
-        if (!WaitFor(page.name, page.ready) || !Save(&frame, folder, page.name))
+        if (!WaitFor(page.name, page.ready))
+            return 1;
+        // The page draws a whole cycle at its end: let the cycle that saw the power finish.
+        if (page.index == CTabView::OperatePage)
+            QTest::qWait(1500);
+        if (!Save(&frame, folder, page.name))
             return 1;
     }
 
