@@ -17,15 +17,8 @@ cli=$build/qro4000
 [ -x "$cli" ] || { echo "missing $cli: cmake --build $build --target qro4000" >&2; exit 1; }
 [ -x /usr/bin/time ] || { echo "GNU time is needed (Debian package time)" >&2; exit 1; }
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data HOME=$work
+source "$(dirname "$0")/work_dir.sh"
+export HOME=$work
 
 # A server that sends 2 GB of MODE ("data" or "telnet") and never reads; prints its port.
 flood_server() {

@@ -22,15 +22,7 @@ done
 ser2net=$(command -v ser2net || echo /usr/sbin/ser2net)
 [ -x "$ser2net" ] || { echo "ser2net is not installed (Debian package ser2net)" >&2; exit 1; }
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
+source "$(dirname "$0")/work_dir.sh"
 
 free_port() {
   python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'

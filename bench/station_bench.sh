@@ -17,15 +17,7 @@ for program in "$build/qro4000" "$build/qro4000-sim"; do
   [ -x "$program" ] || { echo "missing $program: cmake --build $build --target qro4000 qro4000-sim" >&2; exit 1; }
 done
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
+source "$(dirname "$0")/work_dir.sh"
 
 now() { date +%s.%N; }
 since() { echo "$1 $(now)" | awk '{ printf "%.2f", $2 - $1 }'; }
