@@ -16,6 +16,10 @@ packages=(
   python3-pyftpdlib
   ser2net
   python3-serial
+  qt6-httpserver-dev qt6-websockets-dev
+  libmosquitto-dev mosquitto mosquitto-clients
+  libhamlib-utils libhamlib-dev netcat-openbsd
+  chromium chromium-driver python3-selenium
 )
 
 # Scripts that need more (the package's tools) name them here.

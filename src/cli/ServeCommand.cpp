@@ -4,6 +4,7 @@
 #include "station/LineArbiter.h"
 #include "station/ListenAddress.h"
 #include "station/ShareServer.h"
+#include "station/StationPoll.h"
 #include "station/StationServer.h"
 #include "station/StationStringIds.h"
 #include <QDateTime>
@@ -94,7 +95,19 @@ int RunServe(CCliContext& context, const CCliArguments& arguments)
 
     std::signal(SIGTERM, OnTerminate);
     CStationServer station(model, arbiter, log);
+    // The server's own poll: made only when an endpoint reads or operates the amplifier, so
+    // that a server that only shares the line adds no traffic to it.
+    std::unique_ptr<CStationPoll> poll;
+    const auto needPoll = [&]() -> CStationPoll& {
+        if (!poll)
+            poll = std::make_unique<CStationPoll>(context.Host(), arbiter, model.m_operatePollInterval.m_value);
+        return *poll;
+    };
+    (void)needPoll;
+
     station.Start();
+    if (poll)
+        poll->Start();
     QEventLoop loop;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, &loop, [&]() {
@@ -104,6 +117,8 @@ int RunServe(CCliContext& context, const CCliArguments& arguments)
     watch.start(100);
     loop.exec();
 
+    if (poll)
+        poll->Stop();
     if (share)
         share->Close();
     station.Stop();

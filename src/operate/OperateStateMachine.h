@@ -3,6 +3,8 @@
 #include "link/states/QueryIState.h"
 #include "operate/OperateStateMachineInterface.h"
 #include "operate/OperateStates.h"
+#include <algorithm>
+#include <iterator>
 
 // One poll cycle of the Operate page: reads the amplifier's display, meters, codes, band,
 // antenna, tuner state and relays into the model, then sends what the user asked for since the
@@ -32,6 +34,10 @@ public:
     // --- IOperateStateMachine ---
     bool StartPoll() override;
     bool IsPowerRequestPending() const override { return m_powerRequest != 0; }
+    bool HasPendingKeys() const override
+    {
+        return std::any_of(std::begin(m_keyRequests), std::end(m_keyRequests), [](DWORD flag) { return flag != 0; });
+    }
     void PressAntenna() override { Request(OperateKey::Antenna); }
     void PressAtuMode() override { Request(OperateKey::AtuMode); }
     void PressAtuStore() override { Request(OperateKey::AtuStore); }

@@ -11,6 +11,8 @@ public:
     // Starts a poll cycle; false (and nothing changes) while one is running.
     virtual bool StartPoll() = 0;
     virtual bool IsPowerRequestPending() const = 0;
+    // Whether a key (the band key included) waits to be sent.
+    virtual bool HasPendingKeys() const = 0;
     virtual void PressAntenna() = 0;
     virtual void PressAtuMode() = 0;
     // Recorded, but no command carries it: the amplifier's command is not known.
