@@ -4,7 +4,6 @@
 #include "model/ResultCode.h"
 #include "model/SettingsStore.h"
 #include "model/StringTable.h"
-#include "operate/OperateDerived.h"
 #include "operate/OperatePoller.h"
 #include "operate/OperateStateMachineInterface.h"
 #include "station/ArbiterPort.h"
@@ -49,13 +48,6 @@ private:
     QHash<QString, DWORD> m_numbers;
     QHash<QString, QString> m_texts;
 };
-
-template <class T, class R> std::optional<R> Live(const CModel& model, const CReadingValue<T>& reading)
-{
-    if (!OperateDerived::IsLive(model, reading))
-        return std::nullopt;
-    return static_cast<R>(reading.m_value);
-}
 
 const QString kPortName = QStringLiteral("station");
 } // namespace
@@ -223,29 +215,7 @@ void CStationPoll::CycleEnded(DWORD result)
 
 void CStationPoll::TakeReadings()
 {
-    const CModel& m = *m_model;
-    StationReadings r;
-    r.at = QDateTime::currentDateTime();
-    r.tick = m_host.TickCount();
-    if (OperateDerived::IsLive(m, m.m_displayText))
-        r.display = m.m_displayText.m_value;
-    r.forwardW = Live<WORD, unsigned>(m, m.m_powerForward);
-    r.reflectedW = Live<WORD, unsigned>(m, m.m_powerReflected);
-    r.inputW = Live<WORD, unsigned>(m, m.m_powerInput);
-    r.swrTenths = Live<WORD, unsigned>(m, m.m_swr);
-    r.paCurrentA = Live<WORD, unsigned>(m, m.m_paCurrent);
-    r.paVoltageMv = Live<DWORD, unsigned>(m, m.m_paVoltage);
-    r.temperatureC = Live<WORD, unsigned>(m, m.m_temperature);
-    r.frequencyKhz = Live<WORD, unsigned>(m, m.m_frequency);
-    r.band = Live<CModelBase::Band, int>(m, m.m_band);
-    r.antenna = Live<BYTE, unsigned>(m, m.m_antenna);
-    if (OperateDerived::IsLive(m, m.m_operateStandby))
-        r.operate = m.m_operateStandby.m_value != 0;
-    if (OperateDerived::IsLive(m, m.m_powerStatus))
-        r.powerOn = m.m_powerStatus.m_value != 0;
-    r.faultCode = Live<BYTE, unsigned>(m, m.m_faultCode);
-    r.overdriveCode = Live<BYTE, unsigned>(m, m.m_overdriveCode);
-    m_readings = std::move(r);
+    m_readings = OperateSnapshots::Take(*m_model, QDateTime::currentDateTime(), m_host.TickCount());
 }
 
 void CStationPoll::PressKey(OperateKey key, std::function<void(DWORD)> done)

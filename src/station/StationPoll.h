@@ -2,39 +2,17 @@
 #include "model/EventHost.h"
 #include "model/EventSink.h"
 #include "operate/OperateKeys.h"
-#include <QDateTime>
+#include "operate/OperateSnapshot.h"
 #include <QString>
 #include <functional>
 #include <map>
 #include <memory>
-#include <optional>
 #include <vector>
 
 class CArbiterPort;
 class CLineArbiter;
 class CModel;
 class COperatePoller;
-
-// What one poll cycle of the station server read, in the amplifier's own units. A reading the
-// cycle did not bring (unanswered, damaged, not asked, or the amplifier switched off) is
-// absent: an old value never stands in for a new one.
-struct StationReadings {
-    QDateTime at; // when the cycle ended; invalid before the first one
-    std::uint64_t tick = 0; // the same moment on the event host's clock, in ms
-    std::optional<QString> display; // the display's lines, "\r\n" between them
-    std::optional<unsigned> forwardW, reflectedW, inputW;
-    std::optional<unsigned> swrTenths; // 15 is an SWR of 1.5
-    std::optional<unsigned> paCurrentA;
-    std::optional<unsigned> paVoltageMv;
-    std::optional<unsigned> temperatureC;
-    std::optional<unsigned> frequencyKhz; // 0: nothing measured
-    std::optional<int> band; // 0 (1.8 MHz) to 10 (50 MHz)
-    std::optional<unsigned> antenna;
-    std::optional<bool> operate; // true operate, false standby
-    std::optional<bool> powerOn;
-    std::optional<unsigned> faultCode; // 0: no fault
-    std::optional<unsigned> overdriveCode;
-};
 
 // The station server's own view of the amplifier, the one source of readings for every
 // endpoint (Hamlib, browsers, MQTT, band following): a model of its own whose port is the
@@ -67,7 +45,7 @@ public:
     // endpoints that show the state.
     QString StateText() const;
     // The last cycle's readings, current or not (see Fresh).
-    const StationReadings& Readings() const { return m_readings; }
+    const OperateSnapshot& Readings() const { return m_readings; }
     // Whether the readings are current: the link is in contact and the cycle that read them
     // ended within two poll intervals (two cycles, when a cycle takes longer than an interval).
     bool Fresh() const;
@@ -120,7 +98,7 @@ private:
     std::unique_ptr<CModel> m_model;
     std::unique_ptr<COperatePoller> m_poller;
     CArbiterPort* m_port = nullptr; // owned by the model
-    StationReadings m_readings;
+    OperateSnapshot m_readings;
     bool m_everAnswered = false;
     bool m_lastAnswered = false;
     std::uint64_t m_cycleStart = 0;

@@ -45,7 +45,7 @@ TEST_F(StationPollTest, ReadingsAreCurrentOnlyWhileCyclesAnswer)
     int cycles = 0;
     poll.Subscribe([&cycles]() { ++cycles; });
     ASSERT_TRUE(host.RunUntil([&]() { return poll.Fresh(); }, 10000));
-    const StationReadings& r = poll.Readings();
+    const OperateSnapshot& r = poll.Readings();
     ASSERT_TRUE(r.forwardW && r.swrTenths && r.temperatureC && r.band && r.powerOn && r.display);
     EXPECT_TRUE(*r.powerOn);
     EXPECT_GT(*r.forwardW, 0u);
