@@ -22,6 +22,7 @@ constexpr Entry kStrings[] = {
 #include "resources/StringTableSettings.inc"
 #include "resources/StringTableSim.inc"
 #include "resources/StringTableStation.inc"
+#include "resources/StringTableTelemetry.inc"
 #include "resources/StringTableUi.inc"
 };
 

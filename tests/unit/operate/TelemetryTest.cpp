@@ -1,0 +1,212 @@
+// The telemetry of the poll cycles: InfluxDB lines read back by a parser of the line protocol,
+// and the session summary of a scripted run on the simulated amplifier in virtual time.
+#include "SimHarness.h"
+#include "operate/InfluxLine.h"
+#include "operate/OperateStateMachine.h"
+#include "operate/SessionSummary.h"
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTimeZone>
+#include <QVariant>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace {
+struct ParsedLine {
+    bool ok = false;
+    QString measurement;
+    std::map<QString, QString> tags;
+    std::map<QString, QVariant> fields; // string, qlonglong (an "i" number), bool or double
+    qint64 time = -1;
+};
+
+// InfluxDB's line protocol: measurement[,tag=value...] field=value[,field=value...] timestamp,
+// where a backslash escapes the next character and string fields are in double quotes.
+ParsedLine Parse(const QString& line)
+{
+    ParsedLine p;
+    qsizetype i = 0;
+    const qsizetype n = line.size();
+    const auto read = [&](QStringView stops) {
+        QString out;
+        while (i < n && !stops.contains(line[i])) {
+            if (line[i] == QLatin1Char('\\') && i + 1 < n)
+                ++i;
+            out += line[i++];
+        }
+        return out;
+    };
+    if (line.contains(QLatin1Char('\n')))
+        return p;
+    p.measurement = read(u", ");
+    while (i < n && line[i] == QLatin1Char(',')) {
+        ++i;
+        const QString key = read(u"=, ");
+        if (i >= n || line[i++] != QLatin1Char('='))
+            return p;
+        p.tags[key] = read(u", ");
+    }
+    do {
+        if (i >= n)
+            return p;
+        ++i; // the space before the fields, or the comma between them
+        const QString key = read(u"=, ");
+        if (i >= n || line[i++] != QLatin1Char('='))
+            return p;
+        if (i < n && line[i] == QLatin1Char('"')) {
+            ++i;
+            const QString value = read(u"\"");
+            if (i++ >= n)
+                return p;
+            p.fields[key] = value;
+        } else {
+            const QString value = read(u", ");
+            if (value.endsWith(QLatin1Char('i')))
+                p.fields[key] = value.chopped(1).toLongLong();
+            else if (value == QLatin1String("true") || value == QLatin1String("false"))
+                p.fields[key] = value == QLatin1String("true");
+            else
+                p.fields[key] = value.toDouble();
+        }
+    } while (i < n && line[i] == QLatin1Char(','));
+    if (i >= n || line[i++] != QLatin1Char(' '))
+        return p;
+    bool number = false;
+    p.time = line.mid(i).toLongLong(&number);
+    p.ok = number && !p.fields.empty();
+    return p;
+}
+} // namespace
+
+TEST(InfluxLine, EveryLineReadsBackThroughTheLineProtocol)
+{
+    const QDateTime at = QDateTime::fromMSecsSinceEpoch(Q_INT64_C(1796000000123), QTimeZone::utc());
+    OperateSnapshot full;
+    full.at = at;
+    full.display = QStringLiteral("OPER \"14\" \\ANT1\r\nFAULT 91");
+    full.forwardW = 1200;
+    full.swrTenths = 13;
+    full.paVoltageMv = 48950;
+    full.frequencyKhz = 0; // nothing measured
+    full.band = 3;
+    full.operate = false;
+    full.faultCode = 0x91;
+    OperateSnapshot off;
+    off.at = at;
+    off.powerOn = false;
+    OperateSnapshot empty;
+    empty.at = at;
+    const InfluxLine::Tags odd {{QStringLiteral("st ation,a=b"), QStringLiteral("ro of\\,=")}, {QStringLiteral("x"), {}}};
+    struct Case {
+        const char* name;
+        OperateSnapshot snapshot;
+        InfluxLine::Tags tags;
+        std::map<QString, QString> expectedTags;
+        std::map<QString, QVariant> expectedFields;
+    } cases[] = {
+        {"every kind of field, odd tags", full, odd, {{QStringLiteral("st ation,a=b"), QStringLiteral("ro of\\,=")}},
+            {{"display", QStringLiteral("OPER \"14\" \\ANT1 | FAULT 91")}, {"forward_w", 1200LL}, {"swr", 1.3},
+                {"pa_voltage_v", 49.0}, {"band_mhz", 7.0}, {"operate", false}, {"fault", 0x91LL},
+                {"fault_name", QStringLiteral("HIGH SWR")}}},
+        {"switched off", off, InfluxLine::AmplifierTags(1234), {{QStringLiteral("serial"), QStringLiteral("1234")}},
+            {{"power", false}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString line = InfluxLine::Line(c.snapshot, c.tags);
+        const ParsedLine parsed = Parse(line);
+        ASSERT_TRUE(parsed.ok) << line.toStdString();
+        EXPECT_EQ(parsed.measurement, QStringLiteral("qro4000"));
+        EXPECT_EQ(parsed.tags, c.expectedTags);
+        EXPECT_EQ(parsed.fields, c.expectedFields) << line.toStdString();
+        EXPECT_EQ(parsed.time, Q_INT64_C(1796000000123000000));
+    }
+    // A cycle that read nothing makes no line, not a line without fields.
+    EXPECT_TRUE(InfluxLine::Line(empty).isEmpty());
+    EXPECT_TRUE(InfluxLine::AmplifierTags(kNoSerialNumber).empty());
+}
+
+TEST(SessionSummary, ScriptedRunGivesItsKnownPeaksTimesAndFaults)
+{
+    CSimHarness harness;
+    ASSERT_TRUE(harness.Connect());
+    // Each cycle's answers: forward W, SWR in tenths, degrees C, operate, fault code, band.
+    struct Step {
+        int forward, swr, temperature, operate, fault, band;
+    };
+    const Step script[] = {
+        {0, 45, 30, 1, 0x00, 5}, // not on the air: its SWR is no transmit SWR
+        {800, 15, 33, 1, 0x00, 5},
+        {1450, 18, 41, 1, 0x00, 3}, // the peak power and the worst SWR, on 7 MHz
+        {5, 30, 45, 0, 0x91, 3}, // the hottest, and a fault: below 10 W is not transmitting
+        {0, 0, 44, 0, 0x91, 3}, // the same fault still shown: listed once
+        {1200, 12, 40, 1, 0x00, 5},
+        {900, 17, 39, 1, 0x20, 5},
+    };
+    std::size_t step = 0;
+    for (const auto& [name, field] : {std::pair {"pwf", &Step::forward}, {"sw", &Step::swr},
+             {"tm", &Step::temperature}, {"os", &Step::operate}, {"fl", &Step::fault}, {"bn", &Step::band}})
+        harness.device->SetCommandHandler(name, [&, name, field](const QByteArray&) {
+            const int value = script[step].*field;
+            return '^' + QByteArray(name).toUpper()
+                + (field == &Step::fault ? QByteArray::number(value + 0x100, 16).right(2).toUpper()
+                                         : QByteArray::number(value))
+                + ';';
+        });
+    COperateStateMachine* machine = harness.model->CreateMachine<COperateStateMachine>();
+    ASSERT_NE(machine, nullptr);
+
+    const QDateTime start = QDateTime::fromSecsSinceEpoch(1796000000, QTimeZone(3600));
+    CSessionSummary summary;
+    const std::uint64_t begin = harness.host.Now();
+    summary.Start(start, begin);
+    std::uint64_t last = begin;
+    std::uint64_t transmitMs = 0, operateMs = 0;
+    std::vector<QString> faultTimes;
+    for (step = 0; step < std::size(script); ++step) {
+        harness.host.Advance(1000);
+        ASSERT_TRUE(machine->StartPoll());
+        ASSERT_TRUE(harness.RunUntilIdle(*machine));
+        ASSERT_EQ(machine->ResultCode(), 0u);
+        const std::uint64_t now = harness.host.Now();
+        const QDateTime at = start.addMSecs(static_cast<qint64>(now));
+        summary.Add(OperateSnapshots::Take(*harness.model, at, now));
+        // The first cycle only marks where the counting begins.
+        if (step > 0 && script[step].forward >= 10)
+            transmitMs += now - last;
+        if (step > 0 && script[step].operate)
+            operateMs += now - last;
+        if (step == 3 || step == 6)
+            faultTimes.push_back(at.toString(Qt::ISODate));
+        last = now;
+    }
+    harness.host.Advance(500);
+    const std::uint64_t end = harness.host.Now();
+    const QJsonObject json = QJsonDocument::fromJson(summary.Json(start.addMSecs(qint64(end)), end)).object();
+    EXPECT_EQ(json["duration_s"].toDouble(), (end - begin) / 1000.0);
+    EXPECT_EQ(json["transmit_s"].toDouble(), transmitMs / 1000.0);
+    EXPECT_EQ(json["operate_s"].toDouble(), operateMs / 1000.0);
+    EXPECT_GT(transmitMs, 3000u);
+    EXPECT_EQ(json["poll_cycles"].toInt(), 7);
+    EXPECT_EQ(json["peak_forward_w"].toInt(), 1450);
+    EXPECT_EQ(json["max_swr"].toDouble(), 1.8);
+    EXPECT_EQ(json["max_swr_band_mhz"].toDouble(), 7.0);
+    EXPECT_EQ(json["max_temperature_c"].toInt(), 45);
+    EXPECT_EQ(json["start_time"].toString(), start.toString(Qt::ISODate));
+    const QJsonArray faults = json["faults"].toArray();
+    ASSERT_EQ(faults.size(), 2);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(faults[i].toObject(),
+            QJsonObject({{"time", faultTimes[std::size_t(i)]}, {"code", i == 0 ? 0x91 : 0x20},
+                {"name", i == 0 ? "HIGH SWR" : "PA CURRENT"}}));
+    const QString text = summary.Text(end);
+    EXPECT_TRUE(text.contains(QLatin1String("1.8 on the 7 MHz band"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QLatin1String("PA CURRENT (FAULT 20)"))) << text.toStdString();
+
+    // Paused (the page hidden), the time does not count; a new stretch starts its own counting.
+    summary.Pause(start, end);
+    harness.host.Advance(60000);
+    summary.Start(start, harness.host.Now());
+    EXPECT_EQ(summary.DurationMs(harness.host.Now() + 250), end - begin + 250);
+}
