@@ -85,6 +85,11 @@ bool CCliContext::Interrupted() const
     return g_interrupted;
 }
 
+void CCliContext::InterruptOnTerminate()
+{
+    std::signal(SIGTERM, OnInterrupt);
+}
+
 void CCliContext::RunFor(DWORD ms, const std::function<bool()>& until)
 {
     QElapsedTimer clock;

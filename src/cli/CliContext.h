@@ -42,6 +42,9 @@ public:
     // Runs the event loop for a while (or until the condition holds).
     void RunFor(DWORD ms, const std::function<bool()>& until = {});
     bool Interrupted() const;
+    // SIGTERM interrupts like Ctrl+C from here on: for commands that end cleanly when a service
+    // manager or a script stops them.
+    void InterruptOnTerminate();
 
     // "Error code 0x%08X: %s" on standard error, unless a line said since the last failure
     // report holds it already, then the advice for it; answers the exit status for it.

@@ -5,8 +5,12 @@
 #include "model/FileChecks.h"
 #include "model/Format.h"
 #include "model/ResultCode.h"
+#include "model/SaveWhole.h"
 #include "model/StringTable.h"
+#include "operate/InfluxLine.h"
 #include "operate/OperateStringIds.h"
+#include "operate/SessionSummary.h"
+#include "operate/TelemetryStringIds.h"
 #include <QElapsedTimer>
 #include <QFile>
 #include <optional>
@@ -18,6 +22,11 @@ constexpr CCliArg kArguments[] = {
     CliArg::Option("--csv", "FILE", "also append each cycle to FILE as a CSV row"),
     CliArg::Flag("--json", "one JSON object per cycle"),
     CliArg::Flag("--reconnect", "when the port is lost, wait for it to come back and go on (the gap is marked)"),
+    CliArg::Option("--influx", "FILE|-",
+        "also append each cycle to FILE in InfluxDB line protocol; \"-\" writes it to standard output in place of "
+        "the readings"),
+    CliArg::Option("--summary-json", "FILE",
+        "write the session summary (shown on standard error as the monitor ends) to FILE as JSON"),
 };
 constexpr unsigned kMaxInterval = 3600000;
 // How often a lost port is tried again.
@@ -106,27 +115,26 @@ private:
     QFile m_file;
 };
 
-int RunMonitor(CCliContext& context, const CCliArguments& arguments)
-{
-    unsigned count = 0;
-    unsigned interval = 0;
-    const QString csvPath = arguments.Value("--csv");
-    const bool reconnect = arguments.Has("--reconnect");
-    if (arguments.Has("--count")
-        && !ReadCount(context, QStringLiteral("--count"), arguments.Value("--count"), 1, 0x7FFFFFFF, &count))
-        return Usage(context);
-    if (arguments.Has("--interval")
-        && !ReadCount(context, QStringLiteral("--interval"), arguments.Value("--interval"), 0, kMaxInterval, &interval))
-        return Usage(context);
-    if (arguments.Has("--csv") && csvPath.isEmpty())
-        return Usage(context);
-    CModel& model = context.Model();
-    if (interval == 0)
-        interval = model.m_operatePollInterval.m_value;
-
+// Where the cycles go besides the usual lines.
+struct MonitorOutputs {
     CsvLog csv;
-    if (!csvPath.isEmpty() && !csv.Open(context, csvPath))
-        return ExitFailure;
+    bool influxOut = false; // line protocol on standard output, in place of the readings
+    CInfluxFile influxFile;
+    bool influxToFile = false;
+    QString influxPath;
+    CSessionSummary summary;
+};
+
+std::uint64_t Now(CCliContext& context)
+{
+    return context.Host().MicroTicks() / 1000;
+}
+
+// The cycles until --count, Ctrl+C or SIGTERM, or a failure: the exit status.
+int Monitor(CCliContext& context, unsigned count, unsigned interval, bool reconnect, MonitorOutputs& outputs)
+{
+    CModel& model = context.Model();
+    CsvLog& csv = outputs.csv;
     COperateSession session(context);
     if (const int opened = session.Open(); opened != ExitSuccess)
         return opened;
@@ -142,6 +150,8 @@ int RunMonitor(CCliContext& context, const CCliArguments& arguments)
             break;
         ++cycles;
         const QDateTime now = QDateTime::currentDateTime();
+        const OperateSnapshot snapshot = OperateSnapshots::Take(model, now, Now(context));
+        outputs.summary.Add(snapshot);
         if (result != 0 && !model.IsPortOpen()) {
             // The port itself has gone (unplugged, its server stopped): polling it again cannot
             // work. Without --reconnect that ends the monitor with the port's error.
@@ -162,16 +172,31 @@ int RunMonitor(CCliContext& context, const CCliArguments& arguments)
         } else {
             const bool json = context.GetOptions().json;
             if (lostAt) {
-                context.Out(GapLine(json, *lostAt, now));
+                // Line protocol has no gaps: a reader sees one by the missing points.
+                if (outputs.influxOut)
+                    context.Err(GapLine(false, *lostAt, now));
+                else
+                    context.Out(GapLine(json, *lostAt, now));
                 if (csv.IsOpen() && !csv.Write(context, GapCsvRow(*lostAt)))
                     return ExitFailure;
                 lostAt.reset();
             }
-            context.Out(json ? OperateReadings::Json(model, now) : OperateReadings::Line(model, now));
+            const QString influx = outputs.influxOut || outputs.influxToFile
+                ? InfluxLine::Line(snapshot, InfluxLine::AmplifierTags(model.m_serialNumber.m_value))
+                : QString();
+            if (!outputs.influxOut)
+                context.Out(json ? OperateReadings::Json(model, now) : OperateReadings::Line(model, now));
+            else if (!influx.isEmpty())
+                context.Out(influx);
             if (context.OutputFailed())
                 break; // nobody reads on: the program says so as it ends
             if (csv.IsOpen() && !csv.Write(context, OperateReadings::CsvRow(model, now)))
                 return ExitFailure;
+            QString message;
+            if (outputs.influxToFile && !influx.isEmpty() && !outputs.influxFile.Write(influx, &message)) {
+                context.Err(FormatResource(IDS_TM_INFLUX_FAILED, outputs.influxPath, message));
+                return ExitFailure;
+            }
         }
         if (count != 0 && cycles >= count)
             break;
@@ -187,9 +212,68 @@ int RunMonitor(CCliContext& context, const CCliArguments& arguments)
     }
     return failures == 0 ? ExitSuccess : ExitFailure;
 }
+
+int RunMonitor(CCliContext& context, const CCliArguments& arguments)
+{
+    unsigned count = 0;
+    unsigned interval = 0;
+    const QString csvPath = arguments.Value("--csv");
+    const QString influxPath = arguments.Value("--influx");
+    const QString summaryPath = arguments.Value("--summary-json");
+    const bool reconnect = arguments.Has("--reconnect");
+    if (arguments.Has("--count")
+        && !ReadCount(context, QStringLiteral("--count"), arguments.Value("--count"), 1, 0x7FFFFFFF, &count))
+        return Usage(context);
+    if (arguments.Has("--interval")
+        && !ReadCount(context, QStringLiteral("--interval"), arguments.Value("--interval"), 0, kMaxInterval, &interval))
+        return Usage(context);
+    if ((arguments.Has("--csv") && csvPath.isEmpty()) || (arguments.Has("--influx") && influxPath.isEmpty())
+        || (arguments.Has("--summary-json") && summaryPath.isEmpty()))
+        return Usage(context);
+    if (influxPath == QLatin1String("-") && context.GetOptions().json)
+        return CliUsageError(context, "monitor", ResourceString(IDS_TM_USAGE_INFLUX_JSON));
+    if (interval == 0)
+        interval = context.Model().m_operatePollInterval.m_value;
+
+    MonitorOutputs outputs;
+    QString message;
+    // A summary that could not be saved is known before the session, not after hours of it.
+    if (!summaryPath.isEmpty() && FileChecks::CheckSaveDestination(summaryPath, &message) != 0) {
+        context.Err(FormatResource(IDS_TM_SUMMARY_FAILED, summaryPath, message));
+        return ExitFailure;
+    }
+    if (!csvPath.isEmpty() && !outputs.csv.Open(context, csvPath))
+        return ExitFailure;
+    outputs.influxOut = influxPath == QLatin1String("-");
+    outputs.influxToFile = !influxPath.isEmpty() && !outputs.influxOut;
+    outputs.influxPath = influxPath;
+    if (outputs.influxToFile && !outputs.influxFile.Open(influxPath, &message)) {
+        context.Err(FormatResource(IDS_TM_INFLUX_FAILED, influxPath, message));
+        return ExitFailure;
+    }
+
+    // A service manager or a script ends a monitor with SIGTERM: it stops like Ctrl+C and
+    // leaves its summary.
+    context.InterruptOnTerminate();
+    outputs.summary.Start(QDateTime::currentDateTime(), Now(context));
+    int status = Monitor(context, count, interval, reconnect, outputs);
+    const QDateTime end = QDateTime::currentDateTime();
+    const std::uint64_t tick = Now(context);
+    outputs.summary.Pause(end, tick);
+    context.Err(outputs.summary.Text(tick));
+    if (!summaryPath.isEmpty()) {
+        if (SaveWhole(summaryPath, outputs.summary.Json(end, tick), &message) != 0) {
+            context.Err(FormatResource(IDS_TM_SUMMARY_FAILED, summaryPath, message));
+            if (status == ExitSuccess)
+                status = ExitFailure;
+        }
+    }
+    return status;
+}
 } // namespace
 
 QRO_CLI_COMMAND("monitor", kArguments,
     "poll the amplifier's meters and display, one line per cycle (Ctrl+C stops); --csv appends to a log; "
-    "--reconnect waits for a lost port and goes on",
+    "--reconnect waits for a lost port and goes on; --influx writes InfluxDB lines; a session summary (peaks, time "
+    "on the air, faults) goes to standard error at the end, --summary-json saves it",
     RunMonitor);
