@@ -1,6 +1,8 @@
 #include "cli/CliContext.h"
 #include "cli/CommandRegistry.h"
 #include "model/StringTable.h"
+#include "operate/InfluxLine.h"
+#include "operate/TelemetryStringIds.h"
 #include "station/LineArbiter.h"
 #include "station/ListenAddress.h"
 #include "station/ShareServer.h"
@@ -12,6 +14,7 @@
 #include <QTimer>
 #include <atomic>
 #include <csignal>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -23,6 +26,9 @@ constexpr CCliArg kArguments[] = {
     CliArg::Option("--allow", "CIDR[,CIDR...]",
         "who may connect to every endpoint; needed to listen beyond loopback. Exit status: 0 after SIGINT or "
         "SIGTERM, 1 when an address cannot be bound, 2 for a usage error; an absent amplifier is waited for"),
+    CliArg::Option("--influx", "FILE",
+        "append each poll cycle's current readings to FILE in InfluxDB line protocol (for Telegraf's tail input "
+        "or \"influx write\")"),
 };
 
 std::atomic<bool> g_terminate {false};
@@ -61,10 +67,73 @@ QString ParseServeOptions(const CCliArguments& arguments, ServeOptions* options)
     return {};
 }
 
+// --influx FILE: the file, or the message of the usage error.
+QString ParseInfluxOption(const CCliArguments& arguments, QString* path)
+{
+    if (!arguments.Has("--influx"))
+        return {};
+    *path = arguments.Value("--influx");
+    return path->isEmpty() || *path == QLatin1String("-") ? ResourceString(IDS_TM_USAGE_INFLUX_FILE) : QString();
+}
+
+// Appends the poll's readings to the file, one line per cycle that read them while in contact;
+// a file that cannot be written is said once and left alone after that.
+class CInfluxWriter {
+public:
+    CInfluxWriter(CStationPoll& poll, std::function<void(const QString&)> log)
+        : m_poll(poll), m_log(std::move(log))
+    {
+    }
+    ~CInfluxWriter()
+    {
+        if (m_subscription != 0)
+            m_poll.Unsubscribe(m_subscription);
+    }
+    bool Open(const QString& path)
+    {
+        m_path = path;
+        QString message;
+        if (!m_file.Open(path, &message)) {
+            m_log(FormatResource(IDS_TM_INFLUX_FAILED, path, message));
+            return false;
+        }
+        m_subscription = m_poll.Subscribe([this]() { CycleEnded(); });
+        m_log(FormatResource(IDS_TM_INFLUX_WRITING, path));
+        return true;
+    }
+
+private:
+    void CycleEnded()
+    {
+        // Told after every cycle and at every change of state: each cycle is written once.
+        const OperateSnapshot& readings = m_poll.Readings();
+        if (m_failed || !m_poll.Fresh() || readings.at == m_lastAt)
+            return;
+        m_lastAt = readings.at;
+        const QString line = InfluxLine::Line(readings, InfluxLine::AmplifierTags(m_poll.SerialNumber()));
+        QString message;
+        if (!line.isEmpty() && !m_file.Write(line, &message)) {
+            m_log(FormatResource(IDS_TM_INFLUX_FAILED, m_path, message));
+            m_failed = true;
+        }
+    }
+
+    CStationPoll& m_poll;
+    std::function<void(const QString&)> m_log;
+    QString m_path;
+    CInfluxFile m_file;
+    int m_subscription = 0;
+    QDateTime m_lastAt;
+    bool m_failed = false;
+};
+
 int RunServe(CCliContext& context, const CCliArguments& arguments)
 {
     ServeOptions options;
-    const QString usageError = ParseServeOptions(arguments, &options);
+    QString influxPath;
+    QString usageError = ParseServeOptions(arguments, &options);
+    if (usageError.isEmpty())
+        usageError = ParseInfluxOption(arguments, &influxPath);
     if (!usageError.isEmpty())
         return CliUsageError(context, "serve", usageError);
     const bool verbose = context.GetOptions().verbose;
@@ -104,6 +173,12 @@ int RunServe(CCliContext& context, const CCliArguments& arguments)
         return *poll;
     };
     (void)needPoll;
+    std::unique_ptr<CInfluxWriter> influx;
+    if (!influxPath.isEmpty()) {
+        influx = std::make_unique<CInfluxWriter>(needPoll(), log);
+        if (!influx->Open(influxPath))
+            return ExitFailure;
+    }
 
     station.Start();
     if (poll)

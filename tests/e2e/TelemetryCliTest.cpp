@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QThread>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -58,6 +59,24 @@ TEST_F(TelemetryCli, MonitorLeavesItsSummaryAndKeepsOneReadingPerLine)
     for (const QString& line : points)
         EXPECT_TRUE(point.match(line).hasMatch()) << line.toStdString();
     EXPECT_TRUE(influx.err.contains(QLatin1String("Session summary")));
+}
+
+TEST_F(TelemetryCli, ServeWritesOneLinePerPollCycle)
+{
+    const QString file = Path(QStringLiteral("points.txt"));
+    CChild cli;
+    StartCli(cli, m_dir, {"-p", "SIM", "serve", "--share", "off", "--influx", file}, {"QRO4000_SIM=pace=0"});
+    for (int i = 0; i < 400 && ReadWholeFile(file).count('\n') < 4; ++i)
+        QThread::msleep(50);
+    cli.Stop(); // SIGTERM
+    EXPECT_EQ(cli.Process().exitCode(), 0);
+    const QStringList lines = QString::fromUtf8(ReadWholeFile(file)).split('\n', Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 4);
+    // Told of every change of state as well as of every cycle, the server still writes each once.
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        EXPECT_TRUE(lines[i].startsWith(QLatin1String("qro4000,serial=1234 forward_w="))) << lines[i].toStdString();
+        EXPECT_GT(lines[i].section(' ', -1).toLongLong(), lines[i - 1].section(' ', -1).toLongLong());
+    }
 }
 
 TEST_F(TelemetryCli, SummaryIsWrittenWhenSigtermOrALostPortEndsTheMonitor)
