@@ -72,7 +72,6 @@ TEST_F(TelemetryCli, ServeWritesOneLinePerPollCycle)
     EXPECT_EQ(cli.Process().exitCode(), 0);
     const QStringList lines = QString::fromUtf8(ReadWholeFile(file)).split('\n', Qt::SkipEmptyParts);
     ASSERT_GE(lines.size(), 4);
-    // Told of every change of state as well as of every cycle, the server still writes each once.
     for (qsizetype i = 1; i < lines.size(); ++i) {
         EXPECT_TRUE(lines[i].startsWith(QLatin1String("qro4000,serial=1234 forward_w="))) << lines[i].toStdString();
         EXPECT_GT(lines[i].section(' ', -1).toLongLong(), lines[i - 1].section(' ', -1).toLongLong());

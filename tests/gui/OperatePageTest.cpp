@@ -163,6 +163,13 @@ TEST_F(OperatePageTest, OnTheSimulatedAmplifierMetersMoveAndABandKeyTakesEffect)
     // The simulated operator transmits from the start: the forward power is the last of these.
     ASSERT_TRUE(QTest::qWaitFor([&] { return Find<QLabel>("forward")->text().toInt() > 500; }, 5000));
     EXPECT_FALSE(Find<QPlainTextEdit>("display")->toPlainText().isEmpty());
+    // The summary of the page's own cycles holds the last one shown.
+    const int forward = Find<QLabel>("forward")->text().toInt();
+    QTest::mouseClick(Find<QPushButton>("sessionSummary"), Qt::LeftButton);
+    ASSERT_FALSE(prompt.messages.empty());
+    const QString summary = prompt.messages.back().text;
+    EXPECT_GE(summary.section(QStringLiteral("Peak forward power: "), 1).section(' ', 0, 0).toInt(), forward)
+        << summary.toStdString();
     QTest::mouseClick(Find<QRadioButton>("band3"), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return Find<QLabel>("frequency")->text() == "7100"; }, 5000));
     EXPECT_EQ(model.m_band.m_value, 3);

@@ -5,9 +5,11 @@
 #include "operate/OperateStateMachineInterface.h"
 #include "operate/OperateStringIds.h"
 #include "operate/OperateText.h"
+#include "operate/TelemetryStringIds.h"
 #include "operate/ui/HistoryChart.h"
 #include "operate/ui/MeterBar.h"
 #include "operate/ui/RelaySpinBox.h"
+#include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDateTime>
@@ -121,6 +123,13 @@ COperatePage::COperatePage(CModel* model, IUserPrompt* prompt, QWidget* parent)
     layout->addLayout(top);
     layout->addLayout(bottom, 1);
     m_advanced.push_back(relays);
+
+    // The session summary, from the page's context menu too.
+    auto* summary = new QAction(ResourceString(IDS_TM_SUMMARY_BUTTON), this);
+    summary->setObjectName(QStringLiteral("sessionSummaryAction"));
+    connect(summary, &QAction::triggered, this, &COperatePage::ShowSummary);
+    addAction(summary);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
 
     m_poller.SetPowerBoxProbe([this] { return m_powerOn->isChecked(); });
     ShowAdvanced();
@@ -313,6 +322,11 @@ void COperatePage::BuildMeters(QWidget* meters)
     m_peakHold->setToolTip(ResourceString(IDS_OP_TIP_PEAK_HOLD));
     connect(m_peakHold, &QCheckBox::clicked, this, [this](bool on) { m_model->m_peakHoldVarn.Set(on ? 1 : 0); });
     grid->addWidget(m_peakHold, row++, 0, 1, 4);
+    auto* summary = new QPushButton(ResourceString(IDS_TM_SUMMARY_BUTTON), meters);
+    summary->setObjectName(QStringLiteral("sessionSummary"));
+    summary->setToolTip(ResourceString(IDS_TM_TIP_SUMMARY));
+    connect(summary, &QPushButton::clicked, this, &COperatePage::ShowSummary);
+    grid->addWidget(summary, row++, 0, 1, 2);
     grid->setColumnStretch(3, 1);
     grid->setRowStretch(row, 1);
 }
@@ -357,6 +371,7 @@ void COperatePage::BuildRelays(QWidget* relays)
 
 void COperatePage::OnPageShown()
 {
+    m_summary.Start(QDateTime::currentDateTime(), m_model->Host().MicroTicks() / 1000);
     Observe(true);
     ShowAll();
     EnableControls();
@@ -367,6 +382,7 @@ void COperatePage::OnPageHidden()
 {
     Observe(false);
     m_poller.Stop();
+    m_summary.Pause(QDateTime::currentDateTime(), m_model->Host().MicroTicks() / 1000);
     // Nothing is read while another page is shown: the history's lines stop here.
     m_history->Break();
 }
@@ -575,6 +591,7 @@ void COperatePage::Show(std::uint32_t id)
         if (++m_cycles >= m_bandHoldUntil)
             ShowBand();
         AddHistory();
+        m_summary.Add(OperateSnapshots::Take(m, QDateTime::currentDateTime(), m_model->Host().MicroTicks() / 1000));
     } else {
         // A reading set between cycles (a test, a front end driving the model by hand).
         ShowReadings();
@@ -592,6 +609,13 @@ void COperatePage::AddHistory()
     const double none = std::numeric_limits<double>::quiet_NaN();
     m_history->AddReading(QDateTime::currentMSecsSinceEpoch(), IsLive(m.m_powerForward) ? m.m_powerForward.m_value : none,
         IsLive(m.m_swr) ? m.m_swr.m_value / 10.0 : none, IsLive(m.m_temperature) ? m.m_temperature.m_value : none);
+}
+
+void COperatePage::ShowSummary()
+{
+    if (m_prompt)
+        m_prompt->ShowMessage(IUserPrompt::Icon::Information, ResourceString(IDS_TM_SUMMARY),
+            m_summary.Text(m_model->Host().MicroTicks() / 1000));
 }
 
 void COperatePage::FitDisplay(int lines)

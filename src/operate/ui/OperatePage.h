@@ -3,6 +3,7 @@
 #include "operate/OperateKeys.h"
 #include "operate/OperatePoller.h"
 #include "operate/RelayBanks.h"
+#include "operate/SessionSummary.h"
 #include "ui/PageBase.h"
 #include <optional>
 #include <vector>
@@ -40,6 +41,9 @@ public:
     QPushButton* KeyButton(OperateKey key) const { return m_keys[static_cast<int>(key)]; }
     QRadioButton* BandButton(int band) const { return m_bands[static_cast<std::size_t>(band)]; }
     CHistoryChart* History() const { return m_history; }
+    // What the amplifier did while the page was open, shown in a message box.
+    void ShowSummary();
+    const CSessionSummary& Summary() const { return m_summary; }
 
 private:
     struct Reading {
@@ -88,6 +92,8 @@ private:
     // band, and the buttons would jump back and forth.
     unsigned m_cycles = 0;
     unsigned m_bandHoldUntil = 0;
+    // The cycles of the time the page has been shown.
+    CSessionSummary m_summary;
 
     QPlainTextEdit* m_display;
     int m_displayLines = 0;
