@@ -81,7 +81,8 @@ QString ParseInfluxOption(const CCliArguments& arguments, QString* path)
 class CInfluxWriter {
 public:
     CInfluxWriter(CStationPoll& poll, std::function<void(const QString&)> log)
-        : m_poll(poll), m_log(std::move(log))
+        : m_poll(poll)
+        , m_log(std::move(log))
     {
     }
     ~CInfluxWriter()

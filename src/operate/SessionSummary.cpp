@@ -102,11 +102,13 @@ std::uint64_t CSessionSummary::DurationMs(std::uint64_t tick) const
 
 QString CSessionSummary::Text(std::uint64_t tick) const
 {
-    QStringList lines {ResourceString(IDS_TM_SUMMARY), FormatResource(IDS_TM_DURATION, Span(DurationMs(tick)), m_cycles),
+    QStringList lines {ResourceString(IDS_TM_SUMMARY),
+        FormatResource(IDS_TM_DURATION, Span(DurationMs(tick)), m_cycles),
         FormatResource(IDS_TM_OPERATE, Span(m_operateMs)),
         FormatResource(IDS_TM_TRANSMIT, kTransmitWatts, Span(m_transmitMs)),
         FormatResource(IDS_TM_PEAK_FORWARD, OrNotRead(m_peakForwardW, " W"))};
-    const QString swr = m_maxSwrTenths ? OperateText::Swr(static_cast<WORD>(*m_maxSwrTenths)) : ResourceString(IDS_TM_NOT_READ);
+    const QString swr
+        = m_maxSwrTenths ? OperateText::Swr(static_cast<WORD>(*m_maxSwrTenths)) : ResourceString(IDS_TM_NOT_READ);
     lines << (m_maxSwrBand ? FormatResource(IDS_TM_MAX_SWR_BAND, swr, OperateKeys::BandLabel(*m_maxSwrBand))
                            : FormatResource(IDS_TM_MAX_SWR, swr));
     lines << FormatResource(IDS_TM_MAX_TEMPERATURE, OrNotRead(m_maxTemperatureC, " C"));

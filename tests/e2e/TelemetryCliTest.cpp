@@ -38,8 +38,8 @@ TEST_F(TelemetryCli, MonitorLeavesItsSummaryAndKeepsOneReadingPerLine)
     QStringList keys = summary.keys();
     keys.sort();
     EXPECT_EQ(keys,
-        QStringList({"duration_s", "end_time", "faults", "max_swr", "max_swr_band_mhz", "max_temperature_c", "operate_s",
-            "peak_forward_w", "poll_cycles", "start_time", "transmit_s", "transmit_threshold_w"}));
+        QStringList({"duration_s", "end_time", "faults", "max_swr", "max_swr_band_mhz", "max_temperature_c",
+            "operate_s", "peak_forward_w", "poll_cycles", "start_time", "transmit_s", "transmit_threshold_w"}));
     EXPECT_EQ(summary["poll_cycles"].toInt(), 4);
     EXPECT_GT(summary["duration_s"].toDouble(), 0.3);
     EXPECT_EQ(summary["operate_s"].toDouble(), 0.0); // tripped: in standby all along

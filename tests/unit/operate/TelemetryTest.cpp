@@ -12,6 +12,9 @@
 #include <gtest/gtest.h>
 #include <map>
 
+// Snapshots are written with the readings they have: the others stay absent.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace {
 struct ParsedLine {
     bool ok = false;
@@ -82,22 +85,17 @@ ParsedLine Parse(const QString& line)
 TEST(InfluxLine, EveryLineReadsBackThroughTheLineProtocol)
 {
     const QDateTime at = QDateTime::fromMSecsSinceEpoch(Q_INT64_C(1796000000123), QTimeZone::utc());
-    OperateSnapshot full;
-    full.at = at;
-    full.display = QStringLiteral("OPER \"14\" \\ANT1\r\nFAULT 91");
-    full.forwardW = 1200;
-    full.swrTenths = 13;
-    full.paVoltageMv = 48950;
-    full.frequencyKhz = 0; // nothing measured
-    full.band = 3;
-    full.operate = false;
-    full.faultCode = 0x91;
-    OperateSnapshot off;
-    off.at = at;
-    off.powerOn = false;
-    OperateSnapshot empty;
-    empty.at = at;
-    const InfluxLine::Tags odd {{QStringLiteral("st ation,a=b"), QStringLiteral("ro of\\,=")}, {QStringLiteral("x"), {}}};
+    const OperateSnapshot full {.at = at,
+        .display = QStringLiteral("OPER \"14\" \\ANT1\r\nFAULT 91"),
+        .forwardW = 1200u,
+        .swrTenths = 13u,
+        .paVoltageMv = 48950u,
+        .frequencyKhz = 0u /* nothing measured */,
+        .band = 3,
+        .operate = false,
+        .faultCode = 0x91u};
+    const InfluxLine::Tags odd {
+        {QStringLiteral("st ation,a=b"), QStringLiteral("ro of\\,=")}, {QStringLiteral("x"), {}}};
     struct Case {
         const char* name;
         OperateSnapshot snapshot;
@@ -109,8 +107,8 @@ TEST(InfluxLine, EveryLineReadsBackThroughTheLineProtocol)
             {{"display", QStringLiteral("OPER \"14\" \\ANT1 | FAULT 91")}, {"forward_w", 1200LL}, {"swr", 1.3},
                 {"pa_voltage_v", 49.0}, {"band_mhz", 7.0}, {"operate", false}, {"fault", 0x91LL},
                 {"fault_name", QStringLiteral("HIGH SWR")}}},
-        {"switched off", off, InfluxLine::AmplifierTags(1234), {{QStringLiteral("serial"), QStringLiteral("1234")}},
-            {{"power", false}}},
+        {"switched off", {.at = at, .powerOn = false}, InfluxLine::AmplifierTags(1234),
+            {{QStringLiteral("serial"), QStringLiteral("1234")}}, {{"power", false}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -123,7 +121,7 @@ TEST(InfluxLine, EveryLineReadsBackThroughTheLineProtocol)
         EXPECT_EQ(parsed.time, Q_INT64_C(1796000000123000000));
     }
     // A cycle that read nothing makes no line, not a line without fields.
-    EXPECT_TRUE(InfluxLine::Line(empty).isEmpty());
+    EXPECT_TRUE(InfluxLine::Line({.at = at}).isEmpty());
     EXPECT_TRUE(InfluxLine::AmplifierTags(kNoSerialNumber).empty());
 }
 
@@ -145,8 +143,8 @@ TEST(SessionSummary, ScriptedRunGivesItsKnownPeaksTimesAndFaults)
         {900, 17, 39, 1, 0x20, 5},
     };
     std::size_t step = 0;
-    for (const auto& [name, field] : {std::pair {"pwf", &Step::forward}, {"sw", &Step::swr},
-             {"tm", &Step::temperature}, {"os", &Step::operate}, {"fl", &Step::fault}, {"bn", &Step::band}})
+    for (const auto& [name, field] : {std::pair {"pwf", &Step::forward}, {"sw", &Step::swr}, {"tm", &Step::temperature},
+             {"os", &Step::operate}, {"fl", &Step::fault}, {"bn", &Step::band}})
         harness.device->SetCommandHandler(name, [&, name, field](const QByteArray&) {
             const int value = script[step].*field;
             return '^' + QByteArray(name).toUpper()
