@@ -122,7 +122,6 @@ TEST(InfluxLine, EveryLineReadsBackThroughTheLineProtocol)
     }
     // A cycle that read nothing makes no line, not a line without fields.
     EXPECT_TRUE(InfluxLine::Line({.at = at}).isEmpty());
-    EXPECT_TRUE(InfluxLine::AmplifierTags(kNoSerialNumber).empty());
 }
 
 TEST(SessionSummary, ScriptedRunGivesItsKnownPeaksTimesAndFaults)
@@ -169,11 +168,9 @@ TEST(SessionSummary, ScriptedRunGivesItsKnownPeaksTimesAndFaults)
         const std::uint64_t now = harness.host.Now();
         const QDateTime at = start.addMSecs(static_cast<qint64>(now));
         summary.Add(OperateSnapshots::Take(*harness.model, at, now));
-        // The first cycle only marks where the counting begins.
-        if (step > 0 && script[step].forward >= 10)
-            transmitMs += now - last;
-        if (step > 0 && script[step].operate)
-            operateMs += now - last;
+        const std::uint64_t span = step > 0 ? now - last : 0; // the first cycle only marks the start
+        transmitMs += script[step].forward >= 10 ? span : 0;
+        operateMs += script[step].operate ? span : 0;
         if (step == 3 || step == 6)
             faultTimes.push_back(at.toString(Qt::ISODate));
         last = now;
@@ -189,12 +186,9 @@ TEST(SessionSummary, ScriptedRunGivesItsKnownPeaksTimesAndFaults)
     EXPECT_EQ(json["max_swr"].toDouble(), 1.8);
     EXPECT_EQ(json["max_swr_band_mhz"].toDouble(), 7.0);
     EXPECT_EQ(json["max_temperature_c"].toInt(), 45);
-    const QJsonArray faults = json["faults"].toArray();
-    ASSERT_EQ(faults.size(), 2);
-    for (int i = 0; i < 2; ++i)
-        EXPECT_EQ(faults[i].toObject(),
-            QJsonObject({{"time", faultTimes[std::size_t(i)]}, {"code", i == 0 ? 0x91 : 0x20},
-                {"name", i == 0 ? "HIGH SWR" : "PA CURRENT"}}));
+    EXPECT_EQ(json["faults"].toArray(),
+        QJsonArray({QJsonObject {{"time", faultTimes[0]}, {"code", 0x91}, {"name", "HIGH SWR"}},
+            QJsonObject {{"time", faultTimes[1]}, {"code", 0x20}, {"name", "PA CURRENT"}}}));
 
     // Paused (the page hidden), the time does not count; a new stretch starts its own counting.
     summary.Pause(start, end);
