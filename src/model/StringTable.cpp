@@ -23,6 +23,7 @@ constexpr Entry kStrings[] = {
 #include "resources/StringTableSim.inc"
 #include "resources/StringTableStation.inc"
 #include "resources/StringTableUi.inc"
+#include "resources/StringTableWeb.inc"
 };
 
 const std::unordered_map<unsigned, QString>& Table()
