@@ -469,9 +469,14 @@ void CWebServer::Push()
 void CWebServer::Tick()
 {
     const std::uint64_t now = m_host.TickCount();
-    if (++m_ticks % kPingTicks == 0)
+    if (++m_ticks % kPingTicks == 0) {
+        // A socket that fails may leave the list while it is being pinged.
+        std::vector<QWebSocket*> sockets;
         for (const auto& [id, client] : m_clients)
-            client.socket->ping();
+            sockets.push_back(client.socket);
+        for (QWebSocket* socket : sockets)
+            socket->ping();
+    }
     if (now - m_lastPush >= kQuietPushMs)
         Push();
     const bool operate = m_poll.Readings().operate.value_or(false);

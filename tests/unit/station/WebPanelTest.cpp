@@ -2,6 +2,7 @@
 // controls the amplifier when browsers come, go silent and vanish, with the watchdog's verdict.
 #include "station/web/WebAccess.h"
 #include "station/web/WebControl.h"
+#include "station/web/WebMessages.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -37,6 +38,43 @@ TEST(WebAccess, OnlyTheExactTokenFromOneOfItsPlacesIsAccepted)
     EXPECT_NE(WebAccess::GenerateToken(), WebAccess::GenerateToken());
     for (const char* weak : {"short", "has a space in it!!", "semi;colon-0123456789", "quote\"0123456789abc"})
         EXPECT_FALSE(WebAccess::IsUsableToken(weak)) << weak;
+}
+
+// What a browser sends is outside input: anything but a well-formed request is nothing.
+TEST(WebMessages, RequestsAreReadStrictly)
+{
+    using K = WebRequest::Kind;
+    const struct {
+        const char* text;
+        K kind;
+        OperateKey key;
+        int band;
+        bool on;
+    } cases[] = {
+        {R"({"t":"key","key":"MODE"})", K::Key, OperateKey::Mode, -1, false},
+        {R"({"t":"key","key":"atu-tune"})", K::Key, OperateKey::AtuTune, -1, false},
+        {R"({"t":"key","key":"BAND"})", K::Invalid, OperateKey::Count, -1, false},
+        {R"({"t":"key","key":"OPERATE"})", K::Invalid, OperateKey::Count, -1, false},
+        {R"({"t":"band","band":10})", K::Band, OperateKey::Count, 10, false},
+        {R"({"t":"band","band":11})", K::Invalid, OperateKey::Count, -1, false},
+        {R"({"t":"band","band":5.5})", K::Invalid, OperateKey::Count, -1, false},
+        {R"({"t":"band","band":"5"})", K::Invalid, OperateKey::Count, -1, false},
+        {R"({"t":"power","on":false})", K::Power, OperateKey::Count, -1, false},
+        {R"({"t":"power","on":1})", K::Invalid, OperateKey::Count, -1, false},
+        {R"({"t":"operate"})", K::Invalid, OperateKey::Count, -1, false},
+        {R"({"t":"control"})", K::Control, OperateKey::Count, -1, false},
+        {R"([{"t":"control"}])", K::Invalid, OperateKey::Count, -1, false},
+        {"not json", K::Invalid, OperateKey::Count, -1, false},
+    };
+    for (const auto& c : cases) {
+        const WebRequest r = WebMessages::ParseRequest(c.text);
+        EXPECT_EQ(int(r.kind), int(c.kind)) << c.text;
+        EXPECT_EQ(int(r.key), int(c.key)) << c.text;
+        EXPECT_EQ(r.band, c.band) << c.text;
+        EXPECT_EQ(r.on, c.on) << c.text;
+    }
+    const QByteArray padded = R"({"t":"control","pad":")" + QByteArray(WebMessages::kMaxRequestBytes, 'x') + R"("})";
+    EXPECT_EQ(int(WebMessages::ParseRequest(padded).kind), int(K::Invalid));
 }
 
 TEST(WebControl, OneControllerAndTheWatchdogDecideOnSilence)
