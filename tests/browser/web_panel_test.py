@@ -2,9 +2,9 @@
 """The browser panel in a real browser: Debian's headless chromium, driven by python3-selenium and
 chromium-driver, against `qro4000 -p SIM --trace serve --web` on a free loopback port.
 
-Readings change on the page; a key clicked on it goes over the line (the poll's trace); requests
-without the token are answered 401 and change nothing; killing the controlling browser while the
-amplifier is in operate makes the watchdog switch it off. Leaves a screenshot of the page:
+Readings change on the page; a key clicked on it goes over the line (the poll's trace); a second
+page sees who controls; requests without the token are answered 401 and change nothing; killing
+the controlling browser while the amplifier is in operate makes the watchdog switch it off. Leaves a screenshot of the page:
     /usr/bin/python3 tests/browser/web_panel_test.py build/qro4000 docs/web-panel.png
 Exit status 77 (ctest's SKIP_RETURN_CODE) when chromium, its driver or selenium is missing.
 """
@@ -126,6 +126,13 @@ def main():
         # Keys need control; the key's command goes over the line and the panel shows its effect.
         driver.find_element(By.ID, "take").click()
         wait_for("control", lambda: "you" in driver.find_element(By.ID, "control").get_attribute("class"))
+        # A second page watches and sees who controls; it cannot take control.
+        driver.switch_to.new_window("tab")
+        driver.get(base + "/")
+        wait_for("the watcher's view", lambda: text("control").startswith("Controlled by 127.0.0.1:"))
+        assert not driver.find_element(By.ID, "take").is_enabled()
+        assert all(not b.is_enabled() for b in driver.find_elements(By.CSS_SELECTOR, "#keys button"))
+        driver.switch_to.window(driver.window_handles[0])
         antenna = next(b for b in driver.find_elements(By.CSS_SELECTOR, "#keys button") if b.text == "ANTENNA")
         antenna.click()
         wait_for("antenna 2 on the page", lambda: text("d-antenna") == "2")

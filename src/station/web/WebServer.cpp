@@ -204,12 +204,12 @@ bool CWebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
         Answer(request, socket, std::move(response));
         return true;
     }
-    // Taken without an answer, the upgrade is Qt's: the WebSocket arrives in OnWebSocket.
-    if (upgrade && path == QLatin1String("/ws"))
+    // Taken without an answer, the upgrade is Qt's (whatever the path): the WebSocket arrives
+    // in OnWebSocket.
+    if (upgrade)
         return true;
     QHttpServerResponse response(Status::NotFound);
-    if (upgrade) {
-    } else if (path == QLatin1String("/state")) {
+    if (path == QLatin1String("/state")) {
         QJsonObject state {{QStringLiteral("link"), m_poll.StateText()}, {QStringLiteral("fresh"), m_poll.Fresh()},
             {QStringLiteral("readings"), WebMessages::Readings(m_poll.Readings())}};
         response = QHttpServerResponse(
@@ -268,9 +268,7 @@ void CWebServer::OnWebSocket()
         connect(socket, &QWebSocket::pong, this, [this, id]() { m_control.Heard(id, m_host.TickCount()); });
         connect(socket, &QWebSocket::disconnected, this, [this, id]() { OnLeft(id); });
         m_log(FormatResource(IDS_WEB_CONNECTED, name));
-        QJsonObject hello = Hello();
-        hello.insert(QStringLiteral("you"), name);
-        Send(id, hello);
+        Send(id, Hello());
         Push();
     }
 }
