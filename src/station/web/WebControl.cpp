@@ -44,7 +44,20 @@ CWebControl::Verdict CWebControl::Check(std::uint64_t now, bool operate)
 {
     if (m_controller == 0 || now - m_lastHeard < SilenceLimitMs())
         return Verdict::None;
+    if (m_controller == kWatchdog) {
+        m_controller = 0;
+        return operate ? Verdict::SwitchOff : Verdict::None;
+    }
     m_controller = 0;
     m_present = false;
     return WatchdogOn() && operate ? Verdict::SwitchOff : Verdict::Dropped;
+}
+
+void CWebControl::SwitchOffFailed(std::uint64_t now)
+{
+    if (m_controller != 0 || !WatchdogOn())
+        return;
+    m_controller = kWatchdog;
+    m_present = false;
+    m_lastHeard = now;
 }

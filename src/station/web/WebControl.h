@@ -40,6 +40,11 @@ public:
     };
     // Called every few hundred ms with whether the amplifier reads operate: what to do.
     Verdict Check(std::uint64_t now, bool operate);
+    // The switch-off did not go through (the amplifier did not answer, the line was busy): it
+    // is asked again after another watchdog time if the amplifier still reads operate and
+    // nobody has taken control meanwhile. The watchdog holds the lost controller's place.
+    static constexpr int kWatchdog = -1;
+    void SwitchOffFailed(std::uint64_t now);
 
 private:
     std::uint64_t m_watchdogMs;

@@ -493,6 +493,8 @@ void CWebServer::Tick()
                 return;
             m_log(result == 0 ? ResourceString(IDS_WEB_WATCHDOG_DONE)
                               : FormatResource(IDS_WEB_WATCHDOG_FAILED, ErrorCodeLine(result)));
+            if (result != 0)
+                m_control.SwitchOffFailed(m_host.TickCount());
         });
     }
     Push();

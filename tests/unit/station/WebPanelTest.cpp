@@ -79,7 +79,7 @@ TEST(WebMessages, RequestsAreReadStrictly)
 
 TEST(WebControl, OneControllerAndTheWatchdogDecideOnSilence)
 {
-    enum Op { Take, Release, Heard, Left, Check };
+    enum Op { Take, Release, Heard, Left, Check, Failed };
     using V = CWebControl::Verdict;
     struct Step {
         Op op;
@@ -106,6 +106,10 @@ TEST(WebControl, OneControllerAndTheWatchdogDecideOnSilence)
         {"a vanished controller is switched off after the watchdog's time", 5000,
             {{Take, 1, 0, true, 1, 1}, {Heard, 1, 1000, true, 0, 1}, {Left, 1, 1500, true, 0, 1},
                 {Check, 0, 5999, true, int(V::None), 1}, {Check, 0, 6000, true, int(V::SwitchOff), 0}}},
+        {"a switch-off that failed is asked again while in operate and nobody controls", 5000,
+            {{Take, 1, 0, true, 1, 1}, {Check, 0, 5000, true, int(V::SwitchOff), 0}, {Failed, 0, 8000, true, 0, -1},
+                {Check, 0, 12999, true, int(V::None), -1}, {Check, 0, 13000, true, int(V::SwitchOff), 0},
+                {Failed, 0, 14000, true, 0, -1}, {Take, 2, 15000, true, 1, 2}, {Check, 0, 19000, true, int(V::None), 2}}},
         {"whoever takes over from a vanished controller disarms it", 5000,
             {{Take, 1, 0, true, 1, 1}, {Left, 1, 100, true, 0, 1}, {Take, 2, 3000, true, 1, 2},
                 {Check, 0, 7000, true, int(V::None), 2}}},
@@ -133,6 +137,9 @@ TEST(WebControl, OneControllerAndTheWatchdogDecideOnSilence)
                 break;
             case Left:
                 control.Left(s.client);
+                break;
+            case Failed:
+                control.SwitchOffFailed(s.at);
                 break;
             case Check:
                 EXPECT_EQ(int(control.Check(s.at, s.operate)), s.expected) << c.name << " step " << index;
