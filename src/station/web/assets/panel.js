@@ -156,9 +156,12 @@ function draw() {
     g.strokeStyle = colour;
     g.lineWidth = 1.5 * ratio;
     g.beginPath();
-    let drawing = false;
+    let drawing = false, previous = 0;
     for (const point of points) {
       const value = point[column];
+      // A gap of readings that were not current stays a gap.
+      if (point[0] - previous > 3000) drawing = false;
+      previous = point[0];
       if (value === null) { drawing = false; continue; }
       const x = w - (end - point[0]) / kHistoryMs * w;
       const y = h - Math.max(0, Math.min(1, (value - min) / (max - min))) * (h - 4) - 2;
