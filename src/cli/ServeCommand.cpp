@@ -176,6 +176,7 @@ int RunServe(CCliContext& context, const CCliArguments& arguments)
         }
         return *poll;
     };
+    (void)needPoll;
 
     // The browser panel: its readings and requests go through the server's own poll.
     std::unique_ptr<CWebServer> webServer;
