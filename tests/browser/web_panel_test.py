@@ -141,8 +141,7 @@ def main():
         driver.save_screenshot(screenshot)
 
         # The controlling browser vanishes with the amplifier in operate: off within the watchdog.
-        chromium = descendants(driver.service.process.pid)
-        for pid in chromium:
+        for pid in descendants(driver.service.process.pid):
             os.kill(pid, signal.SIGKILL)
         wait_for("the watchdog", lambda: (log.seek(0), "Watchdog: the amplifier is switched off" in log.read())[1], 15)
         power = json.loads(http(base + "/state", headers=bearer)[1])["readings"]["power"]
@@ -152,7 +151,12 @@ def main():
         print("browser panel: readings, key, 401 and watchdog as expected")
         return 0
     finally:
-        if driver is not None:
+        if driver is not None:  # the browser first: without its driver it would be orphaned
+            for pid in descendants(driver.service.process.pid):
+                try:
+                    os.kill(pid, signal.SIGKILL)
+                except ProcessLookupError:
+                    pass
             driver.service.process.kill()
         server.send_signal(signal.SIGINT)
         try:
