@@ -67,6 +67,14 @@ def descendants(pid):
     return found
 
 
+def kill_browser(driver):
+    for pid in descendants(driver.service.process.pid):
+        try:
+            os.kill(pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+
+
 def main():
     cli, screenshot = sys.argv[1], sys.argv[2]
     try:
@@ -141,8 +149,7 @@ def main():
         driver.save_screenshot(screenshot)
 
         # The controlling browser vanishes with the amplifier in operate: off within the watchdog.
-        for pid in descendants(driver.service.process.pid):
-            os.kill(pid, signal.SIGKILL)
+        kill_browser(driver)
         wait_for("the watchdog", lambda: (log.seek(0), "Watchdog: the amplifier is switched off" in log.read())[1], 15)
         power = json.loads(http(base + "/state", headers=bearer)[1])["readings"]["power"]
         assert power is False, power
@@ -152,11 +159,7 @@ def main():
         return 0
     finally:
         if driver is not None:  # the browser first: without its driver it would be orphaned
-            for pid in descendants(driver.service.process.pid):
-                try:
-                    os.kill(pid, signal.SIGKILL)
-                except ProcessLookupError:
-                    pass
+            kill_browser(driver)
             driver.service.process.kill()
         server.send_signal(signal.SIGINT)
         try:
