@@ -9,8 +9,12 @@
 #include "station/StationPoll.h"
 #include "station/StationServer.h"
 #include "station/StationStringIds.h"
+#include "station/web/WebAccess.h"
+#include "station/web/WebServer.h"
+#include "station/web/WebStringIds.h"
 #include <QDateTime>
 #include <QEventLoop>
+#include <QFile>
 #include <QTimer>
 #include <atomic>
 #include <csignal>
@@ -29,6 +33,13 @@ constexpr CCliArg kArguments[] = {
     CliArg::Option("--influx", "FILE",
         "append each poll cycle's current readings to FILE in InfluxDB line protocol (for Telegraf's tail input "
         "or \"influx write\")"),
+    CliArg::Option("--web", "ADDR:PORT",
+        "the browser panel (http://ADDR:PORT/). Its token comes from the environment variable QRO4000_WEB_TOKEN "
+        "or --token-file; without either one is made and printed with the panel's address"),
+    CliArg::Option("--token-file", "FILE", "the browser panel's token: the first line of FILE"),
+    CliArg::Option("--watchdog", "SECONDS",
+        "switch the amplifier off when the controlling browser has been silent this long while the amplifier "
+        "is in operate (default 10; \"off\" disables it)"),
 };
 
 std::atomic<bool> g_terminate {false};
@@ -44,6 +55,58 @@ struct ServeOptions {
     bool allowGiven = false;
     CAllowList allow;
 };
+
+struct WebOptions {
+    bool web = false;
+    CWebServer::Options server;
+    bool tokenGenerated = false;
+};
+
+// The browser panel's options: an empty answer, or the message of the usage error. The token is
+// never a command-line value, where every user of the machine could read it in the process list.
+QString ParseWebOptions(const CCliArguments& arguments, const ServeOptions& serve, WebOptions* options)
+{
+    options->web = arguments.Has("--web");
+    for (const char* name : {"--token-file", "--watchdog"})
+        if (!options->web && arguments.Has(name))
+            return FormatResource(IDS_WEB_USAGE_NEEDS_WEB, QString::fromLatin1(name));
+    if (!options->web)
+        return {};
+    const QString address = arguments.Value("--web");
+    if (!ParseListenAddress(address, &options->server.address))
+        return FormatResource(IDS_WEB_USAGE_WEB, address);
+    if (!serve.allowGiven && !options->server.address.address.isLoopback())
+        return FormatResource(IDS_STATION_USAGE_NEEDS_ALLOW, options->server.address.address.toString());
+    options->server.allow = serve.allowGiven ? serve.allow : CAllowList {};
+    if (arguments.Has("--watchdog")) {
+        const QString value = arguments.Value("--watchdog");
+        bool ok = false;
+        const unsigned seconds = value.toUInt(&ok);
+        if (value == QLatin1String("off"))
+            options->server.watchdogMs = 0;
+        else if (ok && seconds >= 1 && seconds <= 3600)
+            options->server.watchdogMs = seconds * 1000ull;
+        else
+            return FormatResource(IDS_WEB_USAGE_WATCHDOG, value);
+    }
+    QString source = QStringLiteral("QRO4000_WEB_TOKEN");
+    if (arguments.Has("--token-file")) {
+        source = arguments.Value("--token-file");
+        QFile file(source);
+        if (!file.open(QIODevice::ReadOnly))
+            return FormatResource(IDS_WEB_TOKEN_UNREADABLE, source, file.errorString());
+        options->server.token = file.readLine(4096).trimmed();
+    } else {
+        options->server.token = qgetenv("QRO4000_WEB_TOKEN").trimmed();
+        if (options->server.token.isEmpty()) {
+            options->server.token = WebAccess::GenerateToken();
+            options->tokenGenerated = true;
+        }
+    }
+    if (!WebAccess::IsUsableToken(options->server.token))
+        return FormatResource(IDS_WEB_TOKEN_WEAK, source);
+    return {};
+}
 
 // All of serve's options, checked together: an empty answer, or the message of the usage error.
 QString ParseServeOptions(const CCliArguments& arguments, ServeOptions* options)
@@ -132,9 +195,12 @@ int RunServe(CCliContext& context, const CCliArguments& arguments)
 {
     ServeOptions options;
     QString influxPath;
+    WebOptions web;
     QString usageError = ParseServeOptions(arguments, &options);
     if (usageError.isEmpty())
         usageError = ParseInfluxOption(arguments, &influxPath);
+    if (usageError.isEmpty())
+        usageError = ParseWebOptions(arguments, options, &web);
     if (!usageError.isEmpty())
         return CliUsageError(context, "serve", usageError);
     const bool verbose = context.GetOptions().verbose;
@@ -169,8 +235,15 @@ int RunServe(CCliContext& context, const CCliArguments& arguments)
     // that a server that only shares the line adds no traffic to it.
     std::unique_ptr<CStationPoll> poll;
     const auto needPoll = [&]() -> CStationPoll& {
-        if (!poll)
+        if (!poll) {
             poll = std::make_unique<CStationPoll>(context.Host(), arbiter, model.m_operatePollInterval.m_value);
+            // --trace shows the poll's own conversation too: what every endpoint asked of the
+            // amplifier, as it went over the line.
+            if (context.GetOptions().trace) {
+                poll->Model().m_trace.m_value = 1;
+                poll->Model().SetStatusSink(&context);
+            }
+        }
         return *poll;
     };
     (void)needPoll;
@@ -181,9 +254,26 @@ int RunServe(CCliContext& context, const CCliArguments& arguments)
             return ExitFailure;
     }
 
+    // The browser panel: its readings and requests go through the server's own poll.
+    std::unique_ptr<CWebServer> webServer;
+    if (web.web) {
+        webServer = std::make_unique<CWebServer>(context.Host(), needPoll(), web.server, log);
+        QString error;
+        if (!webServer->Listen(&error)) {
+            log(FormatResource(IDS_STATION_CANNOT_LISTEN, FormatListenAddress(web.server.address), error));
+            return ExitFailure;
+        }
+        log(FormatResource(IDS_WEB_LISTENING, webServer->Address()));
+        // The made token goes to standard output only, never into the log that others may read.
+        const QString url = QStringLiteral("http://") + webServer->Address() + QLatin1Char('/');
+        context.Out(web.tokenGenerated ? url + QStringLiteral("?token=") + QString::fromLatin1(web.server.token) : url);
+    }
+
     station.Start();
     if (poll)
         poll->Start();
+    if (webServer)
+        webServer->Start();
     QEventLoop loop;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, &loop, [&]() {
@@ -193,6 +283,8 @@ int RunServe(CCliContext& context, const CCliArguments& arguments)
     watch.start(100);
     loop.exec();
 
+    if (webServer)
+        webServer->Close();
     if (poll)
         poll->Stop();
     if (share)

@@ -24,6 +24,7 @@ constexpr Entry kStrings[] = {
 #include "resources/StringTableStation.inc"
 #include "resources/StringTableTelemetry.inc"
 #include "resources/StringTableUi.inc"
+#include "resources/StringTableWeb.inc"
 };
 
 const std::unordered_map<unsigned, QString>& Table()
