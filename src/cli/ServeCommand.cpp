@@ -7,12 +7,16 @@
 #include "station/StationPoll.h"
 #include "station/StationServer.h"
 #include "station/StationStringIds.h"
+#include "station/mqtt/MqttEndpoint.h"
+#include "station/mqtt/MqttStringIds.h"
 #include <QDateTime>
 #include <QEventLoop>
+#include <QFile>
 #include <QTimer>
 #include <atomic>
 #include <csignal>
 #include <memory>
+#include <optional>
 
 namespace {
 constexpr CCliArg kArguments[] = {
@@ -23,6 +27,16 @@ constexpr CCliArg kArguments[] = {
     CliArg::Option("--allow", "CIDR[,CIDR...]",
         "who may connect to every endpoint; needed to listen beyond loopback. Exit status: 0 after SIGINT or "
         "SIGTERM, 1 when an address cannot be bound, 2 for a usage error; an absent amplifier is waited for"),
+    CliArg::Option("--mqtt", "HOST:PORT",
+        "publish the readings to this MQTT broker under PREFIX/SERIAL/NAME, with Home Assistant discovery; "
+        "the server keeps running and reconnects when the broker is away"),
+    CliArg::Option("--mqtt-user", "NAME",
+        "the broker's user name; the password comes from the environment variable QRO4000_MQTT_PASSWORD or "
+        "--mqtt-password-file, never from the command line"),
+    CliArg::Option("--mqtt-password-file", "FILE", "the broker's password: the file's first line"),
+    CliArg::Option("--mqtt-prefix", "PREFIX", "the readings' topic prefix (default qro4000)"),
+    CliArg::Option("--mqtt-discovery-prefix", "PREFIX", "Home Assistant's discovery prefix (default homeassistant)"),
+    CliArg::Flag("--mqtt-control", "switch the amplifier on or off with \"on\" or \"off\" on PREFIX/SERIAL/power/set"),
 };
 
 std::atomic<bool> g_terminate {false};
@@ -61,10 +75,63 @@ QString ParseServeOptions(const CCliArguments& arguments, ServeOptions* options)
     return {};
 }
 
+// The MQTT endpoint's options: an empty answer, or the message of the usage error. `mqtt` stays
+// empty without --mqtt.
+QString ParseMqttOptions(const CCliArguments& arguments, std::optional<CMqttEndpoint::Options>* mqtt)
+{
+    if (!arguments.Has("--mqtt")) {
+        for (const char* name :
+            {"--mqtt-user", "--mqtt-password-file", "--mqtt-prefix", "--mqtt-discovery-prefix", "--mqtt-control"})
+            if (arguments.Has(name))
+                return FormatResource(IDS_MQTT_USAGE_NEEDS_MQTT, QString::fromLatin1(name));
+        return {};
+    }
+    CMqttEndpoint::Options options;
+    const QString address = arguments.Value("--mqtt");
+    const qsizetype colon = address.lastIndexOf(QLatin1Char(':'));
+    bool portOk = false;
+    const uint port = colon > 0 ? address.mid(colon + 1).toUInt(&portOk) : 0;
+    QString host = colon > 0 ? address.left(colon) : QString();
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+        host = host.mid(1, host.size() - 2);
+    if (!portOk || port == 0 || port > 65535 || host.isEmpty() || host.contains(QLatin1Char(' ')))
+        return FormatResource(IDS_MQTT_USAGE_ADDRESS, address);
+    options.broker.host = host;
+    options.broker.port = static_cast<quint16>(port);
+    for (const auto& [name, prefix] : {std::pair {"--mqtt-prefix", &options.prefix},
+             std::pair {"--mqtt-discovery-prefix", &options.discoveryPrefix}}) {
+        if (!arguments.Has(name))
+            continue;
+        *prefix = arguments.Value(name);
+        if (!MqttTopics::IsValidPrefix(*prefix))
+            return FormatResource(IDS_MQTT_USAGE_PREFIX, QString::fromLatin1(name), *prefix);
+    }
+    options.broker.user = arguments.Value("--mqtt-user");
+    // A password on the command line would show in every process list: only from a file or
+    // the environment.
+    if (arguments.Has("--mqtt-password-file")) {
+        const QString path = arguments.Value("--mqtt-password-file");
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return FormatResource(IDS_MQTT_USAGE_PASSWORD_FILE, path, file.errorString());
+        options.broker.password = QString::fromUtf8(file.readLine(4096)).remove(QLatin1Char('\n')).remove(QLatin1Char('\r'));
+        if (options.broker.user.isEmpty())
+            return ResourceString(IDS_MQTT_USAGE_NEEDS_USER);
+    } else if (!options.broker.user.isEmpty()) {
+        options.broker.password = qEnvironmentVariable("QRO4000_MQTT_PASSWORD");
+    }
+    options.control = arguments.Has("--mqtt-control");
+    *mqtt = options;
+    return {};
+}
+
 int RunServe(CCliContext& context, const CCliArguments& arguments)
 {
     ServeOptions options;
-    const QString usageError = ParseServeOptions(arguments, &options);
+    std::optional<CMqttEndpoint::Options> mqttOptions;
+    QString usageError = ParseServeOptions(arguments, &options);
+    if (usageError.isEmpty())
+        usageError = ParseMqttOptions(arguments, &mqttOptions);
     if (!usageError.isEmpty())
         return CliUsageError(context, "serve", usageError);
     const bool verbose = context.GetOptions().verbose;
@@ -104,10 +171,15 @@ int RunServe(CCliContext& context, const CCliArguments& arguments)
         return *poll;
     };
     (void)needPoll;
+    std::unique_ptr<CMqttEndpoint> mqtt;
+    if (mqttOptions)
+        mqtt = std::make_unique<CMqttEndpoint>(context.Host(), needPoll(), *mqttOptions, log);
 
     station.Start();
     if (poll)
         poll->Start();
+    if (mqtt)
+        mqtt->Start();
     QEventLoop loop;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, &loop, [&]() {
@@ -117,6 +189,8 @@ int RunServe(CCliContext& context, const CCliArguments& arguments)
     watch.start(100);
     loop.exec();
 
+    if (mqtt)
+        mqtt->Stop();
     if (poll)
         poll->Stop();
     if (share)
