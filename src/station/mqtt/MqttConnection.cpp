@@ -1,6 +1,8 @@
 #include "station/mqtt/MqttConnection.h"
 #include "model/StringTable.h"
 #include "station/mqtt/MqttStringIds.h"
+#include <QHostAddress>
+#include <QHostInfo>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <cstring>
@@ -14,6 +16,8 @@ QString ErrorText(int rc, int error)
 {
     if (rc == MOSQ_ERR_ERRNO)
         return QString::fromLocal8Bit(std::strerror(error));
+    if (rc == MOSQ_ERR_KEEPALIVE)
+        return ResourceString(IDS_MQTT_SILENT);
     return QString::fromUtf8(mosquitto_strerror(rc));
 }
 } // namespace
@@ -33,6 +37,13 @@ CMqttConnection::CMqttConnection(Settings settings, Log log)
             m_settings.password.isEmpty() ? nullptr : m_settings.password.toUtf8().constData());
     m_retry.setSingleShot(true);
     QObject::connect(&m_retry, &QTimer::timeout, [this]() { Connect(); });
+    // A broker that takes the TCP connection but never answers (stopped, overloaded) is given
+    // up like one that refuses it.
+    m_answer.setSingleShot(true);
+    QObject::connect(&m_answer, &QTimer::timeout, [this]() {
+        if (!m_isConnected)
+            Dropped(ErrorText(MOSQ_ERR_KEEPALIVE, 0));
+    });
     // The library's keep-alive: pings the broker and finds a broker that stopped answering.
     QObject::connect(&m_misc, &QTimer::timeout, [this]() {
         if (mosquitto_socket(m_mosq) >= 0)
@@ -66,6 +77,7 @@ void CMqttConnection::Stop()
 {
     m_running = false;
     m_retry.stop();
+    m_answer.stop();
     m_misc.stop();
     if (mosquitto_socket(m_mosq) >= 0) {
         mosquitto_disconnect(m_mosq);
@@ -83,13 +95,32 @@ void CMqttConnection::Connect()
     Unwatch();
     m_isConnected = false;
     m_refused.clear();
+    // The library looks names up with a call that blocks; Qt looks them up on a thread of its
+    // own, so that a slow name server never holds the station server up.
+    if (QHostAddress().setAddress(m_settings.host)) {
+        ConnectTo(m_settings.host);
+        return;
+    }
+    QHostInfo::lookupHost(m_settings.host, m_context.get(), [this](const QHostInfo& info) {
+        if (!m_running)
+            return;
+        if (info.error() != QHostInfo::NoError || info.addresses().isEmpty())
+            Dropped(info.errorString());
+        else
+            ConnectTo(info.addresses().constFirst().toString());
+    });
+}
+
+void CMqttConnection::ConnectTo(const QString& address)
+{
     // Non-blocking: the TCP connection and the broker's answer arrive through the notifiers.
-    const int rc = mosquitto_connect_async(m_mosq, m_settings.host.toUtf8().constData(), m_settings.port, kKeepAliveS);
+    const int rc = mosquitto_connect_async(m_mosq, address.toUtf8().constData(), m_settings.port, kKeepAliveS);
     const int error = errno;
     if (rc != MOSQ_ERR_SUCCESS) {
         Dropped(ErrorText(rc, error));
         return;
     }
+    m_answer.start(kAnswerMs);
     Watch();
 }
 
@@ -136,6 +167,7 @@ void CMqttConnection::AfterStep(int rc)
 void CMqttConnection::Dropped(const QString& reason)
 {
     Unwatch();
+    m_answer.stop();
     m_misc.stop();
     // The socket is closed and the session's leftovers are dropped before the next attempt.
     if (mosquitto_socket(m_mosq) >= 0)
@@ -183,6 +215,7 @@ void CMqttConnection::ConnectCallback(mosquitto*, void* self, int rc)
         connection->m_refused = QString::fromUtf8(mosquitto_connack_string(rc));
         return;
     }
+    connection->m_answer.stop();
     connection->m_isConnected = true;
     connection->m_wasConnected = true;
     connection->m_retryS = kFirstRetryS;

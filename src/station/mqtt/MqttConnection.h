@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QString>
+#include <QObject>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -55,12 +56,14 @@ public:
     static constexpr int kFirstRetryS = 1;
     static constexpr int kLastRetryS = 30;
     static constexpr int kKeepAliveS = 30;
+    static constexpr int kAnswerMs = 10000; // from the TCP connection to the broker's CONNACK
 
 private:
     static void ConnectCallback(mosquitto*, void* self, int rc);
     static void MessageCallback(mosquitto*, void* self, const struct mosquitto_message* message);
 
     void Connect();
+    void ConnectTo(const QString& address);
     void Watch();
     void AfterStep(int rc);
     void Dropped(const QString& reason);
@@ -70,7 +73,8 @@ private:
     Log m_log;
     mosquitto* m_mosq = nullptr;
     std::unique_ptr<QSocketNotifier> m_read, m_write;
-    QTimer m_retry, m_misc;
+    QTimer m_retry, m_misc, m_answer;
+    std::unique_ptr<QObject> m_context = std::make_unique<QObject>(); // ends name look-ups with this
     int m_retryS = kFirstRetryS;
     bool m_running = false;
     bool m_isConnected = false;
