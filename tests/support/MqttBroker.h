@@ -1,17 +1,15 @@
 #pragma once
 // Debian's own MQTT broker and subscriber for the tests: mosquitto on a free loopback port, and
-// mosquitto_sub printing every message as one line "RETAIN TOPIC HEXPAYLOAD".
+// mosquitto_sub printing every message as one line "RETAIN TOPIC HEXPAYLOAD". Both end with
+// their QProcess.
 #include "EventLoop.h"
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <vector>
 
 struct MqttMessage {
-    bool retained = false;
+    bool retained;
     QString topic;
     QByteArray payload;
 };
@@ -24,34 +22,26 @@ public:
         probe.listen(QHostAddress::LocalHost);
         m_port = probe.serverPort();
     }
-    ~CMqttBroker() { Kill(); }
     quint16 Port() const { return m_port; }
     QString Address() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
 
-    // Starts the broker (again, on the same port) and waits until it accepts connections.
+    // Starts the broker (again, on the same port; loopback only, nothing kept on disk) and waits
+    // until it accepts connections.
     bool Start()
     {
-        const QString conf = m_dir.filePath(QStringLiteral("mosquitto.conf"));
-        QFile file(conf);
-        file.open(QIODevice::WriteOnly);
-        file.write(QStringLiteral("listener %1 127.0.0.1\nallow_anonymous true\npersistence false\n").arg(m_port).toUtf8());
-        file.close();
-        m_broker.start(QStringLiteral("/usr/sbin/mosquitto"), {QStringLiteral("-c"), conf});
-        return m_broker.waitForStarted(10000) && RunEventsUntil([this]() {
+        const auto accepts = [this]() {
             QTcpSocket socket;
             socket.connectToHost(QHostAddress::LocalHost, m_port);
             return socket.waitForConnected(200);
-        }, 10000);
+        };
+        m_broker.waitForFinished(5000);
+        m_broker.start(QStringLiteral("/usr/sbin/mosquitto"), {QStringLiteral("-p"), QString::number(m_port)});
+        return m_broker.waitForStarted(10000) && RunEventsUntil(accepts, 10000);
     }
     // Ends it at once, as a broker that crashes.
-    void Kill()
-    {
-        m_broker.kill();
-        m_broker.waitForFinished(5000);
-    }
+    void Kill() { m_broker.kill(); }
 
 private:
-    QTemporaryDir m_dir;
     QProcess m_broker;
     quint16 m_port = 0;
 };
@@ -66,11 +56,6 @@ public:
         m_process.start(QStringLiteral("/usr/bin/mosquitto_sub"), args);
         m_process.waitForStarted(10000);
     }
-    ~CMqttSubscriber()
-    {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
     // Every message so far.
     const std::vector<MqttMessage>& Messages()
     {
@@ -84,16 +69,16 @@ public:
     }
     // Runs the event loop until a message on `topic` (from the `from`-th on) has `payload`
     // (any payload when null); answers its index, or -1.
-    int WaitFor(const QString& topic, const QByteArray& payload = {}, std::size_t from = 0, int limitMs = 20000)
+    int WaitFor(const QString& topic, const QByteArray& payload = {}, std::size_t from = 0)
     {
         int found = -1;
-        RunEventsUntil([&]() {
-            const std::vector<MqttMessage>& messages = Messages();
-            for (std::size_t i = from; i < messages.size() && found < 0; ++i)
-                if (messages[i].topic == topic && (payload.isNull() || messages[i].payload == payload))
+        const auto seen = [&]() {
+            for (std::size_t i = from; i < Messages().size() && found < 0; ++i)
+                if (m_messages[i].topic == topic && (payload.isNull() || m_messages[i].payload == payload))
                     found = static_cast<int>(i);
             return found >= 0;
-        }, limitMs);
+        };
+        RunEventsUntil(seen, 20000);
         return found;
     }
 

@@ -59,14 +59,16 @@ CMqttConnection::~CMqttConnection()
 
 QString CMqttConnection::Address() const
 {
-    return m_settings.host.contains(QLatin1Char(':')) ? QStringLiteral("[%1]:%2").arg(m_settings.host).arg(m_settings.port)
-                                                      : QStringLiteral("%1:%2").arg(m_settings.host).arg(m_settings.port);
+    return m_settings.host.contains(QLatin1Char(':'))
+        ? QStringLiteral("[%1]:%2").arg(m_settings.host).arg(m_settings.port)
+        : QStringLiteral("%1:%2").arg(m_settings.host).arg(m_settings.port);
 }
 
 void CMqttConnection::Start(const QByteArray& willTopic, const QByteArray& willPayload)
 {
     Stop();
-    mosquitto_will_set(m_mosq, willTopic.constData(), static_cast<int>(willPayload.size()), willPayload.constData(), 1, true);
+    mosquitto_will_set(
+        m_mosq, willTopic.constData(), static_cast<int>(willPayload.size()), willPayload.constData(), 1, true);
     m_running = true;
     m_retryS = kFirstRetryS;
     m_wasConnected = false;
@@ -133,8 +135,10 @@ void CMqttConnection::Watch()
     }
     m_read = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
     m_write = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
-    QObject::connect(m_read.get(), &QSocketNotifier::activated, [this]() { AfterStep(mosquitto_loop_read(m_mosq, 1)); });
-    QObject::connect(m_write.get(), &QSocketNotifier::activated, [this]() { AfterStep(mosquitto_loop_write(m_mosq, 1)); });
+    QObject::connect(
+        m_read.get(), &QSocketNotifier::activated, [this]() { AfterStep(mosquitto_loop_read(m_mosq, 1)); });
+    QObject::connect(
+        m_write.get(), &QSocketNotifier::activated, [this]() { AfterStep(mosquitto_loop_write(m_mosq, 1)); });
     m_write->setEnabled(mosquitto_want_write(m_mosq));
     m_misc.start(1000);
 }
@@ -155,7 +159,7 @@ void CMqttConnection::AfterStep(int rc)
     if (!m_running)
         return;
     if (rc != MOSQ_ERR_SUCCESS || mosquitto_socket(m_mosq) < 0) {
-        Dropped(!m_refused.isEmpty() ? m_refused
+        Dropped(!m_refused.isEmpty()     ? m_refused
                 : rc == MOSQ_ERR_SUCCESS ? ErrorText(MOSQ_ERR_CONN_LOST, 0)
                                          : ErrorText(rc, error));
         return;

@@ -1,7 +1,7 @@
 #pragma once
 #include <QByteArray>
-#include <QString>
 #include <QObject>
+#include <QString>
 #include <QTimer>
 #include <functional>
 #include <memory>

@@ -157,7 +157,8 @@ std::vector<Message> DiscoveryConfigs(const Device& device)
         if (entity.deviceClass)
             config.insert(QStringLiteral("device_class"),
                 QLatin1String(entity.kind == Kind::Power && device.control ? "switch" : entity.deviceClass));
-        configs.push_back({ConfigTopic(device, component, entity.name), QJsonDocument(config).toJson(QJsonDocument::Compact)});
+        configs.push_back(
+            {ConfigTopic(device, component, entity.name), QJsonDocument(config).toJson(QJsonDocument::Compact)});
         if (unused)
             configs.push_back({ConfigTopic(device, unused, entity.name), QByteArray()});
     }

@@ -1,13 +1,13 @@
 // The MQTT endpoint on the station poll in virtual time, publishing to Debian's own broker: a
 // change goes out in the cycle that reads it, an unchanged reading again after 30 s and not
 // before, nothing while the readings are not current.
+#include "station/mqtt/MqttEndpoint.h"
 #include "MqttBroker.h"
 #include "link/VirtualEventHost.h"
 #include "sim/SimDevice.h"
 #include "sim/SimPort.h"
 #include "station/LineArbiter.h"
 #include "station/StationPoll.h"
-#include "station/mqtt/MqttEndpoint.h"
 #include <gtest/gtest.h>
 
 TEST(MqttEndpoint, PublishesAChangeInTheCycleThatReadsItAndNothingThatIsNotCurrent)
@@ -42,8 +42,7 @@ TEST(MqttEndpoint, PublishesAChangeInTheCycleThatReadsItAndNothingThatIsNotCurre
     // The amplifier trips between two cycles: the next cycle's end publishes it, with no more
     // virtual time passing.
     device->GetFaults().amplifierFault = 0x91;
-    const int before = cycles;
-    ASSERT_TRUE(host.RunUntil([&]() { return cycles > before; }, 5000));
+    ASSERT_TRUE(host.RunUntil([&, before = cycles]() { return cycles > before; }, 5000));
     const int tripped = subscriber.WaitFor(topics + "fault", "145");
     ASSERT_GE(tripped, 0);
     EXPECT_GE(subscriber.WaitFor(topics + "fault_name", "HIGH SWR"), 0);
@@ -71,6 +70,4 @@ TEST(MqttEndpoint, PublishesAChangeInTheCycleThatReadsItAndNothingThatIsNotCurre
     for (int i = offline + 1; i < online; ++i)
         ADD_FAILURE() << "published while not current: " << subscriber.Messages()[i].topic.toStdString();
     EXPECT_GE(subscriber.WaitFor(topics + "forward_w", {}, online), 0);
-    endpoint.Stop();
-    poll.Stop();
 }
