@@ -114,7 +114,8 @@ QString ParseMqttOptions(const CCliArguments& arguments, std::optional<CMqttEndp
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             return FormatResource(IDS_MQTT_USAGE_PASSWORD_FILE, path, file.errorString());
-        options.broker.password = QString::fromUtf8(file.readLine(4096)).remove(QLatin1Char('\n')).remove(QLatin1Char('\r'));
+        options.broker.password
+            = QString::fromUtf8(file.readLine(4096)).remove(QLatin1Char('\n')).remove(QLatin1Char('\r'));
         if (options.broker.user.isEmpty())
             return ResourceString(IDS_MQTT_USAGE_NEEDS_USER);
     } else if (!options.broker.user.isEmpty()) {
