@@ -9,6 +9,8 @@
 #include "station/StationPoll.h"
 #include "station/StationServer.h"
 #include "station/StationStringIds.h"
+#include "station/mqtt/MqttEndpoint.h"
+#include "station/mqtt/MqttStringIds.h"
 #include "station/web/WebAccess.h"
 #include "station/web/WebServer.h"
 #include "station/web/WebStringIds.h"
@@ -20,6 +22,7 @@
 #include <csignal>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace {
 constexpr CCliArg kArguments[] = {
@@ -40,6 +43,16 @@ constexpr CCliArg kArguments[] = {
     CliArg::Option("--watchdog", "SECONDS",
         "switch the amplifier off when the controlling browser has been silent this long while the amplifier "
         "is in operate (default 10; \"off\" disables it)"),
+    CliArg::Option("--mqtt", "HOST:PORT",
+        "publish the readings to this MQTT broker under PREFIX/SERIAL/NAME, with Home Assistant discovery; "
+        "the server keeps running and reconnects when the broker is away"),
+    CliArg::Option("--mqtt-user", "NAME",
+        "the broker's user name; the password comes from the environment variable QRO4000_MQTT_PASSWORD or "
+        "--mqtt-password-file, never from the command line"),
+    CliArg::Option("--mqtt-password-file", "FILE", "the broker's password: the file's first line"),
+    CliArg::Option("--mqtt-prefix", "PREFIX", "the readings' topic prefix (default qro4000)"),
+    CliArg::Option("--mqtt-discovery-prefix", "PREFIX", "Home Assistant's discovery prefix (default homeassistant)"),
+    CliArg::Flag("--mqtt-control", "switch the amplifier on or off with \"on\" or \"off\" on PREFIX/SERIAL/power/set"),
 };
 
 std::atomic<bool> g_terminate {false};
@@ -191,6 +204,57 @@ private:
     bool m_failed = false;
 };
 
+// The MQTT endpoint's options: an empty answer, or the message of the usage error. `mqtt` stays
+// empty without --mqtt.
+QString ParseMqttOptions(const CCliArguments& arguments, std::optional<CMqttEndpoint::Options>* mqtt)
+{
+    if (!arguments.Has("--mqtt")) {
+        for (const char* name :
+            {"--mqtt-user", "--mqtt-password-file", "--mqtt-prefix", "--mqtt-discovery-prefix", "--mqtt-control"})
+            if (arguments.Has(name))
+                return FormatResource(IDS_MQTT_USAGE_NEEDS_MQTT, QString::fromLatin1(name));
+        return {};
+    }
+    CMqttEndpoint::Options options;
+    const QString address = arguments.Value("--mqtt");
+    const qsizetype colon = address.lastIndexOf(QLatin1Char(':'));
+    bool portOk = false;
+    const uint port = colon > 0 ? address.mid(colon + 1).toUInt(&portOk) : 0;
+    QString host = colon > 0 ? address.left(colon) : QString();
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+        host = host.mid(1, host.size() - 2);
+    if (!portOk || port == 0 || port > 65535 || host.isEmpty() || host.contains(QLatin1Char(' ')))
+        return FormatResource(IDS_MQTT_USAGE_ADDRESS, address);
+    options.broker.host = host;
+    options.broker.port = static_cast<quint16>(port);
+    for (const auto& [name, prefix] : {std::pair {"--mqtt-prefix", &options.prefix},
+             std::pair {"--mqtt-discovery-prefix", &options.discoveryPrefix}}) {
+        if (!arguments.Has(name))
+            continue;
+        *prefix = arguments.Value(name);
+        if (!MqttTopics::IsValidPrefix(*prefix))
+            return FormatResource(IDS_MQTT_USAGE_PREFIX, QString::fromLatin1(name), *prefix);
+    }
+    options.broker.user = arguments.Value("--mqtt-user");
+    // A password on the command line would show in every process list: only from a file or
+    // the environment.
+    if (arguments.Has("--mqtt-password-file")) {
+        const QString path = arguments.Value("--mqtt-password-file");
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return FormatResource(IDS_MQTT_USAGE_PASSWORD_FILE, path, file.errorString());
+        options.broker.password
+            = QString::fromUtf8(file.readLine(4096)).remove(QLatin1Char('\n')).remove(QLatin1Char('\r'));
+        if (options.broker.user.isEmpty())
+            return ResourceString(IDS_MQTT_USAGE_NEEDS_USER);
+    } else if (!options.broker.user.isEmpty()) {
+        options.broker.password = qEnvironmentVariable("QRO4000_MQTT_PASSWORD");
+    }
+    options.control = arguments.Has("--mqtt-control");
+    *mqtt = options;
+    return {};
+}
+
 int RunServe(CCliContext& context, const CCliArguments& arguments)
 {
     ServeOptions options;
@@ -201,6 +265,9 @@ int RunServe(CCliContext& context, const CCliArguments& arguments)
         usageError = ParseInfluxOption(arguments, &influxPath);
     if (usageError.isEmpty())
         usageError = ParseWebOptions(arguments, options, &web);
+    std::optional<CMqttEndpoint::Options> mqttOptions;
+    if (usageError.isEmpty())
+        usageError = ParseMqttOptions(arguments, &mqttOptions);
     if (!usageError.isEmpty())
         return CliUsageError(context, "serve", usageError);
     const bool verbose = context.GetOptions().verbose;
@@ -269,9 +336,15 @@ int RunServe(CCliContext& context, const CCliArguments& arguments)
         context.Out(web.tokenGenerated ? url + QStringLiteral("?token=") + QString::fromLatin1(web.server.token) : url);
     }
 
+    std::unique_ptr<CMqttEndpoint> mqtt;
+    if (mqttOptions)
+        mqtt = std::make_unique<CMqttEndpoint>(context.Host(), needPoll(), *mqttOptions, log);
+
     station.Start();
     if (poll)
         poll->Start();
+    if (mqtt)
+        mqtt->Start();
     if (webServer)
         webServer->Start();
     QEventLoop loop;
@@ -285,6 +358,8 @@ int RunServe(CCliContext& context, const CCliArguments& arguments)
 
     if (webServer)
         webServer->Close();
+    if (mqtt)
+        mqtt->Stop();
     if (poll)
         poll->Stop();
     if (share)

@@ -17,6 +17,7 @@ constexpr Entry kStrings[] = {
 #include "resources/StringTableLink.inc"
 #include "resources/StringTableMaintenance.inc"
 #include "resources/StringTableModel.inc"
+#include "resources/StringTableMqtt.inc"
 #include "resources/StringTableOperate.inc"
 #include "resources/StringTableRemote.inc"
 #include "resources/StringTableSettings.inc"

@@ -1,0 +1,159 @@
+// "qro4000 serve --mqtt" with Debian's own broker and subscriber: readings, retained discovery
+// and availability, the broker killed and started again, and the power switch with and without
+// --mqtt-control.
+#include "CliProcess.h"
+#include "MqttBroker.h"
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+namespace {
+const QString kTopics = QStringLiteral("qro4000/01234/");
+
+class MqttServe : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        EnsureApplication();
+        ASSERT_TRUE(m_broker.Start());
+    }
+    void Serve(const QStringList& extra = {})
+    {
+        StartCli(m_server, m_dir,
+            QStringList {"-p", "SIM", "serve", "--share", "off", "--mqtt", m_broker.Address()} + extra,
+            {"QRO4000_SIM=baud=38400,pace=0"});
+        ASSERT_TRUE(m_server.Process().waitForStarted(10000));
+    }
+    QString Log()
+    {
+        m_log += QString::fromUtf8(m_server.Process().readAllStandardError());
+        return m_log;
+    }
+    void Send(const QString& topic, const QString& payload)
+    {
+        EXPECT_EQ(QProcess::execute(QStringLiteral("/usr/bin/mosquitto_pub"),
+                      {"-h", "127.0.0.1", "-p", QString::number(m_broker.Port()), "-t", topic, "-m", payload}),
+            0);
+    }
+
+    QTemporaryDir m_dir;
+    CMqttBroker m_broker;
+    CChild m_server;
+    QString m_log;
+};
+} // namespace
+
+TEST_F(MqttServe, PublishesReadingsAndRetainedDiscoveryAndComesBackWithTheBroker)
+{
+    CMqttSubscriber readings(m_broker, {"qro4000/#"});
+    Serve();
+    // Every reading of the simulated amplifier, as a plain value.
+    const std::pair<const char*, const char*> values[] = {{"forward_w", "\\d+"}, {"reflected_w", "\\d+"},
+        {"input_w", "\\d+"}, {"swr", "\\d\\.\\d"}, {"temperature_c", "\\d+"}, {"pa_current_a", "\\d+"},
+        {"pa_voltage_v", "\\d\\d\\.\\d"}, {"frequency_khz", "14\\d\\d\\d"}, {"band_mhz", "14"}, {"antenna", "1"},
+        {"operate", "1"}, {"power", "1"}, {"fault", "0"}, {"fault_name", "none"}, {"display", "(?s).+"}};
+    for (const auto& [name, pattern] : values) {
+        const int at = readings.WaitFor(kTopics + name);
+        ASSERT_GE(at, 0) << name << "\n" << Log().toStdString();
+        const QString got = QString::fromUtf8(readings.Messages()[at].payload);
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^(?:%1)$").arg(pattern)).match(got).hasMatch())
+            << name << " = " << got.toStdString();
+    }
+    ASSERT_GE(readings.WaitFor(kTopics + "availability", "online"), 0);
+
+    // A subscriber that comes later finds the availability and one discovery config per
+    // reading, retained, all of one device.
+    CMqttSubscriber late(m_broker, {"homeassistant/#", kTopics + "availability"});
+    ASSERT_GE(late.WaitFor(kTopics + "availability", "online"), 0);
+    const auto configs = [&late]() {
+        return std::count_if(late.Messages().begin(), late.Messages().end(),
+            [](const MqttMessage& message) { return message.topic.endsWith("/config"); });
+    };
+    EXPECT_TRUE(RunEventsUntil([&]() { return configs() == 15; }, 20000)) << configs();
+    for (const MqttMessage& message : late.Messages()) {
+        EXPECT_TRUE(message.retained) << message.topic.toStdString();
+        const QJsonObject config = QJsonDocument::fromJson(message.payload).object();
+        if (message.topic.endsWith("/config")) {
+            EXPECT_EQ(
+                config["device"].toObject()["identifiers"].toVariant().toStringList(), QStringList {"qro4000_01234"});
+            EXPECT_EQ(config["availability_topic"].toString(), kTopics + "availability");
+        }
+        if (message.topic == "homeassistant/sensor/qro4000_01234/forward_w/config") {
+            EXPECT_EQ(config["unit_of_measurement"].toString(), "W");
+            EXPECT_EQ(config["device_class"].toString(), "power");
+            EXPECT_EQ(config["state_class"].toString(), "measurement");
+        }
+    }
+    EXPECT_GE(late.WaitFor("homeassistant/binary_sensor/qro4000_01234/power/config"), 0);
+
+    // Without --mqtt-control nobody listens on the set topic.
+    Send(kTopics + "power/set", "off");
+
+    m_broker.Kill();
+    EXPECT_TRUE(
+        RunEventsUntil([&]() { return Log().contains("Lost the MQTT broker at " + m_broker.Address()); }, 20000))
+        << Log().toStdString();
+    ASSERT_TRUE(m_broker.Start());
+    // Publishing resumes on its own: the retained configs again, and the readings, of an
+    // amplifier that stayed switched on.
+    CMqttSubscriber after(m_broker, {"homeassistant/#", "qro4000/#"});
+    EXPECT_GE(after.WaitFor("homeassistant/sensor/qro4000_01234/forward_w/config"), 0) << Log().toStdString();
+    EXPECT_GE(after.WaitFor(kTopics + "availability", "online"), 0);
+    EXPECT_GE(after.WaitFor(kTopics + "forward_w"), 0);
+    EXPECT_GE(after.WaitFor(kTopics + "power", "1"), 0);
+    EXPECT_THAT(Log(), ::testing::Not(HasText("Switching the amplifier")));
+
+    // SIGTERM: "offline", retained, before the server leaves.
+    m_server.Process().terminate();
+    ASSERT_TRUE(m_server.Process().waitForFinished(10000));
+    EXPECT_EQ(m_server.Process().exitCode(), 0);
+    EXPECT_GE(after.WaitFor(kTopics + "availability", "offline"), 0);
+}
+
+TEST_F(MqttServe, WithControlOffSwitchesTheAmplifierOffAndOtherWordsAreIgnored)
+{
+    CMqttSubscriber readings(m_broker, {"qro4000/#", "homeassistant/switch/#"});
+    Serve({"--mqtt-control", "--mqtt-prefix", "qro4000"});
+    ASSERT_GE(readings.WaitFor(kTopics + "power", "1"), 0) << Log().toStdString();
+    const int config = readings.WaitFor("homeassistant/switch/qro4000_01234/power/config");
+    ASSERT_GE(config, 0);
+    EXPECT_EQ(QJsonDocument::fromJson(readings.Messages()[config].payload)["command_topic"].toString(),
+        kTopics + "power/set");
+
+    Send(kTopics + "power/set", "OFF");
+    EXPECT_TRUE(RunEventsUntil([&]() { return Log().contains("Ignored \"OFF\""); }, 20000)) << Log().toStdString();
+    const std::size_t before = readings.Messages().size();
+    Send(kTopics + "power/set", "off");
+    EXPECT_GE(readings.WaitFor(kTopics + "power", "0", before), 0) << Log().toStdString();
+    EXPECT_TRUE(RunEventsUntil([&]() { return Log().contains("The amplifier is switched off as asked on"); }, 20000));
+    // Switched off, the amplifier reads nothing else: its readings are no longer published.
+    const std::size_t off = readings.Messages().size();
+    Send(kTopics + "power/set", "on");
+    const int on = readings.WaitFor(kTopics + "power", "1", off);
+    ASSERT_GE(on, 0) << Log().toStdString();
+    for (std::size_t i = off; i < std::size_t(on); ++i)
+        EXPECT_FALSE(readings.Messages()[i].topic.endsWith("forward_w")) << i;
+}
+
+TEST(MqttServeOptions, UsageErrors)
+{
+    EnsureApplication();
+    QTemporaryDir home;
+    const QString file = home.filePath("missing");
+    const struct {
+        QStringList args;
+        const char* said;
+    } rows[] = {
+        {{"--mqtt", "broker"}, "--mqtt needs HOST:PORT (for example 127.0.0.1:1883), not \"broker\""},
+        {{"--mqtt-control"}, "--mqtt-control needs --mqtt"},
+        {{"--mqtt", "127.0.0.1:1883", "--mqtt-prefix", "shack/#"}, "--mqtt-prefix needs a topic prefix without +, #"},
+        {{"--mqtt", "127.0.0.1:1883", "--mqtt-user", "op", "--mqtt-password-file", file},
+            "Cannot read the MQTT password from "},
+        {{"--mqtt", "127.0.0.1:1883", "--mqtt-password", "x"}, "serve: unknown option --mqtt-password"},
+    };
+    for (const auto& row : rows) {
+        const CliRun run = RunCli(home, QStringList {"-p", "SIM", "serve", "--share", "off"} + row.args, {}, 30000);
+        EXPECT_EQ(run.exitCode, 2) << row.args.join(' ').toStdString();
+        EXPECT_THAT(run.err, HasText(row.said));
+    }
+}
