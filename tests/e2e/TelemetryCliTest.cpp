@@ -100,6 +100,8 @@ TEST_F(TelemetryCli, SummaryIsWrittenWhenSigtermOrALostPortEndsTheMonitor)
         EXPECT_EQ(cli.Process().exitCode(), c.exitCode);
         EXPECT_TRUE(cli.Process().readAllStandardError().contains("Session summary\n"));
         const QJsonObject summary = ReadSummary(file);
-        EXPECT_GE(summary["poll_cycles"].toInt(), 2) << ReadWholeFile(file).toStdString();
+        // The port may go before two cycles on a loaded machine: the summary is written all the same.
+        EXPECT_GE(summary["poll_cycles"].toInt(), c.terminate ? 2 : 0) << ReadWholeFile(file).toStdString();
+        EXPECT_TRUE(summary.contains("duration_s")) << ReadWholeFile(file).toStdString();
     }
 }
