@@ -2,6 +2,7 @@
 // What the front ends show beside the raw readings, decided once for all of them: whether a
 // reading is live, peak hold, efficiency, and where the SWR scale turns amber and red.
 #include "model/Model.h"
+#include <iterator>
 #include <optional>
 
 namespace OperateDerived {
@@ -25,6 +26,21 @@ std::optional<WORD> ShownInput(const CModel& model);
 constexpr int kNoDcInput = -1;
 constexpr int kNotAvailable = -2;
 int Efficiency(const CModel& model);
+
+// The meters' scales for a 1.5 kW amplifier, the same on every front end: caution and danger
+// marks where a careful operator would look twice. The SWR marks the bar shows follow SwrScale.
+struct MeterScale {
+    const char* name;
+    double minimum, maximum, caution, danger;
+};
+enum class Meter { Forward, Reflected, Swr, PaCurrent, Temperature, Count };
+inline constexpr MeterScale kMeterScales[] = {{"forward", 0, 1500, 1200, 1400}, {"reflected", 0, 150, 60, 100},
+    {"swr", 1.0, 3.0, 1.5, 2.0}, {"paCurrent", 0, 60, 45, 55}, {"temperature", 0, 100, 60, 75}};
+static_assert(std::size(kMeterScales) == static_cast<std::size_t>(Meter::Count));
+constexpr const MeterScale& ScaleOf(Meter meter)
+{
+    return kMeterScales[static_cast<int>(meter)];
+}
 
 // The SWR scale's caution and danger marks (SWR, not tenths) for the band the amplifier is on:
 // its own retune and stop thresholds once the settings have been read (true), else 1.5 and 2.0

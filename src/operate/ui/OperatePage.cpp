@@ -290,13 +290,16 @@ QLabel* COperatePage::AddReading(QWidget* parent, QGridLayout* grid, int row, un
 void COperatePage::BuildMeters(QWidget* meters)
 {
     auto* grid = new QGridLayout(meters);
-    // Scales for a 1.5 kW amplifier: caution and danger marks where a careful operator would
-    // look twice.
-    m_forward.bar = new CMeterBar(0, 1500, 1200, 1400, meters);
-    m_reflected.bar = new CMeterBar(0, 150, 60, 100, meters);
-    m_swr.bar = new CMeterBar(1.0, 3.0, 1.5, 2.0, meters);
-    m_paCurrent.bar = new CMeterBar(0, 60, 45, 55, meters);
-    m_temperature.bar = new CMeterBar(0, 100, 60, 75, meters);
+    const auto bar = [meters](OperateDerived::Meter meter) {
+        const OperateDerived::MeterScale& scale = OperateDerived::ScaleOf(meter);
+        return new CMeterBar(scale.minimum, scale.maximum, scale.caution, scale.danger, meters);
+    };
+    using OperateDerived::Meter;
+    m_forward.bar = bar(Meter::Forward);
+    m_reflected.bar = bar(Meter::Reflected);
+    m_swr.bar = bar(Meter::Swr);
+    m_paCurrent.bar = bar(Meter::PaCurrent);
+    m_temperature.bar = bar(Meter::Temperature);
     int row = 0;
     m_forward.value = AddReading(meters, grid, row++, IDS_OP_FORWARD, "forward", m_forward.bar);
     m_reflected.value = AddReading(meters, grid, row++, IDS_OP_REFLECTED, "reflected", m_reflected.bar);

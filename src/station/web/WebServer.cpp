@@ -35,15 +35,6 @@ constexpr qint64 kHistoryMs = 10 * 60 * 1000;
 // A browser that reads slower than the pushes come is closed rather than buffered for.
 constexpr qint64 kMaxUnsentBytes = 512 * 1024;
 
-// The meters' scales, the same as the desktop program's: minimum, maximum, caution, danger,
-// for a 1.5 kW amplifier (SWR's marks follow the amplifier's thresholds, sent with each state).
-struct Scale {
-    const char* name;
-    double minimum, maximum, caution, danger;
-};
-constexpr Scale kScales[] = {{"forward", 0, 1500, 1200, 1400}, {"reflected", 0, 150, 60, 100},
-    {"swr", 1.0, 3.0, 1.5, 2.0}, {"paCurrent", 0, 60, 45, 55}, {"temperature", 0, 100, 60, 75}};
-
 struct Asset {
     const char* path;
     const char* file;
@@ -410,7 +401,9 @@ QJsonObject CWebServer::Hello() const
         bands.append(QJsonObject {{QStringLiteral("label"), OperateKeys::BandLabel(band)},
             {QStringLiteral("known"), !OperateKeys::BandCommand(static_cast<DWORD>(band)).isEmpty()}});
     QJsonObject scales;
-    for (const Scale& s : kScales)
+    // The desktop program's scales; the SWR marks follow the amplifier's thresholds, sent with
+    // each state.
+    for (const OperateDerived::MeterScale& s : OperateDerived::kMeterScales)
         scales.insert(QLatin1String(s.name), QJsonArray {s.minimum, s.maximum, s.caution, s.danger});
     QJsonArray history;
     for (const QJsonArray& point : m_history)
