@@ -7,6 +7,8 @@
 #include "station/StationPoll.h"
 #include "station/StationServer.h"
 #include "station/StationStringIds.h"
+#include "station/hamlib/HamlibServer.h"
+#include "station/hamlib/HamlibStringIds.h"
 #include <QDateTime>
 #include <QEventLoop>
 #include <QTimer>
@@ -20,6 +22,11 @@ constexpr CCliArg kArguments[] = {
         "the RFC 2217 sharing endpoint (default 127.0.0.1:4540; \"off\" turns it off). Clients open "
         "rfc2217://ADDR:PORT. RFC 2217 has no authentication: reach a remote station through a VPN or an "
         "SSH tunnel rather than listening on a public address"),
+    CliArg::Option("--hamlib", "ADDR:PORT",
+        "Hamlib's amplifier protocol (ampctld, port 4531 by convention) for loggers and scripts: readings, the "
+        "power switch and the fault reset"),
+    CliArg::Flag("--hamlib-raw",
+        "let Hamlib clients send raw commands (w / \\send_cmd); commands that cannot be undone are refused always"),
     CliArg::Option("--allow", "CIDR[,CIDR...]",
         "who may connect to every endpoint; needed to listen beyond loopback. Exit status: 0 after SIGINT or "
         "SIGTERM, 1 when an address cannot be bound, 2 for a usage error; an absent amplifier is waited for"),
@@ -61,10 +68,33 @@ QString ParseServeOptions(const CCliArguments& arguments, ServeOptions* options)
     return {};
 }
 
+struct HamlibOptions {
+    bool on = false;
+    bool raw = false;
+    CListenAddress address;
+};
+
+QString ParseHamlibOptions(const CCliArguments& arguments, const ServeOptions& serve, HamlibOptions* options)
+{
+    options->raw = arguments.Has("--hamlib-raw");
+    if (!arguments.Has("--hamlib"))
+        return options->raw ? ResourceString(IDS_HAMLIB_USAGE_RAW) : QString();
+    const QString value = arguments.Value("--hamlib");
+    if (!ParseListenAddress(value, &options->address))
+        return FormatResource(IDS_HAMLIB_USAGE_ADDRESS, value);
+    if (!serve.allowGiven && !options->address.address.isLoopback())
+        return FormatResource(IDS_STATION_USAGE_NEEDS_ALLOW, options->address.address.toString());
+    options->on = true;
+    return {};
+}
+
 int RunServe(CCliContext& context, const CCliArguments& arguments)
 {
     ServeOptions options;
-    const QString usageError = ParseServeOptions(arguments, &options);
+    HamlibOptions hamlibOptions;
+    QString usageError = ParseServeOptions(arguments, &options);
+    if (usageError.isEmpty())
+        usageError = ParseHamlibOptions(arguments, options, &hamlibOptions);
     if (!usageError.isEmpty())
         return CliUsageError(context, "serve", usageError);
     const bool verbose = context.GetOptions().verbose;
@@ -105,6 +135,18 @@ int RunServe(CCliContext& context, const CCliArguments& arguments)
     };
     (void)needPoll;
 
+    std::unique_ptr<CHamlibServer> hamlib;
+    if (hamlibOptions.on) {
+        hamlib = std::make_unique<CHamlibServer>(needPoll(), hamlibOptions.raw ? &arbiter : nullptr,
+            options.allowGiven ? options.allow : CAllowList {}, log);
+        if (!hamlib->Listen(hamlibOptions.address)) {
+            log(FormatResource(
+                IDS_STATION_CANNOT_LISTEN, FormatListenAddress(hamlibOptions.address), hamlib->ErrorText()));
+            return ExitFailure;
+        }
+        log(FormatResource(IDS_HAMLIB_LISTENING, hamlib->Address()));
+    }
+
     station.Start();
     if (poll)
         poll->Start();
@@ -117,6 +159,8 @@ int RunServe(CCliContext& context, const CCliArguments& arguments)
     watch.start(100);
     loop.exec();
 
+    if (hamlib)
+        hamlib->Close();
     if (poll)
         poll->Stop();
     if (share)
