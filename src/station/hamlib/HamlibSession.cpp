@@ -70,7 +70,13 @@ CHamlibSession::CHamlibSession(std::unique_ptr<QTcpSocket> socket, CStationPoll&
     connect(&m_rawTimer, &QTimer::timeout, this, [this]() { RawAnswered(Timeout); });
     connect(m_socket.get(), &QTcpSocket::readyRead, this, &CHamlibSession::ProcessInput);
     connect(m_socket.get(), &QTcpSocket::disconnected, this, &CHamlibSession::End);
-    connect(m_socket.get(), &QTcpSocket::errorOccurred, this, [this]() { End(); });
+    // The end of a client's input is not the end of its session: its answers go out first.
+    connect(m_socket.get(), &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
+        if (error != QAbstractSocket::RemoteHostClosedError)
+            End();
+    });
+    // What the client sent before the session existed is signalled no more.
+    QMetaObject::invokeMethod(this, &CHamlibSession::ProcessInput, Qt::QueuedConnection);
 }
 
 CHamlibSession::~CHamlibSession()
@@ -105,24 +111,37 @@ void CHamlibSession::CutOff(unsigned textId)
 void CHamlibSession::ProcessInput()
 {
     while (!m_ended && !m_waiting) {
-        const qsizetype newline = m_input.indexOf('\n');
+        const QByteArray ahead = m_socket->peek(kMaxLine + 1);
+        const qsizetype newline = ahead.indexOf('\n');
         if (newline < 0) {
-            if (m_input.size() > kMaxLine) {
+            if (ahead.size() > kMaxLine) {
                 m_socket->write("RPRT -1\n");
                 m_socket->flush();
                 CutOff(IDS_HAMLIB_LINE_TOO_LONG);
-                return;
             }
-            const QByteArray more = m_socket->read(kMaxLine + 1 - m_input.size());
-            if (more.isEmpty())
-                return;
-            m_input += more;
+            return;
+        }
+        Execute(Parse(ahead.first(newline)));
+        if (!m_waiting) {
+            m_socket->skip(newline + 1);
             continue;
         }
-        const QByteArray line = m_input.left(newline);
-        m_input.remove(0, newline + 1);
-        Execute(Parse(line));
+        // The line stays in the socket until it is answered, and the socket reads no more
+        // meanwhile: a client that has closed its side ("nc -q1") would otherwise be taken for
+        // gone before its answer could go out.
+        m_heldLine = newline + 1;
+        m_socket->setReadBufferSize(1);
     }
+}
+
+void CHamlibSession::Answered()
+{
+    m_waiting = false;
+    m_socket->skip(m_heldLine);
+    m_heldLine = 0;
+    m_socket->setReadBufferSize(kReadAhead);
+    // The next lines wait in the socket; read them once the queue of events has moved on.
+    QMetaObject::invokeMethod(this, &CHamlibSession::ProcessInput, Qt::QueuedConnection);
 }
 
 void CHamlibSession::Answer(const Request& request, const QList<Item>& items, Code code)
@@ -130,6 +149,9 @@ void CHamlibSession::Answer(const Request& request, const QList<Item>& items, Co
     if (m_ended)
         return;
     m_socket->write(Format(request, items, code));
+    // Out at once: a client that has closed its side ("nc -q1") would otherwise lose the answer
+    // when the socket sees the end of its input.
+    m_socket->flush();
     if (m_socket->bytesToWrite() > kMaxUnsent) {
         if (m_log)
             m_log(FormatResource(IDS_HAMLIB_DOES_NOT_READ, m_name));
@@ -300,10 +322,8 @@ void CHamlibSession::Ask(const Request& request, const std::function<void(std::f
     ask([this, alive = std::weak_ptr<bool>(m_alive), request](DWORD result) {
         if (alive.expired())
             return;
-        m_waiting = false;
         Answer(request, {}, FromResult(result));
-        // The next lines wait in the socket; read them once the queue of events has moved on.
-        QMetaObject::invokeMethod(this, &CHamlibSession::ProcessInput, Qt::QueuedConnection);
+        Answered();
     });
 }
 
@@ -356,8 +376,7 @@ void CHamlibSession::OnLineData(const QByteArray& bytes)
 void CHamlibSession::RawAnswered(Code code)
 {
     m_rawTimer.stop();
-    m_waiting = false;
     const QByteArray answer = m_rawAnswer.left(m_rawAnswer.indexOf(';') + 1);
     Answer(m_raw, code == Ok ? QList<Item> {{"Reply", answer}} : QList<Item> {}, code);
-    QMetaObject::invokeMethod(this, &CHamlibSession::ProcessInput, Qt::QueuedConnection);
+    Answered();
 }

@@ -39,6 +39,8 @@ signals:
 
 private:
     void ProcessInput();
+    // A request to the amplifier has been answered: the next lines may follow.
+    void Answered();
     void Execute(const Hamlib::Request& request);
     void Answer(const Hamlib::Request& request, const QList<Hamlib::Item>& items, Hamlib::Code code);
     void Level(const Hamlib::Request& request);
@@ -60,7 +62,7 @@ private:
     CLineArbiter::ClientId m_arbiterId = 0;
     std::function<void(const QString&)> m_log;
     QString m_name;
-    QByteArray m_input;
+    qint64 m_heldLine = 0; // the length of the line being answered, still in the socket
     bool m_waiting = false; // a request to the amplifier is not answered yet
     bool m_ended = false;
     Hamlib::Request m_raw; // the raw command waiting for its answer
