@@ -18,10 +18,10 @@ quint16 FreePort()
 
 // Sends `bytes` as a shell user would, "printf ... | nc -N 127.0.0.1 PORT" (nc closes its sending
 // side at once): everything answered up to the close.
-QStringList Exchange(quint16 port, const QByteArray& bytes)
+QStringList Exchange(quint16 port, const QByteArray& bytes, const QString& from = QStringLiteral("127.0.0.1"))
 {
     QProcess nc;
-    nc.start(QStringLiteral("/usr/bin/nc"), {"-N", "127.0.0.1", QString::number(port)});
+    nc.start(QStringLiteral("/usr/bin/nc"), {"-N", "-s", from, "127.0.0.1", QString::number(port)});
     nc.write(bytes);
     nc.closeWriteChannel();
     nc.waitForFinished(10000);
@@ -45,12 +45,15 @@ QStringList NextAnswer(QTcpSocket& socket)
 
 class HamlibServer : public ::testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { EnsureApplication(); }
+
+    // Starts the server on a free port (its log names it) and waits for the first poll cycle.
+    // Serial number 4321 rather than the default: the answers must come from the amplifier.
+    void Serve(const QStringList& extra = {"--hamlib-raw"}, const QString& simOptions = {},
+        const QString& from = QStringLiteral("127.0.0.1"))
     {
-        EnsureApplication();
-        // Serial number 4321 rather than the default: the answers must come from the amplifier.
-        StartCli(m_server, m_dir, {"-p", "SIM", "serve", "--share", "off", "--hamlib", "127.0.0.1:0", "--hamlib-raw"},
-            {"QRO4000_SIM=baud=38400,pace=0,serial=4321"});
+        StartCli(m_server, m_dir, QStringList {"-p", "SIM", "serve", "--share", "off", "--hamlib", "127.0.0.1:0"} + extra,
+            {"QRO4000_SIM=baud=38400,pace=0,serial=4321" + simOptions});
         ASSERT_TRUE(m_server.Process().waitForStarted(10000));
         m_server.Process().setReadChannel(QProcess::StandardError);
         const QRegularExpression listening(QStringLiteral("\\(ampctld\\) at 127\\.0\\.0\\.1:(\\d+)"));
@@ -63,8 +66,18 @@ protected:
         // The first poll cycle's readings: until then the power status is "not available".
         QElapsedTimer clock;
         clock.start();
-        while (Exchange(m_port, "+\\get_powerstat\n").value(2) != QLatin1String("RPRT 0") && clock.elapsed() < 20000)
+        while (Exchange(m_port, "+\\get_powerstat\n", from).value(2) != QLatin1String("RPRT 0") && clock.elapsed() < 20000)
             QThread::msleep(100);
+    }
+
+    // The server's log once it holds `text` (or after 10 s).
+    QString Log(const QString& text)
+    {
+        for (int wait = 0; !m_err.contains(text) && wait < 50; ++wait) {
+            m_server.Process().waitForReadyRead(200);
+            m_err += QString::fromUtf8(m_server.Process().readAllStandardError());
+        }
+        return m_err;
     }
 
     QTemporaryDir m_dir;
@@ -75,6 +88,7 @@ protected:
 
 TEST_F(HamlibServer, AnswersInTheFormOfHamlibsOwnDaemonWithTheAmplifiersValues)
 {
+    Serve();
     CChild reference;
     const quint16 referencePort = FreePort();
     reference.Process().start(QStringLiteral("/usr/bin/ampctld"), {"-m", "1", "-t", QString::number(referencePort)});
@@ -133,6 +147,7 @@ TEST_F(HamlibServer, AnswersInTheFormOfHamlibsOwnDaemonWithTheAmplifiersValues)
 
 TEST_F(HamlibServer, BadInputAndRequestsAnswerTheirCodeOnOneConnection)
 {
+    Serve();
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, m_port);
     ASSERT_TRUE(socket.waitForConnected(5000));
@@ -182,16 +197,13 @@ TEST_F(HamlibServer, BadInputAndRequestsAnswerTheirCodeOnOneConnection)
         EXPECT_EQ(Exchange(m_port, "\\get_powerstat\n"), QStringList {"4"});
     }
     EXPECT_TRUE(deaf.state() == QAbstractSocket::UnconnectedState || deaf.waitForDisconnected(10000));
-    for (int wait = 0; !m_err.contains(QLatin1String("does not read")) && wait < 50; ++wait) {
-        m_server.Process().waitForReadyRead(200);
-        m_err += QString::fromUtf8(m_server.Process().readAllStandardError());
-    }
+    EXPECT_THAT(Log("does not read"), HasText("does not read what it is sent: cut off"));
     EXPECT_THAT(m_err, HasText("sends a line longer than 1024 bytes: cut off"));
-    EXPECT_THAT(m_err, HasText("does not read what it is sent: cut off"));
 }
 
 TEST_F(HamlibServer, FourClientsOfAThousandRequestsEachGetTheirOwnAnswers)
 {
+    Serve();
     const QByteArray commands[] = {"+f", "+\\get_powerstat", "+l FAULT", "+_"};
     const QString headers[] = {"get_freq:", "get_powerstat:", "get_level: FAULT", "get_info:"};
     QTcpSocket clients[4];
@@ -216,4 +228,34 @@ TEST_F(HamlibServer, FourClientsOfAThousandRequestsEachGetTheirOwnAnswers)
         }
     }
     EXPECT_THAT(answered, ::testing::ElementsAre(1000, 1000, 1000, 1000));
+}
+
+TEST_F(HamlibServer, UsageErrorsOutsidersAndALostAmplifierAreAnsweredAsSuch)
+{
+    const struct {
+        QStringList args;
+        const char* message;
+    } usage[] = {
+        {{"--hamlib", "localhost"}, "--hamlib needs ADDR:PORT (for example 127.0.0.1:4531), not \"localhost\""},
+        {{"--hamlib", "0.0.0.0:4531"}, "0.0.0.0 is not a loopback address: name who may connect with --allow"},
+        {{"--hamlib-raw"}, "--hamlib-raw needs --hamlib ADDR:PORT"},
+    };
+    for (const auto& row : usage) {
+        const CliRun run = RunCli(m_dir, QStringList {"-p", "SIM", "serve", "--share", "off"} + row.args);
+        EXPECT_EQ(run.exitCode, 2) << run.err.toStdString();
+        EXPECT_THAT(run.err, HasText(row.message));
+    }
+    // Only 127.0.0.2 may connect; the amplifier vanishes after 4 s.
+    Serve({"--allow", "127.0.0.2/32"}, ",unplug-after=4000", "127.0.0.2");
+    EXPECT_EQ(Exchange(m_port, "+f\n"), QStringList {});
+    QStringList answer;
+    QElapsedTimer clock;
+    clock.start();
+    while ((answer = Exchange(m_port, "+l PWRFORWARD\n", "127.0.0.2")).value(1) != "RPRT -6" && clock.elapsed() < 30000)
+        QThread::msleep(200);
+    // Amplifier lost: the last readings are never given as current, and nothing is asked of it.
+    EXPECT_EQ(answer, QStringList({"get_level: PWRFORWARD", "RPRT -6"}));
+    EXPECT_EQ(Exchange(m_port, "+f\n+\\get_powerstat\nR 2\n", "127.0.0.2"),
+        QStringList({"get_freq:", "RPRT -6", "get_powerstat:", "RPRT -6", "RPRT -6"}));
+    EXPECT_THAT(Log("Refused"), HasText("Refused a Hamlib connection from 127.0.0.1:"));
 }
