@@ -17,9 +17,9 @@ class QTcpSocket;
 class CHamlibSession : public QObject, public IArbiterClient {
     Q_OBJECT
 public:
-    // What a client may leave unread before it is cut off: far more than the answers to a
+    // What a client may leave unread before it is cut off: more than the answers to a
     // burst of commands, far less than a server should hold for one client.
-    static constexpr qint64 kMaxUnsent = 64 * 1024;
+    static constexpr qint64 kMaxUnsent = 256 * 1024;
 
     // `arbiter` is null unless raw commands are allowed.
     CHamlibSession(std::unique_ptr<QTcpSocket> socket, CStationPoll& poll, CLineArbiter* arbiter,
