@@ -254,8 +254,9 @@ TEST_F(HamlibServer, UsageErrorsOutsidersAndALostAmplifierAreAnsweredAsSuch)
     while ((answer = Exchange(m_port, "+l PWRFORWARD\n", "127.0.0.2")).value(1) != "RPRT -6" && clock.elapsed() < 30000)
         QThread::msleep(200);
     // Amplifier lost: the last readings are never given as current, and nothing is asked of it.
+    // Raw commands are refused without --hamlib-raw.
     EXPECT_EQ(answer, QStringList({"get_level: PWRFORWARD", "RPRT -6"}));
-    EXPECT_EQ(Exchange(m_port, "+f\n+\\get_powerstat\nR 2\n", "127.0.0.2"),
-        QStringList({"get_freq:", "RPRT -6", "get_powerstat:", "RPRT -6", "RPRT -6"}));
+    EXPECT_EQ(Exchange(m_port, "+f\n+\\get_powerstat\nR 2\nw ^rv;\n", "127.0.0.2"),
+        QStringList({"get_freq:", "RPRT -6", "get_powerstat:", "RPRT -6", "RPRT -6", "RPRT -19"}));
     EXPECT_THAT(Log("Refused"), HasText("Refused a Hamlib connection from 127.0.0.1:"));
 }
