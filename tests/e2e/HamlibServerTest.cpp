@@ -52,7 +52,8 @@ protected:
     void Serve(const QStringList& extra = {"--hamlib-raw"}, const QString& simOptions = {},
         const QString& from = QStringLiteral("127.0.0.1"))
     {
-        StartCli(m_server, m_dir, QStringList {"-p", "SIM", "serve", "--share", "off", "--hamlib", "127.0.0.1:0"} + extra,
+        StartCli(m_server, m_dir,
+            QStringList {"-p", "SIM", "serve", "--share", "off", "--hamlib", "127.0.0.1:0"} + extra,
             {"QRO4000_SIM=baud=38400,pace=0,serial=4321" + simOptions});
         ASSERT_TRUE(m_server.Process().waitForStarted(10000));
         m_server.Process().setReadChannel(QProcess::StandardError);
@@ -66,7 +67,8 @@ protected:
         // The first poll cycle's readings: until then the power status is "not available".
         QElapsedTimer clock;
         clock.start();
-        while (Exchange(m_port, "+\\get_powerstat\n", from).value(2) != QLatin1String("RPRT 0") && clock.elapsed() < 20000)
+        while (
+            Exchange(m_port, "+\\get_powerstat\n", from).value(2) != QLatin1String("RPRT 0") && clock.elapsed() < 20000)
             QThread::msleep(100);
     }
 
@@ -119,7 +121,8 @@ TEST_F(HamlibServer, AnswersInTheFormOfHamlibsOwnDaemonWithTheAmplifiersValues)
         {"+l TEMP_METER", "+l PWRFORWARD", "get_level: TEMP_METER\n[2-9]\\d\\.000000\nRPRT 0"},
         {"+l VD_METER", "+l PWRFORWARD", "get_level: VD_METER\n[45]\\d\\.\\d{3}000\nRPRT 0"},
         {"l ID_METER", "l PWRFORWARD", "\\d{1,2}\\.000000"},
-        {"+l ?", "", "get_level: \\?\nSWR PWRINPUT PWRFORWARD PWRREFLECTED FAULT WARNING TEMP_METER VD_METER ID_METER \nRPRT 0"},
+        {"+l ?", "",
+            "get_level: \\?\nSWR PWRINPUT PWRFORWARD PWRREFLECTED FAULT WARNING TEMP_METER VD_METER ID_METER \nRPRT 0"},
         {"+l NOSUCH", "", "get_level: NOSUCH\nRPRT -1"},
         {"+L SWR 2", "", "set_level: SWR 2\nRPRT -11"},
         {"\\set_powerstat 1", "", "RPRT 0"},
@@ -127,13 +130,15 @@ TEST_F(HamlibServer, AnswersInTheFormOfHamlibsOwnDaemonWithTheAmplifiersValues)
     for (const Row& row : rows) {
         const QStringList ours = Exchange(m_port, QByteArray(row.command) + '\n');
         EXPECT_TRUE(QRegularExpression(QStringLiteral("\\A%1\\z").arg(row.answer)).match(ours.join('\n')).hasMatch())
-            << row.command << " answered:\n" << ours.join('\n').toStdString();
+            << row.command << " answered:\n"
+            << ours.join('\n').toStdString();
         const QString asked = *row.reference ? QString::fromLatin1(row.reference) : QString::fromLatin1(row.command);
         QStringList theirs = Exchange(referencePort, asked.toLatin1() + '\n');
         // The form: as many lines, the same header (for the level asked) and the same RPRT record.
         ASSERT_EQ(ours.size(), theirs.size()) << row.command << " vs ampctld:\n" << theirs.join('\n').toStdString();
         if (asked.startsWith('+')) {
-            EXPECT_EQ(ours.first(), theirs.first().replace(asked.section(' ', -1), QString(row.command).section(' ', -1)));
+            EXPECT_EQ(
+                ours.first(), theirs.first().replace(asked.section(' ', -1), QString(row.command).section(' ', -1)));
         }
         if (theirs.last().startsWith(QLatin1String("RPRT")) || ours.last().startsWith(QLatin1String("RPRT"))) {
             EXPECT_EQ(ours.last(), theirs.last()) << row.command;
@@ -156,33 +161,26 @@ TEST_F(HamlibServer, BadInputAndRequestsAnswerTheirCodeOnOneConnection)
         const char* answer;
     } rows[] = {
         {"\\no_such", "RPRT -1"}, // ampctld answers nothing at all
-        {"+\\no_such", "RPRT -1"},
-        {"l", "RPRT -1"},
-        {"f 14000000", "RPRT -1"},
+        {"+\\no_such", "RPRT -1"}, {"l", "RPRT -1"}, {"f 14000000", "RPRT -1"},
         {QByteArray("f\x01\xff\x00 ", 6), "RPRT -1"},
         {"+l PWRPEAK", "get_level: PWRPEAK\nRPRT -11"}, // the amplifier has no peak reading
-        {"+l swr", "get_level: swr\nRPRT -1"},
-        {"+R 1", "reset: 1\nRPRT -11"},
-        {"+R x", "reset: x\nRPRT -1"},
+        {"+l swr", "get_level: swr\nRPRT -1"}, {"+R 1", "reset: 1\nRPRT -11"}, {"+R x", "reset: x\nRPRT -1"},
         {"+\\set_powerstat 2", "set_powerstat: 2\nRPRT -11"}, // standby: a key that toggles
-        {"+F 7100000", "set_freq: 7100000\nRPRT -11"},
-        {"+w ^rv", "send_cmd: \\^rv\nReply: \\^RV01\\.53;\nRPRT 0"},
+        {"+F 7100000", "set_freq: 7100000\nRPRT -11"}, {"+w ^rv", "send_cmd: \\^rv\nReply: \\^RV01\\.53;\nRPRT 0"},
         {"+w ^ec;", "send_cmd: \\^ec;\nRPRT -19"}, // erases the configuration: never for a client
         {"+w ^on0;", "send_cmd: \\^on0;\nRPRT -19"}, // the power switch has its own command
-        {"+R 2", "reset: 2\nRPRT 0"},
-        {";\\set_powerstat 0", "set_powerstat: 0;RPRT 0"},
+        {"+R 2", "reset: 2\nRPRT 0"}, {";\\set_powerstat 0", "set_powerstat: 0;RPRT 0"},
         {"+\\get_powerstat", "get_powerstat:\nPower Status: 0\nRPRT 0"},
-        {"+l PWRFORWARD", "get_level: PWRFORWARD\nRPRT -20"},
-        {"+R 2", "reset: 2\nRPRT -20"},
-        {"\\set_powerstat 1", "RPRT 0"},
-        {"+f", "get_freq:\nFrequency\\(Hz\\): 14200000\nRPRT 0"},
+        {"+l PWRFORWARD", "get_level: PWRFORWARD\nRPRT -20"}, {"+R 2", "reset: 2\nRPRT -20"},
+        {"\\set_powerstat 1", "RPRT 0"}, {"+f", "get_freq:\nFrequency\\(Hz\\): 14200000\nRPRT 0"},
         {QByteArray(2000, 'f'), "RPRT -1"}, // then the connection is closed
     };
     for (const auto& row : rows) {
         socket.write(row.line + '\n');
         const QString answer = NextAnswer(socket).join('\n');
         EXPECT_TRUE(QRegularExpression(QStringLiteral("\\A%1\\z").arg(row.answer)).match(answer).hasMatch())
-            << row.line.left(40).toStdString() << " answered:\n" << answer.toStdString();
+            << row.line.left(40).toStdString() << " answered:\n"
+            << answer.toStdString();
     }
     EXPECT_TRUE(socket.state() == QAbstractSocket::UnconnectedState || socket.waitForDisconnected(5000));
     // A client that never reads what it asked for is cut off; the others are served meanwhile.

@@ -18,8 +18,8 @@ public:
     static constexpr std::size_t kMaxClients = 32;
 
     // `rawArbiter`: the line raw commands ("w") go to; null refuses them.
-    CHamlibServer(CStationPoll& poll, CLineArbiter* rawArbiter, const CAllowList& allow,
-        std::function<void(const QString&)> log);
+    CHamlibServer(
+        CStationPoll& poll, CLineArbiter* rawArbiter, const CAllowList& allow, std::function<void(const QString&)> log);
     ~CHamlibServer() override;
 
     // False (with the reason in ErrorText) when the address cannot be bound.

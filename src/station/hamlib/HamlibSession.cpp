@@ -48,8 +48,8 @@ QList<Item> Caps()
         + QByteArray::number(QRO_VERSION_PATCH);
     const QByteArray lines[] = {"Caps dump for model:\tQRO4000", "Model name:\t\tQRO4000", "Mfg name:\t\tBrimwell",
         "Backend version:\t" + version, "Backend status:\t\tStable", "Amp type:\t\tOther", "Port type:\t\tNetwork",
-        "Get level: " + kLevels, "Can Reset:\t\tY (2: fault reset)", "Can get Info:\t\tY",
-        "Can get Power Status:\tY", "Can set Power Status:\tY (0: off, 1: on)", "", "Overall backend warnings: 0"};
+        "Get level: " + kLevels, "Can Reset:\t\tY (2: fault reset)", "Can get Info:\t\tY", "Can get Power Status:\tY",
+        "Can set Power Status:\tY (0: off, 1: on)", "", "Overall backend warnings: 0"};
     QList<Item> items;
     for (const QByteArray& line : lines)
         items.append(Item {{}, line});
@@ -237,8 +237,8 @@ void CHamlibSession::Execute(const Request& request)
         if (number && (status == kPowerOff || status == kPowerOn))
             return Ask(request, [this, on = status == kPowerOn](auto done) { m_poll.SetPower(on, std::move(done)); });
         // Standby and operate have a key that toggles: never pressed on a guess.
-        return Answer(request, {}, number && (status == kPowerStandby || status == kPowerOperate) ? NotAvailable
-                                                                                                 : InvalidParameter);
+        return Answer(request, {},
+            number && (status == kPowerStandby || status == kPowerOperate) ? NotAvailable : InvalidParameter);
     }
     case Command::Reset: {
         bool number = false;
@@ -277,9 +277,8 @@ void CHamlibSession::Level(const Request& request)
     else if (name == "PWRINPUT" && now.inputW)
         value = QByteArray::number(*now.inputW);
     else if (name == "FAULT" && now.faultCode)
-        value = *now.faultCode == 0
-            ? QByteArray("No Fault")
-            : QByteArray::number(*now.faultCode, 16).rightJustified(2, '0').toUpper() + " - "
+        value = *now.faultCode == 0 ? QByteArray("No Fault")
+                                    : QByteArray::number(*now.faultCode, 16).rightJustified(2, '0').toUpper() + " - "
                 + FaultLog::FaultName(static_cast<BYTE>(*now.faultCode)).toLatin1();
     else if (name == "WARNING" && now.overdriveCode)
         value = *now.overdriveCode == 0

@@ -31,7 +31,7 @@ public:
     void Close();
 
     void OnLineData(const QByteArray& bytes) override;
-    void OnLineBusy(LineLease) override {}
+    void OnLineBusy(LineLease) override { }
 
 signals:
     // The connection has ended: the owner deletes the session.
