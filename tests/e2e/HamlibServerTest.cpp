@@ -144,6 +144,8 @@ TEST_F(HamlibServer, AnswersInTheFormOfHamlibsOwnDaemonWithTheAmplifiersValues)
             EXPECT_EQ(ours.last(), theirs.last()) << row.command;
         }
     }
+    // A line behind one that waits for the amplifier is answered too, though the client's input ends.
+    EXPECT_EQ(Exchange(m_port, "R 2\nf\n"), QStringList({"RPRT 0", "14200000"}));
     // The capabilities: a list of their own between the same first and last records.
     const QStringList caps = Exchange(m_port, "+\\dump_caps\n"), theirCaps = Exchange(referencePort, "+\\dump_caps\n");
     EXPECT_EQ(caps.first(), theirCaps.first());

@@ -118,7 +118,9 @@ void CHamlibSession::ProcessInput()
                 m_socket->write("RPRT -1\n");
                 m_socket->flush();
                 CutOff(IDS_HAMLIB_LINE_TOO_LONG);
+                return;
             }
+            m_socket->setReadBufferSize(kReadAhead);
             return;
         }
         Execute(Parse(ahead.first(newline)));
@@ -139,8 +141,7 @@ void CHamlibSession::Answered()
     m_waiting = false;
     m_socket->skip(m_heldLine);
     m_heldLine = 0;
-    m_socket->setReadBufferSize(kReadAhead);
-    // The next lines wait in the socket; read them once the queue of events has moved on.
+    // The lines behind it come first, the end of the client's input after them.
     QMetaObject::invokeMethod(this, &CHamlibSession::ProcessInput, Qt::QueuedConnection);
 }
 
