@@ -9,6 +9,8 @@
 #include "station/StationPoll.h"
 #include "station/StationServer.h"
 #include "station/StationStringIds.h"
+#include "station/hamlib/HamlibServer.h"
+#include "station/hamlib/HamlibStringIds.h"
 #include "station/mqtt/MqttEndpoint.h"
 #include "station/mqtt/MqttStringIds.h"
 #include "station/web/WebAccess.h"
@@ -30,6 +32,11 @@ constexpr CCliArg kArguments[] = {
         "the RFC 2217 sharing endpoint (default 127.0.0.1:4540; \"off\" turns it off). Clients open "
         "rfc2217://ADDR:PORT. RFC 2217 has no authentication: reach a remote station through a VPN or an "
         "SSH tunnel rather than listening on a public address"),
+    CliArg::Option("--hamlib", "ADDR:PORT",
+        "Hamlib's amplifier protocol (ampctld, port 4531 by convention) for loggers and scripts: readings, the "
+        "power switch and the fault reset"),
+    CliArg::Flag("--hamlib-raw",
+        "let Hamlib clients send raw commands (w / \\send_cmd); commands that cannot be undone are refused always"),
     CliArg::Option("--allow", "CIDR[,CIDR...]",
         "who may connect to every endpoint; needed to listen beyond loopback. Exit status: 0 after SIGINT or "
         "SIGTERM, 1 when an address cannot be bound, 2 for a usage error; an absent amplifier is waited for"),
@@ -255,6 +262,26 @@ QString ParseMqttOptions(const CCliArguments& arguments, std::optional<CMqttEndp
     return {};
 }
 
+struct HamlibOptions {
+    bool on = false;
+    bool raw = false;
+    CListenAddress address;
+};
+
+QString ParseHamlibOptions(const CCliArguments& arguments, const ServeOptions& serve, HamlibOptions* options)
+{
+    options->raw = arguments.Has("--hamlib-raw");
+    if (!arguments.Has("--hamlib"))
+        return options->raw ? ResourceString(IDS_HAMLIB_USAGE_RAW) : QString();
+    const QString value = arguments.Value("--hamlib");
+    if (!ParseListenAddress(value, &options->address))
+        return FormatResource(IDS_HAMLIB_USAGE_ADDRESS, value);
+    if (!serve.allowGiven && !options->address.address.isLoopback())
+        return FormatResource(IDS_STATION_USAGE_NEEDS_ALLOW, options->address.address.toString());
+    options->on = true;
+    return {};
+}
+
 int RunServe(CCliContext& context, const CCliArguments& arguments)
 {
     ServeOptions options;
@@ -268,6 +295,9 @@ int RunServe(CCliContext& context, const CCliArguments& arguments)
     std::optional<CMqttEndpoint::Options> mqttOptions;
     if (usageError.isEmpty())
         usageError = ParseMqttOptions(arguments, &mqttOptions);
+    HamlibOptions hamlibOptions;
+    if (usageError.isEmpty())
+        usageError = ParseHamlibOptions(arguments, options, &hamlibOptions);
     if (!usageError.isEmpty())
         return CliUsageError(context, "serve", usageError);
     const bool verbose = context.GetOptions().verbose;
@@ -336,6 +366,18 @@ int RunServe(CCliContext& context, const CCliArguments& arguments)
         context.Out(web.tokenGenerated ? url + QStringLiteral("?token=") + QString::fromLatin1(web.server.token) : url);
     }
 
+    std::unique_ptr<CHamlibServer> hamlib;
+    if (hamlibOptions.on) {
+        hamlib = std::make_unique<CHamlibServer>(needPoll(), hamlibOptions.raw ? &arbiter : nullptr,
+            options.allowGiven ? options.allow : CAllowList {}, log);
+        if (!hamlib->Listen(hamlibOptions.address)) {
+            log(FormatResource(
+                IDS_STATION_CANNOT_LISTEN, FormatListenAddress(hamlibOptions.address), hamlib->ErrorText()));
+            return ExitFailure;
+        }
+        log(FormatResource(IDS_HAMLIB_LISTENING, hamlib->Address()));
+    }
+
     std::unique_ptr<CMqttEndpoint> mqtt;
     if (mqttOptions)
         mqtt = std::make_unique<CMqttEndpoint>(context.Host(), needPoll(), *mqttOptions, log);
@@ -358,6 +400,8 @@ int RunServe(CCliContext& context, const CCliArguments& arguments)
 
     if (webServer)
         webServer->Close();
+    if (hamlib)
+        hamlib->Close();
     if (mqtt)
         mqtt->Stop();
     if (poll)

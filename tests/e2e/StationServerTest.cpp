@@ -271,7 +271,7 @@ TEST(StationServerOptions, UsageErrorsAndAnAddressInUse)
         {{"serve", "--share", "0.0.0.0:4541"}, 2, "is not a loopback address: name who may connect with --allow"},
         {{"serve", "--share", "localhost"}, 2, "--share needs ADDR:PORT"},
         {{"serve", "--allow", "10.0.0.0/99"}, 2, "--allow needs address ranges"},
-        {{"serve", "--hamlib", "127.0.0.1:4532"}, 2, "serve: unknown option --hamlib"},
+        {{"serve", "--no-such-endpoint", "127.0.0.1:4532"}, 2, "serve: unknown option --no-such-endpoint"},
         {{"serve", "--share", inUse}, 1, "Cannot listen on " + inUse},
     };
     for (const Row& row : rows) {

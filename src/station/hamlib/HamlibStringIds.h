@@ -1,0 +1,16 @@
+#pragma once
+// Numbers of the Hamlib endpoint's texts (resources/StringTableHamlib.inc holds them).
+enum HamlibStringId : unsigned {
+    IDS_HAMLIB_LISTENING = 4100,
+    IDS_HAMLIB_CLIENT_CONNECTED = 4101,
+    IDS_HAMLIB_CLIENT_LEFT = 4102,
+    IDS_HAMLIB_CLIENT_REFUSED = 4103,
+    IDS_HAMLIB_TOO_MANY_CLIENTS = 4104,
+    IDS_HAMLIB_LINE_TOO_LONG = 4105,
+    IDS_HAMLIB_DOES_NOT_READ = 4106,
+    IDS_HAMLIB_RAW_COMMAND = 4107,
+    IDS_HAMLIB_RAW_REFUSED = 4108,
+    IDS_HAMLIB_RAW_CLIENT = 4109,
+    IDS_HAMLIB_USAGE_ADDRESS = 4120,
+    IDS_HAMLIB_USAGE_RAW = 4121,
+};
