@@ -14,6 +14,7 @@ constexpr Entry kStrings[] = {
 #include "resources/StringTableConfig.inc"
 #include "resources/StringTableDownload.inc"
 #include "resources/StringTableFirmware.inc"
+#include "resources/StringTableFollow.inc"
 #include "resources/StringTableLink.inc"
 #include "resources/StringTableMaintenance.inc"
 #include "resources/StringTableModel.inc"
