@@ -1,6 +1,8 @@
 #include "cli/CliContext.h"
 #include "cli/CommandRegistry.h"
 #include "model/StringTable.h"
+#include "operate/follow/FollowStringIds.h"
+#include "operate/follow/RadioFollowing.h"
 #include "station/LineArbiter.h"
 #include "station/ListenAddress.h"
 #include "station/ShareServer.h"
@@ -23,6 +25,12 @@ constexpr CCliArg kArguments[] = {
     CliArg::Option("--allow", "CIDR[,CIDR...]",
         "who may connect to every endpoint; needed to listen beyond loopback. Exit status: 0 after SIGINT or "
         "SIGTERM, 1 when an address cannot be bound, 2 for a usage error; an absent amplifier is waited for"),
+    CliArg::Option("--follow-rig", "HOST:PORT",
+        "band following: read the radio's frequency and PTT from a Hamlib rigctld every 200 ms and press the "
+        "amplifier's band key when the radio changes band (never while transmitting)"),
+    CliArg::Option("--follow-udp", "[ADDR:]PORT",
+        "band following from the RadioInfo datagrams of a logging program (on 127.0.0.1 unless ADDR is given, "
+        "which needs --allow); not together with --follow-rig"),
 };
 
 std::atomic<bool> g_terminate {false};
@@ -61,10 +69,39 @@ QString ParseServeOptions(const CCliArguments& arguments, ServeOptions* options)
     return {};
 }
 
+// Band following's source: --follow-rig or --follow-udp, one at a time.
+QString ParseFollowOptions(const CCliArguments& arguments, const ServeOptions& serve, FollowSource* source)
+{
+    const bool rig = arguments.Has("--follow-rig");
+    const bool udp = arguments.Has("--follow-udp");
+    if (rig && udp)
+        return ResourceString(IDS_FOLLOW_USAGE_BOTH);
+    if (rig) {
+        const QString value = arguments.Value("--follow-rig");
+        const auto parsed = FollowSource::Rigctld(value);
+        if (!parsed)
+            return FormatResource(IDS_FOLLOW_USAGE_RIG, value);
+        *source = *parsed;
+    }
+    if (udp) {
+        const QString value = arguments.Value("--follow-udp");
+        const auto parsed = FollowSource::Udp(value);
+        if (!parsed)
+            return FormatResource(IDS_FOLLOW_USAGE_UDP, value);
+        if (!serve.allowGiven && !parsed->address.isLoopback())
+            return FormatResource(IDS_STATION_USAGE_NEEDS_ALLOW, parsed->address.toString());
+        *source = *parsed;
+    }
+    return {};
+}
+
 int RunServe(CCliContext& context, const CCliArguments& arguments)
 {
     ServeOptions options;
-    const QString usageError = ParseServeOptions(arguments, &options);
+    QString usageError = ParseServeOptions(arguments, &options);
+    FollowSource followSource;
+    if (usageError.isEmpty())
+        usageError = ParseFollowOptions(arguments, options, &followSource);
     if (!usageError.isEmpty())
         return CliUsageError(context, "serve", usageError);
     const bool verbose = context.GetOptions().verbose;
@@ -105,9 +142,39 @@ int RunServe(CCliContext& context, const CCliArguments& arguments)
     };
     (void)needPoll;
 
+    // Band following: the radio's band changes press the amplifier's band key through the poll.
+    std::unique_ptr<CRadioFollowing> following;
+    if (followSource.kind != FollowSource::Kind::Off) {
+        CStationPoll& followPoll = needPoll();
+        const auto admit = [&options](const QHostAddress& peer) {
+            return !options.allowGiven || IsAllowed(options.allow, peer);
+        };
+        following = std::make_unique<CRadioFollowing>(
+            followSource,
+            [&followPoll](int band, std::function<void(DWORD)> done) { followPoll.SelectBand(band, std::move(done)); },
+            [&followPoll] { followPoll.WithdrawBand(); },
+            [log](const QString& text) { log(FormatResource(IDS_FOLLOW_FOLLOWING, text)); }, admit);
+        followPoll.Subscribe([&followPoll, &following] {
+            if (following)
+                following->Amplifier(followPoll.Readings(), followPoll.Fresh());
+        });
+    }
+
     station.Start();
     if (poll)
         poll->Start();
+    if (following) {
+        QString error;
+        if (!following->Start(&error)) {
+            log(error);
+            if (poll)
+                poll->Stop();
+            if (share)
+                share->Close();
+            station.Stop();
+            return ExitFailure;
+        }
+    }
     QEventLoop loop;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, &loop, [&]() {
@@ -117,6 +184,7 @@ int RunServe(CCliContext& context, const CCliArguments& arguments)
     watch.start(100);
     loop.exec();
 
+    following.reset();
     if (poll)
         poll->Stop();
     if (share)
