@@ -49,7 +49,7 @@ void CBandFollower::Radio(qint64 hz, std::optional<bool> ptt)
         // The radio entered another band (or was read for the first time): a new change.
         m_radioBand = band;
         m_done = false;
-        m_said.clear();
+        m_said = 0;
         m_warnedFor.reset();
     }
     Decide();
@@ -69,7 +69,8 @@ void CBandFollower::Amplifier(const OperateSnapshot& readings, bool current)
     m_skipReadings = false;
     if (m_pressed && m_ampCurrent && readings.band) {
         const QString pressed = OperateKeys::BandLabel(*m_pressed);
-        Say(*readings.band == *m_pressed
+        Say(IDS_FOLLOW_ON_BAND,
+            *readings.band == *m_pressed
                 ? FormatResource(IDS_FOLLOW_ON_BAND, pressed)
                 : FormatResource(IDS_FOLLOW_DID_NOT_MOVE, OperateKeys::BandLabel(*readings.band), pressed));
         m_pressed.reset();
@@ -89,11 +90,12 @@ void CBandFollower::TakeBack(bool again)
         m_withdraw();
 }
 
-void CBandFollower::Say(const QString& text)
+void CBandFollower::Say(int what, const QString& text)
 {
-    if (text == m_said)
+    // Once per band change and kind: a wait is said once, not with every forward reading.
+    if (what == m_said)
         return;
-    m_said = text;
+    m_said = what;
     if (m_report)
         m_report(text);
 }
@@ -106,7 +108,7 @@ void CBandFollower::Decide()
     const QString mhz = FollowBands::Megahertz(*m_hz);
     if (band < 0 || OperateKeys::BandCommand(static_cast<DWORD>(band)).isEmpty()) {
         // Never a guess at a key: the operator switches by hand.
-        Say(band < 0 ? FormatResource(IDS_FOLLOW_OUTSIDE, mhz) : FormatResource(IDS_FOLLOW_BY_HAND, mhz));
+        Say(IDS_FOLLOW_OUTSIDE, band < 0 ? FormatResource(IDS_FOLLOW_OUTSIDE, mhz) : FormatResource(IDS_FOLLOW_BY_HAND, mhz));
         m_done = true;
         return;
     }
@@ -116,23 +118,23 @@ void CBandFollower::Decide()
     const QString target = OperateKeys::BandLabel(band);
     if (*m_amp.band == band) {
         m_done = true; // already there (by hand, or before the radio got here)
-        Say(FormatResource(IDS_FOLLOW_ALREADY, mhz, target));
+        Say(IDS_FOLLOW_ALREADY, FormatResource(IDS_FOLLOW_ALREADY, mhz, target));
         return;
     }
     if (m_ptt.value_or(false)) {
-        Say(FormatResource(IDS_FOLLOW_WAIT_PTT, mhz, target));
+        Say(IDS_FOLLOW_WAIT_PTT, FormatResource(IDS_FOLLOW_WAIT_PTT, mhz, target));
         return;
     }
     // Without a forward reading the amplifier may be transmitting: wait for one.
     if (!m_amp.forwardW)
         return;
     if (*m_amp.forwardW >= FollowBands::kTransmitWatts) {
-        Say(FormatResource(IDS_FOLLOW_WAIT_FORWARD, mhz, target, *m_amp.forwardW));
+        Say(IDS_FOLLOW_WAIT_FORWARD, FormatResource(IDS_FOLLOW_WAIT_FORWARD, mhz, target, *m_amp.forwardW));
         return;
     }
     m_done = true;
     m_inFlight = true;
-    Say(FormatResource(IDS_FOLLOW_SELECTING, mhz, target));
+    Say(IDS_FOLLOW_SELECTING, FormatResource(IDS_FOLLOW_SELECTING, mhz, target));
     const std::weak_ptr<int> token = m_pressToken;
     m_press(band, [this, token, band, target](DWORD result) {
         if (token.expired())

@@ -43,7 +43,7 @@ public:
 private:
     void Decide();
     void Warn();
-    void Say(const QString& text);
+    void Say(int what, const QString& text);
     // Takes back a press still on its way; `again` lets this band change press once more.
     void TakeBack(bool again);
 
@@ -56,7 +56,7 @@ private:
     OperateSnapshot m_amp;
     bool m_ampCurrent = false;
     bool m_done = false; // this band change is dealt with (pressed, reported or already there)
-    QString m_said; // the last text said for this band change: each once
+    int m_said = 0; // the kind of text last said for this band change (its string number)
     std::optional<int> m_warnedFor; // the amplifier's measured band last warned about
     bool m_inFlight = false; // pressed, its `done` not called yet
     // The cycle that sends a key reads the band before it: its readings are a band behind.
