@@ -5,6 +5,7 @@
 #include "operate/OperateStateMachineInterface.h"
 #include "operate/OperateStringIds.h"
 #include "operate/OperateText.h"
+#include "operate/ui/FollowRadioBox.h"
 #include "operate/ui/HistoryChart.h"
 #include "operate/ui/MeterBar.h"
 #include "operate/ui/RelaySpinBox.h"
@@ -120,6 +121,7 @@ COperatePage::COperatePage(CModel* model, IUserPrompt* prompt, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(bottom, 1);
+    layout->addWidget(new CFollowRadioBox(*model, m_poller, this));
     m_advanced.push_back(relays);
 
     m_poller.SetPowerBoxProbe([this] { return m_powerOn->isChecked(); });
