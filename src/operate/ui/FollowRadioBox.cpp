@@ -103,6 +103,13 @@ void CFollowRadioBox::Apply()
     }
 }
 
+void CFollowRadioBox::hideEvent(QHideEvent* event)
+{
+    if (m_following)
+        m_following->Amplifier(OperateSnapshot {}, false);
+    QWidget::hideEvent(event);
+}
+
 void CFollowRadioBox::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t extra)
 {
     (void)extra;

@@ -24,6 +24,10 @@ public:
     void OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t extra) override;
     QLabel* Status() const { return m_status; }
 
+protected:
+    // The page's poller stops while another page is shown: its last readings are not current.
+    void hideEvent(QHideEvent* event) override;
+
 private:
     void ShowSetting();
     void Apply();
