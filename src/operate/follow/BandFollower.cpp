@@ -44,7 +44,7 @@ void CBandFollower::Radio(qint64 hz, std::optional<bool> ptt)
     m_hz = hz;
     m_ptt = ptt;
     if (m_inFlight && (m_radioBand != band || ptt.value_or(false)))
-        TakeBack(true);
+        TakeBack();
     if (m_radioBand != band) {
         // The radio entered another band (or was read for the first time): a new change.
         m_radioBand = band;
@@ -76,16 +76,16 @@ void CBandFollower::Amplifier(const OperateSnapshot& readings, bool current)
         m_pressed.reset();
     }
     if (m_inFlight && readings.forwardW.value_or(0) >= FollowBands::kTransmitWatts)
-        TakeBack(true);
+        TakeBack();
     Decide();
     Warn();
 }
 
-void CBandFollower::TakeBack(bool again)
+void CBandFollower::TakeBack()
 {
     m_inFlight = false;
     m_pressToken = std::make_shared<int>(0);
-    m_done = m_done && !again;
+    m_done = false;
     if (m_withdraw)
         m_withdraw();
 }

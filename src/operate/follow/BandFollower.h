@@ -44,8 +44,8 @@ private:
     void Decide();
     void Warn();
     void Say(int what, const QString& text);
-    // Takes back a press still on its way; `again` lets this band change press once more.
-    void TakeBack(bool again);
+    // Takes back a press still on its way: this band change may press once more.
+    void TakeBack();
 
     Press m_press;
     Withdraw m_withdraw;
