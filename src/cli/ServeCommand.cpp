@@ -1,6 +1,8 @@
 #include "cli/CliContext.h"
 #include "cli/CommandRegistry.h"
 #include "model/StringTable.h"
+#include "operate/follow/FollowStringIds.h"
+#include "operate/follow/RadioFollowing.h"
 #include "operate/InfluxLine.h"
 #include "operate/TelemetryStringIds.h"
 #include "station/LineArbiter.h"
@@ -60,6 +62,12 @@ constexpr CCliArg kArguments[] = {
     CliArg::Option("--mqtt-prefix", "PREFIX", "the readings' topic prefix (default qro4000)"),
     CliArg::Option("--mqtt-discovery-prefix", "PREFIX", "Home Assistant's discovery prefix (default homeassistant)"),
     CliArg::Flag("--mqtt-control", "switch the amplifier on or off with \"on\" or \"off\" on PREFIX/SERIAL/power/set"),
+    CliArg::Option("--follow-rig", "HOST:PORT",
+        "band following: read the radio's frequency and PTT from a Hamlib rigctld every 200 ms and press the "
+        "amplifier's band key when the radio changes band (never while transmitting)"),
+    CliArg::Option("--follow-udp", "[ADDR:]PORT",
+        "band following from the RadioInfo datagrams of a logging program (on 127.0.0.1 unless ADDR is given, "
+        "which needs --allow); not together with --follow-rig"),
 };
 
 std::atomic<bool> g_terminate {false};
@@ -282,6 +290,32 @@ QString ParseHamlibOptions(const CCliArguments& arguments, const ServeOptions& s
     return {};
 }
 
+// Band following's source: --follow-rig or --follow-udp, one at a time.
+QString ParseFollowOptions(const CCliArguments& arguments, const ServeOptions& serve, FollowSource* source)
+{
+    const bool rig = arguments.Has("--follow-rig");
+    const bool udp = arguments.Has("--follow-udp");
+    if (rig && udp)
+        return ResourceString(IDS_FOLLOW_USAGE_BOTH);
+    if (rig) {
+        const QString value = arguments.Value("--follow-rig");
+        const auto parsed = FollowSource::Rigctld(value);
+        if (!parsed)
+            return FormatResource(IDS_FOLLOW_USAGE_RIG, value);
+        *source = *parsed;
+    }
+    if (udp) {
+        const QString value = arguments.Value("--follow-udp");
+        const auto parsed = FollowSource::Udp(value);
+        if (!parsed)
+            return FormatResource(IDS_FOLLOW_USAGE_UDP, value);
+        if (!serve.allowGiven && !parsed->address.isLoopback())
+            return FormatResource(IDS_STATION_USAGE_NEEDS_ALLOW, parsed->address.toString());
+        *source = *parsed;
+    }
+    return {};
+}
+
 int RunServe(CCliContext& context, const CCliArguments& arguments)
 {
     ServeOptions options;
@@ -298,6 +332,9 @@ int RunServe(CCliContext& context, const CCliArguments& arguments)
     HamlibOptions hamlibOptions;
     if (usageError.isEmpty())
         usageError = ParseHamlibOptions(arguments, options, &hamlibOptions);
+    FollowSource followSource;
+    if (usageError.isEmpty())
+        usageError = ParseFollowOptions(arguments, options, &followSource);
     if (!usageError.isEmpty())
         return CliUsageError(context, "serve", usageError);
     const bool verbose = context.GetOptions().verbose;
@@ -378,9 +415,36 @@ int RunServe(CCliContext& context, const CCliArguments& arguments)
         log(FormatResource(IDS_HAMLIB_LISTENING, hamlib->Address()));
     }
 
+    // Band following: the radio's band changes press the amplifier's band key through the poll.
+    std::unique_ptr<CRadioFollowing> following;
+    if (followSource.kind != FollowSource::Kind::Off) {
+        CStationPoll& followPoll = needPoll();
+        const auto admit = [&options](const QHostAddress& peer) {
+            return !options.allowGiven || IsAllowed(options.allow, peer);
+        };
+        following = std::make_unique<CRadioFollowing>(
+            followSource,
+            [&followPoll](int band, std::function<void(DWORD)> done) { followPoll.SelectBand(band, std::move(done)); },
+            [&followPoll] { followPoll.WithdrawBand(); },
+            [log](const QString& text) { log(FormatResource(IDS_FOLLOW_FOLLOWING, text)); }, admit);
+        followPoll.Subscribe([&followPoll, &following] {
+            if (following)
+                following->Amplifier(followPoll.Readings(), followPoll.Fresh());
+        });
+    }
+
     std::unique_ptr<CMqttEndpoint> mqtt;
     if (mqttOptions)
         mqtt = std::make_unique<CMqttEndpoint>(context.Host(), needPoll(), *mqttOptions, log);
+
+    // A source that cannot be opened (its UDP port taken) ends the server before it starts.
+    if (following) {
+        QString error;
+        if (!following->Start(&error)) {
+            log(error);
+            return ExitFailure;
+        }
+    }
 
     station.Start();
     if (poll)
@@ -398,6 +462,7 @@ int RunServe(CCliContext& context, const CCliArguments& arguments)
     watch.start(100);
     loop.exec();
 
+    following.reset();
     if (webServer)
         webServer->Close();
     if (hamlib)

@@ -10,6 +10,7 @@ CModel::CModel(IEventHost& host, std::unique_ptr<ISettingsStore> store) : CModel
     m_persistentValues.push_back(&m_operatePollInterval);
     m_persistentValues.push_back(&m_peakHoldVarn);
     m_persistentValues.push_back(&m_fileServer);
+    m_persistentValues.push_back(&m_followRadio);
     m_contactMachine = std::make_unique<CContactStateMachine>(this);
     m_readings = {&m_band, &m_antenna, &m_atuInline, &m_atuMode, &m_capacitors, &m_faultCode, &m_frequency,
         &m_inductors, &m_displayText, &m_operateStandby, &m_overdriveCode, &m_paCurrent, &m_paVoltage,

@@ -65,6 +65,8 @@ public:
     // An empty value means the default.
     static constexpr const char* kDefaultFileServer = "ftp://ftp.brimwell.com";
     CPersistentValue<CString> m_fileServer{0x81B0, "FileServer", QString::fromLatin1(kDefaultFileServer)};
+    // Band following's source on the Operate page: "", "rigctld HOST:PORT" or "udp [ADDR:]PORT".
+    CPersistentValue<CString> m_followRadio{0x81B1, "FollowRadio", CString()};
 
     bool IsExpectedDevice() const override;
     // Forgets what the amplifier was (its readings not current, its power unknown and taken

@@ -15,6 +15,7 @@ constexpr Entry kStrings[] = {
 #include "resources/StringTableDownload.inc"
 #include "resources/StringTableFirmware.inc"
 #include "resources/StringTableHamlib.inc"
+#include "resources/StringTableFollow.inc"
 #include "resources/StringTableLink.inc"
 #include "resources/StringTableMaintenance.inc"
 #include "resources/StringTableModel.inc"

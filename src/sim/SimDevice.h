@@ -35,6 +35,12 @@ public:
         int faultIndex = -1; // the fault log's index word reads this (a damaged log); -1 keeps it
 
         bool powerOff = false; // start switched off: only "^on;" is answered until "^on1;"
+        // Whether the station transmits through it: kTransmitOn (an operator who transmits for
+        // 20 s of every 30), kTransmitOff (receive: no drive, no power), or a positive number of
+        // seconds: transmitting that long, then receiving that long, in turn.
+        static constexpr int kTransmitOn = -1;
+        static constexpr int kTransmitOff = 0;
+        int transmit = kTransmitOn;
     };
 
     // Named faults. Counts are of answers (or packets) from the time the fault is set: a count

@@ -55,11 +55,27 @@ CSimOperate::CSimOperate(CSimDevice& device)
 
 double CSimOperate::Drive(double seconds)
 {
-    // Transmitting for the first 20 s of every 30, with a voice-like swing of the drive. A
-    // function of the time alone, so that the queries of one cycle agree with each other.
-    if (std::fmod(seconds, 30.0) >= 20.0)
+    // Transmitting for the first 20 s of every 30 (or as the transmit option says), with a
+    // voice-like swing of the drive. A function of the time alone, so that the queries of one
+    // cycle agree with each other. In receive there is no drive: no input, no forward power.
+    if (!Transmitting(seconds))
         return 0;
     return 50.0 + 8.0 * std::sin(2 * kPi * seconds / 7.0) + 2.0 * std::sin(2 * kPi * seconds / 1.3);
+}
+
+bool CSimOperate::Transmitting(double seconds) const
+{
+    const int transmit = m_device.GetOptions().transmit;
+    if (transmit == CSimDevice::Options::kTransmitOn)
+        return std::fmod(seconds, 30.0) < 20.0;
+    if (transmit <= CSimDevice::Options::kTransmitOff)
+        return false;
+    return std::fmod(seconds, 2.0 * transmit) < transmit;
+}
+
+bool CSimOperate::Transmitting()
+{
+    return Transmitting(m_device.Host().TickCount() / 1000.0);
 }
 
 CSimOperate::Readings CSimOperate::Read()

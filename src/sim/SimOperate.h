@@ -25,6 +25,8 @@ public:
     // The meters as they read now (the heat sink's temperature moves on to now).
     Readings Read();
     QByteArray DisplayText();
+    // Whether the station transmits through the amplifier now (see the transmit option).
+    bool Transmitting();
 
     // The front panel's state; tests set it directly.
     int m_band = 5; // 14 MHz
@@ -45,6 +47,7 @@ private:
     void Key(bool hold, int number);
     void SetRelays(BYTE& relays, const QByteArray& digits);
     double Drive(double seconds);
+    bool Transmitting(double seconds) const;
 
     CSimDevice& m_device;
     double m_temperature = 31.0;

@@ -88,6 +88,10 @@ const std::vector<SimSetting> kSettings = {
         SimSetting::Kind::Switch, 1, &Store<&CSimDevice::Options::powerOff>},
     {"amp-fault", "CODE", "the amplifier has tripped with FAULT code CODE (1 ... 255); RESET clears it", true,
         SimSetting::Kind::Number, 0xFF, &Store<&CSimDevice::Faults::amplifierFault>},
+    {"transmit", "on|off|cycle:S",
+        "on: an operator transmits 20 s of every 30 (the default); off: receive, 0 W forward and input; "
+        "cycle:S: transmit S seconds, receive S seconds, in turn", false,
+        SimSetting::Kind::Transmit, 86400, &Store<&CSimDevice::Options::transmit>},
     {"fall-silent", "N", "operate: the n-th operate command is the first left unanswered", true,
         SimSetting::Kind::Number, kCount, &Store<&CSimDevice::Faults::fallSilentAnswer>},
 };
@@ -152,6 +156,18 @@ bool ApplySimSetting(
         bool ok = false;
         read = v.toDouble(&ok);
         if (!ok || read < 0 || read > 1)
+            return Bad(error, name, value);
+        break;
+    }
+    case SimSetting::Kind::Transmit: {
+        qulonglong seconds = 0;
+        if (v == QLatin1String("on"))
+            read = CSimDevice::Options::kTransmitOn;
+        else if (v == QLatin1String("off"))
+            read = CSimDevice::Options::kTransmitOff;
+        else if (v.startsWith(QLatin1String("cycle:")) && ReadNumber(v.mid(6), setting->max, &seconds) && seconds > 0)
+            read = static_cast<double>(seconds);
+        else
             return Bad(error, name, value);
         break;
     }

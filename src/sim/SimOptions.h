@@ -4,7 +4,8 @@
 #include <vector>
 
 // Reads "key=value" pairs separated by commas into the options: baud, serial, revision,
-// bootloader (0/1), pace (0/1), delay (ms), seed. Answers false and names the bad part in
+// bootloader (0/1), pace (0/1), delay (ms), seed, transmit (on/off/cycle:S) and the rest of
+// SimSettings(). Answers false and names the bad part in
 // `error` when a pair cannot be read.
 bool ParseSimOptions(const QString& text, CSimDevice::Options* options, QString* error = nullptr);
 
@@ -22,8 +23,9 @@ struct SimSetting {
     const char* help;
     bool fault; // a fault rather than an option
     // How the value is read: a switch (0 or 1), a probability (0 ... 1), a supported line speed,
-    // or a whole number up to `max`; and where it is put.
-    enum class Kind { Switch, Probability, Speed, Number } kind;
+    // a whole number up to `max`, or the transmit state (on, off, cycle:SECONDS up to `max`);
+    // and where it is put.
+    enum class Kind { Switch, Probability, Speed, Number, Transmit } kind;
     qulonglong max;
     void (*store)(CSimDevice::Options& options, CSimDevice::Faults& faults, double value);
 };

@@ -241,6 +241,28 @@ void CStationPoll::SelectBand(int band, std::function<void(DWORD)> done)
     Submit(std::move(request));
 }
 
+void CStationPoll::WithdrawBand()
+{
+    std::vector<std::function<void(DWORD)>> withdrawn;
+    bool held = false;
+    for (auto it = m_requests.begin(); it != m_requests.end();) {
+        if (it->kind != Request::Kind::Band) {
+            ++it;
+            continue;
+        }
+        held = held || it->sent;
+        withdrawn.push_back(std::move(it->done));
+        it = m_requests.erase(it);
+    }
+    // The machine holds the band until its key state: a band without a key takes its place there,
+    // and nothing goes out.
+    if (held && m_poller->Machine())
+        m_poller->Machine()->SelectBand(static_cast<BYTE>(OperateKeys::kBandCount));
+    for (auto& done : withdrawn)
+        if (done)
+            done(Result::Cancelled);
+}
+
 void CStationPoll::SetPower(bool on, std::function<void(DWORD)> done)
 {
     Request request;

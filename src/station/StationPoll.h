@@ -67,6 +67,9 @@ public:
     // Result::RequestNotTaken.
     void SelectBand(int band, std::function<void(DWORD)> done);
     void SetPower(bool on, std::function<void(DWORD)> done);
+    // Takes back a band request whose key has not gone out yet (the radio keyed up meanwhile):
+    // its `done` gets Result::Cancelled. A key already on the line cannot be taken back.
+    void WithdrawBand();
 
     // The poll model, for the tests and whoever needs more than the readings.
     CModel& Model() { return *m_model; }

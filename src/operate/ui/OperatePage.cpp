@@ -6,6 +6,7 @@
 #include "operate/OperateStringIds.h"
 #include "operate/OperateText.h"
 #include "operate/TelemetryStringIds.h"
+#include "operate/ui/FollowRadioBox.h"
 #include "operate/ui/HistoryChart.h"
 #include "operate/ui/MeterBar.h"
 #include "operate/ui/RelaySpinBox.h"
@@ -122,6 +123,7 @@ COperatePage::COperatePage(CModel* model, IUserPrompt* prompt, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(bottom, 1);
+    layout->addWidget(new CFollowRadioBox(*model, m_poller, this));
     m_advanced.push_back(relays);
 
     // The session summary, from the page's context menu too.
