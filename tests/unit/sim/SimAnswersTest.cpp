@@ -145,33 +145,3 @@ TEST(SimDevice, WritableRegionsAreExactlyTheSix)
         EXPECT_EQ(static_cast<BYTE>(wire.device->Eeprom()[p.address]) == byte, p.writable) << std::hex << p.address;
     }
 }
-
-TEST(SimEeprom, StartsWithPlausibleContent)
-{
-    CSimWire wire;
-    const QByteArray& e = wire.device->Eeprom();
-    ASSERT_EQ(e.size(), 0x40000);
-    EXPECT_NE(e, QByteArray(0x40000, static_cast<char>(0xFF)));
-    const unsigned index = static_cast<BYTE>(e[0x0A]) | static_cast<BYTE>(e[0x0B]) << 8;
-    ASSERT_LT(index, 1024u);
-    // The newest entry is in use, the slot after it is empty, and every entry up to it is too.
-    for (unsigned slot = 0; slot <= index; ++slot)
-        EXPECT_NE(static_cast<BYTE>(e[0x38000 + 32 * slot]), 0xFF) << slot;
-    EXPECT_EQ(static_cast<BYTE>(e[0x38000 + 32 * (index + 1)]), 0xFF);
-    // The first entry is a power-on with the firmware's revision at offset 20.
-    EXPECT_EQ(static_cast<BYTE>(e[0x38000]), 0x00);
-    EXPECT_EQ(static_cast<BYTE>(e[0x38000 + 20]) | static_cast<BYTE>(e[0x38000 + 21]) << 8, 153);
-    // Settings regions hold data; the end of the ATU memory is erased.
-    EXPECT_NE(e.mid(0x100, 0x200), QByteArray(0x200, static_cast<char>(0xFF)));
-    EXPECT_EQ(e.mid(0x37000, 0x1000), QByteArray(0x1000, static_cast<char>(0xFF)));
-}
-
-TEST(SimEeprom, SameSeedSameContentOtherSeedOther)
-{
-    CSimDevice::Options a = CSimWire::Defaults(), b = a, c = a;
-    a.seed = b.seed = 7;
-    c.seed = 8;
-    CSimWire one(a), two(b), three(c);
-    EXPECT_EQ(one.device->Eeprom(), two.device->Eeprom());
-    EXPECT_NE(one.device->Eeprom(), three.device->Eeprom());
-}
