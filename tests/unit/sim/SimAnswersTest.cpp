@@ -1,7 +1,6 @@
 // What the simulated amplifier answers, byte for byte, in its application firmware.
 #include "RowName.h"
 #include "SimWire.h"
-#include "link/EepromBlock.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -61,17 +60,6 @@ TEST_P(SimAnswers, ExactBytes)
 INSTANTIATE_TEST_SUITE_P(Application, SimAnswers, ::testing::ValuesIn(kAnswers),
     [](const ::testing::TestParamInfo<AnswerCase>& info) { return std::string(info.param.name); });
 
-TEST(SimDevice, AnswerIsLostWhenTheProgramChangesSpeedBeforeItArrives)
-{
-    CSimDevice::Options options = CSimWire::Defaults();
-    options.answerDelayMs = 20;
-    CSimWire wire(options);
-    wire.Exchange("^sn;", 38400, 5);
-    wire.port->SetSpeed(19200);
-    wire.host.Advance(50);
-    EXPECT_EQ(wire.received, QByteArray());
-}
-
 TEST(SimDevice, PartialCommandIsCompletedByTheNextWrite)
 {
     CSimWire wire;
@@ -109,39 +97,4 @@ TEST(SimDevice, SpeedCommandOutOfRangeChangesNothing)
     wire.Exchange("^BR7;");
     wire.Exchange("^BR;");
     EXPECT_EQ(wire.device->GetOptions().speed, 38400u);
-}
-
-TEST(SimDevice, PowerOffAndOnKeepTheEeprom)
-{
-    CSimWire wire;
-    EXPECT_EQ(wire.Exchange("^ew00000010015A95;"), QByteArray("^EW0000001001EF;"));
-    const QByteArray before = wire.device->Eeprom();
-    wire.Exchange("^on0;");
-    EXPECT_EQ(wire.Exchange("^on;"), QByteArray("^ON0;"));
-    EXPECT_FALSE(wire.device->PowerOn());
-    // Switched off, the controller still listens: the restore finds the speed and identity.
-    EXPECT_EQ(wire.Exchange(";"), QByteArray(";"));
-    EXPECT_EQ(wire.Exchange("^I;"), QByteArray("^IQRO4000;"));
-    wire.Exchange("^on1;");
-    EXPECT_EQ(wire.Exchange("^on;"), QByteArray("^ON1;"));
-    EXPECT_EQ(wire.device->Eeprom(), before);
-    EXPECT_EQ(static_cast<BYTE>(wire.device->Eeprom()[0x10]), 0x5A);
-}
-
-TEST(SimDevice, WritableRegionsAreExactlyTheSix)
-{
-    CSimWire wire;
-    const BYTE byte = 0x42;
-    // One byte on each side of every region boundary: inside answered, outside not.
-    const struct {
-        DWORD address;
-        bool writable;
-    } probes[] = {{0x0F, false}, {0x10, true}, {0x7F, true}, {0x80, true}, {0xFF, true}, {0x100, true}, {0x2FF, true},
-        {0x300, true}, {0xEFF, true}, {0xF00, true}, {0xFFF, true}, {0x1000, true}, {0x37FFF, true}, {0x38000, false},
-        {0x3FFFF, false}, {0x0, false}};
-    for (const auto& p : probes) {
-        const QByteArray answer = wire.Exchange(Eeprom::BuildWriteCommand(p.address, 1, &byte));
-        EXPECT_EQ(!answer.isEmpty(), p.writable) << std::hex << p.address;
-        EXPECT_EQ(static_cast<BYTE>(wire.device->Eeprom()[p.address]) == byte, p.writable) << std::hex << p.address;
-    }
 }
