@@ -45,22 +45,3 @@ TEST_F(ConfigCli, SaveCheckAndRestoreRoundTripAndATamperedFileIsRefusedWithNothi
     EXPECT_THAT(tampered.err, HasText("The configuration file has been altered after it was saved."));
     EXPECT_FALSE(tampered.err.contains("Send \"^ew")) << "a write went out";
 }
-
-TEST_F(ConfigCli, NoisyLineGivesAnExactFileAndARestoreThatIsReadBack)
-{
-    // The amplifier damages one answer, then two digits of a later one so that its check byte
-    // still holds: the save reads every block after the damage until two answers agree.
-    const QString file = Path("noisy.QRO4000Config");
-    const CliRun save = Run({"-p", "SIM", "--verbose", "save-config", file}, ",corrupt-answer=12,corrupt-pair=30");
-    ASSERT_EQ(save.exitCode, 0) << save.err.toStdString();
-    EXPECT_THAT(save.err, HasText(": damaged answer, asking again at once (try 2 of 10)"));
-    EXPECT_THAT(save.err, HasText(": two readings differ, reading it again"));
-    EXPECT_THAT(save.out, HasText(" blocks were read until two answers agreed"));
-    // The amplifier without faults holds the same memory.
-    const CliRun diff = Run({"-p", "SIM", "diff-config", "--all", file});
-    EXPECT_EQ(diff.exitCode, 0) << diff.out.toStdString() << diff.err.toStdString();
-
-    const CliRun restore = Run({"-p", "SIM", "--yes", "restore-config", file}, ",drop-answer=40");
-    EXPECT_EQ(restore.exitCode, 0) << restore.err.toStdString();
-    EXPECT_THAT(restore.out, HasText("3584 blocks were read back after lost or damaged answers; 0 differed"));
-}

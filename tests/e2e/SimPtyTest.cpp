@@ -63,16 +63,6 @@ TEST_F(SimPty, ServesByTheLinkAndTheTerminalPathOneClientAfterAnother)
     EXPECT_EQ(send.out, "^SN01234;\n");
 }
 
-TEST_F(SimPty, MissingPortFailsWithItsErrorCode)
-{
-    const CliRun run = RunCli({"-p", "/nonexistent/port", "info"});
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(
-        run.err, HasText(QRegularExpression("^Error code 0x00000002: .+$", QRegularExpression::MultilineOption)));
-    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
-}
-
 TEST_F(SimPty, PortHeldThroughTheLinkIsAccessDeniedByEitherName)
 {
     StartSim();
@@ -128,16 +118,6 @@ TEST_F(SimPty, UnpluggedLeavesNothingToOpen)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(run.err, HasText("Error code 0x00000002: "));
     EXPECT_FALSE(QFileInfo(m_link).isSymLink());
-}
-
-TEST_F(SimPty, VanishingWhileInUseFailsTheProgramWithoutHanging)
-{
-    StartSim({"--unplug-after", "700"});
-    const CliRun run = RunCli({"-p", m_link, "info"});
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(
-        run.err, HasText(QRegularExpression("^Error code 0x[0-9A-F]{8}: .+$", QRegularExpression::MultilineOption)));
 }
 
 TEST_F(SimPty, SaveConfigWithTheAmplifierKilledMidSaveFailsAndKeepsTheEarlierFile)

@@ -122,9 +122,7 @@ TEST_P(DestructiveCommandTest, IsSentOnlyAfterConfirmation)
 
 INSTANTIATE_TEST_SUITE_P(Commands, DestructiveCommandTest,
     ::testing::Values(DestructiveCase {"BootLoaderDeclined", "^ld;", false},
-        DestructiveCase {"EraseConfigurationConfirmed", "^EC;", true},
-        DestructiveCase {"EraseMemoriesDeclined", "^em1;", false},
-        DestructiveCase {"EepromWriteDeclined", "^ew0010FF;", false}),
+        DestructiveCase {"EraseConfigurationConfirmed", "^EC;", true}),
     [](const ::testing::TestParamInfo<DestructiveCase>& info) { return std::string(info.param.name); });
 
 TEST_F(CommandTesterTest, EditMacrosApplyRelabelsAtOnceCancelKeepsTheRestAndExitSaves)

@@ -58,7 +58,6 @@ TEST_P(ButtonsSayWhyNot, WhenTheyCannotWork)
     for (QPushButton* button : {config->EditButton(), config->SaveButton(), config->RestoreButton(),
              config->FaultTableButton(), config->EraseMemoryButton(), config->ResetButton(), config->DateTimeButton()})
         EXPECT_TRUE(Says(button, row.configWhy));
-    Screenshot(QStringLiteral("configuration"));
 
     // With a file to send, only the link decides.
     const QDir folder(frame->Model().m_firmwareFolder.m_value);

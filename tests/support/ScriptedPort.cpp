@@ -59,6 +59,16 @@ bool CScriptedPort::WriteText(const QString& text)
 
 bool CScriptedPort::WriteBytes(const BYTE* data, DWORD count)
 {
+    if (m_open && loseOnSend) {
+        m_open = false;
+        m_lastError = Result::PortLost;
+        if (tellLoss)
+            m_host.Post([this]() {
+                if (m_failed)
+                    m_failed();
+            });
+        return false;
+    }
     if (!m_open || failWrites) {
         m_lastError = m_open ? Result::WriteFault : Result::InvalidHandle;
         return false;

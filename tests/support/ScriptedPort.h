@@ -32,6 +32,7 @@ public:
     bool WriteBytes(const BYTE* data, DWORD count) override;
     DWORD LastError() const override { return m_lastError; }
     void SetNotify(std::function<void()> notify) override { m_notify = std::move(notify); }
+    void SetFailureNotify(std::function<void()> failed) override { m_failed = std::move(failed); }
     void Settle(DWORD) override {}
 
     // Bytes arriving now, with one notification.
@@ -43,6 +44,10 @@ public:
     QByteArray pending;  // received and not yet read
     bool failOpenWith5 = false;
     bool failWrites = false;
+    // A send meets a vanished device: the port closes, as a real one does; tellLoss also
+    // posts the failure notification the real port sends afterwards.
+    bool loseOnSend = false;
+    bool tellLoss = false;
     QByteArrayList Commands() const;
 
 private:
@@ -52,4 +57,5 @@ private:
     DWORD m_speed = 230400;
     DWORD m_lastError = 0;
     std::function<void()> m_notify;
+    std::function<void()> m_failed;
 };

@@ -73,11 +73,6 @@ bool CSimHarness::RunUntilIdle(IStateMachine& machine, std::uint64_t limitMs)
     return host.RunUntil([&]() { return machine.IsIdle(); }, limitMs);
 }
 
-CSimPort* CSimHarness::SimPort()
-{
-    return dynamic_cast<CSimPort*>(model->Port());
-}
-
 CCompletionRecorder::CCompletionRecorder(CModel& model, const CVirtualEventHost* clock)
     : m_model(model)
     , m_clock(clock)

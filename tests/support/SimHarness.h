@@ -40,7 +40,6 @@ public:
     bool Connect();
     // Runs virtual time until the machine is idle; false if it is still busy after limitMs.
     bool RunUntilIdle(IStateMachine& machine, std::uint64_t limitMs = 10ull * 60 * 1000);
-    CSimPort* SimPort();
     QString TempPath(const QString& name) const { return dir.filePath(name); }
 
     QTemporaryDir dir;

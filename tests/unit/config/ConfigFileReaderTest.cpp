@@ -127,6 +127,10 @@ INSTANTIATE_TEST_SUITE_P(Files, ConfigFileReaderChange,
         ChangeRow {"HeaderLineChangedIsAltered",
             [](QList<QByteArray> l) { return JoinLines(l).replace("Revision = 01.53", "Revision = 01.54"); },
             Result::ConfigCorrupt},
+        ChangeRow {"CrcWithoutSpaceIsAltered",
+            [](QList<QByteArray> l) { return WithCrcLine(l, "CRC32 =0x" + CrcDigits(l)); }, Result::ConfigCorrupt},
+        ChangeRow {"CrcWith0yIsAltered",
+            [](QList<QByteArray> l) { return WithCrcLine(l, "CRC32 = 0y" + CrcDigits(l)); }, Result::ConfigCorrupt},
         ChangeRow {"CrcNumberChangedIsAltered",
             [](QList<QByteArray> l) {
                 l.back().back() = l.back().back() == '0' ? '1' : '0';
@@ -138,10 +142,6 @@ INSTANTIATE_TEST_SUITE_P(Files, ConfigFileReaderChange,
         ChangeRow {"CrcOfSevenDigitsIsAltered",
             [](QList<QByteArray> l) { return WithCrcLine(l, "CRC32 = 0x" + CrcDigits(l).left(7)); },
             Result::ConfigCorrupt},
-        ChangeRow {"CrcWithoutSpaceIsAltered",
-            [](QList<QByteArray> l) { return WithCrcLine(l, "CRC32 =0x" + CrcDigits(l)); }, Result::ConfigCorrupt},
-        ChangeRow {"CrcWith0yIsAltered",
-            [](QList<QByteArray> l) { return WithCrcLine(l, "CRC32 = 0y" + CrcDigits(l)); }, Result::ConfigCorrupt},
         ChangeRow {"CrcWithoutNumberIsAltered", [](QList<QByteArray> l) { return WithCrcLine(l, "CRC32"); },
             Result::ConfigCorrupt},
         ChangeRow {"CrcInLowerCaseWithCapitalXIsRead",
@@ -150,18 +150,16 @@ INSTANTIATE_TEST_SUITE_P(Files, ConfigFileReaderChange,
             [](QList<QByteArray> l) { return WithCrcLine(l, "CRC32 = 0x" + CrcDigits(l) + "FF"); }, 0},
         ChangeRow {"EndingBeforeItsCrcLineIsIncomplete",
             [](QList<QByteArray> l) { return JoinLines(l.mid(0, l.size() - 1)); }, Result::ConfigIncomplete},
-        ChangeRow {"EndingInTheHeaderIsIncomplete", [](QList<QByteArray> l) { return JoinLines(l.mid(0, 5)); },
-            Result::ConfigIncomplete},
         ChangeRow {"EmptyIsIncomplete", [](QList<QByteArray>) { return QByteArray(); }, Result::ConfigIncomplete},
         ChangeRow {"DataAfterTheCrcLineIsIncomplete",
             [](QList<QByteArray> l) { return WithFreshCrc(l.mid(0, 8)) + "MEM4 00000200 01 BB\r\n"; },
             Result::ConfigIncomplete},
+        ChangeRow {"LastLineEndedByCarriageReturnIsIncomplete",
+            [](QList<QByteArray> l) { return JoinLines(l).chopped(1); }, Result::ConfigIncomplete},
         ChangeRow {"NoMemoryLinesIsIncomplete", [](QList<QByteArray> l) { return WithFreshCrc(l.mid(0, 7)); },
             Result::ConfigIncomplete},
         ChangeRow {"LastLineWithoutLineFeedIsIncomplete", [](QList<QByteArray> l) { return JoinLines(l).chopped(2); },
             Result::ConfigIncomplete},
-        ChangeRow {"LastLineEndedByCarriageReturnIsIncomplete",
-            [](QList<QByteArray> l) { return JoinLines(l).chopped(1); }, Result::ConfigIncomplete},
         ChangeRow {"LineFeedsOnlyIsRead", [](QList<QByteArray> l) { return JoinLines(l, "\n"); }, 0},
         ChangeRow {"CarriageReturnsInsideALineAreDropped",
             [](QList<QByteArray> l) { return JoinLines(l).replace("MEM4 00000040 40 ", "MEM4 0000\r0040 40\r "); }, 0},
@@ -300,26 +298,4 @@ TEST(ConfigFileReader, SerialNumberVerdict)
         EXPECT_EQ(receiver.verdicts, c.verdicts) << c.line.constData();
         EXPECT_EQ(receiver.blocks.size(), 4096);
     }
-}
-
-TEST(ConfigFileReader, MissingFileIsReportedWithTheCallAndTheFileName)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("none.QRO4000Config");
-    QString message;
-    CConfigImage image;
-    EXPECT_EQ(ReadConfigFile(path, 1234, &image, &message), Result::FileNotFound);
-    EXPECT_EQ(message,
-        "CreateFile failed on \"" + path
-            + "\"\r\nError 0x00000002: The system cannot find the file "
-              "specified.");
-}
-
-TEST(ConfigLine, ParseDecimalAsTheCLibraryDoes)
-{
-    EXPECT_EQ(ConfigLine::ParseDecimal("  42abc"), 42u);
-    EXPECT_EQ(ConfigLine::ParseDecimal("+7"), 7u);
-    EXPECT_EQ(ConfigLine::ParseDecimal("-1"), 0xFFFFFFFFu);
-    EXPECT_EQ(ConfigLine::ParseDecimal("x1"), 0u);
-    EXPECT_EQ(ConfigLine::ParseDecimal(""), 0u);
 }

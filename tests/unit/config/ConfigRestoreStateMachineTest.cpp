@@ -134,27 +134,6 @@ TEST_F(ConfigRestore, FileFromAnotherAmplifierKeepsThePerUnitBytes)
     EXPECT_EQ(harness.device->Eeprom().left(0x100), before.left(0x100));
 }
 
-TEST_F(ConfigRestore, AcknowledgementsOf15Or17CharactersAreRefused)
-{
-    for (int variant : {15, 17}) {
-        CSimHarness local;
-        ASSERT_TRUE(local.Connect());
-        local.device->ClearLogs();
-        auto* m = local.model->CreateMachine<CConfigRestoreStateMachine>();
-        const auto data = Bytes(16, 0x5A);
-        m->StoreBlock(0x100, 16, data.data());
-        local.device->SetCommandHandler("ew", [variant](const QByteArray& command) {
-            QByteArray ack = "^EW" + command.mid(3, 10) + Eeprom::BuildReadCommand(0x100, 16).mid(13, 2) + ";";
-            return variant == 15 ? ack.left(14) + ";" : ack.left(15) + "0;";
-        });
-        m->Start();
-        ASSERT_TRUE(local.RunUntilIdle(*m, kLong));
-        EXPECT_EQ(m->ResultCode(), Result::NoWriteBlockResponse) << variant;
-        EXPECT_EQ(CommandsStartingWith(local.device->ReceivedLog(), "^ew").size(), 10) << variant;
-        EXPECT_TRUE(CommandsStartingWith(local.device->ReceivedLog(), "^on").isEmpty());
-    }
-}
-
 TEST_F(ConfigRestore, AcknowledgementWithAWrongCheckIsRefused)
 {
     const auto data = Bytes(64, 0x33);
@@ -196,19 +175,6 @@ TEST_F(ConfigRestore, NoAnswerAfterThePowerCommandFailsTheRestore)
     });
     EXPECT_EQ(Run(), Result::NoResponseAfterReset);
     EXPECT_TRUE(CommandsStartingWith(Wire(), "^on1").isEmpty());
-}
-
-TEST_F(ConfigRestore, AlteredFileReachesNothingAndSendsNothing)
-{
-    const QString path = harness.TempPath("bad.QRO4000Config");
-    QByteArray altered = FormatConfigFile(TestHeader(), CPatternSource());
-    altered[altered.indexOf("MEM4 00020000 40 ") + 20] ^= 1;
-    ASSERT_TRUE(WriteWholeFile(path, altered));
-    QString message;
-    EXPECT_EQ(LoadConfigFile(path, 1234, *machine, &message), Result::ConfigCorrupt);
-    EXPECT_TRUE(message.startsWith("The configuration file has been altered"));
-    EXPECT_EQ(machine->RecordCount(), 0u);
-    EXPECT_TRUE(Wire().isEmpty());
 }
 
 TEST_F(ConfigRestore, DroppedAnswersAndCorruptedBytesStillGiveTheSameMemory)

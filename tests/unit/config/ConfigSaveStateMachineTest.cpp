@@ -55,50 +55,33 @@ protected:
 };
 } // namespace
 
+// The states in their order, a start while busy and a cancel while idle refused, progress by
+// the bytes of each block, and the finish delay.
 TEST_F(ConfigSave, ReadsTheWholeMemoryInto64ByteBlocks)
 {
     CCompletionRecorder completion(*harness.model);
-    ASSERT_EQ(Run(), 0u);
+    CProgressRecorder progress(*harness.model);
+    harness.model->m_trace.m_value = 1;
+    EXPECT_FALSE(machine->Cancel());
+    ASSERT_TRUE(machine->Start());
+    EXPECT_FALSE(machine->Start());
+    ASSERT_TRUE(harness.RunUntilIdle(*machine, kLong));
+    ASSERT_EQ(machine->ResultCode(), 0u);
     EXPECT_EQ(Image(), harness.device->Eeprom());
     EXPECT_EQ(machine->GetTotalSize(), 0x40000u);
     const QList<QByteArray> commands = Commands(Wire());
     ASSERT_EQ(commands.size(), 3 + 4096);
-    EXPECT_EQ(commands[0], ";");
-    EXPECT_EQ(commands[1], "^I;");
-    EXPECT_EQ(commands[2], "^cf;");
-    EXPECT_EQ(commands[3], "^er0000000040C0;");
-    EXPECT_EQ(commands[4], "^er000000404080;");
+    EXPECT_EQ(commands.mid(0, 5), (QList<QByteArray> {";", "^I;", "^cf;", "^er0000000040C0;", "^er000000404080;"}));
     EXPECT_EQ(commands.back(), "^er0003FFC040FE;");
+    EXPECT_EQ(harness.sink.trace.filter("Timer Elapsed"),
+        (QStringList {"CacheFlushState Timer Elapsed  10 ms", "DelayFinishProgressState Timer Elapsed 700 ms"}));
+    EXPECT_EQ(harness.sink.trace.filter(" Send ").value(3), "ConfigSaveLoopBodyState Send \"^er0000000040C0;\"");
     EXPECT_EQ(completion.results, QList<DWORD> {0});
     EXPECT_EQ(harness.model->m_progressRange.m_value, 0x40000u);
-    EXPECT_EQ(harness.model->m_progressPosition.m_value, 0x40000u);
-    EXPECT_EQ(harness.model->m_firmwareStatus.m_value, FirmwareApplication);
-}
-
-TEST_F(ConfigSave, StatesInTheirOrderAndTheFinishDelay)
-{
-    harness.model->m_trace.m_value = 1;
-    ASSERT_EQ(Run(), 0u);
-    QStringList sends;
-    for (const QString& line : harness.sink.trace)
-        if (line.contains(" Send ") || line.contains("Timer Elapsed"))
-            sends << line;
-    ASSERT_GE(sends.size(), 7);
-    EXPECT_EQ(sends[0], "DetermineSpeedState Send \";\"");
-    EXPECT_EQ(sends[1], "QueryIState Send \"^I;\"");
-    EXPECT_EQ(sends[2], "CacheFlushState Send \"^cf;\"");
-    EXPECT_EQ(sends[3], "CacheFlushState Timer Elapsed  10 ms");
-    EXPECT_EQ(sends[4], "ConfigSaveLoopBodyState Send \"^er0000000040C0;\"");
-    EXPECT_EQ(sends.back(), "DelayFinishProgressState Timer Elapsed 700 ms");
-}
-
-TEST_F(ConfigSave, ProgressMovesByTheBytesOfEachBlock)
-{
-    CProgressRecorder progress(*harness.model);
-    ASSERT_EQ(Run(), 0u);
     ASSERT_EQ(progress.positions.size(), 1 + 4096);
     for (int i = 0; i <= 4096; ++i)
         ASSERT_EQ(progress.positions[i], static_cast<DWORD>(i) * 64) << i;
+    EXPECT_EQ(harness.model->m_firmwareStatus.m_value, FirmwareApplication);
 }
 
 TEST_F(ConfigSave, EachBlockHasItsOwnTenSends)
@@ -156,27 +139,20 @@ INSTANTIATE_TEST_SUITE_P(Amplifiers, ConfigSaveIdentity,
         IdentityRow {"InItsBootLoader", "^Iqro4000;", Result::UnexpectedDevice, 1, FirmwareBootLoader}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ConfigSave, CancelDuringTheReadsStopsAtTheNextSend)
-{
-    ASSERT_TRUE(machine->Start());
-    ASSERT_TRUE(harness.host.RunUntil([&]() { return CommandsStartingWith(Wire(), "^er").size() == 100; }, kLong));
-    EXPECT_TRUE(machine->Cancel());
-    ASSERT_TRUE(harness.RunUntilIdle(*machine));
-    EXPECT_EQ(machine->ResultCode(), Result::Cancelled);
-    EXPECT_EQ(CommandsStartingWith(Wire(), "^er").size(), 100);
-    // The amplifier was answering: cancelling does not lose it.
-    EXPECT_EQ(harness.model->m_firmwareStatus.m_value, FirmwareApplication);
-}
-
+// A cancel stops at the next send, keeps the amplifier known, writes no file and keeps an
+// earlier one.
 TEST_F(ConfigSave, CancelledSaveWritesNoFileAndKeepsAnEarlierOne)
 {
     const QString fresh = harness.TempPath("fresh.QRO4000Config");
     const QString earlier = harness.TempPath("earlier.QRO4000Config");
     ASSERT_TRUE(WriteWholeFile(earlier, "earlier\r\n"));
     ASSERT_TRUE(machine->Start());
-    ASSERT_TRUE(harness.host.RunUntil([&]() { return CommandsStartingWith(Wire(), "^er").size() == 10; }, kLong));
-    machine->Cancel();
+    ASSERT_TRUE(harness.host.RunUntil([&]() { return CommandsStartingWith(Wire(), "^er").size() == 100; }, kLong));
+    EXPECT_TRUE(machine->Cancel());
     ASSERT_TRUE(harness.RunUntilIdle(*machine));
+    EXPECT_EQ(machine->ResultCode(), Result::Cancelled);
+    EXPECT_EQ(CommandsStartingWith(Wire(), "^er").size(), 100);
+    EXPECT_EQ(harness.model->m_firmwareStatus.m_value, FirmwareApplication);
     const QDateTime stamp = QDateTime::currentDateTime();
     for (const QString& path : {fresh, earlier}) {
         QString message;
@@ -186,16 +162,6 @@ TEST_F(ConfigSave, CancelledSaveWritesNoFileAndKeepsAnEarlierOne)
     }
     EXPECT_FALSE(QFile::exists(fresh));
     EXPECT_EQ(ReadWholeFile(earlier), "earlier\r\n");
-}
-
-TEST_F(ConfigSave, CancelWhileIdleAnswersFalseAndStartWhileBusyIsRefused)
-{
-    EXPECT_FALSE(machine->Cancel());
-    ASSERT_TRUE(machine->Start());
-    EXPECT_FALSE(machine->Start());
-    ASSERT_TRUE(harness.RunUntilIdle(*machine));
-    EXPECT_EQ(machine->ResultCode(), 0u);
-    EXPECT_EQ(CommandsStartingWith(Wire(), "^er").size(), 4096);
 }
 
 TEST_F(ConfigSave, DroppedAnswersAndCorruptedBytesStillGiveTheSameFile)

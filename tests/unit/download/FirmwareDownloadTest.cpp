@@ -225,14 +225,16 @@ const FailureRow kFailureRows[] = {
             QFile(QDir(server.FirmwareFolder()).filePath("qro4000fw0160.hex")).resize(33 * 1024 * 1024);
             return server.Url();
         },
-        0xE20000B1, "Copy of qro4000fw0160.hex completed with error 0xE20000B1: The file server sent more data "},
+        Result::ServerSentTooMuch,
+        "Copy of qro4000fw0160.hex completed with error 0xE20000B1: The file server sent more data "},
     {"FolderInTheWayOfTheCopy",
         [](CFtpTestServer& server, const QString& local) {
             server.Put("qro4000fw0160.hex", kGoodHex);
             QDir(local).mkdir("qro4000fw0160.hex");
             return server.Url();
         },
-        0xE2000060, "qro4000fw0160.hex is not a regular file (it is a device, a pipe or a folder): choose a file"},
+        Result::NotRegularFile,
+        "qro4000fw0160.hex is not a regular file (it is a device, a pipe or a folder): choose a file"},
 };
 
 class FirmwareDownloadFailure : public FirmwareDownload, public ::testing::WithParamInterface<FailureRow> { };

@@ -107,14 +107,6 @@ TEST_F(IntelHexImage, ExtendedSegmentAddressIsTimesSixteen)
     EXPECT_EQ(reader.Stats().bytesInWindow, 1u);
 }
 
-TEST_F(IntelHexImage, UsedEndRoundsUpToWholeBlocks)
-{
-    // One byte at 0x1D000200 makes the second block worth sending.
-    ASSERT_TRUE(Load(kLinear1D00 + CHexTestFiles::Record(0, 0x0200, {0x00}) + kEnd));
-    EXPECT_EQ(image.UsedEnd() - image.Buffer(), 0x400);
-    EXPECT_EQ(image.UsedLength(), 0x400u);
-}
-
 TEST_F(IntelHexImage, BlockAtOutsideTheWindowIsNull)
 {
     EXPECT_EQ(image.BlockAt(kLow), nullptr); // nothing loaded
@@ -184,18 +176,10 @@ TEST(IntelHexFile, MissingFileGivesPlatformError)
     CHexTestFiles files;
     DWORD line = 99, code = 0;
     EXPECT_FALSE(ValidateHexFile(files.Path("nothing.hex"), &line, &code));
-    EXPECT_EQ(code, 0x80070002u);
+    EXPECT_EQ(code, Result::AsFailureCode(Result::FileNotFound));
     EXPECT_EQ(line, 0u);
     EXPECT_FALSE(ValidateHexFile(files.Path("no-folder/nothing.hex"), &line, &code));
-    EXPECT_EQ(code, 0x80070003u);
-}
-
-TEST(IntelHexFile, FolderCannotBeLoaded)
-{
-    CHexTestFiles files;
-    CFirmwareImage image;
-    EXPECT_FALSE(image.LoadForLoader(files.Path("")));
-    EXPECT_TRUE(Result::Failed(image.LastError()));
+    EXPECT_EQ(code, Result::AsFailureCode(Result::PathNotFound));
 }
 
 TEST(IntelHexReader, DestinationShorterThanWindowIsNeverOverrun)

@@ -114,62 +114,51 @@ TEST_F(McuLoader, ApplicationAtAnotherSpeedIsFoundAgainAfterReset)
     EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareApplication);
 }
 
-TEST_F(McuLoader, FiveRefusalsAreResentAtOnce)
+// Refusals ("N", or "C" to a data packet): the first five are resent at once, from the sixth a
+// whole packet of fill bytes resynchronises first, the tenth ends the load.
+struct RefusalRow {
+    const char* name;
+    int packet, times, answerC;
+    DWORD result;
+    int sends; // of the refused packet
+    int fills; // whole packets of fill bytes
+    const char* status;
+};
+
+class McuLoaderRefusal : public McuLoader, public ::testing::WithParamInterface<RefusalRow> { };
+
+TEST_P(McuLoaderRefusal, IsResentOrEndsTheLoad)
 {
+    const RefusalRow& r = GetParam();
     Begin();
-    h->device->GetFaults().refusePacketNumber = 2;
-    h->device->GetFaults().refusePacketTimes = 5;
-    EXPECT_EQ(Load(WriteImage(3)), 0u);
+    h->device->GetFaults().refusePacketNumber = r.packet;
+    h->device->GetFaults().refusePacketTimes = r.times;
+    h->device->GetFaults().answerCNumber = r.answerC;
+    EXPECT_EQ(Load(WriteImage(3)), r.result);
     const QByteArray sent = AfterBeginDownload();
-    EXPECT_FALSE(sent.contains(';' + QByteArray(";"))); // no fill bytes
-    EXPECT_EQ(sent.count(Header(0x1D000200)), 6);
-    EXPECT_EQ(StatusCount("Retry 5 successful at address 0x1D000400"), 1);
-    EXPECT_EQ(machine->TotalRetries(), 5u);
-    EXPECT_EQ(machine->HighestRetries(), 5u);
-    EXPECT_TRUE(FlashHoldsImage());
+    const QByteArray refused = Header(0x1D000000 + 0x200 * DWORD(std::max(r.packet, r.answerC) - 1));
+    EXPECT_EQ(sent.count(refused), r.sends);
+    EXPECT_EQ(sent.count(QByteArray(517, ';')), r.fills);
+    const DWORD retries = r.result == 0 ? r.sends - 1 : r.sends; // the last refusal counts too
+    EXPECT_EQ(machine->TotalRetries(), retries);
+    EXPECT_EQ(machine->HighestRetries(), retries);
+    if (r.result == 0) {
+        EXPECT_EQ(StatusCount(r.status), 1);
+        EXPECT_TRUE(FlashHoldsImage());
+    } else {
+        ExpectFailedAt(r.status);
+        EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareNone);
+        EXPECT_TRUE(h->device->InBootLoader());
+    }
 }
 
-TEST_F(McuLoader, SixthRefusalResynchronisesFirst)
-{
-    Begin();
-    h->device->GetFaults().refusePacketNumber = 1;
-    h->device->GetFaults().refusePacketTimes = 6;
-    EXPECT_EQ(Load(WriteImage(2)), 0u);
-    // After a refusal the boot loader's buffer is empty: the fill bytes make a whole packet of
-    // their own, which it refuses, and the packet goes again.
-    const QByteArray sent = AfterBeginDownload();
-    const qsizetype sixth = 5 * 517;
-    EXPECT_EQ(sent.mid(sixth, 4), Header(0x1D000000));
-    EXPECT_EQ(sent.mid(sixth + 517, 517), QByteArray(517, ';'));
-    EXPECT_EQ(sent.mid(sixth + 1034, 4), Header(0x1D000000));
-    EXPECT_EQ(StatusCount("Retry 6 successful at address 0x1D000200, 517 fill bytes"), 1);
-    EXPECT_EQ(machine->TotalRetries(), 6u);
-    EXPECT_TRUE(FlashHoldsImage());
-}
-
-TEST_F(McuLoader, TenthRefusalEndsTheLoad)
-{
-    Begin();
-    h->device->GetFaults().refusePacketNumber = 1;
-    h->device->GetFaults().refusePacketTimes = 100;
-    EXPECT_EQ(Load(WriteImage(2)), Result::RetryLimit);
-    EXPECT_EQ(AfterBeginDownload().count(Header(0x1D000000)), 10);
-    ExpectFailedAt("0x1D000200");
-    EXPECT_EQ(machine->TotalRetries(), 10u);
-    EXPECT_EQ(machine->HighestRetries(), 10u);
-    EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareNone);
-    EXPECT_TRUE(h->device->InBootLoader());
-}
-
-TEST_F(McuLoader, AnswerCToADataPacketIsARefusal)
-{
-    Begin();
-    h->device->GetFaults().answerCNumber = 2;
-    EXPECT_EQ(Load(WriteImage(2)), 0u);
-    EXPECT_EQ(AfterBeginDownload().count(Header(0x1D000200)), 2);
-    EXPECT_EQ(StatusCount("Retry 1 successful at address 0x1D000400"), 1);
-    EXPECT_TRUE(FlashHoldsImage());
-}
+INSTANTIATE_TEST_SUITE_P(Packets, McuLoaderRefusal,
+    ::testing::Values(RefusalRow {"FiveAreResentAtOnce", 2, 5, 0, 0, 6, 0, "Retry 5 successful at address 0x1D000400"},
+        RefusalRow {"TheSixthResynchronisesFirst", 1, 6, 0, 0, 7, 1,
+            "Retry 6 successful at address 0x1D000200, 517 fill bytes"},
+        RefusalRow {"TheTenthEndsTheLoad", 1, 100, 0, Result::RetryLimit, 10, 1, "0x1D000200"},
+        RefusalRow {"AnswerCIsARefusal", 0, 0, 2, 0, 2, 0, "Retry 1 successful at address 0x1D000400"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(McuLoader, SixthTimeoutWithLimitFiveEndsTheLoad)
 {
@@ -282,42 +271,47 @@ TEST_F(McuLoader, PowerLossThenASecondLoadSucceeds)
     EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareApplication);
 }
 
-TEST_F(McuLoader, NoEchoOfDClearsTheDevice)
-{
-    Begin();
-    h->device->GetFaults().neverEchoD = true;
-    EXPECT_EQ(Load(WriteImage(1)), Result::NoDEcho);
-    EXPECT_EQ(notify.status.last(),
-        QStringLiteral("QRO4000 Bootstrap Loader did not echo \"D\"\r\nRemove power and retry firmware load"));
-    EXPECT_EQ(h->model->m_firmwareRevision.m_value, 0);
-    EXPECT_EQ(h->model->m_serialNumber.m_value, kNoSerialNumber);
-    EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareNone);
-    EXPECT_EQ(AfterBeginDownload(), QByteArray());
-}
+// A boot-loader step that fails ends the load before any packet: no "D" echoed (after which the
+// amplifier is forgotten), a refused unlock ("P" for "U": no erase), an erase unanswered for 15 s;
+// another device is never sent a boot-loader command.
+struct StepRow {
+    const char* name;
+    CLossyPort::Filter filter;
+    bool neverEchoD, otherDevice;
+    DWORD result;
+    const char* received;
+};
 
-TEST_F(McuLoader, RefusedUnlockEndsTheLoad)
-{
-    // "P" arrives where "U" was sent: the boot loader refuses to erase a locked flash.
-    Begin(Options(), [](const QByteArray& bytes, int) { return bytes == "U" ? QByteArray("P") : bytes; });
-    EXPECT_EQ(Load(WriteImage(1)), Result::UnlockRefused);
-    EXPECT_FALSE(h->device->ReceivedLog().contains('D'));
-}
+class McuLoaderStep : public McuLoader, public ::testing::WithParamInterface<StepRow> { };
 
-TEST_F(McuLoader, UnansweredEraseEndsTheLoad)
+TEST_P(McuLoaderStep, FailsBeforeAnyPacket)
 {
-    Begin(Options(), [](const QByteArray& bytes, int) { return bytes == "P" ? QByteArray() : bytes; });
+    const StepRow& r = GetParam();
+    Begin(Options(), r.filter);
+    h->device->GetFaults().neverEchoD = r.neverEchoD;
+    if (r.otherDevice)
+        h->device->SetCommandHandler("I", [](const QByteArray&) { return QByteArray("^IQRO800;"); });
     const std::uint64_t start = h->host.Now();
-    EXPECT_EQ(Load(WriteImage(1)), Result::NoEraseResponse);
-    EXPECT_GE(h->host.Now() - start, 15000u);
+    EXPECT_EQ(Load(WriteImage(1)), r.result);
+    EXPECT_EQ(QString::fromLatin1(h->device->ReceivedLog()), QString::fromLatin1(r.received));
+    EXPECT_EQ(h->host.Now() - start >= 15000, r.result == Result::NoEraseResponse);
+    if (r.neverEchoD) {
+        EXPECT_EQ(notify.status.last(),
+            QStringLiteral("QRO4000 Bootstrap Loader did not echo \"D\"\r\nRemove power and retry firmware load"));
+        EXPECT_EQ(h->model->m_firmwareRevision.m_value, 0);
+        EXPECT_EQ(h->model->m_serialNumber.m_value, kNoSerialNumber);
+        EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareNone);
+    }
 }
 
-TEST_F(McuLoader, OtherDeviceIsNeverSentBootLoaderCommands)
-{
-    Begin();
-    h->device->SetCommandHandler("I", [](const QByteArray&) { return QByteArray("^IQRO800;"); });
-    EXPECT_EQ(Load(WriteImage(1)), Result::UnexpectedDevice);
-    EXPECT_EQ(h->device->ReceivedLog(), QByteArray(";^I;"));
-}
+INSTANTIATE_TEST_SUITE_P(Steps, McuLoaderStep,
+    ::testing::Values(StepRow {"NoEchoOfDClearsTheDevice", {}, true, false, Result::NoDEcho, ";^I;^ld;UPD"},
+        StepRow {"RefusedUnlock", [](const QByteArray& b, int) { return b == "U" ? QByteArray("P") : b; }, false, false,
+            Result::UnlockRefused, ";^I;^ld;P"},
+        StepRow {"UnansweredErase", [](const QByteArray& b, int) { return b == "P" ? QByteArray() : b; }, false, false,
+            Result::NoEraseResponse, ";^I;^ld;U"},
+        StepRow {"OtherDevice", {}, false, true, Result::UnexpectedDevice, ";^I;"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(McuLoader, DamagedFileIsRefusedBeforeAnythingIsSent)
 {
@@ -343,27 +337,12 @@ TEST_F(McuLoader, DamagedFileIsRefusedBeforeAnythingIsSent)
 TEST_F(McuLoader, MissingFileIsRefusedBeforeAnythingIsSent)
 {
     Begin();
-    EXPECT_EQ(Load(files.Path("qro4000fw0200.hex")), 0x80070002u);
+    EXPECT_EQ(Load(files.Path("qro4000fw0200.hex")), Result::AsFailureCode(Result::FileNotFound));
     EXPECT_EQ(h->device->ReceivedLog(), QByteArray());
     // The file and the cause, not a bare code.
     EXPECT_EQ(notify.status,
         QStringList {"CreateFile failed on \"" + files.Path("qro4000fw0200.hex")
             + "\"\r\nError 0x00000002: The system cannot find the file specified."});
-}
-
-TEST_F(McuLoader, StartLoadOnlyWhenIdle)
-{
-    Begin();
-    const QString path = WriteImage(1);
-    h->model->m_firmwareFile.Set(FileNameParts::Revisioned(path));
-    NewMachine();
-    ASSERT_TRUE(machine->StartLoad(&notify));
-    h->host.Advance(100);
-    const QByteArray before = h->device->ReceivedLog();
-    EXPECT_FALSE(machine->StartLoad(&notify));
-    EXPECT_EQ(h->device->ReceivedLog(), before);
-    EXPECT_TRUE(h->RunUntilIdle(*machine, kLimitMs));
-    EXPECT_EQ(machine->ResultCode(), 0u);
 }
 
 TEST_F(McuLoader, CancelStopsAtTheNextPacketAndSaysHowToRecover)

@@ -1,11 +1,14 @@
 // The engine: answer assembly, tracing, cancel, start rules, timers and routing.
 #include "EngineFixture.h"
+#include "link/ContactStates.h"
 #include "link/states/CommandDelayState.h"
 #include "link/states/CommandResponseRetryState.h"
-#include "link/ContactStates.h"
 #include "link/states/DelayState.h"
+#include "model/ResultCode.h"
 
 using Machine = CProbeMachine;
+// The failure a probe state ends with when its answer never comes.
+constexpr DWORD kNoAnswer = Result::NoReadBlockResponse;
 
 TEST_F(EngineTest, ResponseSplitOverTwoNotificationsIsHandledOnceWhenComplete)
 {
@@ -41,7 +44,7 @@ TEST_F(EngineTest, SecondResponseOfABurstStaysInThePortUntilTheNextSend)
 TEST_F(EngineTest, BytesAfterATerminatorAreLeftForTheNextNotification)
 {
     CDelayState<Machine> wait(machine.get(), "WaitState", &machine->m_finalState, 1000);
-    CCommandResponseState<Machine> state(machine.get(), "AnyState", &wait, 500, "^q;", 0xE2000050);
+    CCommandResponseState<Machine> state(machine.get(), "AnyState", &wait, 500, "^q;", kNoAnswer);
     machine->Start(&state);
     port->pending = "^A;^B;";
     bool handled = false;
@@ -58,7 +61,7 @@ TEST_F(EngineTest, BytesAfterATerminatorAreLeftForTheNextNotification)
 TEST_F(EngineTest, TraceLinesEscapeControlCharactersAndGiveTheElapsedTime)
 {
     model->m_trace.m_value = 1;
-    CCommandResponseState<Machine> state(machine.get(), "ProbeState", &machine->m_finalState, 500, "^q;", 0xE2000050);
+    CCommandResponseState<Machine> state(machine.get(), "ProbeState", &machine->m_finalState, 500, "^q;", kNoAnswer);
     port->answerDelayMs = 7;
     port->script = [](const QByteArray&, DWORD) { return QByteArray("^Q\r\n\x01;"); };
     machine->Start(&state);
@@ -82,16 +85,16 @@ TEST_F(EngineTest, TimerLineAndNoTracingWhileTraceIsOff)
 TEST_F(EngineTest, CancelAnswersFalseWhenIdleAndKeepsAnEarlierFailure)
 {
     EXPECT_FALSE(machine->Cancel());
-    CCommandResponseState<Machine> state(machine.get(), "S", &machine->m_finalState, 500, "^q;", 0xE2000050);
+    CCommandResponseState<Machine> state(machine.get(), "S", &machine->m_finalState, 500, "^q;", kNoAnswer);
     machine->Start(&state);
-    machine->m_result = 0xE2000049;
+    machine->m_result = Result::NoSemicolonResponse;
     EXPECT_TRUE(machine->Cancel());
-    EXPECT_EQ(machine->ResultCode(), 0xE2000049u);
+    EXPECT_EQ(machine->ResultCode(), Result::NoSemicolonResponse);
 }
 
 TEST_F(EngineTest, CancelTakesEffectAtTheNextSend)
 {
-    CCommandResponseRetryState<Machine> state(machine.get(), "S", &machine->m_finalState, 500, "^q;", 0xE2000050);
+    CCommandResponseRetryState<Machine> state(machine.get(), "S", &machine->m_finalState, 500, "^q;", kNoAnswer);
     machine->Start(&state);
     EXPECT_TRUE(machine->Cancel());
     EXPECT_FALSE(machine->IsIdle()); // still waiting for the answer or the time-out
@@ -99,14 +102,14 @@ TEST_F(EngineTest, CancelTakesEffectAtTheNextSend)
     EXPECT_FALSE(machine->IsIdle());
     host.Advance(1); // the time-out resends: the send ends the machine instead
     EXPECT_TRUE(machine->IsIdle());
-    EXPECT_EQ(machine->ResultCode(), 1223u);
+    EXPECT_EQ(machine->ResultCode(), Result::Cancelled);
     EXPECT_EQ(port->Commands().size(), 1);
 }
 
 TEST_F(EngineTest, OnlyWhenIdleStartWhileBusyAnswersFalseAndChangesNothing)
 {
-    CCommandResponseState<Machine> first(machine.get(), "First", &machine->m_finalState, 500, "^a;", 0xE2000050);
-    CCommandResponseState<Machine> second(machine.get(), "Second", &machine->m_finalState, 500, "^b;", 0xE2000050);
+    CCommandResponseState<Machine> first(machine.get(), "First", &machine->m_finalState, 500, "^a;", kNoAnswer);
+    CCommandResponseState<Machine> second(machine.get(), "Second", &machine->m_finalState, 500, "^b;", kNoAnswer);
     EXPECT_TRUE(machine->Start(&first));
     EXPECT_FALSE(machine->Start(&second));
     EXPECT_EQ(machine->CurrentState(), &first);
@@ -115,8 +118,8 @@ TEST_F(EngineTest, OnlyWhenIdleStartWhileBusyAnswersFalseAndChangesNothing)
 
 TEST_F(EngineTest, EmptyCommandPassesStraightOnWithoutSending)
 {
-    CCommandResponseState<Machine> last(machine.get(), "Last", &machine->m_finalState, 500, "^z;", 0xE2000050);
-    CCommandResponseRetryState<Machine> empty(machine.get(), "Empty", &last, 500, QByteArray(), 0xE2000050);
+    CCommandResponseState<Machine> last(machine.get(), "Last", &machine->m_finalState, 500, "^z;", kNoAnswer);
+    CCommandResponseRetryState<Machine> empty(machine.get(), "Empty", &last, 500, QByteArray(), kNoAnswer);
     CCommandDelayState<Machine> emptyDelay(machine.get(), "EmptyDelay", &empty, 10, QByteArray());
     machine->Start(&emptyDelay);
     EXPECT_EQ(port->Commands(), QByteArrayList {"^z;"});
@@ -124,11 +127,12 @@ TEST_F(EngineTest, EmptyCommandPassesStraightOnWithoutSending)
 
 TEST_F(EngineTest, RetryingStateSendsTenTimesThenFails)
 {
-    CCommandResponseRetryState<Machine> state(machine.get(), "S", &machine->m_finalState, 500, "^rv;", 0xE200000D);
+    CCommandResponseRetryState<Machine> state(
+        machine.get(), "S", &machine->m_finalState, 500, "^rv;", Result::NoRevisionResponse);
     machine->Start(&state);
     RunUntilIdle();
     EXPECT_EQ(port->Commands().size(), 10);
-    EXPECT_EQ(machine->ResultCode(), 0xE200000Du);
+    EXPECT_EQ(machine->ResultCode(), Result::NoRevisionResponse);
     EXPECT_EQ(host.Now(), 5000u);
     // Every send is 500 ms after the one before.
     for (std::size_t i = 0; i < port->writes.size(); ++i)
@@ -151,20 +155,48 @@ TEST_F(EngineTest, ResponseInADelayStateIsDropped)
 TEST_F(EngineTest, PortFailureWhileSendingFailsWithThePlatformCode)
 {
     port->failWrites = true;
-    CCommandResponseState<Machine> state(machine.get(), "S", &machine->m_finalState, 500, "^q;", 0xE2000050);
+    CCommandResponseState<Machine> state(machine.get(), "S", &machine->m_finalState, 500, "^q;", kNoAnswer);
     machine->Start(&state);
     EXPECT_TRUE(machine->IsIdle());
-    EXPECT_EQ(machine->ResultCode(), 29u);
+    EXPECT_EQ(machine->ResultCode(), Result::WriteFault);
 }
+
+// A send that meets a vanished device: the port is closed through the model by the time the
+// task ends, whether or not the port's own notification follows, and the loss is said once.
+class PortLostOnSend : public EngineTest, public ::testing::WithParamInterface<bool>, public IEventSink {
+protected:
+    void OnEvent(std::uint32_t, std::uintptr_t index, std::intptr_t) override
+    {
+        endings << QString("%1 port %2").arg(index, 0, 16).arg(model->m_serialPortState.m_value);
+    }
+    QStringList endings;
+};
+
+TEST_P(PortLostOnSend, IsClosedThroughTheModelAndReportedOnce)
+{
+    model->m_completion.AddObserver(this);
+    port->loseOnSend = true;
+    port->tellLoss = GetParam();
+    CCommandResponseState<Machine> state(machine.get(), "S", &machine->m_finalState, 500, "^q;", kNoAnswer);
+    machine->Start(&state);
+    host.RunUntilIdle(1000);
+    model->m_completion.RemoveObserver(this);
+    EXPECT_EQ(endings, QStringList {QString("%1 port 0").arg(Result::PortLost, 0, 16)});
+    EXPECT_EQ(model->m_portLost.m_value, 1);
+    EXPECT_EQ(sink.status.filter("has gone away").size(), 1) << sink.status.join('|').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Notification, PortLostOnSend, ::testing::Bool(),
+    [](const auto& info) { return info.param ? "ToldAfterwards" : "NeverTold"; });
 
 TEST_F(EngineTest, TaskEndPublishesStatusAndCompletionWithTheResult)
 {
     CCompletionRecorder completion(*model);
     model->m_firmwareStatus.Set(FirmwareApplication);
-    CCommandResponseState<Machine> state(machine.get(), "S", &machine->m_finalState, 500, "^q;", 0xE2000050);
+    CCommandResponseState<Machine> state(machine.get(), "S", &machine->m_finalState, 500, "^q;", kNoAnswer);
     machine->Start(&state);
     RunUntilIdle();
-    EXPECT_EQ(completion.results, QList<DWORD> {0xE2000050});
+    EXPECT_EQ(completion.results, QList<DWORD> {kNoAnswer});
     EXPECT_EQ(model->m_firmwareStatus.m_value, FirmwareNone); // a failure clears the status
 }
 

@@ -22,7 +22,7 @@ protected:
         port->script = EepromAnswers(&memory, [this, answer](QByteArray a) { return answer(m_commands++, a); });
         destination = QByteArray(static_cast<qsizetype>(blocks) * 64, '\0');
         read = std::make_unique<CReadSerialPromState<Machine>>(machine.get(), "ReadState", &machine->m_finalState, 4000,
-            0xE2000050, 0x1000, blocks * 64, reinterpret_cast<BYTE*>(destination.data()));
+            Result::NoReadBlockResponse, 0x1000, blocks * 64, reinterpret_cast<BYTE*>(destination.data()));
         machine->Start(read.get());
         RunUntilIdle();
         return machine->ResultCode();
@@ -142,7 +142,7 @@ class TryLimit : public NoisyRead, public ::testing::WithParamInterface<LimitCas
 
 TEST_P(TryLimit, TenSendsThenTheStatesErrorCode)
 {
-    EXPECT_EQ(Read(1, GetParam().answer), 0xE2000050u);
+    EXPECT_EQ(Read(1, GetParam().answer), Result::NoReadBlockResponse);
     EXPECT_EQ(port->writes.size(), 10u);
 }
 

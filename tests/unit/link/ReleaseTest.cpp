@@ -9,7 +9,7 @@ public:
     explicit CTaskMachine(CModel* model, int* destroyed)
         : CStateHost(model, 12)
         , m_destroyed(destroyed)
-        , m_query(this, "QueryState", &m_finalState, 500, "^q;", 0xE2000050)
+        , m_query(this, "QueryState", &m_finalState, 500, "^q;", Result::NoReadBlockResponse)
     {
     }
     ~CTaskMachine() override { ++*m_destroyed; }

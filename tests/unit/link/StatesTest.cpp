@@ -2,14 +2,15 @@
 // the fixed commands, on a scripted amplifier in virtual time.
 #include "EngineFixture.h"
 #include "RowName.h"
+#include "link/EepromBlock.h"
 #include "link/states/DelayState.h"
 #include "link/states/DetermineSpeedState.h"
-#include "link/EepromBlock.h"
 #include "link/states/FixedCommandStates.h"
 #include "link/states/OperateDetermineSpeedState.h"
 #include "link/states/QueryIState.h"
 #include "link/states/ReadSerialPromState.h"
 #include "link/states/WriteSerialPromState.h"
+#include "model/ResultCode.h"
 #include <QRandomGenerator>
 
 using Machine = CProbeMachine;
@@ -25,7 +26,7 @@ TEST_F(EngineTest, SpeedDetectionGivesUpAtTwentySpeedChanges)
     CDetermineSpeedState<Machine> state(machine.get(), "DetermineSpeedState", &machine->m_finalState);
     machine->Start(&state);
     RunUntilIdle();
-    EXPECT_EQ(machine->ResultCode(), 0xE2000045u);
+    EXPECT_EQ(machine->ResultCode(), Result::NoResponseAfterReset);
     EXPECT_EQ(port->writes.size(), 80u);
     EXPECT_EQ(host.Now(), 8000u);
     EXPECT_EQ(sink.trace.filter("ChangeSpeed").size(), 19);
@@ -41,7 +42,7 @@ TEST_F(EngineTest, OperateSpeedCheckFailsAfterOneFullCycle)
     COperateDetermineSpeedState<Machine> state(machine.get(), "OperateDetermineSpeedState", &machine->m_finalState);
     machine->Start(&state);
     RunUntilIdle();
-    EXPECT_EQ(machine->ResultCode(), 0xE2000049u);
+    EXPECT_EQ(machine->ResultCode(), Result::NoSemicolonResponse);
     EXPECT_EQ(port->writes.size(), 28u); // 4 polls at each of the 7 speeds
     EXPECT_EQ(m.PortSpeed(), 38400u);
 }
@@ -100,18 +101,19 @@ TEST_F(EngineTest, IdentifyWithoutAnswerFailsAfterTenSends)
     model->m_device.Set(CModelBase::DeviceQRO4000);
     machine->Start(&query);
     RunUntilIdle();
-    EXPECT_EQ(machine->ResultCode(), 0xE2000524u);
+    EXPECT_EQ(machine->ResultCode(), Result::NoIdentifyResponse);
     EXPECT_EQ(port->writes.size(), 10u);
     EXPECT_EQ(model->m_device.m_value, CModelBase::DeviceNone);
 }
 
+// Answers in lower case are taken as well.
 TEST_F(EngineTest, EepromReadOf200BytesGoesInBlocksOf64_64_64_8)
 {
     const QByteArray memory = RandomMemory();
-    port->script = EepromAnswers(&memory);
+    port->script = EepromAnswers(&memory, [](QByteArray a) { return a.toLower(); });
     QByteArray destination(200, '\0');
-    CReadSerialPromState<Machine> read(machine.get(), "ReadState", &machine->m_finalState, 4000, 0xE2000050, 0, 200,
-        reinterpret_cast<BYTE*>(destination.data()));
+    CReadSerialPromState<Machine> read(machine.get(), "ReadState", &machine->m_finalState, 4000,
+        Result::NoReadBlockResponse, 0, 200, reinterpret_cast<BYTE*>(destination.data()));
     machine->Start(&read);
     RunUntilIdle();
     EXPECT_EQ(machine->ResultCode(), 0u);
@@ -154,20 +156,6 @@ INSTANTIATE_TEST_SUITE_P(Ranges, EepromBoundaries,
         BoundaryCase {"UnalignedStart", 0x10, 0x70, {64, 48}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(EngineTest, ReadAnswerInLowerCaseIsAccepted)
-{
-    const QByteArray memory = RandomMemory();
-    port->script = EepromAnswers(&memory, [](QByteArray a) { return a.toLower(); });
-    QByteArray destination(64, '\0');
-    CReadSerialPromState<Machine> read(machine.get(), "ReadState", &machine->m_finalState, 4000, 0xE2000050, 0x100, 64,
-        reinterpret_cast<BYTE*>(destination.data()));
-    machine->Start(&read);
-    RunUntilIdle();
-    EXPECT_EQ(machine->ResultCode(), 0u);
-    EXPECT_EQ(port->writes.size(), 1u);
-    EXPECT_EQ(destination, memory.mid(0x100, 64));
-}
-
 TEST_F(EngineTest, ReadAnswersThatDoNotFitTheCommandAreRefused)
 {
     const QByteArray command = Eeprom::BuildReadCommand(0x40, 4);
@@ -188,12 +176,12 @@ TEST_F(EngineTest, CancelDuringAReadEndsAtTheNextBlockWith1223)
     const QByteArray memory = RandomMemory();
     port->script = EepromAnswers(&memory);
     QByteArray destination(256, '\0');
-    CReadSerialPromState<Machine> read(machine.get(), "ReadState", &machine->m_finalState, 4000, 0xE2000050, 0, 256,
-        reinterpret_cast<BYTE*>(destination.data()));
+    CReadSerialPromState<Machine> read(machine.get(), "ReadState", &machine->m_finalState, 4000,
+        Result::NoReadBlockResponse, 0, 256, reinterpret_cast<BYTE*>(destination.data()));
     machine->Start(&read);
     machine->Cancel();
     RunUntilIdle();
-    EXPECT_EQ(machine->ResultCode(), 1223u);
+    EXPECT_EQ(machine->ResultCode(), Result::Cancelled);
     EXPECT_EQ(port->writes.size(), 1u); // the block in flight completed; the next send stopped
     EXPECT_EQ(destination.left(64), memory.left(64));
 }
@@ -203,11 +191,11 @@ TEST_F(EngineTest, ReadPastTheEndOfTheMemoryFailsBeforeSendingThatBlock)
     const QByteArray memory = RandomMemory();
     port->script = EepromAnswers(&memory);
     QByteArray destination(0x80, '\0');
-    CReadSerialPromState<Machine> read(machine.get(), "ReadState", &machine->m_finalState, 4000, 0xE2000050, 0x3FFC0,
-        0x80, reinterpret_cast<BYTE*>(destination.data()));
+    CReadSerialPromState<Machine> read(machine.get(), "ReadState", &machine->m_finalState, 4000,
+        Result::NoReadBlockResponse, 0x3FFC0, 0x80, reinterpret_cast<BYTE*>(destination.data()));
     machine->Start(&read);
     RunUntilIdle();
-    EXPECT_EQ(machine->ResultCode(), 0xE200000Cu);
+    EXPECT_EQ(machine->ResultCode(), Result::InvalidEepromAddress);
     EXPECT_EQ(port->Commands(), QByteArrayList {"^er0003FFC040FE;"});
     EXPECT_EQ(destination.left(64), memory.right(64));
 }
@@ -220,12 +208,12 @@ TEST_F(EngineTest, ReadTimeoutsAreSharedByAllBlocksOfOneVisit)
     // Every second command goes unanswered: 5 blocks need 5 time-outs, the sixth silence fails.
     port->script = [&](const QByteArray& w, DWORD s) { return ++n % 2 ? QByteArray() : answer(w, s); };
     QByteArray destination(64 * 6, '\0');
-    CReadSerialPromState<Machine> read(machine.get(), "ReadState", &machine->m_finalState, 100, 0xE2000050, 0, 64 * 6,
-        reinterpret_cast<BYTE*>(destination.data()));
+    CReadSerialPromState<Machine> read(machine.get(), "ReadState", &machine->m_finalState, 100,
+        Result::NoReadBlockResponse, 0, 64 * 6, reinterpret_cast<BYTE*>(destination.data()));
     machine->m_retryLimit = 6;
     machine->Start(&read);
     RunUntilIdle();
-    EXPECT_EQ(machine->ResultCode(), 0xE2000050u);
+    EXPECT_EQ(machine->ResultCode(), Result::NoReadBlockResponse);
 }
 
 TEST_F(EngineTest, WriteCommandAndAcknowledgement)
@@ -260,11 +248,11 @@ TEST_F(EngineTest, WriteStateStopsOutsideTheWritableRegions)
             const BYTE check = Eeprom::CheckByte(address, count);
             return "^EW" + w.mid(3, 10) + QByteArray::number(check, 16).rightJustified(2, '0').toUpper() + ";";
         };
-        CWriteSerialPromState<Machine> write(
-            machine.get(), "WriteState", &machine->m_finalState, 4000, 0xE2000051, c.start, c.total, data);
+        CWriteSerialPromState<Machine> write(machine.get(), "WriteState", &machine->m_finalState, 4000,
+            Result::NoWriteBlockResponse, c.start, c.total, data);
         machine->Start(&write);
         RunUntilIdle();
-        EXPECT_EQ(machine->ResultCode(), c.allowed ? 0u : 0xE200000Cu) << std::hex << c.start;
+        EXPECT_EQ(machine->ResultCode(), c.allowed ? 0u : DWORD(Result::InvalidEepromAddress)) << std::hex << c.start;
         if (!c.allowed) {
             EXPECT_TRUE(port->writes.empty());
         }

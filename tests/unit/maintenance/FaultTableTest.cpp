@@ -61,17 +61,6 @@ TEST_F(FaultTable, ReadsEverySlotOnceFromTheIndexDownWithWrapAround)
     EXPECT_EQ(harness.model->m_progressPosition.m_value, CFaultTableReader::kProgressRange);
 }
 
-TEST_F(FaultTable, FullLogThatWrappedListsNewestFirstAndSkipsNothing)
-{
-    Log().Clear();
-    Log().AppendHistory(1500, QDateTime(QDate(2024, 3, 5), QTime(12, 0), Qt::UTC));
-    ASSERT_EQ(Log().Index(), (1500 - 1) % 1024);
-    ASSERT_EQ(Read(), 0u);
-    ASSERT_EQ(lines.size(), 1024);
-    EXPECT_TRUE(lines[0].startsWith("475 24-03-05T12:00:00 ")) << lines[0].toStdString();
-    EXPECT_TRUE(lines[476].startsWith("1023 ")) << lines[476].toStdString();
-}
-
 TEST_F(FaultTable, IndexOutOfRangeEndsWithItsOwnErrorAndReadsNoEntry)
 {
     Log().SetIndex(1024);

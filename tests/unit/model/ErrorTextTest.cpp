@@ -2,6 +2,7 @@
 // text.
 #include "model/ErrorText.h"
 #include "RowName.h"
+#include "model/ResultCode.h"
 #include "model/StringTable.h"
 #include <gtest/gtest.h>
 
@@ -22,7 +23,8 @@ TEST_P(ErrorTextCases, TextOfCode)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sources, ErrorTextCases,
-    ::testing::Values(TextCase {"OwnCodeWithoutTrailingLineBreak", 0xE2000030, "Incomplete configuration file"},
+    ::testing::Values(
+        TextCase {"OwnCodeWithoutTrailingLineBreak", Result::ConfigIncomplete, "Incomplete configuration file"},
         TextCase {"OwnWarningCodeSharesTheErrorsText", 0xA200004A, "No response to firmware packet"},
         TextCase {"PlatformNumber", 5, "Access is denied."},
         TextCase {"PlatformNumberAs8007Code", 0x80070005, "Access is denied."},
@@ -48,13 +50,14 @@ TEST(ErrorText, ExtendedInternetErrorAppendsTheServersLastResponse)
 
 TEST(ErrorText, FormatsCombiningACodeWithItsText)
 {
-    EXPECT_EQ(ErrorCodeLine(0xE2000044), "Error code 0xE2000044: Retry limit has been exhausted");
-    EXPECT_EQ(LineErrorLine(12, 0xE2000022), "Line 12, error code 0xE2000022: intel hex line checksum error");
+    EXPECT_EQ(ErrorCodeLine(Result::RetryLimit), "Error code 0xE2000044: Retry limit has been exhausted");
+    EXPECT_EQ(LineErrorLine(12, Result::HexChecksum), "Line 12, error code 0xE2000022: intel hex line checksum error");
     EXPECT_EQ(CompletedWithError("FtpGetFile", 2),
         "FtpGetFile completed with error 0x00000002: The system cannot find the file specified.");
     EXPECT_EQ(
         CallFailedOn("CreateFile", "COM3", 5), "CreateFile failed on \"COM3\"\r\nError 0x00000005: Access is denied.");
-    EXPECT_EQ(FormatResource(IDS_LINE_ERROR_NO_COMMA, 3, 0xE200000Bu, GetErrorText(0xE200000B)),
+    EXPECT_EQ(FormatResource(IDS_LINE_ERROR_NO_COMMA, 3, Result::UnexpectedHexCharacter,
+                  GetErrorText(Result::UnexpectedHexCharacter)),
         "Line 3 error code 0xE200000B: Unexpected hex character");
     // A code without a text leaves the format ending in ": ".
     EXPECT_EQ(ErrorCodeLine(0xE2000999), "Error code 0xE2000999: ");

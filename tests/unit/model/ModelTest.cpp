@@ -51,28 +51,6 @@ INSTANTIATE_TEST_SUITE_P(Responses, Identify,
         IdentifyCase {"PollAnswerIsNoDevice", ";", false, 0, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ModelTest, ResetDeviceValuesForgetsTheAmplifier)
-{
-    model.m_firmwareRevision.Set(153);
-    model.m_serialNumber.Set(1234);
-    model.m_firmwareStatus.Set(FirmwareApplication);
-    int notified = 0;
-    struct CSink : IEventSink {
-        int* count;
-        void OnEvent(std::uint32_t, std::uintptr_t, std::intptr_t) override { ++*count; }
-    } sink;
-    sink.count = &notified;
-    model.m_firmwareStatus.AddObserver(&sink);
-    model.ResetDeviceValues();
-    EXPECT_EQ(model.m_firmwareRevision.m_value, 0);
-    EXPECT_EQ(model.m_serialNumber.m_value, 0xFFFF);
-    EXPECT_EQ(model.m_firmwareStatus.m_value, FirmwareNone);
-    EXPECT_EQ(notified, 1);
-    model.ResetDeviceValues(); // already 0: not told again
-    EXPECT_EQ(notified, 1);
-    model.m_firmwareStatus.RemoveObserver(&sink);
-}
-
 TEST_F(ModelTest, UnsavedChangesFollowEveryPendingValue)
 {
     EXPECT_FALSE(model.HasUnsavedChanges());

@@ -99,16 +99,19 @@ INSTANTIATE_TEST_SUITE_P(Cases, BoundedSettings,
         BoundCase {"RetryLimitMissingIs10", "FirmwareLoadRetryLimit", QVariant(), 10}),
     [](const auto& info) { return std::string(info.param.row); });
 
-// A value put right on loading (clamped, or an empty caption named) is written back.
+// A value put right on loading (clamped, or an empty caption named) is written back; a string
+// of the wrong type counts as missing.
 TEST_F(PersistenceTest, ValuesPutRightOnLoadingAreWrittenBack)
 {
     Store("OperatePollInterval", 50);
+    Store("Port", QStringList {"COM1", "COM2"});
     Store("CommandCaption7", "");
     Store("CommandCaption8", "Tune");
     CCountingStore* store = nullptr;
     auto model = MakeModel(&store);
     EXPECT_EQ(model->m_commandCaptions[6], "Macro 7");
     EXPECT_EQ(model->m_commandCaptions[7], "Tune");
+    EXPECT_EQ(model->m_port.m_value, "");
     model->SaveSettings();
     EXPECT_EQ(Stored("OperatePollInterval").toUInt(), 100u);
     EXPECT_EQ(Stored("CommandCaption7").toString(), "Macro 7");
@@ -162,13 +165,6 @@ TEST_F(PersistenceTest, FailedWriteIsTriedAgainAtTheNextSave)
     store->refuse = false;
     model->SaveSettings();
     EXPECT_EQ(Stored("Port").toString(), "ttyUSB0");
-}
-
-TEST_F(PersistenceTest, StringOfTheWrongTypeCountsAsMissing)
-{
-    Store("Port", QStringList {"COM1", "COM2"});
-    auto model = MakeModel();
-    EXPECT_EQ(model->m_port.m_value, "");
 }
 
 TEST_F(PersistenceTest, UnwritableSettingsFileKeepsDefaultsAndSavedCopies)

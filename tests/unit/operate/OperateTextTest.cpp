@@ -27,10 +27,4 @@ INSTANTIATE_TEST_SUITE_P(Rows, OperateTextShows,
         TextCase {"Frequency", OperateText::Frequency(14200), "14200"}),
     [](const ::testing::TestParamInfo<TextCase>& info) { return std::string(info.param.name); });
 
-TEST(OperateTextEfficiency, IsOfTheDcInputAndNamesWhatCannotBeShown)
-{
-    EXPECT_EQ(OperateText::Efficiency(1200, 40, 50000), 60);
-    EXPECT_EQ(OperateText::Efficiency(1200, 0, 50000), OperateText::kNoEfficiency);
-    EXPECT_EQ(OperateText::Efficiency(2000, 40, 50000), OperateText::kImplausibleEfficiency);
-}
 } // namespace

@@ -1,7 +1,6 @@
 // What the simulated amplifier answers, byte for byte, in its application firmware.
 #include "RowName.h"
 #include "SimWire.h"
-#include "link/EepromBlock.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -61,17 +60,6 @@ TEST_P(SimAnswers, ExactBytes)
 INSTANTIATE_TEST_SUITE_P(Application, SimAnswers, ::testing::ValuesIn(kAnswers),
     [](const ::testing::TestParamInfo<AnswerCase>& info) { return std::string(info.param.name); });
 
-TEST(SimDevice, AnswerIsLostWhenTheProgramChangesSpeedBeforeItArrives)
-{
-    CSimDevice::Options options = CSimWire::Defaults();
-    options.answerDelayMs = 20;
-    CSimWire wire(options);
-    wire.Exchange("^sn;", 38400, 5);
-    wire.port->SetSpeed(19200);
-    wire.host.Advance(50);
-    EXPECT_EQ(wire.received, QByteArray());
-}
-
 TEST(SimDevice, PartialCommandIsCompletedByTheNextWrite)
 {
     CSimWire wire;
@@ -109,69 +97,4 @@ TEST(SimDevice, SpeedCommandOutOfRangeChangesNothing)
     wire.Exchange("^BR7;");
     wire.Exchange("^BR;");
     EXPECT_EQ(wire.device->GetOptions().speed, 38400u);
-}
-
-TEST(SimDevice, PowerOffAndOnKeepTheEeprom)
-{
-    CSimWire wire;
-    EXPECT_EQ(wire.Exchange("^ew00000010015A95;"), QByteArray("^EW0000001001EF;"));
-    const QByteArray before = wire.device->Eeprom();
-    wire.Exchange("^on0;");
-    EXPECT_EQ(wire.Exchange("^on;"), QByteArray("^ON0;"));
-    EXPECT_FALSE(wire.device->PowerOn());
-    // Switched off, the controller still listens: the restore finds the speed and identity.
-    EXPECT_EQ(wire.Exchange(";"), QByteArray(";"));
-    EXPECT_EQ(wire.Exchange("^I;"), QByteArray("^IQRO4000;"));
-    wire.Exchange("^on1;");
-    EXPECT_EQ(wire.Exchange("^on;"), QByteArray("^ON1;"));
-    EXPECT_EQ(wire.device->Eeprom(), before);
-    EXPECT_EQ(static_cast<BYTE>(wire.device->Eeprom()[0x10]), 0x5A);
-}
-
-TEST(SimDevice, WritableRegionsAreExactlyTheSix)
-{
-    CSimWire wire;
-    const BYTE byte = 0x42;
-    // One byte on each side of every region boundary: inside answered, outside not.
-    const struct {
-        DWORD address;
-        bool writable;
-    } probes[] = {{0x0F, false}, {0x10, true}, {0x7F, true}, {0x80, true}, {0xFF, true}, {0x100, true}, {0x2FF, true},
-        {0x300, true}, {0xEFF, true}, {0xF00, true}, {0xFFF, true}, {0x1000, true}, {0x37FFF, true}, {0x38000, false},
-        {0x3FFFF, false}, {0x0, false}};
-    for (const auto& p : probes) {
-        const QByteArray answer = wire.Exchange(Eeprom::BuildWriteCommand(p.address, 1, &byte));
-        EXPECT_EQ(!answer.isEmpty(), p.writable) << std::hex << p.address;
-        EXPECT_EQ(static_cast<BYTE>(wire.device->Eeprom()[p.address]) == byte, p.writable) << std::hex << p.address;
-    }
-}
-
-TEST(SimEeprom, StartsWithPlausibleContent)
-{
-    CSimWire wire;
-    const QByteArray& e = wire.device->Eeprom();
-    ASSERT_EQ(e.size(), 0x40000);
-    EXPECT_NE(e, QByteArray(0x40000, static_cast<char>(0xFF)));
-    const unsigned index = static_cast<BYTE>(e[0x0A]) | static_cast<BYTE>(e[0x0B]) << 8;
-    ASSERT_LT(index, 1024u);
-    // The newest entry is in use, the slot after it is empty, and every entry up to it is too.
-    for (unsigned slot = 0; slot <= index; ++slot)
-        EXPECT_NE(static_cast<BYTE>(e[0x38000 + 32 * slot]), 0xFF) << slot;
-    EXPECT_EQ(static_cast<BYTE>(e[0x38000 + 32 * (index + 1)]), 0xFF);
-    // The first entry is a power-on with the firmware's revision at offset 20.
-    EXPECT_EQ(static_cast<BYTE>(e[0x38000]), 0x00);
-    EXPECT_EQ(static_cast<BYTE>(e[0x38000 + 20]) | static_cast<BYTE>(e[0x38000 + 21]) << 8, 153);
-    // Settings regions hold data; the end of the ATU memory is erased.
-    EXPECT_NE(e.mid(0x100, 0x200), QByteArray(0x200, static_cast<char>(0xFF)));
-    EXPECT_EQ(e.mid(0x37000, 0x1000), QByteArray(0x1000, static_cast<char>(0xFF)));
-}
-
-TEST(SimEeprom, SameSeedSameContentOtherSeedOther)
-{
-    CSimDevice::Options a = CSimWire::Defaults(), b = a, c = a;
-    a.seed = b.seed = 7;
-    c.seed = 8;
-    CSimWire one(a), two(b), three(c);
-    EXPECT_EQ(one.device->Eeprom(), two.device->Eeprom());
-    EXPECT_NE(one.device->Eeprom(), three.device->Eeprom());
 }

@@ -101,14 +101,6 @@ TEST_F(BootLoaderDownload, PacketIsStoredOnlyWhenItsCheckAndAddressAreRight)
     EXPECT_EQ(FlashAt(kBase + 0x7FE00), PacketData(2));
 }
 
-TEST_F(BootLoaderDownload, PacketArrivingInPiecesIsAnsweredOnceComplete)
-{
-    const QByteArray packet = MakePacket(kBase, PacketData(3));
-    EXPECT_EQ(wire.Exchange(packet.left(100)), QByteArray());
-    EXPECT_EQ(wire.Exchange(packet.mid(100, 416)), QByteArray());
-    EXPECT_EQ(wire.Exchange(packet.mid(516)), QByteArray("A"));
-}
-
 TEST_F(BootLoaderDownload, FillBytesCompleteAPartialPacketWhichIsRefused)
 {
     const QByteArray packet = MakePacket(kBase, PacketData(4));
@@ -120,31 +112,6 @@ TEST_F(BootLoaderDownload, FillBytesCompleteAPartialPacketWhichIsRefused)
     // The buffer is at a packet boundary again: the resent packet is taken.
     EXPECT_EQ(wire.Exchange(packet), QByteArray("A"));
     EXPECT_EQ(FlashAt(kBase), PacketData(4));
-}
-
-TEST_F(BootLoaderDownload, RestartRunsTheNewApplicationAtItsConfiguredSpeed)
-{
-    wire.device->GetOptions().revisionAfterLoad = 160;
-    Send(kBase, 1);
-    Send(kBase + 0x200, 2);
-    EXPECT_EQ(wire.Exchange(MakePacket(CSimDevice::kEndPacketAddress, QByteArray())), QByteArray("B"));
-    EXPECT_EQ(wire.Exchange("R"), QByteArray());
-    EXPECT_FALSE(wire.device->InBootLoader());
-    EXPECT_EQ(wire.Exchange(";", 38400), QByteArray());
-    EXPECT_EQ(wire.Exchange("^rv;", 115200), QByteArray("^RV01.60;"));
-    // The flash keeps what was loaded.
-    EXPECT_EQ(FlashAt(kBase), PacketData(1));
-    EXPECT_EQ(FlashAt(kBase + 0x200), PacketData(2));
-    EXPECT_EQ(FlashAt(kBase + 0x400), QByteArray(512, static_cast<char>(0xFF)));
-}
-
-// As a real unit: an erased flash holds no application to start.
-TEST_F(BootLoaderDownload, RestartAfterALoadOfNothingStaysInTheBootLoader)
-{
-    EXPECT_EQ(wire.Exchange(MakePacket(CSimDevice::kEndPacketAddress, QByteArray())), QByteArray("B"));
-    wire.Exchange("R");
-    EXPECT_TRUE(wire.device->InBootLoader());
-    EXPECT_EQ(wire.Exchange("^rv;", 115200), QByteArray());
 }
 
 TEST_F(BootLoaderDownload, RestartDuringTheDownloadIsJustAPacketByte)
