@@ -89,8 +89,12 @@ void CSessionSummary::Add(const OperateSnapshot& s)
         m_maxTemperatureC = s.temperatureC;
     if (s.faultCode) {
         // A fault that stays over many cycles (or over cycles that did not read it) is one.
-        if (*s.faultCode != 0 && m_lastFault != s.faultCode)
-            m_faults.push_back({s.at, *s.faultCode});
+        if (*s.faultCode != 0 && m_lastFault != s.faultCode) {
+            if (m_faults.size() < kMaxListedFaults)
+                m_faults.push_back({s.at, *s.faultCode});
+            else
+                ++m_faultsNotListed;
+        }
         m_lastFault = s.faultCode;
     }
 }
@@ -117,6 +121,8 @@ QString CSessionSummary::Text(std::uint64_t tick) const
     for (const Fault& fault : m_faults)
         lines << FormatResource(IDS_TM_FAULT, fault.at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
             FaultCodeName(static_cast<BYTE>(fault.code)), fault.code);
+    if (m_faultsNotListed > 0)
+        lines << FormatResource(IDS_TM_FAULTS_NOT_LISTED, m_faultsNotListed);
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -140,6 +146,7 @@ QByteArray CSessionSummary::Json(const QDateTime& at, std::uint64_t tick) const
             m_maxSwrBand ? QJsonValue(OperateKeys::BandLabel(*m_maxSwrBand).toDouble()) : QJsonValue()},
         {"max_temperature_c", OrNull(m_maxTemperatureC)},
         {"faults", faults},
+        {"faults_not_listed", static_cast<double>(m_faultsNotListed)},
     };
     return QJsonDocument(o).toJson(QJsonDocument::Indented);
 }

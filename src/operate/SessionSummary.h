@@ -14,6 +14,8 @@ class CSessionSummary {
 public:
     // Forward power from which the amplifier counts as transmitting.
     static constexpr unsigned kTransmitWatts = 10;
+    // Faults listed at most: an amplifier tripping all night must not fill the memory.
+    static constexpr std::size_t kMaxListedFaults = 1000;
 
     struct Fault {
         QDateTime at;
@@ -41,6 +43,7 @@ public:
     std::optional<int> MaxSwrBand() const { return m_maxSwrBand; }
     std::optional<unsigned> MaxTemperatureC() const { return m_maxTemperatureC; }
     const std::vector<Fault>& Faults() const { return m_faults; }
+    unsigned FaultsNotListed() const { return m_faultsNotListed; }
 
     // For a person: a heading and one line per figure, "\n" between them.
     QString Text(std::uint64_t tick) const;
@@ -63,4 +66,5 @@ private:
     std::optional<unsigned> m_maxTemperatureC;
     std::optional<unsigned> m_lastFault; // the last fault code read: a fault is listed once
     std::vector<Fault> m_faults;
+    unsigned m_faultsNotListed = 0;
 };

@@ -20,4 +20,5 @@ enum TelemetryStringId : unsigned {
     IDS_TM_USAGE_INFLUX_JSON = 4515,
     IDS_TM_USAGE_INFLUX_FILE = 4516,
     IDS_TM_INFLUX_WRITING = 4517,
+    IDS_TM_FAULTS_NOT_LISTED = 4518,
 };

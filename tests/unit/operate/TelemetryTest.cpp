@@ -196,3 +196,17 @@ TEST(SessionSummary, ScriptedRunGivesItsKnownPeaksTimesAndFaults)
     summary.Start(start, harness.host.Now());
     EXPECT_EQ(summary.DurationMs(harness.host.Now() + 250), end - begin + 250);
 }
+
+TEST(SessionSummary, AnAmplifierTrippingAllNightListsABoundedNumberOfFaults)
+{
+    CSessionSummary summary;
+    summary.Start(QDateTime::currentDateTime(), 0);
+    OperateSnapshot s;
+    for (unsigned i = 0; i < 2 * CSessionSummary::kMaxListedFaults + 10; ++i) {
+        s.faultCode = i % 2 ? 0x91 : 0x00; // tripped, reset, tripped again...
+        summary.Add(s);
+    }
+    EXPECT_EQ(summary.Faults().size(), CSessionSummary::kMaxListedFaults);
+    EXPECT_EQ(summary.FaultsNotListed(), 5u);
+    EXPECT_TRUE(summary.Text(0).endsWith("and 5 more faults, not listed"));
+}
