@@ -6,12 +6,25 @@
 #include "sim/SimLine.h"
 #include "sim/SimMemoryImage.h"
 #include <QHash>
+#include <algorithm>
 #include <cctype>
 #include <random>
 #include <set>
 #include <vector>
 
 namespace {
+// The wire logs keep the latest bytes only: a simulated amplifier polled for days (the
+// station server's, the desktop program's) must not grow without end. Tests see every byte of
+// far longer runs than they make.
+constexpr qsizetype kMaxLogBytes = 4 * 1024 * 1024;
+
+void AppendToLog(QByteArray& log, const QByteArray& bytes)
+{
+    if (log.size() + bytes.size() > kMaxLogBytes)
+        log.remove(0, std::min(log.size(), log.size() + bytes.size() - kMaxLogBytes / 2));
+    log.append(bytes);
+}
+
 constexpr qsizetype kMaxCommandLength = 1024;
 } // namespace
 
@@ -102,7 +115,7 @@ struct CSimDevice::Impl : CSimBootLoader::IDevice {
         After(waitMs, [this, bytes, speed, generation, startUs]() {
             if (generation != powerGeneration)
                 return;
-            sentLog.append(bytes);
+            AppendToLog(sentLog, bytes);
             toHost.Push(bytes, speed, options.pace, startUs);
         });
     }
@@ -312,7 +325,7 @@ void CSimDevice::SetLineSpeed(DWORD bitsPerSecond)
 
 void CSimDevice::Receive(const QByteArray& bytes)
 {
-    m_impl->receivedLog.append(bytes);
+    AppendToLog(m_impl->receivedLog, bytes);
     m_impl->toDevice.Push(bytes, m_impl->lineSpeed, m_impl->options.pace);
 }
 

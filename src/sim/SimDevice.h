@@ -96,8 +96,9 @@ public:
     QByteArray& Eeprom(); // 0x40000 bytes of configuration memory
     QByteArray& Flash(); // the application flash written by the boot loader
     bool InBootLoader() const;
-    QByteArray ReceivedLog() const; // every byte received, for tests that check the wire
-    QByteArray SentLog() const; // every byte the amplifier put on the line
+    // Every byte received / put on the line (the latest 2 to 4 MiB), for tests that check the wire.
+    QByteArray ReceivedLog() const;
+    QByteArray SentLog() const;
     void ClearLogs();
 
     // The speed the amplifier listens and answers at now (the boot loader's, a fault's or the

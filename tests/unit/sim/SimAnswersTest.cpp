@@ -69,6 +69,19 @@ TEST(SimDevice, PartialCommandIsCompletedByTheNextWrite)
     EXPECT_EQ(wire.received, QByteArray("^SN01234;"));
 }
 
+TEST(SimDevice, TheWireLogsKeepTheLatestBytesOfALongRun)
+{
+    CSimWire wire;
+    const QByteArray chunk = QByteArray(256 * 1024 - 4, ' ') + "^sn;";
+    for (int i = 0; i < 40; ++i) // 10 MiB: days of polling
+        wire.port->WriteBytes(reinterpret_cast<const BYTE*>(chunk.constData()), DWORD(chunk.size()));
+    wire.host.Advance(100);
+    const QByteArray log = wire.device->ReceivedLog();
+    EXPECT_LE(log.size(), 4 * 1024 * 1024);
+    EXPECT_GE(log.size(), 2 * 1024 * 1024);
+    EXPECT_TRUE(log.endsWith(chunk));
+}
+
 class SimSpeedCommand : public ::testing::TestWithParam<std::pair<int, DWORD>> { };
 
 TEST_P(SimSpeedCommand, SwitchesTheConfiguredSpeed)
