@@ -1,8 +1,10 @@
-// The simulated line on the real clock: it sleeps between bytes rather than spinning through the
-// event loop, and still hands every byte over once, in order.
+// The simulated line on the real clock and the real pseudo-terminal: it sleeps between bytes
+// rather than spinning through the event loop, and the terminal stays the simulator's own.
 #include "EventLoop.h"
 #include "link/QtEventHost.h"
+#include "sim/PtyServer.h"
 #include "sim/SimLine.h"
+#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
@@ -31,4 +33,19 @@ TEST(SimLineRealTime, WakesAboutOncePerMillisecondOfLineTime)
     ASSERT_TRUE(RunEventsUntil([&] { return got.size() == sent.size(); }, 10000));
     EXPECT_EQ(got, sent);
     EXPECT_LE(host.timers, 110);
+}
+
+// A program started meanwhile (a serial device server, the command line) must not hold the
+// terminal's ends: it would keep the line alive after the simulator closed it.
+TEST(SimPtyDescriptors, ChildProcessesDoNotInheritTheTerminal)
+{
+    EnsureApplication();
+    CQtEventHost host;
+    CPtyServer server(std::make_shared<CSimDevice>(host, CSimDevice::Options {}));
+    ASSERT_TRUE(server.Start(nullptr));
+    QProcess child;
+    child.start(QStringLiteral("/bin/sh"), {"-c", "ls -l /proc/$$/fd"});
+    ASSERT_TRUE(child.waitForFinished(10000));
+    const QString fds = QString::fromLocal8Bit(child.readAllStandardOutput());
+    EXPECT_FALSE(fds.contains(server.SlavePath()) || fds.contains("/dev/ptmx")) << qPrintable(fds);
 }
