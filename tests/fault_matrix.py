@@ -31,7 +31,7 @@ def mem_lines(path):
 
 
 class Sim:
-    """qro4000-sim on a pty behind the link AMP, or another device: a pty echoing every byte."""
+    """qro4000-sim on a pty behind the link AMP, or another device: one that answers "?;" to all."""
 
     def __init__(self, fault, seed=1):
         self.dump = os.path.join(WORK, "dump%d" % seed)
@@ -56,7 +56,7 @@ class Sim:
     def echo(self, master):
         try:
             while True:
-                os.write(master, os.read(master, 256))
+                os.write(master, b"?;" * os.read(master, 256).count(b";"))
         except OSError:
             pass
 
