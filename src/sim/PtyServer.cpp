@@ -61,7 +61,7 @@ bool CPtyServer::Start(QString* error)
 #ifdef Q_OS_UNIX
     if (m_master >= 0)
         return true;
-    m_master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    m_master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
         if (error)
             *error = SystemError("posix_openpt");
@@ -78,7 +78,7 @@ bool CPtyServer::Start(QString* error)
     m_slavePath = QString::fromLocal8Bit(name);
     // Our own descriptor on the slave: without it the master reads EIO (and loses the line's
     // settings) every time the program closes its port.
-    m_slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
+    m_slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_slave < 0) {
         if (error)
             *error = SystemError("open slave");

@@ -1,5 +1,7 @@
 #include "sim/SimLine.h"
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 CSimLine::CSimLine(IEventHost& host, bool byteByByte, Sink sink)
@@ -43,22 +45,32 @@ void CSimLine::Schedule()
     const Chunk& c = m_chunks.front();
     const std::uint64_t due = ByteEndUs(c, c.done);
     const std::uint64_t now = m_host.MicroTicks();
-    // Timers count whole milliseconds. On a clock finer than that, wake up early and let Drain
-    // wait out the rest, so that the line keeps its bit rate instead of losing up to a
-    // millisecond at every answer; on a millisecond clock, wake at the first tick past due.
+    // Timers count whole milliseconds: wake at the first tick past the next byte and hand over
+    // everything complete by then. On a clock finer than that, the chunk's last byte (the end
+    // of an answer or a command, which the far side waits for) is not left to the next tick:
+    // wake at the tick before it and sleep out the rest, so that the line keeps its bit rate
+    // without losing up to a millisecond at every answer, and without spinning either.
     const std::uint64_t waitUs = due <= now ? 0 : due - now;
-    const DWORD ms = static_cast<DWORD>(m_host.HasFineClock() ? waitUs / 1000 : (waitUs + 999) / 1000);
+    DWORD ms = static_cast<DWORD>((waitUs + 999) / 1000);
+    m_sleepUntilUs = 0;
+    const std::uint64_t lastUs = ByteEndUs(c, c.bytes.size() - 1);
+    if (m_host.HasFineClock() && lastUs < now + ms * 1000ull) {
+        ms = static_cast<DWORD>((lastUs - std::min(lastUs, now)) / 1000);
+        m_sleepUntilUs = lastUs;
+    }
     m_timerRunning = true;
     m_timer = m_host.StartTimer(ms, [this]() {
         m_timerRunning = false;
-        Drain();
+        const std::uint64_t now = m_host.MicroTicks();
+        if (m_sleepUntilUs > now)
+            std::this_thread::sleep_for(std::chrono::microseconds(m_sleepUntilUs - now));
+        Drain(std::max(m_sleepUntilUs, m_host.MicroTicks()));
         Schedule();
     });
 }
 
-void CSimLine::Drain()
+void CSimLine::Drain(std::uint64_t now)
 {
-    const std::uint64_t now = m_host.MicroTicks();
     while (!m_chunks.empty()) {
         Chunk& c = m_chunks.front();
         qsizetype end = c.done;

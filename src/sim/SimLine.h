@@ -34,7 +34,8 @@ private:
     };
     static std::uint64_t ByteEndUs(const Chunk& c, qsizetype index);
     void Schedule();
-    void Drain();
+    // Hands over every byte complete at `now`.
+    void Drain(std::uint64_t now);
 
     IEventHost& m_host;
     const bool m_byteByByte;
@@ -42,5 +43,7 @@ private:
     std::deque<Chunk> m_chunks;
     std::uint64_t m_freeAtUs = 0;
     bool m_timerRunning = false;
+    // When the running timer was set to wake early: the moment it sleeps until.
+    std::uint64_t m_sleepUntilUs = 0;
     IEventHost::TimerHandle m_timer = 0;
 };

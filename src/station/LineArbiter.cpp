@@ -129,6 +129,14 @@ bool CLineArbiter::Submit(ClientId id, QByteArrayView bytes)
     }
     if (client.pending.size() > kMaxPending)
         return false;
+    // The asker sending the same command again, with nothing of its answer come, has given up
+    // on that answer after its own time-out (which follows the line): the line's longer one
+    // would only hold every client up at each lost answer.
+    if (m_waiting && m_asker == id && m_received.isEmpty() && m_host.TickCount() - m_waitStart >= kRepeatAfterMs
+        && client.pending.left(LineCommand::CommandLength(client.pending)) == m_command) {
+        Verbose(FormatResource(IDS_STATION_COMMAND_SILENT, client.name, Printable(m_command), 0u));
+        FinishCommand();
+    }
     Pump();
     return true;
 }
@@ -260,6 +268,7 @@ void CLineArbiter::SendNext(ClientId id, Client& client)
         return;
     }
     m_waiting = true;
+    m_waitStart = m_host.TickCount();
     m_asker = id;
     m_command = command;
     m_turn = 0;

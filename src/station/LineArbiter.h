@@ -32,6 +32,9 @@ public:
     static constexpr int kMaxTurnLength = 8;
     // A restore's power cycle finds the speed and identifies the amplifier in well under this.
     static constexpr DWORD kPowerCycleLimitMs = 30000;
+    // The asker repeating its command this long after it went out has given up on the answer
+    // (no client asks again sooner); a repetition sooner is a flood, and waits its turn.
+    static constexpr DWORD kRepeatAfterMs = 100;
 
     explicit CLineArbiter(IEventHost& host);
     ~CLineArbiter();
@@ -101,6 +104,7 @@ private:
 
     // The command on the line.
     bool m_waiting = false;
+    DWORD m_waitStart = 0;
     ClientId m_asker = 0;
     QByteArray m_command;
     IEventHost::TimerHandle m_answerTimer = 0;

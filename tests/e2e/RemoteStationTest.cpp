@@ -12,6 +12,7 @@
 #include "link/ports/Rfc2217Port.h"
 #include "sim/PortFactory.h"
 #include "sim/PtyServer.h"
+#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -66,6 +67,17 @@ public:
     {
         m_process.Process().kill();
         m_process.Process().waitForFinished(5000);
+    }
+    // Whether ser2net still has the device open: it closes it, and sets the line back to how it
+    // found it, a moment after the client has gone, and a client of the other port must not
+    // come before (its line settings would be undone under it).
+    bool HoldsDevice(const QString& device)
+    {
+        const QString fds = QStringLiteral("/proc/%1/fd").arg(m_process.Process().processId());
+        for (const QFileInfo& fd : QDir(fds).entryInfoList(QDir::System | QDir::NoDotAndDotDot))
+            if (fd.symLinkTarget() == device)
+                return true;
+        return false;
     }
     QString Rfc2217Name() const { return QStringLiteral("rfc2217://127.0.0.1:%1").arg(m_rfcPort); }
     QString RawName() const { return QStringLiteral("socket://127.0.0.1:%1").arg(m_rawPort); }
@@ -141,6 +153,7 @@ TEST_F(RemoteStation, CommandLineFindsTheAmplifierThroughBothKindsOfServer)
     EXPECT_EQ(rfc.exitCode, 0) << rfc.err.toStdString();
     EXPECT_THAT(rfc.out, HasText("Port speed:     38400 bit/s"));
     EXPECT_THAT(rfc.out, HasText("Serial number:  01234"));
+    ASSERT_TRUE(RunEventsUntil([&] { return !ser2net.HoldsDevice(pty->SlavePath()); }, 10000));
     // Raw TCP cannot change the far port's speed: the amplifier answers at the server's.
     const CliRun raw = Cli({"-p", ser2net.RawName(), "info"});
     EXPECT_EQ(raw.exitCode, 0) << raw.err.toStdString();

@@ -77,13 +77,15 @@ TEST_P(PortLoss, FarEndClosingIsReportedOnceAndClosesThePortEverywhere)
         server.reset();
     }
     ASSERT_TRUE(WaitForBoxesClosed());
-    QTest::qWait(300); // a second report would come now
+    const QString lost = "Port " + link + " lost: is the cable unplugged?";
+    // Once the window has taken the loss in everywhere, a second report would be on its way.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.ConnectionItem()->text().startsWith(lost); }, 5000));
+    QCoreApplication::processEvents();
     EXPECT_EQ(prompt.messages.size(), 1u);
     EXPECT_EQ(prompt.maxDepth, 1);
     EXPECT_TRUE(prompt.messages[0].text.contains("has gone away")) << qPrintable(prompt.messages[0].text);
     // The save's own box names the port, as the model's does.
     EXPECT_TRUE(prompt.messages[0].text.contains(link)) << qPrintable(prompt.messages[0].text);
-    const QString lost = "Port " + link + " lost: is the cable unplugged?";
     EXPECT_TRUE(window.PortPage()->ConnectionPanel()->text().startsWith(lost));
     EXPECT_TRUE(window.ConnectionItem()->text().startsWith(lost));
     EXPECT_EQ(shown.filter("Serial port \"" + link + "\" has gone away").size(), 1) << qPrintable(shown.join('\n'));

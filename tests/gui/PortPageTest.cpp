@@ -50,7 +50,7 @@ TEST_F(PortPageTest, PanelAndStatusBarFollowTheLink)
     EXPECT_EQ(prompt.messages[1].text, QStringLiteral("QRO4000 revision 01.53. Serial port speed 38400 bit/s"));
     SelectPage(CTabView::CommandTesterPage); // and back: showing the page shows no box
     SelectPage(CTabView::PortPage);
-    QTest::qWait(50);
+    QCoreApplication::processEvents(); // a box would be on its way now
     EXPECT_EQ(prompt.messages.size(), 2u);
     Screenshot(QStringLiteral("port"));
 
@@ -179,8 +179,9 @@ TEST_F(PortPageTest, TypedPortNameIsChosenWithEnter)
     EXPECT_EQ(window.Model().m_port.m_value, QStringLiteral("/nonexistent/ttyQRO"));
     // The contact was started and could not open it.
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.Model().ContactMachine()->IsIdle(); }, 5000));
-    QTest::qWait(50); // the reason stays in the status bar, the panel says the port is closed
-    EXPECT_TRUE(window.ConnectionItem()->text().startsWith("Port /nonexistent/ttyQRO closed."));
+    // The reason stays in the status bar, the panel says the port is closed.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return window.ConnectionItem()->text().startsWith("Port /nonexistent/ttyQRO closed."); }, 5000));
     EXPECT_EQ(window.windowTitle(), TitleBaseText() + QStringLiteral(" on /nonexistent/ttyQRO closed"));
     EXPECT_TRUE(window.StatusText().startsWith(QStringLiteral("Unable to open serial port \"/nonexistent/ttyQRO\"")))
         << qPrintable(window.StatusText());

@@ -7,8 +7,8 @@
 #include "model/ResultCode.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QThread>
 #include <fcntl.h>
+#include <poll.h>
 #include <gtest/gtest.h>
 #include <termios.h>
 #include <unistd.h>
@@ -51,7 +51,8 @@ public:
             }
             if (!out.isEmpty())
                 break;
-            QThread::msleep(5);
+            pollfd readable {master, POLLIN, 0};
+            ::poll(&readable, 1, static_cast<int>(std::max<qint64>(0, waitMs - clock.elapsed())));
         }
         return out;
     }
