@@ -36,7 +36,7 @@ TEST_F(TelemetryCli, MonitorLeavesItsSummaryAndKeepsOneReadingPerLine)
     QStringList keys = summary.keys();
     keys.sort();
     EXPECT_EQ(keys,
-        QStringList({"duration_s", "end_time", "faults", "max_swr", "max_swr_band_mhz", "max_temperature_c",
+        QStringList({"duration_s", "end_time", "faults", "faults_not_listed", "max_swr", "max_swr_band_mhz", "max_temperature_c",
             "operate_s", "peak_forward_w", "poll_cycles", "start_time", "transmit_s", "transmit_threshold_w"}));
     EXPECT_EQ(summary["poll_cycles"].toInt(), 4);
     EXPECT_GT(summary["duration_s"].toDouble(), 0.3);
