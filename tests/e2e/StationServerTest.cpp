@@ -273,6 +273,24 @@ TEST(StationServerOptions, UsageErrorsAndAnAddressInUse)
         {{"serve", "--allow", "10.0.0.0/99"}, 2, "--allow needs address ranges"},
         {{"serve", "--no-such-endpoint", "127.0.0.1:4532"}, 2, "serve: unknown option --no-such-endpoint"},
         {{"serve", "--share", inUse}, 1, "Cannot listen on " + inUse},
+        // The endpoints' own options.
+        {{"serve", "--share", "off", "--hamlib", "localhost"}, 2,
+            "--hamlib needs ADDR:PORT (for example 127.0.0.1:4531), not \"localhost\""},
+        {{"serve", "--share", "off", "--hamlib", "0.0.0.0:4531"}, 2, "0.0.0.0 is not a loopback address"},
+        {{"serve", "--share", "off", "--hamlib-raw"}, 2, "--hamlib-raw needs --hamlib ADDR:PORT"},
+        {{"serve", "--share", "off", "--mqtt", "broker"}, 2,
+            "--mqtt needs HOST:PORT (for example 127.0.0.1:1883), not \"broker\""},
+        {{"serve", "--share", "off", "--mqtt-control"}, 2, "--mqtt-control needs --mqtt"},
+        {{"serve", "--share", "off", "--mqtt", "127.0.0.1:1883", "--mqtt-prefix", "shack/#"}, 2,
+            "--mqtt-prefix needs a topic prefix without +, #"},
+        {{"serve", "--share", "off", "--mqtt", "127.0.0.1:1883", "--mqtt-user", "op", "--mqtt-password-file",
+             home.filePath("missing")},
+            2, "Cannot read the MQTT password from "},
+        {{"serve", "--share", "off", "--mqtt", "127.0.0.1:1883", "--mqtt-password", "x"}, 2,
+            "serve: unknown option --mqtt-password"},
+        {{"serve", "--share", "off", "--follow-udp", "4533", "--follow-rig", "127.0.0.1:4532"}, 2, ""},
+        {{"serve", "--share", "off", "--follow-udp", "192.0.2.1:4533"}, 2, "192.0.2.1 is not a loopback address"},
+        {{"serve", "--share", "off", "--follow-udp", "70000"}, 2, ""},
     };
     for (const Row& row : rows) {
         const CliRun run = RunCli(home, QStringList {"-p", "SIM"} + row.args, {}, 30000);
