@@ -60,5 +60,7 @@ INSTANTIATE_TEST_SUITE_P(Commands, CliAnswer,
         CliRow {"EraseAtuRefusesAnAntennaThree", {"--yes", "--trace", "erase-atu", "--band", "7", "--antenna", "3"}, "",
             2, {}, {"^em"}},
         CliRow {"EraseAtuNeedsABand", {"--yes", "--trace", "erase-atu", "--antenna", "1"}, "", 2, {}, {"^em"}},
-        CliRow {"ClockUtcNeedsSet", {"clock", "--utc"}, "", 2, {}}),
+        CliRow {"ClockUtcNeedsSet", {"clock", "--utc"}, "", 2, {}},
+        CliRow {"SilentAmplifierGivesUpAfterTheTimeOut", {"--timeout", "2", "info"}, ",silent", 1,
+            {"QRO4000 is not responding", "Error code 0xE2000049: No response to semicolon poll"}}),
     [](const auto& info) { return std::string(info.param.name); });

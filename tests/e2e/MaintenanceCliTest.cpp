@@ -23,29 +23,22 @@ protected:
 };
 } // namespace
 
+// The wrap-around at 1024 slots and the fields of an entry are FaultTableTest's and FaultEntryTest's.
 TEST_F(MaintenanceCli, FaultsListsTheLogNewestFirstAsTextAndAsJson)
 {
-    const CliRun text = Run({"-p", "SIM", "faults"}, ",fault-entries=1030");
+    const CliRun text = Run({"-p", "SIM", "faults"}, ",fault-entries=4");
     ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
     const QStringList lines = text.out.split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 1024);
-    EXPECT_TRUE(lines[0].startsWith("  5 ")) << lines[0].toStdString();
-    EXPECT_TRUE(lines[6].startsWith("1023 ")) << lines[6].toStdString();
-    EXPECT_TRUE(lines[0].contains(" 00 - ON ") || lines[0].contains(" 91 - HIGH SWR "));
-    EXPECT_THAT(text.err, HasText("1024 entries in 1024 slots, newest first (index 5)"));
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines[0].startsWith("  3 ") && lines[0].contains(" 91 - HIGH SWR ")) << lines[0].toStdString();
+    EXPECT_THAT(text.err, HasText("4 entries in 1024 slots, newest first (index 3)"));
 
     const CliRun json = Run({"-p", "SIM", "--json", "faults"}, ",fault-entries=4");
     ASSERT_EQ(json.exitCode, 0) << json.err.toStdString();
     const QJsonArray entries = QJsonDocument::fromJson(json.out.toUtf8()).array();
     ASSERT_EQ(entries.size(), 4);
-    const QJsonObject newest = entries[0].toObject();
-    EXPECT_EQ(newest["slot"].toInt(), 3);
-    EXPECT_EQ(newest["code"].toInt(), 0x91);
-    EXPECT_EQ(newest["name"].toString(), "HIGH SWR");
-    EXPECT_EQ(newest["swrHundredths"].toInt(), 256);
-    EXPECT_EQ(newest["frequency"].toInt(), 14200);
-    EXPECT_TRUE(newest["detail"].toString().startsWith("freq 14200 inp 45W"));
-    EXPECT_EQ(entries[3].toObject()["count"].toInt(), 1);
+    EXPECT_EQ(entries[0].toObject()["slot"].toInt(), 3);
+    EXPECT_EQ(entries[0].toObject()["name"].toString(), "HIGH SWR");
 }
 
 TEST_F(MaintenanceCli, ClockShowsBothClocksAndSetSendsThePcTime)

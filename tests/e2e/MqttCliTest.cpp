@@ -134,26 +134,3 @@ TEST_F(MqttServe, WithControlOffSwitchesTheAmplifierOffAndOtherWordsAreIgnored)
     for (std::size_t i = off; i < std::size_t(on); ++i)
         EXPECT_FALSE(readings.Messages()[i].topic.endsWith("forward_w")) << i;
 }
-
-TEST(MqttServeOptions, UsageErrors)
-{
-    EnsureApplication();
-    QTemporaryDir home;
-    const QString file = home.filePath("missing");
-    const struct {
-        QStringList args;
-        const char* said;
-    } rows[] = {
-        {{"--mqtt", "broker"}, "--mqtt needs HOST:PORT (for example 127.0.0.1:1883), not \"broker\""},
-        {{"--mqtt-control"}, "--mqtt-control needs --mqtt"},
-        {{"--mqtt", "127.0.0.1:1883", "--mqtt-prefix", "shack/#"}, "--mqtt-prefix needs a topic prefix without +, #"},
-        {{"--mqtt", "127.0.0.1:1883", "--mqtt-user", "op", "--mqtt-password-file", file},
-            "Cannot read the MQTT password from "},
-        {{"--mqtt", "127.0.0.1:1883", "--mqtt-password", "x"}, "serve: unknown option --mqtt-password"},
-    };
-    for (const auto& row : rows) {
-        const CliRun run = RunCli(home, QStringList {"-p", "SIM", "serve", "--share", "off"} + row.args, {}, 30000);
-        EXPECT_EQ(run.exitCode, 2) << row.args.join(' ').toStdString();
-        EXPECT_THAT(run.err, HasText(row.said));
-    }
-}

@@ -140,23 +140,3 @@ TEST_F(SimPty, SaveConfigWithTheAmplifierKilledMidSaveFailsAndKeepsTheEarlierFil
     EXPECT_TRUE(err.contains("Error code 0xE2000070: ")) << err.constData();
     EXPECT_EQ(ReadWholeFile(file), "earlier");
 }
-
-TEST_F(SimPty, BadOptionIsAUsageError)
-{
-    CChild sim;
-    sim.Process().start(QStringLiteral(QRO_SIM_PATH), {"--baud", "14400"});
-    ASSERT_TRUE(sim.Process().waitForFinished(10000));
-    EXPECT_EQ(sim.Process().exitCode(), 2);
-    EXPECT_TRUE(QString::fromUtf8(sim.Process().readAllStandardError()).contains("baud"));
-}
-
-TEST_F(SimPty, SilentAmplifierGivesUpAfterTheContactTimeOut)
-{
-    StartSim({"--silent"});
-    const CliRun run = RunCli({"-p", m_link, "--timeout", "2", "info"});
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(run.err, HasText("QRO4000 is not responding"));
-    EXPECT_THAT(run.err, HasText("Error code 0xE2000049: No response to semicolon poll"));
-    EXPECT_TRUE(run.out.isEmpty());
-}

@@ -32,19 +32,10 @@ TEST_F(TelemetryCli, MonitorLeavesItsSummaryAndKeepsOneReadingPerLine)
     EXPECT_TRUE(run.err.contains(QLatin1String("Session summary\n  Duration: 0:00:0")));
     EXPECT_TRUE(run.err.contains(QLatin1String("HIGH SWR (FAULT 91)"))) << run.err.toStdString();
 
+    // The summary's figures are SessionSummary's; here the file of this run is written.
     const QJsonObject summary = ReadSummary(file);
-    QStringList keys = summary.keys();
-    keys.sort();
-    EXPECT_EQ(keys,
-        QStringList({"duration_s", "end_time", "faults", "faults_not_listed", "max_swr", "max_swr_band_mhz", "max_temperature_c",
-            "operate_s", "peak_forward_w", "poll_cycles", "start_time", "transmit_s", "transmit_threshold_w"}));
     EXPECT_EQ(summary["poll_cycles"].toInt(), 4);
-    EXPECT_GT(summary["duration_s"].toDouble(), 0.3);
-    EXPECT_EQ(summary["operate_s"].toDouble(), 0.0); // tripped: in standby all along
-    const QJsonArray faults = summary["faults"].toArray();
-    ASSERT_EQ(faults.size(), 1);
-    EXPECT_EQ(faults[0]["name"].toString(), QStringLiteral("HIGH SWR"));
-    EXPECT_TRUE(QDateTime::fromString(faults[0]["time"].toString(), Qt::ISODate).isValid());
+    EXPECT_EQ(summary["faults"].toArray().size(), 1);
 
     // Line protocol in place of the readings: nothing else on standard output.
     const CliRun influx = Run({"-p", "SIM", "monitor", "--count", "3", "--interval", "100", "--influx", "-"});

@@ -100,18 +100,6 @@ TEST_F(FirmwareLoaderDlg, FailureStaysOpenWithTheErrorAndTheAdvice)
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
 }
 
-TEST_F(FirmwareLoaderDlg, DamagedFileIsRefusedWithItsLine)
-{
-    h->model->m_firmwareFile.Set(FileNameParts::Revisioned(
-        files.Write("qro4000fw0155.hex", ":020000041D00DD\r\n:020000041D00DD\r\n:0401000001020304F2\r\n")));
-    h->device->ClearLogs();
-    Run();
-    EXPECT_TRUE(Logged("Line 3, error code 0xE2000022: intel hex line checksum error"));
-    EXPECT_TRUE(Logged("Error code 0xE2000022: intel hex line checksum error"));
-    EXPECT_EQ(h->device->ReceivedLog(), QByteArray());
-    EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareApplication);
-}
-
 TEST_F(FirmwareLoaderDlg, CancelInsideTheDownloadAsksFirst)
 {
     dialog = std::make_unique<CMcuLoaderDlg>(h->model.get(), &prompt);

@@ -230,27 +230,6 @@ TEST_F(MaintenanceDialogs, EraseAsksOffersTheBackupOnceAndShowsHowEachEraseEnded
     EXPECT_EQ(dialog.WaitCount(), 0u);
 }
 
-// Cancel at the backup question (Escape, closing the box) does nothing: no backup, no erase.
-TEST_F(MaintenanceDialogs, CancelAtTheBackupQuestionDoesNothing)
-{
-    harness.sink.choice = IUserPrompt::Answer::Cancel;
-    CEraseConfigDlg reset(harness.model.get(), &harness.sink);
-    reset.BackupOffer().SetRunner(SaveRunner());
-    reset.Reset();
-    EXPECT_EQ(reset.result(), 2);
-    CEraseMemoryDlg erase(harness.model.get(), &harness.sink);
-    erase.BackupOffer().SetRunner(SaveRunner());
-    erase.show();
-    EXPECT_FALSE(erase.Erase(1));
-    harness.host.RunUntilIdle(10000);
-    EXPECT_EQ(backups, 0);
-    EXPECT_TRUE(Wire().isEmpty()) << Wire().toStdString();
-    // The next try asks again rather than erasing without the backup.
-    harness.sink.choice = IUserPrompt::Answer::Yes;
-    ASSERT_TRUE(erase.Erase(1));
-    EXPECT_EQ(backups, 1);
-}
-
 TEST_F(MaintenanceDialogs, EraseNotConfirmedSendsNothing)
 {
     harness.sink.answerYes = false;

@@ -3,6 +3,7 @@
 #include "RowName.h"
 #include "SimHarness.h"
 #include "config/ConfigRegions.h"
+#include "config/ConfigRestoreReport.h"
 #include "link/EepromBlock.h"
 #include "model/ResultCode.h"
 #include <gtest/gtest.h>
@@ -163,6 +164,7 @@ TEST_F(ConfigRestore, CancelDuringTheWritesSkipsThePowerCommands)
     EXPECT_EQ(machine->ResultCode(), Result::Cancelled);
     EXPECT_EQ(CommandsStartingWith(Wire(), "^ew").size(), 50);
     EXPECT_TRUE(CommandsStartingWith(Wire(), "^on").isEmpty());
+    EXPECT_EQ(ConfigRestoreReport::Aftermath(*machine, machine->ResultCode()), QString()); // the cancel's own
 }
 
 TEST_F(ConfigRestore, NoAnswerAfterThePowerCommandFailsTheRestore)
@@ -175,6 +177,7 @@ TEST_F(ConfigRestore, NoAnswerAfterThePowerCommandFailsTheRestore)
     });
     EXPECT_EQ(Run(), Result::NoResponseAfterReset);
     EXPECT_TRUE(CommandsStartingWith(Wire(), "^on1").isEmpty());
+    EXPECT_TRUE(ConfigRestoreReport::Aftermath(*machine, Result::NoResponseAfterReset).startsWith("Every block was written"));
 }
 
 TEST_F(ConfigRestore, DroppedAnswersAndCorruptedBytesStillGiveTheSameMemory)
