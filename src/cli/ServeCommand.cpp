@@ -84,6 +84,15 @@ struct ServeOptions {
     CAllowList allow;
 };
 
+// Beyond loopback anyone on the network could reach the amplifier: an endpoint listens there
+// only when --allow names who may connect. The usage error, or nothing.
+QString NeedsAllow(const ServeOptions& serve, const QHostAddress& address)
+{
+    if (serve.allowGiven || address.isLoopback())
+        return {};
+    return FormatResource(IDS_STATION_USAGE_NEEDS_ALLOW, address.toString());
+}
+
 struct WebOptions {
     bool web = false;
     CWebServer::Options server;
@@ -103,8 +112,8 @@ QString ParseWebOptions(const CCliArguments& arguments, const ServeOptions& serv
     const QString address = arguments.Value("--web");
     if (!ParseListenAddress(address, &options->server.address))
         return FormatResource(IDS_WEB_USAGE_WEB, address);
-    if (!serve.allowGiven && !options->server.address.address.isLoopback())
-        return FormatResource(IDS_STATION_USAGE_NEEDS_ALLOW, options->server.address.address.toString());
+    if (const QString error = NeedsAllow(serve, options->server.address.address); !error.isEmpty())
+        return error;
     options->server.allow = serve.allowGiven ? serve.allow : CAllowList {};
     if (arguments.Has("--watchdog")) {
         const QString value = arguments.Value("--watchdog");
@@ -152,10 +161,7 @@ QString ParseServeOptions(const CCliArguments& arguments, ServeOptions* options)
             return FormatResource(IDS_STATION_USAGE_ALLOW, value);
         options->allowGiven = true;
     }
-    // Beyond loopback anyone on the network could reach the amplifier: only on purpose.
-    if (options->share && !options->allowGiven && !options->shareAddress.address.isLoopback())
-        return FormatResource(IDS_STATION_USAGE_NEEDS_ALLOW, options->shareAddress.address.toString());
-    return {};
+    return options->share ? NeedsAllow(*options, options->shareAddress.address) : QString();
 }
 
 // --influx FILE: the file, or the message of the usage error.
@@ -284,8 +290,8 @@ QString ParseHamlibOptions(const CCliArguments& arguments, const ServeOptions& s
     const QString value = arguments.Value("--hamlib");
     if (!ParseListenAddress(value, &options->address))
         return FormatResource(IDS_HAMLIB_USAGE_ADDRESS, value);
-    if (!serve.allowGiven && !options->address.address.isLoopback())
-        return FormatResource(IDS_STATION_USAGE_NEEDS_ALLOW, options->address.address.toString());
+    if (const QString error = NeedsAllow(serve, options->address.address); !error.isEmpty())
+        return error;
     options->on = true;
     return {};
 }
@@ -309,8 +315,8 @@ QString ParseFollowOptions(const CCliArguments& arguments, const ServeOptions& s
         const auto parsed = FollowSource::Udp(value);
         if (!parsed)
             return FormatResource(IDS_FOLLOW_USAGE_UDP, value);
-        if (!serve.allowGiven && !parsed->address.isLoopback())
-            return FormatResource(IDS_STATION_USAGE_NEEDS_ALLOW, parsed->address.toString());
+        if (const QString error = NeedsAllow(serve, parsed->address); !error.isEmpty())
+            return error;
         *source = *parsed;
     }
     return {};
