@@ -36,12 +36,7 @@ private:
 
 QString DifferenceText(const std::optional<qint64>& seconds)
 {
-    if (!seconds)
-        return ResourceString(IDS_DT_CLI_UNKNOWN);
-    if (*seconds == 0)
-        return ResourceString(IDS_DT_IN_STEP);
-    return FormatResource(*seconds < 0 ? IDS_DT_BEHIND : IDS_DT_AHEAD,
-        static_cast<unsigned long long>(*seconds < 0 ? -*seconds : *seconds));
+    return seconds ? ClockText::DifferenceText(seconds) : ResourceString(IDS_DT_CLI_UNKNOWN);
 }
 
 int RunClock(CCliContext& context, const CCliArguments& arguments)

@@ -1,4 +1,6 @@
 #include "maintenance/ClockText.h"
+#include "maintenance/MaintenanceStringIds.h"
+#include "model/StringTable.h"
 
 namespace ClockText {
 std::optional<SYSTEMTIME> ParseAnswer(const QByteArray& answer)
@@ -82,5 +84,15 @@ std::optional<qint64> DifferenceSeconds(const SYSTEMTIME& amplifier, const SYSTE
     if (!a || !c)
         return std::nullopt;
     return c->secsTo(*a);
+}
+
+QString DifferenceText(const std::optional<qint64>& seconds)
+{
+    if (!seconds)
+        return {};
+    if (*seconds >= -1 && *seconds <= 1)
+        return ResourceString(IDS_DT_IN_STEP);
+    return FormatResource(*seconds < 0 ? IDS_DT_BEHIND : IDS_DT_AHEAD,
+        static_cast<unsigned long long>(*seconds < 0 ? -*seconds : *seconds));
 }
 } // namespace ClockText

@@ -27,4 +27,9 @@ SYSTEMTIME ComputerTime(bool utc);
 std::optional<QDateTime> ToDateTime(const SYSTEMTIME& time);
 // The amplifier's clock minus the computer's, in whole seconds; empty when either is no date.
 std::optional<qint64> DifferenceSeconds(const SYSTEMTIME& amplifier, const SYSTEMTIME& computer);
+// The difference as every front end says it: "in step" within a second either way (the
+// amplifier answers in whole seconds, ticking apart from the computer's clock, so one second
+// comes and goes from one reading to the next and means nothing), else how far it is ahead or
+// behind; empty when it is not known.
+QString DifferenceText(const std::optional<qint64>& seconds);
 } // namespace ClockText

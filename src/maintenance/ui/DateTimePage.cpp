@@ -196,15 +196,7 @@ void CDateTimePage::ShowDifference()
     // Against the PC's clock at the moment the answer came, in the mode chosen.
     const auto seconds
         = ClockText::DifferenceSeconds(m_model->m_amplifierTime.m_value, m_clock(m_model->m_dateTimeUtc.m_value != 0));
-    // The amplifier answers in whole seconds, ticking apart from the PC's clock: a difference of
-    // one second comes and goes from one reading to the next and means nothing.
-    if (!seconds)
-        m_difference->clear();
-    else if (*seconds >= -1 && *seconds <= 1)
-        m_difference->setText(ResourceString(IDS_DT_IN_STEP));
-    else
-        m_difference->setText(FormatResource(*seconds < 0 ? IDS_DT_BEHIND : IDS_DT_AHEAD,
-            static_cast<unsigned long long>(*seconds < 0 ? -*seconds : *seconds)));
+    m_difference->setText(ClockText::DifferenceText(seconds));
 }
 
 void CDateTimePage::OnCompletion(DWORD result)

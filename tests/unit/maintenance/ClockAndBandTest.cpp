@@ -43,6 +43,10 @@ TEST(ClockText, DifferenceIsAmplifierMinusComputerInSeconds)
     EXPECT_EQ(ClockText::DifferenceSeconds(Time(24, 3, 6, 0, 0, 0), Time(2024, 3, 5, 23, 59, 59)), 1);
     // A clock that was never set, or a date that cannot be, has no difference.
     EXPECT_FALSE(ClockText::DifferenceSeconds(Time(0, 0, 0, 0, 0, 0), pc).has_value());
+    // Every front end says it alike: a second either way comes and goes and is in step.
+    for (const auto& [seconds, text] : {std::pair {std::optional<qint64>(-1), "in step with the PC"},
+             {1, "in step with the PC"}, {2, "2 s ahead of the PC"}, {-95, "95 s behind the PC"}, {std::nullopt, ""}})
+        EXPECT_EQ(ClockText::DifferenceText(seconds), QString::fromLatin1(text));
     EXPECT_FALSE(ClockText::DifferenceSeconds(Time(24, 2, 30, 0, 0, 0), pc).has_value());
 }
 
