@@ -48,9 +48,12 @@ done
 manual=$(MANWIDTH=200 man -l "$root/usr/share/man/man1/qro4000.1.gz" 2>/dev/null)
 # A command's name: the row's first words up to its first argument ("firmware load [FILE]")
 # or the gap before its summary.
-commands=$("$bin/qro4000" --help | awk '/^Commands:/ { on = 1; next } on && /^$/ { exit }
+# The help is read whole first: awk leaves at the list's end, and a program still writing into
+# the pipe then would fail the pipeline.
+help=$("$bin/qro4000" --help) || fail "qro4000 --help failed"
+commands=$(awk '/^Commands:/ { on = 1; next } on && /^$/ { exit }
   on { sub(/^  /, ""); sub(/  .*/, ""); n = split($0, w, " "); name = ""
-       for (i = 1; i <= n && w[i] ~ /^[a-z][a-z0-9-]*$/; ++i) name = name (i > 1 ? " " : "") w[i]; print name }')
+       for (i = 1; i <= n && w[i] ~ /^[a-z][a-z0-9-]*$/; ++i) name = name (i > 1 ? " " : "") w[i]; print name }' <<<"$help")
 [ -n "$commands" ] || fail "qro4000 --help lists no commands"
 while read -r command; do
   grep -q "^   $command\$" <<<"$manual" || fail "qro4000(1) has no section for \"$command\""
