@@ -1,37 +1,10 @@
 // Band following on the station poll against the simulated amplifier, in virtual time: the
 // simulator's receive state, and a soak of 500 radio changes with the PTT toggling.
-#include "link/VirtualEventHost.h"
+#include "StationBench.h"
 #include "operate/follow/BandFollower.h"
-#include "sim/SimDevice.h"
 #include "sim/SimOperate.h"
-#include "sim/SimOptions.h"
-#include "sim/SimPort.h"
-#include "station/LineArbiter.h"
-#include "station/StationPoll.h"
 #include <gtest/gtest.h>
 #include <random>
-
-namespace {
-struct Station {
-    explicit Station(const QString& simOptions)
-    {
-        device = std::make_shared<CSimDevice>(host, CSimDevice::Options {});
-        EXPECT_TRUE(ParseSimOptions(simOptions, &device->GetOptions()));
-        port = std::make_unique<CSimPort>(host, device);
-        port->SetNotify([this]() { arbiter.OnPortReadable(); });
-        port->Open(QStringLiteral("SIM"), true);
-        port->SetSpeed(38400);
-        arbiter.AttachPort(port.get(), false);
-        poll.Start();
-        EXPECT_TRUE(host.RunUntil([&]() { return poll.Fresh(); }, 10000));
-    }
-    CVirtualEventHost host;
-    std::shared_ptr<CSimDevice> device;
-    std::unique_ptr<CSimPort> port;
-    CLineArbiter arbiter {host};
-    CStationPoll poll {host, arbiter, 300};
-};
-} // namespace
 
 TEST(BandFollowStation, TheSimulatorReceivesAndTransmitsInTurn)
 {

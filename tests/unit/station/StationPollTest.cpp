@@ -1,28 +1,15 @@
 // The station server's own poll through the arbiter, against the simulated amplifier in
 // virtual time: the one source of readings and requests for every endpoint.
-#include "station/StationPoll.h"
-#include "link/VirtualEventHost.h"
+#include "StationBench.h"
 #include "model/ResultCode.h"
-#include "sim/SimDevice.h"
-#include "sim/SimPort.h"
-#include "station/LineArbiter.h"
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
 
 namespace {
-class StationPollTest : public ::testing::Test {
+class StationPollTest : public ::testing::Test, public Station {
 public:
-    StationPollTest()
-    {
-        device = std::make_shared<CSimDevice>(host, CSimDevice::Options {});
-        port = std::make_unique<CSimPort>(host, device);
-        port->SetNotify([this]() { arbiter.OnPortReadable(); });
-        port->Open(QStringLiteral("SIM"), true);
-        port->SetSpeed(38400);
-        arbiter.AttachPort(port.get(), false);
-        poll.Start();
-    }
+    StationPollTest() : Station(QString()) { }
     // Runs until `done` reports, answers what it reported.
     std::optional<DWORD> Await(const std::function<void(std::function<void(DWORD)>)>& request)
     {
@@ -31,12 +18,6 @@ public:
         host.RunUntil([&]() { return outcome.has_value(); }, 30000);
         return outcome;
     }
-
-    CVirtualEventHost host;
-    std::shared_ptr<CSimDevice> device;
-    std::unique_ptr<CSimPort> port;
-    CLineArbiter arbiter {host};
-    CStationPoll poll {host, arbiter, 300};
 };
 } // namespace
 
