@@ -200,6 +200,36 @@ TEST_F(HamlibServer, BadInputAndRequestsAnswerTheirCodeOnOneConnection)
     EXPECT_THAT(m_err, HasText("sends a line longer than 1024 bytes: cut off"));
 }
 
+// Answers carry no address: each must reach the client that asked, in its order.
+TEST_F(HamlibServer, FourClientsOfAThousandRequestsEachGetTheirOwnAnswers)
+{
+    Serve();
+    const QByteArray commands[] = {"+f", "+\\get_powerstat", "+l FAULT", "+_"};
+    const QString headers[] = {"get_freq:", "get_powerstat:", "get_level: FAULT", "get_info:"};
+    QTcpSocket clients[4];
+    int answered[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        clients[i].connectToHost(QHostAddress::LocalHost, m_port);
+        ASSERT_TRUE(clients[i].waitForConnected(5000));
+        clients[i].write((commands[i] + '\n').repeated(1000));
+    }
+    QElapsedTimer clock;
+    clock.start();
+    while (answered[0] + answered[1] + answered[2] + answered[3] < 4000 && clock.elapsed() < 60000) {
+        for (int i = 0; i < 4; ++i) {
+            clients[i].waitForReadyRead(5);
+            while (clients[i].bytesAvailable() > 0 && clients[i].canReadLine()) {
+                const QStringList answer = NextAnswer(clients[i]);
+                ASSERT_EQ(answer.size(), 3) << answer.join('\n').toStdString();
+                ASSERT_EQ(answer.first(), headers[i]);
+                ASSERT_EQ(answer.last(), QStringLiteral("RPRT 0"));
+                ++answered[i];
+            }
+        }
+    }
+    EXPECT_THAT(answered, ::testing::ElementsAre(1000, 1000, 1000, 1000));
+}
+
 TEST_F(HamlibServer, OutsidersAndALostAmplifierAreAnsweredAsSuch)
 {
     // Only 127.0.0.2 may connect; the amplifier vanishes after 4 s.
