@@ -63,6 +63,11 @@ TEST_F(BandFollow, FollowsRigctldWaitsForReceiveAndComesBackAfterARestart)
     EXPECT_FALSE(Logged("selecting the 14 MHz band", 1, 1500)) << m_log.toStdString();
     Rigctl({"T", "0"});
     EXPECT_TRUE(Logged("the amplifier reads the 14 MHz band")) << m_log.toStdString();
+    // No key is known for 28 MHz: said once, nothing sent.
+    Rigctl({"F", "28500000"});
+    EXPECT_TRUE(Logged("the radio is on 28.5 MHz: switch the amplifier to 10 m by hand"));
+    Rigctl({"F", "28600000"});
+    EXPECT_FALSE(Logged("switch the amplifier", 2, 1000)) << m_log.toStdString();
     EXPECT_EQ(m_log.count("selecting"), 2);
     // rigctld restarts: following resumes.
     m_rig.Stop();
