@@ -23,29 +23,22 @@ for program in qro4000-utility qro4000 qro4000-sim; do
   fi
 done
 
-tmp=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/work_dir.sh"
 
 # Settings and folders of their own: the page shown at start is Operate; nothing of the user's.
-export HOME=$tmp/home XDG_CONFIG_HOME=$tmp/config XDG_DATA_HOME=$tmp/data XDG_RUNTIME_DIR=$tmp/runtime
+export HOME=$work/home XDG_RUNTIME_DIR=$work/runtime
 mkdir -p "$HOME" "$XDG_CONFIG_HOME/Brimwell" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 printf '[General]\nActivePage=2\n' > "$XDG_CONFIG_HOME/Brimwell/QRO4000 Utility.conf"
 
 clock_ticks=$(getconf CLK_TCK)
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
-commands() { cat "$tmp/stats" 2>/dev/null || echo 0; }
+commands() { cat "$work/stats" 2>/dev/null || echo 0; }
 
-"$build/qro4000-sim" --link "$tmp/amp" --baud 115200 --stats-file "$tmp/stats" >/dev/null 2>"$tmp/sim.log" &
+"$build/qro4000-sim" --link "$work/amp" --baud 115200 --stats-file "$work/stats" >/dev/null 2>"$work/sim.log" &
 pids+=($!)
-for _ in $(seq 50); do [ -e "$tmp/amp" ] && break; sleep 0.1; done
-[ -e "$tmp/amp" ] || { echo "qro4000-sim did not start: $(cat "$tmp/sim.log")" >&2; exit 1; }
+for _ in $(seq 50); do [ -e "$work/amp" ] && break; sleep 0.1; done
+[ -e "$work/amp" ] || { echo "qro4000-sim did not start: $(cat "$work/sim.log")" >&2; exit 1; }
 
 echo "== Operate polling at 115200 bit/s, 300 ms interval, ${seconds} s each"
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
@@ -54,12 +47,12 @@ printf "%-26s %8s %9s %10s %12s %14s\n" "program" "seconds" "queries" "CPU s" "%
 measure() {
   local name=$1
   shift
-  "$@" >/dev/null 2>"$tmp/$name.log" &
+  "$@" >/dev/null 2>"$work/$name.log" &
   local pid=$!
   pids+=("$pid")
   sleep "$warmup"
   if ! kill -0 "$pid" 2>/dev/null; then
-    echo "$name ended early: $(tail -3 "$tmp/$name.log")" >&2
+    echo "$name ended early: $(tail -3 "$work/$name.log")" >&2
     return 1
   fi
   local c0 q0 c1 q1
@@ -73,7 +66,7 @@ measure() {
     printf "%-26s %8d %9d %10.2f %12.2f %14.4f\n", name, s, q, cpu, 100 * cpu / s, (q > 0 ? 1000 * cpu / q : 0) }'
 }
 
-QT_QPA_PLATFORM=${BENCH_QPA:-offscreen} measure "qro4000-utility (Operate)" "$build/qro4000-utility" --port "$tmp/amp"
+QT_QPA_PLATFORM=${BENCH_QPA:-offscreen} measure "qro4000-utility (Operate)" "$build/qro4000-utility" --port "$work/amp"
 sleep 1
-measure "qro4000 monitor" "$build/qro4000" -p "$tmp/amp" monitor --interval 300
+measure "qro4000 monitor" "$build/qro4000" -p "$work/amp" monitor --interval 300
 echo "load average after:  $(cut -d' ' -f1-3 /proc/loadavg)"
