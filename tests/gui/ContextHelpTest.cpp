@@ -21,10 +21,3 @@ TEST(ContextHelp, ReadsSingleTopicsRangesAndSkipsComments)
     EXPECT_TRUE(help.Text(3017).isEmpty());
     EXPECT_TRUE(help.Text(15).isEmpty());
 }
-
-TEST(ContextHelp, ProgramTextsCoverTheControlsWithHelp)
-{
-    const CContextHelp& help = CContextHelp::Program();
-    for (int id : {1000, 1002, 2309, 1028, 1029, 1034, 2390, 3201, 3232, 3001, 3032, 3101, 3132})
-        EXPECT_FALSE(help.Text(id).isEmpty()) << id;
-}
