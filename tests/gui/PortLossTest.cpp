@@ -1,14 +1,12 @@
 // The main window on a real pseudo-terminal served in-process as qro4000-sim serves it: its far
 // end closes under the window (boxes held open as the nested loops they are); another device answers.
 #include "MainFrameFixture.h"
-#include "app/CommandTesterPage.h"
 #include "app/ConfigPage.h"
 #include "link/QtEventHost.h"
 #include "model/RevisionText.h"
 #include "sim/PtyServer.h"
 #include <QDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -115,8 +113,4 @@ TEST_F(PtyFrame, AnotherDeviceIsNamedAndNotTakenForTheAmplifier)
             kContactLimitMs));
     EXPECT_EQ(prompt.messages[0].text, found);
     EXPECT_EQ(window.Model().m_firmwareStatus.m_value, FirmwareNone);
-    SelectPage(CTabView::CommandTesterPage);
-    EXPECT_FALSE(window.CommandTesterPage()->Entry()->isEnabled());
-    SelectPage(CTabView::FirmwarePage);
-    EXPECT_EQ(frame->findChild<QLabel*>("installed")->text(), QStringLiteral("??.??"));
 }

@@ -191,13 +191,7 @@ protected:
             names << page->PortList()->itemText(i);
         return names;
     }
-    static CPortInfo Port(const char* name, const char* description)
-    {
-        CPortInfo info;
-        info.name = QString::fromLatin1(name);
-        info.description = QString::fromLatin1(description);
-        return info;
-    }
+    static CPortInfo Port(const char* name, const char* description) { return {name, description, QString()}; }
 
     QTemporaryDir dir;
     CQtEventHost host;
