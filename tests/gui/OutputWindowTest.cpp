@@ -1,6 +1,5 @@
 #include "ui/OutputWindow.h"
 #include <gtest/gtest.h>
-#include <ostream>
 
 struct DecorateCase {
     const char* text;
@@ -8,13 +7,6 @@ struct DecorateCase {
     const char* expected;
     bool atLineStartAfter;
 };
-
-void PrintTo(const DecorateCase& c, std::ostream* os)
-{
-    const QString text = QString::fromLatin1(c.text).replace("\r", "CR").replace("\n", "LF").remove('^').remove(';');
-    *os << (text.isEmpty() ? QStringLiteral("empty") : text).toStdString()
-        << (c.atLineStartBefore ? "_atStart" : "_inLine");
-}
 
 class OutputDecorateTest : public ::testing::TestWithParam<DecorateCase> { };
 
@@ -31,8 +23,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, OutputDecorateTest,
         // An answer split over two reads goes on in the same line.
         DecorateCase {"234;", false, "234;", false},
         DecorateCase {"a\r\nb\r\n", true, "12:34:56 a\n12:34:56 b\n", true}, DecorateCase {"\r", true, "", true},
-        DecorateCase {"\n\n", true, "12:34:56 \n12:34:56 \n", true}, DecorateCase {"", false, "", false}),
-    ::testing::PrintToStringParamName());
+        DecorateCase {"\n\n", true, "12:34:56 \n12:34:56 \n", true}, DecorateCase {"", false, "", false}));
 
 TEST(OutputWindow, AppendsWithTheClockTimeAndClearsToALineStart)
 {
