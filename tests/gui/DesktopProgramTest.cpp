@@ -4,36 +4,7 @@
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
 
-namespace {
-struct CProgramRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-// Runs the program with no display of any kind in its environment.
-CProgramRun RunWithoutDisplay(const QStringList& arguments)
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QString::fromLatin1(name));
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(QRO_UTILITY_PATH), arguments);
-    CProgramRun run;
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    run.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
-}
-} // namespace
-
-// What the program says for each command line, with no display of any kind.
+// What the program says for each command line, with no display of any kind in its environment.
 struct RunCase {
     const char* name;
     QStringList arguments;
@@ -47,10 +18,19 @@ class DesktopProgram : public ::testing::TestWithParam<RunCase> { };
 
 TEST_P(DesktopProgram, CommandLine)
 {
-    const CProgramRun run = RunWithoutDisplay(GetParam().arguments);
-    EXPECT_EQ(run.exitCode, GetParam().exitCode);
-    const QString& said = GetParam().onStandardOutput ? run.out : run.err;
-    EXPECT_TRUE((GetParam().onStandardOutput ? run.err : run.out).isEmpty());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(QRO_UTILITY_PATH), GetParam().arguments);
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), GetParam().exitCode);
+    const QString out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+    const QString& said = GetParam().onStandardOutput ? out : err;
+    EXPECT_TRUE((GetParam().onStandardOutput ? err : out).isEmpty());
     for (const QString& text : GetParam().says)
         EXPECT_TRUE(said.contains(text)) << qPrintable(said);
 }
