@@ -22,12 +22,10 @@ constexpr std::uint64_t kLong = 24ull * 3600 * 1000;
 struct CChooser {
     QString answer;
     QString offered;
-    QString filter;
     ConfigFileChooser Get()
     {
-        return [this](QWidget*, const QString& o, const QString& f) {
+        return [this](QWidget*, const QString& o, const QString&) {
             offered = o;
-            filter = f;
             return answer;
         };
     }

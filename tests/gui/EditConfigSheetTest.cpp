@@ -128,7 +128,6 @@ TEST_F(EditConfigSheetTest, MarksEditsAndFixedFields)
         EXPECT_EQ(line->hasFrame(), !line->isReadOnly());
     }
     EXPECT_TRUE(Line(*sheet, SettingId::NetMac)->isReadOnly());
-
 }
 
 TEST_F(EditConfigSheetTest, ClosingWithUnappliedEditsAsksAndNoForgetsThem)

@@ -62,20 +62,13 @@ TEST_F(MainFrameTest, WindowsOpenOnTheScreen)
     QDialog large(&window);
     large.setMinimumSize(300, 200);
     large.setGeometry(500, 400, 1200, 900);
-    const std::pair<const char*, std::function<QWidget*()>> windows[] = {
-        {"help", [] { return CHelpWindow::ShowTopic(QStringLiteral("Port.htm")); }},
-        {"large dialog",
-            [&] {
-                large.show();
-                return &large;
-            }},
-    };
-    for (const auto& [name, open] : windows) {
-        QWidget* opened = open();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(opened)) << name;
-        EXPECT_TRUE(window.screen()->availableGeometry().contains(opened->frameGeometry()))
-            << name << " at " << opened->frameGeometry().x() << "," << opened->frameGeometry().y() << " "
-            << opened->frameGeometry().width() << "x" << opened->frameGeometry().height();
+    large.show();
+    for (QWidget* opened : {static_cast<QWidget*>(CHelpWindow::ShowTopic(QStringLiteral("Port.htm"))),
+             static_cast<QWidget*>(&large)}) {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(opened)) << opened->metaObject()->className();
+        const QRect placed = opened->frameGeometry();
+        EXPECT_TRUE(window.screen()->availableGeometry().contains(placed)) << opened->metaObject()->className() << " at "
+            << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height();
     }
 }
 

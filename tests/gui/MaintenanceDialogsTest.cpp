@@ -4,6 +4,7 @@
 #include "SimHarness.h"
 #include "TestFiles.h"
 #include "model/ContactStateMachineInterface.h"
+#include "maintenance/ClockText.h"
 #include "maintenance/ui/DateTimePage.h"
 #include "maintenance/ui/DateTimeSheet.h"
 #include "maintenance/ui/EraseConfigDlg.h"
@@ -37,12 +38,7 @@ protected:
     QByteArray Wire() const { return harness.device->ReceivedLog(); }
     bool RunUntil(const std::function<bool()>& condition) { return harness.host.RunUntil(condition, kLong); }
     // Apply at the PC's local time 2024-03-05 09:00:00, as the date and time page's clock.
-    static SYSTEMTIME NineOClock(bool)
-    {
-        SYSTEMTIME t;
-        t.wYear = 2024, t.wMonth = 3, t.wDay = 5, t.wHour = 9;
-        return t;
-    }
+    static SYSTEMTIME NineOClock(bool) { return ClockText::FromDateTime(QDateTime(QDate(2024, 3, 5), QTime(9, 0))); }
 
     CSimHarness harness;
     int backups = 0;

@@ -160,9 +160,7 @@ TEST_F(PortPageTest, TypedPortNameIsChosenWithEnter)
     QTest::keyClicks(entry, QStringLiteral("/nonexistent/ttyQRO"));
     QTest::keyClick(entry, Qt::Key_Return);
     EXPECT_EQ(window.Model().m_port.m_value, QStringLiteral("/nonexistent/ttyQRO"));
-    // The contact was started and could not open it.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window.Model().ContactMachine()->IsIdle(); }, 5000));
-    // The reason stays in the status bar, the panel says the port is closed.
+    // The contact could not open it: the reason stays in the status bar, the panel says the port is closed.
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return window.ConnectionItem()->text().startsWith("Port /nonexistent/ttyQRO closed."); }, 5000));
     EXPECT_TRUE(window.StatusText().startsWith(QStringLiteral("Unable to open serial port \"/nonexistent/ttyQRO\"")))
