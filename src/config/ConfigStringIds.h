@@ -47,7 +47,7 @@ enum ConfigStringId : unsigned {
 
     // Noisy lines: the read-back of a restore and the closing lines.
     IDS_CONFIG_READ_BACK_START = 1180,
-    IDS_CONFIG_CONFIRMED_BLOCKS = 1181,
+    IDS_CONFIG_DIFFERING_BLOCKS = 1181,
     IDS_CONFIG_READ_BACK_DONE = 1182,
 
     // Data safety: refused records, a restore that stopped part way, what a restore will write.

@@ -5,7 +5,7 @@
 namespace LinkSummary {
 QString SaveLine(const CLinkQuality& link)
 {
-    return link.m_confirmedBlocks ? FormatResource(IDS_CONFIG_CONFIRMED_BLOCKS, link.m_confirmedBlocks) : QString();
+    return link.m_differingBlocks ? FormatResource(IDS_CONFIG_DIFFERING_BLOCKS, link.m_differingBlocks) : QString();
 }
 
 QString RestoreLine(const CLinkQuality& link)

@@ -90,6 +90,8 @@ protected:
         }
         this->Send();
     }
+    // Sends the block's planned second reading: not a retry, and it takes none of the tries.
+    void SendSecondReading() { this->Send(); }
     DWORD BlockAddress() const { return this->m_command.mid(3, 8).toUInt(nullptr, 16); }
 
     // Time-outs of this block in a row (each doubles the next wait), and in all.

@@ -7,10 +7,11 @@
 // the retry limit are shared by all blocks of one visit.
 //
 // An 8-bit sum guards each answer, and two damaged characters that cancel out (+1 here, -1
-// there) pass it. A line that has shown one damaged answer will show such pairs too, so from
-// then on, for the rest of the machine's life, a block is taken only when two readings agree:
-// it is read again, and again while the readings differ, within its tries. A clean line is
-// read once per block, as always.
+// there) pass it: nothing in a single answer tells such a pair from the amplifier's own bytes,
+// and a save that took one would keep a wrong configuration as the amplifier's. So a block is
+// taken only when two readings agree: every block is read twice, and again while the readings
+// differ. The planned second reading is not a retry and takes none of the block's tries; a
+// reading that differs does. This doubles the time of a read on a clean line.
 template <class SM>
 class CReadSerialPromState : public CBlockExchangeState<SM> {
 public:
@@ -50,27 +51,24 @@ public:
     DWORD m_totalLength;
     DWORD m_offsetDone = 0;
     BYTE* m_destination;
-    // This block's readings so far while two must agree.
+    // This block's readings so far, until two agree.
     QByteArrayList m_readings;
 
 protected:
     bool Confirmed() override
     {
-        SM* host = this->m_host;
-        if (!host->m_link.SawDamage())
-            return true;
-        if (!host->m_link.m_readingTwice) {
-            host->m_link.m_readingTwice = true;
-            host->ReportStatus(ResourceString(IDS_LINK_READ_TWICE));
-        }
         const QByteArray reading(reinterpret_cast<const char*>(m_destination + m_offsetDone), m_blockLength);
         if (m_readings.contains(reading)) {
+            if (m_readings.size() > 1)
+                ++this->m_host->m_link.m_differingBlocks;
             m_readings.clear();
-            ++host->m_link.m_confirmedBlocks;
             return true;
         }
         m_readings.append(reading);
-        this->SendAgain(m_readings.size() > 1 ? unsigned {IDS_LINK_RETRY_DISAGREE} : 0u);
+        if (m_readings.size() == 1)
+            this->SendSecondReading();
+        else
+            this->SendAgain(IDS_LINK_RETRY_DISAGREE);
         return false;
     }
     DWORD ExhaustedCode() const override

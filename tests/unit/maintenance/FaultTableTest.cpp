@@ -49,12 +49,18 @@ TEST_F(FaultTable, ReadsEverySlotOnceFromTheIndexDownWithWrapAround)
         Log().Append(0x00, t); // asked 0 to 5
     Log().SetIndex(5);
     ASSERT_EQ(Read(), 0u);
-    const QList<unsigned> asked = SlotsAsked(harness.device->ReceivedLog());
-    ASSERT_EQ(asked.size(), 1024);
+    // Each entry is read twice in a row (two readings must agree).
+    const QList<unsigned> twice = SlotsAsked(harness.device->ReceivedLog());
+    ASSERT_EQ(twice.size(), 2 * 1024);
+    QList<unsigned> asked;
+    for (qsizetype i = 0; i < twice.size(); i += 2) {
+        ASSERT_EQ(twice[i], twice[i + 1]) << i;
+        asked << twice[i];
+    }
     EXPECT_EQ(asked.mid(0, 8), (QList<unsigned> {5, 4, 3, 2, 1, 0, 1023, 1022}));
     EXPECT_EQ(asked.back(), 6u);
-    // The index itself is the first read, 2 bytes at 0x0A: 1025 exchanges in all.
-    EXPECT_TRUE(harness.device->ReceivedLog().contains("^I;^er0000000A02F4;^er00038"));
+    // The index itself is the first read, 2 bytes at 0x0A.
+    EXPECT_TRUE(harness.device->ReceivedLog().contains("^I;^er0000000A02F4;^er0000000A02F4;^er00038"));
     EXPECT_EQ(lines.size(), 6);
     EXPECT_TRUE(lines.front().startsWith("  5 24-03-05T14:07:09 00 - ON "));
     EXPECT_EQ(reader.EntriesFound(), 6u);
@@ -81,7 +87,7 @@ TEST_F(FaultTable, MachineRefusesAnEntryReadAtAnIndexOf1024OrMore)
     EXPECT_FALSE(machine->StartReadEntry()); // busy
     ASSERT_TRUE(harness.RunUntilIdle(*machine));
     EXPECT_EQ(QByteArray(reinterpret_cast<char*>(entry), 32), Log().Entry(1023));
-    EXPECT_EQ(harness.device->ReceivedLog(), "^er0003FFE020FE;");
+    EXPECT_EQ(harness.device->ReceivedLog(), "^er0003FFE020FE;^er0003FFE020FE;");
 }
 
 TEST_F(FaultTable, BootLoaderHasNoFaultLogToRead)
@@ -109,6 +115,7 @@ TEST_F(FaultTable, CancelStopsAtTheNextReadWithTheEntriesSoFar)
     EXPECT_TRUE(reader.Cancel());
     ASSERT_TRUE(harness.host.RunUntil([&] { return !reader.IsRunning(); }));
     EXPECT_EQ(result, Result::Cancelled);
-    EXPECT_EQ(SlotsAsked(harness.device->ReceivedLog()).size(), 4);
+    // Three entries read twice each, and the first reading of the fourth.
+    EXPECT_EQ(SlotsAsked(harness.device->ReceivedLog()).size(), 2 * 3 + 1);
     EXPECT_EQ(harness.model->m_firmwareStatus.m_value, FirmwareApplication);
 }
