@@ -1,12 +1,7 @@
 // The arbiter between the station server's clients and the amplifier, against the simulated
 // amplifier in virtual time.
-#include "station/LineArbiter.h"
-#include "link/VirtualEventHost.h"
-#include "sim/SimDevice.h"
-#include "sim/SimPort.h"
+#include "StationBench.h"
 #include "station/LineCommand.h"
-#include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 struct FakeClient : IArbiterClient {
@@ -16,19 +11,11 @@ struct FakeClient : IArbiterClient {
     std::vector<LineLease> busy;
 };
 
-class Station : public ::testing::Test {
+class Arbiter : public ::testing::Test, public Station {
 public:
-    Station()
+    Arbiter()
+        : Station({}, false)
     {
-        CSimDevice::Options options;
-        options.speed = 38400;
-        options.answerDelayMs = 1;
-        device = std::make_shared<CSimDevice>(host, options);
-        port = std::make_unique<CSimPort>(host, device);
-        port->SetNotify([this]() { arbiter.OnPortReadable(); });
-        port->Open(QStringLiteral("SIM"), true);
-        port->SetSpeed(38400);
-        arbiter.AttachPort(port.get(), false);
         arbiter.SetBootLeaseEnded([this]() { ++bootLeasesEnded; });
         a = arbiter.AddClient(&clientA, QStringLiteral("A"));
         b = arbiter.AddClient(&clientB, QStringLiteral("B"));
@@ -39,10 +26,6 @@ public:
         return host.RunUntil([&]() { return device->ReceivedLog().contains(text); }, limitMs);
     }
 
-    CVirtualEventHost host;
-    std::shared_ptr<CSimDevice> device;
-    std::unique_ptr<CSimPort> port;
-    CLineArbiter arbiter {host};
     FakeClient clientA, clientB;
     CLineArbiter::ClientId a = 0, b = 0;
     int bootLeasesEnded = 0;
@@ -88,7 +71,7 @@ TEST(LineCommand, KnowsWhichCommandsAreAnsweredAndHowLongTheyTake)
     EXPECT_EQ(LineCommand::CommandLength("^sn;^rv;"), 4);
 }
 
-TEST_F(Station, EachAnswerReachesTheClientThatAskedOneCommandAtATimeInTurns)
+TEST_F(Arbiter, EachAnswerReachesTheClientThatAskedOneCommandAtATimeInTurns)
 {
     device->SetCommandHandler("slow", [](const QByteArray&) { return QByteArray("^SLOW1;"); });
     ASSERT_TRUE(arbiter.Submit(a, "^sn;^rv;^slow;"));
@@ -100,7 +83,7 @@ TEST_F(Station, EachAnswerReachesTheClientThatAskedOneCommandAtATimeInTurns)
     EXPECT_EQ(device->ReceivedLog(), QByteArray("^sn;^on;^rv;^fl;^slow;"));
 }
 
-TEST_F(Station, UnansweredCommandsCannotKeepTheLineFromOthers)
+TEST_F(Arbiter, UnansweredCommandsCannotKeepTheLineFromOthers)
 {
     arbiter.Submit(b, "^rv;"); // holds the line while the others arrive
     arbiter.Submit(a, QByteArray("^BPT01;").repeated(20));
@@ -110,7 +93,7 @@ TEST_F(Station, UnansweredCommandsCannotKeepTheLineFromOthers)
     EXPECT_EQ(clientB.received, QByteArray("^RV01.53;^SN01234;"));
 }
 
-TEST_F(Station, TheNextClientWaitsAsLongAsTheAnswerMayTake)
+TEST_F(Arbiter, TheNextClientWaitsAsLongAsTheAnswerMayTake)
 {
     struct Row {
         const char* first;
@@ -129,7 +112,7 @@ TEST_F(Station, TheNextClientWaitsAsLongAsTheAnswerMayTake)
     }
 }
 
-TEST_F(Station, AClientThatVanishesMidCommandNeverGetsItsAnswerToAnother)
+TEST_F(Arbiter, AClientThatVanishesMidCommandNeverGetsItsAnswerToAnother)
 {
     device->GetOptions().answerDelayMs = 500;
     arbiter.Submit(a, "^sn;");
@@ -142,7 +125,7 @@ TEST_F(Station, AClientThatVanishesMidCommandNeverGetsItsAnswerToAnother)
     EXPECT_EQ(device->ReceivedLog(), QByteArray("^sn;^rv;"));
 }
 
-TEST_F(Station, AFloodingClientIsRefusedMoreThanItsShare)
+TEST_F(Arbiter, AFloodingClientIsRefusedMoreThanItsShare)
 {
     device->GetFaults().silent = true;
     bool accepted = true;
@@ -152,7 +135,7 @@ TEST_F(Station, AFloodingClientIsRefusedMoreThanItsShare)
     EXPECT_TRUE(arbiter.Submit(b, "^sn;"));
 }
 
-TEST_F(Station, AFirmwareLoadHasTheRawLineUntilItLeaves)
+TEST_F(Arbiter, AFirmwareLoadHasTheRawLineUntilItLeaves)
 {
     arbiter.Submit(a, "^ld;");
     host.Advance(10);
@@ -175,7 +158,7 @@ TEST_F(Station, AFirmwareLoadHasTheRawLineUntilItLeaves)
     EXPECT_EQ(bootLeasesEnded, 1);
 }
 
-TEST_F(Station, AClientTalkingToAWaitingBootLoaderHasTheLine)
+TEST_F(Arbiter, AClientTalkingToAWaitingBootLoaderHasTheLine)
 {
     port->WriteText(QStringLiteral("^ld;"));
     host.Advance(10);
@@ -189,16 +172,16 @@ TEST_F(Station, AClientTalkingToAWaitingBootLoaderHasTheLine)
     EXPECT_EQ(arbiter.LeaseHolder(), b);
 }
 
-TEST_F(Station, APowerCycleHoldsTheOthersUntilItEnds)
+TEST_F(Arbiter, APowerCycleHoldsTheOthersUntilItEnds)
 {
     struct Row {
         const char* name;
-        std::function<void(Station&)> end;
+        std::function<void(Arbiter&)> end;
     } rows[] = {
-        {"power on", [](Station& s) { s.arbiter.Submit(s.a, ";^I;^on1;"); }},
-        {"power query", [](Station& s) { s.arbiter.Submit(s.a, "^on;"); }},
-        {"leaving", [](Station& s) { s.arbiter.RemoveClient(s.a); }},
-        {"time limit", [](Station& s) { s.host.Advance(CLineArbiter::kPowerCycleLimitMs); }},
+        {"power on", [](Arbiter& s) { s.arbiter.Submit(s.a, ";^I;^on1;"); }},
+        {"power query", [](Arbiter& s) { s.arbiter.Submit(s.a, "^on;"); }},
+        {"leaving", [](Arbiter& s) { s.arbiter.RemoveClient(s.a); }},
+        {"time limit", [](Arbiter& s) { s.host.Advance(CLineArbiter::kPowerCycleLimitMs); }},
     };
     for (const Row& row : rows) {
         clientA = {};
@@ -221,7 +204,7 @@ TEST_F(Station, APowerCycleHoldsTheOthersUntilItEnds)
     }
 }
 
-TEST_F(Station, TheLineFollowsASpeedCommandAndIsSilentWithoutAPort)
+TEST_F(Arbiter, TheLineFollowsASpeedCommandAndIsSilentWithoutAPort)
 {
     arbiter.Submit(a, "^BR2;");
     host.RunUntilIdle();
