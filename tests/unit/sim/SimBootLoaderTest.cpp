@@ -122,13 +122,3 @@ TEST_F(BootLoaderDownload, RestartDuringTheDownloadIsJustAPacketByte)
     EXPECT_EQ(wire.Exchange(QByteArray(515, ';')), QByteArray());
     EXPECT_EQ(wire.Exchange(";"), QByteArray("N"));
 }
-
-TEST(SimBootLoader, ProgrammingWithoutEraseOnlyClearsBits)
-{
-    CSimWire wire(BootOptions());
-    wire.Exchange("^ld;", 115200);
-    wire.device->Flash().fill(0x0F, 512);
-    EXPECT_EQ(wire.Exchange("D"), QByteArray("D"));
-    EXPECT_EQ(wire.Exchange(MakePacket(kBase, QByteArray(512, static_cast<char>(0xF5)))), QByteArray("A"));
-    EXPECT_EQ(wire.device->Flash().left(512), QByteArray(512, static_cast<char>(0x05)));
-}

@@ -2,7 +2,6 @@
 #include "sim/SimOptions.h"
 #include "RowName.h"
 #include "TextMatchers.h"
-#include <QStringList>
 #include <gtest/gtest.h>
 
 TEST(SimOptions, SpacesAndSwitchesWithoutValue)
@@ -55,16 +54,4 @@ TEST(SimOptions, ProbabilityAboveOneAndFaultCodeAbove255AreRefused)
     EXPECT_FALSE(ParseSimOptions(QStringLiteral("amp-fault=256"), &o, &f, &error));
     EXPECT_THAT(error, HasText("amp-fault"));
     EXPECT_EQ(f.amplifierFault, 0);
-}
-
-TEST(SimOptions, EverySettingHasAUniqueNameAndHelp)
-{
-    QStringList names;
-    for (const SimSetting& s : SimSettings()) {
-        EXPECT_FALSE(names.contains(QLatin1String(s.name))) << s.name;
-        names << QLatin1String(s.name);
-        EXPECT_NE(std::string(s.help), std::string()) << s.name;
-        EXPECT_EQ(FindSimSetting(QLatin1String(s.name)), &s);
-    }
-    EXPECT_EQ(FindSimSetting(QStringLiteral("link")), nullptr);
 }
