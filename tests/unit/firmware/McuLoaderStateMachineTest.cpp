@@ -37,6 +37,7 @@ protected:
 TEST_F(McuLoader, FullLoadFromTheApplication)
 {
     Begin();
+    CProgressRecorder recorder(*h->model);
     const QString path = WriteImage(2);
     EXPECT_EQ(Load(path), 0u);
 
@@ -49,16 +50,18 @@ TEST_F(McuLoader, FullLoadFromTheApplication)
     const QByteArray packets = log.mid(head.size(), 3 * 517);
     EXPECT_EQ(log.mid(head.size() + 3 * 517), QByteArray("V;R;^rv;^sn;"));
 
-    EXPECT_EQ(packets.mid(0, 4), Header(0x1D000000));
-    EXPECT_EQ(packets.mid(4, 512), image.left(512));
-    EXPECT_EQ(ByteSum(packets.mid(0, 517)), 0);
-    EXPECT_EQ(packets.mid(517, 4), Header(0x1D000200));
-    EXPECT_EQ(packets.mid(517 + 4, 512), image.mid(512, 512));
-    EXPECT_EQ(ByteSum(packets.mid(517, 517)), 0);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(packets.mid(517 * i, 4), Header(0x1D000000 + 0x200 * i));
+        EXPECT_EQ(packets.mid(517 * i + 4, 512), image.mid(512 * i, 512));
+        EXPECT_EQ(ByteSum(packets.mid(517 * i, 517)), 0);
+    }
     // The end packet: 8F FF FF FF, 512 bytes FF; 8F + 515 * FF = 0x2018C, so its checksum is 74.
     EXPECT_EQ(packets.mid(1034, 4), QByteArray::fromHex("8FFFFFFF"));
     EXPECT_EQ(packets.mid(1038, 512), QByteArray(512, char(0xFF)));
     EXPECT_EQ(static_cast<BYTE>(packets[1550]), 0x74);
+    // Progress counts units of 128 bytes.
+    EXPECT_EQ(h->model->m_progressRange.m_value, 8u);
+    EXPECT_EQ(recorder.positions, (QList<DWORD> {0, 0, 4, 8}));
 
     EXPECT_TRUE(FlashHoldsImage());
     EXPECT_EQ(h->model->m_firmwareRevision.m_value, 154);
@@ -75,30 +78,6 @@ TEST_F(McuLoader, FullLoadFromTheApplication)
     EXPECT_EQ(notify.status, expected);
     for (const QString& line : expected)
         EXPECT_TRUE(h->sink.status.contains(line)) << line.toStdString();
-}
-
-TEST_F(McuLoader, ProgressCountsUnitsOf128Bytes)
-{
-    Begin();
-    CProgressRecorder recorder(*h->model);
-    EXPECT_EQ(Load(WriteImage(3)), 0u);
-    EXPECT_EQ(h->model->m_progressRange.m_value, 12u);
-    EXPECT_EQ(recorder.positions, (QList<DWORD> {0, 0, 4, 8, 12}));
-}
-
-TEST_F(McuLoader, UsedEndDecidesThePacketsSent)
-{
-    // Data only in the first byte of the second block: used end 0x1D000400, two data packets.
-    Begin();
-    const QByteArray text
-        = CHexTestFiles::Record(4, 0, {0x1D, 0x00}) + CHexTestFiles::Record(0, 0x0200, {0x42}) + ":00000001FF\r\n";
-    EXPECT_EQ(Load(files.Write("qro4000fw0154.hex", text)), 0u);
-    const QByteArray sent = AfterBeginDownload();
-    ASSERT_EQ(sent.size(), 3 * 517 + static_cast<qsizetype>(QByteArray("V;R;^rv;^sn;").size()));
-    EXPECT_EQ(sent.mid(0, 4), Header(0x1D000000));
-    EXPECT_EQ(sent.mid(517, 4), Header(0x1D000200));
-    EXPECT_EQ(static_cast<BYTE>(sent[517 + 4]), 0x42);
-    EXPECT_EQ(sent.mid(1034, 4), QByteArray::fromHex("8FFFFFFF"));
 }
 
 TEST_F(McuLoader, ApplicationAtAnotherSpeedIsFoundAgainAfterReset)
@@ -313,36 +292,37 @@ INSTANTIATE_TEST_SUITE_P(Steps, McuLoaderStep,
         StepRow {"OtherDevice", {}, false, true, Result::UnexpectedDevice, ";^I;"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A damaged or missing file is refused before anything is sent: the amplifier was not touched, so
+// it is still known to be there.
 TEST_F(McuLoader, DamagedFileIsRefusedBeforeAnythingIsSent)
 {
     Begin();
     CCompletionRecorder completion(*h->model);
-    const QString path = files.Write("qro4000fw0154.hex", ":020000041D00DD\r\n:0401000001020304F2\r\n:00000001FF\r\n");
-    h->model->m_firmwareFile.Set(FileNameParts::Revisioned(path));
-    NewMachine();
-    h->device->ClearLogs();
-    EXPECT_FALSE(machine->StartLoad(&notify));
-    h->host.Advance(10000);
-    EXPECT_EQ(machine->ResultCode(), Result::HexChecksum);
-    EXPECT_TRUE(machine->IsIdle());
-    EXPECT_EQ(completion.results, QList<DWORD> {Result::HexChecksum});
-    EXPECT_EQ(notify.status, QStringList {"Line 2, error code 0xE2000022: intel hex line checksum error"});
-    EXPECT_TRUE(h->sink.status.contains("Line 2, error code 0xE2000022: intel hex line checksum error"));
-    EXPECT_EQ(h->device->ReceivedLog(), QByteArray());
-    // The amplifier was not touched, so it is still known to be there.
-    EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareApplication);
-    EXPECT_EQ(h->model->m_firmwareRevision.m_value, 153);
-}
-
-TEST_F(McuLoader, MissingFileIsRefusedBeforeAnythingIsSent)
-{
-    Begin();
-    EXPECT_EQ(Load(files.Path("qro4000fw0200.hex")), Result::AsFailureCode(Result::FileNotFound));
-    EXPECT_EQ(h->device->ReceivedLog(), QByteArray());
-    // The file and the cause, not a bare code.
-    EXPECT_EQ(notify.status,
-        QStringList {"CreateFile failed on \"" + files.Path("qro4000fw0200.hex")
-            + "\"\r\nError 0x00000002: The system cannot find the file specified."});
+    const QString missing = files.Path("qro4000fw0200.hex");
+    const struct {
+        QString path;
+        DWORD code;
+        QString status;
+    } rows[] = {{files.Write("qro4000fw0154.hex", ":020000041D00DD\r\n:0401000001020304F2\r\n:00000001FF\r\n"),
+                    Result::HexChecksum, "Line 2, error code 0xE2000022: intel hex line checksum error"},
+        {missing, Result::AsFailureCode(Result::FileNotFound),
+            "CreateFile failed on \"" + missing + "\"\r\nError 0x00000002: The system cannot find the file specified."}};
+    for (const auto& row : rows) {
+        notify.status.clear();
+        h->model->m_firmwareFile.Set(FileNameParts::Revisioned(row.path));
+        NewMachine();
+        h->device->ClearLogs();
+        EXPECT_FALSE(machine->StartLoad(&notify));
+        h->host.Advance(10000);
+        EXPECT_EQ(machine->ResultCode(), row.code);
+        EXPECT_TRUE(machine->IsIdle());
+        EXPECT_EQ(notify.status, QStringList {row.status});
+        EXPECT_TRUE(h->sink.status.contains(row.status));
+        EXPECT_EQ(h->device->ReceivedLog(), QByteArray());
+        EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareApplication);
+        EXPECT_EQ(h->model->m_firmwareRevision.m_value, 153);
+    }
+    EXPECT_EQ(completion.results, (QList<DWORD> {Result::HexChecksum, Result::AsFailureCode(Result::FileNotFound)}));
 }
 
 TEST_F(McuLoader, CancelStopsAtTheNextPacketAndSaysHowToRecover)
