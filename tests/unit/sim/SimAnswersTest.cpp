@@ -81,19 +81,3 @@ TEST(SimDevice, TheWireLogsKeepTheLatestBytesOfALongRun)
     EXPECT_GE(log.size(), 2 * 1024 * 1024);
     EXPECT_TRUE(log.endsWith(chunk));
 }
-
-// "^BRn;" moves the line to the n-th speed (4800 ... 230400) at once; out of range, it stays.
-TEST(SimDevice, SpeedCommandSwitchesTheConfiguredSpeed)
-{
-    const std::pair<const char*, DWORD> rows[] = {{"^BR0;", 4800}, {"^BR1;", 9600}, {"^BR2;", 19200}, {"^BR3;", 38400},
-        {"^BR4;", 57600}, {"^BR5;", 115200}, {"^BR6;", 230400}, {"^BR7;", 9600}, {"^BR;", 9600}};
-    for (const auto& [command, speed] : rows) {
-        CSimDevice::Options options = CSimWire::Defaults();
-        options.speed = 9600;
-        CSimWire wire(options);
-        EXPECT_EQ(wire.Exchange(command, 9600), QByteArray()) << command;
-        EXPECT_EQ(wire.device->GetOptions().speed, speed) << command;
-        EXPECT_EQ(wire.Exchange(";", speed), QByteArray(";")) << command;
-        EXPECT_EQ(wire.Exchange(";", 9600), speed == 9600 ? QByteArray(";") : QByteArray()) << command;
-    }
-}
