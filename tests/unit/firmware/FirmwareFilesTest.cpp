@@ -8,17 +8,17 @@
 
 namespace {
 using ::operator<<;
-struct NameCase {
-    const char* name;
-    const char* path;
-    const char* extension;
-    const char* title;
-    WORD revision;
-    const char* base;
-    bool firmware;
-};
-
-const NameCase kNames[] = {
+TEST(FileNameParts, Parts)
+{
+    const struct {
+        const char* name;
+        const char* path;
+        const char* extension;
+        const char* title;
+        WORD revision;
+        const char* base;
+        bool firmware;
+    } rows[] = {
     {"Revisioned", "qro4000fw0135.hex", ".hex", "qro4000fw0135", 135, "qro4000fw", true},
     {"UpperCase", "QRO4000FW0140.HEX", ".HEX", "QRO4000FW0140", 140, "QRO4000FW", true},
     {"TitleEndingInCapitalB", "qro4000fw0135B.hex", ".hex", "qro4000fw0135B", 0, "qro4000fw0135B", false},
@@ -33,22 +33,15 @@ const NameCase kNames[] = {
     {"RevisionTooLong", "qro4000fw99999999.hex", ".hex", "qro4000fw99999999", 0, "qro4000fw", true},
     {"OneLetter", "q.hex", ".hex", "q", 0, "q", false},
 };
-
-class FileNamePartsTest : public ::testing::TestWithParam<NameCase> { };
-
-TEST_P(FileNamePartsTest, Parts)
-{
-    const NameCase& c = GetParam();
-    const QString path = QString::fromUtf8(c.path);
-    EXPECT_EQ(FileNameParts::Extension(path), QString::fromUtf8(c.extension));
-    EXPECT_EQ(FileNameParts::Title(path), QString::fromUtf8(c.title));
-    EXPECT_EQ(FileNameParts::Revision(path), c.revision);
-    EXPECT_EQ(FileNameParts::Base(path), QString::fromUtf8(c.base));
-    EXPECT_EQ(CFirmwareFiles::IsFirmwareFile(path), c.firmware);
+    for (const auto& c : rows) {
+        const QString path = QString::fromUtf8(c.path);
+        EXPECT_EQ(FileNameParts::Extension(path), QString::fromUtf8(c.extension)) << c.name;
+        EXPECT_EQ(FileNameParts::Title(path), QString::fromUtf8(c.title)) << c.name;
+        EXPECT_EQ(FileNameParts::Revision(path), c.revision) << c.name;
+        EXPECT_EQ(FileNameParts::Base(path), QString::fromUtf8(c.base)) << c.name;
+        EXPECT_EQ(CFirmwareFiles::IsFirmwareFile(path), c.firmware) << c.name;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Names, FileNamePartsTest, ::testing::ValuesIn(kNames),
-    [](const auto& info) { return std::string(info.param.name); });
 
 class FirmwareFolder : public ::testing::Test {
 protected:
@@ -101,16 +94,7 @@ INSTANTIATE_TEST_SUITE_P(Folders, FirmwareFolderChoice,
         FolderRow {"SubfoldersAreNotFiles", {"qro4000fw0200.hex/", "qro4000fw0100.hex"}, "qro4000fw0100.hex", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(FirmwareFolder, FolderThatCannotBeReadLeavesNamesEmpty)
-{
-    Touch("qro4000fw0100.hex");
-    ASSERT_TRUE(files.ScanFolder(dir.path()));
-    EXPECT_FALSE(files.ScanFolder(dir.filePath("missing")));
-    EXPECT_TRUE(files.IsEmpty());
-    EXPECT_FALSE(files.ScanFolder(QString()));
-}
-
-TEST_F(FirmwareFolder, FolderWithTrailingSeparatorGetsNoSecondOneAndTheCurrentDirectoryStays)
+TEST_F(FirmwareFolder, TrailingSeparatorAndAFolderThatCannotBeRead)
 {
     const QString before = QDir::currentPath();
     Touch("qro4000fw0100.hex");
@@ -118,6 +102,10 @@ TEST_F(FirmwareFolder, FolderWithTrailingSeparatorGetsNoSecondOneAndTheCurrentDi
     EXPECT_EQ(QDir::currentPath(), before);
     EXPECT_EQ(files.FirmwareFile().m_fileName, dir.path() + "/qro4000fw0100.hex");
     EXPECT_EQ(CFirmwareFiles::JoinPath("C:\\fw\\", "a.hex"), QStringLiteral("C:\\fw\\a.hex"));
+    // A folder that cannot be read leaves the names empty.
+    EXPECT_FALSE(files.ScanFolder(dir.filePath("missing")));
+    EXPECT_TRUE(files.IsEmpty());
+    EXPECT_FALSE(files.ScanFolder(QString()));
 }
 
 TEST(FirmwareFilesWanted, Rules)
