@@ -154,17 +154,14 @@ TEST_F(Maintenance, ClockIsReadOrSetThenTheMachineEndsAHundredMillisecondsLater)
     auto* machine = harness.model->CreateMachine<CDateTimeStateMachine>();
     ASSERT_TRUE(machine->StartGetDateTime());
     EXPECT_EQ(Run(*machine), 0u);
-    SYSTEMTIME time;
-    time.wYear = 24, time.wMonth = 3, time.wDay = 5, time.wHour = 14, time.wMinute = 7, time.wSecond = 9;
-    EXPECT_EQ(harness.model->m_amplifierTime.m_value, time);
+    EXPECT_EQ(harness.model->m_amplifierTime.m_value,
+        (SYSTEMTIME {.wYear = 24, .wMonth = 3, .wDay = 5, .wHour = 14, .wMinute = 7, .wSecond = 9}));
     EXPECT_TRUE(harness.sink.trace.contains("GetDateTimeState Send \"^cc;\""));
     EXPECT_EQ(harness.sink.trace.last(), "DelayState Timer Elapsed 100 ms");
 
     harness.device->ClearLogs();
     harness.sink.trace.clear();
-    time = SYSTEMTIME {};
-    time.wYear = 2024, time.wMonth = 3, time.wDay = 5, time.wHour = 9;
-    harness.model->m_computerTime.Set(time);
+    harness.model->m_computerTime.Set(SYSTEMTIME {.wYear = 2024, .wMonth = 3, .wDay = 5, .wHour = 9});
     ASSERT_TRUE(machine->StartSetDateTime());
     EXPECT_EQ(Run(*machine), 0u);
     EXPECT_EQ(harness.device->ReceivedLog(), "^cc24-03-05T09:00:00;");

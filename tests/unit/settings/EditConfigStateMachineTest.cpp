@@ -80,27 +80,18 @@ TEST_F(EditConfig, TheBannerAloneIsOneWriteAndReadsBack)
 TEST_F(EditConfig, EverySettingMakesTheRoundTripThroughTheAmplifier)
 {
     ASSERT_EQ(Run(false), 0u);
+    // clang-format off
     const std::pair<SettingId, const char*> changes[] = {
-        {SettingId::AntennaEnable, "0,1,2,0,1,2,0,1,2,0,1"},
-        {SettingId::AntennaPreferred, "2,2,2,2,2,2,1,1,1,1,0"},
-        {SettingId::AtuHiSwrRetune, "0,1,0,1,0,1,0,1,0,1,0"},
-        {SettingId::AtuModeSwitch, "off"},
-        {SettingId::AtuSettingsPerBin, "1,2,3,4,5,6,7,8,9,10,31"},
-        {SettingId::AtuXcvrKey, "on"},
-        {SettingId::Banner, "CQ CONTEST, 73!"},
-        {SettingId::SwrBypass, "1.0,1.5,2,2.5,3,3.5,4,5,10,50.5,99.9"},
-        {SettingId::SwrNoMatch, "2.2"},
-        {SettingId::SwrRetune, "1.7"},
-        {SettingId::SwrStop, "4.0"},
-        {SettingId::NetDhcp, "off"},
-        {SettingId::NetIp, "10.0.0.5"},
-        {SettingId::NetGateway, "10.0.0.1"},
-        {SettingId::NetMask, "255.0.0.0"},
-        {SettingId::NetPort, "65535"},
-        {SettingId::NetWakeOnLan, "on"},
-        {SettingId::Pf1, "TUNE"},
-        {SettingId::Pf2, "BAND UP"},
+        {SettingId::AntennaEnable, "0,1,2,0,1,2,0,1,2,0,1"}, {SettingId::AntennaPreferred, "2,2,2,2,2,2,1,1,1,1,0"},
+        {SettingId::AtuHiSwrRetune, "0,1,0,1,0,1,0,1,0,1,0"}, {SettingId::AtuModeSwitch, "off"},
+        {SettingId::AtuSettingsPerBin, "1,2,3,4,5,6,7,8,9,10,31"}, {SettingId::AtuXcvrKey, "on"},
+        {SettingId::Banner, "CQ CONTEST, 73!"}, {SettingId::SwrBypass, "1.0,1.5,2,2.5,3,3.5,4,5,10,50.5,99.9"},
+        {SettingId::SwrNoMatch, "2.2"}, {SettingId::SwrRetune, "1.7"}, {SettingId::SwrStop, "4.0"},
+        {SettingId::NetDhcp, "off"}, {SettingId::NetIp, "10.0.0.5"}, {SettingId::NetGateway, "10.0.0.1"},
+        {SettingId::NetMask, "255.0.0.0"}, {SettingId::NetPort, "65535"}, {SettingId::NetWakeOnLan, "on"},
+        {SettingId::Pf1, "TUNE"}, {SettingId::Pf2, "BAND UP"},
     };
+    // clang-format on
     for (const auto& [id, text] : changes)
         SetPending(id, text);
     ASSERT_EQ(Run(true), 0u);

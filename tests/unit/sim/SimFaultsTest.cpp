@@ -37,19 +37,6 @@ TEST(SimFault, CorruptBytesAtRandom)
         EXPECT_EQ(std::popcount(static_cast<unsigned>(static_cast<BYTE>(bad[i] ^ good[i]))), 1) << i;
 }
 
-TEST(SimFault, Silent)
-{
-    CSimWire wire;
-    wire.device->GetFaults().silent = true;
-    EXPECT_EQ(wire.Exchange(";"), QByteArray());
-    EXPECT_EQ(wire.Exchange("^I;"), QByteArray());
-    // Silent is not deaf: writes are still taken.
-    EXPECT_EQ(wire.Exchange("^ew00000010015A95;"), QByteArray());
-    EXPECT_EQ(static_cast<BYTE>(wire.device->Eeprom()[0x10]), 0x5A);
-    wire.device->GetFaults().silent = false;
-    EXPECT_EQ(wire.Exchange(";"), QByteArray(";"));
-}
-
 TEST(SimFault, UnpluggedIsReportedOnceAndFailsEveryOperationUntilReopened)
 {
     CSimWire wire;
