@@ -196,35 +196,25 @@ TEST_F(McuLoader, UnansweredFillBytesEndTheLoad)
     EXPECT_EQ(machine->TotalRetries(), 1u);
 }
 
-struct EndPacketCase {
-    const char* name;
-    int answerC; // the packet answered "C"
-    bool damageEnd; // the end packet arrives damaged and is refused "N"
-};
-
-class McuLoaderEndPacket : public McuLoader, public ::testing::WithParamInterface<EndPacketCase> { };
-
-TEST_P(McuLoaderEndPacket, AnythingButBFails)
+// The end packet answered "C", or damaged and refused "N": anything but "B" fails the load.
+TEST_F(McuLoader, EndPacketAnsweredAnythingButBFails)
 {
-    const EndPacketCase& c = GetParam();
-    Begin(Options(), [c](const QByteArray& bytes, int) {
-        if (c.damageEnd && bytes.size() == 517 && bytes.startsWith(QByteArray::fromHex("8FFFFFFF"))) {
-            QByteArray damaged = bytes;
-            damaged[100] = 0;
-            return damaged;
-        }
-        return bytes;
-    });
-    h->device->GetFaults().answerCNumber = c.answerC;
-    EXPECT_EQ(Load(WriteImage(2)), Result::RetryLimit);
-    EXPECT_EQ(AfterBeginDownload().count(QByteArray::fromHex("8FFFFFFF")), 1);
-    ExpectFailedAt("0x1D000400");
-    EXPECT_FALSE(h->device->ReceivedLog().contains("V;"));
+    for (const bool damageEnd : {false, true}) {
+        Begin(Options(), [damageEnd](const QByteArray& bytes, int) {
+            if (damageEnd && bytes.size() == 517 && bytes.startsWith(QByteArray::fromHex("8FFFFFFF"))) {
+                QByteArray damaged = bytes;
+                damaged[100] = 0;
+                return damaged;
+            }
+            return bytes;
+        });
+        h->device->GetFaults().answerCNumber = damageEnd ? 0 : 3; // the third packet is the end packet
+        EXPECT_EQ(Load(WriteImage(2)), Result::RetryLimit) << damageEnd;
+        EXPECT_EQ(AfterBeginDownload().count(QByteArray::fromHex("8FFFFFFF")), 1) << damageEnd;
+        ExpectFailedAt("0x1D000400");
+        EXPECT_FALSE(h->device->ReceivedLog().contains("V;")) << damageEnd;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Answers, McuLoaderEndPacket,
-    ::testing::Values(EndPacketCase {"AnsweredC", 3, false}, EndPacketCase {"DamagedAndAnsweredN", 0, true}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(McuLoader, PowerLossThenASecondLoadSucceeds)
 {
@@ -345,40 +335,31 @@ TEST_F(McuLoader, CancelStopsAtTheNextPacketAndSaysHowToRecover)
 }
 
 // After a load, the revision the amplifier reports is checked against the file's name.
-struct VerifyRow {
-    const char* name;
-    const char* file;
-    WORD revisionAfterLoad;
-    bool quiet;
-    DWORD result;
-    QStringList status;
-};
-
-class McuLoaderVerify : public McuLoader, public ::testing::WithParamInterface<VerifyRow> { };
-
-TEST_P(McuLoaderVerify, ReportsTheRevision)
+TEST_F(McuLoader, VerifyReportsTheRevision)
 {
-    CSimDevice::Options options = Options();
-    options.revisionAfterLoad = GetParam().revisionAfterLoad;
-    Begin(options);
-    EXPECT_EQ(Load(WriteImage(1, 7, GetParam().file)), 0u);
-    notify.status.clear();
-    EXPECT_EQ(machine->VerifyRevision(GetParam().quiet), GetParam().result);
-    EXPECT_EQ(notify.status, GetParam().status);
+    const QString loaded154 = "Loaded QRO4000 firmware revision 01.54\r\n";
+    const struct {
+        const char* file;
+        WORD revisionAfterLoad;
+        bool quiet;
+        DWORD result;
+        QStringList status;
+    } rows[] = {{"qro4000fw0154.hex", 154, false, 0, {"QRO4000 verification succeeded"}},
+        {"qro4000fw0154.hex", 154, true, 0, {loaded154 + "QRO4000 responded with revision 01.54"}},
+        {"qro4000fw0154.hex", 160, true, Result::RevisionVerifyFailed,
+            {loaded154 + "QRO4000 responded with revision 01.60", "QRO4000 verification failed. Reload QRO4000."}},
+        {"test-build.hex", 154, true, 0,
+            {"The file name gives no revision to compare: the QRO4000 now runs revision 01.54."}}};
+    for (const auto& row : rows) {
+        CSimDevice::Options options = Options();
+        options.revisionAfterLoad = row.revisionAfterLoad;
+        Begin(options);
+        EXPECT_EQ(Load(WriteImage(1, 7, row.file)), 0u);
+        notify.status.clear();
+        EXPECT_EQ(machine->VerifyRevision(row.quiet), row.result) << row.file << " " << row.revisionAfterLoad;
+        EXPECT_EQ(notify.status, row.status);
+    }
 }
-
-const QString kResponded154
-    = "Loaded QRO4000 firmware revision 01.54\r\nQRO4000 responded with revision 01.54";
-
-INSTANTIATE_TEST_SUITE_P(Loads, McuLoaderVerify,
-    ::testing::Values(VerifyRow {"MatchSaysSo", "qro4000fw0154.hex", 154, false, 0, {"QRO4000 verification succeeded"}},
-        VerifyRow {"QuietMatchReportsTheRevisionOnly", "qro4000fw0154.hex", 154, true, 0, {kResponded154}},
-        VerifyRow {"OtherRevisionFails", "qro4000fw0154.hex", 160, true, Result::RevisionVerifyFailed,
-            {"Loaded QRO4000 firmware revision 01.54\r\nQRO4000 responded with revision 01.60",
-                "QRO4000 verification failed. Reload QRO4000."}},
-        VerifyRow {"FileNameWithoutARevisionReportsTheRevisionNowRunning", "test-build.hex", 154, true, 0,
-            {"The file name gives no revision to compare: the QRO4000 now runs revision 01.54."}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 
