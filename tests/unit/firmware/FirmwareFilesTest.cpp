@@ -1,5 +1,6 @@
 #include "firmware/FirmwareFiles.h"
 #include "RowName.h"
+#include "TestFiles.h"
 #include "firmware/FileNameParts.h"
 #include <QDir>
 #include <QFile>
@@ -43,61 +44,45 @@ TEST(FileNameParts, Parts)
     }
 }
 
-class FirmwareFolder : public ::testing::Test {
-protected:
-    void Touch(const QString& name)
-    {
-        if (name.endsWith('/')) {
-            ASSERT_TRUE(QDir(dir.path()).mkdir(name));
-            return;
-        }
-        QFile f(dir.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    }
-    QTemporaryDir dir;
-    CFirmwareFiles files;
-};
-
 // A folder's files (a name ending in "/" is a folder) and the firmware file and release notes
 // the scan chooses from them ("" for none).
-struct FolderRow {
-    const char* name;
-    QStringList files;
-    const char* firmware;
-    const char* notes;
-};
-
-class FirmwareFolderChoice : public FirmwareFolder, public ::testing::WithParamInterface<FolderRow> { };
-
-TEST_P(FirmwareFolderChoice, ChoosesTheNewestLoadableFile)
+TEST(FirmwareFolderChoice, ChoosesTheNewestLoadableFile)
 {
-    for (const QString& name : GetParam().files)
-        Touch(name);
-    ASSERT_TRUE(files.ScanFolder(dir.path()));
-    const auto inFolder = [this](const char* name) { return *name ? dir.filePath(name) : QString(); };
-    EXPECT_EQ(files.FirmwareFile().m_fileName, inFolder(GetParam().firmware));
-    EXPECT_EQ(files.ReleaseNotesFile().m_fileName, inFolder(GetParam().notes));
+    const struct {
+        const char* name;
+        QStringList files;
+        const char* firmware;
+        const char* notes;
+    } rows[] = {{"NewerUpperCaseFileWins", {"qro4000fw0135.hex", "QRO4000FW0140.HEX", "readme.txt"},
+                          "QRO4000FW0140.HEX", ""},
+        {"FileWithoutRevisionIsFirmware", {"qro4000fw.hex"}, "qro4000fw.hex", ""},
+        {"FileWithoutRevisionLosesToAnyNumberedFile", {"qro4000fw.hex", "qro4000fw0001.hex"},
+            "qro4000fw0001.hex", ""},
+        {"TitleEndingInBIsNotFirmware", {"qro4000fw0135B.hex"}, "", ""},
+        {
+            "NewerBFileDoesNotHideOlderFirmware", {"qro4000fw0135.hex", "qro4000fw0160B.hex"}, "qro4000fw0135.hex", ""},
+        {"ReleaseNotesAloneIsNoFirmware", {"QRO4000FWNOTES.RTF"}, "", "QRO4000FWNOTES.RTF"},
+        {"EqualRevisionsKeepTheFirstInNameOrder", {"qro4000fw0140.hex", "QRO4000fw0140.hex"},
+            "QRO4000fw0140.hex", ""},
+        {"SubfoldersAreNotFiles", {"qro4000fw0200.hex/", "qro4000fw0100.hex"}, "qro4000fw0100.hex", ""}};
+    for (const auto& row : rows) {
+        QTemporaryDir dir;
+        for (const QString& name : row.files)
+            ASSERT_TRUE(name.endsWith('/') ? QDir(dir.path()).mkdir(name) : WriteWholeFile(dir.filePath(name), {}));
+        CFirmwareFiles files;
+        ASSERT_TRUE(files.ScanFolder(dir.path()));
+        const auto inFolder = [&dir](const char* name) { return *name ? dir.filePath(name) : QString(); };
+        EXPECT_EQ(files.FirmwareFile().m_fileName, inFolder(row.firmware)) << row.name;
+        EXPECT_EQ(files.ReleaseNotesFile().m_fileName, inFolder(row.notes)) << row.name;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Folders, FirmwareFolderChoice,
-    ::testing::Values(FolderRow {"NewerUpperCaseFileWins", {"qro4000fw0135.hex", "QRO4000FW0140.HEX", "readme.txt"},
-                          "QRO4000FW0140.HEX", ""},
-        FolderRow {"FileWithoutRevisionIsFirmware", {"qro4000fw.hex"}, "qro4000fw.hex", ""},
-        FolderRow {"FileWithoutRevisionLosesToAnyNumberedFile", {"qro4000fw.hex", "qro4000fw0001.hex"},
-            "qro4000fw0001.hex", ""},
-        FolderRow {"TitleEndingInBIsNotFirmware", {"qro4000fw0135B.hex"}, "", ""},
-        FolderRow {
-            "NewerBFileDoesNotHideOlderFirmware", {"qro4000fw0135.hex", "qro4000fw0160B.hex"}, "qro4000fw0135.hex", ""},
-        FolderRow {"ReleaseNotesAloneIsNoFirmware", {"QRO4000FWNOTES.RTF"}, "", "QRO4000FWNOTES.RTF"},
-        FolderRow {"EqualRevisionsKeepTheFirstInNameOrder", {"qro4000fw0140.hex", "QRO4000fw0140.hex"},
-            "QRO4000fw0140.hex", ""},
-        FolderRow {"SubfoldersAreNotFiles", {"qro4000fw0200.hex/", "qro4000fw0100.hex"}, "qro4000fw0100.hex", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(FirmwareFolder, TrailingSeparatorAndAFolderThatCannotBeRead)
+TEST(FirmwareFolder, TrailingSeparatorAndAFolderThatCannotBeRead)
 {
+    QTemporaryDir dir;
+    CFirmwareFiles files;
     const QString before = QDir::currentPath();
-    Touch("qro4000fw0100.hex");
+    ASSERT_TRUE(WriteWholeFile(dir.filePath("qro4000fw0100.hex"), {}));
     ASSERT_TRUE(files.ScanFolder(dir.path() + "/"));
     EXPECT_EQ(QDir::currentPath(), before);
     EXPECT_EQ(files.FirmwareFile().m_fileName, dir.path() + "/qro4000fw0100.hex");

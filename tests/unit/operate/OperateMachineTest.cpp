@@ -93,7 +93,9 @@ TEST_F(OperateMachine, CycleQueriesEveryStateInOrderAndFillsTheModel)
     EXPECT_EQ(Model().m_firmwareStatus.m_value, FirmwareApplication);
 }
 
-TEST_F(OperateMachineOff, AmplifierOffIsAskedForItsPowerOnly)
+// Switched off, the amplifier is asked for its power only; a power request goes with that query,
+// and the next cycle polls everything.
+TEST_F(OperateMachineOff, AmplifierOffIsAskedForItsPowerOnlyUntilSwitchedOn)
 {
     ASSERT_EQ(Cycle(), 0u);
     EXPECT_EQ(Wire(), (QList<QByteArray> {";", "^I;", "^on;"}));
@@ -101,10 +103,6 @@ TEST_F(OperateMachineOff, AmplifierOffIsAskedForItsPowerOnly)
     EXPECT_TRUE(Model().m_powerStatus.IsCurrent());
     EXPECT_FALSE(Model().m_displayText.IsCurrent());
     EXPECT_EQ(Model().m_firmwareStatus.m_value, FirmwareApplication);
-}
-
-TEST_F(OperateMachineOff, PowerRequestGoesWithItsQueryAndTheNextCyclePollsEverything)
-{
     machine->SetPowerStatus(1);
     EXPECT_TRUE(machine->IsPowerRequestPending());
     ASSERT_EQ(Cycle(), 0u);

@@ -6,9 +6,7 @@
 #include "link/VirtualEventHost.h"
 #include "model/ResultCode.h"
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <fcntl.h>
-#include <poll.h>
 #include <gtest/gtest.h>
 #include <termios.h>
 #include <unistd.h>
@@ -37,23 +35,17 @@ public:
         tcgetattr(master, &t);
         return cfgetospeed(&t);
     }
-    QByteArray ReadAll(int waitMs = 500) const
+    // What has arrived once anything has (within 2 s).
+    QByteArray ReadAll() const
     {
         QByteArray out;
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < waitMs) {
+        const auto arrived = [&] {
             char buffer[256];
-            const ssize_t n = ::read(master, buffer, sizeof buffer);
-            if (n > 0) {
+            for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
                 out.append(buffer, n);
-                continue;
-            }
-            if (!out.isEmpty())
-                break;
-            pollfd readable {master, POLLIN, 0};
-            ::poll(&readable, 1, static_cast<int>(std::max<qint64>(0, waitMs - clock.elapsed())));
-        }
+            return !out.isEmpty();
+        };
+        RunEventsUntil(arrived, 2000);
         return out;
     }
     void Write(const QByteArray& bytes) const
