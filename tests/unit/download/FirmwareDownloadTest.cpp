@@ -55,10 +55,7 @@ protected:
         server.UseStartFolder(QString::fromUtf8(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     }
 
-    void PutLocal(const QString& name, const QByteArray& bytes)
-    {
-        WriteWholeFile(local.filePath(name), bytes);
-    }
+    void PutLocal(const QString& name, const QByteArray& bytes) { WriteWholeFile(local.filePath(name), bytes); }
     QByteArray ReadLocal(const QString& name) const { return ReadWholeFile(local.filePath(name)); }
     QStringList LocalFiles() const { return QDir(local.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 

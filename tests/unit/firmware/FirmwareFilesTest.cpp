@@ -1,5 +1,6 @@
 #include "firmware/FirmwareFiles.h"
 #include "RowName.h"
+#include "TestFiles.h"
 #include "firmware/FileNameParts.h"
 #include <QDir>
 #include <QFile>
@@ -8,17 +9,17 @@
 
 namespace {
 using ::operator<<;
-struct NameCase {
-    const char* name;
-    const char* path;
-    const char* extension;
-    const char* title;
-    WORD revision;
-    const char* base;
-    bool firmware;
-};
-
-const NameCase kNames[] = {
+TEST(FileNameParts, Parts)
+{
+    const struct {
+        const char* name;
+        const char* path;
+        const char* extension;
+        const char* title;
+        WORD revision;
+        const char* base;
+        bool firmware;
+    } rows[] = {
     {"Revisioned", "qro4000fw0135.hex", ".hex", "qro4000fw0135", 135, "qro4000fw", true},
     {"UpperCase", "QRO4000FW0140.HEX", ".HEX", "QRO4000FW0140", 140, "QRO4000FW", true},
     {"TitleEndingInCapitalB", "qro4000fw0135B.hex", ".hex", "qro4000fw0135B", 0, "qro4000fw0135B", false},
@@ -33,91 +34,63 @@ const NameCase kNames[] = {
     {"RevisionTooLong", "qro4000fw99999999.hex", ".hex", "qro4000fw99999999", 0, "qro4000fw", true},
     {"OneLetter", "q.hex", ".hex", "q", 0, "q", false},
 };
-
-class FileNamePartsTest : public ::testing::TestWithParam<NameCase> { };
-
-TEST_P(FileNamePartsTest, Parts)
-{
-    const NameCase& c = GetParam();
-    const QString path = QString::fromUtf8(c.path);
-    EXPECT_EQ(FileNameParts::Extension(path), QString::fromUtf8(c.extension));
-    EXPECT_EQ(FileNameParts::Title(path), QString::fromUtf8(c.title));
-    EXPECT_EQ(FileNameParts::Revision(path), c.revision);
-    EXPECT_EQ(FileNameParts::Base(path), QString::fromUtf8(c.base));
-    EXPECT_EQ(CFirmwareFiles::IsFirmwareFile(path), c.firmware);
-}
-
-INSTANTIATE_TEST_SUITE_P(Names, FileNamePartsTest, ::testing::ValuesIn(kNames),
-    [](const auto& info) { return std::string(info.param.name); });
-
-class FirmwareFolder : public ::testing::Test {
-protected:
-    void Touch(const QString& name)
-    {
-        if (name.endsWith('/')) {
-            ASSERT_TRUE(QDir(dir.path()).mkdir(name));
-            return;
-        }
-        QFile f(dir.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    for (const auto& c : rows) {
+        const QString path = QString::fromUtf8(c.path);
+        EXPECT_EQ(FileNameParts::Extension(path), QString::fromUtf8(c.extension)) << c.name;
+        EXPECT_EQ(FileNameParts::Title(path), QString::fromUtf8(c.title)) << c.name;
+        EXPECT_EQ(FileNameParts::Revision(path), c.revision) << c.name;
+        EXPECT_EQ(FileNameParts::Base(path), QString::fromUtf8(c.base)) << c.name;
+        EXPECT_EQ(CFirmwareFiles::IsFirmwareFile(path), c.firmware) << c.name;
     }
-    QTemporaryDir dir;
-    CFirmwareFiles files;
-};
+}
 
 // A folder's files (a name ending in "/" is a folder) and the firmware file and release notes
 // the scan chooses from them ("" for none).
-struct FolderRow {
-    const char* name;
-    QStringList files;
-    const char* firmware;
-    const char* notes;
-};
-
-class FirmwareFolderChoice : public FirmwareFolder, public ::testing::WithParamInterface<FolderRow> { };
-
-TEST_P(FirmwareFolderChoice, ChoosesTheNewestLoadableFile)
+TEST(FirmwareFolderChoice, ChoosesTheNewestLoadableFile)
 {
-    for (const QString& name : GetParam().files)
-        Touch(name);
-    ASSERT_TRUE(files.ScanFolder(dir.path()));
-    const auto inFolder = [this](const char* name) { return *name ? dir.filePath(name) : QString(); };
-    EXPECT_EQ(files.FirmwareFile().m_fileName, inFolder(GetParam().firmware));
-    EXPECT_EQ(files.ReleaseNotesFile().m_fileName, inFolder(GetParam().notes));
-}
-
-INSTANTIATE_TEST_SUITE_P(Folders, FirmwareFolderChoice,
-    ::testing::Values(FolderRow {"NewerUpperCaseFileWins", {"qro4000fw0135.hex", "QRO4000FW0140.HEX", "readme.txt"},
+    const struct {
+        const char* name;
+        QStringList files;
+        const char* firmware;
+        const char* notes;
+    } rows[] = {{"NewerUpperCaseFileWins", {"qro4000fw0135.hex", "QRO4000FW0140.HEX", "readme.txt"},
                           "QRO4000FW0140.HEX", ""},
-        FolderRow {"FileWithoutRevisionIsFirmware", {"qro4000fw.hex"}, "qro4000fw.hex", ""},
-        FolderRow {"FileWithoutRevisionLosesToAnyNumberedFile", {"qro4000fw.hex", "qro4000fw0001.hex"},
+        {"FileWithoutRevisionIsFirmware", {"qro4000fw.hex"}, "qro4000fw.hex", ""},
+        {"FileWithoutRevisionLosesToAnyNumberedFile", {"qro4000fw.hex", "qro4000fw0001.hex"},
             "qro4000fw0001.hex", ""},
-        FolderRow {"TitleEndingInBIsNotFirmware", {"qro4000fw0135B.hex"}, "", ""},
-        FolderRow {
+        {"TitleEndingInBIsNotFirmware", {"qro4000fw0135B.hex"}, "", ""},
+        {
             "NewerBFileDoesNotHideOlderFirmware", {"qro4000fw0135.hex", "qro4000fw0160B.hex"}, "qro4000fw0135.hex", ""},
-        FolderRow {"ReleaseNotesAloneIsNoFirmware", {"QRO4000FWNOTES.RTF"}, "", "QRO4000FWNOTES.RTF"},
-        FolderRow {"EqualRevisionsKeepTheFirstInNameOrder", {"qro4000fw0140.hex", "QRO4000fw0140.hex"},
+        {"ReleaseNotesAloneIsNoFirmware", {"QRO4000FWNOTES.RTF"}, "", "QRO4000FWNOTES.RTF"},
+        {"EqualRevisionsKeepTheFirstInNameOrder", {"qro4000fw0140.hex", "QRO4000fw0140.hex"},
             "QRO4000fw0140.hex", ""},
-        FolderRow {"SubfoldersAreNotFiles", {"qro4000fw0200.hex/", "qro4000fw0100.hex"}, "qro4000fw0100.hex", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(FirmwareFolder, FolderThatCannotBeReadLeavesNamesEmpty)
-{
-    Touch("qro4000fw0100.hex");
-    ASSERT_TRUE(files.ScanFolder(dir.path()));
-    EXPECT_FALSE(files.ScanFolder(dir.filePath("missing")));
-    EXPECT_TRUE(files.IsEmpty());
-    EXPECT_FALSE(files.ScanFolder(QString()));
+        {"SubfoldersAreNotFiles", {"qro4000fw0200.hex/", "qro4000fw0100.hex"}, "qro4000fw0100.hex", ""}};
+    for (const auto& row : rows) {
+        QTemporaryDir dir;
+        for (const QString& name : row.files)
+            ASSERT_TRUE(name.endsWith('/') ? QDir(dir.path()).mkdir(name) : WriteWholeFile(dir.filePath(name), {}));
+        CFirmwareFiles files;
+        ASSERT_TRUE(files.ScanFolder(dir.path()));
+        const auto inFolder = [&dir](const char* name) { return *name ? dir.filePath(name) : QString(); };
+        EXPECT_EQ(files.FirmwareFile().m_fileName, inFolder(row.firmware)) << row.name;
+        EXPECT_EQ(files.ReleaseNotesFile().m_fileName, inFolder(row.notes)) << row.name;
+    }
 }
 
-TEST_F(FirmwareFolder, FolderWithTrailingSeparatorGetsNoSecondOneAndTheCurrentDirectoryStays)
+TEST(FirmwareFolder, TrailingSeparatorAndAFolderThatCannotBeRead)
 {
+    QTemporaryDir dir;
+    CFirmwareFiles files;
     const QString before = QDir::currentPath();
-    Touch("qro4000fw0100.hex");
+    ASSERT_TRUE(WriteWholeFile(dir.filePath("qro4000fw0100.hex"), {}));
     ASSERT_TRUE(files.ScanFolder(dir.path() + "/"));
     EXPECT_EQ(QDir::currentPath(), before);
     EXPECT_EQ(files.FirmwareFile().m_fileName, dir.path() + "/qro4000fw0100.hex");
     EXPECT_EQ(CFirmwareFiles::JoinPath("C:\\fw\\", "a.hex"), QStringLiteral("C:\\fw\\a.hex"));
+    // A folder that cannot be read leaves the names empty.
+    EXPECT_FALSE(files.ScanFolder(dir.filePath("missing")));
+    EXPECT_TRUE(files.IsEmpty());
+    EXPECT_FALSE(files.ScanFolder(QString()));
 }
 
 TEST(FirmwareFilesWanted, Rules)

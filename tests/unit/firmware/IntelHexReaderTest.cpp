@@ -35,7 +35,12 @@ protected:
 
 TEST_F(IntelHexImage, OnlyEndRecordGivesErasedImageAndOneBlock)
 {
+    EXPECT_EQ(image.BlockAt(kLow), nullptr); // nothing loaded
     ASSERT_TRUE(Load(kEnd));
+    EXPECT_EQ(image.BlockAt(kLow), image.Buffer());
+    EXPECT_EQ(image.BlockAt(kLow - 1), nullptr);
+    EXPECT_EQ(image.BlockAt(0x1D07FFFF), nullptr);
+    EXPECT_NE(image.BlockAt(0x1D07FFFE), nullptr);
     EXPECT_EQ(image.Size(), 0x7FFFFu);
     EXPECT_EQ(image.Capacity(), 0x80000u);
     EXPECT_EQ(CountNotFill(), 0);
@@ -55,6 +60,10 @@ TEST_F(IntelHexImage, LoaderRefusesAnImageWithNoDataForTheFirmwareArea)
     EXPECT_TRUE(image.ErrorText().startsWith("Refused: no data for the firmware area in " + path
         + ". None of its 2 data bytes lies between 0x1D000000 and 0x1D07FFFE"));
     EXPECT_TRUE(image.LoadForLoader(files.Write("inside.hex", kLinear1D00 + kData0100 + kEnd)));
+    // A failed load leaves no trace of the image before it.
+    EXPECT_FALSE(image.LoadForLoader(files.Path("absent.hex")));
+    EXPECT_EQ(image.Buffer(), nullptr);
+    EXPECT_EQ(image.UsedEnd(), nullptr);
 }
 
 // Texts that place bytes at 0x1D000100 (and nowhere else in the window).
@@ -105,25 +114,6 @@ TEST_F(IntelHexImage, ExtendedSegmentAddressIsTimesSixteen)
     ASSERT_TRUE(reader.Parse(text.constData(), text.constData() + text.size()));
     EXPECT_EQ(reader.Stats().lowestAddress, 0x10010u);
     EXPECT_EQ(reader.Stats().bytesInWindow, 1u);
-}
-
-TEST_F(IntelHexImage, BlockAtOutsideTheWindowIsNull)
-{
-    EXPECT_EQ(image.BlockAt(kLow), nullptr); // nothing loaded
-    ASSERT_TRUE(Load(kEnd));
-    EXPECT_EQ(image.BlockAt(kLow), image.Buffer());
-    EXPECT_EQ(image.BlockAt(kLow - 1), nullptr);
-    EXPECT_EQ(image.BlockAt(0x1D07FFFF), nullptr);
-    EXPECT_NE(image.BlockAt(0x1D07FFFE), nullptr);
-}
-
-TEST_F(IntelHexImage, LoadResetsThePreviousImage)
-{
-    ASSERT_TRUE(Load(kLinear1D00 + kData0100 + kEnd));
-    EXPECT_EQ(image.FileName(), files.Path("image.hex"));
-    EXPECT_FALSE(image.LoadForLoader(files.Path("absent.hex")));
-    EXPECT_EQ(image.Buffer(), nullptr);
-    EXPECT_EQ(image.UsedEnd(), nullptr);
 }
 
 // Failures: the code and the text line of the offending character.

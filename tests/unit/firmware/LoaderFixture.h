@@ -52,11 +52,7 @@ protected:
         return files.Write(name, text);
     }
 
-    CMcuLoaderStateMachine* NewMachine()
-    {
-        machine = h->model->CreateMachine<CMcuLoaderStateMachine>();
-        return machine;
-    }
+    void NewMachine() { machine = h->model->CreateMachine<CMcuLoaderStateMachine>(); }
 
     // Chooses the file, starts the load and runs it to its end; answers the result code.
     DWORD Load(const QString& path)

@@ -37,6 +37,7 @@ protected:
 TEST_F(McuLoader, FullLoadFromTheApplication)
 {
     Begin();
+    CProgressRecorder recorder(*h->model);
     const QString path = WriteImage(2);
     EXPECT_EQ(Load(path), 0u);
 
@@ -49,16 +50,18 @@ TEST_F(McuLoader, FullLoadFromTheApplication)
     const QByteArray packets = log.mid(head.size(), 3 * 517);
     EXPECT_EQ(log.mid(head.size() + 3 * 517), QByteArray("V;R;^rv;^sn;"));
 
-    EXPECT_EQ(packets.mid(0, 4), Header(0x1D000000));
-    EXPECT_EQ(packets.mid(4, 512), image.left(512));
-    EXPECT_EQ(ByteSum(packets.mid(0, 517)), 0);
-    EXPECT_EQ(packets.mid(517, 4), Header(0x1D000200));
-    EXPECT_EQ(packets.mid(517 + 4, 512), image.mid(512, 512));
-    EXPECT_EQ(ByteSum(packets.mid(517, 517)), 0);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(packets.mid(517 * i, 4), Header(0x1D000000 + 0x200 * i));
+        EXPECT_EQ(packets.mid(517 * i + 4, 512), image.mid(512 * i, 512));
+        EXPECT_EQ(ByteSum(packets.mid(517 * i, 517)), 0);
+    }
     // The end packet: 8F FF FF FF, 512 bytes FF; 8F + 515 * FF = 0x2018C, so its checksum is 74.
     EXPECT_EQ(packets.mid(1034, 4), QByteArray::fromHex("8FFFFFFF"));
     EXPECT_EQ(packets.mid(1038, 512), QByteArray(512, char(0xFF)));
     EXPECT_EQ(static_cast<BYTE>(packets[1550]), 0x74);
+    // Progress counts units of 128 bytes.
+    EXPECT_EQ(h->model->m_progressRange.m_value, 8u);
+    EXPECT_EQ(recorder.positions, (QList<DWORD> {0, 0, 4, 8}));
 
     EXPECT_TRUE(FlashHoldsImage());
     EXPECT_EQ(h->model->m_firmwareRevision.m_value, 154);
@@ -75,30 +78,6 @@ TEST_F(McuLoader, FullLoadFromTheApplication)
     EXPECT_EQ(notify.status, expected);
     for (const QString& line : expected)
         EXPECT_TRUE(h->sink.status.contains(line)) << line.toStdString();
-}
-
-TEST_F(McuLoader, ProgressCountsUnitsOf128Bytes)
-{
-    Begin();
-    CProgressRecorder recorder(*h->model);
-    EXPECT_EQ(Load(WriteImage(3)), 0u);
-    EXPECT_EQ(h->model->m_progressRange.m_value, 12u);
-    EXPECT_EQ(recorder.positions, (QList<DWORD> {0, 0, 4, 8, 12}));
-}
-
-TEST_F(McuLoader, UsedEndDecidesThePacketsSent)
-{
-    // Data only in the first byte of the second block: used end 0x1D000400, two data packets.
-    Begin();
-    const QByteArray text
-        = CHexTestFiles::Record(4, 0, {0x1D, 0x00}) + CHexTestFiles::Record(0, 0x0200, {0x42}) + ":00000001FF\r\n";
-    EXPECT_EQ(Load(files.Write("qro4000fw0154.hex", text)), 0u);
-    const QByteArray sent = AfterBeginDownload();
-    ASSERT_EQ(sent.size(), 3 * 517 + static_cast<qsizetype>(QByteArray("V;R;^rv;^sn;").size()));
-    EXPECT_EQ(sent.mid(0, 4), Header(0x1D000000));
-    EXPECT_EQ(sent.mid(517, 4), Header(0x1D000200));
-    EXPECT_EQ(static_cast<BYTE>(sent[517 + 4]), 0x42);
-    EXPECT_EQ(sent.mid(1034, 4), QByteArray::fromHex("8FFFFFFF"));
 }
 
 TEST_F(McuLoader, ApplicationAtAnotherSpeedIsFoundAgainAfterReset)
@@ -217,35 +196,25 @@ TEST_F(McuLoader, UnansweredFillBytesEndTheLoad)
     EXPECT_EQ(machine->TotalRetries(), 1u);
 }
 
-struct EndPacketCase {
-    const char* name;
-    int answerC; // the packet answered "C"
-    bool damageEnd; // the end packet arrives damaged and is refused "N"
-};
-
-class McuLoaderEndPacket : public McuLoader, public ::testing::WithParamInterface<EndPacketCase> { };
-
-TEST_P(McuLoaderEndPacket, AnythingButBFails)
+// The end packet answered "C", or damaged and refused "N": anything but "B" fails the load.
+TEST_F(McuLoader, EndPacketAnsweredAnythingButBFails)
 {
-    const EndPacketCase& c = GetParam();
-    Begin(Options(), [c](const QByteArray& bytes, int) {
-        if (c.damageEnd && bytes.size() == 517 && bytes.startsWith(QByteArray::fromHex("8FFFFFFF"))) {
-            QByteArray damaged = bytes;
-            damaged[100] = 0;
-            return damaged;
-        }
-        return bytes;
-    });
-    h->device->GetFaults().answerCNumber = c.answerC;
-    EXPECT_EQ(Load(WriteImage(2)), Result::RetryLimit);
-    EXPECT_EQ(AfterBeginDownload().count(QByteArray::fromHex("8FFFFFFF")), 1);
-    ExpectFailedAt("0x1D000400");
-    EXPECT_FALSE(h->device->ReceivedLog().contains("V;"));
+    for (const bool damageEnd : {false, true}) {
+        Begin(Options(), [damageEnd](const QByteArray& bytes, int) {
+            if (damageEnd && bytes.size() == 517 && bytes.startsWith(QByteArray::fromHex("8FFFFFFF"))) {
+                QByteArray damaged = bytes;
+                damaged[100] = 0;
+                return damaged;
+            }
+            return bytes;
+        });
+        h->device->GetFaults().answerCNumber = damageEnd ? 0 : 3; // the third packet is the end packet
+        EXPECT_EQ(Load(WriteImage(2)), Result::RetryLimit) << damageEnd;
+        EXPECT_EQ(AfterBeginDownload().count(QByteArray::fromHex("8FFFFFFF")), 1) << damageEnd;
+        ExpectFailedAt("0x1D000400");
+        EXPECT_FALSE(h->device->ReceivedLog().contains("V;")) << damageEnd;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Answers, McuLoaderEndPacket,
-    ::testing::Values(EndPacketCase {"AnsweredC", 3, false}, EndPacketCase {"DamagedAndAnsweredN", 0, true}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(McuLoader, PowerLossThenASecondLoadSucceeds)
 {
@@ -313,36 +282,37 @@ INSTANTIATE_TEST_SUITE_P(Steps, McuLoaderStep,
         StepRow {"OtherDevice", {}, false, true, Result::UnexpectedDevice, ";^I;"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A damaged or missing file is refused before anything is sent: the amplifier was not touched, so
+// it is still known to be there.
 TEST_F(McuLoader, DamagedFileIsRefusedBeforeAnythingIsSent)
 {
     Begin();
     CCompletionRecorder completion(*h->model);
-    const QString path = files.Write("qro4000fw0154.hex", ":020000041D00DD\r\n:0401000001020304F2\r\n:00000001FF\r\n");
-    h->model->m_firmwareFile.Set(FileNameParts::Revisioned(path));
-    NewMachine();
-    h->device->ClearLogs();
-    EXPECT_FALSE(machine->StartLoad(&notify));
-    h->host.Advance(10000);
-    EXPECT_EQ(machine->ResultCode(), Result::HexChecksum);
-    EXPECT_TRUE(machine->IsIdle());
-    EXPECT_EQ(completion.results, QList<DWORD> {Result::HexChecksum});
-    EXPECT_EQ(notify.status, QStringList {"Line 2, error code 0xE2000022: intel hex line checksum error"});
-    EXPECT_TRUE(h->sink.status.contains("Line 2, error code 0xE2000022: intel hex line checksum error"));
-    EXPECT_EQ(h->device->ReceivedLog(), QByteArray());
-    // The amplifier was not touched, so it is still known to be there.
-    EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareApplication);
-    EXPECT_EQ(h->model->m_firmwareRevision.m_value, 153);
-}
-
-TEST_F(McuLoader, MissingFileIsRefusedBeforeAnythingIsSent)
-{
-    Begin();
-    EXPECT_EQ(Load(files.Path("qro4000fw0200.hex")), Result::AsFailureCode(Result::FileNotFound));
-    EXPECT_EQ(h->device->ReceivedLog(), QByteArray());
-    // The file and the cause, not a bare code.
-    EXPECT_EQ(notify.status,
-        QStringList {"CreateFile failed on \"" + files.Path("qro4000fw0200.hex")
-            + "\"\r\nError 0x00000002: The system cannot find the file specified."});
+    const QString missing = files.Path("qro4000fw0200.hex");
+    const struct {
+        QString path;
+        DWORD code;
+        QString status;
+    } rows[] = {{files.Write("qro4000fw0154.hex", ":020000041D00DD\r\n:0401000001020304F2\r\n:00000001FF\r\n"),
+                    Result::HexChecksum, "Line 2, error code 0xE2000022: intel hex line checksum error"},
+        {missing, Result::AsFailureCode(Result::FileNotFound),
+            "CreateFile failed on \"" + missing + "\"\r\nError 0x00000002: The system cannot find the file specified."}};
+    for (const auto& row : rows) {
+        notify.status.clear();
+        h->model->m_firmwareFile.Set(FileNameParts::Revisioned(row.path));
+        NewMachine();
+        h->device->ClearLogs();
+        EXPECT_FALSE(machine->StartLoad(&notify));
+        h->host.Advance(10000);
+        EXPECT_EQ(machine->ResultCode(), row.code);
+        EXPECT_TRUE(machine->IsIdle());
+        EXPECT_EQ(notify.status, QStringList {row.status});
+        EXPECT_TRUE(h->sink.status.contains(row.status));
+        EXPECT_EQ(h->device->ReceivedLog(), QByteArray());
+        EXPECT_EQ(h->model->m_firmwareStatus.m_value, FirmwareApplication);
+        EXPECT_EQ(h->model->m_firmwareRevision.m_value, 153);
+    }
+    EXPECT_EQ(completion.results, (QList<DWORD> {Result::HexChecksum, Result::AsFailureCode(Result::FileNotFound)}));
 }
 
 TEST_F(McuLoader, CancelStopsAtTheNextPacketAndSaysHowToRecover)
@@ -365,40 +335,31 @@ TEST_F(McuLoader, CancelStopsAtTheNextPacketAndSaysHowToRecover)
 }
 
 // After a load, the revision the amplifier reports is checked against the file's name.
-struct VerifyRow {
-    const char* name;
-    const char* file;
-    WORD revisionAfterLoad;
-    bool quiet;
-    DWORD result;
-    QStringList status;
-};
-
-class McuLoaderVerify : public McuLoader, public ::testing::WithParamInterface<VerifyRow> { };
-
-TEST_P(McuLoaderVerify, ReportsTheRevision)
+TEST_F(McuLoader, VerifyReportsTheRevision)
 {
-    CSimDevice::Options options = Options();
-    options.revisionAfterLoad = GetParam().revisionAfterLoad;
-    Begin(options);
-    EXPECT_EQ(Load(WriteImage(1, 7, GetParam().file)), 0u);
-    notify.status.clear();
-    EXPECT_EQ(machine->VerifyRevision(GetParam().quiet), GetParam().result);
-    EXPECT_EQ(notify.status, GetParam().status);
+    const QString loaded154 = "Loaded QRO4000 firmware revision 01.54\r\n";
+    const struct {
+        const char* file;
+        WORD revisionAfterLoad;
+        bool quiet;
+        DWORD result;
+        QStringList status;
+    } rows[] = {{"qro4000fw0154.hex", 154, false, 0, {"QRO4000 verification succeeded"}},
+        {"qro4000fw0154.hex", 154, true, 0, {loaded154 + "QRO4000 responded with revision 01.54"}},
+        {"qro4000fw0154.hex", 160, true, Result::RevisionVerifyFailed,
+            {loaded154 + "QRO4000 responded with revision 01.60", "QRO4000 verification failed. Reload QRO4000."}},
+        {"test-build.hex", 154, true, 0,
+            {"The file name gives no revision to compare: the QRO4000 now runs revision 01.54."}}};
+    for (const auto& row : rows) {
+        CSimDevice::Options options = Options();
+        options.revisionAfterLoad = row.revisionAfterLoad;
+        Begin(options);
+        EXPECT_EQ(Load(WriteImage(1, 7, row.file)), 0u);
+        notify.status.clear();
+        EXPECT_EQ(machine->VerifyRevision(row.quiet), row.result) << row.file << " " << row.revisionAfterLoad;
+        EXPECT_EQ(notify.status, row.status);
+    }
 }
-
-const QString kResponded154
-    = "Loaded QRO4000 firmware revision 01.54\r\nQRO4000 responded with revision 01.54";
-
-INSTANTIATE_TEST_SUITE_P(Loads, McuLoaderVerify,
-    ::testing::Values(VerifyRow {"MatchSaysSo", "qro4000fw0154.hex", 154, false, 0, {"QRO4000 verification succeeded"}},
-        VerifyRow {"QuietMatchReportsTheRevisionOnly", "qro4000fw0154.hex", 154, true, 0, {kResponded154}},
-        VerifyRow {"OtherRevisionFails", "qro4000fw0154.hex", 160, true, Result::RevisionVerifyFailed,
-            {"Loaded QRO4000 firmware revision 01.54\r\nQRO4000 responded with revision 01.60",
-                "QRO4000 verification failed. Reload QRO4000."}},
-        VerifyRow {"FileNameWithoutARevisionReportsTheRevisionNowRunning", "test-build.hex", 154, true, 0,
-            {"The file name gives no revision to compare: the QRO4000 now runs revision 01.54."}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 

@@ -7,14 +7,7 @@
 namespace {
 SYSTEMTIME Time(WORD y, WORD mo, WORD d, WORD h, WORD mi, WORD s)
 {
-    SYSTEMTIME t;
-    t.wYear = y;
-    t.wMonth = mo;
-    t.wDay = d;
-    t.wHour = h;
-    t.wMinute = mi;
-    t.wSecond = s;
-    return t;
+    return SYSTEMTIME {.wYear = y, .wMonth = mo, .wDay = d, .wHour = h, .wMinute = mi, .wSecond = s};
 }
 } // namespace
 

@@ -1,7 +1,6 @@
 // Reset configuration, ATU memory erase and the clock conversation on the simulated amplifier,
 // in virtual time: exact writes and their order, the amplifier's memory afterwards, the ends.
 #include "SimHarness.h"
-#include "RowName.h"
 #include "maintenance/DateTimeStateMachine.h"
 #include "maintenance/EraseConfigStateMachine.h"
 #include "model/ResultCode.h"
@@ -11,7 +10,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-using ::operator<<;
 class Maintenance : public testing::Test {
 protected:
     void SetUp() override
@@ -42,13 +40,6 @@ protected:
     CSimHarness harness;
 };
 
-struct EraseRow {
-    const char* name;
-    int band;
-    int antenna;
-    const char* write;
-};
-class EraseCommand : public Maintenance, public testing::WithParamInterface<EraseRow> { };
 } // namespace
 
 TEST_F(Maintenance, ResetWritesItsCommandsInOrderAndKeepsTheAtuMemories)
@@ -67,29 +58,35 @@ TEST_F(Maintenance, ResetWritesItsCommandsInOrderAndKeepsTheAtuMemories)
     EXPECT_TRUE(harness.device->PowerOn());
 }
 
-TEST_P(EraseCommand, WritesTheEraseAndTheRevisionQueryInOneGo)
+// One band and antenna, or every band: the erase and the revision query go in one write, and only
+// those memories are erased.
+TEST(EraseCommand, WritesTheEraseAndTheRevisionQueryInOneGo)
 {
-    harness.model->m_band.Set(CModel::Band(GetParam().band));
-    harness.model->m_antenna.Set(static_cast<BYTE>(GetParam().antenna));
-    harness.model->m_firmwareRevision.Set(0);
-    harness.device->Eeprom().replace(0x1000, 0x37000, QByteArray(0x37000, 0x5A));
-    auto* machine = harness.model->CreateMachine<CEraseConfigStateMachine>();
-    ASSERT_TRUE(machine->StartEraseMemory());
-    EXPECT_EQ(Run(*machine), 0u);
-    EXPECT_EQ(harness.device->ReceivedLog(), QByteArray(";^I;") + GetParam().write);
-    EXPECT_EQ(harness.model->m_firmwareRevision.m_value, 153);
-    const auto& atu = harness.device->Feature<CSimAtuMemory>();
-    for (int band = 0; band < 11; ++band)
-        for (int antenna = 1; antenna <= 2; ++antenna)
-            EXPECT_EQ(atu.IsErased(band, antenna),
-                antenna == GetParam().antenna && (GetParam().band == 11 || band == GetParam().band))
-                << band << " " << antenna;
+    const struct {
+        int band, antenna;
+        const char* write;
+    } rows[] = {{0, 2, "^em002;^rv;"}, {3, 1, "^em031;^rv;"}, {10, 1, "^em101;^rv;"}, {11, 1, "^emAB1;^rv;"}};
+    for (const auto& row : rows) {
+        CSimHarness harness;
+        ASSERT_TRUE(harness.Connect());
+        harness.device->ClearLogs();
+        harness.model->m_band.Set(CModel::Band(row.band));
+        harness.model->m_antenna.Set(static_cast<BYTE>(row.antenna));
+        harness.model->m_firmwareRevision.Set(0);
+        harness.device->Eeprom().replace(0x1000, 0x37000, QByteArray(0x37000, 0x5A));
+        auto* machine = harness.model->CreateMachine<CEraseConfigStateMachine>();
+        ASSERT_TRUE(machine->StartEraseMemory());
+        ASSERT_TRUE(harness.RunUntilIdle(*machine));
+        EXPECT_EQ(machine->ResultCode(), 0u);
+        EXPECT_EQ(harness.device->ReceivedLog(), QByteArray(";^I;") + row.write);
+        EXPECT_EQ(harness.model->m_firmwareRevision.m_value, 153);
+        const auto& atu = harness.device->Feature<CSimAtuMemory>();
+        for (int band = 0; band < 11; ++band)
+            for (int antenna = 1; antenna <= 2; ++antenna)
+                EXPECT_EQ(atu.IsErased(band, antenna), antenna == row.antenna && (row.band == 11 || band == row.band))
+                    << row.write << " " << band << " " << antenna;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Bands, EraseCommand,
-    testing::Values(EraseRow {"Band160Antenna2", 0, 2, "^em002;^rv;"}, EraseRow {"Band40Antenna1", 3, 1, "^em031;^rv;"},
-        EraseRow {"Band6Antenna1", 10, 1, "^em101;^rv;"}, EraseRow {"AllBandsAntenna1", 11, 1, "^emAB1;^rv;"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Maintenance, EraseWithoutARevisionAnswerFailsAfterTenSendsOfFiveSeconds)
 {
@@ -145,28 +142,23 @@ TEST_F(Maintenance, ResetAfterItsEraseEndsSwitchedOnOrFailsWithItsOwnCode)
     EXPECT_EQ(harness.model->m_firmwareStatus.m_value, FirmwareBootLoader);
 }
 
-TEST_F(Maintenance, ClockIsReadThenTheMachineEndsAHundredMillisecondsLater)
+// The clock is read, or set from the computer's time without waiting for an answer; either way
+// the machine ends a hundred milliseconds later.
+TEST_F(Maintenance, ClockIsReadOrSetThenTheMachineEndsAHundredMillisecondsLater)
 {
     harness.model->m_trace.Set(1);
     harness.device->Feature<CSimClock>().Set(QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9), Qt::UTC));
     auto* machine = harness.model->CreateMachine<CDateTimeStateMachine>();
     ASSERT_TRUE(machine->StartGetDateTime());
     EXPECT_EQ(Run(*machine), 0u);
-    SYSTEMTIME expected;
-    expected.wYear = 24, expected.wMonth = 3, expected.wDay = 5, expected.wHour = 14, expected.wMinute = 7,
-    expected.wSecond = 9;
-    EXPECT_EQ(harness.model->m_amplifierTime.m_value, expected);
+    EXPECT_EQ(harness.model->m_amplifierTime.m_value,
+        (SYSTEMTIME {.wYear = 24, .wMonth = 3, .wDay = 5, .wHour = 14, .wMinute = 7, .wSecond = 9}));
     EXPECT_TRUE(harness.sink.trace.contains("GetDateTimeState Send \"^cc;\""));
-    EXPECT_TRUE(harness.sink.trace.contains("DelayState Timer Elapsed 100 ms"));
-}
+    EXPECT_EQ(harness.sink.trace.last(), "DelayState Timer Elapsed 100 ms");
 
-TEST_F(Maintenance, ClockIsSetFromTheComputerTimeWithoutWaitingForAnAnswer)
-{
-    harness.model->m_trace.Set(1);
-    SYSTEMTIME sent;
-    sent.wYear = 2024, sent.wMonth = 3, sent.wDay = 5, sent.wHour = 9;
-    harness.model->m_computerTime.Set(sent);
-    auto* machine = harness.model->CreateMachine<CDateTimeStateMachine>();
+    harness.device->ClearLogs();
+    harness.sink.trace.clear();
+    harness.model->m_computerTime.Set(SYSTEMTIME {.wYear = 2024, .wMonth = 3, .wDay = 5, .wHour = 9});
     ASSERT_TRUE(machine->StartSetDateTime());
     EXPECT_EQ(Run(*machine), 0u);
     EXPECT_EQ(harness.device->ReceivedLog(), "^cc24-03-05T09:00:00;");

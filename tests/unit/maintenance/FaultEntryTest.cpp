@@ -1,12 +1,10 @@
 // Fault log entries decoded from their 32 bytes: every detail rule, the name table's edges and
 // the line format. Each row is an entry given by its non-zero fields.
 #include "maintenance/FaultEntry.h"
-#include "RowName.h"
 #include <gtest/gtest.h>
 #include <initializer_list>
 
 namespace {
-using ::operator<<;
 struct Put {
     int offset;
     DWORD value;
@@ -21,46 +19,40 @@ CFaultEntry Entry(BYTE code, std::initializer_list<Put> fields)
             bytes[p.offset + i] = static_cast<BYTE>(p.value >> (8 * i));
     return DecodeFaultEntry(bytes);
 }
+} // namespace
 
-struct DetailRow {
-    const char* name;
-    CFaultEntry entry;
-    const char* detail;
-};
-
-class FaultDetail : public testing::TestWithParam<DetailRow> { };
-
-TEST_P(FaultDetail, Reads)
+TEST(FaultEntry, DetailReadsEveryRule)
 {
-    EXPECT_EQ(GetParam().entry.Detail().toStdString(), GetParam().detail);
-}
-
-INSTANTIATE_TEST_SUITE_P(Entries, FaultDetail,
-    testing::Values(DetailRow {"PowerOnShowsCountAndVersion", Entry(0x00, {{20, 153, 2}, {22, 12, 2}}),
-                        " 12 times firmware version 01.53"},
-        DetailRow {"PowerOnShowsZeros", Entry(0x00, {}), " 0 times firmware version 00.00"},
-        DetailRow {"WatchdogWithNoAddressesIsEmpty", Entry(0x10, {}), ""},
-        DetailRow {"WatchdogListsItsAddressesResetFirst",
+    const struct {
+        const char* name;
+        CFaultEntry entry;
+        const char* detail;
+    } rows[] = {
+        {"PowerOnShowsCountAndVersion", Entry(0x00, {{20, 153, 2}, {22, 12, 2}}), " 12 times firmware version 01.53"},
+        {"PowerOnShowsZeros", Entry(0x00, {}), " 0 times firmware version 00.00"},
+        {"WatchdogWithNoAddressesIsEmpty", Entry(0x10, {}), ""},
+        {"WatchdogListsItsAddressesResetFirst",
             Entry(0x10, {{8, 0x9D001234, 4}, {12, 0x1C, 4}, {16, 0x9D00ABCD, 4}, {20, 0xBFC00000, 4}}),
             " reset addr BFC00000 exception cause 1C BadVAddr 9D001234 exception addr 9D00ABCD"},
-        DetailRow {"WatchdogSkipsZeroAddresses", Entry(0x10, {{16, 0x80, 4}}), " exception addr 80"},
-        DetailRow {"HighSwrAloneTruncatesItsSecondDigit", Entry(0x91, {{16, 256, 2}}), " swr 2.5"},
-        DetailRow {"EveryMeasurementInItsOrder",
+        {"WatchdogSkipsZeroAddresses", Entry(0x10, {{16, 0x80, 4}}), " exception addr 80"},
+        {"HighSwrAloneTruncatesItsSecondDigit", Entry(0x91, {{16, 256, 2}}), " swr 2.5"},
+        {"EveryMeasurementInItsOrder",
             Entry(0x20,
                 {{8, 14200, 2}, {10, 45, 2}, {12, 1500, 2}, {14, 240, 2}, {16, 199, 2}, {18, 38, 1}, {19, 52, 1},
                     {20, 611, 2}, {22, 7, 2}}),
             " freq 14200 inp 45W fwd 1500W refl 240W swr 1.9 PA 38A 52C adc 611 var 7"},
-        DetailRow {"LowGainShowsItsPowerRatioEvenWhenZero", Entry(0x61, {}), " power ratio 0"},
-        DetailRow {"HighGainShowsItsPowerRatio", Entry(0xF0, {{22, 13, 2}}), " power ratio 13"},
-        DetailRow {"SupplyFaultShowsMillivolts", Entry(0x84, {{22, 11800, 2}}), " millivolts 11800"},
-        DetailRow {"SupplyFaultWithoutMillivoltsShowsNone", Entry(0x80, {}), ""},
-        DetailRow {"LpfVmonIsNoSupplyFault", Entry(0x85, {{22, 5, 2}}), " var 5"},
-        DetailRow {"DissipationIsShownEvenWhenZero", Entry(0xB0, {}), " pwr dissipated 0W"},
-        DetailRow {"BypassSwrIsASecondSwr", Entry(0xC1, {{16, 300, 2}, {22, 1234, 2}}), " swr 3.0 swr 12.3"},
-        DetailRow {"BypassSwrOfZeroIsLeftOut", Entry(0xC1, {}), ""},
-        DetailRow {"UnknownCodeUsesTheGeneralRules", Entry(0x33, {{22, 2, 2}}), " var 2"}),
-    [](const testing::TestParamInfo<DetailRow>& info) { return std::string(info.param.name); });
-} // namespace
+        {"LowGainShowsItsPowerRatioEvenWhenZero", Entry(0x61, {}), " power ratio 0"},
+        {"HighGainShowsItsPowerRatio", Entry(0xF0, {{22, 13, 2}}), " power ratio 13"},
+        {"SupplyFaultShowsMillivolts", Entry(0x84, {{22, 11800, 2}}), " millivolts 11800"},
+        {"SupplyFaultWithoutMillivoltsShowsNone", Entry(0x80, {}), ""},
+        {"LpfVmonIsNoSupplyFault", Entry(0x85, {{22, 5, 2}}), " var 5"},
+        {"DissipationIsShownEvenWhenZero", Entry(0xB0, {}), " pwr dissipated 0W"},
+        {"BypassSwrIsASecondSwr", Entry(0xC1, {{16, 300, 2}, {22, 1234, 2}}), " swr 3.0 swr 12.3"},
+        {"BypassSwrOfZeroIsLeftOut", Entry(0xC1, {}), ""},
+        {"UnknownCodeUsesTheGeneralRules", Entry(0x33, {{22, 2, 2}}), " var 2"}};
+    for (const auto& row : rows)
+        EXPECT_EQ(row.entry.Detail().toStdString(), row.detail) << row.name;
+}
 
 TEST(FaultEntry, NamesCoverTheTableAndMarkUnknownCodes)
 {

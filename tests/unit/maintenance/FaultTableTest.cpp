@@ -67,15 +67,6 @@ TEST_F(FaultTable, ReadsEverySlotOnceFromTheIndexDownWithWrapAround)
     EXPECT_EQ(harness.model->m_progressPosition.m_value, CFaultTableReader::kProgressRange);
 }
 
-TEST_F(FaultTable, IndexOutOfRangeEndsWithItsOwnErrorAndReadsNoEntry)
-{
-    Log().SetIndex(1024);
-    EXPECT_EQ(Read(), Result::FaultLogIndexOutOfRange);
-    EXPECT_EQ(reader.StoredIndex(), 1024);
-    EXPECT_TRUE(SlotsAsked(harness.device->ReceivedLog()).isEmpty());
-    EXPECT_TRUE(lines.isEmpty());
-}
-
 TEST_F(FaultTable, MachineRefusesAnEntryReadAtAnIndexOf1024OrMore)
 {
     WORD index = 1024;
@@ -90,12 +81,19 @@ TEST_F(FaultTable, MachineRefusesAnEntryReadAtAnIndexOf1024OrMore)
     EXPECT_EQ(harness.device->ReceivedLog(), "^er0003FFE020FE;^er0003FFE020FE;");
 }
 
-TEST_F(FaultTable, BootLoaderHasNoFaultLogToRead)
+// An index out of range, or a boot loader, ends the reading with its own error before any entry.
+TEST_F(FaultTable, IndexOutOfRangeOrABootLoaderReadsNoEntry)
 {
+    Log().SetIndex(1024);
+    EXPECT_EQ(Read(), Result::FaultLogIndexOutOfRange);
+    EXPECT_EQ(reader.StoredIndex(), 1024);
+    EXPECT_TRUE(SlotsAsked(harness.device->ReceivedLog()).isEmpty());
+    harness.device->ClearLogs();
     harness.device->SetCommandHandler("i", [](const QByteArray&) { return QByteArray("^Iqro4000;"); });
     EXPECT_EQ(Read(), Result::BootLoaderNoFaultLog);
     EXPECT_FALSE(harness.device->ReceivedLog().contains("^er"));
     EXPECT_EQ(harness.model->m_firmwareStatus.m_value, FirmwareBootLoader);
+    EXPECT_TRUE(lines.isEmpty());
 }
 
 TEST_F(FaultTable, EntryUnansweredTenTimesEndsTheReading)

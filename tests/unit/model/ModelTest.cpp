@@ -1,7 +1,6 @@
 // The model's own operations: the device table, lost contact, unsaved edits, the SWR
 // threshold group and the speed commands.
 #include "model/Model.h"
-#include "RowName.h"
 #include "link/VirtualEventHost.h"
 #include "model/QtSettingsStore.h"
 #include "model/WaitCursor.h"
@@ -9,7 +8,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-using ::operator<<;
 class ModelTest : public ::testing::Test {
 protected:
     ModelTest()
@@ -21,35 +19,26 @@ protected:
     CModel model;
 };
 
-struct IdentifyCase {
-    const char* name;
-    const char* response;
-    bool found;
-    int device;
-    int kind;
-};
 } // namespace
 
-class Identify : public ModelTest, public ::testing::WithParamInterface<IdentifyCase> { };
-
-TEST_P(Identify, SearchOrderAndKind)
+// The first entry of the device table found in the answer names the device; the case of its
+// name tells the application (upper) from the boot loader (lower).
+TEST_F(ModelTest, IdentifySearchOrderAndKind)
 {
-    const IdentifyCase& c = GetParam();
-    model.m_device.Set(CModelBase::DeviceATU800);
-    int kind = -1;
-    EXPECT_EQ(model.IdentifyDevice(c.response, &kind), c.found);
-    EXPECT_EQ(model.m_device.m_value, c.found ? c.device : CModelBase::DeviceATU800);
-    EXPECT_EQ(kind, c.found ? c.kind : -1);
+    const struct {
+        const char* response;
+        bool found;
+        int device, kind;
+    } rows[] = {{"^IQRO4000;", true, 15, 3}, {"^Iqro4000;", true, 15, 2}, {"^I RX5 QRO4000;", true, 2, 2},
+        {"^IQRO800;", true, 3, 2}, {"^IQrO4000;", false, 0, 0}, {";", false, 0, 0}};
+    for (const auto& r : rows) {
+        model.m_device.Set(CModelBase::DeviceATU800);
+        int kind = -1;
+        EXPECT_EQ(model.IdentifyDevice(r.response, &kind), r.found) << r.response;
+        EXPECT_EQ(model.m_device.m_value, r.found ? r.device : CModelBase::DeviceATU800) << r.response;
+        EXPECT_EQ(kind, r.found ? r.kind : -1) << r.response;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Responses, Identify,
-    ::testing::Values(IdentifyCase {"Qro4000Application", "^IQRO4000;", true, 15, 3},
-        IdentifyCase {"Qro4000BootLoader", "^Iqro4000;", true, 15, 2},
-        IdentifyCase {"EarlierEntryOfTheTableWins", "^I RX5 QRO4000;", true, 2, 2},
-        IdentifyCase {"AnotherAmplifier", "^IQRO800;", true, 3, 2},
-        IdentifyCase {"MixedCaseIsNoDevice", "^IQrO4000;", false, 0, 0},
-        IdentifyCase {"PollAnswerIsNoDevice", ";", false, 0, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ModelTest, UnsavedChangesFollowEveryPendingValue)
 {

@@ -57,19 +57,6 @@ TEST(Observable, ObserversAreCalledOnceEachInOrderEvenForTheSameValueAndNotOnceR
     EXPECT_EQ(log, (std::vector<Call> {{2, 0x8066, 0}}));
 }
 
-TEST(Observable, ArrayIndexTenNotifiesAndElevenIsIgnored)
-{
-    std::vector<Call> log;
-    CLogSink a(1, &log);
-    CObservableArray<BYTE, 11> array(0x812D);
-    array.AddObserver(&a);
-    array.Set(11, 7);
-    EXPECT_TRUE(log.empty());
-    array.Set(10, 7);
-    EXPECT_EQ(log, (std::vector<Call> {{1, 0x812D, 10}}));
-    EXPECT_EQ(array[10], 7);
-}
-
 TEST(Observable, SetFromTheAmplifierReplacesAnUnappliedEditElementByElement)
 {
     CObservableValuePending<CString> banner(0x8138);
@@ -85,6 +72,14 @@ TEST(Observable, SetFromTheAmplifierReplacesAnUnappliedEditElementByElement)
     EXPECT_TRUE(thresholds.HasUnsavedChange()); // element 4 still differs
     thresholds.Set(4, 40);
     EXPECT_FALSE(thresholds.HasUnsavedChange());
-    thresholds.Set(11, 1); // ignored: no element 11
+    // Element 10 notifies; there is no element 11.
+    std::vector<Call> log;
+    CLogSink a(1, &log);
+    thresholds.AddObserver(&a);
+    thresholds.Set(11, 1);
+    EXPECT_TRUE(log.empty());
     EXPECT_FALSE(thresholds.HasUnsavedChange());
+    thresholds.Set(10, 7);
+    EXPECT_EQ(log, (std::vector<Call> {{1, 0x8169, 10}}));
+    EXPECT_EQ(thresholds[10], 7);
 }

@@ -1,7 +1,6 @@
 // Settings read back from a real settings file: defaults, clamping, wrong types, the saved
 // copies that make a save write only what changed, and a failed write tried again.
 #include "link/VirtualEventHost.h"
-#include "RowName.h"
 #include "model/Model.h"
 #include "model/QtSettingsStore.h"
 #include <QDir>
@@ -11,7 +10,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-using ::operator<<;
 // Counts writes and can refuse them, over the real store.
 class CCountingStore : public ISettingsStore {
 public:
@@ -67,37 +65,28 @@ protected:
     CVirtualEventHost m_host;
 };
 
-struct BoundCase {
-    const char* row;
-    const char* name;
-    QVariant stored; // invalid: nothing stored
-    DWORD expected;
-};
 } // namespace
 
-class BoundedSettings : public PersistenceTest, public ::testing::WithParamInterface<BoundCase> { };
-
-TEST_P(BoundedSettings, LoadClampsToTheBounds)
+TEST_F(PersistenceTest, LoadClampsToTheBounds)
 {
-    const BoundCase& c = GetParam();
-    if (c.stored.isValid())
-        Store(c.name, c.stored);
-    auto model = MakeModel();
-    const DWORD value = QString(c.name) == "OperatePollInterval" ? model->m_operatePollInterval.m_value
-                                                                 : model->m_firmwareLoadRetryLimit.m_value;
-    EXPECT_EQ(value, c.expected);
+    const struct {
+        const char* name;
+        QVariant stored; // invalid: nothing stored
+        DWORD expected;
+    } rows[] = {{"OperatePollInterval", 50, 100}, {"OperatePollInterval", 40000, 30000},
+        {"OperatePollInterval", QVariant(), 300}, {"OperatePollInterval", 2500, 2500},
+        {"OperatePollInterval", "fast", 300}, {"FirmwareLoadRetryLimit", 2, 5}, {"FirmwareLoadRetryLimit", 99, 25},
+        {"FirmwareLoadRetryLimit", QVariant(), 10}};
+    for (const auto& row : rows) {
+        QSettings(File(), QSettings::IniFormat).clear();
+        if (row.stored.isValid())
+            Store(row.name, row.stored);
+        auto model = MakeModel();
+        const DWORD value = QString(row.name) == "OperatePollInterval" ? model->m_operatePollInterval.m_value
+                                                                       : model->m_firmwareLoadRetryLimit.m_value;
+        EXPECT_EQ(value, row.expected) << row.name << " " << row.stored.toString().toStdString();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, BoundedSettings,
-    ::testing::Values(BoundCase {"PollIntervalBelowTheFloorIs100", "OperatePollInterval", 50, 100},
-        BoundCase {"PollIntervalAboveTheCeilingIs30000", "OperatePollInterval", 40000, 30000},
-        BoundCase {"PollIntervalMissingIs300", "OperatePollInterval", QVariant(), 300},
-        BoundCase {"PollIntervalWithinIsKept", "OperatePollInterval", 2500, 2500},
-        BoundCase {"PollIntervalNotANumberIs300", "OperatePollInterval", "fast", 300},
-        BoundCase {"RetryLimitBelowTheFloorIs5", "FirmwareLoadRetryLimit", 2, 5},
-        BoundCase {"RetryLimitAboveTheCeilingIs25", "FirmwareLoadRetryLimit", 99, 25},
-        BoundCase {"RetryLimitMissingIs10", "FirmwareLoadRetryLimit", QVariant(), 10}),
-    [](const auto& info) { return std::string(info.param.row); });
 
 // A value put right on loading (clamped, or an empty caption named) is written back; a string
 // of the wrong type counts as missing.
@@ -119,29 +108,26 @@ TEST_F(PersistenceTest, ValuesPutRightOnLoadingAreWrittenBack)
     EXPECT_FALSE(store->written.contains("CommandCaption8"));
 }
 
-TEST_F(PersistenceTest, SaveWithNoChangeWritesNothing)
+// A save writes only what changed, in list order; a failed write is tried again at the next save.
+TEST_F(PersistenceTest, ChangedValuesAreWrittenInListOrderRetriedAndRoundTrip)
 {
     {
         auto first = MakeModel();
         first->SaveSettings(); // writes the generated captions and default folders once
     }
     CCountingStore* store = nullptr;
-    auto model = MakeModel(&store);
-    model->SaveSettings();
-    EXPECT_TRUE(store->written.isEmpty()) << store->written.join(",").toStdString();
-}
-
-TEST_F(PersistenceTest, ChangedValuesAreWrittenInListOrderAndRoundTrip)
-{
-    CCountingStore* store = nullptr;
     {
         auto model = MakeModel(&store);
         model->SaveSettings();
-        store->written.clear();
+        EXPECT_TRUE(store->written.isEmpty()) << store->written.join(",").toStdString();
         model->m_port.Set("COM7");
         model->m_activePage.Set(4);
         model->m_trace.Set(1);
         model->m_commandTexts.Set(31, "^sn;");
+        store->refuse = true;
+        model->SaveSettings();
+        EXPECT_FALSE(Stored("Port").isValid());
+        store->refuse = false;
         model->SaveSettings();
         EXPECT_EQ(store->written, (QStringList {"ActivePage", "CommandText32", "Port", "Trace"}));
     }
@@ -150,21 +136,6 @@ TEST_F(PersistenceTest, ChangedValuesAreWrittenInListOrderAndRoundTrip)
     EXPECT_EQ(again->m_activePage.m_value, 4);
     EXPECT_EQ(again->m_trace.m_value, 1);
     EXPECT_EQ(again->m_commandTexts[31], "^sn;");
-}
-
-TEST_F(PersistenceTest, FailedWriteIsTriedAgainAtTheNextSave)
-{
-    CCountingStore* store = nullptr;
-    auto model = MakeModel(&store);
-    model->SaveSettings();
-    store->written.clear();
-    model->m_port.Set("ttyUSB0");
-    store->refuse = true;
-    model->SaveSettings();
-    EXPECT_FALSE(Stored("Port").isValid());
-    store->refuse = false;
-    model->SaveSettings();
-    EXPECT_EQ(Stored("Port").toString(), "ttyUSB0");
 }
 
 TEST_F(PersistenceTest, UnwritableSettingsFileKeepsDefaultsAndSavedCopies)

@@ -48,25 +48,14 @@ protected:
     COperateStateMachine* machine = nullptr;
 };
 
-CSimDevice::Options With(void (*change)(CSimDevice::Options&))
-{
-    CSimDevice::Options options = CSimHarness::DefaultOptions();
-    change(options);
-    return options;
-}
-
 class OperateMachineOff : public OperateMachine {
 protected:
     OperateMachineOff()
-        : OperateMachine(With([](CSimDevice::Options& o) { o.powerOff = true; }))
-    {
-    }
-};
-
-class OperateMachineRevision152 : public OperateMachine {
-protected:
-    OperateMachineRevision152()
-        : OperateMachine(With([](CSimDevice::Options& o) { o.revision = 152; }))
+        : OperateMachine([] {
+            CSimDevice::Options o = CSimHarness::DefaultOptions();
+            o.powerOff = true;
+            return o;
+        }())
     {
     }
 };
@@ -104,7 +93,9 @@ TEST_F(OperateMachine, CycleQueriesEveryStateInOrderAndFillsTheModel)
     EXPECT_EQ(Model().m_firmwareStatus.m_value, FirmwareApplication);
 }
 
-TEST_F(OperateMachineOff, AmplifierOffIsAskedForItsPowerOnly)
+// Switched off, the amplifier is asked for its power only; a power request goes with that query,
+// and the next cycle polls everything.
+TEST_F(OperateMachineOff, AmplifierOffIsAskedForItsPowerOnlyUntilSwitchedOn)
 {
     ASSERT_EQ(Cycle(), 0u);
     EXPECT_EQ(Wire(), (QList<QByteArray> {";", "^I;", "^on;"}));
@@ -112,10 +103,6 @@ TEST_F(OperateMachineOff, AmplifierOffIsAskedForItsPowerOnly)
     EXPECT_TRUE(Model().m_powerStatus.IsCurrent());
     EXPECT_FALSE(Model().m_displayText.IsCurrent());
     EXPECT_EQ(Model().m_firmwareStatus.m_value, FirmwareApplication);
-}
-
-TEST_F(OperateMachineOff, PowerRequestGoesWithItsQueryAndTheNextCyclePollsEverything)
-{
     machine->SetPowerStatus(1);
     EXPECT_TRUE(machine->IsPowerRequestPending());
     ASSERT_EQ(Cycle(), 0u);
@@ -128,8 +115,9 @@ TEST_F(OperateMachineOff, PowerRequestGoesWithItsQueryAndTheNextCyclePollsEveryt
     EXPECT_EQ(Wire().size(), 25);
 }
 
-TEST_F(OperateMachineRevision152, RevisionBelow153SkipsTheOverdriveQuery)
+TEST_F(OperateMachine, RevisionBelow153SkipsTheOverdriveQuery)
 {
+    harness.device->SetCommandHandler("rv", [](const QByteArray&) { return QByteArray("^RV01.52;"); });
     ASSERT_EQ(Cycle(), 0u);
     EXPECT_EQ(Model().m_firmwareRevision.m_value, 152);
     EXPECT_FALSE(Wire().contains("^oc;"));
@@ -200,16 +188,13 @@ TEST_F(OperateMachine, KeysGoInOneWriteInTheFixedOrder)
     EXPECT_EQ(Model().m_antenna.m_value, 2);
     EXPECT_EQ(Model().m_operateStandby.m_value, 0);
     EXPECT_FALSE(Wire().contains("^BPT19;"));
-}
-
-TEST_F(OperateMachine, BandsWithoutAKnownKeyAndAtuStoreSendNothing)
-{
+    // Bands without a known key, and the ATU store, send nothing.
     for (BYTE band : {BYTE(9), BYTE(11)}) {
         machine->SelectBand(band);
         machine->PressAtuStore();
         ASSERT_EQ(Cycle(), 0u);
         EXPECT_FALSE(harness.device->ReceivedLog().contains("^BP")) << int(band);
-        EXPECT_EQ(Model().m_band.m_value, 5);
+        EXPECT_EQ(Model().m_band.m_value, 3);
     }
 }
 

@@ -2,29 +2,13 @@
 #include "operate/OperateText.h"
 #include <gtest/gtest.h>
 
-namespace {
-struct TextCase {
-    const char* name;
-    QString shown;
-    const char* expected;
-    friend void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
-};
-
-class OperateTextShows : public ::testing::TestWithParam<TextCase> { };
-
-TEST_P(OperateTextShows, TheReading)
+TEST(OperateText, ShowsTheReading)
 {
-    EXPECT_EQ(GetParam().shown.toStdString(), GetParam().expected);
+    const std::pair<QString, const char*> rows[]
+        = {{OperateText::Swr(9), ""}, {OperateText::Swr(15), "1.5"}, {OperateText::Swr(999), "99.9"},
+            {OperateText::Swr(1000), ""}, {OperateText::Voltage(48950), "49.0"}, {OperateText::Voltage(48940), "48.9"},
+            {OperateText::Frequency(0), ""}, {OperateText::Frequency(14200), "14200"}};
+    int row = 0;
+    for (const auto& [shown, expected] : rows)
+        EXPECT_EQ(shown.toStdString(), expected) << "row " << row++;
 }
-
-INSTANTIATE_TEST_SUITE_P(Rows, OperateTextShows,
-    ::testing::Values(TextCase {"SwrOf9IsEmpty", OperateText::Swr(9), ""},
-        TextCase {"SwrOf15", OperateText::Swr(15), "1.5"}, TextCase {"SwrOf999", OperateText::Swr(999), "99.9"},
-        TextCase {"SwrOf1000IsEmpty", OperateText::Swr(1000), ""},
-        TextCase {"VoltageRoundsUp", OperateText::Voltage(48950), "49.0"},
-        TextCase {"VoltageRoundsDown", OperateText::Voltage(48940), "48.9"},
-        TextCase {"FrequencyOf0IsEmpty", OperateText::Frequency(0), ""},
-        TextCase {"Frequency", OperateText::Frequency(14200), "14200"}),
-    [](const ::testing::TestParamInfo<TextCase>& info) { return std::string(info.param.name); });
-
-} // namespace

@@ -48,25 +48,21 @@ const AnswerRow kAnswers[] = {
 };
 // clang-format on
 
-class SettingsAnswer : public testing::TestWithParam<AnswerRow> { };
 } // namespace
 
-TEST_P(SettingsAnswer, IsTakenOnlyWhenWellFormedAndInRange)
+TEST(SettingsAnswer, IsTakenOnlyWhenWellFormedAndInRange)
 {
-    const AnswerRow& row = GetParam();
-    const SettingInfo& info = SettingsTable::Info(row.id);
-    SettingValue value;
-    value.text = QStringLiteral("untouched");
-    const bool accepted = SettingsAnswers::Parse(info, SettingsAnswers::SetPrefix(row.query), row.answer, &value);
-    ASSERT_EQ(accepted, row.accepted);
-    if (accepted)
-        EXPECT_EQ(SettingsText::Format(info, value), QString::fromLatin1(row.value));
-    else
-        EXPECT_EQ(value.text, "untouched");
+    for (const AnswerRow& row : kAnswers) {
+        const SettingInfo& info = SettingsTable::Info(row.id);
+        SettingValue value;
+        value.text = QStringLiteral("untouched");
+        const bool accepted = SettingsAnswers::Parse(info, SettingsAnswers::SetPrefix(row.query), row.answer, &value);
+        EXPECT_EQ(accepted, row.accepted) << row.name;
+        EXPECT_EQ(accepted ? SettingsText::Format(info, value) : value.text,
+            accepted ? QString::fromLatin1(row.value) : QStringLiteral("untouched"))
+            << row.name;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Rows, SettingsAnswer, testing::ValuesIn(kAnswers),
-    [](const testing::TestParamInfo<AnswerRow>& info) { return std::string(info.param.name); });
 
 TEST(SettingsSetCommand, CarriesTheValueAndTheQueryInOneWrite)
 {

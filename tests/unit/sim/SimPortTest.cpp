@@ -1,7 +1,6 @@
 // The in-process port "SIM" behaves like a serial port.
 #include "SimWire.h"
 #include "model/ResultCode.h"
-#include "sim/PortFactory.h"
 #include <gtest/gtest.h>
 
 TEST(SimPort, SecondOpenOfTheSameDeviceIsDenied)
@@ -54,22 +53,4 @@ TEST(SimPort, PortOrDeviceDestroyedWithAnswersInFlight)
         EXPECT_GT(host.PendingCount(), 0u);
     }
     EXPECT_EQ(host.PendingCount(), 0u);
-}
-
-TEST(SimPortFactory, DeviceVanishesAfterTheTimeAsked)
-{
-    qputenv("QRO4000_SIM", "pace=0,unplug-after=500");
-    CVirtualEventHost host;
-    std::unique_ptr<ISerialPort> port = CreatePort(QStringLiteral("SIM"), host);
-    qunsetenv("QRO4000_SIM");
-    ASSERT_TRUE(port->Open(QStringLiteral("SIM"), true));
-    int failures = 0;
-    port->SetFailureNotify([&]() { ++failures; });
-    host.Advance(499);
-    EXPECT_TRUE(port->PurgeReceive());
-    host.Advance(1);
-    EXPECT_EQ(failures, 1);
-    EXPECT_FALSE(port->PurgeReceive());
-    EXPECT_EQ(port->LastError(), Result::PortLost);
-    EXPECT_FALSE(port->IsOpen());
 }

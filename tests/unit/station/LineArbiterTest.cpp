@@ -1,12 +1,7 @@
 // The arbiter between the station server's clients and the amplifier, against the simulated
 // amplifier in virtual time.
-#include "station/LineArbiter.h"
-#include "link/VirtualEventHost.h"
-#include "sim/SimDevice.h"
-#include "sim/SimPort.h"
+#include "StationBench.h"
 #include "station/LineCommand.h"
-#include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 struct FakeClient : IArbiterClient {
@@ -16,69 +11,41 @@ struct FakeClient : IArbiterClient {
     std::vector<LineLease> busy;
 };
 
-class Station : public ::testing::Test {
+class Arbiter : public ::testing::Test, public Station {
 public:
-    Station()
+    Arbiter()
+        : Station({}, false)
     {
-        CSimDevice::Options options;
-        options.speed = 38400;
-        options.answerDelayMs = 1;
-        device = std::make_shared<CSimDevice>(host, options);
-        port = std::make_unique<CSimPort>(host, device);
-        port->SetNotify([this]() { arbiter.OnPortReadable(); });
-        port->Open(QStringLiteral("SIM"), true);
-        port->SetSpeed(38400);
-        arbiter.AttachPort(port.get(), false);
         arbiter.SetBootLeaseEnded([this]() { ++bootLeasesEnded; });
         a = arbiter.AddClient(&clientA, QStringLiteral("A"));
         b = arbiter.AddClient(&clientB, QStringLiteral("B"));
     }
-    // Runs until the amplifier has received `text` (answers whether it did).
-    bool RunUntilSent(const QByteArray& text, std::uint64_t limitMs = 60000)
-    {
-        return host.RunUntil([&]() { return device->ReceivedLog().contains(text); }, limitMs);
-    }
-
-    CVirtualEventHost host;
-    std::shared_ptr<CSimDevice> device;
-    std::unique_ptr<CSimPort> port;
-    CLineArbiter arbiter {host};
     FakeClient clientA, clientB;
     CLineArbiter::ClientId a = 0, b = 0;
     int bootLeasesEnded = 0;
 };
 } // namespace
 
+// Hold a key, read a setting back, set the relays, the clock and the banner, flush, erase; the
+// waits of "^BPT01;", "^aa1;", "^pc;", ";", "^er", "^em...;^rv;" (after the erase) and an unknown
+// command, and the effects of "^ld;", "^on0;" and "^on1;", show in the arbiter's cases below.
 TEST(LineCommand, KnowsWhichCommandsAreAnsweredAndHowLongTheyTake)
 {
     using LineCommand::Effect;
     struct Row {
         const char* command;
-        bool afterErase;
         bool answered;
         DWORD waitMs;
         Effect effect;
-    } rows[] = {
-        {"^BPT01;", false, false, 0, Effect::None}, // front-panel tap
-        {"^BPH09;", false, false, 0, Effect::None}, // front-panel hold
-        {"^aa1;", false, false, 0, Effect::None}, // a settings write...
-        {"^aa;", false, true, 1000, Effect::None}, // ...and the query that reads it back
-        {"^abAB 01 02 03 04 05 06 07 08 09 10 11;", false, false, 0, Effect::None},
-        {"^btHELLO;", false, false, 0, Effect::None},
-        {"^cc24-03-05T09:00:00;", false, false, 0, Effect::None}, // setting the clock
-        {"^cc;", false, true, 1000, Effect::None}, {"^cr1F;", false, false, 0, Effect::None},
-        {"^cf;", false, false, 0, Effect::None}, {"^ecqvmst;", false, false, 0, Effect::None},
-        {"^em051;", false, false, 0, Effect::EraseMemory},
-        {"^rv;", true, true, 5000, Effect::None}, // the erase is done when this is answered
-        {"^rv;", false, true, 1000, Effect::None}, {"^er0000000040C0;", false, true, 4000, Effect::None},
-        {"^ew000000100100FF;", false, true, 4000, Effect::None}, {";", false, true, 1000, Effect::None},
-        {"\r\n^sn;", false, true, 1000, Effect::None}, {"^ld;", false, false, 0, Effect::EnterBootLoader},
-        {"^on0;", false, false, 0, Effect::PowerOff}, {"^on1;", false, false, 0, Effect::PowerOn},
-        {"^on;", false, true, 1000, Effect::PowerQuery}, {"^BR3;", false, false, 0, Effect::Speed},
-        {"^zz9;", false, true, 4000, Effect::None}, // unknown: waits for its ";" answer
-    };
+    } rows[] = {{"^BPH09;", false, 0, Effect::None}, {"^aa;", true, 1000, Effect::None},
+        {"^abAB 01 02 03 04 05 06 07 08 09 10 11;", false, 0, Effect::None}, {"^btHELLO;", false, 0, Effect::None},
+        {"^cc24-03-05T09:00:00;", false, 0, Effect::None}, {"^cc;", true, 1000, Effect::None},
+        {"^cr1F;", false, 0, Effect::None}, {"^cf;", false, 0, Effect::None}, {"^ecqvmst;", false, 0, Effect::None},
+        {"^em051;", false, 0, Effect::EraseMemory}, {"^rv;", true, 1000, Effect::None},
+        {"^ew000000100100FF;", true, 4000, Effect::None}, {"\r\n^sn;", true, 1000, Effect::None},
+        {"^on;", true, 1000, Effect::PowerQuery}, {"^BR3;", false, 0, Effect::Speed}};
     for (const Row& row : rows) {
-        const LineCommand::Rule rule = LineCommand::Classify(QByteArrayView(row.command), row.afterErase);
+        const LineCommand::Rule rule = LineCommand::Classify(QByteArrayView(row.command), false);
         EXPECT_EQ(rule.answered, row.answered) << row.command;
         EXPECT_EQ(rule.waitMs, row.waitMs) << row.command;
         EXPECT_EQ(rule.effect, row.effect) << row.command;
@@ -88,7 +55,7 @@ TEST(LineCommand, KnowsWhichCommandsAreAnsweredAndHowLongTheyTake)
     EXPECT_EQ(LineCommand::CommandLength("^sn;^rv;"), 4);
 }
 
-TEST_F(Station, EachAnswerReachesTheClientThatAskedOneCommandAtATimeInTurns)
+TEST_F(Arbiter, EachAnswerReachesTheClientThatAskedOneCommandAtATimeInTurns)
 {
     device->SetCommandHandler("slow", [](const QByteArray&) { return QByteArray("^SLOW1;"); });
     ASSERT_TRUE(arbiter.Submit(a, "^sn;^rv;^slow;"));
@@ -100,7 +67,7 @@ TEST_F(Station, EachAnswerReachesTheClientThatAskedOneCommandAtATimeInTurns)
     EXPECT_EQ(device->ReceivedLog(), QByteArray("^sn;^on;^rv;^fl;^slow;"));
 }
 
-TEST_F(Station, UnansweredCommandsCannotKeepTheLineFromOthers)
+TEST_F(Arbiter, UnansweredCommandsCannotKeepTheLineFromOthers)
 {
     arbiter.Submit(b, "^rv;"); // holds the line while the others arrive
     arbiter.Submit(a, QByteArray("^BPT01;").repeated(20));
@@ -110,7 +77,7 @@ TEST_F(Station, UnansweredCommandsCannotKeepTheLineFromOthers)
     EXPECT_EQ(clientB.received, QByteArray("^RV01.53;^SN01234;"));
 }
 
-TEST_F(Station, TheNextClientWaitsAsLongAsTheAnswerMayTake)
+TEST_F(Arbiter, TheNextClientWaitsAsLongAsTheAnswerMayTake)
 {
     struct Row {
         const char* first;
@@ -123,13 +90,13 @@ TEST_F(Station, TheNextClientWaitsAsLongAsTheAnswerMayTake)
         const std::uint64_t start = host.Now();
         arbiter.Submit(a, row.first);
         arbiter.Submit(b, "^sn;");
-        ASSERT_TRUE(RunUntilSent("^sn;")) << row.first;
+        ASSERT_TRUE(host.RunUntil([&]() { return device->ReceivedLog().contains("^sn;"); }, 60000)) << row.first;
         EXPECT_EQ(host.Now() - start, row.waitMs) << row.first;
         host.Advance(10000);
     }
 }
 
-TEST_F(Station, AClientThatVanishesMidCommandNeverGetsItsAnswerToAnother)
+TEST_F(Arbiter, AClientThatVanishesMidCommandNeverGetsItsAnswerToAnother)
 {
     device->GetOptions().answerDelayMs = 500;
     arbiter.Submit(a, "^sn;");
@@ -142,7 +109,7 @@ TEST_F(Station, AClientThatVanishesMidCommandNeverGetsItsAnswerToAnother)
     EXPECT_EQ(device->ReceivedLog(), QByteArray("^sn;^rv;"));
 }
 
-TEST_F(Station, AFloodingClientIsRefusedMoreThanItsShare)
+TEST_F(Arbiter, AFloodingClientIsRefusedMoreThanItsShare)
 {
     device->GetFaults().silent = true;
     bool accepted = true;
@@ -152,7 +119,7 @@ TEST_F(Station, AFloodingClientIsRefusedMoreThanItsShare)
     EXPECT_TRUE(arbiter.Submit(b, "^sn;"));
 }
 
-TEST_F(Station, AFirmwareLoadHasTheRawLineUntilItLeaves)
+TEST_F(Arbiter, AFirmwareLoadHasTheRawLineUntilItLeaves)
 {
     arbiter.Submit(a, "^ld;");
     host.Advance(10);
@@ -175,7 +142,7 @@ TEST_F(Station, AFirmwareLoadHasTheRawLineUntilItLeaves)
     EXPECT_EQ(bootLeasesEnded, 1);
 }
 
-TEST_F(Station, AClientTalkingToAWaitingBootLoaderHasTheLine)
+TEST_F(Arbiter, AClientTalkingToAWaitingBootLoaderHasTheLine)
 {
     port->WriteText(QStringLiteral("^ld;"));
     host.Advance(10);
@@ -189,16 +156,16 @@ TEST_F(Station, AClientTalkingToAWaitingBootLoaderHasTheLine)
     EXPECT_EQ(arbiter.LeaseHolder(), b);
 }
 
-TEST_F(Station, APowerCycleHoldsTheOthersUntilItEnds)
+TEST_F(Arbiter, APowerCycleHoldsTheOthersUntilItEnds)
 {
     struct Row {
         const char* name;
-        std::function<void(Station&)> end;
+        std::function<void(Arbiter&)> end;
     } rows[] = {
-        {"power on", [](Station& s) { s.arbiter.Submit(s.a, ";^I;^on1;"); }},
-        {"power query", [](Station& s) { s.arbiter.Submit(s.a, "^on;"); }},
-        {"leaving", [](Station& s) { s.arbiter.RemoveClient(s.a); }},
-        {"time limit", [](Station& s) { s.host.Advance(CLineArbiter::kPowerCycleLimitMs); }},
+        {"power on", [](Arbiter& s) { s.arbiter.Submit(s.a, ";^I;^on1;"); }},
+        {"power query", [](Arbiter& s) { s.arbiter.Submit(s.a, "^on;"); }},
+        {"leaving", [](Arbiter& s) { s.arbiter.RemoveClient(s.a); }},
+        {"time limit", [](Arbiter& s) { s.host.Advance(CLineArbiter::kPowerCycleLimitMs); }},
     };
     for (const Row& row : rows) {
         clientA = {};
@@ -221,7 +188,7 @@ TEST_F(Station, APowerCycleHoldsTheOthersUntilItEnds)
     }
 }
 
-TEST_F(Station, TheLineFollowsASpeedCommandAndIsSilentWithoutAPort)
+TEST_F(Arbiter, TheLineFollowsASpeedCommandAndIsSilentWithoutAPort)
 {
     arbiter.Submit(a, "^BR2;");
     host.RunUntilIdle();

@@ -3,12 +3,7 @@
 // before, nothing while the readings are not current.
 #include "station/mqtt/MqttEndpoint.h"
 #include "MqttBroker.h"
-#include "link/VirtualEventHost.h"
-#include "sim/SimDevice.h"
-#include "sim/SimPort.h"
-#include "station/LineArbiter.h"
-#include "station/StationPoll.h"
-#include <gtest/gtest.h>
+#include "StationBench.h"
 
 TEST(MqttEndpoint, PublishesAChangeInTheCycleThatReadsItAndNothingThatIsNotCurrent)
 {
@@ -16,15 +11,10 @@ TEST(MqttEndpoint, PublishesAChangeInTheCycleThatReadsItAndNothingThatIsNotCurre
     CMqttBroker broker;
     ASSERT_TRUE(broker.Start());
     CMqttSubscriber subscriber(broker, {"qro4000/#"});
-    CVirtualEventHost host;
-    auto device = std::make_shared<CSimDevice>(host, CSimDevice::Options {});
-    CSimPort port(host, device);
-    CLineArbiter arbiter(host);
-    port.SetNotify([&arbiter]() { arbiter.OnPortReadable(); });
-    port.Open(QStringLiteral("SIM"), true);
-    port.SetSpeed(38400);
-    arbiter.AttachPort(&port, false);
-    CStationPoll poll(host, arbiter, 300);
+    Station station;
+    CVirtualEventHost& host = station.host;
+    CStationPoll& poll = station.poll;
+    auto& device = station.device;
     CMqttEndpoint::Options options;
     options.broker.host = QStringLiteral("127.0.0.1");
     options.broker.port = broker.Port();
@@ -32,9 +22,7 @@ TEST(MqttEndpoint, PublishesAChangeInTheCycleThatReadsItAndNothingThatIsNotCurre
     CMqttEndpoint endpoint(host, poll, options, [&log](const QString& line) { log << line; });
     int cycles = 0;
     poll.Subscribe([&cycles]() { ++cycles; });
-    poll.Start();
     endpoint.Start();
-    ASSERT_TRUE(host.RunUntil([&]() { return poll.Fresh(); }, 10000));
     const QString topics = QStringLiteral("qro4000/01234/");
     // Virtual time stands still while the broker is reached: the readings go out on connecting.
     ASSERT_GE(subscriber.WaitFor(topics + "fault", "0"), 0) << log.join('\n').toStdString();

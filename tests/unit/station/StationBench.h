@@ -1,6 +1,6 @@
 #pragma once
-// The station server's poll on the simulated amplifier through the line arbiter, in virtual
-// time, with the poll's readings current once made.
+// The simulated amplifier behind the line arbiter, in virtual time; with the station server's
+// poll started and its readings current once made, unless `startPoll` is false.
 #include "link/VirtualEventHost.h"
 #include "sim/SimDevice.h"
 #include "sim/SimOptions.h"
@@ -11,7 +11,7 @@
 #include <memory>
 
 struct Station {
-    explicit Station(const QString& simOptions)
+    explicit Station(const QString& simOptions = {}, bool startPoll = true)
     {
         device = std::make_shared<CSimDevice>(host, CSimDevice::Options {});
         EXPECT_TRUE(ParseSimOptions(simOptions, &device->GetOptions()));
@@ -20,8 +20,10 @@ struct Station {
         port->Open(QStringLiteral("SIM"), true);
         port->SetSpeed(38400);
         arbiter.AttachPort(port.get(), false);
-        poll.Start();
-        EXPECT_TRUE(host.RunUntil([&]() { return poll.Fresh(); }, 10000));
+        if (startPoll) {
+            poll.Start();
+            EXPECT_TRUE(host.RunUntil([&]() { return poll.Fresh(); }, 10000));
+        }
     }
     CVirtualEventHost host;
     std::shared_ptr<CSimDevice> device;
