@@ -1,18 +1,9 @@
 // Band following with the real programs: "qro4000 -p SIM serve" following Debian's rigctld (the
 // dummy radio, changed with rigctl) or RadioInfo datagrams sent from here.
 #include "CliProcess.h"
-#include <QElapsedTimer>
-#include <QTcpServer>
 #include <QUdpSocket>
 
 namespace {
-quint16 FreePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
 class BandFollow : public ::testing::Test {
 protected:
     void StartRigctld()
@@ -29,22 +20,15 @@ protected:
         StartCli(m_server, m_dir, QStringList {"-p", "SIM", "serve", "--share", "off"} + follow,
             {"QRO4000_SIM=transmit=off"});
     }
-    // Waits until the server's log holds `text` `times` times; answers whether it did.
     bool Logged(const QString& text, int times = 1, int timeoutMs = 15000)
     {
-        QElapsedTimer clock;
-        clock.start();
-        while (m_log.count(text) < times && clock.elapsed() < timeoutMs) {
-            m_server.Process().waitForReadyRead(100);
-            m_log += QString::fromUtf8(m_server.Process().readAllStandardError());
-        }
-        return m_log.count(text) >= times;
+        return m_server.WaitForErr(text, times, timeoutMs);
     }
 
     QTemporaryDir m_dir;
     CChild m_rig, m_server; // the server ends first
     quint16 m_rigPort = FreePort();
-    QString m_log;
+    const QString& m_log = m_server.err;
 };
 } // namespace
 

@@ -4,18 +4,10 @@
 #include "CliProcess.h"
 #include <QElapsedTimer>
 #include <QRegularExpression>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
 
 namespace {
-quint16 FreePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
 // Sends `bytes` as a shell user would, "printf ... | nc -N 127.0.0.1 PORT" (nc closes its sending
 // side at once): everything answered up to the close.
 QStringList Exchange(quint16 port, const QByteArray& bytes, const QString& from = QStringLiteral("127.0.0.1"))
@@ -55,14 +47,10 @@ protected:
         StartCli(m_server, m_dir,
             QStringList {"-p", "SIM", "serve", "--share", "off", "--hamlib", "127.0.0.1:0"} + extra,
             {"QRO4000_SIM=baud=38400,pace=0,serial=4321" + simOptions});
-        ASSERT_TRUE(m_server.Process().waitForStarted(10000));
-        m_server.Process().setReadChannel(QProcess::StandardError);
-        const QRegularExpression listening(QStringLiteral("\\(ampctld\\) at 127\\.0\\.0\\.1:(\\d+)"));
+        const QRegularExpression listening(QStringLiteral("\\(ampctld\\) at 127\\.0\\.0\\.1:(\\d+)\\D"));
         QRegularExpressionMatch match;
-        while (!(match = listening.match(m_err)).hasMatch()) {
-            ASSERT_TRUE(m_server.Process().waitForReadyRead(10000)) << m_err.toStdString();
-            m_err += QString::fromUtf8(m_server.Process().readAllStandardError());
-        }
+        ASSERT_TRUE(m_server.WaitUntil([&] { return (match = listening.match(m_server.err)).hasMatch(); }))
+            << m_server.err.toStdString();
         m_port = static_cast<quint16>(match.captured(1).toUInt());
         // The first poll cycle's readings: until then the power status is "not available".
         QElapsedTimer clock;
@@ -75,16 +63,12 @@ protected:
     // The server's log once it holds `text` (or after 10 s).
     QString Log(const QString& text)
     {
-        for (int wait = 0; !m_err.contains(text) && wait < 50; ++wait) {
-            m_server.Process().waitForReadyRead(200);
-            m_err += QString::fromUtf8(m_server.Process().readAllStandardError());
-        }
-        return m_err;
+        m_server.WaitForErr(text, 1, 10000);
+        return m_server.err;
     }
 
     QTemporaryDir m_dir;
     CChild m_server;
-    QString m_err;
     quint16 m_port = 0;
 };
 
@@ -197,7 +181,7 @@ TEST_F(HamlibServer, BadInputAndRequestsAnswerTheirCodeOnOneConnection)
     }
     EXPECT_TRUE(deaf.state() == QAbstractSocket::UnconnectedState || deaf.waitForDisconnected(10000));
     EXPECT_THAT(Log("does not read"), HasText("does not read what it is sent: cut off"));
-    EXPECT_THAT(m_err, HasText("sends a line longer than 1024 bytes: cut off"));
+    EXPECT_THAT(m_server.err, HasText("sends a line longer than 1024 bytes: cut off"));
 }
 
 // Answers carry no address: each must reach the client that asked, in its order.

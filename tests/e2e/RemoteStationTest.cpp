@@ -9,24 +9,15 @@
 #include "firmware/FileNameParts.h"
 #include "firmware/McuLoaderStateMachine.h"
 #include "link/QtEventHost.h"
-#include "link/ports/Rfc2217Port.h"
 #include "sim/PortFactory.h"
 #include "sim/PtyServer.h"
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
-#include <QTcpServer>
 #include <gtest/gtest.h>
 #include <random>
 
 namespace {
-quint16 FreePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
 bool Listening(quint16 port)
 {
     QFile table(QStringLiteral("/proc/net/tcp"));
@@ -129,12 +120,7 @@ protected:
         StartCli(cli, home, args);
         if (meanwhile)
             meanwhile();
-        CliRun run;
-        run.finished = RunEventsUntil([&] { return cli.Process().state() == QProcess::NotRunning; }, 120000);
-        run.exitCode = run.finished ? cli.Process().exitCode() : -1;
-        run.out = QString::fromUtf8(cli.Process().readAllStandardOutput());
-        run.err = QString::fromUtf8(cli.Process().readAllStandardError());
-        return run;
+        return Finish(cli);
     }
 
     QTemporaryDir home;
@@ -222,23 +208,15 @@ TEST_F(RemoteStation, DroppedConnectionIsReportedOnceLikeAnUnpluggedAdapter)
 
 TEST_F(RemoteStation, ServersThatCannotServeAreToldApart)
 {
-    // A raw server answers no Telnet: it is no RFC 2217 server.
-    CRfc2217Port port(host, &sink, nullptr);
-    port.SetTimeouts(5000, 300);
+    // A raw server answers no Telnet: it is no RFC 2217 server. Nothing listens: refused.
     const QString raw = QStringLiteral("rfc2217://127.0.0.1:%1").arg(ser2net.m_rawPort);
-    DWORD error = Result::IoPending; // the open runs while the event loop does
-    RunEventsUntil([&] {
-        if (error == Result::IoPending && !port.Open(raw, true))
-            error = port.LastError();
-        return error != Result::IoPending;
-    }, 10000);
-    EXPECT_EQ(error, Result::RemoteNoPortControl);
-    EXPECT_FALSE(port.IsOpen());
-    // Nothing listens: refused, with the port named.
     const QString closed = QStringLiteral("rfc2217://127.0.0.1:%1").arg(FreePort());
-    const CliRun refused = Cli({"-p", closed, "info"});
-    EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_THAT(refused.err, HasText("\"" + closed + "\". Error 0xE20000C0: The serial device server refused"));
+    for (const auto& [port, says] : {std::pair {raw, "Error 0xE20000C4: The server does not offer serial port control"},
+             std::pair {closed, "Error 0xE20000C0: The serial device server refused"}}) {
+        const CliRun run = Cli({"-p", port, "info"});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_THAT(run.err, HasText("\"" + port + "\". " + says));
+    }
 }
 
 TEST_F(RemoteStation, ServerKilledMidSaveEndsTheSaveNamingTheServer)
