@@ -65,11 +65,10 @@ TEST_F(EdgesCli, OutputThatCannotBeWrittenFailsNamingTheFile)
              QStringList {"monitor", "--count", "2"}}) {
         CChild cli;
         cli.Process().setStandardOutputFile(QStringLiteral("/dev/full"));
-        StartCli(cli, m_dir, QStringList {"-p", "SIM"} + args, {"QRO4000_SIM=baud=38400,pace=0,fault-entries=4"});
-        ASSERT_TRUE(cli.Process().waitForFinished(60000));
-        const QString err = QString::fromUtf8(cli.Process().readAllStandardError());
-        EXPECT_EQ(cli.Process().exitCode(), 1) << args.join(' ').toStdString() << "\n" << err.toStdString();
-        EXPECT_THAT(err, HasText("cannot write the output to /dev/full: No space left on device"));
+        Start(cli, QStringList {"-p", "SIM"} + args, ",fault-entries=4");
+        const CliRun run = Finish(cli, 60000);
+        EXPECT_EQ(run.exitCode, 1) << args.join(' ').toStdString() << "\n" << run.err.toStdString();
+        EXPECT_THAT(run.err, HasText("cannot write the output to /dev/full: No space left on device"));
     }
 }
 
@@ -77,8 +76,7 @@ TEST_F(EdgesCli, MonitorEndsWhenItsReaderHasGoneAndBrokenPipesAreIgnored)
 {
     // As a service runs it: SIGPIPE ignored, the output read by a program that stops reading.
     CChild shell;
-    StartCli(shell, m_dir, {}, {"QRO4000_SIM=baud=38400,pace=0"});
-    shell.Process().waitForFinished(10000); // the environment only
+    shell.Process().setProcessEnvironment(CliEnvironment(m_dir, {Sim()}));
     shell.Process().start(QStringLiteral("/bin/bash"),
         {"-c", "trap '' PIPE; \"$0\" -p SIM monitor --interval 50 | head -1 >/dev/null; exit ${PIPESTATUS[0]}",
             QStringLiteral(QRO_CLI_PATH)});
