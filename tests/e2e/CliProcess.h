@@ -8,18 +8,9 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
-
-// A loopback port nobody listens on (a moment ago).
-inline quint16 FreePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 // A child process that is always ended: politely first, then for good.
 class CChild {

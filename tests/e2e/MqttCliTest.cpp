@@ -26,8 +26,8 @@ protected:
     }
     QString Log()
     {
-        m_log += QString::fromUtf8(m_server.Process().readAllStandardError());
-        return m_log;
+        m_server.WaitUntil([] { return true; }); // reads what has come
+        return m_server.err;
     }
     void Send(const QString& topic, const QString& payload)
     {
@@ -39,7 +39,6 @@ protected:
     QTemporaryDir m_dir;
     CMqttBroker m_broker;
     CChild m_server;
-    QString m_log;
 };
 } // namespace
 
@@ -90,9 +89,7 @@ TEST_F(MqttServe, PublishesReadingsAndRetainedDiscoveryAndComesBackWithTheBroker
     Send(kTopics + "power/set", "off");
 
     m_broker.Kill();
-    EXPECT_TRUE(
-        RunEventsUntil([&]() { return Log().contains("Lost the MQTT broker at " + m_broker.Address()); }, 20000))
-        << Log().toStdString();
+    EXPECT_TRUE(m_server.WaitForErr("Lost the MQTT broker at " + m_broker.Address())) << Log().toStdString();
     ASSERT_TRUE(m_broker.Start());
     // Publishing resumes on its own: the retained configs again, and the readings, of an
     // amplifier that stayed switched on.
@@ -105,8 +102,7 @@ TEST_F(MqttServe, PublishesReadingsAndRetainedDiscoveryAndComesBackWithTheBroker
 
     // SIGTERM: "offline", retained, before the server leaves.
     m_server.Process().terminate();
-    ASSERT_TRUE(m_server.Process().waitForFinished(10000));
-    EXPECT_EQ(m_server.Process().exitCode(), 0);
+    EXPECT_EQ(Finish(m_server, 10000).exitCode, 0);
     EXPECT_GE(after.WaitFor(kTopics + "availability", "offline"), 0);
 }
 
@@ -121,11 +117,11 @@ TEST_F(MqttServe, WithControlOffSwitchesTheAmplifierOffAndOtherWordsAreIgnored)
         kTopics + "power/set");
 
     Send(kTopics + "power/set", "OFF");
-    EXPECT_TRUE(RunEventsUntil([&]() { return Log().contains("Ignored \"OFF\""); }, 20000)) << Log().toStdString();
+    EXPECT_TRUE(m_server.WaitForErr("Ignored \"OFF\"")) << Log().toStdString();
     const std::size_t before = readings.Messages().size();
     Send(kTopics + "power/set", "off");
     EXPECT_GE(readings.WaitFor(kTopics + "power", "0", before), 0) << Log().toStdString();
-    EXPECT_TRUE(RunEventsUntil([&]() { return Log().contains("The amplifier is switched off as asked on"); }, 20000));
+    EXPECT_TRUE(m_server.WaitForErr("The amplifier is switched off as asked on"));
     // Switched off, the amplifier reads nothing else: its readings are no longer published.
     const std::size_t off = readings.Messages().size();
     Send(kTopics + "power/set", "on");

@@ -1,8 +1,9 @@
 #pragma once
 // For tests on Qt's own event loop (real ports, sockets, processes): the application object, and
-// the loop run until a condition holds.
+// the loop run until a condition holds, and a free loopback port.
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTcpServer>
 #include <QTimer>
 #include <functional>
 
@@ -30,4 +31,12 @@ inline bool RunEventsUntil(const std::function<bool()>& done, int limitMs)
     if (!done())
         loop.exec();
     return done();
+}
+
+// A loopback port where nothing listens (a moment ago).
+inline quint16 FreePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
 }

@@ -1,10 +1,10 @@
 #include "FtpTestServer.h"
+#include "EventLoop.h"
 #include "TestFiles.h"
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTcpServer>
 #include <QThread>
 
 namespace {
@@ -119,7 +119,5 @@ int CFtpTestServer::CountLog(const QString& fragment, int expected, int waitMs)
 
 quint16 CFtpTestServer::UnusedPort()
 {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
+    return FreePort();
 }
