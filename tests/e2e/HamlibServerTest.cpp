@@ -5,7 +5,6 @@
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTcpSocket>
-#include <QThread>
 
 namespace {
 // Sends `bytes` as a shell user would, "printf ... | nc -N 127.0.0.1 PORT" (nc closes its sending
@@ -53,11 +52,7 @@ protected:
             << m_server.err.toStdString();
         m_port = static_cast<quint16>(match.captured(1).toUInt());
         // The first poll cycle's readings: until then the power status is "not available".
-        QElapsedTimer clock;
-        clock.start();
-        while (
-            Exchange(m_port, "+\\get_powerstat\n", from).value(2) != QLatin1String("RPRT 0") && clock.elapsed() < 20000)
-            QThread::msleep(100);
+        RunEventsUntil([&] { return Exchange(m_port, "+\\get_powerstat\n", from).value(2) == "RPRT 0"; }, 20000, 100);
     }
 
     // The server's log once it holds `text` (or after 10 s).
@@ -79,8 +74,7 @@ TEST_F(HamlibServer, AnswersInTheFormOfHamlibsOwnDaemonWithTheAmplifiersValues)
     const quint16 referencePort = FreePort();
     reference.Process().start(QStringLiteral("/usr/bin/ampctld"), {"-m", "1", "-t", QString::number(referencePort)});
     ASSERT_TRUE(reference.Process().waitForStarted(10000)) << "ampctld (libhamlib-utils) is needed";
-    for (int wait = 0; Exchange(referencePort, "f\n").first() == QLatin1String("(no connection)") && wait < 100; ++wait)
-        QThread::msleep(50);
+    RunEventsUntil([&] { return Exchange(referencePort, "f\n").value(0) != "(no connection)"; }, 5000, 50);
 
     struct Row {
         const char* command;
@@ -220,10 +214,8 @@ TEST_F(HamlibServer, OutsidersAndALostAmplifierAreAnsweredAsSuch)
     Serve({"--allow", "127.0.0.2/32"}, ",unplug-after=4000", "127.0.0.2");
     EXPECT_EQ(Exchange(m_port, "+f\n"), QStringList {});
     QStringList answer;
-    QElapsedTimer clock;
-    clock.start();
-    while ((answer = Exchange(m_port, "+l PWRFORWARD\n", "127.0.0.2")).value(1) != "RPRT -6" && clock.elapsed() < 30000)
-        QThread::msleep(200);
+    RunEventsUntil(
+        [&] { return (answer = Exchange(m_port, "+l PWRFORWARD\n", "127.0.0.2")).value(1) == "RPRT -6"; }, 30000, 200);
     // Amplifier lost: the last readings are never given as current, and nothing is asked of it.
     // Raw commands are refused without --hamlib-raw.
     EXPECT_EQ(answer, QStringList({"get_level: PWRFORWARD", "RPRT -6"}));

@@ -6,7 +6,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
-#include <QThread>
 #include <csignal>
 
 using OperateCli = CliTest;
@@ -98,8 +97,7 @@ TEST_F(OperateCli, ServeWritesOneInfluxLinePerPollCycle)
     const QString file = Path(QStringLiteral("points.txt"));
     CChild cli;
     Start(cli, {"-p", "SIM", "serve", "--share", "off", "--influx", file});
-    for (int i = 0; i < 400 && ReadWholeFile(file).count('\n') < 4; ++i)
-        QThread::msleep(50);
+    RunEventsUntil([&] { return ReadWholeFile(file).count('\n') >= 4; }, 20000, 50);
     cli.Stop(); // SIGTERM
     EXPECT_EQ(cli.Process().exitCode(), 0);
     const QStringList lines = QString::fromUtf8(ReadWholeFile(file)).split('\n', Qt::SkipEmptyParts);

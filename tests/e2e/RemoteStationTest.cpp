@@ -12,7 +12,6 @@
 #include "sim/PortFactory.h"
 #include "sim/PtyServer.h"
 #include <QDir>
-#include <QFile>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 #include <random>
@@ -35,9 +34,8 @@ public:
     QString Start(const QString& device, bool* missing)
     {
         const QString program = QStandardPaths::findExecutable("ser2net", {"/usr/sbin", "/usr/bin"});
-        QFile config(m_dir.filePath("ser2net.yaml"));
-        config.open(QIODevice::WriteOnly);
-        config.write(QStringLiteral("connection: &rfc\n  accepter: telnet(rfc2217),tcp,127.0.0.1,%1\n"
+        const QString config = m_dir.filePath("ser2net.yaml");
+        WriteWholeFile(config, QStringLiteral("connection: &rfc\n  accepter: telnet(rfc2217),tcp,127.0.0.1,%1\n"
                                     "  connector: serialdev,%3,230400n81,local\n  options:\n    chardelay: false\n"
                                     "connection: &raw\n  accepter: tcp,127.0.0.1,%2\n"
                                     "  connector: serialdev,%3,38400n81,local\n")
@@ -45,8 +43,7 @@ public:
                          .arg(m_rawPort)
                          .arg(device)
                          .toUtf8());
-        config.close();
-        m_process.Process().start(program, {"-n", "-d", "-c", config.fileName(), "-P", m_dir.filePath("pid")});
+        m_process.Process().start(program, {"-n", "-d", "-c", config, "-P", m_dir.filePath("pid")});
         *missing = !m_process.Process().waitForStarted(5000);
         if (*missing)
             return "ser2net cannot be started (Debian package ser2net): " + m_process.Process().errorString();
@@ -157,22 +154,9 @@ TEST_F(RemoteStation, CommandLineFindsTheAmplifierThroughBothKindsOfServerAndTel
     }
 }
 
-TEST_F(RemoteStation, SaveReadsTheAmplifiersMemoryByteForByte)
+// Random firmware bytes: IAC (0xFF), CR and NUL among them must reach the boot loader as they are.
+TEST_F(RemoteStation, SaveAndFirmwareLoadCarryEveryByte)
 {
-    ASSERT_TRUE(Connect(ser2net.Rfc2217Name()));
-    EXPECT_EQ(model->PortSpeed(), 38400u);
-    auto* save = model->CreateMachine<CConfigSaveStateMachine>();
-    ASSERT_TRUE(save->Start());
-    ASSERT_TRUE(RunEventsUntil([&] { return save->IsIdle(); }, 120000));
-    ASSERT_EQ(save->ResultCode(), 0u);
-    const QByteArray read(reinterpret_cast<const char*>(save->ImageData()), save->GetTotalSize());
-    EXPECT_TRUE(read == device->Eeprom().left(read.size()));
-    save->Release();
-}
-
-TEST_F(RemoteStation, FirmwareLoadWritesEveryByteOfTheImage)
-{
-    // Random bytes: IAC (0xFF), CR and NUL among them must reach the boot loader as they are.
     std::mt19937 random(7);
     QByteArray image(2048, '\0');
     for (auto& b : image)
@@ -182,10 +166,18 @@ TEST_F(RemoteStation, FirmwareLoadWritesEveryByteOfTheImage)
         hex += CHexTestFiles::Record(
             0, static_cast<WORD>(at), std::vector<BYTE>(image.begin() + at, image.begin() + at + 32));
     CHexTestFiles files;
-    const QString path = files.Write("qro4000fw0154.hex", hex + ":00000001FF\r\n");
+    model->m_firmwareFile.Set(FileNameParts::Revisioned(files.Write("qro4000fw0154.hex", hex + ":00000001FF\r\n")));
 
     ASSERT_TRUE(Connect(ser2net.Rfc2217Name()));
-    model->m_firmwareFile.Set(FileNameParts::Revisioned(path));
+    EXPECT_EQ(model->PortSpeed(), 38400u);
+    auto* save = model->CreateMachine<CConfigSaveStateMachine>();
+    ASSERT_TRUE(save->Start());
+    ASSERT_TRUE(RunEventsUntil([&] { return save->IsIdle(); }, 120000));
+    ASSERT_EQ(save->ResultCode(), 0u);
+    const QByteArray read(reinterpret_cast<const char*>(save->ImageData()), save->GetTotalSize());
+    EXPECT_TRUE(read == device->Eeprom().left(read.size()));
+    save->Release();
+
     auto* load = model->CreateMachine<CMcuLoaderStateMachine>();
     ASSERT_TRUE(load->StartLoad(&sink));
     ASSERT_TRUE(RunEventsUntil([&] { return load->IsIdle(); }, 120000));

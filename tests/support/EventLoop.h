@@ -17,8 +17,9 @@ inline void EnsureApplication()
         new QCoreApplication(argc, argv);
 }
 
-// Runs the event loop until `done` holds or `limitMs` has passed; answers `done()`.
-inline bool RunEventsUntil(const std::function<bool()>& done, int limitMs)
+// Runs the event loop until `done` (asked every `everyMs`) holds or `limitMs` has passed;
+// answers `done()`.
+inline bool RunEventsUntil(const std::function<bool()>& done, int limitMs, int everyMs = 2)
 {
     QEventLoop loop;
     QTimer tick;
@@ -26,7 +27,7 @@ inline bool RunEventsUntil(const std::function<bool()>& done, int limitMs)
         if (done())
             loop.quit();
     });
-    tick.start(2);
+    tick.start(everyMs);
     QTimer::singleShot(limitMs, &loop, &QEventLoop::quit);
     if (!done())
         loop.exec();
