@@ -1,7 +1,6 @@
 // The configuration commands of qro4000 as a user runs them, on the built-in simulated
 // amplifier: save, check, a tampered file refused with nothing written, and a restore.
 #include "CliProcess.h"
-#include <gtest/gtest.h>
 
 using ConfigCli = CliTest;
 

@@ -2,7 +2,6 @@
 // a file (the open blocks), replace one by a save, or look for the amplifier before its input is
 // known good.
 #include "CliProcess.h"
-#include <QFile>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 

@@ -13,7 +13,6 @@
 #include "sim/PtyServer.h"
 #include <QDir>
 #include <QStandardPaths>
-#include <gtest/gtest.h>
 #include <random>
 
 namespace {

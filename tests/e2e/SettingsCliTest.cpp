@@ -3,7 +3,6 @@
 #include "CliProcess.h"
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <gtest/gtest.h>
 
 namespace {
 class SettingsCli : public CliTest {

@@ -3,9 +3,6 @@
 #include "TestFiles.h"
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QThread>
 
 namespace {
 const char kScript[] = R"(
