@@ -1,5 +1,4 @@
 #include "FtpTestServer.h"
-#include "EventLoop.h"
 #include "TestFiles.h"
 #include <QDeadlineTimer>
 #include <QDir>
@@ -81,22 +80,6 @@ CFtpTestServer::~CFtpTestServer()
     }
 }
 
-void CFtpTestServer::UseStartFolder(const QString& start)
-{
-    m_start = start;
-    QDir().mkpath(FirmwareFolder());
-}
-
-QString CFtpTestServer::Url() const
-{
-    return QStringLiteral("ftp://127.0.0.1:%1/%2").arg(m_port).arg(m_start);
-}
-
-QString CFtpTestServer::FirmwareFolder() const
-{
-    return QDir(m_root.filePath(m_start)).filePath(QStringLiteral("QRO4000/firmware"));
-}
-
 void CFtpTestServer::Put(const QString& name, const QByteArray& bytes)
 {
     WriteWholeFile(QDir(FirmwareFolder()).filePath(name), bytes);
@@ -112,9 +95,4 @@ int CFtpTestServer::CountLog(const QString& fragment, int expected, int waitMs)
             return count;
         m_process.waitForReadyRead(50);
     }
-}
-
-quint16 CFtpTestServer::UnusedPort()
-{
-    return FreePort();
 }
