@@ -5,9 +5,7 @@
 #include "TestFiles.h"
 #include "TextMatchers.h"
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>

@@ -109,15 +109,15 @@ TEST(RemoteOpen, SilentServersLeaveTheEventLoopRunningAndACancelEndsTheOpen)
     const int queued = ::socket(AF_INET, SOCK_STREAM, 0);
     ASSERT_EQ(::connect(queued, reinterpret_cast<const sockaddr*>(&full), sizeof full), 0);
     // A listener with room: the system completes the connection, and nobody ever answers.
-    sockaddr_in silent {};
-    const int silentListener = listen(4, &silent);
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
 
     QTemporaryDir home;
     CQtEventHost host;
     CModel model(host, std::make_unique<CQtSettingsStore>(home.filePath("settings.ini")));
     model.SetPortFactory([&](const QString& name) { return CreatePort(name, host, nullptr, nullptr); });
     const QPair<const char*, int> rows[]
-        = {{"socket", ntohs(full.sin_port)}, {"rfc2217", ntohs(full.sin_port)}, {"rfc2217", ntohs(silent.sin_port)}};
+        = {{"socket", ntohs(full.sin_port)}, {"rfc2217", ntohs(full.sin_port)}, {"rfc2217", silent.serverPort()}};
     for (const auto& [scheme, port] : rows) {
         model.m_port.Set(QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(port));
         model.ContactMachine()->StartContact();
@@ -138,6 +138,5 @@ TEST(RemoteOpen, SilentServersLeaveTheEventLoopRunningAndACancelEndsTheOpen)
     }
     ::close(queued);
     ::close(fullListener);
-    ::close(silentListener);
 }
 } // namespace

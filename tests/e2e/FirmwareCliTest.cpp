@@ -6,11 +6,6 @@
 namespace {
 class FirmwareCli : public CliTest {
 protected:
-    void SetUp() override
-    {
-        CliTest::SetUp();
-        QDir().mkpath(firmwareFolder);
-    }
     QString WriteFirmware(const QString& folder, const QString& name, const QByteArray& text = Image())
     {
         const QString path = QDir(folder).filePath(name);

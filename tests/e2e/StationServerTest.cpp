@@ -5,17 +5,6 @@
 #include <QTcpServer>
 #include <vector>
 
-namespace {
-// Everything of a configuration file but its time-stamp line and the checksum over it.
-QStringList MemoryLines(const QString& path)
-{
-    QStringList lines = QString::fromLatin1(ReadWholeFile(path)).split(QStringLiteral("\r\n"));
-    lines.removeFirst();
-    lines.removeIf([](const QString& line) { return line.startsWith(QLatin1String("CRC")); });
-    return lines;
-}
-} // namespace
-
 class StationServer : public ::testing::Test {
 protected:
     void SetUp() override
@@ -120,8 +109,10 @@ print('closed:', read(outsider, 5)[1], read(flood, 5)[1])
     const QString direct = m_dir.filePath(QStringLiteral("direct.QRO4000Config"));
     const CliRun run = RunCli(m_dir, {"-p", m_link, "save-config", direct});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(MemoryLines(shared).size(), MemoryLines(direct).size());
-    EXPECT_TRUE(MemoryLines(shared) == MemoryLines(direct));
+    // Everything but the time-stamp line and the checksum over it.
+    const auto memory = [](const QString& path) { return QString::fromLatin1(ReadWholeFile(path)).section("\r\n", 1, -3); };
+    EXPECT_GT(memory(direct).count("\r\nMEM4 "), 4000);
+    EXPECT_TRUE(memory(shared) == memory(direct));
 }
 
 TEST_F(StationServer, TakesThePortUpAgainWhenTheAmplifierComesBack)
