@@ -50,8 +50,8 @@ TEST_F(CommandsCli, KeysBandAndRelaysAreNotSentToASwitchedOffAmplifier)
 }
 
 // Questions at a terminal (script(1) gives qro4000 one, whose interrupt character is Ctrl+C):
-// y / n / c before a reset, an answer that is none of them asked again, and Ctrl+C at any
-// question ends at once.
+// an answer that is none of y / n / c asked again, and Ctrl+C at any question ends at once (what
+// each answer decides: BackupOffer).
 TEST_F(CommandsCli, QuestionsAtATerminal)
 {
     const struct {
@@ -61,8 +61,6 @@ TEST_F(CommandsCli, QuestionsAtATerminal)
         const char* says;
         bool reset;
     } cases[] = {
-        {"cancel at the backup question", {{"[y/N]", "y\r"}, {"[y/n/c]", "c\r"}}, 130, "Cancelled: nothing was done.",
-            false},
         {"no backup", {{"[y/N]", "y\r"}, {"[y/n/c]", "x\r"}, {"[y/n/c]", "n\r"}}, 0, "No configuration backup was made",
             true},
         {"Ctrl+C at the confirmation", {{"[y/N]", "\x03"}}, 130, "Interrupted at the question", false},

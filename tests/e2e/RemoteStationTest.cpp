@@ -1,7 +1,8 @@
 // Remote stations through Debian's ser2net on loopback, bridging to a simulated amplifier on a
 // pseudo-terminal served by this process: the command-line program over RFC 2217 and raw TCP,
 // a save and a firmware load compared byte for byte with the amplifier's memory, and servers
-// that refuse, are no RFC 2217 server, or go away in the middle of a save.
+// that refuse, are no RFC 2217 server, or go away (the earlier file kept when the line goes in
+// the middle of a save: SimPty).
 #include "CliProcess.h"
 #include "HexTestFiles.h"
 #include "SimHarness.h"
@@ -29,10 +30,10 @@ bool Listening(quint16 port)
 // fixed at 38400 bit/s.
 class CSer2net {
 public:
-    // Empty when it serves, else why not; `missing` when ser2net cannot be started at all.
-    QString Start(const QString& device, bool* missing)
+    static QString Program() { return QStandardPaths::findExecutable("ser2net", {"/usr/sbin", "/usr/bin"}); }
+    // Whether it serves within 10 s.
+    bool Start(const QString& device)
     {
-        const QString program = QStandardPaths::findExecutable("ser2net", {"/usr/sbin", "/usr/bin"});
         const QString config = m_dir.filePath("ser2net.yaml");
         WriteWholeFile(config, QStringLiteral("connection: &rfc\n  accepter: telnet(rfc2217),tcp,127.0.0.1,%1\n"
                                     "  connector: serialdev,%3,230400n81,local\n  options:\n    chardelay: false\n"
@@ -42,13 +43,8 @@ public:
                          .arg(m_rawPort)
                          .arg(device)
                          .toUtf8());
-        m_process.Process().start(program, {"-n", "-d", "-c", config, "-P", m_dir.filePath("pid")});
-        *missing = !m_process.Process().waitForStarted(5000);
-        if (*missing)
-            return "ser2net cannot be started (Debian package ser2net): " + m_process.Process().errorString();
-        if (RunEventsUntil([&] { return Listening(m_rfcPort) && Listening(m_rawPort); }, 10000))
-            return {};
-        return "ser2net does not listen: " + QString::fromLocal8Bit(m_process.Process().readAllStandardError());
+        m_process.Process().start(Program(), {"-n", "-d", "-c", config, "-P", m_dir.filePath("pid")});
+        return RunEventsUntil([&] { return Listening(m_rfcPort) && Listening(m_rawPort); }, 10000);
     }
     void Kill()
     {
@@ -90,11 +86,9 @@ protected:
         pty = std::make_unique<CPtyServer>(device);
         QString error;
         ASSERT_TRUE(pty->Start(&error)) << error.toStdString();
-        bool missing = false;
-        error = ser2net.Start(pty->SlavePath(), &missing);
-        if (missing)
-            GTEST_SKIP() << error.toStdString();
-        ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+        if (CSer2net::Program().isEmpty())
+            GTEST_SKIP() << "ser2net (Debian package ser2net) is not installed";
+        ASSERT_TRUE(ser2net.Start(pty->SlavePath())) << "ser2net does not listen";
         model = std::make_unique<CModel>(host, std::make_unique<CQtSettingsStore>(home.filePath("settings.ini")));
         model->SetApplicationDataFolder(home.filePath("appdata"));
         model->SetPortFactory([this](const QString& name) { return CreatePort(name, host, &sink, &sink); });
@@ -203,22 +197,7 @@ TEST_F(RemoteStation, DroppedConnectionIsReportedOnceLikeAnUnpluggedAdapter)
     EXPECT_THAT(sink.messages[0], HasText(lost + "\r\nCheck that the serial device server is running"));
 
     // The server back: a new contact works.
-    bool missing = false;
-    ASSERT_TRUE(ser2net.Start(pty->SlavePath(), &missing).isEmpty());
+    ASSERT_TRUE(ser2net.Start(pty->SlavePath()));
     EXPECT_TRUE(Connect(ser2net.Rfc2217Name()));
 }
 
-TEST_F(RemoteStation, ServerKilledMidSaveEndsTheSaveNamingTheServer)
-{
-    const QString file = home.filePath(QStringLiteral("amp.QRO4000Config"));
-    ASSERT_TRUE(WriteWholeFile(file, "the earlier save"));
-    const CliRun save = Cli({"-p", ser2net.Rfc2217Name(), "--yes", "save-config", file}, [&] {
-        RunEventsUntil([&] { return device->ReceivedLog().count("^er") > 200; }, 60000);
-        ser2net.Kill();
-    });
-    ASSERT_TRUE(save.finished);
-    EXPECT_EQ(save.exitCode, 1);
-    EXPECT_THAT(save.err, HasText(QStringLiteral("127.0.0.1:%1").arg(ser2net.m_rfcPort)));
-    EXPECT_THAT(save.err, HasText(QStringLiteral("0xE20000C1")));
-    EXPECT_EQ(ReadWholeFile(file), QByteArray("the earlier save"));
-}

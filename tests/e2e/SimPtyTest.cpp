@@ -72,17 +72,6 @@ TEST_F(SimPty, EndsCleanlyOnTerminateOrInterruptAndRemovesItsLink)
     }
 }
 
-TEST_F(SimPty, UnpluggedLeavesNothingToOpen)
-{
-    StartSim({"--unplugged"});
-    // The terminal goes once the device has gone: qro4000-sim says so on standard error.
-    ASSERT_TRUE(m_sim.WaitForErr("unplugged", 1, 10000)) << m_sim.err.toStdString();
-    const CliRun run = RunCli({"-p", m_slave, "info"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(run.err, HasText("Error code 0x00000002: "));
-    EXPECT_FALSE(QFileInfo(m_link).isSymLink());
-}
-
 TEST_F(SimPty, SaveConfigWithTheAmplifierKilledMidSaveFailsAndKeepsTheEarlierFile)
 {
     StartSim({"--baud", "38400", "--pace"}); // paced, the save takes minutes: the kill comes mid-way
