@@ -34,18 +34,16 @@ QStringList NextAnswer(QTcpSocket& socket)
 }
 } // namespace
 
-class HamlibServer : public ::testing::Test {
+class HamlibServer : public CliTest {
 protected:
-    void SetUp() override { EnsureApplication(); }
 
     // Starts the server on a free port (its log names it) and waits for the first poll cycle.
     // Serial number 4321 rather than the default: the answers must come from the amplifier.
     void Serve(const QStringList& extra = {"--hamlib-raw"}, const QString& simOptions = {},
         const QString& from = QStringLiteral("127.0.0.1"))
     {
-        StartCli(m_server, m_dir,
-            QStringList {"-p", "SIM", "serve", "--share", "off", "--hamlib", "127.0.0.1:0"} + extra,
-            {"QRO4000_SIM=baud=38400,pace=0,serial=4321" + simOptions});
+        Start(m_server, QStringList {"-p", "SIM", "serve", "--share", "off", "--hamlib", "127.0.0.1:0"} + extra,
+            ",serial=4321" + simOptions);
         const QRegularExpression listening(QStringLiteral("\\(ampctld\\) at 127\\.0\\.0\\.1:(\\d+)\\D"));
         QRegularExpressionMatch match;
         ASSERT_TRUE(m_server.WaitUntil([&] { return (match = listening.match(m_server.err)).hasMatch(); }))
@@ -55,14 +53,6 @@ protected:
         RunEventsUntil([&] { return Exchange(m_port, "+\\get_powerstat\n", from).value(2) == "RPRT 0"; }, 20000, 100);
     }
 
-    // The server's log once it holds `text` (or after 10 s).
-    QString Log(const QString& text)
-    {
-        m_server.WaitForErr(text, 1, 10000);
-        return m_server.err;
-    }
-
-    QTemporaryDir m_dir;
     CChild m_server;
     quint16 m_port = 0;
 };
@@ -174,7 +164,7 @@ TEST_F(HamlibServer, BadInputAndRequestsAnswerTheirCodeOnOneConnection)
         EXPECT_EQ(Exchange(m_port, "\\get_powerstat\n"), QStringList {"4"});
     }
     EXPECT_TRUE(deaf.state() == QAbstractSocket::UnconnectedState || deaf.waitForDisconnected(10000));
-    EXPECT_THAT(Log("does not read"), HasText("does not read what it is sent: cut off"));
+    EXPECT_TRUE(m_server.WaitForErr("does not read what it is sent: cut off")) << m_server.err.toStdString();
     EXPECT_THAT(m_server.err, HasText("sends a line longer than 1024 bytes: cut off"));
 }
 
@@ -221,5 +211,5 @@ TEST_F(HamlibServer, OutsidersAndALostAmplifierAreAnsweredAsSuch)
     EXPECT_EQ(answer, QStringList({"get_level: PWRFORWARD", "RPRT -6"}));
     EXPECT_EQ(Exchange(m_port, "+f\n+\\get_powerstat\nR 2\nw ^rv;\n", "127.0.0.2"),
         QStringList({"get_freq:", "RPRT -6", "get_powerstat:", "RPRT -6", "RPRT -6", "RPRT -19"}));
-    EXPECT_THAT(Log("Refused"), HasText("Refused a Hamlib connection from 127.0.0.1:"));
+    EXPECT_TRUE(m_server.WaitForErr("Refused a Hamlib connection from 127.0.0.1:")) << m_server.err.toStdString();
 }

@@ -10,19 +10,16 @@
 namespace {
 const QString kTopics = QStringLiteral("qro4000/01234/");
 
-class MqttServe : public ::testing::Test {
+class MqttServe : public CliTest {
 protected:
     void SetUp() override
     {
-        EnsureApplication();
+        CliTest::SetUp();
         ASSERT_TRUE(m_broker.Start());
     }
     void Serve(const QStringList& extra = {})
     {
-        StartCli(m_server, m_dir,
-            QStringList {"-p", "SIM", "serve", "--share", "off", "--mqtt", m_broker.Address()} + extra,
-            {"QRO4000_SIM=baud=38400,pace=0"});
-        ASSERT_TRUE(m_server.Process().waitForStarted(10000));
+        Start(m_server, QStringList {"-p", "SIM", "serve", "--share", "off", "--mqtt", m_broker.Address()} + extra);
     }
     QString Log()
     {
@@ -36,7 +33,6 @@ protected:
             0);
     }
 
-    QTemporaryDir m_dir;
     CMqttBroker m_broker;
     CChild m_server;
 };
