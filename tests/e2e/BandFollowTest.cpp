@@ -4,7 +4,7 @@
 #include <QUdpSocket>
 
 namespace {
-class BandFollow : public ::testing::Test {
+class BandFollow : public CliTest {
 protected:
     void StartRigctld()
     {
@@ -17,11 +17,9 @@ protected:
     }
     void Serve(const QStringList& follow)
     {
-        StartCli(m_server, m_dir, QStringList {"-p", "SIM", "serve", "--share", "off"} + follow,
-            {"QRO4000_SIM=transmit=off"});
+        Start(m_server, QStringList {"-p", "SIM", "serve", "--share", "off"} + follow, ",transmit=off");
     }
 
-    QTemporaryDir m_dir;
     CChild m_rig, m_server; // the server ends first
     quint16 m_rigPort = FreePort();
     const QString& m_log = m_server.err;

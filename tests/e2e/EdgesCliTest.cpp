@@ -92,20 +92,16 @@ TEST_F(EdgesCli, AFolderThatTakesNoFileIsRefusedOnceWithPermissionAdvice)
 TEST(RemoteOpen, SilentServersLeaveTheEventLoopRunningAndACancelEndsTheOpen)
 {
     EnsureApplication();
-    auto listen = [](int backlog, sockaddr_in* address) {
-        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        address->sin_family = AF_INET;
-        address->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof *address;
-        EXPECT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(address), length), 0);
-        EXPECT_EQ(::listen(listener, backlog), 0);
-        ::getsockname(listener, reinterpret_cast<sockaddr*>(address), &length);
-        return listener;
-    };
     // A listener whose one place in the queue is taken: the system answers no further
     // connection, so a connect waits for its time-out.
     sockaddr_in full {};
-    const int fullListener = listen(0, &full);
+    full.sin_family = AF_INET;
+    full.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof full;
+    const int fullListener = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_EQ(::bind(fullListener, reinterpret_cast<sockaddr*>(&full), length), 0);
+    ASSERT_EQ(::listen(fullListener, 0), 0);
+    ::getsockname(fullListener, reinterpret_cast<sockaddr*>(&full), &length);
     const int queued = ::socket(AF_INET, SOCK_STREAM, 0);
     ASSERT_EQ(::connect(queued, reinterpret_cast<const sockaddr*>(&full), sizeof full), 0);
     // A listener with room: the system completes the connection, and nobody ever answers.
