@@ -88,8 +88,7 @@ TEST_F(CommandsCli, QuestionsAtATerminal)
 // With --reconnect a lost port is waited for, and the gap is marked in the output and the log.
 TEST_F(CommandsCli, MonitorWaitsForALostPortWithReconnect)
 {
-    const QString link = Path("amp");
-    const QString log = Path("log.csv");
+    const QString link = Path("amp"), log = Path("log.csv");
     CChild sim, again, cli;
     ASSERT_FALSE(StartSimOnPty(sim, link, {"--baud", "38400"}).isEmpty());
     Start(cli, {"-p", link, "--json", "monitor", "--interval", "100", "--reconnect", "--csv", log});

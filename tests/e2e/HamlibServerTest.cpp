@@ -79,7 +79,6 @@ TEST_F(HamlibServer, AnswersInTheFormOfHamlibsOwnDaemonWithTheAmplifiersValues)
         {"f", "", "14200000"},
         {"+f", "", "get_freq:\nFrequency\\(Hz\\): 14200000\nRPRT 0"},
         {"|f", "", "get_freq:\\|Frequency\\(Hz\\): 14200000\\|RPRT 0"},
-        {"\\get_powerstat", "", "4"},
         {"+\\get_powerstat", "", "get_powerstat:\nPower Status: 4\nRPRT 0"},
         {"l PWRINPUT", "", "\\d{1,2}"},
         {"+\\get_level PWRFORWARD", "", "get_level: PWRFORWARD\n\\d{1,4}\nRPRT 0"},
