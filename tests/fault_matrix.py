@@ -6,7 +6,7 @@ error the command line printed; never success with wrong data, never a hang, nev
 After each cell a new contact ("info") must work. Prints the table, and exits 1 if a cell fails.
 
   fault_matrix.py BUILD_DIR [--ops save,clock] [--faults none,lost]"""
-import json, os, pty, re, signal, socket, subprocess, sys, tempfile, threading, time
+import json, os, pty, re, signal, subprocess, sys, tempfile, threading, time
 
 BUILD = sys.argv[1]
 CLI, SIM = os.path.join(BUILD, "qro4000"), os.path.join(BUILD, "qro4000-sim")
@@ -124,15 +124,10 @@ OUT = os.path.join(WORK, "out.QRO4000Config")
 
 
 def served_save():
-    port = socket.socket()
-    port.bind(("127.0.0.1", 0))
-    address = "127.0.0.1:%d" % port.getsockname()[1]
-    port.close()
-    server = subprocess.Popen([CLI, "-p", AMP, "serve", "--share", address], stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL)
+    server = subprocess.Popen([CLI, "-p", AMP, "serve", "--share", "127.0.0.1:0"], stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, text=True)
     try:
-        time.sleep(1)
-        return cli("save-config", OUT, port="rfc2217://" + address)
+        return cli("save-config", OUT, port=server.stdout.readline().strip())
     finally:
         server.terminate()
         server.wait(10)

@@ -1,7 +1,6 @@
 // The configuration commands of qro4000 as a user runs them, on the built-in simulated
 // amplifier: save, check, a tampered file refused with nothing written, and a restore.
 #include "CliProcess.h"
-#include <gtest/gtest.h>
 
 using ConfigCli = CliTest;
 
@@ -9,7 +8,6 @@ TEST_F(ConfigCli, SaveCheckAndRestoreRoundTripAndATamperedFileIsRefusedWithNothi
 {
     const QString file = Path("amp.QRO4000Config");
     const CliRun save = Run({"-p", "SIM", "save-config", file});
-    ASSERT_TRUE(save.finished);
     ASSERT_EQ(save.exitCode, 0) << save.err.toStdString();
     const QByteArray saved = ReadWholeFile(file);
     EXPECT_TRUE(saved.startsWith("*QRO4000 Configuration saved on "));
@@ -20,7 +18,6 @@ TEST_F(ConfigCli, SaveCheckAndRestoreRoundTripAndATamperedFileIsRefusedWithNothi
     EXPECT_EQ(check.exitCode, 0) << check.err.toStdString();
 
     const CliRun restore = Run({"-p", "SIM", "--yes", "restore-config", file});
-    ASSERT_TRUE(restore.finished);
     EXPECT_EQ(restore.exitCode, 0) << restore.err.toStdString();
     EXPECT_THAT(restore.out, HasText("Serial numbers match (01234)"));
     EXPECT_THAT(restore.out, HasText("229360 bytes")); // 0x37FF0
@@ -28,8 +25,7 @@ TEST_F(ConfigCli, SaveCheckAndRestoreRoundTripAndATamperedFileIsRefusedWithNothi
 
     // Without --yes nothing is written, nor from a tampered file.
     const CliRun unconfirmed = Run({"-p", "SIM", "--trace", "restore-config", file});
-    ASSERT_TRUE(unconfirmed.finished);
-    EXPECT_NE(unconfirmed.exitCode, 0);
+    EXPECT_EQ(unconfirmed.exitCode, 1);
     EXPECT_THAT(unconfirmed.err, HasText("--yes"));
     EXPECT_FALSE(unconfirmed.err.contains("Send \"^ew"));
 
@@ -40,7 +36,6 @@ TEST_F(ConfigCli, SaveCheckAndRestoreRoundTripAndATamperedFileIsRefusedWithNothi
     ASSERT_TRUE(WriteWholeFile(file, text));
     EXPECT_EQ(Run({"check-config", file}).exitCode, 1);
     const CliRun tampered = Run({"-p", "SIM", "--yes", "--trace", "restore-config", file});
-    ASSERT_TRUE(tampered.finished);
     EXPECT_EQ(tampered.exitCode, 1);
     EXPECT_THAT(tampered.err, HasText("The configuration file has been altered after it was saved."));
     EXPECT_FALSE(tampered.err.contains("Send \"^ew")) << "a write went out";

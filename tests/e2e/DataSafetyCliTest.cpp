@@ -1,10 +1,7 @@
 // What the command line must never do, tried with the real binaries: open a FIFO or a device as
-// a file (the open blocks), replace one by a save, look for the amplifier before its input is
-// known good, or take a crafted file that gives an address twice.
+// a file (the open blocks), replace one by a save, or look for the amplifier before its input is
+// known good.
 #include "CliProcess.h"
-#include "config/Crc32.h"
-#include <QFile>
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
@@ -13,17 +10,6 @@ class DataSafetyCli : public CliTest {
 protected:
     CliRun Run(const QStringList& args) { return CliTest::Run(args, {}, 30000); }
     static bool Contacted(const CliRun& run) { return run.err.contains("Attempting to contact"); }
-    // A configuration file of these memory lines with a valid CRC line.
-    QString Crafted(const QList<QByteArray>& lines) const
-    {
-        CCrc32 crc;
-        for (const QByteArray& line : lines)
-            crc.Update(line.constData(), static_cast<std::size_t>(line.size()));
-        EXPECT_TRUE(WriteWholeFile(Path("crafted.QRO4000Config"),
-            lines.join("\r\n") + "\r\nCRC32 = 0x" + QByteArray::number(crc.Register(), 16).rightJustified(8, '0')
-                + "\r\n"));
-        return Path("crafted.QRO4000Config");
-    }
 };
 } // namespace
 
@@ -70,22 +56,6 @@ TEST_F(DataSafetyCli, SaveNeverReplacesADeviceOrAFifo)
     struct stat info { };
     EXPECT_TRUE(::stat(QFile::encodeName(fifo).constData(), &info) == 0 && S_ISFIFO(info.st_mode));
     EXPECT_TRUE(::stat(QFile::encodeName(node).constData(), &info) == 0 && S_ISCHR(info.st_mode));
-}
-
-// A crafted file with a valid CRC that gives the same 64 bytes twice.
-TEST_F(DataSafetyCli, FileThatRepeatsARecordIsRefusedWithItsLine)
-{
-    const QByteArray line = "MEM4 00000040 40 " + QByteArray(128, 'A');
-    const QString file = Crafted({line, line});
-    const QString refused = "Line 2, error code 0xE2000075: A memory line repeats or overlaps addresses given by an "
-                            "earlier line (addresses 0x00040 to 0x0007F, 64 bytes)";
-    for (const QStringList& args :
-        {QStringList {"check-config"}, QStringList {"-p", "SIM", "--yes", "restore-config"}}) {
-        const CliRun run = Run(args + QStringList {file});
-        EXPECT_EQ(run.exitCode, 1);
-        EXPECT_THAT(run.err, HasText(refused));
-        EXPECT_FALSE(Contacted(run));
-    }
 }
 
 TEST_F(DataSafetyCli, PortNameTooLongIsSaidSoAndNotEchoedWhole)

@@ -7,49 +7,42 @@
 #include "model/QtSettingsStore.h"
 #include "model/ResultCode.h"
 #include "sim/PortFactory.h"
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
-#include <csignal>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
-// A loopback server that sends and never reads: 64 MiB of data bytes, or of Telnet option
-// offers withdrawn and made again, then it holds the connection open.
-const char kFloodScript[] = R"(
-import socket, sys
-s = socket.socket(); s.bind(("127.0.0.1", 0)); s.listen(4)
-print(s.getsockname()[1], flush=True)
-unit = b"x" * 65536 if sys.argv[1] == "data" else b"\xff\xfb\x00\xff\xfc\x00" * 10000
-c, _ = s.accept()
-sent = 0
-try:
-    while sent < 64 * 1024 * 1024:
-        sent += c.send(unit)
-except OSError:
-    pass
-c.recv(1)
-)";
-
 struct FloodRow {
     const char* what;
-    const char* mode;
+    QByteArray unit; // sent again and again
     const char* scheme;
 };
 const FloodRow kFloodRows[] = {
-    {"RawData", "data", "socket"},
-    {"TelnetNegotiations", "telnet", "rfc2217"},
+    {"RawData", QByteArray(65536, 'x'), "socket"},
+    {"TelnetNegotiations", QByteArray("\xff\xfb\x00\xff\xfc\x00", 6).repeated(10000), "rfc2217"}, // offered, withdrawn
 };
 
 class FloodingServer : public CliTest, public ::testing::WithParamInterface<FloodRow> { };
 
+// A loopback server that sends without end and never reads.
 TEST_P(FloodingServer, EndsTheContactWithItsOwnError)
 {
-    CChild server;
-    server.Process().start(QStringLiteral("/usr/bin/python3"), {"-c", kFloodScript, GetParam().mode});
-    ASSERT_TRUE(server.Process().waitForReadyRead(10000));
-    const QString port = QString::fromLatin1(server.Process().readLine().trimmed());
-    const CliRun run = Run({"-p", QStringLiteral("%1://127.0.0.1:%2").arg(GetParam().scheme, port), "info"});
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    QObject::connect(&server, &QTcpServer::newConnection, [&server] {
+        QTcpSocket* client = server.nextPendingConnection();
+        QObject::connect(client, &QTcpSocket::bytesWritten, client, [client] {
+            if (client->bytesToWrite() < GetParam().unit.size())
+                client->write(GetParam().unit);
+        });
+        client->write(GetParam().unit);
+    });
+    CChild cli;
+    Start(cli, {"-p", QStringLiteral("%1://127.0.0.1:%2").arg(GetParam().scheme).arg(server.serverPort()), "info"});
+    const CliRun run = Finish(cli);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(run.err, HasText("0xE20000CF: The serial device server sent far more than the amplifier"));
 }
@@ -65,11 +58,10 @@ TEST_F(EdgesCli, OutputThatCannotBeWrittenFailsNamingTheFile)
              QStringList {"monitor", "--count", "2"}}) {
         CChild cli;
         cli.Process().setStandardOutputFile(QStringLiteral("/dev/full"));
-        StartCli(cli, m_dir, QStringList {"-p", "SIM"} + args, {"QRO4000_SIM=baud=38400,pace=0,fault-entries=4"});
-        ASSERT_TRUE(cli.Process().waitForFinished(60000));
-        const QString err = QString::fromUtf8(cli.Process().readAllStandardError());
-        EXPECT_EQ(cli.Process().exitCode(), 1) << args.join(' ').toStdString() << "\n" << err.toStdString();
-        EXPECT_THAT(err, HasText("cannot write the output to /dev/full: No space left on device"));
+        Start(cli, QStringList {"-p", "SIM"} + args, ",fault-entries=4");
+        const CliRun run = Finish(cli, 60000);
+        EXPECT_EQ(run.exitCode, 1) << args.join(' ').toStdString() << "\n" << run.err.toStdString();
+        EXPECT_THAT(run.err, HasText("cannot write the output to /dev/full: No space left on device"));
     }
 }
 
@@ -77,8 +69,7 @@ TEST_F(EdgesCli, MonitorEndsWhenItsReaderHasGoneAndBrokenPipesAreIgnored)
 {
     // As a service runs it: SIGPIPE ignored, the output read by a program that stops reading.
     CChild shell;
-    StartCli(shell, m_dir, {}, {"QRO4000_SIM=baud=38400,pace=0"});
-    shell.Process().waitForFinished(10000); // the environment only
+    shell.Process().setProcessEnvironment(CliEnvironment(m_dir, {Sim()}));
     shell.Process().start(QStringLiteral("/bin/bash"),
         {"-c", "trap '' PIPE; \"$0\" -p SIM monitor --interval 50 | head -1 >/dev/null; exit ${PIPESTATUS[0]}",
             QStringLiteral(QRO_CLI_PATH)});
@@ -101,32 +92,28 @@ TEST_F(EdgesCli, AFolderThatTakesNoFileIsRefusedOnceWithPermissionAdvice)
 TEST(RemoteOpen, SilentServersLeaveTheEventLoopRunningAndACancelEndsTheOpen)
 {
     EnsureApplication();
-    auto listen = [](int backlog, sockaddr_in* address) {
-        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        address->sin_family = AF_INET;
-        address->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof *address;
-        EXPECT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(address), length), 0);
-        EXPECT_EQ(::listen(listener, backlog), 0);
-        ::getsockname(listener, reinterpret_cast<sockaddr*>(address), &length);
-        return listener;
-    };
     // A listener whose one place in the queue is taken: the system answers no further
     // connection, so a connect waits for its time-out.
     sockaddr_in full {};
-    const int fullListener = listen(0, &full);
+    full.sin_family = AF_INET;
+    full.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof full;
+    const int fullListener = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_EQ(::bind(fullListener, reinterpret_cast<sockaddr*>(&full), length), 0);
+    ASSERT_EQ(::listen(fullListener, 0), 0);
+    ::getsockname(fullListener, reinterpret_cast<sockaddr*>(&full), &length);
     const int queued = ::socket(AF_INET, SOCK_STREAM, 0);
     ASSERT_EQ(::connect(queued, reinterpret_cast<const sockaddr*>(&full), sizeof full), 0);
     // A listener with room: the system completes the connection, and nobody ever answers.
-    sockaddr_in silent {};
-    const int silentListener = listen(4, &silent);
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
 
     QTemporaryDir home;
     CQtEventHost host;
     CModel model(host, std::make_unique<CQtSettingsStore>(home.filePath("settings.ini")));
     model.SetPortFactory([&](const QString& name) { return CreatePort(name, host, nullptr, nullptr); });
     const QPair<const char*, int> rows[]
-        = {{"socket", ntohs(full.sin_port)}, {"rfc2217", ntohs(full.sin_port)}, {"rfc2217", ntohs(silent.sin_port)}};
+        = {{"socket", ntohs(full.sin_port)}, {"rfc2217", ntohs(full.sin_port)}, {"rfc2217", silent.serverPort()}};
     for (const auto& [scheme, port] : rows) {
         model.m_port.Set(QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(port));
         model.ContactMachine()->StartContact();
@@ -147,6 +134,5 @@ TEST(RemoteOpen, SilentServersLeaveTheEventLoopRunningAndACancelEndsTheOpen)
     }
     ::close(queued);
     ::close(fullListener);
-    ::close(silentListener);
 }
 } // namespace

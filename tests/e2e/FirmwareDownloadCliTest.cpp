@@ -2,7 +2,6 @@
 #include "CliProcess.h"
 #include "FtpTestServer.h"
 #include <QDir>
-#include <gtest/gtest.h>
 
 TEST(FirmwareDownloadCli, ADamagedFileFailsTheCommandAndAGoodOneFromTheSettingIsPrinted)
 {

@@ -4,18 +4,9 @@
 #include "CliProcess.h"
 #include <QElapsedTimer>
 #include <QRegularExpression>
-#include <QTcpServer>
 #include <QTcpSocket>
-#include <QThread>
 
 namespace {
-quint16 FreePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
 // Sends `bytes` as a shell user would, "printf ... | nc -N 127.0.0.1 PORT" (nc closes its sending
 // side at once): everything answered up to the close.
 QStringList Exchange(quint16 port, const QByteArray& bytes, const QString& from = QStringLiteral("127.0.0.1"))
@@ -43,48 +34,26 @@ QStringList NextAnswer(QTcpSocket& socket)
 }
 } // namespace
 
-class HamlibServer : public ::testing::Test {
+class HamlibServer : public CliTest {
 protected:
-    void SetUp() override { EnsureApplication(); }
 
     // Starts the server on a free port (its log names it) and waits for the first poll cycle.
     // Serial number 4321 rather than the default: the answers must come from the amplifier.
     void Serve(const QStringList& extra = {"--hamlib-raw"}, const QString& simOptions = {},
         const QString& from = QStringLiteral("127.0.0.1"))
     {
-        StartCli(m_server, m_dir,
-            QStringList {"-p", "SIM", "serve", "--share", "off", "--hamlib", "127.0.0.1:0"} + extra,
-            {"QRO4000_SIM=baud=38400,pace=0,serial=4321" + simOptions});
-        ASSERT_TRUE(m_server.Process().waitForStarted(10000));
-        m_server.Process().setReadChannel(QProcess::StandardError);
-        const QRegularExpression listening(QStringLiteral("\\(ampctld\\) at 127\\.0\\.0\\.1:(\\d+)"));
+        Start(m_server, QStringList {"-p", "SIM", "serve", "--share", "off", "--hamlib", "127.0.0.1:0"} + extra,
+            ",serial=4321" + simOptions);
+        const QRegularExpression listening(QStringLiteral("\\(ampctld\\) at 127\\.0\\.0\\.1:(\\d+)\\D"));
         QRegularExpressionMatch match;
-        while (!(match = listening.match(m_err)).hasMatch()) {
-            ASSERT_TRUE(m_server.Process().waitForReadyRead(10000)) << m_err.toStdString();
-            m_err += QString::fromUtf8(m_server.Process().readAllStandardError());
-        }
+        ASSERT_TRUE(m_server.WaitUntil([&] { return (match = listening.match(m_server.err)).hasMatch(); }))
+            << m_server.err.toStdString();
         m_port = static_cast<quint16>(match.captured(1).toUInt());
         // The first poll cycle's readings: until then the power status is "not available".
-        QElapsedTimer clock;
-        clock.start();
-        while (
-            Exchange(m_port, "+\\get_powerstat\n", from).value(2) != QLatin1String("RPRT 0") && clock.elapsed() < 20000)
-            QThread::msleep(100);
+        RunEventsUntil([&] { return Exchange(m_port, "+\\get_powerstat\n", from).value(2) == "RPRT 0"; }, 20000, 100);
     }
 
-    // The server's log once it holds `text` (or after 10 s).
-    QString Log(const QString& text)
-    {
-        for (int wait = 0; !m_err.contains(text) && wait < 50; ++wait) {
-            m_server.Process().waitForReadyRead(200);
-            m_err += QString::fromUtf8(m_server.Process().readAllStandardError());
-        }
-        return m_err;
-    }
-
-    QTemporaryDir m_dir;
     CChild m_server;
-    QString m_err;
     quint16 m_port = 0;
 };
 
@@ -95,8 +64,7 @@ TEST_F(HamlibServer, AnswersInTheFormOfHamlibsOwnDaemonWithTheAmplifiersValues)
     const quint16 referencePort = FreePort();
     reference.Process().start(QStringLiteral("/usr/bin/ampctld"), {"-m", "1", "-t", QString::number(referencePort)});
     ASSERT_TRUE(reference.Process().waitForStarted(10000)) << "ampctld (libhamlib-utils) is needed";
-    for (int wait = 0; Exchange(referencePort, "f\n").first() == QLatin1String("(no connection)") && wait < 100; ++wait)
-        QThread::msleep(50);
+    RunEventsUntil([&] { return Exchange(referencePort, "f\n").value(0) != "(no connection)"; }, 5000, 50);
 
     struct Row {
         const char* command;
@@ -111,7 +79,6 @@ TEST_F(HamlibServer, AnswersInTheFormOfHamlibsOwnDaemonWithTheAmplifiersValues)
         {"f", "", "14200000"},
         {"+f", "", "get_freq:\nFrequency\\(Hz\\): 14200000\nRPRT 0"},
         {"|f", "", "get_freq:\\|Frequency\\(Hz\\): 14200000\\|RPRT 0"},
-        {"\\get_powerstat", "", "4"},
         {"+\\get_powerstat", "", "get_powerstat:\nPower Status: 4\nRPRT 0"},
         {"l PWRINPUT", "", "\\d{1,2}"},
         {"+\\get_level PWRFORWARD", "", "get_level: PWRFORWARD\n\\d{1,4}\nRPRT 0"},
@@ -196,8 +163,8 @@ TEST_F(HamlibServer, BadInputAndRequestsAnswerTheirCodeOnOneConnection)
         EXPECT_EQ(Exchange(m_port, "\\get_powerstat\n"), QStringList {"4"});
     }
     EXPECT_TRUE(deaf.state() == QAbstractSocket::UnconnectedState || deaf.waitForDisconnected(10000));
-    EXPECT_THAT(Log("does not read"), HasText("does not read what it is sent: cut off"));
-    EXPECT_THAT(m_err, HasText("sends a line longer than 1024 bytes: cut off"));
+    EXPECT_TRUE(m_server.WaitForErr("does not read what it is sent: cut off")) << m_server.err.toStdString();
+    EXPECT_THAT(m_server.err, HasText("sends a line longer than 1024 bytes: cut off"));
 }
 
 // Answers carry no address: each must reach the client that asked, in its order.
@@ -236,14 +203,12 @@ TEST_F(HamlibServer, OutsidersAndALostAmplifierAreAnsweredAsSuch)
     Serve({"--allow", "127.0.0.2/32"}, ",unplug-after=4000", "127.0.0.2");
     EXPECT_EQ(Exchange(m_port, "+f\n"), QStringList {});
     QStringList answer;
-    QElapsedTimer clock;
-    clock.start();
-    while ((answer = Exchange(m_port, "+l PWRFORWARD\n", "127.0.0.2")).value(1) != "RPRT -6" && clock.elapsed() < 30000)
-        QThread::msleep(200);
+    RunEventsUntil(
+        [&] { return (answer = Exchange(m_port, "+l PWRFORWARD\n", "127.0.0.2")).value(1) == "RPRT -6"; }, 30000, 200);
     // Amplifier lost: the last readings are never given as current, and nothing is asked of it.
     // Raw commands are refused without --hamlib-raw.
     EXPECT_EQ(answer, QStringList({"get_level: PWRFORWARD", "RPRT -6"}));
     EXPECT_EQ(Exchange(m_port, "+f\n+\\get_powerstat\nR 2\nw ^rv;\n", "127.0.0.2"),
         QStringList({"get_freq:", "RPRT -6", "get_powerstat:", "RPRT -6", "RPRT -6", "RPRT -19"}));
-    EXPECT_THAT(Log("Refused"), HasText("Refused a Hamlib connection from 127.0.0.1:"));
+    EXPECT_TRUE(m_server.WaitForErr("Refused a Hamlib connection from 127.0.0.1:")) << m_server.err.toStdString();
 }

@@ -1,30 +1,27 @@
 // The maintenance commands of qro4000 as a user runs them on the built-in simulated amplifier:
-// the fault log as text and JSON, the clock shown and set, reset and ATU erase with their
+// the fault log, the clock shown and set, reset and ATU erase with their
 // confirmation and backup, and the answers to bad input.
 #include "CliProcess.h"
-#include <QDir>
 #include <QDirIterator>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <gtest/gtest.h>
 
 namespace {
 class MaintenanceCli : public CliTest {
 protected:
-    QStringList Backups() const
+    int Backups() const
     {
-        QStringList files;
-        QDirIterator it(m_dir.path(), {"*.QRO4000Config"}, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext())
-            files << it.next();
+        int files = 0;
+        for (QDirIterator it(m_dir.path(), {"*.QRO4000Config"}, QDir::Files, QDirIterator::Subdirectories); it.hasNext(); it.next())
+            ++files;
         return files;
     }
 };
 } // namespace
 
-// The wrap-around at 1024 slots and the fields of an entry are FaultTableTest's and FaultEntryTest's.
-TEST_F(MaintenanceCli, FaultsListsTheLogNewestFirstAsTextAndAsJson)
+// The wrap-around at 1024 slots and the fields of an entry are FaultTableTest's and FaultEntryTest's;
+// the JSON list is the fault matrix's "fault table" row, compared with the amplifier's memory.
+TEST_F(MaintenanceCli, FaultsListsTheLogNewestFirst)
 {
     const CliRun text = Run({"-p", "SIM", "faults"}, ",fault-entries=4");
     ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
@@ -32,13 +29,6 @@ TEST_F(MaintenanceCli, FaultsListsTheLogNewestFirstAsTextAndAsJson)
     ASSERT_EQ(lines.size(), 4);
     EXPECT_TRUE(lines[0].startsWith("  3 ") && lines[0].contains(" 91 - HIGH SWR ")) << lines[0].toStdString();
     EXPECT_THAT(text.err, HasText("4 entries in 1024 slots, newest first (index 3)"));
-
-    const CliRun json = Run({"-p", "SIM", "--json", "faults"}, ",fault-entries=4");
-    ASSERT_EQ(json.exitCode, 0) << json.err.toStdString();
-    const QJsonArray entries = QJsonDocument::fromJson(json.out.toUtf8()).array();
-    ASSERT_EQ(entries.size(), 4);
-    EXPECT_EQ(entries[0].toObject()["slot"].toInt(), 3);
-    EXPECT_EQ(entries[0].toObject()["name"].toString(), "HIGH SWR");
 }
 
 TEST_F(MaintenanceCli, ClockShowsBothClocksAndSetSendsThePcTime)
@@ -71,11 +61,11 @@ TEST_F(MaintenanceCli, ResetAsksSavesABackupAndResets)
     ASSERT_EQ(reset.exitCode, 0) << reset.err.toStdString();
     EXPECT_THAT(reset.out, HasText("Configuration backup saved to "));
     EXPECT_TRUE(reset.out.contains("Configuration was reset to factory default"));
-    EXPECT_EQ(Backups().size(), 1);
+    EXPECT_EQ(Backups(), 1);
     EXPECT_LT(reset.err.indexOf("Send \"^er0003FFC040FE;\""), reset.err.indexOf("Send \"^ecqvmst;\""));
 
     const CliRun noBackup = Run({"-p", "SIM", "--yes", "reset-config", "--no-backup"});
     EXPECT_EQ(noBackup.exitCode, 0) << noBackup.err.toStdString();
     EXPECT_TRUE(noBackup.err.contains("No configuration backup was made"));
-    EXPECT_EQ(Backups().size(), 1);
+    EXPECT_EQ(Backups(), 1);
 }

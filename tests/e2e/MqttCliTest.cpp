@@ -10,24 +10,16 @@
 namespace {
 const QString kTopics = QStringLiteral("qro4000/01234/");
 
-class MqttServe : public ::testing::Test {
+class MqttServe : public CliTest {
 protected:
     void SetUp() override
     {
-        EnsureApplication();
+        CliTest::SetUp();
         ASSERT_TRUE(m_broker.Start());
     }
     void Serve(const QStringList& extra = {})
     {
-        StartCli(m_server, m_dir,
-            QStringList {"-p", "SIM", "serve", "--share", "off", "--mqtt", m_broker.Address()} + extra,
-            {"QRO4000_SIM=baud=38400,pace=0"});
-        ASSERT_TRUE(m_server.Process().waitForStarted(10000));
-    }
-    QString Log()
-    {
-        m_log += QString::fromUtf8(m_server.Process().readAllStandardError());
-        return m_log;
+        Start(m_server, QStringList {"-p", "SIM", "serve", "--share", "off", "--mqtt", m_broker.Address()} + extra);
     }
     void Send(const QString& topic, const QString& payload)
     {
@@ -36,10 +28,8 @@ protected:
             0);
     }
 
-    QTemporaryDir m_dir;
     CMqttBroker m_broker;
     CChild m_server;
-    QString m_log;
 };
 } // namespace
 
@@ -54,7 +44,7 @@ TEST_F(MqttServe, PublishesReadingsAndRetainedDiscoveryAndComesBackWithTheBroker
         {"operate", "1"}, {"power", "1"}, {"fault", "0"}, {"fault_name", "none"}, {"display", "(?s).+"}};
     for (const auto& [name, pattern] : values) {
         const int at = readings.WaitFor(kTopics + name);
-        ASSERT_GE(at, 0) << name << "\n" << Log().toStdString();
+        ASSERT_GE(at, 0) << name << "\n" << m_server.err.toStdString();
         const QString got = QString::fromUtf8(readings.Messages()[at].payload);
         EXPECT_TRUE(QRegularExpression(QStringLiteral("^(?:%1)$").arg(pattern)).match(got).hasMatch())
             << name << " = " << got.toStdString();
@@ -90,23 +80,21 @@ TEST_F(MqttServe, PublishesReadingsAndRetainedDiscoveryAndComesBackWithTheBroker
     Send(kTopics + "power/set", "off");
 
     m_broker.Kill();
-    EXPECT_TRUE(
-        RunEventsUntil([&]() { return Log().contains("Lost the MQTT broker at " + m_broker.Address()); }, 20000))
-        << Log().toStdString();
+    EXPECT_TRUE(m_server.WaitForErr("Lost the MQTT broker at " + m_broker.Address())) << m_server.err.toStdString();
     ASSERT_TRUE(m_broker.Start());
     // Publishing resumes on its own: the retained configs again, and the readings, of an
     // amplifier that stayed switched on.
     CMqttSubscriber after(m_broker, {"homeassistant/#", "qro4000/#"});
-    EXPECT_GE(after.WaitFor("homeassistant/sensor/qro4000_01234/forward_w/config"), 0) << Log().toStdString();
+    EXPECT_GE(after.WaitFor("homeassistant/sensor/qro4000_01234/forward_w/config"), 0) << m_server.err.toStdString();
     EXPECT_GE(after.WaitFor(kTopics + "availability", "online"), 0);
     EXPECT_GE(after.WaitFor(kTopics + "forward_w"), 0);
     EXPECT_GE(after.WaitFor(kTopics + "power", "1"), 0);
-    EXPECT_THAT(Log(), ::testing::Not(HasText("Switching the amplifier")));
+    m_server.WaitUntil([] { return true; }); // reads what has come
+    EXPECT_THAT(m_server.err, ::testing::Not(HasText("Switching the amplifier")));
 
     // SIGTERM: "offline", retained, before the server leaves.
     m_server.Process().terminate();
-    ASSERT_TRUE(m_server.Process().waitForFinished(10000));
-    EXPECT_EQ(m_server.Process().exitCode(), 0);
+    EXPECT_EQ(Finish(m_server, 10000).exitCode, 0);
     EXPECT_GE(after.WaitFor(kTopics + "availability", "offline"), 0);
 }
 
@@ -114,23 +102,23 @@ TEST_F(MqttServe, WithControlOffSwitchesTheAmplifierOffAndOtherWordsAreIgnored)
 {
     CMqttSubscriber readings(m_broker, {"qro4000/#", "homeassistant/switch/#"});
     Serve({"--mqtt-control", "--mqtt-prefix", "qro4000"});
-    ASSERT_GE(readings.WaitFor(kTopics + "power", "1"), 0) << Log().toStdString();
+    ASSERT_GE(readings.WaitFor(kTopics + "power", "1"), 0) << m_server.err.toStdString();
     const int config = readings.WaitFor("homeassistant/switch/qro4000_01234/power/config");
     ASSERT_GE(config, 0);
     EXPECT_EQ(QJsonDocument::fromJson(readings.Messages()[config].payload)["command_topic"].toString(),
         kTopics + "power/set");
 
     Send(kTopics + "power/set", "OFF");
-    EXPECT_TRUE(RunEventsUntil([&]() { return Log().contains("Ignored \"OFF\""); }, 20000)) << Log().toStdString();
+    EXPECT_TRUE(m_server.WaitForErr("Ignored \"OFF\"")) << m_server.err.toStdString();
     const std::size_t before = readings.Messages().size();
     Send(kTopics + "power/set", "off");
-    EXPECT_GE(readings.WaitFor(kTopics + "power", "0", before), 0) << Log().toStdString();
-    EXPECT_TRUE(RunEventsUntil([&]() { return Log().contains("The amplifier is switched off as asked on"); }, 20000));
+    EXPECT_GE(readings.WaitFor(kTopics + "power", "0", before), 0) << m_server.err.toStdString();
+    EXPECT_TRUE(m_server.WaitForErr("The amplifier is switched off as asked on"));
     // Switched off, the amplifier reads nothing else: its readings are no longer published.
     const std::size_t off = readings.Messages().size();
     Send(kTopics + "power/set", "on");
     const int on = readings.WaitFor(kTopics + "power", "1", off);
-    ASSERT_GE(on, 0) << Log().toStdString();
+    ASSERT_GE(on, 0) << m_server.err.toStdString();
     for (std::size_t i = off; i < std::size_t(on); ++i)
         EXPECT_FALSE(readings.Messages()[i].topic.endsWith("forward_w")) << i;
 }

@@ -3,15 +3,10 @@
 #include "CliProcess.h"
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <gtest/gtest.h>
 
 namespace {
 class SettingsCli : public CliTest {
 protected:
-    void StartSim(CChild& sim, const QString& link, const char* serial)
-    {
-        ASSERT_FALSE(StartSimOnPty(sim, Path(link), {"--baud", "115200", "--serial", serial}).isEmpty());
-    }
     CliRun Run(const QString& link, QStringList args)
     {
         return RunCli(m_dir, QStringList {"-p", m_dir.filePath(link)} + args);
@@ -23,8 +18,8 @@ protected:
 TEST_F(SettingsCli, AProfileCarriesTheSettingsToAnotherAmplifier)
 {
     CChild first, second;
-    StartSim(first, "first", "1111");
-    StartSim(second, "second", "2222");
+    ASSERT_FALSE(StartSimOnPty(first, Path("first"), {"--baud", "115200", "--serial", "1111"}).isEmpty());
+    ASSERT_FALSE(StartSimOnPty(second, Path("second"), {"--baud", "115200", "--serial", "2222"}).isEmpty());
     ASSERT_EQ(Run("first",
                   {"settings", "set", "banner=STATION 1", "swr-stop=4.0", "net-dhcp=off", "net-ip=10.1.1.2",
                       "antenna-preferred=0,1,2,0,1,2,0,1,2,0,1", "pf1=MEM"})

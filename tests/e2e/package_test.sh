@@ -6,15 +6,10 @@
 # programs: bash scripts/package.sh makes it.
 set -euo pipefail
 build=${1:?usage: package_test.sh BUILD_DIR}
+skip() { echo "SKIP: $* (bash scripts/package.sh makes it)"; exit 77; }
 deb=$(ls -t "$build"/qro4000-utility_*.deb 2>/dev/null | head -n 1 || true)
-if [ -z "$deb" ]; then
-  echo "SKIP: no qro4000-utility_*.deb in $build (bash scripts/package.sh makes it)"
-  exit 77
-fi
-if [ -e "$build/qro4000" ] && [ "$build/qro4000" -nt "$deb" ]; then
-  echo "SKIP: $deb is older than the programs in $build (bash scripts/package.sh makes it again)"
-  exit 77
-fi
+[ -n "$deb" ] || skip "no qro4000-utility_*.deb in $build"
+[ ! "$build/qro4000" -nt "$deb" ] || skip "$deb is older than the programs in $build"
 
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT

@@ -1,8 +1,9 @@
 #pragma once
 // For tests on Qt's own event loop (real ports, sockets, processes): the application object, and
-// the loop run until a condition holds.
+// the loop run until a condition holds, and a free loopback port.
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTcpServer>
 #include <QTimer>
 #include <functional>
 
@@ -16,8 +17,9 @@ inline void EnsureApplication()
         new QCoreApplication(argc, argv);
 }
 
-// Runs the event loop until `done` holds or `limitMs` has passed; answers `done()`.
-inline bool RunEventsUntil(const std::function<bool()>& done, int limitMs)
+// Runs the event loop until `done` (asked every `everyMs`) holds or `limitMs` has passed;
+// answers `done()`.
+inline bool RunEventsUntil(const std::function<bool()>& done, int limitMs, int everyMs = 2)
 {
     QEventLoop loop;
     QTimer tick;
@@ -25,9 +27,17 @@ inline bool RunEventsUntil(const std::function<bool()>& done, int limitMs)
         if (done())
             loop.quit();
     });
-    tick.start(2);
+    tick.start(everyMs);
     QTimer::singleShot(limitMs, &loop, &QEventLoop::quit);
     if (!done())
         loop.exec();
     return done();
+}
+
+// A loopback port where nothing listens (a moment ago).
+inline quint16 FreePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
 }

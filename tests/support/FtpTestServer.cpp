@@ -2,10 +2,6 @@
 #include "TestFiles.h"
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTcpServer>
-#include <QThread>
 
 namespace {
 const char kScript[] = R"(
@@ -84,22 +80,6 @@ CFtpTestServer::~CFtpTestServer()
     }
 }
 
-void CFtpTestServer::UseStartFolder(const QString& start)
-{
-    m_start = start;
-    QDir().mkpath(FirmwareFolder());
-}
-
-QString CFtpTestServer::Url() const
-{
-    return QStringLiteral("ftp://127.0.0.1:%1/%2").arg(m_port).arg(m_start);
-}
-
-QString CFtpTestServer::FirmwareFolder() const
-{
-    return QDir(m_root.filePath(m_start)).filePath(QStringLiteral("QRO4000/firmware"));
-}
-
 void CFtpTestServer::Put(const QString& name, const QByteArray& bytes)
 {
     WriteWholeFile(QDir(FirmwareFolder()).filePath(name), bytes);
@@ -115,11 +95,4 @@ int CFtpTestServer::CountLog(const QString& fragment, int expected, int waitMs)
             return count;
         m_process.waitForReadyRead(50);
     }
-}
-
-quint16 CFtpTestServer::UnusedPort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
 }

@@ -7,6 +7,8 @@
 // transfers of longer files short after BYTES while the server still says they are complete
 // (and answers no SIZE, as such servers do). The server's log
 // (one line per transfer) is kept.
+#include "EventLoop.h"
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -18,16 +20,20 @@ public:
 
     bool IsRunning() const { return m_port != 0; }
     // Url() and FirmwareFolder() lead below this folder from now on.
-    void UseStartFolder(const QString& start);
-    QString Url() const;
-    QString FirmwareFolder() const;
+    void UseStartFolder(const QString& start)
+    {
+        m_start = start;
+        QDir().mkpath(FirmwareFolder());
+    }
+    QString Url() const { return QStringLiteral("ftp://127.0.0.1:%1/%2").arg(m_port).arg(m_start); }
+    QString FirmwareFolder() const { return QDir(m_root.filePath(m_start)).filePath(QStringLiteral("QRO4000/firmware")); }
     void Put(const QString& name, const QByteArray& bytes);
     void SetListing(const QByteArray& listing) { Put(QStringLiteral(".listing"), listing); }
     // Lines of the server's log that hold `fragment`, waiting up to `waitMs` for `expected`.
     int CountLog(const QString& fragment, int expected = 0, int waitMs = 0);
 
     // A loopback port where nothing listens.
-    static quint16 UnusedPort();
+    static quint16 UnusedPort() { return FreePort(); }
 
 private:
     QTemporaryDir m_root;

@@ -4,7 +4,6 @@
 // their QProcess.
 #include "EventLoop.h"
 #include <QProcess>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <vector>
 
@@ -16,12 +15,6 @@ struct MqttMessage {
 
 class CMqttBroker {
 public:
-    CMqttBroker()
-    {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost);
-        m_port = probe.serverPort();
-    }
     quint16 Port() const { return m_port; }
     QString Address() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
 
@@ -43,7 +36,7 @@ public:
 
 private:
     QProcess m_broker;
-    quint16 m_port = 0;
+    quint16 m_port = FreePort();
 };
 
 class CMqttSubscriber {

@@ -1,27 +1,5 @@
 #include "SimHarness.h"
 
-void CRecordingSink::OnStatusLine(Kind kind, const QString& text)
-{
-    (kind == Kind::Status ? status : kind == Kind::Verbose ? verbose : trace).append(text);
-}
-
-void CRecordingSink::ShowMessage(Icon, const QString& caption, const QString& text)
-{
-    messages.append(caption + QStringLiteral(": ") + text);
-}
-
-bool CRecordingSink::AskYesNo(Icon, const QString& caption, const QString& text)
-{
-    questions.append(caption + QStringLiteral(": ") + text);
-    return answerYes;
-}
-
-IUserPrompt::Answer CRecordingSink::AskYesNoCancel(Icon icon, const QString& caption, const QString& text)
-{
-    const bool yes = AskYesNo(icon, caption, text);
-    return choice ? *choice : yes ? Answer::Yes : Answer::No;
-}
-
 bool CRecordingSink::Contains(const QString& fragment) const
 {
     for (const QStringList* list : {&status, &verbose, &trace, &messages, &questions})
@@ -73,18 +51,6 @@ bool CSimHarness::RunUntilIdle(IStateMachine& machine, std::uint64_t limitMs)
     return host.RunUntil([&]() { return machine.IsIdle(); }, limitMs);
 }
 
-CCompletionRecorder::CCompletionRecorder(CModel& model, const CVirtualEventHost* clock)
-    : m_model(model)
-    , m_clock(clock)
-{
-    m_model.m_completion.AddObserver(this);
-}
-
-CCompletionRecorder::~CCompletionRecorder()
-{
-    m_model.m_completion.RemoveObserver(this);
-}
-
 void CCompletionRecorder::OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t)
 {
     if (eventId != 0x801D)
@@ -92,22 +58,6 @@ void CCompletionRecorder::OnEvent(std::uint32_t eventId, std::uintptr_t index, s
     results.append(static_cast<DWORD>(index));
     if (m_clock)
         times.append(m_clock->Now());
-}
-
-CProgressRecorder::CProgressRecorder(CModel& model)
-    : m_model(model)
-{
-    m_model.m_progressPosition.AddObserver(this);
-}
-
-CProgressRecorder::~CProgressRecorder()
-{
-    m_model.m_progressPosition.RemoveObserver(this);
-}
-
-void CProgressRecorder::OnEvent(std::uint32_t, std::uintptr_t, std::intptr_t)
-{
-    positions.append(m_model.m_progressPosition.m_value);
 }
 
 QList<QByteArray> Commands(const QByteArray& log)

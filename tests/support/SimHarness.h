@@ -18,10 +18,21 @@
 // Collects status lines and answers questions from a script.
 class CRecordingSink : public IStatusSink, public IUserPrompt {
 public:
-    void OnStatusLine(Kind kind, const QString& text) override;
-    void ShowMessage(Icon icon, const QString& caption, const QString& text) override;
-    bool AskYesNo(Icon icon, const QString& caption, const QString& text) override;
-    Answer AskYesNoCancel(Icon icon, const QString& caption, const QString& text) override;
+    void OnStatusLine(Kind kind, const QString& text) override
+    {
+        (kind == Kind::Status ? status : kind == Kind::Verbose ? verbose : trace).append(text);
+    }
+    void ShowMessage(Icon, const QString& caption, const QString& text) override { messages.append(caption + ": " + text); }
+    bool AskYesNo(Icon, const QString& caption, const QString& text) override
+    {
+        questions.append(caption + ": " + text);
+        return answerYes;
+    }
+    Answer AskYesNoCancel(Icon icon, const QString& caption, const QString& text) override
+    {
+        const bool yes = AskYesNo(icon, caption, text);
+        return choice ? *choice : yes ? Answer::Yes : Answer::No;
+    }
 
     QStringList status, verbose, trace, messages, questions;
     bool answerYes = true;
@@ -52,8 +63,13 @@ public:
 // Records the result of each completion event and, given the clock, its virtual time.
 class CCompletionRecorder : public IEventSink {
 public:
-    explicit CCompletionRecorder(CModel& model, const CVirtualEventHost* clock = nullptr);
-    ~CCompletionRecorder();
+    explicit CCompletionRecorder(CModel& model, const CVirtualEventHost* clock = nullptr)
+        : m_model(model)
+        , m_clock(clock)
+    {
+        m_model.m_completion.AddObserver(this);
+    }
+    ~CCompletionRecorder() { m_model.m_completion.RemoveObserver(this); }
     void OnEvent(std::uint32_t eventId, std::uintptr_t index, std::intptr_t extra) override;
     QList<DWORD> results;
     QList<std::uint64_t> times;
@@ -66,9 +82,16 @@ private:
 // Records every progress position the model publishes.
 class CProgressRecorder : public IEventSink {
 public:
-    explicit CProgressRecorder(CModel& model);
-    ~CProgressRecorder();
-    void OnEvent(std::uint32_t, std::uintptr_t, std::intptr_t) override;
+    explicit CProgressRecorder(CModel& model)
+        : m_model(model)
+    {
+        m_model.m_progressPosition.AddObserver(this);
+    }
+    ~CProgressRecorder() { m_model.m_progressPosition.RemoveObserver(this); }
+    void OnEvent(std::uint32_t, std::uintptr_t, std::intptr_t) override
+    {
+        positions.append(m_model.m_progressPosition.m_value);
+    }
     QList<DWORD> positions;
 
 private:
