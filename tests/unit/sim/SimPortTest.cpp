@@ -64,7 +64,7 @@ TEST(SimPortFactory, DeviceVanishesAfterTheTimeAsked)
     qunsetenv("QRO4000_SIM");
     ASSERT_TRUE(port->Open(QStringLiteral("SIM"), true));
     int failures = 0;
-    port->SetFailureNotify([&]() { ++failures; });
+    port->SetFailureNotify([&]() { ++failures; port->Close(); }); // as the model does
     host.Advance(499);
     EXPECT_TRUE(port->PurgeReceive());
     host.Advance(1);
