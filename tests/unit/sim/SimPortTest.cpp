@@ -73,3 +73,17 @@ TEST(SimPortFactory, DeviceVanishesAfterTheTimeAsked)
     EXPECT_EQ(port->LastError(), Result::PortLost);
     EXPECT_FALSE(port->IsOpen());
 }
+
+// The desktop program's demonstration amplifier is polled for days: its wire log stays short.
+TEST(SimPortFactory, DemonstrationAmplifierKeepsAShortWireLog)
+{
+    CVirtualEventHost host;
+    std::unique_ptr<ISerialPort> port = CreatePort(QStringLiteral("SIM"), host);
+    ASSERT_TRUE(port->Open(QStringLiteral("SIM"), true));
+    const QByteArray chunk = QByteArray(1020, ' ') + "^sn;";
+    for (int i = 0; i < 1000; ++i) // a megabyte
+        port->WriteBytes(reinterpret_cast<const BYTE*>(chunk.constData()), DWORD(chunk.size()));
+    const QByteArray log = static_cast<CSimPort*>(port.get())->Device().ReceivedLog();
+    EXPECT_LE(log.size(), 64 * 1024);
+    EXPECT_TRUE(log.endsWith(chunk));
+}
