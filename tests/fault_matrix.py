@@ -88,7 +88,8 @@ def cli(*args, port=AMP):
                              text=True, timeout=LIMIT, env=dict(os.environ, HOME=WORK, XDG_CONFIG_HOME=WORK))
     except subprocess.TimeoutExpired:
         return None, "", "HANG", time.monotonic() - start
-    error = (run.stderr.strip().splitlines() or ["exit %d" % run.returncode])[-1].replace(WORK + "/", "")
+    said = run.stderr.split("Session summary")[0]  # a monitor's summary follows its error
+    error = (said.strip().splitlines() or ["exit %d" % run.returncode])[-1].replace(WORK + "/", "")
     if run.returncode < 0:
         error = "CRASH (signal %d)" % -run.returncode
     return run.returncode, run.stdout, error, time.monotonic() - start

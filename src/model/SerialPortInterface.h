@@ -38,7 +38,8 @@ public:
     // LastError() set; the port's owner then closes it and reports the loss. From the moment
     // the port finds out (even inside a read or write, before the call arrives) IsOpen()
     // answers false and every operation fails quietly with that error, so that whoever meets
-    // the failure first can tell it from a refused command. A port that cannot tell (nothing
+    // the failure first can tell it from a refused command; closed by its owner, it goes on
+    // failing with that error until it is opened again. A port that cannot tell (nothing
     // to watch) never calls it, and its failures show on the next read or write.
     virtual void SetFailureNotify(std::function<void()> failed) { (void)failed; }
 

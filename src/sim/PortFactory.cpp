@@ -12,6 +12,9 @@ std::unique_ptr<ISerialPort> CreatePort(const QString& name, IEventHost& host, I
         CSimDevice::Options options;
         options.speed = 115200;
         options.pace = true;
+        // Nothing reads its wire logs but the command tester's checks: polled for days, it
+        // keeps only their last few thousand commands.
+        options.maxLogBytes = 64 * 1024;
         CSimDevice::Faults faults;
         QString error;
         if (!ParseSimOptions(qEnvironmentVariable("QRO4000_SIM"), &options, &faults, &error) && status)

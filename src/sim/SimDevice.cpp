@@ -14,14 +14,12 @@
 
 namespace {
 // The wire logs keep the latest bytes only: a simulated amplifier polled for days (the
-// station server's, the desktop program's) must not grow without end. Tests see every byte of
-// far longer runs than they make.
-constexpr qsizetype kMaxLogBytes = 4 * 1024 * 1024;
-
-void AppendToLog(QByteArray& log, const QByteArray& bytes)
+// station server's, the desktop program's) must not grow without end. By default tests see
+// every byte of far longer runs than they make.
+void AppendToLog(QByteArray& log, const QByteArray& bytes, qsizetype maxBytes)
 {
-    if (log.size() + bytes.size() > kMaxLogBytes)
-        log.remove(0, std::min(log.size(), log.size() + bytes.size() - kMaxLogBytes / 2));
+    if (log.size() + bytes.size() > maxBytes)
+        log.remove(0, std::min(log.size(), log.size() + bytes.size() - maxBytes / 2));
     log.append(bytes);
 }
 
@@ -115,7 +113,7 @@ struct CSimDevice::Impl : CSimBootLoader::IDevice {
         After(waitMs, [this, bytes, speed, generation, startUs]() {
             if (generation != powerGeneration)
                 return;
-            AppendToLog(sentLog, bytes);
+            AppendToLog(sentLog, bytes, options.maxLogBytes);
             toHost.Push(bytes, speed, options.pace, startUs);
         });
     }
@@ -325,7 +323,7 @@ void CSimDevice::SetLineSpeed(DWORD bitsPerSecond)
 
 void CSimDevice::Receive(const QByteArray& bytes)
 {
-    AppendToLog(m_impl->receivedLog, bytes);
+    AppendToLog(m_impl->receivedLog, bytes, m_impl->options.maxLogBytes);
     m_impl->toDevice.Push(bytes, m_impl->lineSpeed, m_impl->options.pace);
 }
 

@@ -41,6 +41,8 @@ public:
         static constexpr int kTransmitOn = -1;
         static constexpr int kTransmitOff = 0;
         int transmit = kTransmitOn;
+        // The wire logs keep the latest bytes, at most this many each.
+        qsizetype maxLogBytes = 4 * 1024 * 1024;
     };
 
     // Named faults. Counts are of answers (or packets) from the time the fault is set: a count

@@ -19,7 +19,7 @@ struct CSimPort::Impl {
     bool Usable()
     {
         if (!open)
-            return Fail(Result::InvalidHandle);
+            return Fail(closedError);
         if (failed || device->GetFaults().unplugged)
             return Lost();
         return true;
@@ -69,6 +69,7 @@ struct CSimPort::Impl {
     std::shared_ptr<bool> token = std::make_shared<bool>(true);
     bool open = false;
     bool failed = false;
+    DWORD closedError = Result::InvalidHandle;
     QString name;
     DWORD speed = 230400;
     DWORD lastError = 0;
@@ -95,6 +96,7 @@ bool CSimPort::Open(const QString& name, bool quiet)
     if (IsOpen())
         return true;
     Close();
+    d.closedError = Result::InvalidHandle;
     d.name = name;
     if (name.isEmpty())
         return d.Fail(Result::PortNameMissing);
@@ -122,6 +124,8 @@ void CSimPort::Close()
     Impl& d = *m_impl;
     if (!d.open)
         return;
+    // Closed by its owner after the loss, the port goes on naming the loss until opened again.
+    d.closedError = d.failed ? Result::PortLost : Result::InvalidHandle;
     d.open = false;
     d.failed = false;
     d.received.clear();

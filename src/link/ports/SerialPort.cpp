@@ -84,6 +84,7 @@ bool CSerialPort::Open(const QString& name, bool quiet)
     if (IsOpen())
         return true;
     Close();
+    m_closedError = Result::InvalidHandle;
     m_name = name;
     m_advice.clear();
     if (name.isEmpty()) {
@@ -158,6 +159,10 @@ bool CSerialPort::Open(const QString& name, bool quiet)
 
 void CSerialPort::Close()
 {
+    // The owner closes a lost port as it hears of the loss: until the port is opened again, the
+    // next command on it (a poll cycle's first send) still names the loss, not a closed handle.
+    if (m_lost)
+        m_closedError = Result::PortLost;
     ReleaseDevice();
     m_lost = false;
 }
@@ -205,7 +210,7 @@ bool CSerialPort::FailOperation(const QString& operation)
 bool CSerialPort::SetSpeed(DWORD bitsPerSecond)
 {
     if (!IsOpen()) {
-        m_lastError = m_lost ? Result::PortLost : Result::InvalidHandle;
+        m_lastError = m_lost ? Result::PortLost : m_closedError;
         return false;
     }
     if (!IsSupportedSpeed(bitsPerSecond)) {
@@ -226,7 +231,7 @@ bool CSerialPort::SetSpeed(DWORD bitsPerSecond)
 bool CSerialPort::PurgeReceive()
 {
     if (!IsOpen()) {
-        m_lastError = m_lost ? Result::PortLost : Result::InvalidHandle;
+        m_lastError = m_lost ? Result::PortLost : m_closedError;
         return false;
     }
     m_port->readAll();
@@ -239,7 +244,7 @@ bool CSerialPort::Read(BYTE* buffer, DWORD count, DWORD* bytesRead)
 {
     *bytesRead = 0;
     if (!IsOpen()) {
-        m_lastError = m_lost ? Result::PortLost : Result::InvalidHandle;
+        m_lastError = m_lost ? Result::PortLost : m_closedError;
         return false;
     }
     const qint64 n = m_port->read(reinterpret_cast<char*>(buffer), count);
@@ -258,7 +263,7 @@ bool CSerialPort::WriteText(const QString& text)
 bool CSerialPort::WriteBytes(const BYTE* data, DWORD count)
 {
     if (!IsOpen()) {
-        m_lastError = m_lost ? Result::PortLost : Result::InvalidHandle;
+        m_lastError = m_lost ? Result::PortLost : m_closedError;
         return false;
     }
     if (count == 0)

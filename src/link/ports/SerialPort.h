@@ -1,5 +1,6 @@
 #pragma once
 #include "model/EventHost.h"
+#include "model/ResultCode.h"
 #include "model/SerialPortInterface.h"
 #include <QObject>
 #include <memory>
@@ -61,6 +62,8 @@ private:
     bool m_notifyPending = false;
     // The device has gone and the owner has not closed the port yet.
     bool m_lost = false;
+    // What an operation on the closed port answers: the loss, when it was closed after one.
+    DWORD m_closedError = Result::InvalidHandle;
     // Only one error box at a time: under an open box, events keep coming.
     bool m_reporting = false;
     std::function<void()> m_notify;

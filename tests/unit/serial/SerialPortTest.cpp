@@ -151,7 +151,7 @@ TEST_F(SerialPortTest, OpenFailuresAndAClosedPort)
 TEST_F(SerialPortTest, VanishedDeviceIsNoticedWhileIdleAndReportedOnce)
 {
     int failures = 0;
-    port.SetFailureNotify([&]() { ++failures; });
+    port.SetFailureNotify([&]() { ++failures; port.Close(); }); // as the model does
     ASSERT_TRUE(port.Open(pty.slave, true));
     pty.CloseMaster();
     ASSERT_TRUE(WaitFor([&]() { return failures > 0; }));

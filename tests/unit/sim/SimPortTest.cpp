@@ -1,6 +1,7 @@
 // The in-process port "SIM" behaves like a serial port.
 #include "SimWire.h"
 #include "model/ResultCode.h"
+#include "sim/PortFactory.h"
 #include <gtest/gtest.h>
 
 TEST(SimPort, SecondOpenOfTheSameDeviceIsDenied)
@@ -53,4 +54,36 @@ TEST(SimPort, PortOrDeviceDestroyedWithAnswersInFlight)
         EXPECT_GT(host.PendingCount(), 0u);
     }
     EXPECT_EQ(host.PendingCount(), 0u);
+}
+
+TEST(SimPortFactory, DeviceVanishesAfterTheTimeAsked)
+{
+    qputenv("QRO4000_SIM", "pace=0,unplug-after=500");
+    CVirtualEventHost host;
+    std::unique_ptr<ISerialPort> port = CreatePort(QStringLiteral("SIM"), host);
+    qunsetenv("QRO4000_SIM");
+    ASSERT_TRUE(port->Open(QStringLiteral("SIM"), true));
+    int failures = 0;
+    port->SetFailureNotify([&]() { ++failures; port->Close(); }); // as the model does
+    host.Advance(499);
+    EXPECT_TRUE(port->PurgeReceive());
+    host.Advance(1);
+    EXPECT_EQ(failures, 1);
+    EXPECT_FALSE(port->PurgeReceive());
+    EXPECT_EQ(port->LastError(), Result::PortLost);
+    EXPECT_FALSE(port->IsOpen());
+}
+
+// The desktop program's demonstration amplifier is polled for days: its wire log stays short.
+TEST(SimPortFactory, DemonstrationAmplifierKeepsAShortWireLog)
+{
+    CVirtualEventHost host;
+    std::unique_ptr<ISerialPort> port = CreatePort(QStringLiteral("SIM"), host);
+    ASSERT_TRUE(port->Open(QStringLiteral("SIM"), true));
+    const QByteArray chunk = QByteArray(1020, ' ') + "^sn;";
+    for (int i = 0; i < 1000; ++i) // a megabyte
+        port->WriteBytes(reinterpret_cast<const BYTE*>(chunk.constData()), DWORD(chunk.size()));
+    const QByteArray log = static_cast<CSimPort*>(port.get())->Device().ReceivedLog();
+    EXPECT_LE(log.size(), 64 * 1024);
+    EXPECT_TRUE(log.endsWith(chunk));
 }
