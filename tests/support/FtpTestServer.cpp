@@ -2,6 +2,11 @@
 #include "TestFiles.h"
 #include <QDeadlineTimer>
 #include <QDir>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 const char kScript[] = R"(
@@ -60,24 +65,37 @@ server.serve_forever()
 CFtpTestServer::CFtpTestServer(int bytesPerSecond)
 {
     QDir().mkpath(FirmwareFolder());
-    m_process.start(QStringLiteral("/usr/bin/python3"),
-        {QStringLiteral("-u"), QStringLiteral("-c"), QString::fromLatin1(kScript), m_root.path(),
-            QString::number(bytesPerSecond)});
-    if (!m_process.waitForStarted(10000))
+    const QByteArray root = m_root.path().toLocal8Bit(), rate = QByteArray::number(bytesPerSecond);
+    const char* argv[] = {"/usr/bin/python3", "-u", "-c", kScript, root.constData(), rate.constData(), nullptr};
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC) != 0)
         return;
-    QDeadlineTimer deadline(15000);
-    while (!m_process.canReadLine() && !deadline.hasExpired() && m_process.state() == QProcess::Running)
-        m_process.waitForReadyRead(100);
-    m_port = static_cast<quint16>(m_process.readLine().trimmed().toUInt());
+    m_pid = ::fork();
+    if (m_pid == 0) { // the log and the port both on the pipe: the port line comes first
+        ::dup2(pipe[1], 1);
+        ::dup2(pipe[1], 2);
+        ::execv(argv[0], const_cast<char**>(argv));
+        ::_exit(127);
+    }
+    ::close(pipe[1]);
+    m_output = pipe[0];
+    QByteArray line;
+    char c = 0;
+    pollfd ready {m_output, POLLIN, 0};
+    while (m_pid > 0 && !line.endsWith('\n') && ::poll(&ready, 1, 15000) == 1 && ::read(m_output, &c, 1) == 1)
+        line += c;
+    m_port = static_cast<quint16>(line.trimmed().toUInt());
+    ::fcntl(m_output, F_SETFL, O_NONBLOCK);
 }
 
 CFtpTestServer::~CFtpTestServer()
 {
-    m_process.terminate();
-    if (!m_process.waitForFinished(5000)) {
-        m_process.kill();
-        m_process.waitForFinished(5000);
+    if (m_pid > 0) {
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
     }
+    if (m_output >= 0)
+        ::close(m_output);
 }
 
 void CFtpTestServer::Put(const QString& name, const QByteArray& bytes)
@@ -89,10 +107,13 @@ int CFtpTestServer::CountLog(const QString& fragment, int expected, int waitMs)
 {
     QDeadlineTimer deadline(waitMs);
     for (;;) {
-        m_log += m_process.readAllStandardError();
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(m_output, buffer, sizeof buffer)) > 0;)
+            m_log.append(buffer, n);
         const int count = static_cast<int>(QString::fromUtf8(m_log).count(fragment));
         if (count >= expected || deadline.hasExpired())
             return count;
-        m_process.waitForReadyRead(50);
+        pollfd ready {m_output, POLLIN, 0};
+        ::poll(&ready, 1, 50);
     }
 }
