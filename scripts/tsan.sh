@@ -9,5 +9,5 @@ cmake -S "$here" -B "$here/build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInf
   -DCMAKE_CXX_FLAGS="-fsanitize=thread -fno-omit-frame-pointer" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" >/dev/null
 cmake --build "$here/build-tsan" -j"$(nproc)" --target unit_download unit_serial unit_station
 cd "$here/build-tsan"
-export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$here/scripts/tsan.supp"
 ctest --output-on-failure -j2 --timeout 900 -R '^(download|serial|station)\.' "$@"
