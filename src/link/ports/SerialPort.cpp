@@ -159,10 +159,6 @@ bool CSerialPort::Open(const QString& name, bool quiet)
 
 void CSerialPort::Close()
 {
-    // The owner closes a lost port as it hears of the loss: until the port is opened again, the
-    // next command on it (a poll cycle's first send) still names the loss, not a closed handle.
-    if (m_lost)
-        m_closedError = Result::PortLost;
     ReleaseDevice();
     m_lost = false;
 }
@@ -183,6 +179,9 @@ bool CSerialPort::Lost()
     if (m_lost)
         return false;
     m_lost = true;
+    // The owner closes a lost port as it hears of the loss: until the port is opened again, the
+    // next command on it (a poll cycle's first send) still names the loss, not a closed handle.
+    m_closedError = Result::PortLost;
     std::weak_ptr<bool> alive = m_alive;
     m_host.Post([this, alive]() {
         if (alive.expired() || !m_lost)
@@ -210,7 +209,7 @@ bool CSerialPort::FailOperation(const QString& operation)
 bool CSerialPort::SetSpeed(DWORD bitsPerSecond)
 {
     if (!IsOpen()) {
-        m_lastError = m_lost ? Result::PortLost : m_closedError;
+        m_lastError = m_closedError;
         return false;
     }
     if (!IsSupportedSpeed(bitsPerSecond)) {
@@ -231,7 +230,7 @@ bool CSerialPort::SetSpeed(DWORD bitsPerSecond)
 bool CSerialPort::PurgeReceive()
 {
     if (!IsOpen()) {
-        m_lastError = m_lost ? Result::PortLost : m_closedError;
+        m_lastError = m_closedError;
         return false;
     }
     m_port->readAll();
@@ -244,7 +243,7 @@ bool CSerialPort::Read(BYTE* buffer, DWORD count, DWORD* bytesRead)
 {
     *bytesRead = 0;
     if (!IsOpen()) {
-        m_lastError = m_lost ? Result::PortLost : m_closedError;
+        m_lastError = m_closedError;
         return false;
     }
     const qint64 n = m_port->read(reinterpret_cast<char*>(buffer), count);
@@ -263,7 +262,7 @@ bool CSerialPort::WriteText(const QString& text)
 bool CSerialPort::WriteBytes(const BYTE* data, DWORD count)
 {
     if (!IsOpen()) {
-        m_lastError = m_lost ? Result::PortLost : m_closedError;
+        m_lastError = m_closedError;
         return false;
     }
     if (count == 0)

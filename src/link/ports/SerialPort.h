@@ -62,7 +62,8 @@ private:
     bool m_notifyPending = false;
     // The device has gone and the owner has not closed the port yet.
     bool m_lost = false;
-    // What an operation on the closed port answers: the loss, when it was closed after one.
+    // What an operation on a port that is not open answers: the loss, from the moment of one
+    // until the port is opened again.
     DWORD m_closedError = Result::InvalidHandle;
     // Only one error box at a time: under an open box, events keep coming.
     bool m_reporting = false;
